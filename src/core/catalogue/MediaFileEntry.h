@@ -1,0 +1,62 @@
+#pragma once
+// A listed file: its file row and its tag rows (one per tag kind of its
+// format). Each format keeps one ordered vector of entries; the file list and
+// every tag table of the format are views over that vector, so row i of all of
+// them is the same file by construction.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/catalogue/MediaFormat.h"
+
+namespace hozanki {
+
+// A cell: its text and the integer kept beside it (the playing time's seconds
+// in the file row; the changed flag, 0 or 1, in a tag row).
+struct Cell {
+  std::string text;
+  int value = 0;
+};
+
+// Row images (drawn in column 0).
+inline constexpr int kNoMark = -1;
+inline constexpr int kChangedMark = 3;
+inline constexpr int kErrorMark = 4;
+
+// Check states of a tag row.
+inline constexpr int kUnchecked = 0;
+inline constexpr int kChecked = 1;
+inline constexpr int kUnavailable = 2;
+
+// File-row cells: 0 name, 1 size text, 2 time stamp, 3 playing time (value =
+// seconds), then for MP3 4 ID3v1 version, 5 ID3v2 version, 6 RIFF mark,
+// 7 APE version, 8 audio format; for WAV/VQF/OGG/APE 4 audio format; for
+// AVI/WMA/MP4 4 audio format, 5 video format.
+struct FileRow {
+  int image = kNoMark;
+  std::vector<Cell> cells;
+};
+
+// Tag-row cells: 0 relative folder + name ("A/B/song.mp3"), 1..n the values
+// of ValueNamesOf(kind) (value = changed flag).
+struct TagRow {
+  int image = kNoMark;
+  int state = kUnchecked;
+  std::vector<Cell> cells;
+};
+
+struct MediaFileEntry {
+  MediaFormat format = MediaFormat::MP3;
+  // Path below the loaded folder as raw bytes ("A/B/song.mp3"); the cells
+  // hold its display form (decoded as code page 932 when not UTF-8).
+  std::filesystem::path relativePath;
+  uint64_t size = 0;        // bytes, 64-bit
+  int64_t modified = 0;     // last-write time, seconds since the epoch
+  FileRow file;
+  std::vector<TagRow> tags;  // TagKindsOf(format), in order
+  std::string sortKey;       // temporary key while sorting
+};
+
+}  // namespace hozanki

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+
+namespace hozanki {
+
+// Start-up recovery of a data file from its recovery copy (full name + ".___",
+// the temporary file of its atomic write): when the data file exists the copy
+// is deleted, otherwise the copy is renamed to the data file. Failures are
+// silent; afterwards at most one of the two files remains.
+void RecoverDataFile(const std::filesystem::path& dataFile);
+
+inline std::filesystem::path RecoveryCopyOf(const std::filesystem::path& dataFile) {
+  return dataFile.string() + ".___";
+}
+
+}  // namespace hozanki

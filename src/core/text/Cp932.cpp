@@ -1,0 +1,145 @@
+#include "core/text/Cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/text/TextWidth.h"
+
+namespace hozanki {
+namespace {
+
+// One conversion descriptor per thread and direction: iconv_open is far more
+// expensive than a conversion, and descriptors must not be shared by threads.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Converter() {
+    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  // Converts the whole input. False on any invalid or unconvertible sequence;
+  // `stop` then receives the offset of the failing input byte.
+  bool Convert(std::string_view in, std::string& out, size_t* stop = nullptr) {
+    out.clear();
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    out.resize(in.size() * 3 + 8);
+    char* inPtr = const_cast<char*>(in.data());
+    size_t inLeft = in.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    while (inLeft > 0) {
+      size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
+      if (r == static_cast<size_t>(-1)) {
+        if (errno == E2BIG) {
+          size_t used = static_cast<size_t>(outPtr - out.data());
+          out.resize(out.size() * 2);
+          outPtr = out.data() + used;
+          outLeft = out.size() - used;
+          continue;
+        }
+        if (stop) *stop = static_cast<size_t>(inPtr - in.data());
+        return false;
+      }
+    }
+    out.resize(static_cast<size_t>(outPtr - out.data()));
+    return true;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+Converter& ToCp932() {
+  thread_local Converter c("CP932", "UTF-8");
+  return c;
+}
+Converter& FromCp932() {
+  thread_local Converter c("UTF-8", "CP932");
+  return c;
+}
+
+bool IsAscii(std::string_view s) {
+  for (unsigned char ch : s)
+    if (ch >= 0x80) return false;
+  return true;
+}
+
+void AppendLatin1(std::string& out, unsigned char ch) {
+  if (ch < 0x80) {
+    out.push_back(static_cast<char>(ch));
+  } else {
+    out.push_back(static_cast<char>(0xC0 | (ch >> 6)));
+    out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
+  }
+}
+
+bool IsLeadByte(unsigned char ch) { return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC); }
+
+}  // namespace
+
+std::optional<std::string> EncodeCp932(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::string(utf8);
+  std::string bytes;
+  if (!ToCp932().Convert(utf8, bytes)) return std::nullopt;
+  std::string back;
+  if (!FromCp932().Convert(bytes, back) || back != utf8) return std::nullopt;
+  return bytes;
+}
+
+bool FitsCp932(std::string_view utf8) { return EncodeCp932(utf8).has_value(); }
+
+std::string DecodeCp932(std::string_view bytes) {
+  if (IsAscii(bytes)) return std::string(bytes);
+  std::string out;
+  if (FromCp932().Convert(bytes, out)) return out;
+  // Slow path: decode character by character, reading what is not code
+  // page 932 as ISO-8859-1.
+  out.clear();
+  std::string piece;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    unsigned char ch = static_cast<unsigned char>(bytes[i]);
+    if (ch < 0x80) {
+      out.push_back(static_cast<char>(ch));
+      ++i;
+      continue;
+    }
+    size_t len = (IsLeadByte(ch) && i + 1 < bytes.size()) ? 2 : 1;
+    if (FromCp932().Convert(bytes.substr(i, len), piece)) {
+      out += piece;
+      i += len;
+    } else {
+      AppendLatin1(out, ch);
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string DecodeLegacy(std::string_view bytes) {
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    std::string_view rest = bytes.substr(kUtf8Bom.size());
+    if (IsValidUtf8(rest)) return std::string(rest);
+  }
+  return DecodeCp932(bytes);
+}
+
+std::optional<MisfitCharacter> FirstMisfitCp932(std::string_view utf8) {
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    size_t len = DecodeUtf8Char(utf8, pos, cp);
+    std::string_view ch = utf8.substr(pos, len);
+    if (static_cast<unsigned char>(ch[0]) >= 0x80 && !FitsCp932(ch))
+      return MisfitCharacter{std::string(ch), pos};
+    pos += len;
+  }
+  return std::nullopt;
+}
+
+}  // namespace hozanki
