@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev libgl1-mesa-dev libtag1-dev libpcre2-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xdg-utils
+  ffmpeg lame python3-mutagen
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
