@@ -53,24 +53,24 @@ TEST(Regexp, CaseEscapesInReplacement) {
 
 TEST(Regexp, TransliterationLikePerl) {
   EXPECT_EQ(ApplyRegexp("tr/a-z/A-Z/", "hello, World"), "HELLO, WORLD");
-  EXPECT_EQ(ApplyRegexp("tr/abc/x/", "aabbcd"), "xxxxxd");     // short list repeats its last character
-  EXPECT_EQ(ApplyRegexp("tr/abc/x/d", "aabbcd"), "xxd");       // d deletes what has no partner
+  EXPECT_EQ(ApplyRegexp("tr/abc/x/", "aabbcd"), "xxxxxd");  // short list repeats its last character
+  EXPECT_EQ(ApplyRegexp("tr/abc/x/d", "aabbcd"), "xxd");    // d deletes what has no partner
   EXPECT_EQ(ApplyRegexp("tr/a-z//s", "aabbccd  e"), "abcd  e");
   EXPECT_EQ(ApplyRegexp("tr/a-zA-Z/ /cs", "ab12--cd"), "ab cd");
   EXPECT_EQ(ApplyRegexp("tr/a-z//cd", "a1b2c3"), "abc");
   EXPECT_EQ(ApplyRegexp("tr/\\-\\//_./", "a-b/c"), "a_b.c");
-  EXPECT_EQ(ApplyRegexp("tr/a-/xy/", "a-b"), "xyb");           // a trailing '-' is literal
+  EXPECT_EQ(ApplyRegexp("tr/a-/xy/", "a-b"), "xyb");  // a trailing '-' is literal
   EXPECT_EQ(ApplyRegexp("tr/　/ /k", "a　b　"), "a b ");
   EXPECT_EQ(ApplyRegexp("tr/ぁ-ん/ァ-ン/", "ひらがな"), "ヒラガナ");
   EXPECT_EQ(ApplyRegexp("tr/\\x{3000}\\t/__/", "a\tb　"), "a_b_");
   EXPECT_EQ(ApplyRegexp("y/ab/ba/", "abc"), "bac");
-  EXPECT_EQ(ApplyRegexp("tr/aa/xy/", "a"), "x");               // the first occurrence wins
+  EXPECT_EQ(ApplyRegexp("tr/aa/xy/", "a"), "x");  // the first occurrence wins
 }
 
 TEST(Regexp, MalformedPatternsKeepTheText) {
   const std::string text = "keep me";
-  for (const char* pattern : {"s/(/x/", "s/a/b", "s/a/b/q", "s/a/b/c/", "tr/z-a/x/", "tr/a/b/g", "m/e/",
-                              "", "x", "s", "tr/a", "s/a/${}/", "s/e/x/g\n", "sxaxbx"}) {
+  for (const char* pattern : {"s/(/x/", "s/a/b", "s/a/b/q", "s/a/b/c/", "tr/z-a/x/", "tr/a/b/g", "m/e/", "",
+                              "x", "s", "tr/a", "s/a/${}/", "s/e/x/g\n", "sxaxbx"}) {
     EXPECT_EQ(ApplyRegexp(pattern, text), text) << pattern;
   }
   EXPECT_FALSE(IsRegexpPatternValid("s/(/x/"));
@@ -80,7 +80,9 @@ TEST(Regexp, MalformedPatternsKeepTheText) {
 }
 
 TEST(Regexp, InvalidUtf8TargetIsAFailureNotACrash) {
-  const std::string bad = "a\xff" "a";
+  const std::string bad =
+      "a\xff"
+      "a";
   RegexpResult r;
   EXPECT_LT(BSubst("s/a/b/g", bad, r), 0);
   EXPECT_EQ(r.output, bad);

@@ -41,13 +41,13 @@ TEST(Substring, CountsDoubleWidthAndNeverSplitsACharacter) {
   // "日本" is 4 wide, "ab" 2, "ｶ" (half-width) 1.
   const std::string text = "日本abｶ";
   EXPECT_EQ(Substring(text, "0,4"), "日本");
-  EXPECT_EQ(Substring(text, "0,3"), "日");      // 本 is cut at its first byte
-  EXPECT_EQ(Substring(text, "1,0"), "本abｶ");   // 日 is cut at its second byte
+  EXPECT_EQ(Substring(text, "0,3"), "日");     // 本 is cut at its first byte
+  EXPECT_EQ(Substring(text, "1,0"), "本abｶ");  // 日 is cut at its second byte
   EXPECT_EQ(Substring(text, "1,3"), "");
   EXPECT_EQ(Substring(text, "-1,0"), "ｶ");
   EXPECT_EQ(Substring(text, "-5,-1"), "本ab");
   EXPECT_EQ(Substring(text, "-4,-1"), "ab");
-  EXPECT_EQ(Substring("é!", "1,0"), "!");       // characters outside code page 932 are 2 wide
+  EXPECT_EQ(Substring("é!", "1,0"), "!");  // characters outside code page 932 are 2 wide
 }
 
 }  // namespace

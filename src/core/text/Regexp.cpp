@@ -48,13 +48,27 @@ void AppendReplacement(const RegexpProgram& program, std::string_view subject, c
   CaseMode next = CaseMode::None;
   for (const ReplacementPiece& p : program.replacement) {
     switch (p.kind) {
-      case Kind::Literal: AppendCased(out, p.text, mode, next); break;
-      case Kind::Group: AppendCased(out, group(p.group), mode, next); break;
-      case Kind::UpperAll: mode = CaseMode::Upper; break;
-      case Kind::LowerAll: mode = CaseMode::Lower; break;
-      case Kind::UpperNext: next = CaseMode::Upper; break;
-      case Kind::LowerNext: next = CaseMode::Lower; break;
-      case Kind::EndCase: mode = CaseMode::None; break;
+      case Kind::Literal:
+        AppendCased(out, p.text, mode, next);
+        break;
+      case Kind::Group:
+        AppendCased(out, group(p.group), mode, next);
+        break;
+      case Kind::UpperAll:
+        mode = CaseMode::Upper;
+        break;
+      case Kind::LowerAll:
+        mode = CaseMode::Lower;
+        break;
+      case Kind::UpperNext:
+        next = CaseMode::Upper;
+        break;
+      case Kind::LowerNext:
+        next = CaseMode::Lower;
+        break;
+      case Kind::EndCase:
+        mode = CaseMode::None;
+        break;
     }
   }
 }

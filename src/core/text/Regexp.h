@@ -37,10 +37,10 @@ struct RegexpSpan {
 
 // The result record, reusable across calls.
 struct RegexpResult {
-  std::string output;                 // after BSubst / BTrans
-  int groupCount = 0;                 // capture groups of the pattern (BMatch)
-  std::array<RegexpSpan, 10> spans;   // 0 the whole match, 1-9 the groups
-  int count = 0;                      // substitutions or characters transliterated
+  std::string output;                // after BSubst / BTrans
+  int groupCount = 0;                // capture groups of the pattern (BMatch)
+  std::array<RegexpSpan, 10> spans;  // 0 the whole match, 1-9 the groups
+  int count = 0;                     // substitutions or characters transliterated
 };
 
 // Each returns > 0 on success (a match, a substitution or transliteration

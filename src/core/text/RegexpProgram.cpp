@@ -90,14 +90,30 @@ bool ParseReplacement(std::string_view text, RegexpProgram& program) {
     } else if (c == '\\' && i + 1 < text.size()) {
       char n = text[++i];
       switch (n) {
-        case 't': literal("\t"); break;
-        case 'n': literal("\n"); break;
-        case 'r': literal("\r"); break;
-        case 'U': marker(Kind::UpperAll); break;
-        case 'L': marker(Kind::LowerAll); break;
-        case 'u': marker(Kind::UpperNext); break;
-        case 'l': marker(Kind::LowerNext); break;
-        case 'E': marker(Kind::EndCase); break;
+        case 't':
+          literal("\t");
+          break;
+        case 'n':
+          literal("\n");
+          break;
+        case 'r':
+          literal("\r");
+          break;
+        case 'U':
+          marker(Kind::UpperAll);
+          break;
+        case 'L':
+          marker(Kind::LowerAll);
+          break;
+        case 'u':
+          marker(Kind::UpperNext);
+          break;
+        case 'l':
+          marker(Kind::LowerNext);
+          break;
+        case 'E':
+          marker(Kind::EndCase);
+          break;
         default:
           if (n >= '0' && n <= '9') {
             pieces.push_back({Kind::Group, {}, n - '0'});
@@ -116,16 +132,26 @@ bool Compile(std::string_view expression, std::string_view flags, bool allowGlob
   uint32_t options = PCRE2_UTF;
   for (char f : flags) {
     switch (f) {
-      case 'i': options |= PCRE2_CASELESS; break;
-      case 'm': options |= PCRE2_MULTILINE; break;
-      case 's': options |= PCRE2_DOTALL; break;
-      case 'x': options |= PCRE2_EXTENDED; break;
-      case 'k': break;
+      case 'i':
+        options |= PCRE2_CASELESS;
+        break;
+      case 'm':
+        options |= PCRE2_MULTILINE;
+        break;
+      case 's':
+        options |= PCRE2_DOTALL;
+        break;
+      case 'x':
+        options |= PCRE2_EXTENDED;
+        break;
+      case 'k':
+        break;
       case 'g':
         if (!allowGlobal) return false;
         program.global = true;
         break;
-      default: return false;
+      default:
+        return false;
     }
   }
   int error = 0;
@@ -157,10 +183,14 @@ bool Build(std::string_view pattern, RegexpProgram& program) {
     if (!SplitParts(pattern.substr(skip), 2, parts, flags)) return false;
     bool complement = false, remove = false, squeeze = false;
     for (char f : flags) {
-      if (f == 'c') complement = true;
-      else if (f == 'd') remove = true;
-      else if (f == 's') squeeze = true;
-      else if (f != 'k') return false;
+      if (f == 'c')
+        complement = true;
+      else if (f == 'd')
+        remove = true;
+      else if (f == 's')
+        squeeze = true;
+      else if (f != 'k')
+        return false;
     }
     if (!program.transliteration.Parse(UnescapeDelimiter(parts[0], delimiter),
                                        UnescapeDelimiter(parts[1], delimiter), complement, remove, squeeze))
@@ -169,9 +199,12 @@ bool Build(std::string_view pattern, RegexpProgram& program) {
     return true;
   }
   std::string_view body;
-  if (pattern.size() > 1 && pattern[0] == 'm' && IsDelimiter(pattern[1])) body = pattern.substr(1);
-  else if (!pattern.empty() && pattern[0] == '/') body = pattern;
-  else return false;
+  if (pattern.size() > 1 && pattern[0] == 'm' && IsDelimiter(pattern[1]))
+    body = pattern.substr(1);
+  else if (!pattern.empty() && pattern[0] == '/')
+    body = pattern;
+  else
+    return false;
   if (!SplitParts(body, 1, parts, flags)) return false;
   if (!Compile(parts[0], flags, false, program)) return false;
   program.form = ProgramForm::Match;

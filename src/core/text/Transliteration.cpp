@@ -24,11 +24,21 @@ bool ReadElement(std::string_view list, size_t& pos, char32_t& cp) {
   char c = list[pos + 1];
   pos += 2;
   switch (c) {
-    case 'n': cp = '\n'; return true;
-    case 't': cp = '\t'; return true;
-    case 'r': cp = '\r'; return true;
-    case 'f': cp = '\f'; return true;
-    case 'e': cp = 0x1B; return true;
+    case 'n':
+      cp = '\n';
+      return true;
+    case 't':
+      cp = '\t';
+      return true;
+    case 'r':
+      cp = '\r';
+      return true;
+    case 'f':
+      cp = '\f';
+      return true;
+    case 'e':
+      cp = 0x1B;
+      return true;
     case 'x': {
       char32_t value = 0;
       if (pos < list.size() && list[pos] == '{') {
