@@ -5,6 +5,7 @@
 #include "core/text/ConversionTables.h"
 #include "core/text/ConvertText.h"
 #include "core/text/Cp932.h"
+#include "core/text/Regexp.h"
 #include "core/text/TextWidth.h"
 
 namespace hozanki {
@@ -103,6 +104,27 @@ TEST(ConvertText, Trimming) {
   EXPECT_EQ(ConvertText(13, "abc"), "abc");
   EXPECT_EQ(ConvertText(11, "abc"), "abc");
   EXPECT_EQ(ConvertText(12, "   "), "");
+}
+
+TEST(ConvertText, TrimmingEqualsItsPatternsOnEveryText) {
+  // The trimmings skip the pattern when it cannot change the text; compare
+  // with the plain patterns over all short texts of a white-space alphabet.
+  const std::vector<std::string> alphabet = {"a", " ", "\t", "\n", "\v", "\r", "\f", Sjis("\x81\x40"), "あ"};
+  std::vector<std::string> texts = {""};
+  std::vector<std::string> level = {""};
+  for (int length = 1; length <= 4; ++length) {  // every text of up to four characters
+    std::vector<std::string> next;
+    for (const std::string& t : level)
+      for (const std::string& a : alphabet) next.push_back(t + a);
+    texts.insert(texts.end(), next.begin(), next.end());
+    level = std::move(next);
+  }
+  ASSERT_EQ(texts.size(), 1u + 9 + 81 + 729 + 6561);
+  for (const std::string& t : texts) {
+    ASSERT_EQ(ConvertText(11, t), SubstituteOrKeep("s/^[\\s　]+//k", t)) << t;
+    ASSERT_EQ(ConvertText(12, t), SubstituteOrKeep("s/[\\s　]+$//k", t)) << t;
+    ASSERT_EQ(ConvertText(13, t), SubstituteOrKeep("s/\\s+/ /kg", TransliterateOrKeep("tr/　/ /k", t))) << t;
+  }
 }
 
 TEST(ConvertText, MalformedUtf8NeverCrashes) {

@@ -34,12 +34,10 @@ char32_t MapCase(CaseOp op, char32_t cp) {
   return lower != cp ? lower : UnicodeUpper(cp);
 }
 
-// Appends `text` with its letters case-mapped; `limit` characters at most
-// are mapped, the rest is copied.
-void AppendCase(CaseOp op, std::string_view text, std::string& out, size_t limit = std::string_view::npos) {
+// Appends `text` with its letters case-mapped.
+void AppendCase(CaseOp op, std::string_view text, std::string& out) {
   size_t pos = 0;
-  size_t mapped = 0;
-  while (pos < text.size() && mapped < limit) {
+  while (pos < text.size()) {
     auto c = static_cast<unsigned char>(text[pos]);
     if (c < 0x80) {
       out.push_back(static_cast<char>(MapCase(op, c)));
@@ -53,9 +51,7 @@ void AppendCase(CaseOp op, std::string_view text, std::string& out, size_t limit
         out.append(text.substr(pos, len));
       pos += len;
     }
-    ++mapped;
   }
-  out.append(text.substr(pos));
 }
 
 // The separator set D: the one-wide characters of `separators` (or of the
@@ -91,35 +87,39 @@ std::string WordCapitals(std::string_view text, std::string_view separators, boo
   const Separators d(separators);
   std::string out;
   out.reserve(text.size());
-  std::string lowered;
+  bool wordStart = true;
   size_t pos = 0;
   while (pos < text.size()) {
-    // The word ends after a separator or at the end of a run of two-wide
-    // characters.
-    size_t end = pos;
-    while (end < text.size()) {
-      char32_t cp;
-      size_t len = DecodeUtf8Char(text, end, cp);
-      if (IsTwoWide(cp)) {
-        end += len;
-        while (end < text.size()) {
-          len = DecodeUtf8Char(text, end, cp);
-          if (!IsTwoWide(cp)) break;
-          end += len;
-        }
-        break;
+    auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x80) {
+      char32_t mapped = wordStart ? MapCase(CaseOp::Upper, c) : lowerRest ? MapCase(CaseOp::Lower, c) : c;
+      out.push_back(static_cast<char>(mapped));
+      wordStart = d.ascii.test(c);
+      ++pos;
+      continue;
+    }
+    char32_t cp;
+    size_t len = DecodeUtf8Char(text, pos, cp);
+    if (IsTwoWide(cp)) {
+      // A run of two-wide characters ends the word it stands in.
+      size_t end = pos + len;
+      while (end < text.size()) {
+        size_t next = DecodeUtf8Char(text, end, cp);
+        if (!IsTwoWide(cp)) break;
+        end += next;
       }
-      end += len;
-      if (d.Contains(cp)) break;
+      out.append(text.substr(pos, end - pos));
+      wordStart = true;
+      pos = end;
+      continue;
     }
-    std::string_view word = text.substr(pos, end - pos);
-    if (lowerRest) {
-      lowered.clear();
-      AppendCase(CaseOp::Lower, word, lowered);
-      word = lowered;
+    if (HasScriptCase(cp)) {
+      AppendUtf8(out, wordStart ? MapCase(CaseOp::Upper, cp) : lowerRest ? MapCase(CaseOp::Lower, cp) : cp);
+    } else {
+      out.append(text.substr(pos, len));
     }
-    AppendCase(CaseOp::Upper, word, out, 1);
-    pos = end;
+    wordStart = d.Contains(cp);
+    pos += len;
   }
   return out;
 }
@@ -159,6 +159,41 @@ std::string CaseText(CaseOp op, std::string_view text) {
   return out;
 }
 
+constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";  // U+3000
+
+bool IsAsciiSpace(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The trimmings run through the regular-expression layer; a text that the
+// pattern cannot change (checked first, cheaply) is passed on as it is.
+std::string TrimLeft(std::string_view text) {
+  if (text.empty() || !(IsAsciiSpace(text.front()) || text.starts_with(kFullWidthSpace)))
+    return std::string(text);
+  return SubstituteOrKeep("s/^[\\s　]+//k", text);
+}
+
+std::string TrimRight(std::string_view text) {
+  if (text.empty() || !(IsAsciiSpace(text.back()) || text.ends_with(kFullWidthSpace)))
+    return std::string(text);
+  return SubstituteOrKeep("s/[\\s　]+$//k", text);
+}
+
+std::string CompressSpace(std::string_view text) {
+  std::string spaced = text.find(kFullWidthSpace) == std::string_view::npos
+                           ? std::string(text)
+                           : TransliterateOrKeep("tr/　/ /k", text);
+  // Only white space other than a single blank can change.
+  bool changes = false;
+  for (size_t i = 0; i < spaced.size() && !changes; ++i) {
+    char c = spaced[i];
+    changes =
+        (c != ' ' && IsAsciiSpace(c)) || (c == ' ' && i + 1 < spaced.size() && IsAsciiSpace(spaced[i + 1]));
+  }
+  if (!changes) return spaced;
+  return SubstituteOrKeep("s/\\s+/ /kg", spaced);
+}
+
 }  // namespace
 
 std::string ConvertText(int kind, std::string_view text, std::string_view separators,
@@ -187,11 +222,11 @@ std::string ConvertText(int kind, std::string_view text, std::string_view separa
     case 10:
       return SwapKana(text, true, true);
     case 11:
-      return SubstituteOrKeep("s/^[\\s　]+//k", text);
+      return TrimLeft(text);
     case 12:
-      return SubstituteOrKeep("s/[\\s　]+$//k", text);
+      return TrimRight(text);
     case 13:
-      return SubstituteOrKeep("s/\\s+/ /kg", TransliterateOrKeep("tr/　/ /k", text));
+      return CompressSpace(text);
     default:
       return std::string(text);
   }
