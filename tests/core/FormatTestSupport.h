@@ -49,9 +49,9 @@ inline std::string StreamHash(const std::filesystem::path& p) {
   return RunCommand("ffmpeg -v error -i " + Quote(p) + " -map 0 -c copy -f md5 - 2>/dev/null");
 }
 
-// The container tags ffprobe reads, keys in lower case.
+// The container and stream tags ffprobe reads, keys in lower case.
 inline std::map<std::string, std::string> ProbeTags(const std::filesystem::path& p) {
-  std::string out = RunCommand("ffprobe -v error -show_entries format_tags -of default=nw=1 " + Quote(p));
+  std::string out = RunCommand("ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 " + Quote(p));
   std::map<std::string, std::string> tags;
   size_t pos = 0;
   while (pos < out.size()) {

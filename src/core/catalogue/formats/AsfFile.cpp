@@ -104,10 +104,16 @@ bool AsfFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   auto& tag = *file.tag();
   for (const auto& [name, value] : changes) {
     TagLib::String text(value, TagLib::String::UTF8);
-    if (name == "IART") tag.setArtist(text);
-    else if (name == "INAM") tag.setTitle(text);
-    else if (name == "ICMT") tag.setComment(text), tag.removeItem("Description");
-    else if (name == "ICOP") tag.setCopyright(text);
+    // Content description fields; some writers repeat them as attributes
+    // ("title", "Description"), which other programs would then show instead.
+    auto dropCopies = [&tag](const char* upper, const char* lower) {
+      tag.removeItem(upper);
+      tag.removeItem(lower);
+    };
+    if (name == "IART") tag.setArtist(text), dropCopies("Author", "author");
+    else if (name == "INAM") tag.setTitle(text), dropCopies("Title", "title");
+    else if (name == "ICMT") tag.setComment(text), dropCopies("Description", "description");
+    else if (name == "ICOP") tag.setCopyright(text), dropCopies("Copyright", "copyright");
     for (const auto& a : kAttributes) {
       if (a.value != name) continue;
       tag.removeItem(a.attribute);
