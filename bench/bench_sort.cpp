@@ -15,7 +15,8 @@ namespace {
 using namespace hozanki;
 
 std::vector<MediaFileEntry> MakeEntries(size_t n) {
-  static const char* parts[] = {"アニメ", "ｿﾝｸﾞ", "歌", "Track", "song", "亜", "一", "〜", "Live", "ボーカル", "曲"};
+  static const char* parts[] = {"アニメ", "ｿﾝｸﾞ", "歌",   "Track",    "song", "亜",
+                                "一",     "〜",   "Live", "ボーカル", "曲"};
   std::mt19937 rng(42);
   std::vector<MediaFileEntry> entries(n);
   for (size_t i = 0; i < n; ++i) {
@@ -26,11 +27,16 @@ std::vector<MediaFileEntry> MakeEntries(size_t n) {
     e.relativePath = name;
     e.size = 1'000'000 + rng() % 50'000'000;
     unsigned seconds = rng() % 4000;
-    e.file.cells = {{name},
-                    {std::to_string(e.size)},
-                    {"2024/0" + std::to_string(1 + rng() % 9) + "/1" + std::to_string(rng() % 10) + " 12:00:00"},
-                    {std::to_string(seconds / 60) + ":" + std::to_string(10 + seconds % 50)},
-                    {""}, {""}, {""}, {""}, {"MPEG1 Layer3 128kbps"}};
+    e.file.cells = {
+        {name},
+        {std::to_string(e.size)},
+        {"2024/0" + std::to_string(1 + rng() % 9) + "/1" + std::to_string(rng() % 10) + " 12:00:00"},
+        {std::to_string(seconds / 60) + ":" + std::to_string(10 + seconds % 50)},
+        {""},
+        {""},
+        {""},
+        {""},
+        {"MPEG1 Layer3 128kbps"}};
     e.tags.resize(4);
     for (TagRow& t : e.tags) t.cells.assign(8, Cell{"value of some length", 0});
   }

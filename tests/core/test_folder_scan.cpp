@@ -47,11 +47,12 @@ TEST_F(FolderScanTest, PlainListingIsSortedWithoutCaseAndKeepsOnlyMediaFiles) {
 }
 
 TEST_F(FolderScanTest, RecursiveListingPutsFilesBeforeSubfoldersAtEveryLevel) {
-  for (const char* name : {"z.mp3", "b/2.mp3", "b/1.mp3", "A/y.mp3", "A/B/song.mp3", "A/a/deep.wav", "b/c/d/e.ape"})
+  for (const char* name :
+       {"z.mp3", "b/2.mp3", "b/1.mp3", "A/y.mp3", "A/B/song.mp3", "A/a/deep.wav", "b/c/d/e.ape"})
     Touch(name);
   EXPECT_EQ(Strings(ListFolderRecursive(dir_)),
-            (std::vector<std::string>{"z.mp3", "A/y.mp3", "A/a/deep.wav", "A/B/song.mp3", "b/1.mp3", "b/2.mp3",
-                                      "b/c/d/e.ape"}));
+            (std::vector<std::string>{"z.mp3", "A/y.mp3", "A/a/deep.wav", "A/B/song.mp3", "b/1.mp3",
+                                      "b/2.mp3", "b/c/d/e.ape"}));
 }
 
 TEST_F(FolderScanTest, NamesThatAreNotUtf8KeepTheirBytesAndShowAsCodePage932) {
@@ -88,9 +89,10 @@ TEST_F(FolderScanTest, CancelStopsTheListing) {
 TEST_F(FolderScanTest, PathListKeepsOrderAndSkipsFoldersMissingAndRepeatedEntries) {
   for (const char* name : {"Album/b.mp3", "Album/a.wav", "Album/notes.txt", "Other/x.mp3"}) Touch(name);
   const fs::path album = dir_ / "Album";
-  std::vector<fs::path> list = {album / "b.mp3", album / "gone.mp3", dir_ / "Other",     album / "notes.txt",
+  std::vector<fs::path> list = {album / "b.mp3", album / "gone.mp3", dir_ / "Other",      album / "notes.txt",
                                 "a.wav",         album / "b.mp3",    dir_ / "Other/x.mp3"};
-  EXPECT_EQ(Strings(ListPathList(album, list)), (std::vector<std::string>{"b.mp3", "a.wav", "../Other/x.mp3"}));
+  EXPECT_EQ(Strings(ListPathList(album, list)),
+            (std::vector<std::string>{"b.mp3", "a.wav", "../Other/x.mp3"}));
 }
 
 TEST_F(FolderScanTest, PathListFolderIsTheFolderOfTheFirstEntry) {
@@ -103,6 +105,14 @@ TEST_F(FolderScanTest, PathListFolderIsTheFolderOfTheFirstEntry) {
   EXPECT_FALSE(PathListFolder({dir_ / "nowhere/b.mp3"}, "/").has_value());
   EXPECT_FALSE(PathListFolder({}, "/").has_value());
   EXPECT_EQ(AbsolutePathForm("x/../y.mp3", "/music"), fs::path("/music/y.mp3"));
+}
+
+TEST_F(FolderScanTest, StartUpFolderFallsBackToHomeWhenTheRememberedOneIsGone) {
+  fs::create_directories(dir_ / "Music");
+  EXPECT_EQ(StartUpFolder(dir_ / "Music/", "/home/u"), dir_ / "Music");
+  EXPECT_EQ(StartUpFolder(dir_ / "Gone", "/home/u"), fs::path("/home/u"));
+  EXPECT_EQ(StartUpFolder("", "/home/u"), fs::path("/home/u"));
+  EXPECT_EQ(StartUpFolder("relative", "/home/u"), fs::path("/home/u"));
 }
 
 TEST_F(FolderScanTest, SubfoldersAreSortedWithoutCaseAndIncludeHiddenOnes) {

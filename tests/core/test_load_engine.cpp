@@ -74,7 +74,8 @@ TEST_F(LoadEngineTest, TwoThreadsDeliverInListingOrderWithARunningCount) {
   LoadEngine engine = Engine(2);
   engine.SetBatchLimits(1, std::chrono::milliseconds(1));
   std::vector<LoadBatch> batches;
-  LoadResult result = engine.Load({dir_, false, std::nullopt}, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+  LoadResult result =
+      engine.Load({dir_, false, std::nullopt}, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
   EXPECT_EQ(Paths(batches), (std::vector<std::string>{"a.mp3", "b.wav", "d.mp3"}));
   EXPECT_EQ(result.count, 4u);
   EXPECT_EQ(result.listed, 3u);
@@ -99,6 +100,21 @@ TEST_F(LoadEngineTest, RecursiveAndPathListLoads) {
   LoadResult result = Engine().Load({dir_ / "A", false, list}, sink);
   EXPECT_EQ(Paths(batches), (std::vector<std::string>{"x.wav", "../Other/o.mp3"}));
   EXPECT_EQ(result.count, 2u);
+}
+
+TEST_F(LoadEngineTest, PathListRequestOpensTheFirstEntrysFolder) {
+  Write("A/x.wav", "WAV 0");
+  Write("B/y.mp3", "MP3 0");
+  std::optional<LoadRequest> request = PathListRequest({"A/x.wav", dir_ / "B/y.mp3"}, dir_);
+  ASSERT_TRUE(request.has_value());
+  EXPECT_EQ(request->folder, dir_ / "A");
+  ASSERT_TRUE(request->pathList.has_value());
+  EXPECT_EQ(*request->pathList, (std::vector<fs::path>{dir_ / "A/x.wav", dir_ / "B/y.mp3"}));
+  std::vector<LoadBatch> batches;
+  Engine().Load(*request, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+  EXPECT_EQ(Paths(batches), (std::vector<std::string>{"x.wav", "../B/y.mp3"}));
+  EXPECT_FALSE(PathListRequest({}, dir_).has_value());
+  EXPECT_FALSE(PathListRequest({dir_ / "none/z.mp3"}, dir_).has_value());
 }
 
 TEST_F(LoadEngineTest, CancelKeepsAPrefixOfTheListing) {
@@ -147,7 +163,10 @@ TEST_F(LoadEngineTest, ReloadOverwritesRowsInPlaceAndKeepsMissingOrChangedFormat
   EXPECT_EQ(result.count, 2u);  // c and d exist
   EXPECT_EQ(result.listed, 1u);
   for (ReloadBatch& b : batches)
-    for (ReloadItem& item : b.items) EXPECT_TRUE(ApplyReloadedItem(mp3, std::move(item)));
+    for (ReloadItem& item : b.items) {
+      ASSERT_LT(item.row, mp3.size());
+      EXPECT_TRUE(ApplyReloadedItem(mp3[item.row], std::move(item)));
+    }
   EXPECT_EQ(mp3[0].tags[0].cells[1].text, "edited");
   EXPECT_EQ(mp3[1].tags[0].cells[1].text, "edited");
   EXPECT_EQ(mp3[2].tags[0].cells[1].text, "edited");
@@ -160,8 +179,11 @@ TEST_F(LoadEngineTest, ReloadOverwritesRowsInPlaceAndKeepsMissingOrChangedFormat
   EXPECT_EQ(items.size(), 4u);
   // A stale item (rows changed meanwhile) is never written over another file.
   ReloadItem stale{MediaFormat::MP3, 0, mp3[1]};
-  EXPECT_FALSE(ApplyReloadedItem(mp3, std::move(stale)));
-  EXPECT_FALSE(ApplyReloadedItem(mp3, ReloadItem{MediaFormat::MP3, 9, mp3[0]}));
+  EXPECT_FALSE(ApplyReloadedItem(mp3[0], std::move(stale)));
+  ReloadItem otherFormat{MediaFormat::WAV, 0, mp3[0]};
+  otherFormat.entry.format = MediaFormat::WAV;
+  EXPECT_FALSE(ApplyReloadedItem(mp3[0], std::move(otherFormat)));
+  EXPECT_EQ(mp3[0].format, MediaFormat::MP3);
 }
 
 }  // namespace

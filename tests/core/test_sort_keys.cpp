@@ -33,13 +33,13 @@ TEST(SortKeysTest, NamesSortAsCodePage932BytesWithOutsideCharactersLast) {
   for (const char* name : {"한.mp3", "〜.mp3", "漾.mp3", "ｱ.mp3", "一.mp3", "亜.mp3", "あ.mp3", "z.mp3"})
     entries.push_back(Entry(name));
   SortEntries(entries, SortColumn::Name, false);
-  EXPECT_EQ(Names(entries), (std::vector<std::string>{"z.mp3", "あ.mp3", "亜.mp3", "一.mp3", "ｱ.mp3", "漾.mp3",
-                                                      "〜.mp3", "한.mp3"}));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"z.mp3", "あ.mp3", "亜.mp3", "一.mp3", "ｱ.mp3",
+                                                      "漾.mp3", "〜.mp3", "한.mp3"}));
 }
 
 TEST(SortKeysTest, CaseIsIgnoredTiesKeepOrderAndDescendingReversesTies) {
-  std::vector<MediaFileEntry> entries = {Entry("abc!"), Entry("Song"), Entry("abc"), Entry("SONG"), Entry("_x"),
-                                         Entry("song")};
+  std::vector<MediaFileEntry> entries = {Entry("abc!"), Entry("Song"), Entry("abc"),
+                                         Entry("SONG"), Entry("_x"),   Entry("song")};
   SortEntries(entries, SortColumn::Name, false);
   // Letters compare as capitals ("_" 0x5F after "A".."Z"); a name sorts before
   // the same name with "!" appended, as if filled up with blanks.
@@ -78,6 +78,13 @@ TEST(SortKeysTest, TagRowsMoveWithTheirFileRow) {
     EXPECT_EQ(e.relativePath.native(), e.file.cells[0].text);
     for (const TagRow& t : e.tags) EXPECT_EQ(t.cells[0].text, "dir/" + e.file.cells[0].text);
   }
+}
+
+TEST(SortKeysTest, SortOrderMapsNewRowsToOldRows) {
+  std::vector<MediaFileEntry> entries = {Entry("c", 3), Entry("a", 1), Entry("b", 2)};
+  EXPECT_EQ(SortOrder(entries, SortColumn::Name, false), (std::vector<int>{1, 2, 0}));
+  EXPECT_EQ(SortOrder(entries, SortColumn::Size, true), (std::vector<int>{0, 2, 1}));
+  EXPECT_TRUE(SortOrder({}, SortColumn::Name, false).empty());
 }
 
 TEST(SortKeysTest, KeyComparisonFillsWithBlanks) {

@@ -23,7 +23,9 @@ char32_t FoldCase(char32_t cp) {
   return cp;
 }
 
-bool Cancelled(const std::atomic<bool>* cancel) { return cancel && cancel->load(std::memory_order_relaxed); }
+bool Cancelled(const std::atomic<bool>* cancel) {
+  return cancel && cancel->load(std::memory_order_relaxed);
+}
 
 // A folder path without a trailing separator (except the root itself).
 fs::path NormalFolder(const fs::path& folder) {
@@ -45,7 +47,9 @@ void SortByName(std::vector<NamedEntry>& entries) {
   });
 }
 
-bool IsMediaName(const fs::path& name) { return TypeFromExtension(name) != FileType::Unknown; }
+bool IsMediaName(const fs::path& name) {
+  return TypeFromExtension(name) != FileType::Unknown;
+}
 
 // Reads one folder: regular files and folders (links followed), each sorted.
 void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector<NamedEntry>* folders) {
@@ -158,6 +162,13 @@ std::vector<fs::path> ListSubfolders(const fs::path& folder) {
   out.reserve(folders.size());
   for (NamedEntry& d : folders) out.push_back(std::move(d.name));
   return out;
+}
+
+fs::path StartUpFolder(const fs::path& remembered, const fs::path& home) {
+  std::error_code ec;
+  if (!remembered.empty() && remembered.is_absolute() && fs::is_directory(fs::status(remembered, ec)) && !ec)
+    return NormalFolder(remembered);
+  return home;
 }
 
 fs::path AbsolutePathForm(const fs::path& path, const fs::path& workingFolder) {

@@ -56,6 +56,11 @@ std::vector<std::filesystem::path> ListSubfolders(const std::filesystem::path& f
 std::optional<std::filesystem::path> PathListFolder(const std::vector<std::filesystem::path>& paths,
                                                     const std::filesystem::path& workingFolder);
 
+// The folder opened at start without arguments: the remembered folder when
+// it still exists, else `home`.
+std::filesystem::path StartUpFolder(const std::filesystem::path& remembered,
+                                    const std::filesystem::path& home);
+
 // A path made absolute against `workingFolder` without resolving symbolic
 // links; "." and ".." are resolved by text.
 std::filesystem::path AbsolutePathForm(const std::filesystem::path& path,

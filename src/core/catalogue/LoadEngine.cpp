@@ -22,14 +22,15 @@ namespace {
 // a prefix. tick() runs on the calling thread after each round of delivery
 // and at least every `interval`. Returns the number of indices delivered.
 template <typename Result, typename Work, typename Take, typename Tick>
-size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel, std::chrono::milliseconds interval,
-                  Work work, Take take, Tick tick) {
+size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
+                  std::chrono::milliseconds interval, Work work, Take take, Tick tick) {
   if (n == 0) return 0;
   std::vector<std::optional<Result>> slots(n);
   std::mutex mutex;
   std::condition_variable ready;
   std::atomic<size_t> next{0};
-  unsigned running = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(std::min<size_t>(n, 4096))));
+  unsigned running =
+      std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(std::min<size_t>(n, 4096))));
 
   auto worker = [&] {
     for (;;) {
@@ -131,13 +132,24 @@ void CollectReloadItems(MediaFormat format, const std::vector<MediaFileEntry>& e
   }
 }
 
-bool ApplyReloadedItem(std::vector<MediaFileEntry>& entries, ReloadItem&& item) {
-  if (item.row >= entries.size()) return false;
-  MediaFileEntry& target = entries[item.row];
+bool ApplyReloadedItem(MediaFileEntry& target, ReloadItem&& item) {
   if (target.format != item.format || item.entry.format != item.format) return false;
   if (target.relativePath != item.entry.relativePath) return false;
   target = std::move(item.entry);
   return true;
+}
+
+std::optional<LoadRequest> PathListRequest(const std::vector<fs::path>& paths,
+                                           const fs::path& workingFolder) {
+  std::optional<fs::path> folder = PathListFolder(paths, workingFolder);
+  if (!folder) return std::nullopt;
+  LoadRequest request;
+  request.folder = *folder;
+  std::vector<fs::path> list;
+  list.reserve(paths.size());
+  for (const fs::path& p : paths) list.push_back(AbsolutePathForm(p, workingFolder));
+  request.pathList = std::move(list);
+  return request;
 }
 
 LoadEngine::LoadEngine(MediaReaders readers, unsigned threads)

@@ -42,6 +42,13 @@ struct LoadRequest {
   std::optional<std::vector<std::filesystem::path>> pathList;
 };
 
+// `OpenPathList`: the load of a path list (absolute, or relative to
+// `workingFolder`): the folder of its first entry, loading exactly the
+// entries that are existing media files. Empty when the list is empty or
+// that folder does not exist (then nothing happens).
+std::optional<LoadRequest> PathListRequest(const std::vector<std::filesystem::path>& paths,
+                                           const std::filesystem::path& workingFolder);
+
 // A batch of new rows in listing order. `count` is the number of files
 // handled so far (listed or not), for the running count in the status bar.
 struct LoadBatch {
@@ -68,14 +75,14 @@ struct ReloadBatch {
 void CollectReloadItems(MediaFormat format, const std::vector<MediaFileEntry>& entries, bool changedOnly,
                         std::vector<ReloadItem>& out);
 
-// Writes a reread row back into its format's vector (on the GUI thread). A
-// row that no longer exists or whose format differs is left alone; returns
-// whether the row was written.
-bool ApplyReloadedItem(std::vector<MediaFileEntry>& entries, ReloadItem&& item);
+// Writes a reread row over the row it was read for (on the GUI thread, e.g.
+// inside Catalogue::EditRow). A row that holds another file or format now is
+// left alone; returns whether the row was written.
+bool ApplyReloadedItem(MediaFileEntry& target, ReloadItem&& item);
 
 struct LoadResult {
-  size_t count = 0;     // files handled
-  size_t listed = 0;    // entries delivered
+  size_t count = 0;   // files handled
+  size_t listed = 0;  // entries delivered
   bool cancelled = false;
 };
 

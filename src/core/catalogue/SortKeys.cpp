@@ -120,19 +120,25 @@ int CompareSortKeys(std::string_view a, std::string_view b) {
   return 0;
 }
 
-void SortEntries(std::vector<MediaFileEntry>& entries, SortColumn column, bool descending) {
+std::vector<int> SortOrder(const std::vector<MediaFileEntry>& entries, SortColumn column, bool descending) {
   const size_t n = entries.size();
-  if (n < 2) return;
   std::vector<std::string> keys(n);
   for (size_t i = 0; i < n; ++i) keys[i] = RowSortKey(entries[i], column);
-  std::vector<uint32_t> order(n);
-  std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(),
-                   [&keys](uint32_t x, uint32_t y) { return CompareSortKeys(keys[x], keys[y]) < 0; });
+  std::vector<int> order(n);
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&keys](int x, int y) {
+    return CompareSortKeys(keys[static_cast<size_t>(x)], keys[static_cast<size_t>(y)]) < 0;
+  });
   if (descending) std::reverse(order.begin(), order.end());
+  return order;
+}
+
+void SortEntries(std::vector<MediaFileEntry>& entries, SortColumn column, bool descending) {
+  if (entries.size() < 2) return;
+  std::vector<int> order = SortOrder(entries, column, descending);
   std::vector<MediaFileEntry> sorted;
-  sorted.reserve(n);
-  for (uint32_t i : order) sorted.push_back(std::move(entries[i]));
+  sorted.reserve(entries.size());
+  for (int i : order) sorted.push_back(std::move(entries[static_cast<size_t>(i)]));
   entries = std::move(sorted);
 }
 

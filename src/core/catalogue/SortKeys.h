@@ -39,6 +39,10 @@ std::string RowSortKey(const MediaFileEntry& entry, SortColumn column);
 // Compares two keys, the shorter one filled up with blanks. Negative, 0 or positive.
 int CompareSortKeys(std::string_view a, std::string_view b);
 
+// The new order of a format's rows sorted by a column: order[newRow] =
+// oldRow (what Catalogue::Reorder takes).
+std::vector<int> SortOrder(const std::vector<MediaFileEntry>& entries, SortColumn column, bool descending);
+
 // Reorders the entries of one format by a column. Every list of the format is
 // a view over this vector, so the file list and its tag tables stay parallel.
 void SortEntries(std::vector<MediaFileEntry>& entries, SortColumn column, bool descending);
