@@ -1,0 +1,189 @@
+#include "core/catalogue/FolderScan.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "core/catalogue/TagFile.h"
+#include "core/text/Cp932.h"
+#include "core/text/TextWidth.h"
+
+namespace hozanki {
+namespace fs = std::filesystem;
+
+namespace {
+
+char32_t FoldCase(char32_t cp) {
+  if (cp >= U'a' && cp <= U'z') return cp - 0x20;
+  if (cp >= 0xFF41 && cp <= 0xFF5A) return cp - 0x20;  // full-width Latin
+  if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 0x20;
+  return cp;
+}
+
+bool Cancelled(const std::atomic<bool>* cancel) {
+  return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// A folder path without a trailing separator (except the root itself).
+fs::path NormalFolder(const fs::path& folder) {
+  fs::path p = folder.lexically_normal();
+  while (!p.has_filename() && p.has_relative_path()) p = p.parent_path();
+  return p;
+}
+
+struct NamedEntry {
+  std::string display;
+  fs::path name;
+};
+
+void SortByName(std::vector<NamedEntry>& entries) {
+  std::sort(entries.begin(), entries.end(), [](const NamedEntry& a, const NamedEntry& b) {
+    int c = CompareFolderEntryNames(a.display, b.display);
+    if (c != 0) return c < 0;
+    return a.name.native() < b.name.native();
+  });
+}
+
+bool IsMediaName(const fs::path& name) {
+  return TypeFromExtension(name) != FileType::Unknown;
+}
+
+// Reads one folder: regular files and folders (links followed), each sorted.
+void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector<NamedEntry>* folders) {
+  std::error_code ec;
+  fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
+  if (ec) return;
+  for (fs::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) break;
+    const fs::directory_entry& entry = *it;
+    fs::path name = entry.path().filename();
+    std::error_code typeError;
+    fs::file_status status = entry.status(typeError);
+    if (typeError) continue;
+    if (fs::is_directory(status)) {
+      if (folders) folders->push_back({DisplayName(name), name});
+    } else if (fs::is_regular_file(status)) {
+      // Devices, pipes and sockets are never read: a pipe would block the reader.
+      if (files) files->push_back({DisplayName(name), name});
+    }
+  }
+  if (files) SortByName(*files);
+  if (folders) SortByName(*folders);
+}
+
+void ListLevel(const fs::path& root, const fs::path& relative, std::set<std::pair<dev_t, ino_t>>& visited,
+               const std::atomic<bool>* cancel, std::vector<fs::path>& out) {
+  fs::path dir = relative.empty() ? root : root / relative;
+  std::vector<NamedEntry> files, folders;
+  ReadFolder(dir, &files, &folders);
+  for (const NamedEntry& f : files) {
+    if (Cancelled(cancel)) return;
+    if (IsMediaName(f.name)) out.push_back(relative.empty() ? f.name : relative / f.name);
+  }
+  for (const NamedEntry& d : folders) {
+    if (Cancelled(cancel)) return;
+    struct stat st {};
+    if (::stat((dir / d.name).c_str(), &st) != 0) continue;
+    if (!visited.insert({st.st_dev, st.st_ino}).second) continue;
+    ListLevel(root, relative.empty() ? d.name : relative / d.name, visited, cancel, out);
+  }
+}
+
+}  // namespace
+
+std::string DisplayName(const fs::path& path) {
+  const std::string& raw = path.native();
+  if (IsValidUtf8(raw)) return raw;
+  return DecodeCp932(raw);
+}
+
+int CompareFolderEntryNames(std::string_view a, std::string_view b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    char32_t ca = 0, cb = 0;
+    i += DecodeUtf8Char(a, i, ca);
+    j += DecodeUtf8Char(b, j, cb);
+    ca = FoldCase(ca);
+    cb = FoldCase(cb);
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (i < a.size()) return 1;
+  if (j < b.size()) return -1;
+  return a.compare(b) < 0 ? -1 : (a.compare(b) > 0 ? 1 : 0);
+}
+
+std::vector<fs::path> ListFolderFiles(const fs::path& folder, const std::atomic<bool>* cancel) {
+  std::vector<NamedEntry> files;
+  ReadFolder(folder, &files, nullptr);
+  std::vector<fs::path> out;
+  for (const NamedEntry& f : files) {
+    if (Cancelled(cancel)) break;
+    if (IsMediaName(f.name)) out.push_back(f.name);
+  }
+  return out;
+}
+
+std::vector<fs::path> ListFolderRecursive(const fs::path& folder, const std::atomic<bool>* cancel) {
+  std::vector<fs::path> out;
+  std::set<std::pair<dev_t, ino_t>> visited;
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) == 0) visited.insert({st.st_dev, st.st_ino});
+  ListLevel(folder, fs::path(), visited, cancel, out);
+  return out;
+}
+
+std::vector<fs::path> ListPathList(const fs::path& folder, const std::vector<fs::path>& paths,
+                                   const std::atomic<bool>* cancel) {
+  fs::path base = NormalFolder(folder);
+  std::vector<fs::path> out;
+  std::set<fs::path> seen;
+  for (const fs::path& entry : paths) {
+    if (Cancelled(cancel)) break;
+    if (entry.empty()) continue;
+    fs::path full = AbsolutePathForm(entry, base);
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::status(full, ec)) || ec) continue;
+    if (!IsMediaName(full)) continue;
+    fs::path relative = full.lexically_relative(base);
+    if (relative.empty()) continue;
+    if (!seen.insert(relative).second) continue;
+    out.push_back(std::move(relative));
+  }
+  return out;
+}
+
+std::vector<fs::path> ListSubfolders(const fs::path& folder) {
+  std::vector<NamedEntry> folders;
+  ReadFolder(folder, nullptr, &folders);
+  std::vector<fs::path> out;
+  out.reserve(folders.size());
+  for (NamedEntry& d : folders) out.push_back(std::move(d.name));
+  return out;
+}
+
+fs::path StartUpFolder(const fs::path& remembered, const fs::path& home) {
+  std::error_code ec;
+  if (!remembered.empty() && remembered.is_absolute() && fs::is_directory(fs::status(remembered, ec)) && !ec)
+    return NormalFolder(remembered);
+  return home;
+}
+
+fs::path AbsolutePathForm(const fs::path& path, const fs::path& workingFolder) {
+  fs::path full = path.is_absolute() ? path : workingFolder / path;
+  return full.lexically_normal();
+}
+
+std::optional<fs::path> PathListFolder(const std::vector<fs::path>& paths, const fs::path& workingFolder) {
+  if (paths.empty() || paths.front().empty()) return std::nullopt;
+  fs::path first = AbsolutePathForm(paths.front(), workingFolder);
+  fs::path folder = NormalFolder(first);
+  if (folder.has_relative_path()) folder = folder.parent_path();
+  std::error_code ec;
+  if (!fs::is_directory(fs::status(folder, ec)) || ec) return std::nullopt;
+  return folder;
+}
+
+}  // namespace hozanki
