@@ -11,23 +11,25 @@ constexpr auto R = ColumnAlignment::Right;
 constexpr auto C = ColumnAlignment::Center;
 
 // File lists: the four columns that carry the sort mark come first.
-#define HOZANKI_FILE_HEAD \
+#define HOZANKI_FILE_HEAD                                                             \
   ColumnSpec{""sv, L, 0}, ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0}, ColumnSpec{" ｻｲｽﾞ"sv, R, 0}, \
-      ColumnSpec{"ﾀｲﾑｽﾀﾝﾌﾟ "sv, L, 0}, ColumnSpec{" 時間"sv, R, 0}
+      ColumnSpec{"ﾀｲﾑｽﾀﾝﾌﾟ "sv, L, 0}, ColumnSpec {                                   \
+    " 時間"sv, R, 0                                                                   \
+  }
 
-constexpr std::array kFileMp3 = {HOZANKI_FILE_HEAD,
-                                 ColumnSpec{"ID3v1"sv, C, 0},
-                                 ColumnSpec{"ID3v2"sv, C, 0},
-                                 ColumnSpec{"RIFF"sv, C, 0},
-                                 ColumnSpec{"APE"sv, C, 0},
-                                 ColumnSpec{"音声形式"sv, L, 0}};
+constexpr std::array kFileMp3 = {HOZANKI_FILE_HEAD,           ColumnSpec{"ID3v1"sv, C, 0},
+                                 ColumnSpec{"ID3v2"sv, C, 0}, ColumnSpec{"RIFF"sv, C, 0},
+                                 ColumnSpec{"APE"sv, C, 0},   ColumnSpec{"音声形式"sv, L, 0}};
 constexpr std::array kFileAudio = {HOZANKI_FILE_HEAD, ColumnSpec{"音声形式"sv, L, 0}};
 constexpr std::array kFileVideo = {HOZANKI_FILE_HEAD, ColumnSpec{"音声形式"sv, L, 0},
                                    ColumnSpec{"映像形式"sv, L, 0}};
 #undef HOZANKI_FILE_HEAD
 
 // Tag tables: column 0 (check column) and 1 (file name) come first.
-#define HOZANKI_TAG_HEAD ColumnSpec{""sv, L, 0}, ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0}
+#define HOZANKI_TAG_HEAD               \
+  ColumnSpec{""sv, L, 0}, ColumnSpec { \
+    "ﾌｧｲﾙ名 "sv, L, 0                  \
+  }
 
 constexpr std::array kTagId3v1 = {HOZANKI_TAG_HEAD,
                                   ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 30},
@@ -138,27 +140,40 @@ constexpr std::array kTagMp4 = {HOZANKI_TAG_HEAD,
 
 std::span<const ColumnSpec> FileListColumns(MediaFormat format) {
   switch (format) {
-    case MediaFormat::MP3: return kFileMp3;
+    case MediaFormat::MP3:
+      return kFileMp3;
     case MediaFormat::AVI:
     case MediaFormat::WMA:
-    case MediaFormat::MP4: return kFileVideo;
-    default: return kFileAudio;
+    case MediaFormat::MP4:
+      return kFileVideo;
+    default:
+      return kFileAudio;
   }
 }
 
 std::span<const ColumnSpec> TagTableColumns(TagKind kind) {
   switch (kind) {
-    case TagKind::MP3ID3v1: return kTagId3v1;
-    case TagKind::MP3ID3v2: return kTagId3v2;
-    case TagKind::MP3RIFF: return kTagRiff;
-    case TagKind::MP3APE: return kTagApe;
-    case TagKind::WAV: return kTagWav;
-    case TagKind::AVI: return kTagAvi;
-    case TagKind::VQF: return kTagVqf;
-    case TagKind::WMA: return kTagWma;
+    case TagKind::MP3ID3v1:
+      return kTagId3v1;
+    case TagKind::MP3ID3v2:
+      return kTagId3v2;
+    case TagKind::MP3RIFF:
+      return kTagRiff;
+    case TagKind::MP3APE:
+      return kTagApe;
+    case TagKind::WAV:
+      return kTagWav;
+    case TagKind::AVI:
+      return kTagAvi;
+    case TagKind::VQF:
+      return kTagVqf;
+    case TagKind::WMA:
+      return kTagWma;
     case TagKind::OGG:
-    case TagKind::APE: return kTagOgg;
-    case TagKind::MP4: return kTagMp4;
+    case TagKind::APE:
+      return kTagOgg;
+    case TagKind::MP4:
+      return kTagMp4;
   }
   return {};
 }

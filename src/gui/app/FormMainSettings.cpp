@@ -179,12 +179,14 @@ void TFormMain::FormClose() {
   ini.WriteInteger(window::kSection, window::kSplit1, PanelUL->width());
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
-    WriteColumnWidths(ini, listViewF_[static_cast<size_t>(f)], [format](int n) { return FileColumnKey(format, n); });
+    WriteColumnWidths(ini, listViewF_[static_cast<size_t>(f)],
+                      [format](int n) { return FileColumnKey(format, n); });
   }
   ini.WriteInteger(window::kSection, window::kSplit2, PanelU->height());
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
-    WriteColumnWidths(ini, listViewT_[static_cast<size_t>(k)], [kind](int n) { return TagColumnKey(kind, n); });
+    WriteColumnWidths(ini, listViewT_[static_cast<size_t>(k)],
+                      [kind](int n) { return TagColumnKey(kind, n); });
   }
   ini.WriteInteger(window::kSection, window::kPage, PageControlT->currentIndex());
   ini.WriteString(window::kSection, window::kDir, StatusBar->PanelText(0).toStdString());
