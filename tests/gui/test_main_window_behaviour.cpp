@@ -19,6 +19,7 @@
 #include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/FileListModel.h"
+#include "gui/catalogue/ImageListCheckBox.h"
 #include "gui/tagedit/TagTableModel.h"
 
 using namespace hozanki;
@@ -82,6 +83,8 @@ class MainWindowBehaviourTest : public QObject {
   void HelpAndAboutOpenTheirPages();
   void ModelsShowTheCatalogueWithRolesAndColumns();
   void SelectionIsMirroredAtIdle();
+  void CheckBoxImagesAreFiveDistinctPictures();
+  void ClosingIsRefusedWhileAWorkerRuns();
 
  private:
   std::unique_ptr<ScopedConfigDir> config_;
@@ -362,6 +365,51 @@ void MainWindowBehaviourTest::SelectionIsMirroredAtIdle() {
   // Select all through the menu.
   Child<QAction>(window, "MenuEditSelectAll")->trigger();
   QTRY_COMPARE(Child<StatusBarPanels>(window, "StatusBar")->PanelText(1), QStringLiteral("7 / 7"));
+}
+
+void MainWindowBehaviourTest::CheckBoxImagesAreFiveDistinctPictures() {
+  QList<QImage> images;
+  for (int i = 0; i < ImageListCheckBox::kCount; ++i) {
+    const QPixmap& pixmap = ImageListCheckBox::Image(i);
+    QCOMPARE(pixmap.deviceIndependentSize().toSize(), QSize(16, 16));
+    images << pixmap.toImage();
+  }
+  for (int i = 0; i < images.size(); ++i)
+    for (int j = i + 1; j < images.size(); ++j)
+      QVERIFY2(images[i] != images[j], qPrintable(QString("%1 %2").arg(i).arg(j)));
+  QVERIFY(ImageListCheckBox::Image(-1).isNull());
+  QVERIFY(ImageListCheckBox::Image(5).isNull());
+
+  // Column 0 of a tag table shows the check box and the row image.
+  TFormMain window;
+  auto entries = Mp3Entries(2);
+  entries[0].tags[0].state = kUnchecked;
+  entries[1].tags[0].state = kChecked;
+  entries[1].tags[0].image = kErrorMark;
+  window.CatalogueData().Append(MediaFormat::MP3, std::move(entries));
+  Child<QTabWidget>(window, "PageControlT")->setCurrentIndex(0);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTableView* table = window.TagTable(0);
+  const QImage shot = table->viewport()->grab().toImage();
+  const int pitch = table->rowHeight(0);
+  auto cellImage = [&](int row, int x) {
+    return shot.copy(QRect(x, table->rowViewportPosition(row) + (pitch - 16) / 2, 16, 16));
+  };
+  QVERIFY(cellImage(0, 1) != cellImage(1, 1));    // unchecked vs checked box
+  QVERIFY(cellImage(1, 18) != cellImage(0, 18));  // error mark vs none
+}
+
+void MainWindowBehaviourTest::ClosingIsRefusedWhileAWorkerRuns() {
+  TFormMain window;
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  Child<QAction>(window, "MenuCancel")->setVisible(true);
+  QVERIFY(!window.close());
+  QVERIFY(!QFile::exists(QString::fromStdString((window.SettingsFolderPath() / "NR284.ini").string())));
+  Child<QAction>(window, "MenuCancel")->setVisible(false);
+  QVERIFY(window.close());
+  QVERIFY(QFile::exists(QString::fromStdString((window.SettingsFolderPath() / "NR284.ini").string())));
 }
 
 QTEST_MAIN(MainWindowBehaviourTest)
