@@ -241,7 +241,8 @@ TEST(AppSettings, DefaultsAndRoundTripThroughTheIniFile) {
 }
 
 TEST(AppSettings, NonNumericOptionsKeepDefaultsAndHugeToolCountsStop) {
-  const IniFile ini = IniFile::Parse("[Option]\r\nMemoSize=abc\r\nClmMode=1\r\n[Tool]\r\nCount=2000000000\r\n");
+  const IniFile ini =
+      IniFile::Parse("[Option]\r\nMemoSize=abc\r\nClmMode=1\r\n[Tool]\r\nCount=2000000000\r\n");
   AppSettings s;
   s.ReadOptions(ini);
   s.ReadTools(ini);

@@ -15,7 +15,9 @@ void Catalogue::AddObserver(CatalogueObserver* observer) {
     observers_.push_back(observer);
 }
 
-void Catalogue::RemoveObserver(CatalogueObserver* observer) { std::erase(observers_, observer); }
+void Catalogue::RemoveObserver(CatalogueObserver* observer) {
+  std::erase(observers_, observer);
+}
 
 void Catalogue::Append(MediaFormat format, std::vector<MediaFileEntry> batch) {
   if (batch.empty()) return;

@@ -10,155 +10,209 @@ constexpr auto L = ColumnAlignment::Left;
 constexpr auto R = ColumnAlignment::Right;
 constexpr auto C = ColumnAlignment::Center;
 
-// File lists: the four columns that carry the sort mark come first.
-#define HOZANKI_FILE_HEAD \
-  ColumnSpec{""sv, L, 0}, ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0}, ColumnSpec{" ｻｲｽﾞ"sv, R, 0}, \
-      ColumnSpec{"ﾀｲﾑｽﾀﾝﾌﾟ "sv, L, 0}, ColumnSpec{" 時間"sv, R, 0}
-
-constexpr std::array kFileMp3 = {HOZANKI_FILE_HEAD,
-                                 ColumnSpec{"ID3v1"sv, C, 0},
-                                 ColumnSpec{"ID3v2"sv, C, 0},
-                                 ColumnSpec{"RIFF"sv, C, 0},
-                                 ColumnSpec{"APE"sv, C, 0},
-                                 ColumnSpec{"音声形式"sv, L, 0}};
-constexpr std::array kFileAudio = {HOZANKI_FILE_HEAD, ColumnSpec{"音声形式"sv, L, 0}};
-constexpr std::array kFileVideo = {HOZANKI_FILE_HEAD, ColumnSpec{"音声形式"sv, L, 0},
-                                   ColumnSpec{"映像形式"sv, L, 0}};
-#undef HOZANKI_FILE_HEAD
-
-// Tag tables: column 0 (check column) and 1 (file name) come first.
-#define HOZANKI_TAG_HEAD ColumnSpec{""sv, L, 0}, ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0}
-
-constexpr std::array kTagId3v1 = {HOZANKI_TAG_HEAD,
-                                  ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 30},
-                                  ColumnSpec{"ﾀｲﾄﾙ "sv, L, 30},
-                                  ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 30},
-                                  ColumnSpec{" №"sv, R, 2},
-                                  ColumnSpec{" 年"sv, R, 4},
-                                  ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                  ColumnSpec{"ｺﾒﾝﾄ "sv, L, 28}};
-constexpr std::array kTagId3v2 = {HOZANKI_TAG_HEAD,
-                                  ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                  ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                  ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                  ColumnSpec{" №"sv, R, 0},
-                                  ColumnSpec{" 年"sv, R, 0},
-                                  ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                  ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
-                                  ColumnSpec{"作曲者 "sv, L, 0},
-                                  ColumnSpec{"著作権 "sv, L, 0},
-                                  ColumnSpec{"URL "sv, L, 0},
-                                  ColumnSpec{"ｵﾘｼﾞﾅﾙ "sv, L, 0},
-                                  ColumnSpec{"製作者 "sv, L, 0},
-                                  ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0}};
-constexpr std::array kTagRiff = {HOZANKI_TAG_HEAD,
-                                 ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                 ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                 ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                 ColumnSpec{" 年"sv, R, 0},
-                                 ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                 ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
-                                 ColumnSpec{"著作権 "sv, L, 0},
-                                 ColumnSpec{"製作者 "sv, L, 0},
-                                 ColumnSpec{"ｿｰｽ "sv, L, 0},
-                                 ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0}};
-constexpr std::array kTagApe = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                ColumnSpec{" №"sv, R, 0},
-                                ColumnSpec{" 年"sv, R, 0},
-                                ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0}};
+// clang-format off
+constexpr std::array kFileMp3 = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{" ｻｲｽﾞ"sv, R, 0},
+    ColumnSpec{"ﾀｲﾑｽﾀﾝﾌﾟ "sv, L, 0},
+    ColumnSpec{" 時間"sv, R, 0},
+    ColumnSpec{"ID3v1"sv, C, 0},
+    ColumnSpec{"ID3v2"sv, C, 0},
+    ColumnSpec{"RIFF"sv, C, 0},
+    ColumnSpec{"APE"sv, C, 0},
+    ColumnSpec{"音声形式"sv, L, 0},
+};
+constexpr std::array kFileAudio = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{" ｻｲｽﾞ"sv, R, 0},
+    ColumnSpec{"ﾀｲﾑｽﾀﾝﾌﾟ "sv, L, 0},
+    ColumnSpec{" 時間"sv, R, 0},
+    ColumnSpec{"音声形式"sv, L, 0},
+};
+constexpr std::array kFileVideo = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{" ｻｲｽﾞ"sv, R, 0},
+    ColumnSpec{"ﾀｲﾑｽﾀﾝﾌﾟ "sv, L, 0},
+    ColumnSpec{" 時間"sv, R, 0},
+    ColumnSpec{"音声形式"sv, L, 0},
+    ColumnSpec{"映像形式"sv, L, 0},
+};
+constexpr std::array kTagId3v1 = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 30},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 30},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 30},
+    ColumnSpec{" №"sv, R, 2},
+    ColumnSpec{" 年"sv, R, 4},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, 28},
+};
+constexpr std::array kTagId3v2 = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" №"sv, R, 0},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+    ColumnSpec{"作曲者 "sv, L, 0},
+    ColumnSpec{"著作権 "sv, L, 0},
+    ColumnSpec{"URL "sv, L, 0},
+    ColumnSpec{"ｵﾘｼﾞﾅﾙ "sv, L, 0},
+    ColumnSpec{"製作者 "sv, L, 0},
+    ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
+};
+constexpr std::array kTagRiff = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+    ColumnSpec{"著作権 "sv, L, 0},
+    ColumnSpec{"製作者 "sv, L, 0},
+    ColumnSpec{"ｿｰｽ "sv, L, 0},
+    ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
+};
+constexpr std::array kTagApe = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" №"sv, R, 0},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
+};
 // WAV has the columns of MP3 RIFF, but a single-line comment.
-constexpr std::array kTagWav = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                ColumnSpec{" 年"sv, R, 0},
-                                ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
-                                ColumnSpec{"著作権 "sv, L, 0},
-                                ColumnSpec{"製作者 "sv, L, 0},
-                                ColumnSpec{"ｿｰｽ "sv, L, 0},
-                                ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0}};
-constexpr std::array kTagAvi = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, kColumnMemo},
-                                ColumnSpec{" 年"sv, R, 0},
-                                ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
-                                ColumnSpec{"著作権 "sv, L, 0},
-                                ColumnSpec{"製作者 "sv, L, 0},
-                                ColumnSpec{"ｿｰｽ "sv, L, 0},
-                                ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0}};
-constexpr std::array kTagVqf = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                ColumnSpec{"保存名 "sv, L, 0},
-                                ColumnSpec{"著作権 "sv, L, 0},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo}};
+constexpr std::array kTagWav = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
+    ColumnSpec{"著作権 "sv, L, 0},
+    ColumnSpec{"製作者 "sv, L, 0},
+    ColumnSpec{"ｿｰｽ "sv, L, 0},
+    ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
+};
+constexpr std::array kTagAvi = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, kColumnMemo},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+    ColumnSpec{"著作権 "sv, L, 0},
+    ColumnSpec{"製作者 "sv, L, 0},
+    ColumnSpec{"ｿｰｽ "sv, L, 0},
+    ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
+};
+constexpr std::array kTagVqf = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"保存名 "sv, L, 0},
+    ColumnSpec{"著作権 "sv, L, 0},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+};
 // The WMA genre is free text.
-constexpr std::array kTagWma = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                ColumnSpec{" №"sv, R, 0},
-                                ColumnSpec{" 年"sv, R, 0},
-                                ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, 0},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
-                                ColumnSpec{"著作権 "sv, L, 0},
-                                ColumnSpec{"ｱﾙﾊﾞﾑURL "sv, L, 0},
-                                ColumnSpec{"関連URL "sv, L, 0}};
-constexpr std::array kTagOgg = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                ColumnSpec{" №"sv, R, 0},
-                                ColumnSpec{" 年"sv, R, 0},
-                                ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo}};
-constexpr std::array kTagMp4 = {HOZANKI_TAG_HEAD,
-                                ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
-                                ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
-                                ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
-                                ColumnSpec{" №"sv, R, kColumnNumberPair},
-                                ColumnSpec{" 年"sv, R, 4},
-                                ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
-                                ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
-                                ColumnSpec{"ｸﾞﾙｰﾌﾟ "sv, L, 0},
-                                ColumnSpec{"作曲者 "sv, L, 0},
-                                ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-                                ColumnSpec{" ﾃﾝﾎﾟ"sv, R, 0},
-                                ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
-                                ColumnSpec{"ｺﾝﾋﾟﾚｰｼｮﾝ "sv, L, 1}};
-#undef HOZANKI_TAG_HEAD
+constexpr std::array kTagWma = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" №"sv, R, 0},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, 0},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
+    ColumnSpec{"著作権 "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑURL "sv, L, 0},
+    ColumnSpec{"関連URL "sv, L, 0},
+};
+constexpr std::array kTagOgg = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" №"sv, R, 0},
+    ColumnSpec{" 年"sv, R, 0},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+};
+constexpr std::array kTagMp4 = {
+    ColumnSpec{""sv, L, 0},
+    ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ "sv, L, 0},
+    ColumnSpec{" №"sv, R, kColumnNumberPair},
+    ColumnSpec{" 年"sv, R, 4},
+    ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
+    ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+    ColumnSpec{"ｸﾞﾙｰﾌﾟ "sv, L, 0},
+    ColumnSpec{"作曲者 "sv, L, 0},
+    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
+    ColumnSpec{" ﾃﾝﾎﾟ"sv, R, 0},
+    ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
+    ColumnSpec{"ｺﾝﾋﾟﾚｰｼｮﾝ "sv, L, 1},
+};
+// clang-format on
 
 }  // namespace
 
 std::span<const ColumnSpec> FileListColumns(MediaFormat format) {
   switch (format) {
-    case MediaFormat::MP3: return kFileMp3;
+    case MediaFormat::MP3:
+      return kFileMp3;
     case MediaFormat::AVI:
     case MediaFormat::WMA:
-    case MediaFormat::MP4: return kFileVideo;
-    default: return kFileAudio;
+    case MediaFormat::MP4:
+      return kFileVideo;
+    default:
+      return kFileAudio;
   }
 }
 
 std::span<const ColumnSpec> TagTableColumns(TagKind kind) {
   switch (kind) {
-    case TagKind::MP3ID3v1: return kTagId3v1;
-    case TagKind::MP3ID3v2: return kTagId3v2;
-    case TagKind::MP3RIFF: return kTagRiff;
-    case TagKind::MP3APE: return kTagApe;
-    case TagKind::WAV: return kTagWav;
-    case TagKind::AVI: return kTagAvi;
-    case TagKind::VQF: return kTagVqf;
-    case TagKind::WMA: return kTagWma;
+    case TagKind::MP3ID3v1:
+      return kTagId3v1;
+    case TagKind::MP3ID3v2:
+      return kTagId3v2;
+    case TagKind::MP3RIFF:
+      return kTagRiff;
+    case TagKind::MP3APE:
+      return kTagApe;
+    case TagKind::WAV:
+      return kTagWav;
+    case TagKind::AVI:
+      return kTagAvi;
+    case TagKind::VQF:
+      return kTagVqf;
+    case TagKind::WMA:
+      return kTagWma;
     case TagKind::OGG:
-    case TagKind::APE: return kTagOgg;
-    case TagKind::MP4: return kTagMp4;
+    case TagKind::APE:
+      return kTagOgg;
+    case TagKind::MP4:
+      return kTagMp4;
   }
   return {};
 }

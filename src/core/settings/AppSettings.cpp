@@ -8,7 +8,9 @@ namespace option = settings::option;
 namespace tool = settings::tool;
 
 namespace {
-std::string Numbered(std::string_view prefix, int n) { return std::string(prefix) + std::to_string(n); }
+std::string Numbered(std::string_view prefix, int n) {
+  return std::string(prefix) + std::to_string(n);
+}
 }  // namespace
 
 AppSettings::AppSettings()

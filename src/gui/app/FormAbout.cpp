@@ -28,7 +28,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   link->setObjectName(QStringLiteral("LabelWebPage"));
   link->setAlignment(Qt::AlignCenter);
   link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-  connect(link, &QLabel::linkActivated, this, [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
+  connect(link, &QLabel::linkActivated, this,
+          [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   for (QWidget* w : {static_cast<QWidget*>(icon), static_cast<QWidget*>(name), static_cast<QWidget*>(version),

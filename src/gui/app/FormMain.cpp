@@ -59,9 +59,13 @@ TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
 
 TFormMain::~TFormMain() = default;
 
-bool TFormMain::IsRenameMode() const { return MenuFileModeR->isChecked(); }
+bool TFormMain::IsRenameMode() const {
+  return MenuFileModeR->isChecked();
+}
 
-void TFormMain::MenuFileModeClick() { SwitchMode(qobject_cast<QAction*>(sender())); }
+void TFormMain::MenuFileModeClick() {
+  SwitchMode(qobject_cast<QAction*>(sender()));
+}
 
 void TFormMain::SwitchMode(QAction* item) {
   // The item without a shortcut is the mode already active.
@@ -114,8 +118,12 @@ void TFormMain::PageControlTChange(int page) {
   }
 }
 
-void TFormMain::HookIdle() { idleTimer_.start(); }
-void TFormMain::UnhookIdle() { idleTimer_.stop(); }
+void TFormMain::HookIdle() {
+  idleTimer_.start();
+}
+void TFormMain::UnhookIdle() {
+  idleTimer_.stop();
+}
 
 void TFormMain::ApplicationEventsIdle() {
   const int request = syncRequest_;
@@ -167,8 +175,12 @@ void TFormMain::RunSync(int request) {
   if (PopupRForm) PopupRForm->setProperty("hozankiTag", 1);
 }
 
-QTableView* TFormMain::ActiveFileList() const { return listViewF_[static_cast<size_t>(PageControlF->currentIndex())]; }
-QTableView* TFormMain::ActiveTagTable() const { return listViewT_[static_cast<size_t>(PageControlT->currentIndex())]; }
+QTableView* TFormMain::ActiveFileList() const {
+  return listViewF_[static_cast<size_t>(PageControlF->currentIndex())];
+}
+QTableView* TFormMain::ActiveTagTable() const {
+  return listViewT_[static_cast<size_t>(PageControlT->currentIndex())];
+}
 
 QMenu* TFormMain::PopupOf(QTableView* view) const {
   return qobject_cast<QMenu*>(view->property(kPopupProperty).value<QObject*>());
@@ -197,9 +209,13 @@ void TFormMain::MenuEditSelectAllClick() {
   list->viewport()->update();
 }
 
-void TFormMain::MenuHelpTopicClick() { OpenHelp(this); }
+void TFormMain::MenuHelpTopicClick() {
+  OpenHelp(this);
+}
 
-void TFormMain::HelpContextClick() { OpenHelp(this, kHelpContext); }
+void TFormMain::HelpContextClick() {
+  OpenHelp(this, kHelpContext);
+}
 
 void TFormMain::MenuHelpAboutClick() {
   TFormAbout about(this);

@@ -55,6 +55,8 @@ class TFormMain : public QMainWindow {
   int EditColumn(int tagPage) const { return editColumn_[static_cast<size_t>(tagPage)]; }
   QTableView* FileList(int page) const { return listViewF_[static_cast<size_t>(page)]; }
   QTableView* TagTable(int page) const { return listViewT_[static_cast<size_t>(page)]; }
+  // The popup menu a list shows at the moment.
+  QMenu* PopupOf(QTableView* view) const;
   // The settings folder this window reads and writes.
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
 
@@ -92,7 +94,6 @@ class TFormMain : public QMainWindow {
   void UnhookIdle();
   QTableView* ActiveFileList() const;
   QTableView* ActiveTagTable() const;
-  QMenu* PopupOf(QTableView* view) const;
   void SetPopup(QTableView* view, QMenu* popup);
   void RunSync(int request);
 

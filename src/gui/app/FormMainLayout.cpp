@@ -82,7 +82,8 @@ void TFormMain::BuildLayout() {
   DirectoryTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   DirectoryTreeView->setUniformRowHeights(true);
   QPalette palette = DirectoryTreeView->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+  palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                   palette.color(QPalette::Active, QPalette::Highlight));
   palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    palette.color(QPalette::Active, QPalette::HighlightedText));
   DirectoryTreeView->setPalette(palette);
@@ -98,7 +99,8 @@ void TFormMain::BuildLayout() {
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     auto* model = new FileListModel(&catalogue_, format, this);
-    QTableView* view = MakeList(QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
+    QTableView* view =
+        MakeList(QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
     fileModels_[static_cast<size_t>(f)] = model;
     listViewF_[static_cast<size_t>(f)] = view;
     PageControlF->addTab(view, Latin(FormatName(format)));

@@ -42,15 +42,25 @@ void AddConversions(QMenu* convert, const char* prefix, bool tagPopup) {
     std::vector<Leaf> leaves;
   };
   const std::vector<Group> groups = {
-      {"UL", "大文字/小文字",
-       {{"UL1", "UL1", "大文字 ⇒ 小文字"}, {"UL2", "UL2", "小文字 ⇒ 大文字"}, {"UL3", "UL3", "大文字 ⇔ 小文字"}}},
+      {"UL",
+       "大文字/小文字",
+       {{"UL1", "UL1", "大文字 ⇒ 小文字"},
+        {"UL2", "UL2", "小文字 ⇒ 大文字"},
+        {"UL3", "UL3", "大文字 ⇔ 小文字"}}},
       {"BU", "語頭大文字", {{"BU1", "BU1", "語頭以外は小文字"}, {"BU2", "BU2", "語頭のみ変換"}}},
-      {"ZH", "全角/半角",
+      {"ZH",
+       "全角/半角",
        {{"ZH1", "ZH1", "全角 ⇒ 半角"}, {"ZH2", "ZH2", "半角 ⇒ 全角"}, {"ZH3", "ZH3", "全角 ⇔ 半角"}}},
-      {"HK", "ひらがな/カタカナ",
-       {{"HK1", "HK1", "ひらがな ⇒ カタカナ"}, {"HK2", "HK2", "カタカナ ⇒ ひらがな"}, {"HK3", "HK3", "ひらがな ⇔ カタカナ"}}},
-      {"Trim", "トリミング",
-       {{"TrimLeft", "TrimL", "左空白除去"}, {"TrimRight", "TrimR", "右空白除去"}, {"TrimSpace", "TrimS", "連続空白圧縮"}}},
+      {"HK",
+       "ひらがな/カタカナ",
+       {{"HK1", "HK1", "ひらがな ⇒ カタカナ"},
+        {"HK2", "HK2", "カタカナ ⇒ ひらがな"},
+        {"HK3", "HK3", "ひらがな ⇔ カタカナ"}}},
+      {"Trim",
+       "トリミング",
+       {{"TrimLeft", "TrimL", "左空白除去"},
+        {"TrimRight", "TrimR", "右空白除去"},
+        {"TrimSpace", "TrimS", "連続空白圧縮"}}},
   };
   int kind = 0;
   for (const Group& g : groups) {
@@ -72,7 +82,8 @@ void TFormMain::BuildMenus() {
   QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
   file->setObjectName(QStringLiteral("MenuFile"));
   MenuFileModeT = Item(file, "MenuFileModeT", QStringLiteral("タグ編集モード(&T)"), {}, true);
-  MenuFileModeR = Item(file, "MenuFileModeR", QStringLiteral("リネームモード(&N)"), QKeySequence(Qt::Key_F5), true);
+  MenuFileModeR =
+      Item(file, "MenuFileModeR", QStringLiteral("リネームモード(&N)"), QKeySequence(Qt::Key_F5), true);
   MenuFileModeR->setData(1);
   auto* modes = new QActionGroup(this);
   for (QAction* mode : {MenuFileModeT, MenuFileModeR}) {
@@ -97,7 +108,8 @@ void TFormMain::BuildMenus() {
   edit->addSeparator();
   Item(edit, "MenuEditEditor", QStringLiteral("エディタ(&E)"), QKeySequence(Qt::CTRL | Qt::Key_E));
   edit->addSeparator();
-  connect(Item(edit, "MenuEditSelectAll", QStringLiteral("すべて選択(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A), true),
+  connect(Item(edit, "MenuEditSelectAll", QStringLiteral("すべて選択(&A)"),
+               QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
 
   QMenu* option = bar->addMenu(QStringLiteral("設定(&O)"));
@@ -112,8 +124,8 @@ void TFormMain::BuildMenus() {
   connect(Item(help, "MenuHelpTopic", QStringLiteral("トピック(&H)"), {}, true), &QAction::triggered, this,
           &TFormMain::MenuHelpTopicClick);
   help->addSeparator();
-  connect(Item(help, "MenuHelpAbout", QStringLiteral("バージョン情報(&A)"), {}, true), &QAction::triggered, this,
-          &TFormMain::MenuHelpAboutClick);
+  connect(Item(help, "MenuHelpAbout", QStringLiteral("バージョン情報(&A)"), {}, true), &QAction::triggered,
+          this, &TFormMain::MenuHelpAboutClick);
 
   // Shown only while a worker runs.
   MenuCancel = bar->addAction(QStringLiteral("キャンセル(&C)"));
@@ -140,7 +152,8 @@ void TFormMain::BuildPopups() {
   Item(PopupF, "PopupFListOut", QStringLiteral("リスト出力(&L)"));
   Item(PopupF, "PopupFPlay", QStringLiteral("再生(&P)"));
   PopupF->addSeparator();
-  connect(Item(PopupF, "PopupFSelectAll", QStringLiteral("すべて選択(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A), true),
+  connect(Item(PopupF, "PopupFSelectAll", QStringLiteral("すべて選択(&A)"),
+               QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
   Item(PopupF, "PopupFDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
   PopupF->addSeparator();
@@ -163,7 +176,8 @@ void TFormMain::BuildPopups() {
   Item(PopupTMulti, "PopupTMultiOption", QStringLiteral("設定(&O)"));
   Item(PopupT, "PopupTClear", QStringLiteral("消去(&B)"), QKeySequence(Qt::Key_Delete));
   PopupT->addSeparator();
-  connect(Item(PopupT, "PopupTSelectAll", QStringLiteral("すべて選択(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A), true),
+  connect(Item(PopupT, "PopupTSelectAll", QStringLiteral("すべて選択(&A)"),
+               QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
   Item(PopupT, "PopupTDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
   PopupT->addSeparator();
@@ -187,11 +201,13 @@ void TFormMain::BuildPopups() {
   PopupRMulti->addSeparator();
   Item(PopupRMulti, "PopupRMultiOption", QStringLiteral("設定(&O)"));
   PopupR->addSeparator();
-  connect(Item(PopupR, "PopupRSelectAll", QStringLiteral("すべて選択(&A)"), QKeySequence(Qt::CTRL | Qt::Key_A), true),
+  connect(Item(PopupR, "PopupRSelectAll", QStringLiteral("すべて選択(&A)"),
+               QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
   Item(PopupR, "PopupRDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
   PopupR->addSeparator();
-  QAction* modeOff = Item(PopupR, "PopupRMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape), true);
+  QAction* modeOff =
+      Item(PopupR, "PopupRMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape), true);
   connect(modeOff, &QAction::triggered, this, [this] { SwitchMode(MenuFileModeT); });
 }
 
@@ -201,7 +217,8 @@ void TFormMain::AddToolItems() {
   for (const ToolEntry& tool : AppSettings::Current().tools) {
     auto* item = new QAction(QString::fromStdString(tool.name), PopupFTool);
     item->setObjectName(QStringLiteral("PopupFToolItem%1").arg(i));
-    const QString hint = QString::fromStdString(tool.exec) + QLatin1Char('\t') + QString::fromStdString(tool.parm);
+    const QString hint =
+        QString::fromStdString(tool.exec) + QLatin1Char('\t') + QString::fromStdString(tool.parm);
     item->setStatusTip(hint);
     item->setData(hint);
     item->setEnabled(false);  // starting tools is not built yet

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStorageInfo>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
@@ -122,6 +123,9 @@ void TFormMain::FormCreate() {
   if (dir.empty() || !std::filesystem::is_directory(std::filesystem::path(dir), ec))
     dir = FallbackFolder().string();
   StatusBar->SetPanelText(0, QString::fromStdString(dir));
+  // The drive box shows the file system that holds it.
+  const int drive = DriveComboBox->findText(QStorageInfo(QString::fromStdString(dir)).rootPath());
+  if (drive >= 0) DriveComboBox->setCurrentIndex(drive);
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
@@ -179,12 +183,14 @@ void TFormMain::FormClose() {
   ini.WriteInteger(window::kSection, window::kSplit1, PanelUL->width());
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
-    WriteColumnWidths(ini, listViewF_[static_cast<size_t>(f)], [format](int n) { return FileColumnKey(format, n); });
+    WriteColumnWidths(ini, listViewF_[static_cast<size_t>(f)],
+                      [format](int n) { return FileColumnKey(format, n); });
   }
   ini.WriteInteger(window::kSection, window::kSplit2, PanelU->height());
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
-    WriteColumnWidths(ini, listViewT_[static_cast<size_t>(k)], [kind](int n) { return TagColumnKey(kind, n); });
+    WriteColumnWidths(ini, listViewT_[static_cast<size_t>(k)],
+                      [kind](int n) { return TagColumnKey(kind, n); });
   }
   ini.WriteInteger(window::kSection, window::kPage, PageControlT->currentIndex());
   ini.WriteString(window::kSection, window::kDir, StatusBar->PanelText(0).toStdString());

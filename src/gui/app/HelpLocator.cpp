@@ -33,7 +33,8 @@ QUrl HelpUrl(int context) {
 void OpenHelp(QWidget* parent, int context) {
   const QUrl url = HelpUrl(context);
   if (url.isEmpty()) {
-    QMessageBox::warning(parent, QStringLiteral(" - Hozanki -"), QStringLiteral("ヘルプファイルが見つかりません。"));
+    QMessageBox::warning(parent, QStringLiteral(" - Hozanki -"),
+                         QStringLiteral("ヘルプファイルが見つかりません。"));
     return;
   }
   QDesktopServices::openUrl(url);

@@ -1,7 +1,7 @@
 #include "gui/app/StatusBarPanels.h"
 
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QResizeEvent>
 
 namespace hozanki {

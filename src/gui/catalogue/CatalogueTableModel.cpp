@@ -6,13 +6,18 @@ namespace hozanki {
 
 CatalogueTableModel::CatalogueTableModel(Catalogue* catalogue, MediaFormat format,
                                          std::span<const ColumnSpec> columns, QObject* parent)
-    : QAbstractTableModel(parent), catalogue_(catalogue), format_(format), columns_(columns.begin(), columns.end()) {
+    : QAbstractTableModel(parent),
+      catalogue_(catalogue),
+      format_(format),
+      columns_(columns.begin(), columns.end()) {
   for (const ColumnSpec& c : columns_)
     captions_ << QString::fromUtf8(c.caption.data(), static_cast<qsizetype>(c.caption.size()));
   catalogue_->AddObserver(this);
 }
 
-CatalogueTableModel::~CatalogueTableModel() { catalogue_->RemoveObserver(this); }
+CatalogueTableModel::~CatalogueTableModel() {
+  catalogue_->RemoveObserver(this);
+}
 
 int CatalogueTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : catalogue_->RowCount(format_);
@@ -25,10 +30,14 @@ int CatalogueTableModel::columnCount(const QModelIndex& parent) const {
 QVariant CatalogueTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
   switch (role) {
-    case Qt::DisplayRole: return captions_[section];
-    case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(section));
-    case ColumnTagRole: return columns_[static_cast<size_t>(section)].tag;
-    default: return {};
+    case Qt::DisplayRole:
+      return captions_[section];
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(AlignmentOf(section));
+    case ColumnTagRole:
+      return columns_[static_cast<size_t>(section)].tag;
+    default:
+      return {};
   }
 }
 
@@ -47,9 +56,12 @@ const MediaFileEntry& CatalogueTableModel::Entry(int row) const {
 
 Qt::Alignment CatalogueTableModel::AlignmentOf(int column) const {
   switch (columns_[static_cast<size_t>(column)].alignment) {
-    case ColumnAlignment::Right: return Qt::AlignRight | Qt::AlignVCenter;
-    case ColumnAlignment::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    case ColumnAlignment::Right:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case ColumnAlignment::Center:
+      return Qt::AlignHCenter | Qt::AlignVCenter;
+    default:
+      return Qt::AlignLeft | Qt::AlignVCenter;
   }
 }
 

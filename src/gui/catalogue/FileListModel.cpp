@@ -16,12 +16,15 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       if (column == 0 || cell >= row.cells.size()) return QString();
       return QString::fromStdString(row.cells[cell].text);
-    case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(column));
-    case RowImageRole: return row.image;
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(AlignmentOf(column));
+    case RowImageRole:
+      return row.image;
     case SecondsRole:
       if (column != 4 || cell >= row.cells.size()) return {};
       return row.cells[cell].value;
-    default: return {};
+    default:
+      return {};
   }
 }
 

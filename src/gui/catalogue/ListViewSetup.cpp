@@ -30,7 +30,8 @@ void SetUpListView(QTableView* view, int markColumnWidth) {
   view->setItemDelegateForColumn(0, new MarkColumnDelegate(view));
   // Selection stays visible while the list has no focus.
   QPalette palette = view->palette();
-  palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+  palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                   palette.color(QPalette::Active, QPalette::Highlight));
   palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    palette.color(QPalette::Active, QPalette::HighlightedText));
   view->setPalette(palette);

@@ -28,7 +28,8 @@ void MarkColumnDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     x += size + 1;
   }
   const QVariant image = index.data(RowImageRole);
-  if (image.isValid() && image.toInt() >= 0) painter->drawPixmap(x, y, ImageListCheckBox::Image(image.toInt()));
+  if (image.isValid() && image.toInt() >= 0)
+    painter->drawPixmap(x, y, ImageListCheckBox::Image(image.toInt()));
 }
 
 QSize MarkColumnDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {

@@ -20,13 +20,17 @@ QVariant TagTableModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
       return hasCell ? QString::fromStdString(row.cells[cell].text) : QString();
-    case Qt::TextAlignmentRole: return QVariant::fromValue(AlignmentOf(column));
-    case CheckStateRole: return row.state;
-    case RowImageRole: return row.image;
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(AlignmentOf(column));
+    case CheckStateRole:
+      return row.state;
+    case RowImageRole:
+      return row.image;
     case ChangedFlagRole:
       if (column == 0) return {};
       return hasCell ? row.cells[cell].value : 0;
-    default: return {};
+    default:
+      return {};
   }
 }
 
