@@ -12,7 +12,7 @@ constexpr const char* kUsage =
 
 int Run(const std::vector<std::string>& args) {
   if (!ArgumentsAreUtf8("substr", args)) return kExitUsage;
-  if (args.size() != 1) return UsageError("substr", "one SPEC is needed", kUsage);
+  if (args.size() != 1) return UsageError("substr", "one START,END argument is needed", kUsage);
   const std::string& spec = args[0];
   return RunLineFilter("substr", [&](std::string_view line) { return Substring(line, spec); });
 }

@@ -113,19 +113,33 @@ TEST_F(CompoundFileTest, ReadsLooseValuesSafely) {
   ini.WriteString("Cnv0", "Item2", "6,/");
   ini.WriteString("Cnv0", "Item2-", ",ignored/");
   ini.WriteString("Cnv0", "Item3", "1,日本/");
-  // Item4 and the whole of Cnv1 are missing.
+  // Item4 and the whole of Cnv1 are missing: counts beyond what is there are
+  // not read as empty entries at the end.
   ASSERT_TRUE(ini.Save(file_));
   const auto edits = ReadCompoundFile(file_);
-  ASSERT_EQ(edits.size(), 2u);
-  ASSERT_EQ(edits[0].steps.size(), 5u);
+  ASSERT_EQ(edits.size(), 1u);
+  ASSERT_EQ(edits[0].steps.size(), 4u);
   EXPECT_EQ(edits[0].steps[0], Step(0, "abc", "r"));
   EXPECT_EQ(edits[0].steps[1], Step(3, "", ""));
   EXPECT_EQ(edits[0].steps[2], Step(6, "", ""));
   EXPECT_EQ(edits[0].steps[3], Step(1, "日本", ""));
-  EXPECT_EQ(edits[0].steps[4], Step(0, "", ""));
-  EXPECT_EQ(edits[1].title, "");
-  EXPECT_TRUE(edits[1].steps.empty());
   EXPECT_TRUE(ReadCompoundFile(dir_ / "missing.dat").empty());
+}
+
+TEST_F(CompoundFileTest, HugeCountsOnlyReadWhatIsThere) {
+  IniFile ini;
+  ini.WriteInteger("Total", "Count", 2000000000);
+  ini.WriteString("Cnv0", "Title", "a");
+  ini.WriteInteger("Cnv0", "Count", 2000000000);
+  ini.WriteString("Cnv0", "Item1", "2,x/");
+  ini.WriteString("Cnv2", "Title", "c");
+  ASSERT_TRUE(ini.Save(file_));
+  const auto edits = ReadCompoundFile(file_);
+  ASSERT_EQ(edits.size(), 3u);  // Cnv1 is missing and reads as an empty edit
+  EXPECT_EQ(edits[0].steps.size(), 2u);
+  EXPECT_EQ(edits[0].steps[1], Step(2, "x"));
+  EXPECT_EQ(edits[1].title, "");
+  EXPECT_EQ(edits[2].title, "c");
 }
 
 TEST_F(CompoundFileTest, StartupRecoversFromTheRecoveryCopy) {

@@ -1,5 +1,6 @@
 #include "core/text/CompoundFile.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/settings/DataFileRecovery.h"
@@ -46,17 +47,39 @@ bool IsCompoundSection(std::string_view name) {
   return true;
 }
 
+// One more than the highest N of the names PREFIX + N (+ suffix), 0 when
+// there is none: a count beyond it would only add empty entries, and a
+// damaged count of millions must not make millions of them.
+int IndexLimit(const std::vector<std::string>& names, std::string_view prefix) {
+  int limit = 0;
+  for (const std::string& name : names) {
+    if (name.size() <= prefix.size()) continue;
+    bool match = true;
+    for (size_t i = 0; i < prefix.size() && match; ++i)
+      match = std::tolower(static_cast<unsigned char>(name[i])) ==
+              std::tolower(static_cast<unsigned char>(prefix[i]));
+    if (!match) continue;
+    int value = 0;
+    size_t i = prefix.size();
+    for (; i < name.size() && std::isdigit(static_cast<unsigned char>(name[i])) && value < 100000000; ++i)
+      value = value * 10 + (name[i] - '0');
+    if (i == prefix.size() || (i < name.size() && name.substr(i) != "-")) continue;
+    if (value + 1 > limit) limit = value + 1;
+  }
+  return limit;
+}
+
 }  // namespace
 
 std::vector<CompoundEdit> ReadCompoundFile(const std::filesystem::path& dataFile) {
   const IniFile ini = IniFile::Load(dataFile);
   std::vector<CompoundEdit> edits;
-  const int count = ini.ReadInteger(kTotalSection, kCountKey, 0);
+  const int count = std::min(ini.ReadInteger(kTotalSection, kCountKey, 0), IndexLimit(ini.Sections(), "Cnv"));
   for (int i = 0; i < count; ++i) {
     const std::string section = SectionName(i);
     CompoundEdit edit;
     edit.title = ini.ReadString(section, kTitleKey);
-    const int steps = ini.ReadInteger(section, kCountKey, 0);
+    const int steps = std::min(ini.ReadInteger(section, kCountKey, 0), IndexLimit(ini.Keys(section), "Item"));
     for (int s = 0; s < steps; ++s) {
       const std::string value = ini.ReadString(section, ItemKey(s));
       CompoundStep step;

@@ -12,7 +12,7 @@
 // effect: matching is always per character. An unknown flag or a pattern
 // PCRE2 rejects is a failure, and the callers keep their text.
 //
-// Replacements know $1-$9 and more digits, ${n}, \1-\9, $& and $0 (the whole
+// Replacements know $1-$9 and more digits, ${n}, \1-\9, $&, $0 and \0 (the whole
 // match), \t \n \r, a backslash before any other non-alphanumeric character
 // (\\ \$ \/) for that character, and Perl's \U \L \u \l \E. A group that did
 // not take part is empty.

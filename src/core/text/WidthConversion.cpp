@@ -10,6 +10,25 @@ namespace {
 
 using FullClass = ConversionTables::FullClass;
 
+// DecodeUtf8Char with the one- and three-byte forms (ASCII, kana, kanji and
+// the full-width block) decoded in line.
+inline size_t Decode(std::string_view text, size_t pos, char32_t& cp) {
+  const auto c0 = static_cast<unsigned char>(text[pos]);
+  if (c0 < 0x80) {
+    cp = c0;
+    return 1;
+  }
+  if ((c0 & 0xF0) == 0xE0 && pos + 2 < text.size()) {
+    const auto c1 = static_cast<unsigned char>(text[pos + 1]);
+    const auto c2 = static_cast<unsigned char>(text[pos + 2]);
+    if ((c1 & 0xC0) == 0x80 && (c2 & 0xC0) == 0x80) {
+      cp = (static_cast<char32_t>(c0 & 0x0F) << 12) | (static_cast<char32_t>(c1 & 0x3F) << 6) | (c2 & 0x3F);
+      if (cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF)) return 3;
+    }
+  }
+  return DecodeUtf8Char(text, pos, cp);
+}
+
 struct WidthOptions {
   bool letters = false;
   bool digits = false;
@@ -85,7 +104,7 @@ size_t ToFull(const ConversionTables& t, const WidthOptions& o, std::string_view
   if (!o.kana || !e.full) return 0;
   if (o.combine && (e.voiced || e.semiVoiced) && pos + len < text.size()) {
     char32_t mark;
-    size_t markLen = DecodeUtf8Char(text, pos + len, mark);
+    size_t markLen = Decode(text, pos + len, mark);
     char32_t combined = mark == 0xFF9E ? e.voiced : mark == 0xFF9F ? e.semiVoiced : 0;
     if (combined) {
       AppendUtf8(out, combined);
@@ -106,7 +125,7 @@ std::string ConvertWidth(WidthDirection direction, std::string_view text, std::s
   size_t pos = 0;
   while (pos < text.size()) {
     char32_t cp;
-    size_t len = DecodeUtf8Char(text, pos, cp);
+    size_t len = Decode(text, pos, cp);
     if (CharWidth(cp) == 2) {
       if (direction == WidthDirection::ToFull || !ToHalf(t, o, cp, out)) out.append(text.substr(pos, len));
       pos += len;
