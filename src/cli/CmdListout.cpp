@@ -44,20 +44,31 @@ int Run(const std::vector<std::string>& args) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (options && a == "--") options = false;
-    else if (options && a == "--base" && hasValue) base = {true, FolderText(args[++i])};
-    else if (options && a == "--encoding" && hasValue) encodingName = args[++i];
-    else if (options && a == "--output" && hasValue) output = args[++i];
-    else if (options && a.starts_with("--")) return Usage("unknown option or missing value: " + a);
-    else if (title.empty() && options) title = a;
-    else files.push_back(a);
+    if (options && a == "--")
+      options = false;
+    else if (options && a == "--base" && hasValue)
+      base = {true, FolderText(args[++i])};
+    else if (options && a == "--encoding" && hasValue)
+      encodingName = args[++i];
+    else if (options && a == "--output" && hasValue)
+      output = args[++i];
+    else if (options && a.starts_with("--"))
+      return Usage("unknown option or missing value: " + a);
+    else if (title.empty() && options)
+      title = a;
+    else
+      files.push_back(a);
   }
   if (title.empty()) return Usage("no template title");
   ListEncoding encoding;
-  if (encodingName == "sjis") encoding = ListEncoding::ShiftJis;
-  else if (encodingName == "utf16") encoding = ListEncoding::Utf16;
-  else if (encodingName == "utf8") encoding = ListEncoding::Utf8;
-  else return Usage("unknown encoding " + encodingName);
+  if (encodingName == "sjis")
+    encoding = ListEncoding::ShiftJis;
+  else if (encodingName == "utf16")
+    encoding = ListEncoding::Utf16;
+  else if (encodingName == "utf8")
+    encoding = ListEncoding::Utf8;
+  else
+    return Usage("unknown encoding " + encodingName);
 
   TemplateLibrary library;
   library.Load(SettingsFolder() / kTemplateFileName);

@@ -25,7 +25,8 @@ int Usage(const std::string& message) {
   return kExitUsage;
 }
 
-const RenamePattern* FindPattern(const RenamePatternStore& store, MediaFormat format, const std::string& title) {
+const RenamePattern* FindPattern(const RenamePatternStore& store, MediaFormat format,
+                                 const std::string& title) {
   for (const RenamePattern& p : store[static_cast<int>(format)])
     if (p.title == title) return &p;
   return nullptr;
@@ -73,11 +74,16 @@ int Run(const std::vector<std::string>& args) {
   std::vector<std::string> files;
   bool options = true;
   for (const std::string& a : args) {
-    if (options && a == "--") options = false;
-    else if (options && a == "--dry-run") dryRun = true;
-    else if (options && a.starts_with("--")) return Usage("unknown option " + a);
-    else if (title.empty() && options) title = a;
-    else files.push_back(a);
+    if (options && a == "--")
+      options = false;
+    else if (options && a == "--dry-run")
+      dryRun = true;
+    else if (options && a.starts_with("--"))
+      return Usage("unknown option " + a);
+    else if (title.empty() && options)
+      title = a;
+    else
+      files.push_back(a);
   }
   if (title.empty()) return Usage("no pattern title");
   if (files.empty()) return Usage("no files");
@@ -98,7 +104,8 @@ int Run(const std::vector<std::string>& args) {
                               .ReadBool(settings::option::kSection, settings::option::kExtProtect,
                                         settings::option::kExtProtectDefault);
   bool allDone = true;
-  for (const std::string& file : files) allDone = RenameOne(file, title, store, extProtect, dryRun) && allDone;
+  for (const std::string& file : files)
+    allDone = RenameOne(file, title, store, extProtect, dryRun) && allDone;
   return allDone ? kExitOk : kExitFailed;
 }
 

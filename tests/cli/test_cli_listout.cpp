@@ -47,7 +47,8 @@ class CliListoutTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   Result Run(const std::vector<std::string>& args) {
-    std::string command = "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " + Quote(HOZANKI_CLI);
+    std::string command =
+        "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " + Quote(HOZANKI_CLI);
     for (const std::string& a : args) command += " " + Quote(a);
     command += " 2>" + Quote((dir_ / "stderr.txt").string());
     Result r;
@@ -69,9 +70,10 @@ TEST_F(CliListoutTest, TemplateImportThenExportRoundTrips) {
   WriteFile(text, "#EXTM3U\r\n%LOOP_START%\r\n%F_FULL%%F_FILE%\r\n%LOOP_END%\r\n");
   Result r = Run({"template", "import", text.string(), "--name", "M3U", "--ext", "m3u"});
   ASSERT_EQ(r.status, 0) << Stderr();
-  EXPECT_EQ(ReadFile(dir_ / "config" / "NR284Lst.dat"),
-            "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=M3U(m3u)\r\nCount=4\r\nItem-0=1100,#EXTM3U/\r\n"
-            "Item-1=9108,/\r\nItem-2=9111,/\r\nItem-3=9100,/\r\n");
+  EXPECT_EQ(
+      ReadFile(dir_ / "config" / "NR284Lst.dat"),
+      "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=M3U(m3u)\r\nCount=4\r\nItem-0=1100,#EXTM3U/\r\n"
+      "Item-1=9108,/\r\nItem-2=9111,/\r\nItem-3=9100,/\r\n");
   r = Run({"template", "export", "M3U(m3u)"});
   ASSERT_EQ(r.status, 0) << Stderr();
   EXPECT_EQ(r.out, "#EXTM3U\n%LOOP_START%\n%F_FULL%%F_FILE%\n%LOOP_END%\n");
@@ -100,7 +102,8 @@ const fs::path kData = HOZANKI_TEST_DATA;
 const char* kRenamePatterns =
     "[MP3]\r\nCount=2\r\nTitle0=AT\r\nCount0=4\r\nItem0-0=110,/\r\nItem0-1=900, - /\r\nItem0-2=111,/\r\n"
     "Item0-3=103,/\r\nTitle1=URL\r\nCount1=1\r\nItem1-0=119,/\r\n"
-    "[OGG]\r\nCount=1\r\nTitle0=AT\r\nCount0=3\r\nItem0-0=211,0,4/\r\nItem0-1=900,_/\r\nItem0-2=310,s/ /-/g/\r\n";
+    "[OGG]\r\nCount=1\r\nTitle0=AT\r\nCount0=3\r\nItem0-0=211,0,4/\r\nItem0-1=900,_/\r\nItem0-2=310,s/ "
+    "/-/g/\r\n";
 
 class CliRenameTest : public CliListoutTest {
  protected:
@@ -154,10 +157,12 @@ class CliListTest : public CliRenameTest {
  protected:
   void SetUp() override {
     CliRenameTest::SetUp();
-    WriteFile(dir_ / "t.txt",
-              "#%S_COUNT% %S_SEC%\r\n%LOOP_START%\r\n%F_NUM% %F_PATH1%%F_FILE%\t%T_TIT[0,4]%|%T_ART(s/ /_/)%\r\n"
-              "%LOOP_END%\r\n");
-    EXPECT_EQ(Run({"template", "import", (dir_ / "t.txt").string(), "--name", "T", "--ext", "txt"}).status, 0);
+    WriteFile(
+        dir_ / "t.txt",
+        "#%S_COUNT% %S_SEC%\r\n%LOOP_START%\r\n%F_NUM% %F_PATH1%%F_FILE%\t%T_TIT[0,4]%|%T_ART(s/ /_/)%\r\n"
+        "%LOOP_END%\r\n");
+    EXPECT_EQ(Run({"template", "import", (dir_ / "t.txt").string(), "--name", "T", "--ext", "txt"}).status,
+              0);
   }
 };
 

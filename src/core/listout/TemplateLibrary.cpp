@@ -13,7 +13,9 @@ constexpr std::string_view kCount = "Count";
 constexpr std::string_view kTitle = "Title";
 constexpr std::string_view kItemKey = "Item-";
 
-std::string SectionName(int k) { return "Lst" + std::to_string(k); }
+std::string SectionName(int k) {
+  return "Lst" + std::to_string(k);
+}
 
 LibraryWarning Check(std::string_view name, const std::vector<TemplateRow>& rows) {
   if (name.empty()) return LibraryWarning::NoName;
@@ -26,8 +28,8 @@ LibraryWarning Check(std::string_view name, const std::vector<TemplateRow>& rows
 TemplateRow ParseRowValue(std::string_view value, int version) {
   const size_t codeEnd = ByteOffsetOfWidth(value, 4);
   int code = 1900;
-  if (!IniFile::ParseInteger(value.substr(0, codeEnd), code) || value.substr(0, codeEnd).find_first_of("$xX") !=
-                                                                     std::string_view::npos)
+  if (!IniFile::ParseInteger(value.substr(0, codeEnd), code) ||
+      value.substr(0, codeEnd).find_first_of("$xX") != std::string_view::npos)
     code = 1900;
   std::string_view text = value.substr(ByteOffsetOfWidth(value, 5));
   if (!text.empty()) {
@@ -42,10 +44,14 @@ TemplateRow ParseRowValue(std::string_view value, int version) {
 
 std::string_view LibraryWarningText(LibraryWarning warning) {
   switch (warning) {
-    case LibraryWarning::NoName: return "登録名が入力されていません";
-    case LibraryWarning::NoRows: return "リスト情報が未入力です";
-    case LibraryWarning::NoSelection: return "更新する登録名を選択してください";
-    case LibraryWarning::None: break;
+    case LibraryWarning::NoName:
+      return "登録名が入力されていません";
+    case LibraryWarning::NoRows:
+      return "リスト情報が未入力です";
+    case LibraryWarning::NoSelection:
+      return "更新する登録名を選択してください";
+    case LibraryWarning::None:
+      break;
   }
   return {};
 }
@@ -102,7 +108,8 @@ void TemplateLibrary::Load(const std::filesystem::path& path) {
     t.title = ini.ReadString(section, kTitle);
     const int rows = ini.ReadInteger(section, kCount, 0);
     for (int n = 0; n < rows; ++n)
-      t.rows.push_back(ParseRowValue(ini.ReadString(section, std::string(kItemKey) + std::to_string(n)), version));
+      t.rows.push_back(
+          ParseRowValue(ini.ReadString(section, std::string(kItemKey) + std::to_string(n)), version));
     templates_.push_back(std::move(t));
   }
   dirty_ = version < kTemplateFileVersion && count > 0;
