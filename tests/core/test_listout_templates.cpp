@@ -187,6 +187,22 @@ TEST_F(TemplateFileTest, TextOutsideCodePage932MakesTheFileUtf8AndSurvives) {
   EXPECT_EQ(back.Templates(), library.Templates());
 }
 
+TEST_F(TemplateFileTest, DamagedCountsNeitherHangNorInventTemplates) {
+  ASSERT_TRUE(WriteFileAtomic(path_,
+                              "[Total]\r\nVersion=101\r\nCount=2000000000\r\n[Lst0]\r\nTitle=a\r\n"
+                              "Count=2000000000\r\nItem-0=1000,x/\r\n[lst1]\r\nTitle=b\r\n[Lst01]\r\n"));
+  TemplateLibrary library;
+  library.Load(path_);
+  ASSERT_LE(library.Templates().size(), 4u);
+  EXPECT_EQ(library.Templates()[0].rows[0].Text, "x");
+  EXPECT_LE(library.Templates()[0].rows.size(), 3u);
+  library.Delete(1);
+  ASSERT_TRUE(library.Save(path_));
+  const std::string bytes = Bytes();
+  EXPECT_EQ(bytes.find("Title=b"), std::string::npos);  // "lst1" was one of the old sections
+  EXPECT_NE(bytes.find("[Lst01]"), std::string::npos);  // not a section of the library
+}
+
 TEST_F(TemplateFileTest, RecoveryCopyAndMissingFile) {
   TemplateLibrary library;
   library.Load(path_);

@@ -124,6 +124,12 @@ TEST_F(RenameFileTest, ShortOrDamagedValuesAndRecovery) {
   EXPECT_EQ(items[3], (PatternItem{210, "1,2  "}));  // trailing blanks kept by the "/"
   EXPECT_EQ(items[4], (PatternItem{900, ""}));       // missing key
   EXPECT_TRUE(LoadRenamePatterns(dir_ / "missing.dat")[0].empty());
+  // Damaged counts stay within what the section holds.
+  ASSERT_TRUE(WriteFileAtomic(path, "[MP3]\r\nCount=2000000000\r\nCount0=2000000000\r\nItem0-0=110,/\r\n"));
+  const RenamePatternStore huge = LoadRenamePatterns(path);
+  EXPECT_LE(huge[0].size(), 3u);
+  EXPECT_LE(huge[0][0].items.size(), 3u);
+  EXPECT_EQ(huge[0][0].items[0].code, 110);
 }
 
 TEST_F(RenameFileTest, SavingKeepsOtherSectionsAndReplacesAllEight) {

@@ -1,5 +1,7 @@
 #include "core/listout/TemplateLibrary.h"
 
+#include <algorithm>
+
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/text/TextWidth.h"
@@ -101,12 +103,14 @@ void TemplateLibrary::Load(const std::filesystem::path& path) {
   const IniFile ini = IniFile::Load(path);
   templates_.clear();
   const int version = ini.ReadInteger(kTotal, kVersion, 0);
-  const int count = ini.ReadInteger(kTotal, kCount, 0);
+  // Damaged counts never reach past what the file could hold.
+  const int count = std::min(ini.ReadInteger(kTotal, kCount, 0), static_cast<int>(ini.Sections().size()));
   for (int k = 0; k < count; ++k) {
     const std::string section = SectionName(k);
     ListTemplate t;
     t.title = ini.ReadString(section, kTitle);
-    const int rows = ini.ReadInteger(section, kCount, 0);
+    const int rows =
+        std::min(ini.ReadInteger(section, kCount, 0), static_cast<int>(ini.Keys(section).size()));
     for (int n = 0; n < rows; ++n)
       t.rows.push_back(
           ParseRowValue(ini.ReadString(section, std::string(kItemKey) + std::to_string(n)), version));
@@ -119,7 +123,17 @@ bool TemplateLibrary::Save(const std::filesystem::path& path, std::string* error
   IniFile ini = IniFile::Load(path);
   ini.SetBlankLineBetweenSections(false);
   const int oldCount = ini.ReadInteger(kTotal, kCount, 0);
-  for (int k = 0; k < oldCount; ++k) ini.EraseSection(SectionName(k));
+  // "Lst0" ... "Lst" + (count - 1), looked up among the sections present.
+  for (const std::string& name : ini.Sections()) {
+    int k = 0;
+    if (name.size() > 3 && IniFile::ParseInteger(name.substr(3), k) && k >= 0 && k < oldCount) {
+      // Section names compare without regard to case: "lst1" is "Lst1".
+      std::string lower = name;
+      for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      if (lower == "lst" + std::to_string(k)) ini.EraseSection(name);
+    }
+  }
   // A new file starts with its "Total" section.
   if (!ini.HasSection(kTotal)) ini.WriteInteger(kTotal, kVersion, kTemplateFileVersion);
   for (size_t k = 0; k < templates_.size(); ++k) {

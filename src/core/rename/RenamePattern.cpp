@@ -1,5 +1,7 @@
 #include "core/rename/RenamePattern.h"
 
+#include <algorithm>
+
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/text/TextWidth.h"
@@ -112,12 +114,14 @@ RenamePatternStore LoadRenamePatterns(const std::filesystem::path& path) {
   RenamePatternStore store;
   for (int f = 0; f < kFormatCount; ++f) {
     const std::string_view section = FormatName(static_cast<MediaFormat>(f));
-    const int count = ini.ReadInteger(section, kCount, 0);
+    // A damaged count never reaches past what the section could hold.
+    const int keys = static_cast<int>(ini.Keys(section).size());
+    const int count = std::min(ini.ReadInteger(section, kCount, 0), keys);
     for (int i = 0; i < count; ++i) {
       RenamePattern pattern;
       const std::string n = std::to_string(i);
       pattern.title = ini.ReadString(section, std::string(kTitle) + n);
-      const int items = ini.ReadInteger(section, std::string(kCount) + n, 0);
+      const int items = std::min(ini.ReadInteger(section, std::string(kCount) + n, 0), keys);
       for (int j = 0; j < items; ++j)
         pattern.items.push_back(
             ParseItemValue(ini.ReadString(section, std::string(kItem) + n + "-" + std::to_string(j))));
