@@ -14,7 +14,8 @@ std::vector<PickedFile> MakeFiles(int count) {
   std::vector<PickedFile> files(count);
   for (int i = 0; i < count; ++i) {
     PickedFile& f = files[i];
-    f.file[1] = "/home/user/音楽/アーティスト " + std::to_string(i % 500) + "/アルバム " + std::to_string(i % 37) + "/";
+    f.file[1] = "/home/user/音楽/アーティスト " + std::to_string(i % 500) + "/アルバム " +
+                std::to_string(i % 37) + "/";
     f.file[2] = std::to_string(i) + " 曲名のファイル.mp3";
     f.file[3] = "4,123,456";
     f.seconds = 180 + i % 120;

@@ -30,10 +30,14 @@ int Export(const std::vector<std::string>& args) {
   std::string title;
   std::string output;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--output" && i + 1 < args.size()) output = args[++i];
-    else if (args[i].starts_with("--")) return Usage("unknown option " + args[i]);
-    else if (title.empty()) title = args[i];
-    else return Usage("more than one title");
+    if (args[i] == "--output" && i + 1 < args.size())
+      output = args[++i];
+    else if (args[i].starts_with("--"))
+      return Usage("unknown option " + args[i]);
+    else if (title.empty())
+      title = args[i];
+    else
+      return Usage("more than one title");
   }
   if (title.empty()) return Usage("no title");
   TemplateLibrary library;

@@ -15,12 +15,14 @@ namespace {
 namespace fs = std::filesystem;
 
 MediaFileEntry Entry(MediaFormat format, const std::string& relative,
-                     const std::vector<std::vector<std::string>>& tags, std::vector<std::string> fileCells = {}) {
+                     const std::vector<std::vector<std::string>>& tags,
+                     std::vector<std::string> fileCells = {}) {
   MediaFileEntry e;
   e.format = format;
   e.relativePath = relative;
   e.file.cells.resize(FileCellCount(format));
-  e.file.cells[0].text = relative.substr(relative.rfind('/') == std::string::npos ? 0 : relative.rfind('/') + 1);
+  e.file.cells[0].text =
+      relative.substr(relative.rfind('/') == std::string::npos ? 0 : relative.rfind('/') + 1);
   for (size_t i = 0; i < fileCells.size(); ++i) e.file.cells[i + 1].text = fileCells[i];
   for (size_t k = 0; k < TagKindsOf(format).size(); ++k) {
     TagRow row;
@@ -33,8 +35,8 @@ MediaFileEntry Entry(MediaFormat format, const std::string& relative,
   return e;
 }
 
-PickedFile Picked(const std::string& folder, const std::string& name, int64_t seconds, const std::string& size,
-                  const std::string& title = "") {
+PickedFile Picked(const std::string& folder, const std::string& name, int64_t seconds,
+                  const std::string& size, const std::string& title = "") {
   PickedFile p;
   p.file[1] = folder;
   p.file[2] = name;
@@ -90,7 +92,8 @@ TEST(PickedFileFill, Mp3MergesApeThenId3v2ThenId3v1) {
 }
 
 TEST(PickedFileFill, OtherFormatsFillOnlyTheMergedColumns) {
-  const PickedFile vqf = MakePickedFile(Entry(MediaFormat::VQF, "a.vqf", {{"art", "tit", "save", "copy", "com"}}), "/");
+  const PickedFile vqf =
+      MakePickedFile(Entry(MediaFormat::VQF, "a.vqf", {{"art", "tit", "save", "copy", "com"}}), "/");
   EXPECT_EQ(vqf.tag[0], "art");
   EXPECT_EQ(vqf.tag[1], "");
   EXPECT_EQ(vqf.tag[24], "com");
@@ -107,22 +110,24 @@ TEST(PickedFileFill, OtherFormatsFillOnlyTheMergedColumns) {
   EXPECT_EQ(avi.file[11], "PCM");
   EXPECT_EQ(avi.file[12], "XVID");
   EXPECT_EQ(avi.file[7], "");
-  const PickedFile mp4 = MakePickedFile(
-      Entry(MediaFormat::MP4, "m.mp4", {{"a", "t", "al", "1/2", "y", "g", "c", "grp", "composer", "1/1", "120", "tool"}}),
-      "/");
+  const PickedFile mp4 =
+      MakePickedFile(Entry(MediaFormat::MP4, "m.mp4",
+                           {{"a", "t", "al", "1/2", "y", "g", "c", "grp", "composer", "1/1", "120", "tool"}}),
+                     "/");
   EXPECT_EQ(mp4.tag[28], "composer");
   EXPECT_EQ(mp4.tag[34], "tool");
   EXPECT_EQ(mp4.tag[12], "1/2");
   const std::vector<std::string> wmaTags = {"", "", "", "", "", "", "", "", "album/url", "related/url"};
-  EXPECT_EQ(MakePickedFile(Entry(MediaFormat::WMA, "w.wma", {wmaTags}), "/").tag[30], "album/url related/url");
+  EXPECT_EQ(MakePickedFile(Entry(MediaFormat::WMA, "w.wma", {wmaTags}), "/").tag[30],
+            "album/url related/url");
   std::vector<std::string> onlyRelated = wmaTags;
   onlyRelated[8] = "";
   EXPECT_EQ(MakePickedFile(Entry(MediaFormat::WMA, "w.wma", {onlyRelated}), "/").tag[30], "related/url");
 }
 
 TEST(ListTotalsTest, NumbersFilesAndSumsIn64Bits) {
-  std::vector<PickedFile> files = {Picked("/", "a", 3600, "4,000,000,000"), Picked("/", "b", 59, "4,000,000,000"),
-                                   Picked("/", "c", 1, "bad")};
+  std::vector<PickedFile> files = {Picked("/", "a", 3600, "4,000,000,000"),
+                                   Picked("/", "b", 59, "4,000,000,000"), Picked("/", "c", 1, "bad")};
   const ListTotals totals = UpdateListTotals(files);
   EXPECT_EQ(files[2].file[0], "3");
   EXPECT_EQ(totals.count, "3");
@@ -163,13 +168,10 @@ TEST(ListEngineTest, RowsAroundTheLoopUseTheCurrentFile) {
   std::vector<PickedFile> files = {Picked("/", "a", 10, "1", "A"), Picked("/", "b", 20, "1", "B"),
                                    Picked("/", "c", 30, "1", "C")};
   ListEngine engine(files, UpdateListTotals(files), {});
-  const std::vector<TemplateRow> rows = {{"", "タイトル", "", "全体参照"},
-                                         {"", "テキスト", "[", ""},
-                                         {" *", "通番", "", "全体参照"},
-                                         {" *", "テキスト", "", ""},
-                                         {"", "テキスト", "]", ""},
-                                         {"", "タイトル", "", "全体参照"},
-                                         {"", "トータル件数", "", "全体参照"}};
+  const std::vector<TemplateRow> rows = {
+      {"", "タイトル", "", "全体参照"},    {"", "テキスト", "[", ""}, {" *", "通番", "", "全体参照"},
+      {" *", "テキスト", "", ""},          {"", "テキスト", "]", ""}, {"", "タイトル", "", "全体参照"},
+      {"", "トータル件数", "", "全体参照"}};
   EXPECT_EQ(engine.Generate(rows, 1), (std::vector<std::string>{"B[123]B3"}));
   EXPECT_EQ(engine.Generate(rows, -1), (std::vector<std::string>{"A[123]A3"}));
   std::vector<PickedFile> none;
@@ -186,8 +188,8 @@ TEST(ListEngineTest, RunningTimesAreSharedByEveryRow) {
                                          {" *", "集計時間1", "", "全体参照"},
                                          {" *", "テキスト", "", "↓"}};
   EXPECT_EQ(engine.Generate(rows, 0), (std::vector<std::string>{"0:00:00 0:01:01", "0:01:01 1:01:01"}));
-  const std::vector<TemplateRow> twice = {{" *", "集計時間1", "", "全体参照"}, {" *", "集計時間1", "", "全体参照"},
-                                          {" *", "テキスト", "", "↓"}};
+  const std::vector<TemplateRow> twice = {
+      {" *", "集計時間1", "", "全体参照"}, {" *", "集計時間1", "", "全体参照"}, {" *", "テキスト", "", "↓"}};
   EXPECT_EQ(engine.Generate(twice, 0), (std::vector<std::string>{"0:01:010:02:02", "1:02:022:02:02"}));
 }
 
@@ -221,8 +223,8 @@ TEST(ListEngineTest, EscapesExtractionAndUnknownItems) {
 
 TEST(ListEngineTest, RelativePathFollowsTheBaseSwitch) {
   std::vector<PickedFile> files = {Picked("/Music/Rock/", "a", 5, "1")};
-  const std::vector<TemplateRow> rows = {{"", "相対パス1", "", "全体参照"}, {"", "テキスト", "|", ""},
-                                         {"", "ファイルパス", "", "全体参照"}};
+  const std::vector<TemplateRow> rows = {
+      {"", "相対パス1", "", "全体参照"}, {"", "テキスト", "|", ""}, {"", "ファイルパス", "", "全体参照"}};
   ListEngine off(files, UpdateListTotals(files), {false, "/Music/Pop"});
   EXPECT_EQ(off.Generate(rows, 0), (std::vector<std::string>{"/Music/Rock/|/Music/Rock/"}));
   ListEngine on(files, UpdateListTotals(files), {true, "/Music/Pop/"});
@@ -249,7 +251,9 @@ TEST_F(ListOutputTest, EncodingsAndLineEnds) {
   ASSERT_TRUE(EncodeListOutput(lines, ListEncoding::Utf8, bytes));
   EXPECT_EQ(bytes, "曲 1\r\n\r\nｶﾅ");
   ASSERT_TRUE(EncodeListOutput({"a😀"}, ListEncoding::Utf16, bytes));
-  EXPECT_EQ(bytes, std::string("\xFF\xFE" "a\0\x3D\xD8\x00\xDE\r\0\n\0", 12));
+  EXPECT_EQ(bytes, std::string("\xFF\xFE"
+                               "a\0\x3D\xD8\x00\xDE\r\0\n\0",
+                               12));
   ASSERT_TRUE(EncodeListOutput({}, ListEncoding::Utf16, bytes));
   EXPECT_EQ(bytes, "\xFF\xFE");
   ASSERT_TRUE(WriteListOutput(dir_ / "empty.m3u", {}, ListEncoding::Utf16));

@@ -44,7 +44,8 @@ TEST(TemplateRowCode, EncodesMarkOptionAndItem) {
   EXPECT_EQ(EncodeRowCode({"", "ファイル名", "", ""}), 1911);
   EXPECT_EQ(EncodeRowCode({"", "ファイル名", "", "?"}), 1011);
   EXPECT_EQ(DecodeRowCode(9330, "s/a/b/"), (TemplateRow{" *", "タイトル", "s/a/b/", "正規表現"}));
-  EXPECT_EQ(DecodeRowCode(5300, "t"), (TemplateRow{" *", "テキスト", "t", "↓"}));  // any non-1 thousands marks
+  EXPECT_EQ(DecodeRowCode(5300, "t"),
+            (TemplateRow{" *", "テキスト", "t", "↓"}));  // any non-1 thousands marks
   EXPECT_EQ(DecodeRowCode(1911, ""), (TemplateRow{"", "ファイル名", "", ""}));
   EXPECT_EQ(DecodeRowCode(1099, "x").Item, "");  // outside the item list
   EXPECT_EQ(DecodeRowCode(-5, "x"), (TemplateRow{"", "テキスト", "x", ""}));
@@ -92,7 +93,8 @@ TEST(TemplateLibraryCommands, WarningsAndMoves) {
   EXPECT_EQ(library.Register("", "m3u", kM3u), LibraryWarning::NoName);
   EXPECT_EQ(library.Register("A", "", {}), LibraryWarning::NoRows);
   EXPECT_FALSE(library.Dirty());
-  for (const char* name : {"A", "B", "C", "D"}) EXPECT_EQ(library.Register(name, "", kM3u), LibraryWarning::None);
+  for (const char* name : {"A", "B", "C", "D"})
+    EXPECT_EQ(library.Register(name, "", kM3u), LibraryWarning::None);
   EXPECT_TRUE(library.Dirty());
   EXPECT_EQ(library.Update(-1, "Z", "", kM3u), LibraryWarning::NoSelection);
   EXPECT_EQ(LibraryWarningText(LibraryWarning::NoSelection), "更新する登録名を選択してください");
@@ -119,14 +121,18 @@ TEST(TemplateLibraryCommands, WarningsAndMoves) {
 TEST_F(TemplateFileTest, WritesTheStoredLayoutAndReadsItBack) {
   TemplateLibrary library;
   library.Register("M3U", "m3u", kM3u);
-  library.Register("Blank", "", {{"", "テキスト", "ends in blanks  ", "↓"}, {"", "タイトル", "0,4", "部分参照"},
-                                 {" *", "ファイル名", "", ""}, {" *", "テキスト", "", ""}});
+  library.Register("Blank", "",
+                   {{"", "テキスト", "ends in blanks  ", "↓"},
+                    {"", "タイトル", "0,4", "部分参照"},
+                    {" *", "ファイル名", "", ""},
+                    {" *", "テキスト", "", ""}});
   ASSERT_TRUE(library.Save(path_));
   EXPECT_FALSE(library.Dirty());
-  EXPECT_EQ(Bytes(),
-            "[Total]\r\nVersion=101\r\nCount=2\r\n[Lst0]\r\nTitle=M3U(m3u)\r\nCount=4\r\nItem-0=1100,#EXTM3U/\r\n"
-            "Item-1=9108,/\r\nItem-2=9111,/\r\nItem-3=9100,/\r\n[Lst1]\r\nTitle=Blank\r\nCount=4\r\n"
-            "Item-0=1100,ends in blanks  /\r\nItem-1=1230,0,4/\r\nItem-2=9911,/\r\nItem-3=9000,/\r\n");
+  EXPECT_EQ(
+      Bytes(),
+      "[Total]\r\nVersion=101\r\nCount=2\r\n[Lst0]\r\nTitle=M3U(m3u)\r\nCount=4\r\nItem-0=1100,#EXTM3U/\r\n"
+      "Item-1=9108,/\r\nItem-2=9111,/\r\nItem-3=9100,/\r\n[Lst1]\r\nTitle=Blank\r\nCount=4\r\n"
+      "Item-0=1100,ends in blanks  /\r\nItem-1=1230,0,4/\r\nItem-2=9911,/\r\nItem-3=9000,/\r\n");
   EXPECT_FALSE(fs::exists(dir_ / "NR284Lst.dat.___"));
   TemplateLibrary back;
   back.Load(path_);
@@ -144,7 +150,8 @@ TEST_F(TemplateFileTest, ShrinkingLeavesNoStaleSections) {
   ASSERT_TRUE(library.Save(path_));
   const std::string bytes = Bytes();
   EXPECT_NE(bytes.find("[Lst1]"), std::string::npos);
-  for (const char* gone : {"[Lst2]", "[Lst3]", "[Lst4]"}) EXPECT_EQ(bytes.find(gone), std::string::npos) << gone;
+  for (const char* gone : {"[Lst2]", "[Lst3]", "[Lst4]"})
+    EXPECT_EQ(bytes.find(gone), std::string::npos) << gone;
   EXPECT_EQ(bytes.substr(0, 34), "[Total]\r\nVersion=101\r\nCount=2\r\n[Ls");
 }
 
@@ -170,12 +177,39 @@ TEST_F(TemplateFileTest, OlderVersionsConvertAndMarkTheLibraryDirty) {
   EXPECT_FALSE(again.Dirty());
 }
 
+TEST_F(TemplateFileTest, TextOutsideCodePage932MakesTheFileUtf8AndSurvives) {
+  TemplateLibrary library;
+  library.Register("노래 〜", "m3u", {{"", "テキスト", "¥100 ", "↓"}});
+  ASSERT_TRUE(library.Save(path_));
+  EXPECT_EQ(Bytes().substr(0, 3), "\xEF\xBB\xBF");
+  TemplateLibrary back;
+  back.Load(path_);
+  EXPECT_EQ(back.Templates(), library.Templates());
+}
+
+TEST_F(TemplateFileTest, DamagedCountsNeitherHangNorInventTemplates) {
+  ASSERT_TRUE(WriteFileAtomic(path_,
+                              "[Total]\r\nVersion=101\r\nCount=2000000000\r\n[Lst0]\r\nTitle=a\r\n"
+                              "Count=2000000000\r\nItem-0=1000,x/\r\n[lst1]\r\nTitle=b\r\n[Lst01]\r\n"));
+  TemplateLibrary library;
+  library.Load(path_);
+  ASSERT_LE(library.Templates().size(), 4u);
+  EXPECT_EQ(library.Templates()[0].rows[0].Text, "x");
+  EXPECT_LE(library.Templates()[0].rows.size(), 3u);
+  library.Delete(1);
+  ASSERT_TRUE(library.Save(path_));
+  const std::string bytes = Bytes();
+  EXPECT_EQ(bytes.find("Title=b"), std::string::npos);  // "lst1" was one of the old sections
+  EXPECT_NE(bytes.find("[Lst01]"), std::string::npos);  // not a section of the library
+}
+
 TEST_F(TemplateFileTest, RecoveryCopyAndMissingFile) {
   TemplateLibrary library;
   library.Load(path_);
   EXPECT_TRUE(library.Templates().empty());
-  ASSERT_TRUE(WriteFileAtomic(dir_ / "NR284Lst.dat.___",
-                              "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=r\r\nCount=1\r\nItem-0=1000,x/\r\n"));
+  ASSERT_TRUE(WriteFileAtomic(
+      dir_ / "NR284Lst.dat.___",
+      "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=r\r\nCount=1\r\nItem-0=1000,x/\r\n"));
   library.Load(path_);
   ASSERT_EQ(library.Templates().size(), 1u);
   EXPECT_EQ(library.Templates()[0].rows[0].Text, "x");

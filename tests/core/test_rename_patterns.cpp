@@ -82,8 +82,9 @@ TEST(RenamePattern, KindListsPutTagFieldsAfterTheSeparator) {
 
 TEST_F(RenameFileTest, DataFileMatchesTheStoredLayoutAndReadsBack) {
   RenamePatternStore store;
-  store[0].push_back({"Artist - Title", {PatternItem::Make(10, 0, ""), PatternItem::Make(0, -1, " - "),
-                                         PatternItem::Make(11, 0, ""), PatternItem::Make(3, 0, "")}});
+  store[0].push_back({"Artist - Title",
+                      {PatternItem::Make(10, 0, ""), PatternItem::Make(0, -1, " - "),
+                       PatternItem::Make(11, 0, ""), PatternItem::Make(3, 0, "")}});
   store[1].push_back({"頭3文字", {PatternItem::Make(2, kPatternSubstring, "0,3")}});
   const fs::path path = dir_ / kRenamePatternFileName;
   ASSERT_TRUE(SaveRenamePatterns(path, store));
@@ -91,7 +92,8 @@ TEST_F(RenameFileTest, DataFileMatchesTheStoredLayoutAndReadsBack) {
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   const std::string expected =
       "[MP3]\r\nCount=1\r\nTitle0=Artist - Title\r\nCount0=4\r\nItem0-0=110,/\r\nItem0-1=900, - /\r\n"
-      "Item0-2=111,/\r\nItem0-3=103,/\r\n[WAV]\r\nCount=1\r\nTitle0=" + *EncodeCp932("頭3文字") +
+      "Item0-2=111,/\r\nItem0-3=103,/\r\n[WAV]\r\nCount=1\r\nTitle0=" +
+      *EncodeCp932("頭3文字") +
       "\r\nCount0=1\r\nItem0-0=202,0,3/\r\n[AVI]\r\nCount=0\r\n[VQF]\r\nCount=0\r\n[WMA]\r\nCount=0\r\n"
       "[OGG]\r\nCount=0\r\n[APE]\r\nCount=0\r\n[MP4]\r\nCount=0\r\n";
   EXPECT_EQ(bytes, expected);
@@ -120,8 +122,14 @@ TEST_F(RenameFileTest, ShortOrDamagedValuesAndRecovery) {
   EXPECT_EQ(items[1], (PatternItem{900, "def"}));  // not a number
   EXPECT_EQ(items[2], (PatternItem{110, ""}));
   EXPECT_EQ(items[3], (PatternItem{210, "1,2  "}));  // trailing blanks kept by the "/"
-  EXPECT_EQ(items[4], (PatternItem{900, ""}));     // missing key
+  EXPECT_EQ(items[4], (PatternItem{900, ""}));       // missing key
   EXPECT_TRUE(LoadRenamePatterns(dir_ / "missing.dat")[0].empty());
+  // Damaged counts stay within what the section holds.
+  ASSERT_TRUE(WriteFileAtomic(path, "[MP3]\r\nCount=2000000000\r\nCount0=2000000000\r\nItem0-0=110,/\r\n"));
+  const RenamePatternStore huge = LoadRenamePatterns(path);
+  EXPECT_LE(huge[0].size(), 3u);
+  EXPECT_LE(huge[0][0].items.size(), 3u);
+  EXPECT_EQ(huge[0][0].items[0].code, 110);
 }
 
 TEST_F(RenameFileTest, SavingKeepsOtherSectionsAndReplacesAllEight) {
@@ -150,11 +158,11 @@ TEST(EvaluatePattern, Mp3TakesTheFirstNonEmptyTagInLookupOrder) {
   EXPECT_EQ(EvaluatePattern(MediaFormat::MP3, items, e), "A - T.mp3");
   auto one = [&](int kind) { return EvaluatePattern(MediaFormat::MP3, {PatternItem::Make(kind, 0, "")}, e); };
   EXPECT_EQ(one(12), "ape album");
-  EXPECT_EQ(one(13), "7");           // only ID3v1 has it
-  EXPECT_EQ(one(19), "http://u");    // URL: ID3v2 only
-  EXPECT_EQ(one(22), "riff source"); // ソース: RIFF only
-  EXPECT_EQ(one(17), "");            // 作曲者 empty everywhere
-  EXPECT_EQ(one(1), "");             // separator
+  EXPECT_EQ(one(13), "7");            // only ID3v1 has it
+  EXPECT_EQ(one(19), "http://u");     // URL: ID3v2 only
+  EXPECT_EQ(one(22), "riff source");  // ソース: RIFF only
+  EXPECT_EQ(one(17), "");             // 作曲者 empty everywhere
+  EXPECT_EQ(one(1), "");              // separator
   EXPECT_EQ(one(4), "1,234");
   EXPECT_EQ(one(6), "0:03:25");
   EXPECT_EQ(one(7), "205");
@@ -173,8 +181,9 @@ TEST(EvaluatePattern, OptionsAndOtherFormats) {
   EXPECT_EQ(EvaluatePattern(MediaFormat::MP4, {PatternItem::Make(9, 0, "")}, mp4), "H.264");
   EXPECT_EQ(EvaluatePattern(MediaFormat::MP4, {PatternItem::Make(23, 0, "")}, mp4), "yes");
   // The loaded name without its folder; a name without a period has no extension.
-  EXPECT_EQ(EvaluatePattern(MediaFormat::MP4, {PatternItem::Make(2, 0, ""), PatternItem::Make(3, 0, "")}, mp4),
-            "clip.m4v");
+  EXPECT_EQ(
+      EvaluatePattern(MediaFormat::MP4, {PatternItem::Make(2, 0, ""), PatternItem::Make(3, 0, "")}, mp4),
+      "clip.m4v");
   const MediaFileEntry bare = MakeEntry(MediaFormat::OGG, "noext", {});
   EXPECT_EQ(EvaluatePattern(MediaFormat::OGG, {PatternItem::Make(3, 0, "")}, bare), "");
 }

@@ -100,9 +100,15 @@ void ListEngine::Value(const CompiledRow& row, int fileIndex, std::string& value
   }
   const PickedFile& file = files_[fileIndex];
   switch (item.source) {
-    case ListItemSource::File: value = file.file[item.column]; break;
-    case ListItemSource::Tag: value = file.tag[item.column]; break;
-    case ListItemSource::Seconds: value = std::to_string(file.seconds); break;
+    case ListItemSource::File:
+      value = file.file[item.column];
+      break;
+    case ListItemSource::Tag:
+      value = file.tag[item.column];
+      break;
+    case ListItemSource::Seconds:
+      value = std::to_string(file.seconds);
+      break;
     case ListItemSource::RunningTime1:
       runningTime1_ += file.seconds;
       value = FormatPlayTime(runningTime1_);
@@ -111,9 +117,15 @@ void ListEngine::Value(const CompiledRow& row, int fileIndex, std::string& value
       value = FormatPlayTime(runningTime2_);
       runningTime2_ += file.seconds;
       break;
-    case ListItemSource::RelativePath1: value = MakeRelativePath1(file.file[1], base_); break;
-    case ListItemSource::RelativePath2: value = MakeRelativePath2(file.file[1], base_); break;
-    default: value.clear(); break;
+    case ListItemSource::RelativePath1:
+      value = MakeRelativePath1(file.file[1], base_);
+      break;
+    case ListItemSource::RelativePath2:
+      value = MakeRelativePath2(file.file[1], base_);
+      break;
+    default:
+      value.clear();
+      break;
   }
 }
 
@@ -134,9 +146,15 @@ void ListEngine::Expand(const CompiledRow& row, int fileIndex) {
   std::string value;
   Value(row, fileIndex, value);
   switch (row.option) {
-    case kOptionSubstring: accumulator_ += Substring(value, row.text); break;
-    case kOptionRegexp: accumulator_ += ApplyRegexp(row.text, value); break;
-    default: accumulator_ += value; break;
+    case kOptionSubstring:
+      accumulator_ += Substring(value, row.text);
+      break;
+    case kOptionRegexp:
+      accumulator_ += ApplyRegexp(row.text, value);
+      break;
+    default:
+      accumulator_ += value;
+      break;
   }
 }
 
@@ -145,8 +163,10 @@ std::vector<std::string> ListEngine::Generate(const std::vector<TemplateRow>& ro
   lines_.clear();
   runningTime1_ = runningTime2_ = 0;
   const int fileCount = static_cast<int>(files_.size());
-  if (fileCount == 0) currentFile = -1;
-  else if (currentFile < 0 || currentFile >= fileCount) currentFile = 0;
+  if (fileCount == 0)
+    currentFile = -1;
+  else if (currentFile < 0 || currentFile >= fileCount)
+    currentFile = 0;
 
   std::vector<CompiledRow> compiled;
   compiled.reserve(rows.size());

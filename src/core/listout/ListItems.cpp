@@ -75,7 +75,9 @@ constexpr std::array<ListItem, kListItemCount> kItems = {{
 
 }  // namespace
 
-const std::array<ListItem, kListItemCount>& ListItems() { return kItems; }
+const std::array<ListItem, kListItemCount>& ListItems() {
+  return kItems;
+}
 
 int ListItemNumber(std::string_view name) {
   static const std::unordered_map<std::string_view, int> numbers = [] {

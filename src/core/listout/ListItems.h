@@ -22,16 +22,16 @@ inline constexpr int kOptionRegexp = 2;
 
 // Where an item's value comes from.
 enum class ListItemSource {
-  None,         // separators
-  Text,         // the row's own text
-  Total,        // a status total; `column` 0 count, 1 size, 2 time, 3 seconds
-  File,         // file column F`column`
-  Seconds,      // the seconds kept with the playing time
-  RunningTime1, // elapsed time at the end of the file
-  RunningTime2, // elapsed time at the start of the file
+  None,          // separators
+  Text,          // the row's own text
+  Total,         // a status total; `column` 0 count, 1 size, 2 time, 3 seconds
+  File,          // file column F`column`
+  Seconds,       // the seconds kept with the playing time
+  RunningTime1,  // elapsed time at the end of the file
+  RunningTime2,  // elapsed time at the start of the file
   RelativePath1,
   RelativePath2,
-  Tag,          // tag column T`column`
+  Tag,  // tag column T`column`
 };
 
 struct ListItem {

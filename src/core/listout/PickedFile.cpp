@@ -18,8 +18,23 @@ std::string_view TagCell(const MediaFileEntry& entry, size_t row, int column) {
 
 // Tag columns of the seven grouped values and the seven single values, per
 // tag table (0: the table has none).
-enum Field { kArtist, kTitle, kAlbum, kTrack, kYear, kGenre, kComment, kComposer, kCopyright, kUrl,
-             kOriginal, kProducer, kSource, kSoftware, kFieldCount };
+enum Field {
+  kArtist,
+  kTitle,
+  kAlbum,
+  kTrack,
+  kYear,
+  kGenre,
+  kComment,
+  kComposer,
+  kCopyright,
+  kUrl,
+  kOriginal,
+  kProducer,
+  kSource,
+  kSoftware,
+  kFieldCount
+};
 using Columns = std::array<int, kFieldCount>;
 constexpr Columns kId3v2 = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 13};
 constexpr Columns kRiff = {1, 2, 3, 0, 4, 5, 6, 0, 7, 0, 0, 8, 9, 10};
@@ -32,12 +47,18 @@ constexpr Columns kMp4 = {1, 2, 3, 4, 5, 6, 7, 9, 0, 0, 0, 0, 0, 12};
 
 const Columns& ColumnsOf(MediaFormat format) {
   switch (format) {
-    case MediaFormat::WAV: return kWav;
-    case MediaFormat::AVI: return kAvi;
-    case MediaFormat::VQF: return kVqf;
-    case MediaFormat::WMA: return kWma;
-    case MediaFormat::MP4: return kMp4;
-    default: return kOgg;
+    case MediaFormat::WAV:
+      return kWav;
+    case MediaFormat::AVI:
+      return kAvi;
+    case MediaFormat::VQF:
+      return kVqf;
+    case MediaFormat::WMA:
+      return kWma;
+    case MediaFormat::MP4:
+      return kMp4;
+    default:
+      return kOgg;
   }
 }
 
@@ -69,8 +90,10 @@ PickedFile MakePickedFile(const MediaFileEntry& entry, std::string_view folder) 
   PickedFile picked;
   const auto& cells = entry.file.cells;
   std::string relative;
-  if (!entry.tags.empty() && !entry.tags[0].cells.empty()) relative = entry.tags[0].cells[0].text;
-  else if (!cells.empty()) relative = cells[0].text;
+  if (!entry.tags.empty() && !entry.tags[0].cells.empty())
+    relative = entry.tags[0].cells[0].text;
+  else if (!cells.empty())
+    relative = cells[0].text;
   std::string name = cells.empty() ? relative : cells[0].text;
   if (size_t slash = name.rfind('/'); slash != std::string::npos) name.erase(0, slash + 1);
   std::string path(folder);
@@ -88,7 +111,8 @@ PickedFile MakePickedFile(const MediaFileEntry& entry, std::string_view folder) 
   if (mp3)
     for (int k = 0; k < 4; ++k) picked.file[7 + k] = CellText(cells, 4 + k);
   picked.file[11] = CellText(cells, mp3 ? 8 : 4);
-  if (entry.format == MediaFormat::AVI || entry.format == MediaFormat::WMA || entry.format == MediaFormat::MP4)
+  if (entry.format == MediaFormat::AVI || entry.format == MediaFormat::WMA ||
+      entry.format == MediaFormat::MP4)
     picked.file[12] = CellText(cells, 5);
 
   if (mp3) {

@@ -1,5 +1,7 @@
 #include "core/listout/TemplateLibrary.h"
 
+#include <algorithm>
+
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/text/TextWidth.h"
@@ -13,7 +15,9 @@ constexpr std::string_view kCount = "Count";
 constexpr std::string_view kTitle = "Title";
 constexpr std::string_view kItemKey = "Item-";
 
-std::string SectionName(int k) { return "Lst" + std::to_string(k); }
+std::string SectionName(int k) {
+  return "Lst" + std::to_string(k);
+}
 
 LibraryWarning Check(std::string_view name, const std::vector<TemplateRow>& rows) {
   if (name.empty()) return LibraryWarning::NoName;
@@ -26,8 +30,8 @@ LibraryWarning Check(std::string_view name, const std::vector<TemplateRow>& rows
 TemplateRow ParseRowValue(std::string_view value, int version) {
   const size_t codeEnd = ByteOffsetOfWidth(value, 4);
   int code = 1900;
-  if (!IniFile::ParseInteger(value.substr(0, codeEnd), code) || value.substr(0, codeEnd).find_first_of("$xX") !=
-                                                                     std::string_view::npos)
+  if (!IniFile::ParseInteger(value.substr(0, codeEnd), code) ||
+      value.substr(0, codeEnd).find_first_of("$xX") != std::string_view::npos)
     code = 1900;
   std::string_view text = value.substr(ByteOffsetOfWidth(value, 5));
   if (!text.empty()) {
@@ -42,10 +46,14 @@ TemplateRow ParseRowValue(std::string_view value, int version) {
 
 std::string_view LibraryWarningText(LibraryWarning warning) {
   switch (warning) {
-    case LibraryWarning::NoName: return "登録名が入力されていません";
-    case LibraryWarning::NoRows: return "リスト情報が未入力です";
-    case LibraryWarning::NoSelection: return "更新する登録名を選択してください";
-    case LibraryWarning::None: break;
+    case LibraryWarning::NoName:
+      return "登録名が入力されていません";
+    case LibraryWarning::NoRows:
+      return "リスト情報が未入力です";
+    case LibraryWarning::NoSelection:
+      return "更新する登録名を選択してください";
+    case LibraryWarning::None:
+      break;
   }
   return {};
 }
@@ -95,14 +103,17 @@ void TemplateLibrary::Load(const std::filesystem::path& path) {
   const IniFile ini = IniFile::Load(path);
   templates_.clear();
   const int version = ini.ReadInteger(kTotal, kVersion, 0);
-  const int count = ini.ReadInteger(kTotal, kCount, 0);
+  // Damaged counts never reach past what the file could hold.
+  const int count = std::min(ini.ReadInteger(kTotal, kCount, 0), static_cast<int>(ini.Sections().size()));
   for (int k = 0; k < count; ++k) {
     const std::string section = SectionName(k);
     ListTemplate t;
     t.title = ini.ReadString(section, kTitle);
-    const int rows = ini.ReadInteger(section, kCount, 0);
+    const int rows =
+        std::min(ini.ReadInteger(section, kCount, 0), static_cast<int>(ini.Keys(section).size()));
     for (int n = 0; n < rows; ++n)
-      t.rows.push_back(ParseRowValue(ini.ReadString(section, std::string(kItemKey) + std::to_string(n)), version));
+      t.rows.push_back(
+          ParseRowValue(ini.ReadString(section, std::string(kItemKey) + std::to_string(n)), version));
     templates_.push_back(std::move(t));
   }
   dirty_ = version < kTemplateFileVersion && count > 0;
@@ -112,7 +123,17 @@ bool TemplateLibrary::Save(const std::filesystem::path& path, std::string* error
   IniFile ini = IniFile::Load(path);
   ini.SetBlankLineBetweenSections(false);
   const int oldCount = ini.ReadInteger(kTotal, kCount, 0);
-  for (int k = 0; k < oldCount; ++k) ini.EraseSection(SectionName(k));
+  // "Lst0" ... "Lst" + (count - 1), looked up among the sections present.
+  for (const std::string& name : ini.Sections()) {
+    int k = 0;
+    if (name.size() > 3 && IniFile::ParseInteger(name.substr(3), k) && k >= 0 && k < oldCount) {
+      // Section names compare without regard to case: "lst1" is "Lst1".
+      std::string lower = name;
+      for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+      if (lower == "lst" + std::to_string(k)) ini.EraseSection(name);
+    }
+  }
   // A new file starts with its "Total" section.
   if (!ini.HasSection(kTotal)) ini.WriteInteger(kTotal, kVersion, kTemplateFileVersion);
   for (size_t k = 0; k < templates_.size(); ++k) {

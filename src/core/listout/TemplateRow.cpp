@@ -26,8 +26,10 @@ TemplateRow DecodeRowCode(int code, std::string text, int fileVersion) {
   row.LoopMark = code / 1000 == 1 ? "" : std::string(kLoopMarkText);
   int item = code % 100;
   if (fileVersion < kTemplateFileVersion) {
-    if (item >= 52) item += 3;
-    else if (item >= 16) item += 2;
+    if (item >= 52)
+      item += 3;
+    else if (item >= 16)
+      item += 2;
   }
   if (item < kListItemCount) row.Item = ListItems()[item].name;
   const int option = (code / 100) % 10 - 1;
@@ -51,7 +53,8 @@ TemplateTitleParts SplitTemplateTitle(std::string_view title) {
   if (!title.empty() && title.back() == ')') {
     const size_t open = title.rfind('(');
     if (open != std::string_view::npos)
-      return {std::string(title.substr(0, open)), std::string(title.substr(open + 1, title.size() - open - 2))};
+      return {std::string(title.substr(0, open)),
+              std::string(title.substr(open + 1, title.size() - open - 2))};
   }
   return {std::string(title), {}};
 }

@@ -25,7 +25,9 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
   return out;
 }
 
-std::string TabsToEscapes(std::string_view text) { return ReplaceAll(text, "\t", "\\t"); }
+std::string TabsToEscapes(std::string_view text) {
+  return ReplaceAll(text, "\t", "\\t");
+}
 
 // Item numbers of the tokens, longest token first.
 const std::vector<int>& TokensLongestFirst() {
@@ -33,9 +35,8 @@ const std::vector<int>& TokensLongestFirst() {
     std::vector<int> numbers;
     for (int i = 0; i < kListItemCount; ++i)
       if (!ListItems()[i].token.empty()) numbers.push_back(i);
-    std::stable_sort(numbers.begin(), numbers.end(), [](int a, int b) {
-      return ListItems()[a].token.size() > ListItems()[b].token.size();
-    });
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [](int a, int b) { return ListItems()[a].token.size() > ListItems()[b].token.size(); });
     return numbers;
   }();
   return order;
@@ -72,8 +73,10 @@ std::vector<std::string> ExportTemplate(const std::vector<TemplateRow>& rows) {
     const int number = ListItemNumber(row.Item);
     if (number < 0 || ListItems()[number].token.empty()) continue;  // produces nothing in a list
     accumulator += ListItems()[number].token;
-    if (row.Option == kListOptionNames[kOptionSubstring]) accumulator += "[" + row.Text + "]";
-    else if (row.Option == kListOptionNames[kOptionRegexp]) accumulator += "(" + row.Text + ")";
+    if (row.Option == kListOptionNames[kOptionSubstring])
+      accumulator += "[" + row.Text + "]";
+    else if (row.Option == kListOptionNames[kOptionRegexp])
+      accumulator += "(" + row.Text + ")";
     accumulator += "%";
   }
   flush();
@@ -151,7 +154,8 @@ std::vector<TemplateRow> ImportTemplate(const std::vector<std::string>& lines) {
   return rows;
 }
 
-bool ReadTemplateFile(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error) {
+bool ReadTemplateFile(const std::filesystem::path& path, std::vector<std::string>& lines,
+                      std::string* error) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     if (error) *error = "cannot read " + path.string();

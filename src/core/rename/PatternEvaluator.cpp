@@ -11,7 +11,7 @@ namespace {
 
 std::string_view CellText(const std::vector<Cell>& cells, int index) {
   return index >= 0 && index < static_cast<int>(cells.size()) ? std::string_view(cells[index].text)
-                                                               : std::string_view();
+                                                              : std::string_view();
 }
 
 // MP3 tag field n (from 1) -> column in the APE, ID3v2, RIFF and ID3v1 rows
@@ -36,7 +36,8 @@ constexpr std::array<std::array<int, 4>, 14> kMp3Columns = {{
 constexpr std::array<int, 4> kMp3LookupRows = {3, 1, 2, 0};
 
 std::string_view TagValue(MediaFormat format, const MediaFileEntry& entry, int field) {
-  if (format != MediaFormat::MP3) return entry.tags.empty() ? std::string_view() : CellText(entry.tags[0].cells, field);
+  if (format != MediaFormat::MP3)
+    return entry.tags.empty() ? std::string_view() : CellText(entry.tags[0].cells, field);
   if (field < 1 || field > static_cast<int>(kMp3Columns.size())) return {};
   for (int t = 0; t < 4; ++t) {
     const int column = kMp3Columns[field - 1][t];
@@ -70,15 +71,23 @@ std::string FieldValue(MediaFormat format, const MediaFileEntry& entry, PatternF
       if (field.field == PatternField::Name) return std::string(name.substr(0, dot));
       return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
     }
-    case PatternField::Size: return std::string(CellText(cells, 1));
-    case PatternField::TimeStamp: return std::string(CellText(cells, 2));
-    case PatternField::PlayTime: return std::string(CellText(cells, 3));
-    case PatternField::Seconds: return cells.size() > 3 ? std::to_string(cells[3].value) : std::string("0");
-    case PatternField::AudioFormat: return std::string(CellText(cells, format == MediaFormat::MP3 ? 8 : 4));
-    case PatternField::VideoFormat: return std::string(CellText(cells, 5));
-    case PatternField::Tag: return std::string(TagValue(format, entry, field.tagField));
+    case PatternField::Size:
+      return std::string(CellText(cells, 1));
+    case PatternField::TimeStamp:
+      return std::string(CellText(cells, 2));
+    case PatternField::PlayTime:
+      return std::string(CellText(cells, 3));
+    case PatternField::Seconds:
+      return cells.size() > 3 ? std::to_string(cells[3].value) : std::string("0");
+    case PatternField::AudioFormat:
+      return std::string(CellText(cells, format == MediaFormat::MP3 ? 8 : 4));
+    case PatternField::VideoFormat:
+      return std::string(CellText(cells, 5));
+    case PatternField::Tag:
+      return std::string(TagValue(format, entry, field.tagField));
     case PatternField::Text:
-    case PatternField::Separator: break;
+    case PatternField::Separator:
+      break;
   }
   return {};
 }
@@ -96,9 +105,15 @@ std::string EvaluatePattern(MediaFormat format, const std::vector<PatternItem>& 
     }
     std::string value = FieldValue(format, entry, FieldOfKind(format, kind));
     switch (item.Option()) {
-      case kPatternWhole: result += value; break;
-      case kPatternSubstring: result += Substring(value, item.text); break;
-      default: result += ApplyRegexp(item.text, value); break;
+      case kPatternWhole:
+        result += value;
+        break;
+      case kPatternSubstring:
+        result += Substring(value, item.text);
+        break;
+      default:
+        result += ApplyRegexp(item.text, value);
+        break;
     }
   }
   return result;
@@ -137,7 +152,8 @@ std::vector<RenameProposal> ApplyRenamePattern(MediaFormat format, const RenameP
       continue;
     }
     if (extProtect) {
-      std::string_view base = current.substr(current.rfind('/') == std::string_view::npos ? 0 : current.rfind('/') + 1);
+      std::string_view base =
+          current.substr(current.rfind('/') == std::string_view::npos ? 0 : current.rfind('/') + 1);
       const size_t dot = ExtensionPos(base);
       if (dot != std::string_view::npos) p.newName += base.substr(dot);
     }

@@ -21,9 +21,9 @@ std::string EvaluatePattern(MediaFormat format, const std::vector<PatternItem>& 
 // The result of a pattern for one row.
 struct RenameProposal {
   int row = 0;
-  std::string newName;  // what the file-name cell is to hold
-  bool changed = false; // false: the result equals the current name; nothing to store
-  std::string refusal;  // non-empty: the name cannot be used, and why
+  std::string newName;   // what the file-name cell is to hold
+  bool changed = false;  // false: the result equals the current name; nothing to store
+  std::string refusal;   // non-empty: the name cannot be used, and why
 };
 
 // Evaluates `pattern` for `rows` (every row when empty) of `entries`, in that

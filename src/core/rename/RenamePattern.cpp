@@ -1,5 +1,7 @@
 #include "core/rename/RenamePattern.h"
 
+#include <algorithm>
+
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/text/TextWidth.h"
@@ -9,30 +11,32 @@ namespace {
 
 using namespace std::string_view_literals;
 
-#define HOZANKI_FILE_KINDS \
+#define HOZANKI_FILE_KINDS                                                                                   \
   "テキスト"sv, "-----"sv, "ファイル名"sv, "拡張子"sv, "ファイルサイズ"sv, "タイムスタンプ"sv, "再生時間"sv, \
       "再生時間（秒）"sv, "音声形式"sv
 
-constexpr std::array kMp3 = {HOZANKI_FILE_KINDS, "-----"sv, "アーティスト"sv, "タイトル"sv, "アルバム"sv,
-                             "トラック№"sv, "リリース年"sv, "ジャンル"sv, "コメント"sv, "作曲者"sv,
-                             "著作権"sv, "URL"sv, "オリジナル"sv, "製作者"sv, "ソース"sv, "ソフトウェア"sv};
-constexpr std::array kWav = {HOZANKI_FILE_KINDS, "-----"sv, "アーティスト"sv, "タイトル"sv, "アルバム"sv,
-                             "リリース年"sv, "ジャンル"sv, "コメント"sv, "著作権"sv, "製作者"sv, "ソース"sv,
-                             "ソフトウェア"sv};
-constexpr std::array kAvi = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv, "アーティスト"sv, "タイトル"sv,
-                             "リリース年"sv, "ジャンル"sv, "コメント"sv, "著作権"sv, "製作者"sv, "ソース"sv,
-                             "ソフトウェア"sv};
-constexpr std::array kVqf = {HOZANKI_FILE_KINDS, "-----"sv, "アーティスト"sv, "タイトル"sv, "保存名"sv,
-                             "著作権"sv, "コメント"sv};
-constexpr std::array kWma = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv, "アーティスト"sv, "タイトル"sv,
-                             "アルバム"sv, "トラック№"sv, "リリース年"sv, "ジャンル"sv, "コメント"sv,
-                             "著作権"sv, "アルバムURL"sv, "関連URL"sv};
-constexpr std::array kOgg = {HOZANKI_FILE_KINDS, "-----"sv, "アーティスト"sv, "タイトル"sv, "アルバム"sv,
-                             "トラック№"sv, "リリース年"sv, "ジャンル"sv, "コメント"sv};
-constexpr std::array kMp4 = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv, "アーティスト"sv, "タイトル"sv,
-                             "アルバム"sv, "トラック№"sv, "リリース年"sv, "ジャンル"sv, "コメント"sv,
-                             "グループ"sv, "作曲者"sv, "ディスク№"sv, "テンポ"sv, "ソフトウェア"sv,
-                             "コンピレーション"sv};
+constexpr std::array kMp3 = {HOZANKI_FILE_KINDS, "-----"sv,     "アーティスト"sv, "タイトル"sv,
+                             "アルバム"sv,       "トラック№"sv, "リリース年"sv,   "ジャンル"sv,
+                             "コメント"sv,       "作曲者"sv,    "著作権"sv,       "URL"sv,
+                             "オリジナル"sv,     "製作者"sv,    "ソース"sv,       "ソフトウェア"sv};
+constexpr std::array kWav = {HOZANKI_FILE_KINDS, "-----"sv,      "アーティスト"sv, "タイトル"sv,
+                             "アルバム"sv,       "リリース年"sv, "ジャンル"sv,     "コメント"sv,
+                             "著作権"sv,         "製作者"sv,     "ソース"sv,       "ソフトウェア"sv};
+constexpr std::array kAvi = {HOZANKI_FILE_KINDS, "映像形式"sv,   "-----"sv,    "アーティスト"sv,
+                             "タイトル"sv,       "リリース年"sv, "ジャンル"sv, "コメント"sv,
+                             "著作権"sv,         "製作者"sv,     "ソース"sv,   "ソフトウェア"sv};
+constexpr std::array kVqf = {HOZANKI_FILE_KINDS, "-----"sv,  "アーティスト"sv, "タイトル"sv,
+                             "保存名"sv,         "著作権"sv, "コメント"sv};
+constexpr std::array kWma = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv,     "アーティスト"sv,
+                             "タイトル"sv,       "アルバム"sv, "トラック№"sv, "リリース年"sv,
+                             "ジャンル"sv,       "コメント"sv, "著作権"sv,    "アルバムURL"sv,
+                             "関連URL"sv};
+constexpr std::array kOgg = {HOZANKI_FILE_KINDS, "-----"sv,      "アーティスト"sv, "タイトル"sv, "アルバム"sv,
+                             "トラック№"sv,      "リリース年"sv, "ジャンル"sv,     "コメント"sv};
+constexpr std::array kMp4 = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv,        "アーティスト"sv,
+                             "タイトル"sv,       "アルバム"sv, "トラック№"sv,    "リリース年"sv,
+                             "ジャンル"sv,       "コメント"sv, "グループ"sv,     "作曲者"sv,
+                             "ディスク№"sv,      "テンポ"sv,   "ソフトウェア"sv, "コンピレーション"sv};
 #undef HOZANKI_FILE_KINDS
 
 bool HasVideoKind(MediaFormat format) {
@@ -72,22 +76,30 @@ PatternItem PatternItem::Make(int kind, int option, std::string text) {
 
 std::span<const std::string_view> RenameItemNames(MediaFormat format) {
   switch (format) {
-    case MediaFormat::MP3: return kMp3;
-    case MediaFormat::WAV: return kWav;
-    case MediaFormat::AVI: return kAvi;
-    case MediaFormat::VQF: return kVqf;
-    case MediaFormat::WMA: return kWma;
+    case MediaFormat::MP3:
+      return kMp3;
+    case MediaFormat::WAV:
+      return kWav;
+    case MediaFormat::AVI:
+      return kAvi;
+    case MediaFormat::VQF:
+      return kVqf;
+    case MediaFormat::WMA:
+      return kWma;
     case MediaFormat::OGG:
-    case MediaFormat::APE: return kOgg;
-    case MediaFormat::MP4: return kMp4;
+    case MediaFormat::APE:
+      return kOgg;
+    case MediaFormat::MP4:
+      return kMp4;
   }
   return {};
 }
 
 PatternFieldOf FieldOfKind(MediaFormat format, int kind) {
-  constexpr std::array fileFields = {PatternField::Text,      PatternField::Separator, PatternField::Name,
-                                     PatternField::Extension, PatternField::Size,      PatternField::TimeStamp,
-                                     PatternField::PlayTime,  PatternField::Seconds,   PatternField::AudioFormat};
+  constexpr std::array fileFields = {
+      PatternField::Text,      PatternField::Separator, PatternField::Name,
+      PatternField::Extension, PatternField::Size,      PatternField::TimeStamp,
+      PatternField::PlayTime,  PatternField::Seconds,   PatternField::AudioFormat};
   if (kind < 0 || kind >= static_cast<int>(RenameItemNames(format).size())) return {};
   if (kind < static_cast<int>(fileFields.size())) return {fileFields[kind], 0};
   const int separator = HasVideoKind(format) ? 10 : 9;
@@ -102,12 +114,14 @@ RenamePatternStore LoadRenamePatterns(const std::filesystem::path& path) {
   RenamePatternStore store;
   for (int f = 0; f < kFormatCount; ++f) {
     const std::string_view section = FormatName(static_cast<MediaFormat>(f));
-    const int count = ini.ReadInteger(section, kCount, 0);
+    // A damaged count never reaches past what the section could hold.
+    const int keys = static_cast<int>(ini.Keys(section).size());
+    const int count = std::min(ini.ReadInteger(section, kCount, 0), keys);
     for (int i = 0; i < count; ++i) {
       RenamePattern pattern;
       const std::string n = std::to_string(i);
       pattern.title = ini.ReadString(section, std::string(kTitle) + n);
-      const int items = ini.ReadInteger(section, std::string(kCount) + n, 0);
+      const int items = std::min(ini.ReadInteger(section, std::string(kCount) + n, 0), keys);
       for (int j = 0; j < items; ++j)
         pattern.items.push_back(
             ParseItemValue(ini.ReadString(section, std::string(kItem) + n + "-" + std::to_string(j))));

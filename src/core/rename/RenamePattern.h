@@ -54,8 +54,19 @@ using RenamePatternStore = std::array<std::vector<RenamePattern>, kFormatCount>;
 std::span<const std::string_view> RenameItemNames(MediaFormat format);
 
 // What a kind of a format stands for.
-enum class PatternField { Text, Separator, Name, Extension, Size, TimeStamp, PlayTime, Seconds,
-                          AudioFormat, VideoFormat, Tag };
+enum class PatternField {
+  Text,
+  Separator,
+  Name,
+  Extension,
+  Size,
+  TimeStamp,
+  PlayTime,
+  Seconds,
+  AudioFormat,
+  VideoFormat,
+  Tag
+};
 struct PatternFieldOf {
   PatternField field = PatternField::Separator;
   int tagField = 0;  // for Tag: 1 for the first tag field after the separator
