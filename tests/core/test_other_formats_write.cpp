@@ -2,6 +2,8 @@
 // layer and by ffprobe, with the audio and video data unchanged.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <functional>
 
 #include "FormatTestSupport.h"
@@ -192,6 +194,31 @@ TEST(OtherFormatsWrite, UnchangedValuesLeaveTheFileAlone) {
   ASSERT_TRUE(file->Save(nullptr));
   EXPECT_EQ(FileBytes(path), bytes);
   EXPECT_EQ(fs::last_write_time(path), before);
+}
+
+TEST(OtherFormatsWrite, SavingKeepsPermissionsLinksAndRefusesReadOnlyFiles) {
+  auto path = TempCopy("ogg/tagged.ogg");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  auto link = path.parent_path() / "link.ogg";
+  fs::create_symlink(path.filename(), link);
+  auto file = OpenTagFile(link);
+  ASSERT_TRUE(file);
+  file->SetValue("INAM", "Through a link");
+  std::string error;
+  ASSERT_TRUE(file->Save(&error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(OpenTagFile(path)->GetValue("INAM"), "Through a link");
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  if (::geteuid() != 0) {  // root may write anything
+    fs::permissions(path, fs::perms::owner_read);
+    std::string before = FileBytes(path);
+    file = OpenTagFile(path);
+    file->SetValue("INAM", "Not written");
+    EXPECT_FALSE(file->Save(&error));
+    EXPECT_EQ(FileBytes(path), before);
+  }
 }
 
 }  // namespace

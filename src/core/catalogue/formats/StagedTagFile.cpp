@@ -67,7 +67,18 @@ bool StagedTagFile::Save(std::string* error) {
   return true;
 }
 
+fs::path RewriteTarget(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(path, ec)) return path;
+  fs::path real = fs::canonical(path, ec);
+  return ec ? path : real;
+}
+
 bool CopyForRewrite(const fs::path& path, fs::path& copy, std::string* error) {
+  if (::access(path.c_str(), W_OK) != 0) {
+    if (error) *error = "cannot write " + path.string() + ": " + std::strerror(errno);
+    return false;
+  }
   copy = path;
   copy += ".tmp~";
   std::error_code ec;
