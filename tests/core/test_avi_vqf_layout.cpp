@@ -14,7 +14,9 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-size_t MoviOffset(const std::string& bytes) { return bytes.find("movi"); }
+size_t MoviOffset(const std::string& bytes) {
+  return bytes.find("movi");
+}
 
 TEST(AviWrite, InfoIsWrittenInPlaceAndTheMovieDataNeverMoves) {
   for (const char* f : {"avi/tagged.avi", "avi/cp932_info.avi", "avi/avix.avi", "avi/isbj_only.avi"}) {

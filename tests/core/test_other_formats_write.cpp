@@ -1,7 +1,6 @@
 // Writing WAV, AVI, VQF, WMA, OGG, APE and MP4 values: read back by this
 // layer and by ffprobe, with the audio and video data unchanged.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <functional>
@@ -55,28 +54,65 @@ struct FormatCase {
 
 std::vector<FormatCase> Cases() {
   auto streams = [](const fs::path& p) { return StreamHash(p); };
-  std::map<std::string, std::string> riff = {{"IART", "artist"}, {"INAM", "title"},  {"ICMT", "comment"},
+  std::map<std::string, std::string> riff = {{"IART", "artist"},    {"INAM", "title"}, {"ICMT", "comment"},
                                              {"ICOP", "copyright"}, {"IGNR", "genre"}, {"ICRD", "date"}};
   auto wav = riff;
   wav["IPRD"] = "album";
   return {
       {"wav/tagged.wav", TagKind::WAV, streams, wav},
-      {"avi/tagged.avi", TagKind::AVI, [](const fs::path& p) { return StreamHash(p) + AfterMarker(p, "movi"); },
-       riff},
-      {"vqf/tagged.vqf", TagKind::VQF, [](const fs::path& p) { return AfterMarker(p, "DATA"); },
-       {{"IART", "author"}, {"INAM", "title"}, {"ICMT", "comment"}, {"ICOP", "copyright"}, {"FILE", "filename"}}},
-      {"wma/video.wmv", TagKind::WMA, streams,
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"TRACK", "track"}, {"ICRD", "wm/year"},
-        {"IGNR", "genre"}, {"ICMT", "comment"}, {"ICOP", "copyright"}}},
-      {"ogg/tagged.ogg", TagKind::OGG, streams,
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"TRACK", "track"}, {"ICRD", "date"},
-        {"IGNR", "genre"}, {"ICMT", "comment"}}},
-      {"ape/tagged.ape", TagKind::APE, [](const fs::path& p) { return BeforeMarker(p, "APETAGEX"); },
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"TRACK", "track"}, {"ICRD", "year"},
-        {"IGNR", "genre"}, {"ICMT", "comment"}}},
-      {"mp4/video.mp4", TagKind::MP4, streams,
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"ICRD", "date"}, {"IGNR", "genre"},
-        {"ICMT", "comment"}, {"IGRP", "grouping"}, {"COMPOSER", "composer"}, {"TOOL", "encoder"}}},
+      {"avi/tagged.avi", TagKind::AVI,
+       [](const fs::path& p) { return StreamHash(p) + AfterMarker(p, "movi"); }, riff},
+      {"vqf/tagged.vqf",
+       TagKind::VQF,
+       [](const fs::path& p) { return AfterMarker(p, "DATA"); },
+       {{"IART", "author"},
+        {"INAM", "title"},
+        {"ICMT", "comment"},
+        {"ICOP", "copyright"},
+        {"FILE", "filename"}}},
+      {"wma/video.wmv",
+       TagKind::WMA,
+       streams,
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"TRACK", "track"},
+        {"ICRD", "wm/year"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"},
+        {"ICOP", "copyright"}}},
+      {"ogg/tagged.ogg",
+       TagKind::OGG,
+       streams,
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"TRACK", "track"},
+        {"ICRD", "date"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"}}},
+      {"ape/tagged.ape",
+       TagKind::APE,
+       [](const fs::path& p) { return BeforeMarker(p, "APETAGEX"); },
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"TRACK", "track"},
+        {"ICRD", "year"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"}}},
+      {"mp4/video.mp4",
+       TagKind::MP4,
+       streams,
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"ICRD", "date"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"},
+        {"IGRP", "grouping"},
+        {"COMPOSER", "composer"},
+        {"TOOL", "encoder"}}},
   };
 }
 

@@ -52,9 +52,8 @@ bool StagedTagFile::Save(std::string* error) {
     staged_.clear();
     return true;
   }
-  bool ok = RewriteThroughCopy(path_, error, [&](const fs::path& copy) {
-    return Write(copy, changes, values_, error);
-  });
+  bool ok = RewriteThroughCopy(path_, error,
+                               [&](const fs::path& copy) { return Write(copy, changes, values_, error); });
   if (!ok) return false;
   ValueMap fresh;
   std::string readError;
