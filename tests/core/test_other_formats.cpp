@@ -51,7 +51,6 @@ TEST(OtherFormatsRead, FilesWrittenByOtherToolsShowTheirValues) {
         {"ICMT", "A comment"}}},
       {"ogg/description_only.ogg", FileType::OGG, {{"ICMT", "Only a description"}}},
       {"ogg/opus.ogg", FileType::OGG, {{"INAM", "Opus Title"}}},
-      {"ogg/flac.oga", FileType::OGG, {{"INAM", "Flac Title"}}},
       {"mp4/tagged.m4a",
        FileType::MP4,
        {{"IART", "Artist Name"},

@@ -91,6 +91,7 @@ std::vector<FormatCase> Cases() {
         {"ICRD", "date"},
         {"IGNR", "genre"},
         {"ICMT", "comment"}}},
+      {"ogg/opus.ogg", TagKind::OGG, streams, {{"INAM", "title"}, {"ICMT", "comment"}}},
       {"ape/tagged.ape",
        TagKind::APE,
        [](const fs::path& p) { return BeforeMarker(p, "APETAGEX"); },

@@ -1,6 +1,5 @@
 #include "core/catalogue/formats/OggFile.h"
 
-#include <taglib/oggflacfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 
@@ -22,7 +21,7 @@ constexpr std::array kFields = {FieldName{"IART", "ARTIST"}, FieldName{"INAM", "
                                 FieldName{"ICRD", "DATE"},   FieldName{"IGNR", "GENRE"},
                                 FieldName{"ICMT", "COMMENT"}};
 
-enum class OggCodec { None, Vorbis, Opus, Flac };
+enum class OggCodec { None, Vorbis, Opus };
 
 // The codec of the first logical stream: its first page's packet starts at
 // byte 27 + number of segments.
@@ -32,14 +31,12 @@ OggCodec CodecOf(std::string_view head) {
   if (packet + 8 > head.size()) return OggCodec::None;
   if (head.compare(packet, 7, "\x01vorbis") == 0) return OggCodec::Vorbis;
   if (head.compare(packet, 8, "OpusHead") == 0) return OggCodec::Opus;
-  if (head.compare(packet, 5, "\x7F" "FLAC") == 0) return OggCodec::Flac;
   return OggCodec::None;
 }
 
 std::unique_ptr<TagLib::Ogg::File> OpenOgg(OggCodec codec, const std::filesystem::path& path,
                                            bool properties) {
   if (codec == OggCodec::Opus) return std::make_unique<TagLib::Ogg::Opus::File>(path.c_str(), properties);
-  if (codec == OggCodec::Flac) return std::make_unique<TagLib::Ogg::FLAC::File>(path.c_str(), properties);
   return std::make_unique<TagLib::Ogg::Vorbis::File>(path.c_str(), properties);
 }
 
@@ -61,7 +58,7 @@ std::string FieldText(const TagLib::Ogg::XiphComment& tag, const char* field) {
 bool OggFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   OggCodec codec = CodecOf(ReadFileBytes(path, 0, 300));
   if (codec == OggCodec::None) {
-    if (error) *error = "not an Ogg Vorbis, Opus or FLAC file";
+    if (error) *error = "not an Ogg Vorbis or Opus file";
     return false;
   }
   auto file = OpenOgg(codec, path, true);
@@ -74,7 +71,7 @@ bool OggFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   if (values["ICMT"].empty() && !tag.contains("COMMENT")) values["ICMT"] = FieldText(tag, "DESCRIPTION");
   if (const auto* props = file->audioProperties()) {
     values["TIME"] = TimeText(props->lengthInMilliseconds() / 1000);
-    values["AFMT"] = AudioFormatText(codec == OggCodec::Opus ? "Opus" : codec == OggCodec::Flac ? "FLAC" : "Vorbis", props->bitrate(),
+    values["AFMT"] = AudioFormatText(codec == OggCodec::Opus ? "Opus" : "Vorbis", props->bitrate(),
                                      props->sampleRate(), 0, props->channels());
   }
   return true;
