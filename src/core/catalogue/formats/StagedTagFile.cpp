@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -16,10 +17,12 @@ namespace fs = std::filesystem;
 std::string ReadFileBytes(const fs::path& path, uint64_t offset, size_t size) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
+  in.seekg(0, std::ios::end);
+  auto fileSize = static_cast<uint64_t>(in.tellg());
+  if (!in || offset >= fileSize) return {};
   in.seekg(static_cast<std::streamoff>(offset));
-  if (!in) return {};
-  std::string bytes(size, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
+  std::string bytes(static_cast<size_t>(std::min<uint64_t>(size, fileSize - offset)), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<size_t>(in.gcount()));
   return bytes;
 }
