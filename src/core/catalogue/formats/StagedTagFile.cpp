@@ -42,6 +42,11 @@ bool StagedTagFile::Open(const fs::path& path, std::string* error) {
   path_ = path;
   values_.clear();
   staged_.clear();
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    if (error) *error = "cannot read " + path.string() + (ec ? ": " + ec.message() : ": not a regular file");
+    return false;
+  }
   return Read(path, values_, error);
 }
 
