@@ -201,6 +201,11 @@ TEST(OtherFormatsWrite, Mp4PairsKeepTheirHalves) {
   EXPECT_EQ(file->GetValue("DISC1"), "2");
   EXPECT_EQ(file->GetValue("DISC2"), "");
   EXPECT_EQ(ProbeTags(path)["track"], "0/5");
+  // mutagen (Debian's python3-mutagen) sees the same halves.
+  EXPECT_EQ(RunCommand("/usr/bin/python3 -c 'import sys; from mutagen.mp4 import MP4; t = MP4(sys.argv[1]); "
+                       "print(t[\"trkn\"], t[\"disk\"])' " +
+                       Quote(path)),
+            "[(0, 5)] [(2, 0)]\n");
 
   // A pair half that is not a number is refused and the file stays as it was.
   std::string before = FileBytes(path);
