@@ -44,6 +44,25 @@ TEST(AviWrite, InfoIsWrittenInPlaceAndTheMovieDataNeverMoves) {
   }
 }
 
+TEST(AviWrite, AnInfoListAfterTheMovieDataMovesIntoThePaddingBeforeIt) {
+  auto path = TempCopy("avi/info_at_end.avi");
+  std::string before = FileBytes(path);
+  auto file = OpenTagFile(path);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->GetValue("INAM"), "Late Title");
+  file->SetValue("INAM", "Early Title");
+  ASSERT_TRUE(file->Save(nullptr));
+  std::string after = FileBytes(path);
+  ASSERT_EQ(after.size(), before.size());
+  size_t movi = MoviOffset(before);
+  EXPECT_LT(after.find("Early Title"), movi);
+  EXPECT_EQ(after.find("Late Title"), before.find("Late Title"));  // still there, inside JUNK
+  EXPECT_EQ(after.substr(after.find("Late Title") - 20, 4), "JUNK");
+  auto again = OpenTagFile(path);
+  EXPECT_EQ(again->GetValue("INAM"), "Early Title");
+  EXPECT_EQ(again->GetValue("IART"), "Late Artist");  // fields the row does not show are kept
+}
+
 TEST(AviWrite, WithoutRoomTheFileIsRefusedAndLeftAlone) {
   auto path = TempCopy("avi/no_junk.avi");
   std::string before = FileBytes(path);

@@ -8,6 +8,7 @@
 
 #include "FormatTestSupport.h"
 #include "core/catalogue/TagFile.h"
+#include "core/catalogue/formats/FormatTexts.h"
 #include "core/text/Cp932.h"
 
 namespace hozanki {
@@ -133,6 +134,14 @@ TEST(OtherFormatsRead, TimeAndFormatTexts) {
       std::stod(RunCommand("ffprobe -v error -select_streams a -show_entries stream=duration -of csv=p=0 " +
                            Quote(Fixture("mp4/tagged.m4a"))));
   EXPECT_NEAR(std::stod(m[1]), probed, 0.05);
+}
+
+TEST(OtherFormatsRead, TimeTextShape) {
+  // Minutes are not wrapped into hours; the bracket holds the whole seconds.
+  EXPECT_EQ(TimeText(245), "4:05 (245sec)");
+  EXPECT_EQ(TimeText(0), "0:00 (0sec)");
+  EXPECT_EQ(TimeText(3725), "62:05 (3725sec)");
+  EXPECT_EQ(TimeText(-3), "0:00 (0sec)");
 }
 
 TEST(OtherFormatsRead, BrokenFilesAreRejectedCleanly) {
