@@ -136,6 +136,18 @@ TEST(OtherFormatsRead, TimeAndFormatTexts) {
   EXPECT_NEAR(std::stod(m[1]), probed, 0.05);
 }
 
+TEST(OtherFormatsRead, Mp4ChannelsComeFromTheAacConfiguration) {
+  // ffmpeg leaves the sample entry's channel count at its template value 2
+  // for mono AAC (TagLib reports that); the decoder configuration holds 1.
+  auto path = Fixture("mp4/tagged.m4a");
+  std::string bytes = FileBytes(path);
+  size_t entry = bytes.find("mp4a");
+  ASSERT_NE(entry, std::string::npos);
+  ASSERT_EQ(bytes.substr(entry + 20, 2), std::string("\0\x02", 2));
+  ASSERT_EQ(RunCommand("ffprobe -v error -show_entries stream=channels -of csv=p=0 " + Quote(path)), "1\n");
+  EXPECT_NE(Open(path)->GetValue("AFMT").find(", 1ch"), std::string::npos);
+}
+
 TEST(OtherFormatsRead, TimeTextShape) {
   // Minutes are not wrapped into hours; the bracket holds the whole seconds.
   EXPECT_EQ(TimeText(245), "4:05 (245sec)");
