@@ -51,7 +51,8 @@ inline std::string StreamHash(const std::filesystem::path& p) {
 
 // The container and stream tags ffprobe reads, keys in lower case.
 inline std::map<std::string, std::string> ProbeTags(const std::filesystem::path& p) {
-  std::string out = RunCommand("ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 " + Quote(p));
+  std::string out =
+      RunCommand("ffprobe -v error -show_entries format_tags:stream_tags -of default=nw=1 " + Quote(p));
   std::map<std::string, std::string> tags;
   size_t pos = 0;
   while (pos < out.size()) {

@@ -14,7 +14,9 @@ namespace {
 using namespace test;
 namespace fs = std::filesystem;
 
-size_t MoviOffset(const std::string& bytes) { return bytes.find("movi"); }
+size_t MoviOffset(const std::string& bytes) {
+  return bytes.find("movi");
+}
 
 TEST(AviWrite, InfoIsWrittenInPlaceAndTheMovieDataNeverMoves) {
   for (const char* f : {"avi/tagged.avi", "avi/cp932_info.avi", "avi/avix.avi", "avi/isbj_only.avi"}) {
@@ -40,6 +42,25 @@ TEST(AviWrite, InfoIsWrittenInPlaceAndTheMovieDataNeverMoves) {
     EXPECT_EQ(again->GetValue("ISBJ"), "");
     EXPECT_EQ(again->GetValue("ICMT"), "x");
   }
+}
+
+TEST(AviWrite, AnInfoListAfterTheMovieDataMovesIntoThePaddingBeforeIt) {
+  auto path = TempCopy("avi/info_at_end.avi");
+  std::string before = FileBytes(path);
+  auto file = OpenTagFile(path);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->GetValue("INAM"), "Late Title");
+  file->SetValue("INAM", "Early Title");
+  ASSERT_TRUE(file->Save(nullptr));
+  std::string after = FileBytes(path);
+  ASSERT_EQ(after.size(), before.size());
+  size_t movi = MoviOffset(before);
+  EXPECT_LT(after.find("Early Title"), movi);
+  EXPECT_EQ(after.find("Late Title"), before.find("Late Title"));  // still there, inside JUNK
+  EXPECT_EQ(after.substr(after.find("Late Title") - 20, 4), "JUNK");
+  auto again = OpenTagFile(path);
+  EXPECT_EQ(again->GetValue("INAM"), "Early Title");
+  EXPECT_EQ(again->GetValue("IART"), "Late Artist");  // fields the row does not show are kept
 }
 
 TEST(AviWrite, WithoutRoomTheFileIsRefusedAndLeftAlone) {

@@ -8,6 +8,7 @@
 
 #include "FormatTestSupport.h"
 #include "core/catalogue/TagFile.h"
+#include "core/catalogue/formats/FormatTexts.h"
 #include "core/text/Cp932.h"
 
 namespace hozanki {
@@ -31,28 +32,63 @@ struct Expected {
 
 TEST(OtherFormatsRead, FilesWrittenByOtherToolsShowTheirValues) {
   const std::vector<Expected> cases = {
-      {"wav/tagged.wav", FileType::WAV,
-       {{"IART", "Artist Name"}, {"INAM", "Song Title"}, {"IPRD", "Album Name"}, {"ICRD", "2001"},
-        {"IGNR", "Rock"}, {"ICMT", "A comment"}}},
+      {"wav/tagged.wav",
+       FileType::WAV,
+       {{"IART", "Artist Name"},
+        {"INAM", "Song Title"},
+        {"IPRD", "Album Name"},
+        {"ICRD", "2001"},
+        {"IGNR", "Rock"},
+        {"ICMT", "A comment"}}},
       {"avi/tagged.avi", FileType::AVI, {{"IART", "Avi Artist"}, {"INAM", "Avi Title"}}},
-      {"ogg/tagged.ogg", FileType::OGG,
-       {{"IART", "Artist Name"}, {"INAM", "Song Title"}, {"IPRD", "Album Name"}, {"TRACK", "7"},
-        {"ICRD", "2001"}, {"IGNR", "Rock"}, {"ICMT", "A comment"}}},
+      {"ogg/tagged.ogg",
+       FileType::OGG,
+       {{"IART", "Artist Name"},
+        {"INAM", "Song Title"},
+        {"IPRD", "Album Name"},
+        {"TRACK", "7"},
+        {"ICRD", "2001"},
+        {"IGNR", "Rock"},
+        {"ICMT", "A comment"}}},
       {"ogg/description_only.ogg", FileType::OGG, {{"ICMT", "Only a description"}}},
       {"ogg/opus.ogg", FileType::OGG, {{"INAM", "Opus Title"}}},
-      {"mp4/tagged.m4a", FileType::MP4,
-       {{"IART", "Artist Name"}, {"INAM", "Song Title"}, {"IPRD", "Album Name"}, {"TRACK1", "3"},
-        {"TRACK2", "12"}, {"DISC1", "1"}, {"DISC2", "2"}, {"ICRD", "2001"}, {"IGNR", "Rock"},
-        {"ICMT", "A comment"}, {"COMPOSER", "Composer"}}},
+      {"mp4/tagged.m4a",
+       FileType::MP4,
+       {{"IART", "Artist Name"},
+        {"INAM", "Song Title"},
+        {"IPRD", "Album Name"},
+        {"TRACK1", "3"},
+        {"TRACK2", "12"},
+        {"DISC1", "1"},
+        {"DISC2", "2"},
+        {"ICRD", "2001"},
+        {"IGNR", "Rock"},
+        {"ICMT", "A comment"},
+        {"COMPOSER", "Composer"}}},
       {"mp4/track_total_only.m4a", FileType::MP4, {{"TRACK1", ""}, {"TRACK2", "12"}}},
-      {"wma/tagged.wma", FileType::WMA,
-       {{"IART", "Artist Name"}, {"INAM", "Song Title"}, {"IPRD", "Album Name"}, {"TRACK", "5"},
-        {"IGNR", "Rock"}, {"ICMT", "A comment"}}},
-      {"ape/tagged.ape", FileType::APE,
-       {{"IART", "Ape Artist"}, {"INAM", "タイトル"}, {"IPRD", "Ape Album"}, {"TRACK", "4"}, {"ICRD", "1999"},
-        {"IGNR", "Jazz"}, {"ICMT", "Ape comment"}}},
-      {"vqf/tagged.vqf", FileType::VQF,
-       {{"IART", "Vqf Author"}, {"INAM", "Vqf Title"}, {"FILE", "original.wav"}, {"ICOP", "Vqf Copyright"},
+      {"wma/tagged.wma",
+       FileType::WMA,
+       {{"IART", "Artist Name"},
+        {"INAM", "Song Title"},
+        {"IPRD", "Album Name"},
+        {"TRACK", "5"},
+        {"IGNR", "Rock"},
+        {"ICMT", "A comment"}}},
+      {"ape/tagged.ape",
+       FileType::APE,
+       {{"IART", "Ape Artist"},
+        {"INAM", "タイトル"},
+        {"IPRD", "Ape Album"},
+        {"TRACK", "4"},
+        {"ICRD", "1999"},
+        {"IGNR", "Jazz"},
+        {"ICMT", "Ape comment"}}},
+      {"vqf/tagged.vqf",
+       FileType::VQF,
+       {{"IART", "Vqf Author"},
+        {"INAM", "Vqf Title"},
+        {"FILE", "original.wav"},
+        {"ICOP", "Vqf Copyright"},
         {"ICMT", "Vqf comment"}}},
       {"wav/isbj_only.wav", FileType::WAV, {{"INAM", ""}, {"ISBJ", "Subject Title"}, {"IART", "Artist"}}},
       {"avi/isbj_only.avi", FileType::AVI, {{"INAM", ""}, {"ISBJ", "Subject Only"}}},
@@ -71,8 +107,8 @@ TEST(OtherFormatsRead, FilesWrittenByOtherToolsShowTheirValues) {
 
 TEST(OtherFormatsRead, TimeAndFormatTexts) {
   const std::regex time(R"(\d+:\d\d \(\d+sec\))");
-  for (const char* f : {"wav/tagged.wav", "avi/tagged.avi", "vqf/tagged.vqf", "wma/video.wmv", "ogg/tagged.ogg",
-                        "ape/tagged.ape", "mp4/video.mp4"}) {
+  for (const char* f : {"wav/tagged.wav", "avi/tagged.avi", "vqf/tagged.vqf", "wma/video.wmv",
+                        "ogg/tagged.ogg", "ape/tagged.ape", "mp4/video.mp4"}) {
     SCOPED_TRACE(f);
     auto file = Open(Fixture(f));
     ASSERT_TRUE(file);
@@ -94,9 +130,30 @@ TEST(OtherFormatsRead, TimeAndFormatTexts) {
   std::smatch m;
   std::string afmt = Open(Fixture("mp4/tagged.m4a"))->GetValue("AFMT");
   ASSERT_TRUE(std::regex_match(afmt, m, std::regex(R"(AAC, (\d+\.\d{3})sec, \d+kbps, 8000Hz, 1ch)"))) << afmt;
-  double probed = std::stod(RunCommand("ffprobe -v error -select_streams a -show_entries stream=duration -of csv=p=0 " +
-                                Quote(Fixture("mp4/tagged.m4a"))));
+  double probed =
+      std::stod(RunCommand("ffprobe -v error -select_streams a -show_entries stream=duration -of csv=p=0 " +
+                           Quote(Fixture("mp4/tagged.m4a"))));
   EXPECT_NEAR(std::stod(m[1]), probed, 0.05);
+}
+
+TEST(OtherFormatsRead, Mp4ChannelsComeFromTheAacConfiguration) {
+  // ffmpeg leaves the sample entry's channel count at its template value 2
+  // for mono AAC (TagLib reports that); the decoder configuration holds 1.
+  auto path = Fixture("mp4/tagged.m4a");
+  std::string bytes = FileBytes(path);
+  size_t entry = bytes.find("mp4a");
+  ASSERT_NE(entry, std::string::npos);
+  ASSERT_EQ(bytes.substr(entry + 20, 2), std::string("\0\x02", 2));
+  ASSERT_EQ(RunCommand("ffprobe -v error -show_entries stream=channels -of csv=p=0 " + Quote(path)), "1\n");
+  EXPECT_NE(Open(path)->GetValue("AFMT").find(", 1ch"), std::string::npos);
+}
+
+TEST(OtherFormatsRead, TimeTextShape) {
+  // Minutes are not wrapped into hours; the bracket holds the whole seconds.
+  EXPECT_EQ(TimeText(245), "4:05 (245sec)");
+  EXPECT_EQ(TimeText(0), "0:00 (0sec)");
+  EXPECT_EQ(TimeText(3725), "62:05 (3725sec)");
+  EXPECT_EQ(TimeText(-3), "0:00 (0sec)");
 }
 
 TEST(OtherFormatsRead, BrokenFilesAreRejectedCleanly) {
@@ -133,8 +190,9 @@ TEST(OtherFormatsRead, ExtensionMustMatchTheBytes) {
 }
 
 TEST(OtherFormatsRead, FilesCanBeReadOnSeveralThreadsAtOnce) {
-  std::vector<std::string> names = {"wav/cp932_info.wav", "avi/cp932_info.avi", "vqf/cp932.vqf", "wma/tagged.wma",
-                                    "ogg/tagged.ogg",     "ape/tagged.ape",     "mp4/tagged.m4a"};
+  std::vector<std::string> names = {"wav/cp932_info.wav", "avi/cp932_info.avi", "vqf/cp932.vqf",
+                                    "wma/tagged.wma",     "ogg/tagged.ogg",     "ape/tagged.ape",
+                                    "mp4/tagged.m4a"};
   std::map<std::string, std::string> expected;
   for (const auto& n : names) expected[n] = Open(Fixture(n))->GetValue("INAM");
   std::vector<std::thread> threads;

@@ -1,6 +1,7 @@
 // Writing WAV, AVI, VQF, WMA, OGG, APE and MP4 values: read back by this
 // layer and by ffprobe, with the audio and video data unchanged.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -53,28 +54,66 @@ struct FormatCase {
 
 std::vector<FormatCase> Cases() {
   auto streams = [](const fs::path& p) { return StreamHash(p); };
-  std::map<std::string, std::string> riff = {{"IART", "artist"}, {"INAM", "title"},  {"ICMT", "comment"},
+  std::map<std::string, std::string> riff = {{"IART", "artist"},    {"INAM", "title"}, {"ICMT", "comment"},
                                              {"ICOP", "copyright"}, {"IGNR", "genre"}, {"ICRD", "date"}};
   auto wav = riff;
   wav["IPRD"] = "album";
   return {
       {"wav/tagged.wav", TagKind::WAV, streams, wav},
-      {"avi/tagged.avi", TagKind::AVI, [](const fs::path& p) { return StreamHash(p) + AfterMarker(p, "movi"); },
-       riff},
-      {"vqf/tagged.vqf", TagKind::VQF, [](const fs::path& p) { return AfterMarker(p, "DATA"); },
-       {{"IART", "author"}, {"INAM", "title"}, {"ICMT", "comment"}, {"ICOP", "copyright"}, {"FILE", "filename"}}},
-      {"wma/video.wmv", TagKind::WMA, streams,
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"TRACK", "track"}, {"ICRD", "wm/year"},
-        {"IGNR", "genre"}, {"ICMT", "comment"}, {"ICOP", "copyright"}}},
-      {"ogg/tagged.ogg", TagKind::OGG, streams,
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"TRACK", "track"}, {"ICRD", "date"},
-        {"IGNR", "genre"}, {"ICMT", "comment"}}},
-      {"ape/tagged.ape", TagKind::APE, [](const fs::path& p) { return BeforeMarker(p, "APETAGEX"); },
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"TRACK", "track"}, {"ICRD", "year"},
-        {"IGNR", "genre"}, {"ICMT", "comment"}}},
-      {"mp4/video.mp4", TagKind::MP4, streams,
-       {{"IART", "artist"}, {"INAM", "title"}, {"IPRD", "album"}, {"ICRD", "date"}, {"IGNR", "genre"},
-        {"ICMT", "comment"}, {"IGRP", "grouping"}, {"COMPOSER", "composer"}, {"TOOL", "encoder"}}},
+      {"avi/tagged.avi", TagKind::AVI,
+       [](const fs::path& p) { return StreamHash(p) + AfterMarker(p, "movi"); }, riff},
+      {"vqf/tagged.vqf",
+       TagKind::VQF,
+       [](const fs::path& p) { return AfterMarker(p, "DATA"); },
+       {{"IART", "author"},
+        {"INAM", "title"},
+        {"ICMT", "comment"},
+        {"ICOP", "copyright"},
+        {"FILE", "filename"}}},
+      {"wma/video.wmv",
+       TagKind::WMA,
+       streams,
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"TRACK", "track"},
+        {"ICRD", "wm/year"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"},
+        {"ICOP", "copyright"}}},
+      {"ogg/tagged.ogg",
+       TagKind::OGG,
+       streams,
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"TRACK", "track"},
+        {"ICRD", "date"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"}}},
+      {"ogg/opus.ogg", TagKind::OGG, streams, {{"INAM", "title"}, {"ICMT", "comment"}}},
+      {"ape/tagged.ape",
+       TagKind::APE,
+       [](const fs::path& p) { return BeforeMarker(p, "APETAGEX"); },
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"TRACK", "track"},
+        {"ICRD", "year"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"}}},
+      {"mp4/video.mp4",
+       TagKind::MP4,
+       streams,
+       {{"IART", "artist"},
+        {"INAM", "title"},
+        {"IPRD", "album"},
+        {"ICRD", "date"},
+        {"IGNR", "genre"},
+        {"ICMT", "comment"},
+        {"IGRP", "grouping"},
+        {"COMPOSER", "composer"},
+        {"TOOL", "encoder"}}},
   };
 }
 
@@ -162,6 +201,11 @@ TEST(OtherFormatsWrite, Mp4PairsKeepTheirHalves) {
   EXPECT_EQ(file->GetValue("DISC1"), "2");
   EXPECT_EQ(file->GetValue("DISC2"), "");
   EXPECT_EQ(ProbeTags(path)["track"], "0/5");
+  // mutagen (Debian's python3-mutagen) sees the same halves.
+  EXPECT_EQ(RunCommand("/usr/bin/python3 -c 'import sys; from mutagen.mp4 import MP4; t = MP4(sys.argv[1]); "
+                       "print(t[\"trkn\"], t[\"disk\"])' " +
+                       Quote(path)),
+            "[(0, 5)] [(2, 0)]\n");
 
   // A pair half that is not a number is refused and the file stays as it was.
   std::string before = FileBytes(path);
@@ -192,6 +236,31 @@ TEST(OtherFormatsWrite, UnchangedValuesLeaveTheFileAlone) {
   ASSERT_TRUE(file->Save(nullptr));
   EXPECT_EQ(FileBytes(path), bytes);
   EXPECT_EQ(fs::last_write_time(path), before);
+}
+
+TEST(OtherFormatsWrite, SavingKeepsPermissionsLinksAndRefusesReadOnlyFiles) {
+  auto path = TempCopy("ogg/tagged.ogg");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  auto link = path.parent_path() / "link.ogg";
+  fs::create_symlink(path.filename(), link);
+  auto file = OpenTagFile(link);
+  ASSERT_TRUE(file);
+  file->SetValue("INAM", "Through a link");
+  std::string error;
+  ASSERT_TRUE(file->Save(&error)) << error;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(OpenTagFile(path)->GetValue("INAM"), "Through a link");
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  if (::geteuid() != 0) {  // root may write anything
+    fs::permissions(path, fs::perms::owner_read);
+    std::string before = FileBytes(path);
+    file = OpenTagFile(path);
+    file->SetValue("INAM", "Not written");
+    EXPECT_FALSE(file->Save(&error));
+    EXPECT_EQ(FileBytes(path), before);
+  }
 }
 
 }  // namespace

@@ -16,18 +16,24 @@ struct AttributeName {
   const char* attribute;
 };
 constexpr std::array kAttributes = {
-    AttributeName{"IPRD", "WM/AlbumTitle"}, AttributeName{"TRACK", "WM/TrackNumber"},
-    AttributeName{"ICRD", "WM/Year"},       AttributeName{"IGNR", "WM/Genre"},
+    AttributeName{"IPRD", "WM/AlbumTitle"},   AttributeName{"TRACK", "WM/TrackNumber"},
+    AttributeName{"ICRD", "WM/Year"},         AttributeName{"IGNR", "WM/Genre"},
     AttributeName{"URL1", "WM/PromotionURL"}, AttributeName{"URL2", "WM/AuthorURL"}};
 
 std::string AttributeText(const TagLib::ASF::Attribute& a) {
   switch (a.type()) {
-    case TagLib::ASF::Attribute::UnicodeType: return a.toString().to8Bit(true);
-    case TagLib::ASF::Attribute::DWordType: return std::to_string(a.toUInt());
-    case TagLib::ASF::Attribute::QWordType: return std::to_string(a.toULongLong());
-    case TagLib::ASF::Attribute::WordType: return std::to_string(a.toUShort());
-    case TagLib::ASF::Attribute::BoolType: return a.toBool() ? "1" : "0";
-    default: return {};
+    case TagLib::ASF::Attribute::UnicodeType:
+      return a.toString().to8Bit(true);
+    case TagLib::ASF::Attribute::DWordType:
+      return std::to_string(a.toUInt());
+    case TagLib::ASF::Attribute::QWordType:
+      return std::to_string(a.toULongLong());
+    case TagLib::ASF::Attribute::WordType:
+      return std::to_string(a.toUShort());
+    case TagLib::ASF::Attribute::BoolType:
+      return a.toBool() ? "1" : "0";
+    default:
+      return {};
   }
 }
 
@@ -39,11 +45,16 @@ std::string Attributes(const TagLib::ASF::Tag& tag, const char* name) {
 
 std::string CodecName(TagLib::ASF::Properties::Codec codec) {
   switch (codec) {
-    case TagLib::ASF::Properties::WMA1: return "WMA1";
-    case TagLib::ASF::Properties::WMA2: return "WMA2";
-    case TagLib::ASF::Properties::WMA9Pro: return "WMA9 Pro";
-    case TagLib::ASF::Properties::WMA9Lossless: return "WMA9 Lossless";
-    default: return "Unknown";
+    case TagLib::ASF::Properties::WMA1:
+      return "WMA1";
+    case TagLib::ASF::Properties::WMA2:
+      return "WMA2";
+    case TagLib::ASF::Properties::WMA9Pro:
+      return "WMA9 Pro";
+    case TagLib::ASF::Properties::WMA9Lossless:
+      return "WMA9 Lossless";
+    default:
+      return "Unknown";
   }
 }
 
@@ -110,10 +121,14 @@ bool AsfFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
       tag.removeItem(upper);
       tag.removeItem(lower);
     };
-    if (name == "IART") tag.setArtist(text), dropCopies("Author", "author");
-    else if (name == "INAM") tag.setTitle(text), dropCopies("Title", "title");
-    else if (name == "ICMT") tag.setComment(text), dropCopies("Description", "description");
-    else if (name == "ICOP") tag.setCopyright(text), dropCopies("Copyright", "copyright");
+    if (name == "IART")
+      tag.setArtist(text), dropCopies("Author", "author");
+    else if (name == "INAM")
+      tag.setTitle(text), dropCopies("Title", "title");
+    else if (name == "ICMT")
+      tag.setComment(text), dropCopies("Description", "description");
+    else if (name == "ICOP")
+      tag.setCopyright(text), dropCopies("Copyright", "copyright");
     for (const auto& a : kAttributes) {
       if (a.value != name) continue;
       tag.removeItem(a.attribute);

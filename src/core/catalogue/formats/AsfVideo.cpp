@@ -13,7 +13,8 @@ using namespace std::string_view_literals;
 constexpr uint64_t kMaxHeader = 64ull << 20;
 constexpr auto kStreamProperties = "\x91\x07\xDC\xB7\xB7\xA9\xCF\x11\x8E\xE6\x00\xC0\x0C\x20\x53\x65"sv;
 constexpr auto kHeaderExtension = "\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65"sv;
-constexpr auto kExtendedStreamProperties = "\xCB\xA5\xE6\x14\x72\xC6\x32\x43\x83\x99\xA9\x69\x52\x06\x5B\x5A"sv;
+constexpr auto kExtendedStreamProperties =
+    "\xCB\xA5\xE6\x14\x72\xC6\x32\x43\x83\x99\xA9\x69\x52\x06\x5B\x5A"sv;
 constexpr auto kVideoMedia = "\xC0\xEF\x19\xBC\x4D\x5B\xCF\x11\xA8\xFD\x00\x80\x5F\x5C\x44\x2B"sv;
 
 // Calls visit(guid, whole object) for each object in `data`.
@@ -65,7 +66,8 @@ AsfVideoInfo ParseAsfHeader(std::string_view header) {
   Streams streams;
   if (header.size() < 30 || header.substr(0, 16) != kAsfHeaderGuid) return streams.info;
   uint64_t size = ReadLE(header, 16, 8);
-  std::string_view objects = Slice(header, 30, size < 30 ? 0 : static_cast<size_t>(std::min<uint64_t>(size, header.size())) - 30);
+  std::string_view objects =
+      Slice(header, 30, size < 30 ? 0 : static_cast<size_t>(std::min<uint64_t>(size, header.size())) - 30);
   // Stream properties may sit in the header or inside the header extension.
   for (bool first : {true, false}) {
     ForEachObject(objects, [&](std::string_view guid, std::string_view object) {

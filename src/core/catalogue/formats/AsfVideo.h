@@ -10,10 +10,10 @@ namespace hozanki {
 
 struct AsfVideoInfo {
   bool hasVideo = false;
-  std::string codec;   // compression FourCC of the BITMAPINFOHEADER
+  std::string codec;  // compression FourCC of the BITMAPINFOHEADER
   int width = 0;
   int height = 0;
-  double fps = 0;      // from the extended stream properties, 0 when absent
+  double fps = 0;  // from the extended stream properties, 0 when absent
 };
 
 // Parses an ASF Header Object (the whole object, from its GUID). Never reads

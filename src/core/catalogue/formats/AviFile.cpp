@@ -28,7 +28,9 @@ bool ParseFile(const std::filesystem::path& path, AviStructure& avi, std::string
   return ParseAviStructure(read, size, avi, error);
 }
 
-bool IsInfoOrJunk(const AviChunk& c) { return c.id == "JUNK" || (c.id == "LIST" && c.listType == "INFO"); }
+bool IsInfoOrJunk(const AviChunk& c) {
+  return c.id == "JUNK" || (c.id == "LIST" && c.listType == "INFO");
+}
 
 }  // namespace
 
@@ -43,7 +45,9 @@ bool AviFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   return true;
 }
 
-bool AviFile::IsWritable(std::string_view name) const { return IsInfoFieldName(name); }
+bool AviFile::IsWritable(std::string_view name) const {
+  return IsInfoFieldName(name);
+}
 
 bool AviFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
@@ -86,8 +90,9 @@ bool AviFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   }
   if (bestLast == bestFirst) {
     if (error)
-      *error = "no room for the INFO list in this AVI file: there is no INFO list or JUNK padding before "
-               "the movie data (the file is left unchanged)";
+      *error =
+          "no room for the INFO list in this AVI file: there is no INFO list or JUNK padding before "
+          "the movie data (the file is left unchanged)";
     return false;
   }
   std::string region;
@@ -98,7 +103,8 @@ bool AviFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   // Any other INFO list of the first part would contradict the new one: it
   // becomes JUNK of the same size.
   for (size_t i = 0; i < avi.chunks.size(); ++i) {
-    if ((i >= bestFirst && i < bestLast) || avi.chunks[i].id != "LIST" || avi.chunks[i].listType != "INFO") continue;
+    if ((i >= bestFirst && i < bestLast) || avi.chunks[i].id != "LIST" || avi.chunks[i].listType != "INFO")
+      continue;
     out.seekp(static_cast<std::streamoff>(avi.chunks[i].offset));
     out.write("JUNK", 4);
   }

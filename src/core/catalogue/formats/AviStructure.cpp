@@ -145,7 +145,8 @@ bool RenderInfoRegion(const InfoFields& fields, uint64_t regionSize, std::string
     // Too little for a JUNK chunk: the last field takes the extra NUL bytes.
     // (Sizes stay even, since every chunk of the run is padded to even.)
     size_t last = 12;
-    for (size_t p = 12; p + 8 <= bytes.size(); p += 8 + Le32(bytes, p + 4) + (Le32(bytes, p + 4) & 1)) last = p;
+    for (size_t p = 12; p + 8 <= bytes.size(); p += 8 + Le32(bytes, p + 4) + (Le32(bytes, p + 4) & 1))
+      last = p;
     uint32_t lastSize = Le32(bytes, last + 4) + (Le32(bytes, last + 4) & 1) + static_cast<uint32_t>(rest);
     std::string grown = bytes.substr(0, last + 4);
     PutLE32(grown, lastSize);

@@ -25,10 +25,10 @@ struct AviChunk {
 struct AviStructure {
   std::vector<AviChunk> chunks;  // top level of the first RIFF part, complete ones only
   bool hasInfo = false;
-  InfoFields info;               // the first INFO list
+  InfoFields info;  // the first INFO list
   double seconds = 0;
-  std::string audioFormat;       // "AFMT"
-  std::string videoFormat;       // "VFMT"
+  std::string audioFormat;  // "AFMT"
+  std::string videoFormat;  // "VFMT"
 };
 
 // Reads `size` bytes at `offset` (fewer at the end of the data).

@@ -25,10 +25,18 @@ inline uint64_t ReadBE(std::string_view data, size_t offset, int bytes) {
   return v;
 }
 
-inline uint32_t Le32(std::string_view d, size_t o) { return static_cast<uint32_t>(ReadLE(d, o, 4)); }
-inline uint16_t Le16(std::string_view d, size_t o) { return static_cast<uint16_t>(ReadLE(d, o, 2)); }
-inline uint32_t Be32(std::string_view d, size_t o) { return static_cast<uint32_t>(ReadBE(d, o, 4)); }
-inline uint16_t Be16(std::string_view d, size_t o) { return static_cast<uint16_t>(ReadBE(d, o, 2)); }
+inline uint32_t Le32(std::string_view d, size_t o) {
+  return static_cast<uint32_t>(ReadLE(d, o, 4));
+}
+inline uint16_t Le16(std::string_view d, size_t o) {
+  return static_cast<uint16_t>(ReadLE(d, o, 2));
+}
+inline uint32_t Be32(std::string_view d, size_t o) {
+  return static_cast<uint32_t>(ReadBE(d, o, 4));
+}
+inline uint16_t Be16(std::string_view d, size_t o) {
+  return static_cast<uint16_t>(ReadBE(d, o, 2));
+}
 
 // Bytes [offset, offset + size) of `data`, cut at its end.
 inline std::string_view Slice(std::string_view data, size_t offset, size_t size) {

@@ -51,7 +51,8 @@ std::string FourCcText(std::string_view fourcc) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
   if (text.find_first_not_of("? ") == std::string::npos) {
     unsigned v = 0;
-    for (size_t i = 0; i < fourcc.size() && i < 4; ++i) v |= static_cast<unsigned>(static_cast<unsigned char>(fourcc[i])) << (8 * i);
+    for (size_t i = 0; i < fourcc.size() && i < 4; ++i)
+      v |= static_cast<unsigned>(static_cast<unsigned char>(fourcc[i])) << (8 * i);
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%08X", v);
     return v == 0 ? std::string() : std::string(buf);
@@ -61,22 +62,38 @@ std::string FourCcText(std::string_view fourcc) {
 
 std::string WaveFormatName(unsigned formatTag) {
   switch (formatTag) {
-    case 0x0001: return "PCM";
-    case 0x0002: return "MS ADPCM";
-    case 0x0003: return "IEEE float";
-    case 0x0006: return "A-law";
-    case 0x0007: return "u-law";
-    case 0x0011: return "IMA ADPCM";
-    case 0x0031: return "GSM 6.10";
-    case 0x0050: return "MPEG";
-    case 0x0055: return "MP3";
-    case 0x00FF: return "AAC";
-    case 0x0160: return "WMA1";
-    case 0x0161: return "WMA2";
-    case 0x2000: return "AC3";
-    case 0x2001: return "DTS";
-    case 0xFFFE: return "Extensible";
-    default: break;
+    case 0x0001:
+      return "PCM";
+    case 0x0002:
+      return "MS ADPCM";
+    case 0x0003:
+      return "IEEE float";
+    case 0x0006:
+      return "A-law";
+    case 0x0007:
+      return "u-law";
+    case 0x0011:
+      return "IMA ADPCM";
+    case 0x0031:
+      return "GSM 6.10";
+    case 0x0050:
+      return "MPEG";
+    case 0x0055:
+      return "MP3";
+    case 0x00FF:
+      return "AAC";
+    case 0x0160:
+      return "WMA1";
+    case 0x0161:
+      return "WMA2";
+    case 0x2000:
+      return "AC3";
+    case 0x2001:
+      return "DTS";
+    case 0xFFFE:
+      return "Extensible";
+    default:
+      break;
   }
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%04X", formatTag & 0xFFFF);

@@ -18,8 +18,8 @@ struct TextItem {
   const char* item;
 };
 constexpr std::array kTextItems = {
-    TextItem{"IART", "\251ART"}, TextItem{"INAM", "\251nam"}, TextItem{"IPRD", "\251alb"},
-    TextItem{"ICRD", "\251day"}, TextItem{"IGNR", "\251gen"}, TextItem{"ICMT", "\251cmt"},
+    TextItem{"IART", "\251ART"}, TextItem{"INAM", "\251nam"},     TextItem{"IPRD", "\251alb"},
+    TextItem{"ICRD", "\251day"}, TextItem{"IGNR", "\251gen"},     TextItem{"ICMT", "\251cmt"},
     TextItem{"IGRP", "\251grp"}, TextItem{"COMPOSER", "\251wrt"}, TextItem{"TOOL", "\251too"}};
 
 const char* TextItemOf(std::string_view name) {
@@ -36,7 +36,9 @@ bool IsMp4Head(std::string_view head) {
          type == "skip";
 }
 
-std::string NumberText(int n) { return n > 0 ? std::to_string(n) : std::string(); }
+std::string NumberText(int n) {
+  return n > 0 ? std::to_string(n) : std::string();
+}
 
 // A cell's number: blanks around it allowed, empty = 0. False when it is not
 // a whole number from 0 to `max`.
@@ -51,9 +53,12 @@ bool ParseNumber(std::string_view text, int max, int& number) {
 
 std::string CodecName(TagLib::MP4::Properties::Codec codec) {
   switch (codec) {
-    case TagLib::MP4::Properties::AAC: return "AAC";
-    case TagLib::MP4::Properties::ALAC: return "ALAC";
-    default: return "Unknown";
+    case TagLib::MP4::Properties::AAC:
+      return "AAC";
+    case TagLib::MP4::Properties::ALAC:
+      return "ALAC";
+    default:
+      return "Unknown";
   }
 }
 
@@ -98,11 +103,13 @@ bool Mp4File::Read(const std::filesystem::path& path, ValueMap& values, std::str
   char lead[64];
   std::snprintf(lead, sizeof lead, "%s, %.3fsec", codec.c_str(), seconds);
   int channels = movie.audioChannels > 0 ? movie.audioChannels : (props ? props->channels() : 0);
-  values["AFMT"] = props && props->sampleRate() > 0
-                       ? std::string(lead) + ", " + AudioFormatText("", props->bitrate(), props->sampleRate(), 0, channels)
-                       : std::string(lead);
+  values["AFMT"] =
+      props && props->sampleRate() > 0
+          ? std::string(lead) + ", " + AudioFormatText("", props->bitrate(), props->sampleRate(), 0, channels)
+          : std::string(lead);
   values["TIME"] = TimeText(static_cast<int64_t>(seconds));
-  if (haveMovie && movie.hasVideo) values["VFMT"] = VideoFormatText(movie.videoCodec, movie.width, movie.height, movie.fps);
+  if (haveMovie && movie.hasVideo)
+    values["VFMT"] = VideoFormatText(movie.videoCodec, movie.width, movie.height, movie.fps);
   return true;
 }
 
@@ -137,8 +144,10 @@ bool Mp4File::Write(const std::filesystem::path& copy, const ValueMap& changes, 
                                      std::array<const char*, 3>{"disk", "DISC1", "DISC2"}}) {
     if (!changes.count(first) && !changes.count(second)) continue;
     int a = 0, b = 0;
-    if (!ParseNumber(valueOf(first), 0xFFFF, a)) return fail(std::string(first) + " must be a number from 0 to 65535");
-    if (!ParseNumber(valueOf(second), 0xFFFF, b)) return fail(std::string(second) + " must be a number from 0 to 65535");
+    if (!ParseNumber(valueOf(first), 0xFFFF, a))
+      return fail(std::string(first) + " must be a number from 0 to 65535");
+    if (!ParseNumber(valueOf(second), 0xFFFF, b))
+      return fail(std::string(second) + " must be a number from 0 to 65535");
     if (a == 0 && b == 0)
       tag->removeItem(item);
     else
@@ -147,14 +156,18 @@ bool Mp4File::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   if (auto it = changes.find("BPM"); it != changes.end()) {
     int bpm = 0;
     if (!ParseNumber(it->second, 0xFFFF, bpm)) return fail("BPM must be a number from 0 to 65535");
-    if (bpm == 0) tag->removeItem("tmpo");
-    else tag->setItem("tmpo", TagLib::MP4::Item(bpm));
+    if (bpm == 0)
+      tag->removeItem("tmpo");
+    else
+      tag->setItem("tmpo", TagLib::MP4::Item(bpm));
   }
   if (auto it = changes.find("COMPILATION"); it != changes.end()) {
     int flag = 0;
     if (!ParseNumber(it->second, 1, flag)) return fail("COMPILATION must be 0, 1 or empty");
-    if (it->second.find_first_not_of(' ') == std::string::npos) tag->removeItem("cpil");
-    else tag->setItem("cpil", TagLib::MP4::Item(flag == 1));
+    if (it->second.find_first_not_of(' ') == std::string::npos)
+      tag->removeItem("cpil");
+    else
+      tag->setItem("cpil", TagLib::MP4::Item(flag == 1));
   }
   if (!file.save()) return fail("TagLib could not write the MP4 file");
   return true;

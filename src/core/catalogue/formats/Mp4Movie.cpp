@@ -100,7 +100,8 @@ int EsdsChannels(std::string_view esds) {
   size_t length = DescriptorLength(esds, pos);
   if (length < 2 || esds.size() - pos < 2) return 0;
   int objectType = static_cast<unsigned char>(esds[pos]) >> 3;
-  int frequencyIndex = ((static_cast<unsigned char>(esds[pos]) & 7) << 1) | (static_cast<unsigned char>(esds[pos + 1]) >> 7);
+  int frequencyIndex =
+      ((static_cast<unsigned char>(esds[pos]) & 7) << 1) | (static_cast<unsigned char>(esds[pos + 1]) >> 7);
   if (objectType == 31 || frequencyIndex == 15) return 0;  // escape forms: not worth decoding here
   return (static_cast<unsigned char>(esds[pos + 1]) >> 3) & 0x0F;
 }
@@ -129,7 +130,8 @@ void ReadTrack(std::string_view trak, Mp4MovieInfo& info) {
     uint32_t count = Be32(stts, 4);
     for (uint32_t i = 0; i < count && 8 + 8ull * i + 8 <= stts.size(); ++i) samples += Be32(stts, 8 + 8 * i);
     if (HeaderTime(Child(mdia, "mdhd"), timescale, duration) && duration > 0 && timescale > 0)
-      info.fps = static_cast<double>(samples) * static_cast<double>(timescale) / static_cast<double>(duration);
+      info.fps =
+          static_cast<double>(samples) * static_cast<double>(timescale) / static_cast<double>(duration);
   } else if (kind == "soun" && info.audioChannels == 0 && entryType == "mp4a") {
     uint16_t version = Be16(entry, 8);
     size_t children = 28 + (version == 1 ? 16 : version == 2 ? 36 : 0);
@@ -163,8 +165,10 @@ bool ReadMp4Movie(const std::filesystem::path& path, Mp4MovieInfo& info) {
     std::string_view h(header, static_cast<size_t>(in.gcount()));
     in.clear();
     uint64_t size = Be32(h, 0), headerSize = 8;
-    if (size == 1) size = ReadBE(h, 8, 8), headerSize = 16;
-    else if (size == 0) size = fileSize - pos;
+    if (size == 1)
+      size = ReadBE(h, 8, 8), headerSize = 16;
+    else if (size == 0)
+      size = fileSize - pos;
     if (size < headerSize || size > fileSize - pos) return false;
     if (h.substr(4, 4) == "moov") {
       if (size - headerSize > kMaxMovieBox) return false;

@@ -9,13 +9,13 @@
 namespace hozanki {
 
 struct Mp4MovieInfo {
-  double seconds = 0;       // movie header duration
+  double seconds = 0;  // movie header duration
   bool hasVideo = false;
-  std::string videoCodec;   // "H.264", "HEVC", ... or the sample entry's FourCC
+  std::string videoCodec;  // "H.264", "HEVC", ... or the sample entry's FourCC
   int width = 0;
   int height = 0;
-  double fps = 0;           // samples per second of the video track
-  int audioChannels = 0;    // from the AAC decoder configuration, 0 when unknown
+  double fps = 0;         // samples per second of the video track
+  int audioChannels = 0;  // from the AAC decoder configuration, 0 when unknown
 };
 
 // Parses the body of a "moov" box (the bytes after its header). Never reads

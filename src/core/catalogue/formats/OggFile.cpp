@@ -16,10 +16,10 @@ struct FieldName {
   std::string_view value;
   const char* field;
 };
-constexpr std::array kFields = {
-    FieldName{"IART", "ARTIST"}, FieldName{"INAM", "TITLE"},   FieldName{"IPRD", "ALBUM"},
-    FieldName{"TRACK", "TRACKNUMBER"}, FieldName{"ICRD", "DATE"}, FieldName{"IGNR", "GENRE"},
-    FieldName{"ICMT", "COMMENT"}};
+constexpr std::array kFields = {FieldName{"IART", "ARTIST"}, FieldName{"INAM", "TITLE"},
+                                FieldName{"IPRD", "ALBUM"},  FieldName{"TRACK", "TRACKNUMBER"},
+                                FieldName{"ICRD", "DATE"},   FieldName{"IGNR", "GENRE"},
+                                FieldName{"ICMT", "COMMENT"}};
 
 enum class OggCodec { None, Vorbis, Opus };
 
@@ -34,7 +34,8 @@ OggCodec CodecOf(std::string_view head) {
   return OggCodec::None;
 }
 
-std::unique_ptr<TagLib::Ogg::File> OpenOgg(OggCodec codec, const std::filesystem::path& path, bool properties) {
+std::unique_ptr<TagLib::Ogg::File> OpenOgg(OggCodec codec, const std::filesystem::path& path,
+                                           bool properties) {
   if (codec == OggCodec::Opus) return std::make_unique<TagLib::Ogg::Opus::File>(path.c_str(), properties);
   return std::make_unique<TagLib::Ogg::Vorbis::File>(path.c_str(), properties);
 }

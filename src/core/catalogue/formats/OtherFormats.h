@@ -9,6 +9,7 @@
 namespace hozanki {
 
 // Opens a WAV, AVI, VQF, WMA, OGG, APE or MP4 file, confirming its bytes.
-std::unique_ptr<TagFile> OpenOtherFormat(FileType type, const std::filesystem::path& path, std::string* error);
+std::unique_ptr<TagFile> OpenOtherFormat(FileType type, const std::filesystem::path& path,
+                                         std::string* error);
 
 }  // namespace hozanki

@@ -53,7 +53,8 @@ bool IsInfoFieldName(std::string_view name) {
 InfoFields ParseInfoList(std::string_view data) {
   InfoFields fields;
   size_t pos = 0;
-  while (data.size() - pos >= 8) {
+  // A last field of odd size may lack its pad byte: `pos` can pass the end.
+  while (pos <= data.size() && data.size() - pos >= 8) {
     std::string id(data.substr(pos, 4));
     uint32_t size = Le32(data, pos + 4);
     if (!IsInfoFieldName(id) || size > data.size() - pos - 8) break;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -16,10 +17,12 @@ namespace fs = std::filesystem;
 std::string ReadFileBytes(const fs::path& path, uint64_t offset, size_t size) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
+  in.seekg(0, std::ios::end);
+  auto fileSize = static_cast<uint64_t>(in.tellg());
+  if (!in || offset >= fileSize) return {};
   in.seekg(static_cast<std::streamoff>(offset));
-  if (!in) return {};
-  std::string bytes(size, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(size));
+  std::string bytes(static_cast<size_t>(std::min<uint64_t>(size, fileSize - offset)), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   bytes.resize(static_cast<size_t>(in.gcount()));
   return bytes;
 }
@@ -39,6 +42,11 @@ bool StagedTagFile::Open(const fs::path& path, std::string* error) {
   path_ = path;
   values_.clear();
   staged_.clear();
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) {
+    if (error) *error = "cannot read " + path.string() + (ec ? ": " + ec.message() : ": not a regular file");
+    return false;
+  }
   return Read(path, values_, error);
 }
 
@@ -52,9 +60,8 @@ bool StagedTagFile::Save(std::string* error) {
     staged_.clear();
     return true;
   }
-  bool ok = RewriteThroughCopy(path_, error, [&](const fs::path& copy) {
-    return Write(copy, changes, values_, error);
-  });
+  bool ok = RewriteThroughCopy(path_, error,
+                               [&](const fs::path& copy) { return Write(copy, changes, values_, error); });
   if (!ok) return false;
   ValueMap fresh;
   std::string readError;
@@ -67,7 +74,18 @@ bool StagedTagFile::Save(std::string* error) {
   return true;
 }
 
+fs::path RewriteTarget(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_symlink(path, ec)) return path;
+  fs::path real = fs::canonical(path, ec);
+  return ec ? path : real;
+}
+
 bool CopyForRewrite(const fs::path& path, fs::path& copy, std::string* error) {
+  if (::access(path.c_str(), W_OK) != 0) {
+    if (error) *error = "cannot write " + path.string() + ": " + std::strerror(errno);
+    return false;
+  }
   copy = path;
   copy += ".tmp~";
   std::error_code ec;

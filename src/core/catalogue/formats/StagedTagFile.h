@@ -51,23 +51,26 @@ class StagedTagFile : public TagFile {
 
 // Copies `path` to a temporary file beside it, lets `edit` change the copy,
 // flushes it to disk and renames it over `path`. On any failure the original
-// is untouched and the copy removed.
+// is untouched and the copy removed. A file without write permission is
+// refused; a symbolic link is followed, so the link stays a link.
 template <typename Edit>
 bool RewriteThroughCopy(const std::filesystem::path& path, std::string* error, Edit&& edit);
 
+std::filesystem::path RewriteTarget(const std::filesystem::path& path);
 bool CopyForRewrite(const std::filesystem::path& path, std::filesystem::path& copy, std::string* error);
 bool CommitRewrite(const std::filesystem::path& copy, const std::filesystem::path& path, std::string* error);
 void DiscardRewrite(const std::filesystem::path& copy);
 
 template <typename Edit>
 bool RewriteThroughCopy(const std::filesystem::path& path, std::string* error, Edit&& edit) {
+  std::filesystem::path target = RewriteTarget(path);
   std::filesystem::path copy;
-  if (!CopyForRewrite(path, copy, error)) return false;
+  if (!CopyForRewrite(target, copy, error)) return false;
   if (!edit(copy)) {
     DiscardRewrite(copy);
     return false;
   }
-  return CommitRewrite(copy, path, error);
+  return CommitRewrite(copy, target, error);
 }
 
 }  // namespace hozanki

@@ -17,8 +17,9 @@ struct ChunkName {
   std::string_view value;
   std::string_view chunk;
 };
-constexpr std::array kChunks = {ChunkName{"IART", "AUTH"}, ChunkName{"INAM", "NAME"}, ChunkName{"FILE", "FILE"},
-                                ChunkName{"ICOP", "(c) "}, ChunkName{"ICMT", "COMT"}};
+constexpr std::array kChunks = {ChunkName{"IART", "AUTH"}, ChunkName{"INAM", "NAME"},
+                                ChunkName{"FILE", "FILE"}, ChunkName{"ICOP", "(c) "},
+                                ChunkName{"ICMT", "COMT"}};
 
 bool ReadHeader(const std::filesystem::path& path, VqfStructure& vqf, std::string* error) {
   std::string head = ReadFileBytes(path, 0, 16);

@@ -47,7 +47,10 @@ bool ParseVqf(std::string_view head, VqfStructure& vqf, std::string* error) {
     vqf.channels = static_cast<int>(Be32(c.data, 0)) + 1;
     vqf.kbps = static_cast<int>(Be32(c.data, 4));
     uint32_t rate = Be32(c.data, 8);
-    vqf.sampleRate = rate == 11 ? 11025 : rate == 22 ? 22050 : rate == 44 ? 44100 : static_cast<int>(rate * 1000);
+    vqf.sampleRate = rate == 11   ? 11025
+                     : rate == 22 ? 22050
+                     : rate == 44 ? 44100
+                                  : static_cast<int>(rate * 1000);
     if (vqf.channels < 0 || vqf.channels > 64) vqf.channels = 0;
     if (vqf.kbps < 0 || vqf.sampleRate < 0) vqf.kbps = vqf.sampleRate = 0;
     break;

@@ -16,9 +16,9 @@ struct VqfChunk {
 };
 
 struct VqfStructure {
-  std::string version;            // the 8 bytes after "TWIN"
-  std::vector<VqfChunk> chunks;   // header chunks in file order
-  uint64_t dataOffset = 0;        // offset of "DATA"
+  std::string version;           // the 8 bytes after "TWIN"
+  std::vector<VqfChunk> chunks;  // header chunks in file order
+  uint64_t dataOffset = 0;       // offset of "DATA"
   int channels = 0;
   int kbps = 0;
   int sampleRate = 0;

@@ -37,7 +37,9 @@ bool WavFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   return true;
 }
 
-bool WavFile::IsWritable(std::string_view name) const { return IsInfoFieldName(name); }
+bool WavFile::IsWritable(std::string_view name) const {
+  return IsInfoFieldName(name);
+}
 
 bool WavFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
