@@ -1,11 +1,11 @@
 #include "core/catalogue/formats/Mp3Format.h"
 
+#include "core/catalogue/formats/Mp3File.h"
+
 namespace hozanki {
 
-// Development scaffolding, replaced by the MP3 reader and writer.
-std::unique_ptr<TagFile> OpenMp3Format(const std::filesystem::path&, std::string* error) {
-  if (error) *error = "MP3 is not readable yet";
-  return nullptr;
+std::unique_ptr<TagFile> OpenMp3Format(const std::filesystem::path& path, std::string* error) {
+  return Mp3File::Open(path, error);
 }
 
 }  // namespace hozanki

@@ -1,0 +1,151 @@
+// hozanki-cli list: the files of folders or single files, read as the
+// catalogue reads them, as a table or as JSON.
+
+#include <sys/stat.h>
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "CliCommand.h"
+#include "core/catalogue/FolderWalk.h"
+#include "core/catalogue/MediaReader.h"
+#include "core/catalogue/ParallelReader.h"
+#include "core/catalogue/TagFile.h"
+
+namespace hozanki::cli {
+namespace {
+
+nlohmann::ordered_json EntryJson(const std::string& path, const MediaFileEntry& e) {
+  nlohmann::ordered_json j;
+  const auto& cells = e.file.cells;
+  j["path"] = path;
+  j["format"] = FormatName(e.format);
+  j["name"] = cells[0].text;
+  j["size"] = e.size;
+  j["size_text"] = cells[1].text;
+  j["timestamp"] = cells[2].text;
+  j["time"] = cells[3].text;
+  j["seconds"] = cells[3].value;
+  bool mp3 = e.format == MediaFormat::MP3;
+  j["audio"] = mp3 ? cells[8].text : cells[4].text;
+  j["video"] = cells.size() == 6 ? cells[5].text : std::string();
+  if (mp3) {
+    j["ID3v1_version"] = cells[4].text;
+    j["ID3v2_version"] = cells[5].text;
+    j["RIFF_mark"] = cells[6].text;
+    j["APE_version"] = cells[7].text;
+  }
+  nlohmann::ordered_json tags = nlohmann::ordered_json::object();
+  std::span<const TagKind> kinds = TagKindsOf(e.format);
+  for (size_t k = 0; k < kinds.size(); ++k) {
+    nlohmann::ordered_json t;
+    t["state"] = e.tags[k].state;
+    std::span<const std::string_view> names = ValueNamesOf(kinds[k]);
+    for (size_t i = 0; i < names.size(); ++i) t[std::string(names[i])] = e.tags[k].cells[i + 1].text;
+    tags[std::string(TagKindName(kinds[k]))] = std::move(t);
+  }
+  j["tags"] = std::move(tags);
+  return j;
+}
+
+std::string EntryTable(const std::string& path, const MediaFileEntry& e) {
+  const auto& cells = e.file.cells;
+  bool mp3 = e.format == MediaFormat::MP3;
+  std::string out = path + "\n  " + std::string(FormatName(e.format)) + "  " + cells[1].text + " bytes  " +
+                    cells[2].text + "  " + cells[3].text + "  " + (mp3 ? cells[8].text : cells[4].text);
+  if (cells.size() == 6 && !cells[5].text.empty()) out += "  " + cells[5].text;
+  out += "\n";
+  static constexpr const char* kStates[] = {"absent", "present", "unavailable"};
+  std::span<const TagKind> kinds = TagKindsOf(e.format);
+  for (size_t k = 0; k < kinds.size(); ++k) {
+    const TagRow& row = e.tags[k];
+    out += "  [" + std::string(TagKindName(kinds[k])) + "] " + kStates[std::clamp(row.state, 0, 2)];
+    if (mp3 && k < 4 && !cells[4 + k].text.empty()) out += " " + cells[4 + k].text;
+    out += "\n";
+    std::span<const std::string_view> names = ValueNamesOf(kinds[k]);
+    for (size_t i = 0; i < names.size(); ++i)
+      if (!row.cells[i + 1].text.empty()) out += "    " + std::string(names[i]) + " = " + row.cells[i + 1].text + "\n";
+  }
+  return out;
+}
+
+struct Group {
+  std::filesystem::path folder;
+  std::vector<std::filesystem::path> files;
+  bool explicitFiles = false;
+};
+
+int RunList(const std::vector<std::string>& args) {
+  bool recursive = false, json = false;
+  std::vector<std::string> paths;
+  for (const std::string& a : args) {
+    if (a == "--recursive" || a == "-r") recursive = true;
+    else if (a == "--json") json = true;
+    else if (a.size() > 1 && a[0] == '-') {
+      std::cerr << "hozanki-cli list: unknown option " << a << "\n";
+      return kExitUsage;
+    } else paths.push_back(a);
+  }
+  if (paths.empty()) {
+    std::cerr << "hozanki-cli list: no path given\n";
+    return kExitUsage;
+  }
+  int status = kExitOk;
+  std::vector<Group> groups;
+  for (const std::string& p : paths) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) != 0) {
+      std::cerr << "hozanki-cli list: " << p << ": no such file or folder\n";
+      status = kExitUsage;
+      continue;
+    }
+    if (S_ISDIR(st.st_mode)) {
+      groups.push_back({p, ListFolderFiles(p, recursive), false});
+    } else {
+      std::filesystem::path path(p);
+      std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+      if (!groups.empty() && groups.back().explicitFiles && groups.back().folder == parent)
+        groups.back().files.push_back(path.filename());
+      else
+        groups.push_back({parent, {path.filename()}, true});
+    }
+  }
+  unsigned threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
+  bool first = true;
+  if (json) std::cout << "[";
+  for (const Group& g : groups) {
+    std::vector<std::string> outputs(g.files.size());
+    std::vector<std::string> errors(g.files.size());
+    ReadMediaFiles(g.folder, g.files, threads,
+                   [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
+                     std::string shown = g.explicitFiles && g.folder == "." ? g.files[i].string()
+                                                                             : (g.folder / g.files[i]).string();
+                     shown = DisplayPath(shown);
+                     if (!entry) {
+                       if (g.explicitFiles || TypeFromExtension(g.files[i]) != FileType::Unknown)
+                         errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
+                       return;
+                     }
+                     outputs[i] = json ? EntryJson(shown, *entry).dump(2, ' ', false,
+                                                                       nlohmann::json::error_handler_t::replace)
+                                       : EntryTable(shown, *entry);
+                   });
+    for (size_t i = 0; i < outputs.size(); ++i) {
+      if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << errors[i] << "\n";
+      if (outputs[i].empty()) continue;
+      if (json) std::cout << (first ? "\n" : ",\n");
+      std::cout << outputs[i];
+      first = false;
+    }
+  }
+  if (json) std::cout << (first ? "]\n" : "\n]\n");
+  return status;
+}
+
+CliCommandRegistration registration({"list",
+                                     "list [--recursive] [--json] PATH...   list media files with their tags",
+                                     RunList});
+
+}  // namespace
+}  // namespace hozanki::cli

@@ -1,0 +1,215 @@
+#include "core/catalogue/MediaReader.h"
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+
+#include "core/catalogue/TagFile.h"
+#include "core/text/Cp932.h"
+#include "core/text/TextWidth.h"
+
+namespace hozanki {
+namespace {
+
+int WholeNumber(std::string_view text) {
+  int value = 0;
+  auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && p == text.data() + text.size() && !text.empty() ? value : 0;
+}
+
+struct FileFacts {
+  uint64_t size = 0;
+  int64_t modified = 0;
+};
+
+std::optional<FileFacts> Stat(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileFacts{static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime)};
+}
+
+std::string ReadTagValue(const TagFile& file, TagKind kind, std::string_view name) {
+  if (kind == TagKind::MP4 && (name == "TRACK" || name == "DISC")) {
+    std::string base(name);
+    return PairCellText(file.GetValue(base + "1"), file.GetValue(base + "2"));
+  }
+  std::string value = file.GetValue(name);
+  if (value.empty() && name == "INAM" && (kind == TagKind::WAV || kind == TagKind::AVI))
+    value = file.GetValue("ISBJ");
+  return value;
+}
+
+void ReadRowValues(const TagFile& file, TagKind kind, TagRow& row) {
+  std::span<const std::string_view> names = ValueNamesOf(kind);
+  for (size_t i = 0; i < names.size(); ++i) row.cells[i + 1].text = ReadTagValue(file, kind, names[i]);
+}
+
+// Steps shared by a new and a re-read entry, after the rows are prepared.
+void FillRows(const TagFile& file, MediaFileEntry& entry) {
+  FileRow& row = entry.file;
+  if (entry.format == MediaFormat::MP4)
+    row.cells[3] = Mp4PlayingTimeCell(file.GetValue("AFMT"));
+  else
+    row.cells[3] = PlayingTimeCell(file.GetValue("TIME"));
+
+  if (entry.format != MediaFormat::MP3) {
+    row.cells[4].text = file.GetValue("AFMT");
+    if (FileCellCount(entry.format) > 5) row.cells[5].text = file.GetValue("VFMT");
+    TagRow& tags = entry.tags[0];
+    tags.state = kChecked;
+    ReadRowValues(file, TagKindsOf(entry.format)[0], tags);
+    return;
+  }
+  row.cells[8].text = file.GetValue("AFMT");
+  uint32_t mask = file.TagMask();
+  TagRow& v1 = entry.tags[0];
+  TagRow& v2 = entry.tags[1];
+  TagRow& riff = entry.tags[2];
+  TagRow& ape = entry.tags[3];
+  if (mask & kMaskID3v1) {
+    row.cells[4].text = (mask & kMaskID3v1_0) ? "v1.0" : (mask & kMaskID3v1_1) ? "v1.1" : "";
+    v1.state = kChecked;
+    ReadRowValues(file, TagKind::MP3ID3v1, v1);
+  }
+  if (mask & kMaskID3v2) {
+    row.cells[5].text = (mask & kMaskID3v2_2) ? "v2.2" : (mask & kMaskID3v2_3) ? "v2.3"
+                        : (mask & kMaskID3v2_4) ? "v2.4" : "";
+    v2.state = kChecked;
+    riff.state = kUnavailable;
+    ReadRowValues(file, TagKind::MP3ID3v2, v2);
+  }
+  if (mask & kMaskRIFF) {
+    row.cells[6].text = "SIF";
+    riff.state = kChecked;
+    v2.state = kUnavailable;
+    ape.state = kUnavailable;
+    ReadRowValues(file, TagKind::MP3RIFF, riff);
+  }
+  if (mask & kMaskAPE) {
+    row.cells[7].text = (mask & kMaskAPEv1) ? "v1" : "v2";
+    ape.state = kChecked;
+    riff.state = kUnavailable;
+    ReadRowValues(file, TagKind::MP3APE, ape);
+  }
+}
+
+void SetFileFacts(MediaFileEntry& entry, const FileFacts& facts) {
+  entry.size = facts.size;
+  entry.modified = facts.modified;
+  entry.file.cells[0].text = DisplayPath(entry.relativePath.filename());
+  entry.file.cells[1].text = SizeText(facts.size);
+  entry.file.cells[2].text = TimeStampText(facts.modified);
+}
+
+}  // namespace
+
+std::string SizeText(uint64_t size) {
+  std::string digits = std::to_string(size);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out.push_back(',');
+    out.push_back(digits[i]);
+  }
+  return out;
+}
+
+std::string TimeStampText(int64_t secondsSinceEpoch) {
+  time_t t = static_cast<time_t>(secondsSinceEpoch);
+  struct tm local {};
+  localtime_r(&t, &local);
+  char buffer[80];
+  std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
+                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return buffer;
+}
+
+std::string DisplayPath(const std::filesystem::path& path) {
+  const std::string& raw = path.native();
+  return IsValidUtf8(raw) ? raw : DecodeCp932(raw);
+}
+
+Cell PlayingTimeCell(std::string_view text) {
+  Cell cell;
+  size_t blank = text.find(' ');
+  cell.text = std::string(blank == std::string_view::npos ? text : text.substr(0, blank));
+  std::string_view seconds = text;
+  size_t open = text.find(" (");
+  if (open != std::string_view::npos && text.size() >= open + 6 && text.substr(text.size() - 4) == "sec)")
+    seconds = text.substr(open + 2, text.size() - 4 - open - 2);
+  cell.value = WholeNumber(seconds);
+  return cell;
+}
+
+Cell Mp4PlayingTimeCell(std::string_view audioFormat) {
+  std::string_view seconds = audioFormat;
+  size_t comma = audioFormat.find(", ");
+  if (comma != std::string_view::npos) {
+    size_t dot = audioFormat.find('.', comma + 2);
+    if (dot != std::string_view::npos) seconds = audioFormat.substr(comma + 2, dot - comma - 2);
+  }
+  int s = WholeNumber(seconds);
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%d:%02d", s / 60, s % 60);
+  return Cell{buffer, s};
+}
+
+std::string PairCellText(std::string_view first, std::string_view second) {
+  if (!second.empty()) return (first.empty() ? std::string("0") : std::string(first)) + "/" + std::string(second);
+  return std::string(first);
+}
+
+std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
+                                            const std::filesystem::path& relativePath, std::string* error) {
+  std::filesystem::path full = folder / relativePath;
+  std::optional<FileFacts> facts = Stat(full);
+  if (!facts) {
+    if (error) *error = "not a readable file";
+    return std::nullopt;
+  }
+  std::unique_ptr<TagFile> file = OpenTagFile(full, error);
+  if (!file || file->Type() == FileType::Unknown) return std::nullopt;
+
+  MediaFileEntry entry;
+  entry.format = FormatOfType(file->Type());
+  entry.relativePath = relativePath;
+  entry.file.cells.resize(static_cast<size_t>(FileCellCount(entry.format)));
+  std::string shownPath = DisplayPath(relativePath.generic_string());
+  for (TagKind kind : TagKindsOf(entry.format)) {
+    TagRow row;
+    row.cells.resize(ValueNamesOf(kind).size() + 1);
+    row.cells[0].text = shownPath;
+    entry.tags.push_back(std::move(row));
+  }
+  SetFileFacts(entry, *facts);
+  FillRows(*file, entry);
+  return entry;
+}
+
+bool RereadMediaFile(const std::filesystem::path& folder, MediaFileEntry& entry) {
+  std::filesystem::path full = folder / entry.relativePath;
+  std::optional<FileFacts> facts = Stat(full);
+  if (!facts) return false;
+  std::unique_ptr<TagFile> file = OpenTagFile(full);
+  if (!file || file->Type() != TypeOfFormat(entry.format)) return false;
+
+  entry.file.image = kNoMark;
+  entry.file.cells.resize(static_cast<size_t>(FileCellCount(entry.format)));
+  SetFileFacts(entry, *facts);
+  if (entry.format == MediaFormat::MP3)
+    for (size_t i = 4; i <= 7; ++i) entry.file.cells[i].text.clear();
+  std::span<const TagKind> kinds = TagKindsOf(entry.format);
+  entry.tags.resize(kinds.size());
+  for (size_t k = 0; k < kinds.size(); ++k) {
+    TagRow& row = entry.tags[k];
+    row.state = kUnchecked;
+    row.image = kNoMark;
+    row.cells.resize(ValueNamesOf(kinds[k]).size() + 1);
+    for (size_t i = 1; i < row.cells.size(); ++i) row.cells[i].value = 0;
+  }
+  FillRows(*file, entry);
+  return true;
+}
+
+}  // namespace hozanki

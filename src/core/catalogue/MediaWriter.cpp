@@ -1,0 +1,153 @@
+#include "core/catalogue/MediaWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <array>
+
+#include "core/catalogue/TagFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/SettingsKeys.h"
+#include "core/text/Cp932.h"
+#include "core/text/TextWidth.h"
+
+namespace hozanki {
+namespace {
+
+constexpr std::array kMp3Tags = {Mp3Tag::ID3v1, Mp3Tag::ID3v2, Mp3Tag::RIFF, Mp3Tag::APE};
+constexpr std::array kMaskOf = {kMaskID3v1, kMaskID3v2, kMaskRIFF, kMaskAPE};
+
+bool Fail(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+  return false;
+}
+
+bool Marked(const TagRow& row) { return row.image == kChangedMark; }
+bool Wanted(const TagRow& row) { return Marked(row) && row.state == kChecked; }
+
+std::string CellText(const TagRow& row, size_t index) {
+  return index < row.cells.size() ? row.cells[index].text : std::string();
+}
+
+bool Reopen(const std::filesystem::path& path, std::unique_ptr<TagFile>& file, std::string* error) {
+  file = OpenTagFile(path, error);
+  return file != nullptr;
+}
+
+bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, const WriteSettings& settings,
+              std::string* error) {
+  std::unique_ptr<TagFile> file;
+  if (!Reopen(path, file, error)) return false;
+  if (file->Type() != FileType::MP3) return Fail(error, "the file is no longer an MP3 file");
+  const uint32_t present = file->TagMask();
+  const auto& rows = entry.tags;
+  bool riffWritten = Wanted(rows[2]);
+  bool id3v2OrApeWritten = Wanted(rows[1]) || Wanted(rows[3]);
+
+  // Removals: a marked, unchecked kind; also a kind that a written kind excludes.
+  for (size_t k = 0; k < kMp3Tags.size(); ++k) {
+    const TagRow& row = rows[k];
+    if (!(present & kMaskOf[k]) || row.state == kChecked) continue;
+    bool excluded = (k == 2 && id3v2OrApeWritten) || ((k == 1 || k == 3) && riffWritten);
+    if (!Marked(row) && !excluded) continue;
+    if (!file->RemoveTag(kMp3Tags[k], error) || !Reopen(path, file, error)) return false;
+  }
+  // Additions of marked, checked, absent kinds.
+  for (size_t k = 0; k < kMp3Tags.size(); ++k) {
+    if (!Wanted(rows[k]) || (present & kMaskOf[k])) continue;
+    if (!file->CreateTag(kMp3Tags[k], error) || !Reopen(path, file, error)) return false;
+  }
+  // Values of every marked, checked kind.
+  bool any = false;
+  for (size_t k = 0; k < kMp3Tags.size(); ++k) {
+    if (!Wanted(rows[k])) continue;
+    TagKind kind = TagKindsOf(MediaFormat::MP3)[k];
+    if (kind == TagKind::MP3ID3v2) {
+      if (settings.unicode == 1 || settings.unicode == 2)
+        file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
+      if (settings.unsync == 1 || settings.unsync == 2)
+        file->SetOption("mp3_ID3v2Unsync", settings.unsync == 1 ? "0" : "1");
+      static constexpr const char* kVersions[] = {"", "2.2", "2.3", "2.4"};
+      if (settings.id3v2Version >= 1 && settings.id3v2Version <= 3)
+        file->SetOption("mp3_SaveID3v2Version", kVersions[settings.id3v2Version]);
+    }
+    std::span<const std::string_view> names = ValueNamesOf(kind);
+    for (size_t i = 0; i < names.size(); ++i) file->SetValue(names[i], CellText(rows[k], i + 1));
+    any = true;
+  }
+  return !any || file->Save(error);
+}
+
+bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, std::string* error) {
+  std::unique_ptr<TagFile> file;
+  if (!Reopen(path, file, error)) return false;
+  if (file->Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
+  const TagRow& row = entry.tags[0];
+  bool checked = row.state == kChecked;
+  TagKind kind = TagKindsOf(entry.format)[0];
+  std::span<const std::string_view> names = ValueNamesOf(kind);
+  for (size_t i = 0; i < names.size(); ++i) {
+    std::string text = checked ? CellText(row, i + 1) : std::string();
+    if (kind == TagKind::MP4 && (names[i] == "TRACK" || names[i] == "DISC")) {
+      size_t slash = text.find('/');
+      std::string base(names[i]);
+      file->SetValue(base + "1", text.substr(0, slash));
+      file->SetValue(base + "2", slash == std::string::npos ? std::string() : text.substr(slash + 1));
+    } else {
+      file->SetValue(names[i], text);
+    }
+  }
+  return file->Save(error);
+}
+
+}  // namespace
+
+WriteSettings WriteSettings::FromIni(const IniFile& ini) {
+  namespace o = settings::option;
+  WriteSettings s;
+  s.unicode = ini.ReadInteger(o::kSection, o::kUnicode, o::kUnicodeDefault);
+  s.unsync = ini.ReadInteger(o::kSection, o::kUnsync, o::kUnsyncDefault);
+  s.id3v2Version = ini.ReadInteger(o::kSection, o::kID3v2Ver, o::kID3v2VerDefault);
+  s.keepTimeStamp = ini.ReadBool(o::kSection, o::kTimeStamp, o::kTimeStampDefault);
+  return s;
+}
+
+bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
+  if (entry.format != MediaFormat::MP3) return true;
+  if (entry.tags.size() != 4) return Fail(error, "an MP3 entry needs four tag rows");
+  const auto& rows = entry.tags;
+  if (rows[2].state == kChecked && (rows[1].state == kChecked || rows[3].state == kChecked))
+    return Fail(error, "a RIFF-wrapped MP3 cannot also carry an ID3v2 or APE tag");
+  if (Wanted(rows[0])) {
+    std::span<const std::string_view> names = ValueNamesOf(TagKind::MP3ID3v1);
+    for (size_t i = 0; i < names.size(); ++i) {
+      std::string text = CellText(rows[0], i + 1);
+      if (std::optional<MisfitCharacter> misfit = FirstMisfitCp932(text))
+        return Fail(error, std::string(names[i]) + ": ID3v1 cannot store \"" + misfit->character +
+                               "\" (not in code page 932)");
+    }
+  }
+  return true;
+}
+
+bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
+                    const WriteSettings& settings, std::string* error) {
+  if (entry.tags.size() != TagKindsOf(entry.format).size()) return Fail(error, "the entry's rows are incomplete");
+  if (!CanWriteMediaFile(entry, error)) return false;
+  std::filesystem::path path = folder / entry.relativePath;
+  struct stat before {};
+  if (::stat(path.c_str(), &before) != 0) return Fail(error, "cannot find " + path.string());
+  bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
+                                             : WriteOther(path, entry, error);
+  struct timespec times[2];
+  times[0].tv_nsec = UTIME_OMIT;
+  if (settings.keepTimeStamp) {
+    times[1] = before.st_mtim;
+  } else {
+    times[1].tv_nsec = UTIME_NOW;
+  }
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  return ok;
+}
+
+}  // namespace hozanki

@@ -1,0 +1,41 @@
+#pragma once
+// Writing a file's tag rows back to the file: the one write operation shared
+// by the save thread, undo and the command line.
+
+#include <filesystem>
+#include <string>
+
+#include "core/catalogue/MediaFileEntry.h"
+
+namespace hozanki {
+
+class IniFile;
+
+// The "Option" settings that saving uses.
+struct WriteSettings {
+  int unicode = 1;      // "Unicode": 0 leave as is, 1 off, 2 on
+  int unsync = 2;       // "Unsync": 0 leave as is, 1 off, 2 on
+  int id3v2Version = 2;  // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
+  bool keepTimeStamp = true;  // "TimeStamp"
+
+  static WriteSettings FromIni(const IniFile& ini);
+};
+
+// Checks, before anything is written, that the rows can be written: the MP3
+// exclusion rule (RIFF never with ID3v2 or APE) and ID3v1 texts that code
+// page 932 can store. False with `error` set otherwise.
+bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error);
+
+// Writes folder / entry.relativePath from the entry's rows.
+// MP3: for each tag kind whose row carries the changed mark, the kind is
+// removed (unchecked, present) or created (checked, absent), then the values
+// of every marked, checked kind are set (with the ID3v2 options when the
+// ID3v2 row is written) and the file saved once. A present kind whose row is
+// unavailable (state 2) is removed when a conflicting kind is written.
+// Other formats: checked, every value is written; unchecked, every value is
+// emptied. The modification time is restored afterwards when
+// `keepTimeStamp`, else set to now. False with `error` set on failure.
+bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
+                    const WriteSettings& settings, std::string* error);
+
+}  // namespace hozanki

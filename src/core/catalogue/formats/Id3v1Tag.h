@@ -1,0 +1,34 @@
+#pragma once
+// The 128-byte ID3v1 tag at the end of an MP3 file, read and written exactly:
+// "TAG", title 30, artist 30, album 30, year 4, comment 30, genre 1. Version
+// 1.1 when byte 125 is 0 and byte 126 is not: byte 126 is then the track and
+// the comment is 28 bytes. Texts are code page 932, cut at a character
+// boundary; the genre byte goes through the program's genre table.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace hozanki {
+
+struct Id3v1Tag {
+  std::string title, artist, album, year, comment, genre;  // UTF-8
+  std::string track;                                       // "" or "1".."255"
+  bool v11 = false;                                        // as read
+
+  // Null when `bytes` is not 128 bytes starting with "TAG".
+  static std::optional<Id3v1Tag> Parse(std::string_view bytes);
+
+  // The 128 bytes of the tag: version 1.1 when the track is a number 1..255,
+  // else 1.0. Empty with `error` set when a text holds a character that code
+  // page 932 cannot store (nothing is replaced silently).
+  std::string Render(std::string* error) const;
+
+  // A field's value by value-name stem ("IART", "INAM", "IPRD", "TRACK",
+  // "ICRD", "IGNR", "ICMT"); null for other names.
+  std::string* Field(std::string_view stem);
+};
+
+inline constexpr size_t kId3v1Size = 128;
+
+}  // namespace hozanki

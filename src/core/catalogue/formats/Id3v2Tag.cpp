@@ -1,0 +1,410 @@
+#include "core/catalogue/formats/Id3v2Tag.h"
+
+#include <taglib/commentsframe.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tfile.h>
+#include <taglib/urllinkframe.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+#include "core/catalogue/GenreList.h"
+#include "core/text/Cp932.h"
+
+namespace hozanki {
+
+// A TagLib file over bytes in memory, so that TagLib parses a tag that we
+// read ourselves.
+struct Id3v2StreamHolder {
+  explicit Id3v2StreamHolder(std::string_view bytes)
+      : stream(TagLib::ByteVector(bytes.data(), static_cast<unsigned>(bytes.size()))) {}
+  TagLib::ByteVectorStream stream;
+};
+
+class Id3v2MemoryFile : private Id3v2StreamHolder, public TagLib::File {
+ public:
+  explicit Id3v2MemoryFile(std::string_view bytes) : Id3v2StreamHolder(bytes), TagLib::File(&stream) {}
+  TagLib::Tag* tag() const override { return nullptr; }
+  TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+  bool save() override { return false; }
+};
+
+namespace {
+
+using TagLib::ByteVector;
+using TagLib::String;
+namespace ID3v2 = TagLib::ID3v2;
+
+struct StemFrame {
+  std::string_view stem;
+  const char* frame;
+};
+constexpr std::array<StemFrame, 13> kStemFrames = {{{"IART", "TPE1"},
+                                                    {"INAM", "TIT2"},
+                                                    {"IPRD", "TALB"},
+                                                    {"TRACK", "TRCK"},
+                                                    {"ICRD", "TDRC"},
+                                                    {"IGNR", "TCON"},
+                                                    {"ICMT", "COMM"},
+                                                    {"COMP", "TCOM"},
+                                                    {"ICOP", "TCOP"},
+                                                    {"URL", "WXXX"},
+                                                    {"OART", "TOPE"},
+                                                    {"ENC2", "TENC"},
+                                                    {"ISFT", "TSSE"}}};
+
+const char* FrameOf(std::string_view stem) {
+  for (const StemFrame& s : kStemFrames)
+    if (s.stem == stem) return s.frame;
+  return nullptr;
+}
+
+std::string ToUtf8(const String& s, String::Type encoding) {
+  if (encoding == String::Latin1) {
+    ByteVector bytes = s.data(String::Latin1);
+    return DecodeLegacy(std::string_view(bytes.data(), bytes.size()));
+  }
+  return s.to8Bit(true);
+}
+
+// The TagLib string for `utf8` in frames of `encoding`: code page 932 bytes
+// carried as ISO-8859-1 characters, or the Unicode text.
+String FromUtf8(std::string_view utf8, String::Type encoding) {
+  if (encoding == String::Latin1) {
+    std::string bytes = EncodeCp932(utf8).value_or(std::string(utf8));
+    return String(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size())), String::Latin1);
+  }
+  return String(std::string(utf8), String::UTF8);
+}
+
+// The comment frame we show: the one with an empty description, else the
+// first that is not a player's private data.
+ID3v2::CommentsFrame* CommentFrame(const ID3v2::Tag& tag) {
+  ID3v2::CommentsFrame* fallback = nullptr;
+  for (ID3v2::Frame* f : tag.frameList("COMM")) {
+    auto* c = dynamic_cast<ID3v2::CommentsFrame*>(f);
+    if (!c) continue;
+    if (c->description().isEmpty()) return c;
+    if (!fallback && !c->description().startsWith("iTun")) fallback = c;
+  }
+  return fallback;
+}
+
+ID3v2::UserUrlLinkFrame* UrlFrame(const ID3v2::Tag& tag) {
+  ID3v2::UserUrlLinkFrame* fallback = nullptr;
+  for (ID3v2::Frame* f : tag.frameList("WXXX")) {
+    auto* u = dynamic_cast<ID3v2::UserUrlLinkFrame*>(f);
+    if (!u) continue;
+    if (u->description().isEmpty()) return u;
+    if (!fallback) fallback = u;
+  }
+  return fallback;
+}
+
+ID3v2::TextIdentificationFrame* TextFrame(const ID3v2::Tag& tag, const char* id) {
+  for (ID3v2::Frame* f : tag.frameList(id))
+    if (auto* t = dynamic_cast<ID3v2::TextIdentificationFrame*>(f)) return t;
+  return nullptr;
+}
+
+// A genre field: "17" or "(17)" through the program's table.
+std::string GenreField(std::string text) {
+  std::string_view v = text;
+  if (v.size() > 2 && v.front() == '(' && v.back() == ')') v = v.substr(1, v.size() - 2);
+  int code = -1;
+  auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), code);
+  if (ec == std::errc() && p == v.data() + v.size() && !v.empty()) {
+    std::string_view name = GenreName(code);
+    if (!name.empty()) return std::string(name);
+  }
+  return text;
+}
+
+String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Frame* existing,
+                            String::Type existingEncoding) {
+  bool fits = FitsCp932(value);
+  if (unicode == 1) return String::UTF16;
+  if (unicode == 0 || !existing) return fits ? String::Latin1 : String::UTF16;
+  if (existingEncoding == String::Latin1) return fits ? String::Latin1 : String::UTF16;
+  return existingEncoding;
+}
+
+void PutSyncsafe(std::string& out, size_t pos, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out[pos + static_cast<size_t>(i)] = static_cast<char>((v >> (7 * (3 - i))) & 0x7F);
+}
+
+uint32_t Syncsafe(std::string_view d, size_t pos) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v = (v << 7) | (uint8_t(d[pos + static_cast<size_t>(i)]) & 0x7F);
+  return v;
+}
+
+uint32_t Be32(std::string_view d, size_t pos) {
+  return (uint32_t(uint8_t(d[pos])) << 24) | (uint32_t(uint8_t(d[pos + 1])) << 16) |
+         (uint32_t(uint8_t(d[pos + 2])) << 8) | uint32_t(uint8_t(d[pos + 3]));
+}
+
+std::string Unsync(std::string_view body) {
+  std::string out;
+  out.reserve(body.size() + body.size() / 64 + 1);
+  for (size_t i = 0; i < body.size(); ++i) {
+    out.push_back(body[i]);
+    if (uint8_t(body[i]) == 0xFF && (i + 1 == body.size() || uint8_t(body[i + 1]) >= 0xE0 || body[i + 1] == 0))
+      out.push_back('\0');
+  }
+  return out;
+}
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 58> k22Ids = {{
+    {"AENC", "CRA"}, {"APIC", "PIC"}, {"COMM", "COM"}, {"EQUA", "EQU"}, {"ETCO", "ETC"}, {"GEOB", "GEO"},
+    {"IPLS", "IPL"}, {"MCDI", "MCI"}, {"MLLT", "MLL"}, {"PCNT", "CNT"}, {"POPM", "POP"}, {"RBUF", "BUF"},
+    {"RVAD", "RVA"}, {"RVRB", "REV"}, {"SYLT", "SLT"}, {"SYTC", "STC"}, {"TALB", "TAL"}, {"TBPM", "TBP"},
+    {"TCOM", "TCM"}, {"TCON", "TCO"}, {"TCOP", "TCR"}, {"TDAT", "TDA"}, {"TDLY", "TDY"}, {"TENC", "TEN"},
+    {"TFLT", "TFT"}, {"TIME", "TIM"}, {"TKEY", "TKE"}, {"TLAN", "TLA"}, {"TLEN", "TLE"}, {"TMED", "TMT"},
+    {"TOAL", "TOT"}, {"TOFN", "TOF"}, {"TOLY", "TOL"}, {"TOPE", "TOA"}, {"TORY", "TOR"}, {"TPE1", "TP1"},
+    {"TPE2", "TP2"}, {"TPE3", "TP3"}, {"TPE4", "TP4"}, {"TPOS", "TPA"}, {"TPUB", "TPB"}, {"TRCK", "TRK"},
+    {"TRDA", "TRD"}, {"TSIZ", "TSI"}, {"TSRC", "TRC"}, {"TSSE", "TSS"}, {"TIT1", "TT1"}, {"TIT2", "TT2"},
+    {"TIT3", "TT3"}, {"TEXT", "TXT"}, {"TXXX", "TXX"}, {"TYER", "TYE"}, {"UFID", "UFI"}, {"USLT", "ULT"},
+    {"WCOM", "WCM"}, {"WCOP", "WCP"}, {"WOAR", "WAR"}, {"WXXX", "WXX"},
+}};
+
+// APIC body (encoding, MIME, type, description, data) as PIC (encoding,
+// three-letter format, type, description, data).
+std::string PictureBodyTo22(std::string_view body) {
+  if (body.empty()) return {};
+  size_t nul = body.find('\0', 1);
+  if (nul == std::string_view::npos) return {};
+  std::string mime(body.substr(1, nul - 1));
+  for (char& c : mime) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  std::string format = mime.find("png") != std::string::npos ? "PNG" : "JPG";
+  return std::string(1, body[0]) + format + std::string(body.substr(nul + 1));
+}
+
+void Put24(std::string& out, uint32_t v) {
+  out.push_back(static_cast<char>((v >> 16) & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+  out.push_back(static_cast<char>(v & 0xFF));
+}
+
+}  // namespace
+
+Id3v2Tag::Id3v2Tag()
+    : file_(std::make_unique<Id3v2MemoryFile>(std::string_view())), tag_(std::make_unique<ID3v2::Tag>()) {}
+
+Id3v2Tag::~Id3v2Tag() {
+  tag_.reset();  // the tag refers to the memory file
+}
+
+std::unique_ptr<Id3v2Tag> Id3v2Tag::Parse(std::string_view bytes) {
+  if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3") return nullptr;
+  auto result = std::unique_ptr<Id3v2Tag>(new Id3v2Tag());
+  result->tag_.reset();
+  result->file_ = std::make_unique<Id3v2MemoryFile>(bytes);
+  result->tag_ = std::make_unique<ID3v2::Tag>(result->file_.get(), 0);
+  result->version_ = static_cast<uint8_t>(bytes[3]);
+  result->unsync_ = (static_cast<uint8_t>(bytes[5]) & 0x80) != 0;
+  if (result->version_ < 2 || result->version_ > 4) return nullptr;
+  return result;
+}
+
+bool Id3v2Tag::IsValueStem(std::string_view stem) { return FrameOf(stem) != nullptr; }
+
+std::string Id3v2Tag::Get(std::string_view stem) const {
+  if (auto it = pending_.find(stem); it != pending_.end()) return it->second;
+  return Stored(stem);
+}
+
+std::string Id3v2Tag::Stored(std::string_view stem) const {
+  const char* id = FrameOf(stem);
+  if (!id) return {};
+  const ID3v2::Tag& tag = *tag_;
+  if (stem == "ICMT") {
+    ID3v2::CommentsFrame* c = CommentFrame(tag);
+    return c ? ToUtf8(c->text(), c->textEncoding()) : std::string();
+  }
+  if (stem == "URL") {
+    ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
+    return u ? ToUtf8(u->url(), String::Latin1) : std::string();
+  }
+  ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
+  if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
+  if (!t) return {};
+  std::string out;
+  std::vector<std::string> seen;
+  for (const String& field : t->fieldList()) {
+    std::string text = ToUtf8(field, t->textEncoding());
+    if (stem == "IGNR") text = GenreField(text);
+    if (text.empty() || std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
+    seen.push_back(text);
+    if (!out.empty()) out += "/";
+    out += text;
+  }
+  return out;
+}
+
+void Id3v2Tag::Set(std::string_view stem, std::string_view value) {
+  if (!IsValueStem(stem)) return;
+  if (Stored(stem) == value) {
+    if (auto it = pending_.find(stem); it != pending_.end()) pending_.erase(it);
+    return;
+  }
+  pending_[std::string(stem)] = std::string(value);
+}
+
+void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode) {
+  ID3v2::Tag& tag = *tag_;
+  const char* id = FrameOf(stem);
+  if (stem == "ICMT") {
+    ID3v2::CommentsFrame* c = CommentFrame(tag);
+    if (value.empty()) {
+      if (c) tag.removeFrame(c);
+      return;
+    }
+    String::Type enc = ChosenEncoding(value, unicode, c, c ? c->textEncoding() : String::Latin1);
+    if (!c) {
+      c = new ID3v2::CommentsFrame(enc);
+      c->setLanguage("jpn");
+      tag.addFrame(c);
+    } else if (enc != c->textEncoding()) {
+      std::string description = ToUtf8(c->description(), c->textEncoding());
+      c->setTextEncoding(enc);
+      c->setDescription(FromUtf8(description, enc));
+    }
+    c->setText(FromUtf8(value, enc));
+    return;
+  }
+  if (stem == "URL") {
+    ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
+    if (value.empty()) {
+      if (u) tag.removeFrame(u);
+      return;
+    }
+    if (!u) {
+      u = new ID3v2::UserUrlLinkFrame(String::Latin1);
+      tag.addFrame(u);
+    }
+    std::optional<std::string> bytes = EncodeCp932(value);
+    std::string raw = bytes ? *bytes : std::string(kUtf8Bom) + std::string(value);
+    u->setUrl(String(ByteVector(raw.data(), static_cast<unsigned>(raw.size())), String::Latin1));
+    return;
+  }
+  ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
+  if (stem == "ICRD" && !t) t = TextFrame(tag, "TYER");
+  if (value.empty()) {
+    tag.removeFrames(id);
+    if (stem == "ICRD") tag.removeFrames("TYER");
+    return;
+  }
+  String::Type enc = ChosenEncoding(value, unicode, t, t ? t->textEncoding() : String::Latin1);
+  if (!t) {
+    t = new ID3v2::TextIdentificationFrame(id, enc);
+    tag.addFrame(t);
+  }
+  t->setTextEncoding(enc);
+  t->setText(FromUtf8(value, enc));
+}
+
+void Id3v2Tag::FixDateFrame(int version) {
+  const char* from = version == 4 ? "TYER" : "TDRC";
+  const char* to = version == 4 ? "TDRC" : "TYER";
+  ID3v2::TextIdentificationFrame* t = TextFrame(*tag_, from);
+  if (!t || TextFrame(*tag_, to)) return;
+  auto* replacement = new ID3v2::TextIdentificationFrame(to, t->textEncoding());
+  replacement->setText(t->fieldList());
+  tag_->removeFrames(from);
+  tag_->addFrame(replacement);
+}
+
+std::string Id3v2Tag::Render(int version, bool unsync, int unicode) {
+  if (version < 2 || version > 4) version = 3;
+  std::vector<std::pair<std::string, std::string>> values;
+  for (const StemFrame& s : kStemFrames) {
+    auto it = pending_.find(s.stem);
+    if (it != pending_.end())
+      values.emplace_back(it->first, it->second);
+    else if (unicode >= 0)
+      values.emplace_back(std::string(s.stem), Stored(s.stem));
+  }
+  for (const auto& [stem, value] : values) Encode(stem, value, unicode);
+  pending_.clear();
+  FixDateFrame(version);
+  version_ = version;
+  unsync_ = unsync;
+  if (tag_->frameList().isEmpty()) return RenderEmpty(version, unsync);
+  ByteVector rendered = tag_->render(version == 4 ? ID3v2::v4 : ID3v2::v3);
+  std::string out(rendered.data(), rendered.size());
+  if (version == 2) out = ConvertTagTo22(out);
+  if (unsync) out = UnsynchroniseTag(out);
+  return out;
+}
+
+std::string Id3v2Tag::RenderEmpty(int version, bool unsync) {
+  constexpr uint32_t kPadding = 256;
+  std::string out = "ID3";
+  out.push_back(static_cast<char>(version));
+  out.push_back('\0');
+  out.push_back(static_cast<char>(unsync ? 0x80 : 0));
+  out.append(4, '\0');
+  PutSyncsafe(out, 6, kPadding);
+  out.append(kPadding, '\0');
+  return out;
+}
+
+std::string UnsynchroniseTag(std::string_view tag) {
+  if (tag.size() < 10) return std::string(tag);
+  int version = uint8_t(tag[3]);
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  std::string out(tag.substr(0, 10));
+  out[5] = static_cast<char>(uint8_t(out[5]) | 0x80);
+  if (version <= 3) {
+    out += Unsync(tag.substr(10, end - 10));
+  } else {
+    size_t pos = 10;
+    while (pos + 10 <= end && tag[pos] != '\0') {
+      size_t size = std::min<size_t>(Syncsafe(tag, pos + 4), end - pos - 10);
+      std::string body = Unsync(tag.substr(pos + 10, size));
+      std::string header(tag.substr(pos, 10));
+      header[9] = static_cast<char>(uint8_t(header[9]) | 0x02);
+      PutSyncsafe(header, 4, static_cast<uint32_t>(body.size()));
+      out += header + body;
+      pos += 10 + size;
+    }
+    out += tag.substr(pos, end - pos);  // padding
+  }
+  PutSyncsafe(out, 6, static_cast<uint32_t>(out.size() - 10));
+  return out;
+}
+
+std::string ConvertTagTo22(std::string_view tag) {
+  std::string frames;
+  if (tag.size() >= 10) {
+    size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+    size_t pos = 10;
+    while (pos + 10 <= end && tag[pos] != '\0') {
+      std::string_view id = tag.substr(pos, 4);
+      size_t size = Be32(tag, pos + 4);
+      if (size > end - pos - 10) break;
+      std::string_view body = tag.substr(pos + 10, size);
+      bool packed = (uint8_t(tag[pos + 9]) & 0xE0) != 0;
+      pos += 10 + size;
+      if (packed) continue;
+      auto it = std::find_if(k22Ids.begin(), k22Ids.end(), [&](const auto& p) { return p.first == id; });
+      if (it == k22Ids.end()) continue;
+      std::string converted = id == "APIC" ? PictureBodyTo22(body) : std::string(body);
+      if (converted.empty() || converted.size() > 0xFFFFFF) continue;
+      frames += it->second;
+      Put24(frames, static_cast<uint32_t>(converted.size()));
+      frames += converted;
+    }
+  }
+  std::string out = "ID3";
+  out += std::string("\x02\x00\x00", 3);
+  out.append(4, '\0');
+  PutSyncsafe(out, 6, static_cast<uint32_t>(frames.size()));
+  return out + frames;
+}
+
+}  // namespace hozanki

@@ -1,0 +1,74 @@
+#pragma once
+// The ID3v2 tag of an MP3 file: parsed by TagLib from the tag's bytes, values
+// read and written by value-name stem ("IART" TPE1, "INAM" TIT2, "IPRD" TALB,
+// "TRACK" TRCK, "ICRD" TYER/TDRC, "IGNR" TCON, "ICMT" COMM, "COMP" TCOM,
+// "ICOP" TCOP, "URL" WXXX, "OART" TOPE, "ENC2" TENC, "ISFT" TSSE), rendered
+// as version 2.3 or 2.4 by TagLib and as 2.2 or with unsynchronisation by our
+// own code. ISO-8859-1 frames are read and written as code page 932 bytes.
+
+#include <memory>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace TagLib::ID3v2 {
+class Tag;
+}
+
+namespace hozanki {
+
+class Id3v2MemoryFile;
+
+class Id3v2Tag {
+ public:
+  // An empty tag (version 2.3).
+  Id3v2Tag();
+  ~Id3v2Tag();
+  Id3v2Tag(const Id3v2Tag&) = delete;
+  Id3v2Tag& operator=(const Id3v2Tag&) = delete;
+
+  // Parses a complete tag (header and body). Null when TagLib rejects it.
+  static std::unique_ptr<Id3v2Tag> Parse(std::string_view bytes);
+
+  int Version() const { return version_; }          // 2, 3 or 4
+  bool Unsynchronised() const { return unsync_; }
+
+  // True for the thirteen stems above.
+  static bool IsValueStem(std::string_view stem);
+  std::string Get(std::string_view stem) const;
+  // Stages a value; an empty text removes the frame. No effect when the text
+  // equals the present value.
+  void Set(std::string_view stem, std::string_view value);
+  bool Changed() const { return !pending_.empty(); }
+
+  // Text encoding of the frames: -1 leaves untouched frames as they are and
+  // keeps a changed frame's encoding when the text fits it (ISO-8859-1 frames
+  // take code page 932); 0 writes every value as code page 932 in ISO-8859-1
+  // frames when it fits, else UTF-16; 1 writes every value as UTF-16.
+  // `version` is 2, 3 or 4. Never fails: a text that fits no legacy form is
+  // written as UTF-16.
+  std::string Render(int version, bool unsync, int unicode);
+
+  // A tag with no frames.
+  static std::string RenderEmpty(int version, bool unsync);
+
+ private:
+  std::string Stored(std::string_view stem) const;
+  void Encode(std::string_view stem, std::string_view value, int unicode);
+  void FixDateFrame(int version);
+
+  std::unique_ptr<Id3v2MemoryFile> file_;
+  std::unique_ptr<TagLib::ID3v2::Tag> tag_;
+  int version_ = 3;
+  bool unsync_ = false;
+  std::map<std::string, std::string, std::less<>> pending_;  // staged values by stem
+};
+
+// Unsynchronisation helpers (shared with the tests): whole-body for 2.2/2.3,
+// per frame for 2.4. Input and output are complete tags.
+std::string UnsynchroniseTag(std::string_view tag);
+// Converts a complete version 2.3 tag to version 2.2 (frames without a 2.2
+// form, and compressed or encrypted frames, are left out).
+std::string ConvertTagTo22(std::string_view tag23);
+
+}  // namespace hozanki
