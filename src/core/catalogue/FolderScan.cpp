@@ -115,7 +115,7 @@ int CompareFolderEntryNames(std::string_view a, std::string_view b) {
   return a.compare(b) < 0 ? -1 : (a.compare(b) > 0 ? 1 : 0);
 }
 
-std::vector<fs::path> ListFolderFiles(const fs::path& folder, const std::atomic<bool>* cancel) {
+std::vector<fs::path> ListMediaFiles(const fs::path& folder, const std::atomic<bool>* cancel) {
   std::vector<NamedEntry> files;
   ReadFolder(folder, &files, nullptr);
   std::vector<fs::path> out;
@@ -126,7 +126,7 @@ std::vector<fs::path> ListFolderFiles(const fs::path& folder, const std::atomic<
   return out;
 }
 
-std::vector<fs::path> ListFolderRecursive(const fs::path& folder, const std::atomic<bool>* cancel) {
+std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std::atomic<bool>* cancel) {
   std::vector<fs::path> out;
   std::set<std::pair<dev_t, ino_t>> visited;
   struct stat st {};

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/catalogue/FolderScan.h"
+#include "core/catalogue/MediaReader.h"
 
 namespace hozanki {
 namespace fs = std::filesystem;
@@ -139,6 +140,12 @@ bool ApplyReloadedItem(MediaFileEntry& target, ReloadItem&& item) {
   return true;
 }
 
+MediaReaders DefaultMediaReaders() {
+  return MediaReaders{
+      [](const fs::path& folder, const fs::path& relative) { return ReadMediaFile(folder, relative); },
+      [](const fs::path& folder, MediaFileEntry& entry) { return RereadMediaFile(folder, entry); }};
+}
+
 std::optional<LoadRequest> PathListRequest(const std::vector<fs::path>& paths,
                                            const fs::path& workingFolder) {
   std::optional<fs::path> folder = PathListFolder(paths, workingFolder);
@@ -165,9 +172,9 @@ LoadResult LoadEngine::Load(const LoadRequest& request, const std::function<void
   if (request.pathList)
     files = ListPathList(request.folder, *request.pathList, &cancel_);
   else if (request.recursive)
-    files = ListFolderRecursive(request.folder, &cancel_);
+    files = ListMediaFilesRecursive(request.folder, &cancel_);
   else
-    files = ListFolderFiles(request.folder, &cancel_);
+    files = ListMediaFiles(request.folder, &cancel_);
 
   LoadResult result;
   Batcher<LoadBatch> batcher(batchSize_, batchInterval_, onBatch);
