@@ -113,6 +113,8 @@ TEST_F(FolderScanTest, StartUpFolderFallsBackToHomeWhenTheRememberedOneIsGone) {
   EXPECT_EQ(StartUpFolder(dir_ / "Gone", "/home/u"), fs::path("/home/u"));
   EXPECT_EQ(StartUpFolder("", "/home/u"), fs::path("/home/u"));
   EXPECT_EQ(StartUpFolder("relative", "/home/u"), fs::path("/home/u"));
+  EXPECT_EQ(FolderPanelText("/music/\x83\x65/"), "/music/テ");
+  EXPECT_EQ(FolderPanelText("/"), "/");
 }
 
 TEST_F(FolderScanTest, SubfoldersAreSortedWithoutCaseAndIncludeHiddenOnes) {

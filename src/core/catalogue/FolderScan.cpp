@@ -164,6 +164,8 @@ std::vector<fs::path> ListSubfolders(const fs::path& folder) {
   return out;
 }
 
+std::string FolderPanelText(const fs::path& folder) { return DisplayName(NormalFolder(folder)); }
+
 fs::path StartUpFolder(const fs::path& remembered, const fs::path& home) {
   std::error_code ec;
   if (!remembered.empty() && remembered.is_absolute() && fs::is_directory(fs::status(remembered, ec)) && !ec)

@@ -56,6 +56,10 @@ std::vector<std::filesystem::path> ListSubfolders(const std::filesystem::path& f
 std::optional<std::filesystem::path> PathListFolder(const std::vector<std::filesystem::path>& paths,
                                                     const std::filesystem::path& workingFolder);
 
+// Status-bar panel 0: the folder's display text without a trailing "/"
+// (the root keeps it).
+std::string FolderPanelText(const std::filesystem::path& folder);
+
 // The folder opened at start without arguments: the remembered folder when
 // it still exists, else `home`.
 std::filesystem::path StartUpFolder(const std::filesystem::path& remembered,
