@@ -1,0 +1,235 @@
+#include "gui/app/FormMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QTableView>
+
+#include "core/settings/SettingsFolder.h"
+#include "gui/app/FormAbout.h"
+#include "gui/app/HelpLocator.h"
+#include "gui/app/StatusBarPanels.h"
+
+namespace hozanki {
+namespace {
+const char* const kPopupProperty = "hozankiPopup";
+}  // namespace
+
+TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), arguments_(arguments) {
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowTitle(QStringLiteral(" - Hozanki -"));
+  setMinimumSize(540, 360);
+  setAcceptDrops(true);
+  editColumn_.fill(-1);
+  settingsFolder_ = SettingsFolder(QCoreApplication::applicationFilePath().toStdString());
+
+  BuildLayout();
+  BuildMenus();
+  for (QTableView* view : listViewF_) SetPopup(view, PopupF);
+  for (QTableView* view : listViewT_) SetPopup(view, PopupF);
+  StatusBar->SetPanelText(2, QStringLiteral("タグ編集"));
+
+  idleTimer_.setSingleShot(true);
+  idleTimer_.setInterval(0);
+  connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::ApplicationEventsIdle);
+  connect(PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
+  connect(PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
+  // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
+  // handler to mirror it, unless a request is already pending.
+  for (QTableView* view : listViewF_)
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+      if (syncRequest_ != 0) return;
+      syncRequest_ = 1;
+      HookIdle();
+    });
+  for (QTableView* view : listViewT_)
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+      if (syncRequest_ != 0) return;
+      syncRequest_ = 2;
+      HookIdle();
+    });
+
+  FormCreate();
+}
+
+TFormMain::~TFormMain() = default;
+
+bool TFormMain::IsRenameMode() const {
+  return MenuFileModeR->isChecked();
+}
+
+void TFormMain::MenuFileModeClick() {
+  SwitchMode(qobject_cast<QAction*>(sender()));
+}
+
+void TFormMain::SwitchMode(QAction* item) {
+  // The item without a shortcut is the mode already active.
+  if (!item || item->shortcut().isEmpty()) return;
+  item->setChecked(true);
+  const bool rename = item == MenuFileModeR;
+  MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));
+  MenuFileModeT->setShortcut(rename ? QKeySequence(Qt::Key_F5) : QKeySequence());
+  if (rename) {
+    StatusBar->SetPanelText(2, QStringLiteral("リネーム"));
+    for (QTableView* view : listViewF_) SetPopup(view, PopupR);
+    for (QTableView* view : listViewT_) SetPopup(view, PopupF);
+  } else {
+    StatusBar->SetPanelText(2, QStringLiteral("タグ編集"));
+    for (QTableView* view : listViewF_) SetPopup(view, PopupF);
+    for (int k = 0; k < kTagKindCount; ++k)
+      if (editColumn_[static_cast<size_t>(k)] != -1) SetPopup(listViewT_[static_cast<size_t>(k)], PopupT);
+    ActiveTagTable()->setFocus();
+  }
+  ActiveFileList()->viewport()->update();
+  ActiveTagTable()->viewport()->update();
+}
+
+void TFormMain::PageControlFChange(int page) {
+  int tagPage;
+  if (page == 0) {
+    tagPage = lastMp3TagPage_;
+  } else {
+    if (PageControlT->currentIndex() <= 3) lastMp3TagPage_ = PageControlT->currentIndex();
+    tagPage = page + 3;
+  }
+  {
+    const QSignalBlocker blocker(PageControlT);
+    PageControlT->setCurrentIndex(tagPage);
+  }
+  if (!MenuCancel->isVisible() && syncRequest_ != -1) {
+    syncRequest_ = 1;
+    HookIdle();
+  }
+}
+
+void TFormMain::PageControlTChange(int page) {
+  {
+    const QSignalBlocker blocker(PageControlF);
+    PageControlF->setCurrentIndex(page > 3 ? page - 3 : 0);
+  }
+  if (!MenuCancel->isVisible() && syncRequest_ != -1) {
+    syncRequest_ = 2;
+    HookIdle();
+  }
+}
+
+void TFormMain::HookIdle() {
+  idleTimer_.start();
+}
+void TFormMain::UnhookIdle() {
+  idleTimer_.stop();
+}
+
+void TFormMain::ApplicationEventsIdle() {
+  const int request = syncRequest_;
+  UnhookIdle();
+  if (request == -1) {
+    // Opening the command-line paths or the remembered folder is done by the
+    // folder loader, which this window does not have yet.
+    syncRequest_ = 0;
+    return;
+  }
+  if (request == 1 || request == 2) RunSync(request);
+}
+
+void TFormMain::RunSync(int request) {
+  QTableView* source = request == 1 ? ActiveFileList() : ActiveTagTable();
+  const int page = PageControlT->currentIndex();
+  std::vector<QTableView*> targets;
+  if (request == 1) {
+    if (page <= 3)
+      targets.assign(listViewT_.begin(), listViewT_.begin() + 4);
+    else
+      targets.push_back(ActiveTagTable());
+  } else {
+    if (page <= 3)
+      for (int k = 0; k < 4; ++k)
+        if (k != page) targets.push_back(listViewT_[static_cast<size_t>(k)]);
+    targets.push_back(ActiveFileList());
+  }
+  const QModelIndexList rows = source->selectionModel()->selectedRows();
+  const int focused = source->selectionModel()->currentIndex().row();
+  for (QTableView* target : targets) {
+    QItemSelectionModel* selection = target->selectionModel();
+    const QSignalBlocker blocker(selection);
+    QItemSelection wanted;
+    for (const QModelIndex& index : rows) {
+      const QModelIndex first = target->model()->index(index.row(), 0);
+      wanted.select(first, first);
+    }
+    selection->select(wanted, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (focused >= 0) {
+      const QModelIndex current = target->model()->index(focused, 0);
+      if (request == 2) selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+      target->scrollTo(current);
+    }
+    target->viewport()->update();
+  }
+  StatusBar->SetPanelText(1, QStringLiteral("%1 / %2").arg(rows.size()).arg(source->model()->rowCount()));
+  syncRequest_ = 0;
+  if (PopupRForm) PopupRForm->setProperty("hozankiTag", 1);
+}
+
+QTableView* TFormMain::ActiveFileList() const {
+  return listViewF_[static_cast<size_t>(PageControlF->currentIndex())];
+}
+QTableView* TFormMain::ActiveTagTable() const {
+  return listViewT_[static_cast<size_t>(PageControlT->currentIndex())];
+}
+
+QMenu* TFormMain::PopupOf(QTableView* view) const {
+  return qobject_cast<QMenu*>(view->property(kPopupProperty).value<QObject*>());
+}
+
+void TFormMain::SetPopup(QTableView* view, QMenu* popup) {
+  view->setProperty(kPopupProperty, QVariant::fromValue<QObject*>(popup));
+}
+
+void TFormMain::ListContextMenu(const QPoint& position) {
+  auto* view = qobject_cast<QTableView*>(sender());
+  if (!view) return;
+  QMenu* popup = PopupOf(view);
+  if (!popup) return;
+  // cmnPopupFPopup / PopupTPopup: mirror the selection at once first.
+  if (popup != PopupR && syncRequest_ != -1) {
+    UnhookIdle();
+    RunSync(ActiveFileList()->hasFocus() ? 1 : 2);
+  }
+  popup->popup(view->viewport()->mapToGlobal(position));
+}
+
+void TFormMain::MenuEditSelectAllClick() {
+  QTableView* list = ActiveFileList();
+  list->selectAll();
+  list->viewport()->update();
+}
+
+void TFormMain::MenuHelpTopicClick() {
+  OpenHelp(this);
+}
+
+void TFormMain::HelpContextClick() {
+  OpenHelp(this, kHelpContext);
+}
+
+void TFormMain::MenuHelpAboutClick() {
+  TFormAbout about(this);
+  about.exec();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  // FormCloseQuery: never while a worker runs.
+  if (MenuCancel->isVisible()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+}  // namespace hozanki

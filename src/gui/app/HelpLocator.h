@@ -1,0 +1,21 @@
+#pragma once
+// The shipped HTML help: "index.html" in ../share/hozanki/help beside the
+// installed program, else in the source tree's resources/help. Help contexts
+// are anchors "context-<number>" of that page.
+
+#include <QString>
+#include <QUrl>
+
+class QWidget;
+
+namespace hozanki {
+
+// Path of the help page, or empty when it cannot be found.
+QString HelpIndexPath();
+// URL of the page, with the anchor of `context` when it is not 0.
+QUrl HelpUrl(int context = 0);
+// Opens the page (at the context's anchor) in the desktop's browser; tells
+// the user when the page is missing.
+void OpenHelp(QWidget* parent, int context = 0);
+
+}  // namespace hozanki

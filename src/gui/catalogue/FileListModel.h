@@ -1,0 +1,21 @@
+#pragma once
+// The file list of one format (`ListViewFMP3` ... `ListViewFMP4`) as a view of
+// the format's catalogue rows. Column 0 is the mark column (RowImageRole),
+// columns 1.. show the file row's cells 0...
+
+#include "gui/catalogue/CatalogueTableModel.h"
+
+namespace hozanki {
+
+class FileListModel : public CatalogueTableModel {
+  Q_OBJECT
+
+ public:
+  FileListModel(Catalogue* catalogue, MediaFormat format, QObject* parent = nullptr);
+
+  // DisplayRole, TextAlignmentRole; RowImageRole (any column); SecondsRole
+  // (playing-time column 4).
+  QVariant data(const QModelIndex& index, int role) const override;
+};
+
+}  // namespace hozanki

@@ -1,0 +1,18 @@
+#pragma once
+// `ImageListCheckBox`: the pictures of the mark column of all nineteen lists,
+// by index: 0 unchecked, 1 checked, 2 unavailable, 3 changed mark, 4 error
+// mark. Painted once, 16 x 16 device-independent pixels each.
+
+#include <QPixmap>
+
+namespace hozanki {
+
+class ImageListCheckBox {
+ public:
+  static constexpr int kCount = 5;
+  static constexpr int kSize = 16;
+  // An empty pixmap for an index outside 0..4.
+  static const QPixmap& Image(int index);
+};
+
+}  // namespace hozanki
