@@ -226,5 +226,30 @@ TEST_F(LoadEngineTest, RealReadersLoadInOrderAndReloadKeepsRowsOfUnreadableFiles
   EXPECT_EQ(rows[2].tags[0].cells[1].text, "staged edit");  // d.mp3 no longer reads: row kept
 }
 
+TEST_F(LoadEngineTest, RecursiveLoadOfNamesThatAreNotUtf8) {
+  const std::string folder = "\x83\x65";  // テ in code page 932
+  fs::create_directories(dir_ / folder);
+  fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / "plain.mp3", dir_ / folder / "x.mp3");
+  std::vector<LoadBatch> batches;
+  LoadEngine(DefaultMediaReaders(), 2).Load({dir_, true, std::nullopt}, [&](LoadBatch&& b) {
+    batches.push_back(std::move(b));
+  });
+  ASSERT_EQ(Paths(batches), (std::vector<std::string>{folder + "/x.mp3"}));
+  const MediaFileEntry& e = batches.front().entries.front();
+  EXPECT_EQ(e.file.cells[0].text, "x.mp3");
+  EXPECT_EQ(e.tags[0].cells[0].text, "テ/x.mp3");
+}
+
+TEST_F(LoadEngineTest, AFolderDroppedAloneOpensItsParentAndLoadsNothing) {
+  Write("Album/a.mp3", "MP3 0");
+  std::optional<LoadRequest> request = PathListRequest({dir_ / "Album"}, "/");
+  ASSERT_TRUE(request.has_value());
+  EXPECT_EQ(request->folder, dir_);
+  std::vector<LoadBatch> batches;
+  LoadResult result = Engine().Load(*request, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+  EXPECT_TRUE(Paths(batches).empty());
+  EXPECT_EQ(result.count, 0u);
+}
+
 }  // namespace
 }  // namespace hozanki
