@@ -195,7 +195,7 @@ std::vector<std::string> IniFile::Keys(std::string_view section) const {
 std::string IniFile::Serialize() const {
   std::string text;
   for (size_t i = 0; i < sections_.size(); ++i) {
-    if (i > 0) text += "\r\n";
+    if (i > 0 && blankLineBetweenSections_) text += "\r\n";
     text += "[" + sections_[i].name + "]\r\n";
     for (const Entry& e : sections_[i].entries) text += e.key + "=" + e.value + "\r\n";
   }

@@ -40,6 +40,10 @@ class IniFile {
   std::vector<std::string> Sections() const;
   std::vector<std::string> Keys(std::string_view section) const;
 
+  // Sections are separated by a blank line unless this is switched off (the
+  // data files keep their sections back to back).
+  void SetBlankLineBetweenSections(bool on) { blankLineBetweenSections_ = on; }
+
   // The file's bytes as they would be written.
   std::string Serialize() const;
   // Writes atomically through `temporary` (target + ".tmp~" when empty).
@@ -64,6 +68,7 @@ class IniFile {
   const Entry* FindEntry(std::string_view section, std::string_view key) const;
 
   std::vector<Section> sections_;
+  bool blankLineBetweenSections_ = true;
 };
 
 }  // namespace hozanki

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStorageInfo>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
@@ -122,6 +123,9 @@ void TFormMain::FormCreate() {
   if (dir.empty() || !std::filesystem::is_directory(std::filesystem::path(dir), ec))
     dir = FallbackFolder().string();
   StatusBar->SetPanelText(0, QString::fromStdString(dir));
+  // The drive box shows the file system that holds it.
+  const int drive = DriveComboBox->findText(QStorageInfo(QString::fromStdString(dir)).rootPath());
+  if (drive >= 0) DriveComboBox->setCurrentIndex(drive);
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).

@@ -1,0 +1,43 @@
+// hozanki-cli compound: a stored compound edit as a line filter.
+
+#include <filesystem>
+#include <iostream>
+
+#include "CliCommand.h"
+#include "TextFilter.h"
+#include "core/settings/DataFileRecovery.h"
+#include "core/settings/SettingsFolder.h"
+#include "core/text/CompoundFile.h"
+
+namespace hozanki::cli {
+namespace {
+
+constexpr const char* kUsage = "compound TITLE   (the first compound edit of that title in NR284Cnv.dat)";
+
+int Run(const std::vector<std::string>& args) {
+  if (!ArgumentsAreUtf8("compound", args)) return kExitUsage;
+  if (args.size() != 1) return UsageError("compound", "one TITLE is needed", kUsage);
+  std::filesystem::path file = SettingsFolder() / kCompoundFileName;
+  std::error_code ec;
+  // Read the recovery copy when an interrupted save left only that.
+  if (!std::filesystem::exists(file, ec) && std::filesystem::exists(RecoveryCopyOf(file), ec))
+    file = RecoveryCopyOf(file);
+  const std::vector<CompoundEdit> edits = ReadCompoundFile(file);
+  for (const CompoundEdit& edit : edits) {
+    if (edit.title != args[0]) continue;
+    return RunLineFilter("compound", [&](std::string_view line) { return RunCompound(edit.steps, line); });
+  }
+  std::cerr << "hozanki-cli compound: no compound edit is titled \"" << args[0] << "\".";
+  if (edits.empty()) {
+    std::cerr << " There are none in " << file.string() << ".\n";
+  } else {
+    std::cerr << " Titles:\n";
+    for (const CompoundEdit& edit : edits) std::cerr << "  " << edit.title << "\n";
+  }
+  return kExitUsage;
+}
+
+const CliCommandRegistration kRegistration({"compound", kUsage, Run});
+
+}  // namespace
+}  // namespace hozanki::cli

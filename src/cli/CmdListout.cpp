@@ -1,0 +1,115 @@
+// hozanki-cli listout: writes a list of files through a list template.
+
+#include <iostream>
+
+#include "CliCommand.h"
+#include "core/catalogue/MediaReader.h"
+#include "core/listout/ListEngine.h"
+#include "core/listout/ListOutput.h"
+#include "core/listout/PickedFile.h"
+#include "core/listout/TemplateLibrary.h"
+#include "core/settings/SettingsFolder.h"
+#include "core/text/Cp932.h"
+#include "core/text/TextWidth.h"
+
+namespace hozanki::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "listout TITLE [--base DIR] [--encoding sjis|utf16|utf8] [--output FILE] FILE...\n"
+    "                                    write a list of the files through the list template TITLE";
+
+int Usage(const std::string& message) {
+  std::cerr << "hozanki-cli listout: " << message << "\nUsage: hozanki-cli " << kUsage << "\n";
+  return kExitUsage;
+}
+
+// An absolute folder as the lists show it, ending in "/".
+std::string FolderText(const fs::path& folder) {
+  std::string text = fs::absolute(folder).lexically_normal().string();
+  if (!IsValidUtf8(text)) text = DecodeCp932(text);
+  if (text.empty() || text.back() != '/') text += '/';
+  return text;
+}
+
+int Run(const std::vector<std::string>& args) {
+  std::string title;
+  std::string output;
+  std::string encodingName = "sjis";
+  BasePath base;
+  std::vector<std::string> files;
+  bool options = true;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (options && a == "--")
+      options = false;
+    else if (options && a == "--base" && hasValue)
+      base = {true, FolderText(args[++i])};
+    else if (options && a == "--encoding" && hasValue)
+      encodingName = args[++i];
+    else if (options && a == "--output" && hasValue)
+      output = args[++i];
+    else if (options && a.starts_with("--"))
+      return Usage("unknown option or missing value: " + a);
+    else if (title.empty() && options)
+      title = a;
+    else
+      files.push_back(a);
+  }
+  if (title.empty()) return Usage("no template title");
+  ListEncoding encoding;
+  if (encodingName == "sjis")
+    encoding = ListEncoding::ShiftJis;
+  else if (encodingName == "utf16")
+    encoding = ListEncoding::Utf16;
+  else if (encodingName == "utf8")
+    encoding = ListEncoding::Utf8;
+  else
+    return Usage("unknown encoding " + encodingName);
+
+  TemplateLibrary library;
+  library.Load(SettingsFolder() / kTemplateFileName);
+  const int index = library.Find(title);
+  if (index < 0) {
+    std::cerr << "hozanki-cli listout: no template titled \"" << title << "\"\nTemplates:\n";
+    for (const ListTemplate& t : library.Templates()) std::cerr << "  " << t.title << "\n";
+    return kExitUsage;
+  }
+
+  bool allRead = true;
+  std::vector<PickedFile> picked;
+  for (const std::string& file : files) {
+    const fs::path path(file);
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename());
+    if (!entry) {
+      std::cerr << "hozanki-cli listout: " << file << ": not a readable media file, left out\n";
+      allRead = false;
+      continue;
+    }
+    picked.push_back(MakePickedFile(*entry, FolderText(folder)));
+  }
+  const ListTotals totals = UpdateListTotals(picked);
+  ListEngine engine(picked, totals, base);
+  // The lines as a preview holds them: a value with line breaks spans lines.
+  const std::vector<std::string> lines =
+      SplitPreviewLines(JoinPreviewLines(engine.Generate(library.Templates()[index].rows, 0)));
+  if (output.empty()) {
+    for (const std::string& line : lines) std::cout << line << "\n";
+  } else {
+    std::string error;
+    if (!WriteListOutput(output, lines, encoding, &error)) {
+      std::cerr << "hozanki-cli listout: " << output << ": " << error << "\n";
+      return kExitFailed;
+    }
+  }
+  return allRead ? kExitOk : kExitFailed;
+}
+
+const CliCommandRegistration kRegistration({"listout", kUsage, Run});
+
+}  // namespace
+}  // namespace hozanki::cli

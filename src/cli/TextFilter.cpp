@@ -1,0 +1,45 @@
+#include "TextFilter.h"
+
+#include <iostream>
+
+#include "CliCommand.h"
+#include "core/text/TextWidth.h"
+
+namespace hozanki::cli {
+
+int RunLineFilter(std::string_view command, const std::function<std::string(std::string_view)>& transform) {
+  std::ios::sync_with_stdio(false);
+  std::string line;
+  std::string out;
+  long long number = 0;
+  while (std::getline(std::cin, line)) {
+    ++number;
+    if (!IsValidUtf8(line)) {
+      std::cout.flush();
+      std::cerr << "hozanki-cli " << command << ": line " << number << " is not valid UTF-8\n";
+      return kExitUsage;
+    }
+    out = transform(line);
+    out.push_back('\n');
+    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+  }
+  std::cout.flush();
+  return std::cout ? kExitOk : kExitFailed;
+}
+
+bool ArgumentsAreUtf8(std::string_view command, const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (!IsValidUtf8(arg)) {
+      std::cerr << "hozanki-cli " << command << ": an argument is not valid UTF-8\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+int UsageError(std::string_view command, std::string_view message, std::string_view usage) {
+  std::cerr << "hozanki-cli " << command << ": " << message << "\nUsage: hozanki-cli " << usage << "\n";
+  return kExitUsage;
+}
+
+}  // namespace hozanki::cli

@@ -1,0 +1,25 @@
+#pragma once
+// The text filters of hozanki-cli: UTF-8 lines in on standard input, one
+// result line out per input line.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace hozanki::cli {
+
+// Runs `transform` on every line of standard input (without its "\n") and
+// writes each result followed by "\n". A line that is not valid UTF-8 stops
+// the filter with an error naming its line number: exit status 2.
+int RunLineFilter(std::string_view command, const std::function<std::string(std::string_view)>& transform);
+
+// Checks that every argument is valid UTF-8; prints an error and returns
+// false otherwise.
+bool ArgumentsAreUtf8(std::string_view command, const std::vector<std::string>& args);
+
+// Prints "hozanki-cli COMMAND: MESSAGE" and the usage line to standard error;
+// returns the usage exit status.
+int UsageError(std::string_view command, std::string_view message, std::string_view usage);
+
+}  // namespace hozanki::cli

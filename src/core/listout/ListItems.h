@@ -1,0 +1,51 @@
+#pragma once
+// The 62 entries of the list item box, in order (the number of an item is its
+// index in stored templates), the extraction options, and what each item
+// prints: its token in exported templates and the picked-file column it reads.
+
+#include <array>
+#include <string_view>
+
+namespace hozanki {
+
+inline constexpr int kListItemCount = 62;
+inline constexpr std::string_view kListSeparator = "-----";
+inline constexpr std::string_view kItemText = "テキスト";
+inline constexpr std::string_view kLineBreakMark = "↓";
+inline constexpr std::string_view kLoopMarkText = " *";
+
+// Extraction options, numbered from 0.
+inline constexpr std::array<std::string_view, 3> kListOptionNames = {"全体参照", "部分参照", "正規表現"};
+inline constexpr int kOptionWhole = 0;
+inline constexpr int kOptionSubstring = 1;
+inline constexpr int kOptionRegexp = 2;
+
+// Where an item's value comes from.
+enum class ListItemSource {
+  None,          // separators
+  Text,          // the row's own text
+  Total,         // a status total; `column` 0 count, 1 size, 2 time, 3 seconds
+  File,          // file column F`column`
+  Seconds,       // the seconds kept with the playing time
+  RunningTime1,  // elapsed time at the end of the file
+  RunningTime2,  // elapsed time at the start of the file
+  RelativePath1,
+  RelativePath2,
+  Tag,  // tag column T`column`
+};
+
+struct ListItem {
+  std::string_view name;
+  std::string_view token;  // "%F_FILE"; empty for テキスト and separators
+  ListItemSource source;
+  int column;
+};
+
+// Item number -> item.
+const std::array<ListItem, kListItemCount>& ListItems();
+// The number of the item named exactly `name`, or -1.
+int ListItemNumber(std::string_view name);
+// The number of the option named exactly `name`, or -1.
+int ListOptionNumber(std::string_view name);
+
+}  // namespace hozanki
