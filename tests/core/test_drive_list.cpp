@@ -20,6 +20,7 @@ const char* kMounts =
     "/dev/sdc1 /run/media/user/CARD exfat rw 0 0\n"
     "nas:/export /mnt/music nfs4 rw 0 0\n"
     "tmpfs /tmp tmpfs rw 0 0\n"
+    "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
     "/dev/sda3 /home ext4 rw 0 0\n"
     "/dev/sda4 /home ext4 rw 0 0\n"  // mounted over: the later mount is the one seen
     "broken line\n";

@@ -42,7 +42,7 @@ class FolderScanTest : public ::testing::Test {
 TEST_F(FolderScanTest, PlainListingIsSortedWithoutCaseAndKeepsOnlyMediaFiles) {
   for (const char* name : {"b.mp3", "A.WAV", "c.txt", "a2.Ogg", "_x.mp3", "Z.m4a", "sub/in.mp3"}) Touch(name);
   fs::create_directories(dir_ / "folder.mp3");  // a folder with a media extension is not a file
-  EXPECT_EQ(Strings(ListFolderFiles(dir_)),
+  EXPECT_EQ(Strings(ListMediaFiles(dir_)),
             (std::vector<std::string>{"A.WAV", "a2.Ogg", "b.mp3", "Z.m4a", "_x.mp3"}));
 }
 
@@ -50,7 +50,7 @@ TEST_F(FolderScanTest, RecursiveListingPutsFilesBeforeSubfoldersAtEveryLevel) {
   for (const char* name :
        {"z.mp3", "b/2.mp3", "b/1.mp3", "A/y.mp3", "A/B/song.mp3", "A/a/deep.wav", "b/c/d/e.ape"})
     Touch(name);
-  EXPECT_EQ(Strings(ListFolderRecursive(dir_)),
+  EXPECT_EQ(Strings(ListMediaFilesRecursive(dir_)),
             (std::vector<std::string>{"z.mp3", "A/y.mp3", "A/a/deep.wav", "A/B/song.mp3", "b/1.mp3",
                                       "b/2.mp3", "b/c/d/e.ape"}));
 }
@@ -59,7 +59,7 @@ TEST_F(FolderScanTest, NamesThatAreNotUtf8KeepTheirBytesAndShowAsCodePage932) {
   const std::string sjis = "\x83\x65\x83\x58\x83\x67.mp3";  // テスト.mp3 in code page 932
   Touch(sjis);
   Touch("a.mp3");
-  std::vector<fs::path> files = ListFolderFiles(dir_);
+  std::vector<fs::path> files = ListMediaFiles(dir_);
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files[1].native(), sjis);
   EXPECT_TRUE(fs::exists(dir_ / files[1]));
@@ -72,17 +72,17 @@ TEST_F(FolderScanTest, UnreadableFoldersAndLinkCyclesAreSkipped) {
   Touch("open/seen.mp3");
   fs::create_directory_symlink(dir_, dir_ / "open" / "loop");
   fs::permissions(dir_ / "locked", fs::perms::none);
-  std::vector<std::string> files = Strings(ListFolderRecursive(dir_));
+  std::vector<std::string> files = Strings(ListMediaFilesRecursive(dir_));
   if (::geteuid() == 0) std::erase(files, "locked/hidden.mp3");  // root reads every folder
   EXPECT_EQ(files, (std::vector<std::string>{"open/seen.mp3"}));
-  EXPECT_TRUE(ListFolderFiles(dir_ / "missing").empty());
+  EXPECT_TRUE(ListMediaFiles(dir_ / "missing").empty());
 }
 
 TEST_F(FolderScanTest, CancelStopsTheListing) {
   for (const char* name : {"a.mp3", "b.mp3", "sub/c.mp3"}) Touch(name);
   std::atomic<bool> cancel{true};
-  EXPECT_TRUE(ListFolderRecursive(dir_, &cancel).empty());
-  EXPECT_TRUE(ListFolderFiles(dir_, &cancel).empty());
+  EXPECT_TRUE(ListMediaFilesRecursive(dir_, &cancel).empty());
+  EXPECT_TRUE(ListMediaFiles(dir_, &cancel).empty());
   EXPECT_TRUE(ListPathList(dir_, {dir_ / "a.mp3"}, &cancel).empty());
 }
 
@@ -113,6 +113,8 @@ TEST_F(FolderScanTest, StartUpFolderFallsBackToHomeWhenTheRememberedOneIsGone) {
   EXPECT_EQ(StartUpFolder(dir_ / "Gone", "/home/u"), fs::path("/home/u"));
   EXPECT_EQ(StartUpFolder("", "/home/u"), fs::path("/home/u"));
   EXPECT_EQ(StartUpFolder("relative", "/home/u"), fs::path("/home/u"));
+  EXPECT_EQ(FolderPanelText("/music/\x83\x65/"), "/music/テ");
+  EXPECT_EQ(FolderPanelText("/"), "/");
 }
 
 TEST_F(FolderScanTest, SubfoldersAreSortedWithoutCaseAndIncludeHiddenOnes) {

@@ -186,5 +186,70 @@ TEST_F(LoadEngineTest, ReloadOverwritesRowsInPlaceAndKeepsMissingOrChangedFormat
   EXPECT_EQ(mp3[0].format, MediaFormat::MP3);
 }
 
+// The real readers over the MP3 fixtures.
+TEST_F(LoadEngineTest, RealReadersLoadInOrderAndReloadKeepsRowsOfUnreadableFiles) {
+  const fs::path data = fs::path(HOZANKI_TEST_DATA) / "mp3";
+  fs::copy_file(data / "sjis_id3v1.mp3", dir_ / "b.mp3");
+  fs::copy_file(data / "plain.mp3", dir_ / "A.mp3");
+  fs::copy_file(data / "not_mpeg.mp3", dir_ / "c.mp3");  // not listed
+  fs::copy_file(data / "utf8_id3v24.mp3", dir_ / "d.mp3");
+  LoadEngine engine(DefaultMediaReaders(), 2);
+  std::vector<LoadBatch> batches;
+  LoadResult result =
+      engine.Load({dir_, false, std::nullopt}, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+  EXPECT_EQ(Paths(batches), (std::vector<std::string>{"A.mp3", "b.mp3", "d.mp3"}));
+  EXPECT_EQ(result.count, 4u);
+  std::vector<MediaFileEntry> rows;
+  for (LoadBatch& b : batches)
+    for (MediaFileEntry& e : b.entries) rows.push_back(std::move(e));
+  ASSERT_EQ(rows.size(), 3u);
+  for (MediaFileEntry& e : rows) {
+    EXPECT_EQ(e.format, MediaFormat::MP3);
+    ASSERT_EQ(e.tags.size(), 4u);
+    e.tags[0].image = kChangedMark;
+  }
+  const std::string before = rows[1].tags[0].cells[1].text;
+  rows[1].tags[0].cells[1].text = "staged edit";
+  rows[2].tags[0].cells[1].text = "staged edit";
+  fs::copy_file(data / "not_mpeg.mp3", dir_ / "d.mp3", fs::copy_options::overwrite_existing);
+
+  std::vector<ReloadItem> items;
+  CollectReloadItems(MediaFormat::MP3, rows, true, items);
+  std::vector<ReloadBatch> reloaded;
+  LoadEngine(DefaultMediaReaders(), 2).Reload(dir_, items, [&](ReloadBatch&& b) {
+    reloaded.push_back(std::move(b));
+  });
+  for (ReloadBatch& b : reloaded)
+    for (ReloadItem& item : b.items) ApplyReloadedItem(rows[item.row], std::move(item));
+  EXPECT_EQ(rows[1].tags[0].cells[1].text, before);  // read again: the edit is gone
+  EXPECT_EQ(rows[1].tags[0].image, kNoMark);
+  EXPECT_EQ(rows[2].tags[0].cells[1].text, "staged edit");  // d.mp3 no longer reads: row kept
+}
+
+TEST_F(LoadEngineTest, RecursiveLoadOfNamesThatAreNotUtf8) {
+  const std::string folder = "\x83\x65";  // テ in code page 932
+  fs::create_directories(dir_ / folder);
+  fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / "plain.mp3", dir_ / folder / "x.mp3");
+  std::vector<LoadBatch> batches;
+  LoadEngine(DefaultMediaReaders(), 2).Load({dir_, true, std::nullopt}, [&](LoadBatch&& b) {
+    batches.push_back(std::move(b));
+  });
+  ASSERT_EQ(Paths(batches), (std::vector<std::string>{folder + "/x.mp3"}));
+  const MediaFileEntry& e = batches.front().entries.front();
+  EXPECT_EQ(e.file.cells[0].text, "x.mp3");
+  EXPECT_EQ(e.tags[0].cells[0].text, "テ/x.mp3");
+}
+
+TEST_F(LoadEngineTest, AFolderDroppedAloneOpensItsParentAndLoadsNothing) {
+  Write("Album/a.mp3", "MP3 0");
+  std::optional<LoadRequest> request = PathListRequest({dir_ / "Album"}, "/");
+  ASSERT_TRUE(request.has_value());
+  EXPECT_EQ(request->folder, dir_);
+  std::vector<LoadBatch> batches;
+  LoadResult result = Engine().Load(*request, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+  EXPECT_TRUE(Paths(batches).empty());
+  EXPECT_EQ(result.count, 0u);
+}
+
 }  // namespace
 }  // namespace hozanki

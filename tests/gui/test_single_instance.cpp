@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocalServer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -116,6 +117,16 @@ class TestSingleInstance : public QObject {
     SingleInstance first(name);
     QVERIFY(!first.HandOffOrListen({}, 500));
     QVERIFY(first.IsListening());
+  }
+
+  void aLiveInstanceThatDoesNotAnswerIsNeverReplaced() {
+    const QString name = UniqueName();
+    QLocalServer busy;  // accepts connections but never answers
+    QVERIFY(busy.listen(name));
+    SingleInstance second(name);
+    QVERIFY(second.HandOffOrListen({"/a.mp3"}, 300));  // still a second start: exits with 1
+    QVERIFY(!second.IsListening());
+    QVERIFY(QFile::exists(busy.fullServerName()));
   }
 
   void noListenerMeansNoHandOff() { QVERIFY(!SingleInstance::SendPathList(UniqueName(), {"/a.mp3"}, 500)); }

@@ -12,11 +12,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 24> kPseudoTypes = {
-    "proc",       "sysfs",    "devtmpfs",  "devpts",  "cgroup",          "cgroup2",
-    "securityfs", "pstore",   "bpf",       "tracefs", "debugfs",         "configfs",
-    "fusectl",    "mqueue",   "hugetlbfs", "autofs",  "binfmt_misc",     "rpc_pipefs",
-    "nsfs",       "efivarfs", "selinuxfs", "ramfs",   "fuse.gvfsd-fuse", "fuse.portal"};
+constexpr std::array<std::string_view, 25> kPseudoTypes = {
+    "squashfs",  "proc",      "sysfs",       "devtmpfs",        "devpts",
+    "cgroup",    "cgroup2",   "securityfs",  "pstore",          "bpf",
+    "tracefs",   "debugfs",   "configfs",    "fusectl",         "mqueue",
+    "hugetlbfs", "autofs",    "binfmt_misc", "rpc_pipefs",      "nsfs",
+    "efivarfs",  "selinuxfs", "ramfs",       "fuse.gvfsd-fuse", "fuse.portal"};
 
 // "\040" -> " " and the like.
 std::string Unescape(std::string_view field) {

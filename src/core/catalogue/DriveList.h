@@ -1,8 +1,8 @@
 #pragma once
 // The drive box's entries: the mounted file systems where files live (the
 // root, disks, USB sticks, network shares), without the kernel's pseudo file
-// systems (proc, sysfs, cgroup, devpts, ...) and without mounts below /proc,
-// /sys, /dev and /run (except /run/media, where removable media appear).
+// systems (proc, sysfs, cgroup, devpts, ...), read-only snap images (squashfs) and without mounts below
+// /proc, /sys, /dev and /run (except /run/media, where removable media appear).
 
 #include <filesystem>
 #include <optional>

@@ -34,17 +34,41 @@ fs::path NormalFolder(const fs::path& folder) {
   return p;
 }
 
+// The name with its letters folded, as UTF-8: comparing these bytes compares
+// the folded code points.
+std::string FoldedKey(std::string_view name) {
+  std::string key;
+  key.reserve(name.size());
+  for (size_t i = 0; i < name.size();) {
+    char32_t cp = 0;
+    i += DecodeUtf8Char(name, i, cp);
+    AppendUtf8(key, FoldCase(cp));
+  }
+  return key;
+}
+
 struct NamedEntry {
   std::string display;
   fs::path name;
 };
 
 void SortByName(std::vector<NamedEntry>& entries) {
-  std::sort(entries.begin(), entries.end(), [](const NamedEntry& a, const NamedEntry& b) {
-    int c = CompareFolderEntryNames(a.display, b.display);
-    if (c != 0) return c < 0;
-    return a.name.native() < b.name.native();
+  struct Keyed {
+    std::string key;
+    NamedEntry* entry;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(entries.size());
+  for (NamedEntry& e : entries) keyed.push_back({FoldedKey(e.display), &e});
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    if (int c = a.key.compare(b.key); c != 0) return c < 0;
+    if (int c = a.entry->display.compare(b.entry->display); c != 0) return c < 0;
+    return a.entry->name.native() < b.entry->name.native();
   });
+  std::vector<NamedEntry> sorted;
+  sorted.reserve(entries.size());
+  for (Keyed& k : keyed) sorted.push_back(std::move(*k.entry));
+  entries = std::move(sorted);
 }
 
 bool IsMediaName(const fs::path& name) {
@@ -60,12 +84,14 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
     if (ec) break;
     const fs::directory_entry& entry = *it;
     fs::path name = entry.path().filename();
+    // The type the folder entry carries (no look-up); links are followed,
+    // so links to files and folders count as what they point to.
     std::error_code typeError;
-    fs::file_status status = entry.status(typeError);
+    const bool isFolder = entry.is_directory(typeError);
     if (typeError) continue;
-    if (fs::is_directory(status)) {
+    if (isFolder) {
       if (folders) folders->push_back({DisplayName(name), name});
-    } else if (fs::is_regular_file(status)) {
+    } else if (entry.is_regular_file(typeError) && !typeError) {
       // Devices, pipes and sockets are never read: a pipe would block the reader.
       if (files) files->push_back({DisplayName(name), name});
     }
@@ -101,21 +127,12 @@ std::string DisplayName(const fs::path& path) {
 }
 
 int CompareFolderEntryNames(std::string_view a, std::string_view b) {
-  size_t i = 0, j = 0;
-  while (i < a.size() && j < b.size()) {
-    char32_t ca = 0, cb = 0;
-    i += DecodeUtf8Char(a, i, ca);
-    j += DecodeUtf8Char(b, j, cb);
-    ca = FoldCase(ca);
-    cb = FoldCase(cb);
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  if (i < a.size()) return 1;
-  if (j < b.size()) return -1;
-  return a.compare(b) < 0 ? -1 : (a.compare(b) > 0 ? 1 : 0);
+  int c = FoldedKey(a).compare(FoldedKey(b));
+  if (c == 0) c = a.compare(b);
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-std::vector<fs::path> ListFolderFiles(const fs::path& folder, const std::atomic<bool>* cancel) {
+std::vector<fs::path> ListMediaFiles(const fs::path& folder, const std::atomic<bool>* cancel) {
   std::vector<NamedEntry> files;
   ReadFolder(folder, &files, nullptr);
   std::vector<fs::path> out;
@@ -126,7 +143,7 @@ std::vector<fs::path> ListFolderFiles(const fs::path& folder, const std::atomic<
   return out;
 }
 
-std::vector<fs::path> ListFolderRecursive(const fs::path& folder, const std::atomic<bool>* cancel) {
+std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std::atomic<bool>* cancel) {
   std::vector<fs::path> out;
   std::set<std::pair<dev_t, ino_t>> visited;
   struct stat st {};
@@ -162,6 +179,10 @@ std::vector<fs::path> ListSubfolders(const fs::path& folder) {
   out.reserve(folders.size());
   for (NamedEntry& d : folders) out.push_back(std::move(d.name));
   return out;
+}
+
+std::string FolderPanelText(const fs::path& folder) {
+  return DisplayName(NormalFolder(folder));
 }
 
 fs::path StartUpFolder(const fs::path& remembered, const fs::path& home) {

@@ -26,7 +26,7 @@ int CompareFolderEntryNames(std::string_view a, std::string_view b);
 
 // The media files directly in `folder`, as relative paths ("song.mp3"), in
 // listing order. Stops early (returning what was listed) when `cancel` is set.
-std::vector<std::filesystem::path> ListFolderFiles(const std::filesystem::path& folder,
+std::vector<std::filesystem::path> ListMediaFiles(const std::filesystem::path& folder,
                                                    const std::atomic<bool>* cancel = nullptr);
 
 // The media files of `folder` and all its subfolders as relative paths
@@ -34,7 +34,7 @@ std::vector<std::filesystem::path> ListFolderFiles(const std::filesystem::path& 
 // each level in listing order. Symbolic links to folders are followed, but a
 // folder already visited (a link cycle) is not entered again. Cancel is
 // checked before each file and each subfolder.
-std::vector<std::filesystem::path> ListFolderRecursive(const std::filesystem::path& folder,
+std::vector<std::filesystem::path> ListMediaFilesRecursive(const std::filesystem::path& folder,
                                                        const std::atomic<bool>* cancel = nullptr);
 
 // The entries of a path list that are existing media files (links followed),
@@ -55,6 +55,10 @@ std::vector<std::filesystem::path> ListSubfolders(const std::filesystem::path& f
 // text). Empty when the list is empty or that folder does not exist.
 std::optional<std::filesystem::path> PathListFolder(const std::vector<std::filesystem::path>& paths,
                                                     const std::filesystem::path& workingFolder);
+
+// Status-bar panel 0: the folder's display text without a trailing "/"
+// (the root keeps it).
+std::string FolderPanelText(const std::filesystem::path& folder);
 
 // The folder opened at start without arguments: the remembered folder when
 // it still exists, else `home`.

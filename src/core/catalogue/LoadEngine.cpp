@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/catalogue/FolderScan.h"
+#include "core/catalogue/MediaReader.h"
 
 namespace hozanki {
 namespace fs = std::filesystem;
@@ -19,16 +20,19 @@ namespace {
 // take(i, result) on the calling thread in index order. Workers take indices
 // in order and test the cancel flag before each one, so after a cancel every
 // index taken is completed and delivered: the delivered indices always form
-// a prefix. tick() runs on the calling thread after each round of delivery
-// and at least every `interval`. Returns the number of indices delivered.
+// a prefix. The calling thread wakes when `wakeEvery` results are ready, when
+// the workers are done, and at least every `interval`; tick() runs after each
+// round of delivery. Returns the number of indices delivered.
 template <typename Result, typename Work, typename Take, typename Tick>
 size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
-                  std::chrono::milliseconds interval, Work work, Take take, Tick tick) {
+                  std::chrono::milliseconds interval, size_t wakeEvery, Work work, Take take, Tick tick) {
   if (n == 0) return 0;
   std::vector<std::optional<Result>> slots(n);
   std::mutex mutex;
   std::condition_variable ready;
   std::atomic<size_t> next{0};
+  size_t readySinceWake = 0;  // guarded by mutex
+  bool wake = false;          // guarded by mutex
   unsigned running =
       std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(std::min<size_t>(n, 4096))));
 
@@ -45,7 +49,11 @@ size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
       }
       std::lock_guard lock(mutex);
       slots[i] = std::move(r);
-      ready.notify_one();
+      if (++readySinceWake >= wakeEvery) {
+        readySinceWake = 0;
+        wake = true;
+        ready.notify_one();
+      }
     }
     std::lock_guard lock(mutex);
     --running;
@@ -62,7 +70,8 @@ size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
     bool finished = false;
     {
       std::unique_lock lock(mutex);
-      ready.wait_for(lock, interval, [&] { return slots[delivered].has_value() || running == 0; });
+      ready.wait_for(lock, interval, [&] { return wake || running == 0; });
+      wake = false;
       size_t i = delivered;
       while (i < n && slots[i].has_value()) {
         round.emplace_back(i, std::move(*slots[i]));
@@ -139,6 +148,12 @@ bool ApplyReloadedItem(MediaFileEntry& target, ReloadItem&& item) {
   return true;
 }
 
+MediaReaders DefaultMediaReaders() {
+  return MediaReaders{
+      [](const fs::path& folder, const fs::path& relative) { return ReadMediaFile(folder, relative); },
+      [](const fs::path& folder, MediaFileEntry& entry) { return RereadMediaFile(folder, entry); }};
+}
+
 std::optional<LoadRequest> PathListRequest(const std::vector<fs::path>& paths,
                                            const fs::path& workingFolder) {
   std::optional<fs::path> folder = PathListFolder(paths, workingFolder);
@@ -165,15 +180,15 @@ LoadResult LoadEngine::Load(const LoadRequest& request, const std::function<void
   if (request.pathList)
     files = ListPathList(request.folder, *request.pathList, &cancel_);
   else if (request.recursive)
-    files = ListFolderRecursive(request.folder, &cancel_);
+    files = ListMediaFilesRecursive(request.folder, &cancel_);
   else
-    files = ListFolderFiles(request.folder, &cancel_);
+    files = ListMediaFiles(request.folder, &cancel_);
 
   LoadResult result;
   Batcher<LoadBatch> batcher(batchSize_, batchInterval_, onBatch);
   using Read = std::optional<MediaFileEntry>;
   size_t handled = RunOrdered<Read>(
-      files.size(), threads_, cancel_, batchInterval_,
+      files.size(), threads_, cancel_, batchInterval_, batchSize_,
       [&](size_t i) { return readers_.read(request.folder, files[i]); },
       [&](size_t i, Read&& entry) {
         batcher.SetCount(i + 1);
@@ -198,7 +213,7 @@ LoadResult LoadEngine::Reload(const fs::path& folder, std::vector<ReloadItem> it
   Batcher<ReloadBatch> batcher(batchSize_, batchInterval_, onBatch);
   result.count = 0;
   RunOrdered<uint8_t>(
-      items.size(), threads_, cancel_, batchInterval_,
+      items.size(), threads_, cancel_, batchInterval_, batchSize_,
       [&](size_t i) -> uint8_t {
         ReloadItem& item = items[i];  // only this worker touches item i
         std::error_code ec;

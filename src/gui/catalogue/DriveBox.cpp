@@ -21,9 +21,11 @@ std::vector<Drive> DrivesOf(const QComboBox& box) {
 void FillDriveBox(QComboBox& box, const std::filesystem::path& currentFolder) {
   QSignalBlocker blocker(box);
   box.clear();
-  for (const Drive& drive : ListDrives())
-    box.addItem(QString::fromStdString(DriveCaption(drive)),
-                QByteArray::fromStdString(drive.mountPoint.native()));
+  for (const Drive& drive : ListDrives()) {
+    box.addItem(QString::fromStdString(DriveCaption(drive)));
+    box.setItemData(box.count() - 1, QByteArray::fromStdString(drive.mountPoint.native()),
+                    kDriveMountPointRole);
+  }
   SelectDriveOf(box, currentFolder);
 }
 

@@ -30,12 +30,35 @@ QString SingleInstance::DefaultServerName() {
   return QStringLiteral("NR284_Mutex") + QString::number(static_cast<qulonglong>(::getuid()));
 }
 
+namespace {
+
+enum class HandOff { NoListener, Delivered, NoAnswer };
+
+HandOff Deliver(const QString& serverName, const std::vector<std::filesystem::path>& paths, int timeoutMs) {
+  QLocalSocket socket;
+  socket.connectToServer(serverName);
+  if (!socket.waitForConnected(timeoutMs)) return HandOff::NoListener;
+  socket.write(SingleInstance::EncodePathList(paths));
+  if (!socket.waitForBytesWritten(timeoutMs)) return HandOff::NoAnswer;
+  QByteArray answer;
+  while (!answer.contains('\n')) {
+    if (!socket.waitForReadyRead(timeoutMs)) break;
+    answer += socket.readAll();
+  }
+  socket.disconnectFromServer();
+  return answer == kAnswer ? HandOff::Delivered : HandOff::NoAnswer;
+}
+
+}  // namespace
+
 bool SingleInstance::HandOffOrListen(const std::vector<std::filesystem::path>& paths, int timeoutMs) {
-  if (SendPathList(serverName_, paths, timeoutMs)) return true;
+  // A running instance that accepts the connection but does not answer in
+  // time is still running: this start ends all the same.
+  if (Deliver(serverName_, paths, timeoutMs) != HandOff::NoListener) return true;
   if (server_.listen(serverName_)) return false;
   if (server_.serverError() == QAbstractSocket::AddressInUseError) {
     // Another first start won the race, or a crashed instance left its socket.
-    if (SendPathList(serverName_, paths, timeoutMs)) return true;
+    if (Deliver(serverName_, paths, timeoutMs) != HandOff::NoListener) return true;
     QLocalServer::removeServer(serverName_);
     server_.listen(serverName_);
   }
@@ -44,18 +67,7 @@ bool SingleInstance::HandOffOrListen(const std::vector<std::filesystem::path>& p
 
 bool SingleInstance::SendPathList(const QString& serverName, const std::vector<std::filesystem::path>& paths,
                                   int timeoutMs) {
-  QLocalSocket socket;
-  socket.connectToServer(serverName);
-  if (!socket.waitForConnected(timeoutMs)) return false;
-  socket.write(EncodePathList(paths));
-  if (!socket.waitForBytesWritten(timeoutMs)) return false;
-  QByteArray answer;
-  while (!answer.contains('\n')) {
-    if (!socket.waitForReadyRead(timeoutMs)) break;
-    answer += socket.readAll();
-  }
-  socket.disconnectFromServer();
-  return answer == kAnswer;
+  return Deliver(serverName, paths, timeoutMs) == HandOff::Delivered;
 }
 
 void SingleInstance::Accept() {

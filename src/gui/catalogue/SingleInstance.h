@@ -27,9 +27,10 @@ class SingleInstance : public QObject {
   // "NR284_Mutex" followed by the user id.
   static QString DefaultServerName();
 
-  // Program entry: true when another instance runs and took `paths` (the
-  // caller then returns 1); false when this is now the running instance
-  // (listening, or on its own when the socket cannot be had).
+  // Program entry: true when another instance runs (it was handed `paths`;
+  // the caller returns 1); false when this is now the running instance
+  // (listening, or on its own when the socket cannot be had). A socket left
+  // by a crashed instance is replaced; a live one never is.
   bool HandOffOrListen(const std::vector<std::filesystem::path>& paths, int timeoutMs = 3000);
   bool IsListening() const { return server_.isListening(); }
 
