@@ -38,7 +38,8 @@ inline void FillCatalogue(Catalogue& catalogue, MediaFormat format, int count) {
 }
 
 inline const TagRow& Tag(const Catalogue& catalogue, TagKind kind, int row) {
-  return catalogue.Entries(FormatOfTagKind(kind))[static_cast<size_t>(row)].tags[static_cast<size_t>(TagRowIndex(kind))];
+  return catalogue.Entries(FormatOfTagKind(kind))[static_cast<size_t>(row)]
+      .tags[static_cast<size_t>(TagRowIndex(kind))];
 }
 
 // Sets a tag row's check state and row image (test set-up).

@@ -39,7 +39,8 @@ TEST(TagEditCells, SetCellValueStoresAndMarksOnlyThatCell) {
   SetMarks(c, TagKind::WAV, 1, kUnchecked);
   test::ChangeRecorder recorder;
   c.AddObserver(&recorder);
-  ASSERT_TRUE(SetCellValue(c, EditTarget::TagColumn(TagKind::WAV, 2), 1, "タイトル", ValueSource::Other, false));
+  ASSERT_TRUE(
+      SetCellValue(c, EditTarget::TagColumn(TagKind::WAV, 2), 1, "タイトル", ValueSource::Other, false));
   const TagRow& row = Tag(c, TagKind::WAV, 1);
   EXPECT_EQ(row.cells[2].text, "タイトル");
   EXPECT_EQ(row.cells[2].value, 1);
@@ -58,8 +59,8 @@ TEST(TagEditCells, SetCellValueStoresAndMarksOnlyThatCell) {
 
 TEST(TagEditCells, ExtProtectKeepsTheOldExtensionOnlyForPastesAndFixedForm) {
   Catalogue c;
-  c.Append(MediaFormat::MP3, {test::MakeEntry(MediaFormat::MP3, "old.name.mp3"),
-                              test::MakeEntry(MediaFormat::MP3, "noext")});
+  c.Append(MediaFormat::MP3,
+           {test::MakeEntry(MediaFormat::MP3, "old.name.mp3"), test::MakeEntry(MediaFormat::MP3, "noext")});
   EditTarget names = EditTarget::FileNames(MediaFormat::MP3);
   SetCellValue(c, names, 0, "new", ValueSource::Paste, true);
   EXPECT_EQ(test::EntryAt(c, MediaFormat::MP3, 0).file.cells[0].text, "new.mp3");
@@ -169,7 +170,8 @@ TEST(TagEditCells, RowsOpenToEditingSkipUnavailableAndErrorRows) {
   EXPECT_EQ(SelectedOrAllRows(c, MediaFormat::MP3, selected), (std::vector<int>{1, 2, 4}));
   // The file list in rename mode: only the error mark closes a row.
   c.EditRow(MediaFormat::MP3, 0, [](MediaFileEntry& e) { e.file.image = kErrorMark; });
-  EXPECT_EQ(RowsOpenToEditing(c, EditTarget::FileNames(MediaFormat::MP3), {}), (std::vector<int>{1, 2, 3, 4}));
+  EXPECT_EQ(RowsOpenToEditing(c, EditTarget::FileNames(MediaFormat::MP3), {}),
+            (std::vector<int>{1, 2, 3, 4}));
 }
 
 TEST(TagEditCells, ClearEmptiesFilledOpenCellsKeepingTheCheckState) {

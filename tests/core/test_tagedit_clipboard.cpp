@@ -30,8 +30,9 @@ TEST(TagEditClipboard, PartialDataIsHeaderThenOneEscapedLinePerRow) {
 }
 
 TEST(TagEditClipboard, ForeignTextIsNotCopyData) {
-  for (std::string_view text : {"", "\r\n", "Hozankiコピーデータ（部分）\r\na\r\n", "\r\nHozankiコピーデータ（全体）\r\n",
-                                 "x\r\nHozankiコピーデータ（部分）\r\n", "\r\nHozankiコピーデータ（部分） \r\na"})
+  for (std::string_view text :
+       {"", "\r\n", "Hozankiコピーデータ（部分）\r\na\r\n", "\r\nHozankiコピーデータ（全体）\r\n",
+        "x\r\nHozankiコピーデータ（部分）\r\n", "\r\nHozankiコピーデータ（部分） \r\na"})
     EXPECT_FALSE(DecodeCopyData(text, kPartialCopyHeader)) << text;
   Catalogue c;
   test::FillCatalogue(c, MediaFormat::MP3, 2);
@@ -107,7 +108,8 @@ TEST(TagEditClipboard, LinesAndRowsPairUpInOrder) {
 
 TEST(TagEditClipboard, FileNamesWithExtOmitAndExtProtect) {
   Catalogue c;
-  c.Append(MediaFormat::MP3, {test::MakeEntry(MediaFormat::MP3, "song.mp3"), test::MakeEntry(MediaFormat::MP3, "b.x.mp3")});
+  c.Append(MediaFormat::MP3,
+           {test::MakeEntry(MediaFormat::MP3, "song.mp3"), test::MakeEntry(MediaFormat::MP3, "b.x.mp3")});
   EditTarget names = EditTarget::FileNames(MediaFormat::MP3);
   std::string copied = PartialCopyText(c, names, {}, true);
   EXPECT_EQ(*DecodeCopyData(copied, kPartialCopyHeader), (std::vector<std::string>{"song", "b.x"}));
@@ -125,7 +127,8 @@ TEST(TagEditClipboard, WholeCopyFromId3v1PastesIntoWavByCaption) {
   test::FillCatalogue(c, MediaFormat::WAV, 2);
   const std::vector<std::string> v1 = {"Artist", "Title", "Album", "7", "1999", "Rock", "Note"};
   for (int r = 0; r < 2; ++r)
-    for (size_t k = 0; k < v1.size(); ++k) SetText(c, V1, r, static_cast<int>(k) + 1, v1[k] + std::to_string(r));
+    for (size_t k = 0; k < v1.size(); ++k)
+      SetText(c, V1, r, static_cast<int>(k) + 1, v1[k] + std::to_string(r));
   SetMarks(c, V1, 1, kUnavailable);  // closed rows are copied too
   std::string text = WholeCopyText(c, V1, {});
   std::optional<std::vector<std::string>> lines = DecodeCopyData(text, kWholeCopyHeader);

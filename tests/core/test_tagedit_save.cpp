@@ -1,11 +1,11 @@
 // The save engine on temporary copies of the fixtures: values on disk, renames
 // that never overwrite, cancel, progress counts and the re-read list.
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
 
 #include <ctime>
-#include <gtest/gtest.h>
 
 #include "TagEditTestSupport.h"
 #include "core/common/AtomicFile.h"
@@ -39,7 +39,8 @@ class TagEditSave : public ::testing::Test {
     for (ReloadItem& item : ReloadItemsAfterSave(c_, result)) {
       EXPECT_TRUE(RereadMediaFile(folder_.Path(), item.entry));
       const int row = static_cast<int>(item.row);
-      c_.EditRow(item.format, row, [&](MediaFileEntry& e) { EXPECT_TRUE(ApplyReloadedItem(e, std::move(item))); });
+      c_.EditRow(item.format, row,
+                 [&](MediaFileEntry& e) { EXPECT_TRUE(ApplyReloadedItem(e, std::move(item))); });
     }
     return result;
   }
@@ -205,9 +206,12 @@ TEST_F(TagEditSave, CancelStopsAfterTheCurrentFileAndKeepsTheRestStaged) {
   for (int i = 0; i < 4; ++i) Set(V2, i, 2, "t" + std::to_string(i));
   const std::string untouched = Bytes(folder_.Path() / "f2.mp3");
   SaveEngine* engine = nullptr;
-  SaveResult result = Save({}, [&](const SaveProgress& p) {
-    if (p.count == 2) engine->Cancel();
-  }, &engine);
+  SaveResult result = Save(
+      {},
+      [&](const SaveProgress& p) {
+        if (p.count == 2) engine->Cancel();
+      },
+      &engine);
   EXPECT_TRUE(result.cancelled);
   EXPECT_EQ(result.rows.size(), 2u);
   EXPECT_EQ(Disk("f1.mp3").tags[1].cells[2].text, "t1");  // the current file was completed
@@ -237,7 +241,9 @@ TEST_F(TagEditSave, TimeStampIsKeptOrSetToNow) {
   folder_.Copy("wav/tagged.wav", "now.wav");
   const time_t old = 1000000000;  // 2001
   for (const char* name : {"keep.wav", "now.wav"}) {
-    struct utimbuf times {old, old};
+    struct utimbuf times {
+      old, old
+    };
     ASSERT_EQ(::utime((folder_.Path() / name).c_str(), &times), 0);
   }
   folder_.Load(c_, {"keep.wav", "now.wav"});

@@ -20,7 +20,7 @@ constexpr TagKind V2 = TagKind::MP3ID3v2;
 TEST(TagEditSetAll, PageFollowsTheColumn) {
   EXPECT_EQ(ChooseSetAllPage(V2, 8).page, SetAllPage::TS3);  // ｺﾒﾝﾄ memo
   EXPECT_FALSE(ChooseSetAllPage(V2, 8).okIsDefault);
-  EXPECT_EQ(ChooseSetAllPage(V1, 7).page, SetAllPage::TS2);  // ｼﾞｬﾝﾙ
+  EXPECT_EQ(ChooseSetAllPage(V1, 7).page, SetAllPage::TS2);            // ｼﾞｬﾝﾙ
   EXPECT_EQ(ChooseSetAllPage(TagKind::WMA, 7).page, SetAllPage::TS1);  // free-text WMA genre
   SetAllLayout pair = ChooseSetAllPage(TagKind::MP4, 5);
   EXPECT_EQ(pair.page, SetAllPage::TS5);
@@ -52,8 +52,10 @@ TEST(TagEditSetAll, NumberingPadsStepsAndWrapsOnLimitedColumns) {
   SetAllNumbering wrap{98, 1, true, "", ""};
   EXPECT_EQ(NumberingValues(wrap, 2, 3), (std::vector<std::string>{"98", "99", "00"}));
   EXPECT_EQ(NumberingValues(wrap, 0, 3), (std::vector<std::string>{"98", "99", "100"}));
-  EXPECT_EQ(PairNumberingValues(wrap, kColumnNumberPair, "5", 3), (std::vector<std::string>{"98/5", "99/5", "00/5"}));
-  EXPECT_EQ(PairNumberingValues(SetAllNumbering{}, kColumnNumberPair, "", 2), (std::vector<std::string>{"01", "02"}));
+  EXPECT_EQ(PairNumberingValues(wrap, kColumnNumberPair, "5", 3),
+            (std::vector<std::string>{"98/5", "99/5", "00/5"}));
+  EXPECT_EQ(PairNumberingValues(SetAllNumbering{}, kColumnNumberPair, "", 2),
+            (std::vector<std::string>{"01", "02"}));
 }
 
 TEST(TagEditSetAll, TrackPairsOfTwelveSelectedRows) {

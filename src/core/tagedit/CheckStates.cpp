@@ -9,7 +9,9 @@ constexpr size_t kV2 = 1;
 constexpr size_t kRiff = 2;
 constexpr size_t kApe = 3;
 
-bool Checked(const MediaFileEntry& entry, size_t index) { return entry.tags[index].state == kChecked; }
+bool Checked(const MediaFileEntry& entry, size_t index) {
+  return entry.tags[index].state == kChecked;
+}
 
 // Sets the state of an open row to `state`; true when it changed.
 bool SetStateWithRule(MediaFileEntry& entry, TagKind kind, int state) {
@@ -69,7 +71,8 @@ int ToggleAllCheckStates(Catalogue& catalogue, TagKind kind) {
   for (int row = 0; row < catalogue.RowCount(format); ++row) {
     const TagRow& tag = catalogue.Entries(format)[static_cast<size_t>(row)].tags[index];
     if (tag.state == kUnavailable || tag.image == kErrorMark || tag.state == state) continue;
-    catalogue.EditRow(format, row, [&](MediaFileEntry& entry) { count += SetStateWithRule(entry, kind, state); });
+    catalogue.EditRow(format, row,
+                      [&](MediaFileEntry& entry) { count += SetStateWithRule(entry, kind, state); });
   }
   return count;
 }

@@ -62,7 +62,8 @@ std::string EncodePartialCopy(std::span<const std::string> values) {
   return text;
 }
 
-std::string EncodeWholeCopy(std::span<const std::string> captions, std::span<const std::vector<std::string>> rows) {
+std::string EncodeWholeCopy(std::span<const std::string> captions,
+                            std::span<const std::vector<std::string>> rows) {
   std::string text(kLineEnd);
   text.append(kWholeCopyHeader).append(kLineEnd);
   for (const std::string& caption : captions) text.append(CopyCaption(caption)).append("\t");
@@ -105,8 +106,8 @@ std::string CopyCaption(std::string_view caption) {
   return out;
 }
 
-std::string PartialCopyText(const Catalogue& catalogue, const EditTarget& target, std::span<const int> selected,
-                            bool extOmit) {
+std::string PartialCopyText(const Catalogue& catalogue, const EditTarget& target,
+                            std::span<const int> selected, bool extOmit) {
   std::vector<std::string> values;
   for (int row : RowsOpenToEditing(catalogue, target, selected)) {
     std::string value = CellText(catalogue, target, row);
@@ -129,7 +130,8 @@ std::string WholeCopyText(const Catalogue& catalogue, TagKind kind, std::span<co
   for (int row : SelectedOrAllRows(catalogue, format, selected)) {
     const TagRow& tag = catalogue.Entries(format)[static_cast<size_t>(row)].tags[index];
     std::vector<std::string> values;
-    for (size_t k = 1; k + 1 < columns.size(); ++k) values.push_back(k < tag.cells.size() ? tag.cells[k].text : "");
+    for (size_t k = 1; k + 1 < columns.size(); ++k)
+      values.push_back(k < tag.cells.size() ? tag.cells[k].text : "");
     rows.push_back(std::move(values));
   }
   return EncodeWholeCopy(captions, rows);
@@ -150,7 +152,8 @@ int PartialPaste(Catalogue& catalogue, const EditTarget& target, std::span<const
   return stored;
 }
 
-int WholePaste(Catalogue& catalogue, TagKind kind, std::span<const int> selected, std::string_view clipboard) {
+int WholePaste(Catalogue& catalogue, TagKind kind, std::span<const int> selected,
+               std::string_view clipboard) {
   std::optional<std::vector<std::string>> lines = DecodeCopyData(clipboard, kWholeCopyHeader);
   if (!lines) return -1;
   if (lines->empty()) return 0;

@@ -48,8 +48,8 @@ std::string CopyCaption(std::string_view caption);
 // Partial copy of the target column: rows open to editing among `selected`
 // (all rows when empty), in order. File names lose their extension with
 // `extOmit`.
-std::string PartialCopyText(const Catalogue& catalogue, const EditTarget& target, std::span<const int> selected,
-                            bool extOmit);
+std::string PartialCopyText(const Catalogue& catalogue, const EditTarget& target,
+                            std::span<const int> selected, bool extOmit);
 // Whole copy of a tag table: every value column of `selected` (all rows when
 // empty), rows closed to editing included.
 std::string WholeCopyText(const Catalogue& catalogue, TagKind kind, std::span<const int> selected);

@@ -23,7 +23,9 @@ bool EditTarget::IsValid() const {
   return subItem >= 0 && subItem <= static_cast<int>(ValueNamesOf(*kind).size());
 }
 
-bool EditTarget::IsValueColumn() const { return !IsFileList() && subItem >= 1 && IsValid(); }
+bool EditTarget::IsValueColumn() const {
+  return !IsFileList() && subItem >= 1 && IsValid();
+}
 
 int EditTarget::ColumnTag() const {
   if (!IsValueColumn()) return kColumnFreeText;
@@ -55,7 +57,8 @@ bool IsRowOpenToEditing(const MediaFileEntry& entry, const EditTarget& target) {
   return row.image != kErrorMark && row.state != kUnavailable;
 }
 
-std::vector<int> SelectedOrAllRows(const Catalogue& catalogue, MediaFormat format, std::span<const int> selected) {
+std::vector<int> SelectedOrAllRows(const Catalogue& catalogue, MediaFormat format,
+                                   std::span<const int> selected) {
   const int count = catalogue.RowCount(format);
   std::vector<int> rows;
   if (selected.empty()) {

@@ -43,7 +43,8 @@ bool IsRowOpenToEditing(const MediaFileEntry& entry, const EditTarget& target);
 
 // The rows a command takes: `selected` in list order (sorted, duplicates and
 // rows outside the table dropped), or every row when `selected` is empty.
-std::vector<int> SelectedOrAllRows(const Catalogue& catalogue, MediaFormat format, std::span<const int> selected);
+std::vector<int> SelectedOrAllRows(const Catalogue& catalogue, MediaFormat format,
+                                   std::span<const int> selected);
 // As SelectedOrAllRows, leaving out the rows closed to editing.
 std::vector<int> RowsOpenToEditing(const Catalogue& catalogue, const EditTarget& target,
                                    std::span<const int> selected);

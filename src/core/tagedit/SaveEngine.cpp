@@ -81,12 +81,17 @@ bool IsBadFileName(std::string_view name) {
          name.find('\0') != std::string_view::npos;
 }
 
-std::string SaveProgress::CountText() const { return std::to_string(count) + " / " + std::to_string(total); }
+std::string SaveProgress::CountText() const {
+  return std::to_string(count) + " / " + std::to_string(total);
+}
 
-std::string SaveProgress::MessageText() const { return path + std::string(kSavingSuffix); }
+std::string SaveProgress::MessageText() const {
+  return path + std::string(kSavingSuffix);
+}
 
 int SaveResult::FailedFiles() const {
-  return static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const SaveRowResult& r) { return r.Failed(); }));
+  return static_cast<int>(
+      std::count_if(rows.begin(), rows.end(), [](const SaveRowResult& r) { return r.Failed(); }));
 }
 
 std::string SaveFailureText(const SaveResult& result) {
@@ -123,8 +128,8 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
       } else {
         ++result.count;
         if (onProgress)
-          onProgress(SaveProgress{SaveProgress::Step::Write, result.count, result.total, item.format, item.row,
-                                  ShownPath(plan_.folder, row.newRelativePath)});
+          onProgress(SaveProgress{SaveProgress::Step::Write, result.count, result.total, item.format,
+                                  item.row, ShownPath(plan_.folder, row.newRelativePath)});
         MediaFileEntry entry = item.entry;
         entry.relativePath = row.newRelativePath;
         std::string error;
@@ -146,7 +151,8 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
 
 bool ApplySaveRowResult(Catalogue& catalogue, const SaveRowResult& result) {
   if (result.row < 0 || result.row >= catalogue.RowCount(result.format)) return false;
-  if (catalogue.Entries(result.format)[static_cast<size_t>(result.row)].relativePath != result.oldRelativePath)
+  if (catalogue.Entries(result.format)[static_cast<size_t>(result.row)].relativePath !=
+      result.oldRelativePath)
     return false;
   catalogue.EditRow(result.format, result.row, [&](MediaFileEntry& entry) {
     if (result.rename == RenameOutcome::Failed) {

@@ -65,8 +65,8 @@ std::vector<std::string> NumberingValues(const SetAllNumbering& numbering, int c
   return values;
 }
 
-std::vector<std::string> PairNumberingValues(const SetAllNumbering& numbering, int columnTag, std::string_view total,
-                                             size_t count) {
+std::vector<std::string> PairNumberingValues(const SetAllNumbering& numbering, int columnTag,
+                                             std::string_view total, size_t count) {
   std::vector<std::string> values;
   values.reserve(count);
   int n = numbering.start;
@@ -80,7 +80,9 @@ std::vector<std::string> PairNumberingValues(const SetAllNumbering& numbering, i
   return values;
 }
 
-bool IsGenreListEntry(std::string_view text) { return text.empty() || GenreCode(text) >= 0; }
+bool IsGenreListEntry(std::string_view text) {
+  return text.empty() || GenreCode(text) >= 0;
+}
 
 std::string Id3v1GenreValue(std::string_view text) {
   return IsGenreListEntry(text) ? std::string(text) : std::string();

@@ -29,11 +29,11 @@ enum class SetAllPage { TS1, TS2, TS3, TS4, TS5 };
 // How the dialog shows for a column.
 struct SetAllLayout {
   SetAllPage page = SetAllPage::TS1;
-  int height = 130;              // dialog height in pixels
-  bool okIsDefault = true;       // false on the memo page (Enter makes a new line)
-  bool affixesShown = true;      // TS4: "前文字列" and "後文字列"
-  bool zeroPadEnabled = true;    // TS4: "桁揃え"
-  size_t maxLength = 0;          // TS1: length limit, 0 none
+  int height = 130;            // dialog height in pixels
+  bool okIsDefault = true;     // false on the memo page (Enter makes a new line)
+  bool affixesShown = true;    // TS4: "前文字列" and "後文字列"
+  bool zeroPadEnabled = true;  // TS4: "桁揃え"
+  size_t maxLength = 0;        // TS1: length limit, 0 none
 };
 
 // The page for value column `column` (the edit column, >= 2) of a table:
@@ -43,11 +43,11 @@ SetAllLayout ChooseSetAllPage(TagKind kind, int column);
 
 // The running-number page (TS4) and the n/m page (TS5).
 struct SetAllNumbering {
-  int start = 1;       // "開始番号", 0..99
-  int step = 1;        // "加算値", 0..99
+  int start = 1;        // "開始番号", 0..99
+  int step = 1;         // "加算値", 0..99
   bool zeroPad = true;  // "桁揃え": "%02d"
-  std::string prefix;  // TS4 "前文字列"
-  std::string suffix;  // TS4 "後文字列"
+  std::string prefix;   // TS4 "前文字列"
+  std::string suffix;   // TS4 "後文字列"
 };
 
 // TS4: `count` values prefix + number + suffix; after each value the number
@@ -55,8 +55,8 @@ struct SetAllNumbering {
 std::vector<std::string> NumberingValues(const SetAllNumbering& numbering, int columnTag, size_t count);
 // TS5: `count` values number + "/" + total (the number alone when `total` is
 // empty); the number modulo 100 on every limited or pair column.
-std::vector<std::string> PairNumberingValues(const SetAllNumbering& numbering, int columnTag, std::string_view total,
-                                             size_t count);
+std::vector<std::string> PairNumberingValues(const SetAllNumbering& numbering, int columnTag,
+                                             std::string_view total, size_t count);
 
 // The genre list as the genre editors hold it: "" and the 156 names.
 bool IsGenreListEntry(std::string_view text);

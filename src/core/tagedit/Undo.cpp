@@ -26,8 +26,10 @@ bool AnyFlag(const TagRow& row) {
 int RestoredMp3State(const MediaFileEntry& entry, TagKind kind) {
   const size_t index = static_cast<size_t>(TagRowIndex(kind));
   auto checked = [&](TagKind k) { return entry.tags[static_cast<size_t>(TagRowIndex(k))].state == kChecked; };
-  if (kind == TagKind::MP3RIFF && (checked(TagKind::MP3ID3v2) || checked(TagKind::MP3APE))) return kUnavailable;
-  if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3APE) && checked(TagKind::MP3RIFF)) return kUnavailable;
+  if (kind == TagKind::MP3RIFF && (checked(TagKind::MP3ID3v2) || checked(TagKind::MP3APE)))
+    return kUnavailable;
+  if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3APE) && checked(TagKind::MP3RIFF))
+    return kUnavailable;
   const size_t cell = kPresenceCell + index;
   return cell < entry.file.cells.size() && !entry.file.cells[cell].text.empty() ? kChecked : kUnchecked;
 }
@@ -47,8 +49,8 @@ int UndoFileNames(Catalogue& catalogue, MediaFormat format, std::span<const int>
   return count;
 }
 
-int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind, std::span<const int> rows,
-                int editSubItem) {
+int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
+                std::span<const int> rows, int editSubItem) {
   if (rows.empty()) return 0;
   const MediaFormat format = FormatOfTagKind(kind);
   const size_t index = static_cast<size_t>(TagRowIndex(kind));

@@ -26,7 +26,7 @@ int UndoFileNames(Catalogue& catalogue, MediaFormat format, std::span<const int>
 // A file that cannot be read leaves its row as it is. Runs the reads on
 // several threads and changes the catalogue afterwards, on the calling
 // thread. Returns the rows changed.
-int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind, std::span<const int> rows,
-                int editSubItem);
+int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
+                std::span<const int> rows, int editSubItem);
 
 }  // namespace hozanki
