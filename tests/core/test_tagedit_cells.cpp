@@ -158,6 +158,23 @@ TEST(TagEditCells, PastingIntoAnUncheckedRiffRowKeepsTheKindsApart) {
   EXPECT_EQ(StatesOf(c, 0), (States{0, 1, 2, 0}));
 }
 
+TEST(TagEditCells, CommittingAnEditorStoresOnlyChangedTexts) {
+  Catalogue c;
+  test::FillCatalogue(c, MediaFormat::MP3, 1);
+  test::SetText(c, APE, 0, 2, "same");
+  EXPECT_FALSE(CommitCellEdit(c, EditTarget::TagColumn(APE, 2), 0, "same"));
+  EXPECT_EQ(StatesOf(c, 0), (States{0, 0, 0, 0}));
+  EXPECT_EQ(Tag(c, APE, 0).image, kNoMark);
+  EXPECT_TRUE(CommitCellEdit(c, EditTarget::TagColumn(APE, 2), 0, "Same"));
+  EXPECT_EQ(StatesOf(c, 0), (States{0, 0, 2, 1}));
+  EXPECT_EQ(Tag(c, APE, 0).cells[2].value, 1);
+  EXPECT_EQ(Tag(c, APE, 0).image, kChangedMark);
+  // Typed names are stored as typed, whatever "ExtProtect" says.
+  EXPECT_TRUE(CommitCellEdit(c, EditTarget::FileNames(MediaFormat::MP3), 0, "typed"));
+  EXPECT_EQ(test::EntryAt(c, MediaFormat::MP3, 0).file.cells[0].text, "typed");
+  EXPECT_EQ(test::EntryAt(c, MediaFormat::MP3, 0).file.image, kChangedMark);
+}
+
 TEST(TagEditCells, RowsOpenToEditingSkipUnavailableAndErrorRows) {
   Catalogue c;
   test::FillCatalogue(c, MediaFormat::MP3, 5);

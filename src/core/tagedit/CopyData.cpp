@@ -113,7 +113,8 @@ std::string PartialCopyText(const Catalogue& catalogue, const EditTarget& target
     std::string value = CellText(catalogue, target, row);
     if (target.subItem == 0 && extOmit) {
       size_t dot = ExtensionPos(value);
-      if (dot != std::string::npos) value.erase(dot);
+      size_t slash = value.rfind('/');
+      if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) value.erase(dot);
     }
     values.push_back(std::move(value));
   }

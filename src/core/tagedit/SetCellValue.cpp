@@ -46,6 +46,25 @@ bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::
   return SetCellValue(catalogue, target, row, text, source, AppSettings::Current().extProtect);
 }
 
+bool CommitCellEdit(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text) {
+  if (!target.IsValid() || row < 0 || row >= catalogue.RowCount(target.format)) return false;
+  if (!target.IsFileList() && target.subItem == 0) return false;
+  if (CellText(catalogue, target, row) == text) return false;
+  catalogue.EditRow(target.format, row, [&](MediaFileEntry& entry) {
+    if (target.IsFileList()) {
+      entry.file.cells[0].text = std::string(text);
+      entry.file.image = kChangedMark;
+      return;
+    }
+    TagRow& tag = entry.tags[static_cast<size_t>(TagRowIndex(*target.kind))];
+    tag.cells[static_cast<size_t>(target.subItem)] = Cell{std::string(text), 1};
+    if (tag.state != kUnavailable) tag.state = kChecked;
+    ApplyExclusionRule(entry, *target.kind);
+    tag.image = kChangedMark;
+  });
+  return true;
+}
+
 int ClearCells(Catalogue& catalogue, const EditTarget& target, std::span<const int> selected) {
   if (!target.IsValueColumn()) return 0;
   int count = 0;

@@ -38,6 +38,14 @@ bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::
 bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text,
                   ValueSource source = ValueSource::Other);
 
+// Storing the text of an in-place editor when it closes or walks to another
+// row: nothing happens when the text equals the cell (exact comparison).
+// A file name (rename mode) is stored as typed and gets the changed mark; a
+// tag value sets the cell's changed flag, checks the row (an unavailable row
+// is left as it is), applies the MP3 exclusion rule and sets the changed
+// mark. Returns whether the cell changed.
+bool CommitCellEdit(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text);
+
 // "消去(&B)" on a value column: every row open to editing among `selected`
 // (all rows when empty) whose cell is not empty gets the empty text, the
 // cell's changed flag 1 and the changed mark; its check state stays.
