@@ -111,7 +111,7 @@ TEST(TagEditSetAll, TextPagesAndTheId3v1GenreRule) {
   EXPECT_EQ(Tag(c, V1, 0).cells[2].text, std::string(30, 'a'));
   // TS4 on the ID3v1 track column wraps at 100.
   input.page = SetAllPage::TS4;
-  input.numbering = {99, 1, true, "", ""};
+  input.numbering = {99, 1, true, "x", "y"};
   ApplySetAll(c, EditTarget::TagColumn(V1, 4), {}, false, input);
   EXPECT_EQ(Tag(c, V1, 0).cells[4].text, "99");
   EXPECT_EQ(Tag(c, V1, 1).cells[4].text, "00");

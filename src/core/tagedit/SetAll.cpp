@@ -98,9 +98,12 @@ int ApplySetAll(Catalogue& catalogue, const EditTarget& target, std::span<const 
 
   std::vector<std::string> values;
   switch (input.page) {
-    case SetAllPage::TS4:
-      values = NumberingValues(input.numbering, tag, rows.size());
+    case SetAllPage::TS4: {
+      SetAllNumbering numbering = input.numbering;
+      if (tag != 0) numbering.prefix.clear(), numbering.suffix.clear();  // hidden on limited columns
+      values = NumberingValues(numbering, tag, rows.size());
       break;
+    }
     case SetAllPage::TS5: {
       std::string total = input.useSelectionCount ? std::to_string(selectedCount) : input.total;
       if (totalShown) *totalShown = total;

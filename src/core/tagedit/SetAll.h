@@ -77,7 +77,9 @@ struct SetAllInput {
 // Stores the dialog's values into the rows open to editing among the rows
 // taken: every row when `selectAll` ("すべて選択") or nothing is selected,
 // else `selected`. Only changed cells are stored (SetCellValue). Returns the
-// cells stored; `totalShown`, when given, receives the total text used.
+// cells stored; on a limited column the running number has no prefix or
+// suffix (those fields are hidden there). `totalShown`, when given,
+// receives the total text used.
 int ApplySetAll(Catalogue& catalogue, const EditTarget& target, std::span<const int> selected, bool selectAll,
                 const SetAllInput& input, std::string* totalShown = nullptr);
 
