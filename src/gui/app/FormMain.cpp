@@ -55,6 +55,8 @@ TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
     });
 
   FormCreate();
+  ConnectEditCommands();
+  SetUpRenameMode();
 }
 
 TFormMain::~TFormMain() = default;

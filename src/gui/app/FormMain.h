@@ -4,13 +4,17 @@
 // coupling of file pages and tag pages. Its code is split by job:
 // FormMain.cpp (modes, pages, idle, closing), FormMainLayout.cpp (controls),
 // FormMainMenus.cpp (menu bar and popups), FormMainSettings.cpp (FormCreate
-// and FormClose: reading and writing "NR284.ini").
+// and FormClose: reading and writing "NR284.ini"), FormMainSave.cpp (saving),
+// FormMainEdit.cpp (copy, paste, set-all, clear, undo), FormMainRename.cpp
+// (rename mode's name editor and keys).
 
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
 #include <array>
 #include <filesystem>
+#include <memory>
+#include <vector>
 
 #include "core/catalogue/Catalogue.h"
 
@@ -28,6 +32,11 @@ class QTreeView;
 namespace hozanki {
 
 class FileListModel;
+class FileNameEditor;
+class FileReloadWorker;
+class SaveTag;
+struct EditTarget;
+struct SaveResult;
 class StatusBarPanels;
 class TagTableModel;
 
@@ -59,6 +68,19 @@ class TFormMain : public QMainWindow {
   QMenu* PopupOf(QTableView* view) const;
   // The settings folder this window reads and writes.
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
+  // The folder the listed files are relative to (status-bar panel 0).
+  const std::filesystem::path& LoadedFolder() const { return loadedFolder_; }
+  void SetLoadedFolder(const std::filesystem::path& folder);
+  // A worker (save, load, reload) runs: the window is locked.
+  bool IsWorkerRunning() const;
+  FileNameEditor* NameEditor() const { return nameEditor_; }
+  // Makes `column` (-1 none, 1 file name, 2.. a value) the edit column of a
+  // tag table; in tag edit mode the table then offers `PopupT`.
+  void SetEditColumn(int tagPage, int column);
+
+ signals:
+  // A save and the re-read after it are over.
+  void SaveDone();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -73,6 +95,17 @@ class TFormMain : public QMainWindow {
   void HelpContextClick();
   void MenuHelpAboutClick();
   void ListContextMenu(const QPoint& position);
+  // FormMainSave.cpp
+  void MenuFileSaveClick();
+  void SaveCancelClick();
+  // FormMainEdit.cpp
+  void MenuEditCopyClick();
+  void MenuEditPasteClick();
+  void MenuEditUndoClick();
+  void PopupCopyClick();
+  void PopupPasteClick();
+  void PopupTSetAllClick();
+  void PopupTClearClick();
 
  private:
   // FormMainLayout.cpp
@@ -96,6 +129,19 @@ class TFormMain : public QMainWindow {
   QTableView* ActiveTagTable() const;
   void SetPopup(QTableView* view, QMenu* popup);
   void RunSync(int request);
+  // FormMainSave.cpp
+  void LockForWorker(bool locked, int cancelTag);
+  void SaveFinished(const std::shared_ptr<const SaveResult>& result);
+  void ReloadAfterSave(const QString& failureText);
+  // FormMainEdit.cpp
+  void ConnectEditCommands();
+  EditTarget CurrentTarget(bool fromFileList) const;
+  std::vector<int> SelectedRowsOf(QTableView* view, bool selectAllWhenNone) const;
+  void CopyFrom(bool fromFileList);
+  void PasteInto(bool intoFileList);
+  void UndoIn(bool inFileList);
+  // FormMainRename.cpp
+  void SetUpRenameMode();
 
   Catalogue catalogue_;
   std::filesystem::path settingsFolder_;
@@ -140,6 +186,10 @@ class TFormMain : public QMainWindow {
   int firstRowOffset_ = 0;
   int rowPitch_ = 0;
   QTimer idleTimer_;
+  std::filesystem::path loadedFolder_;
+  SaveTag* saveTag_ = nullptr;
+  FileReloadWorker* saveReload_ = nullptr;
+  FileNameEditor* nameEditor_ = nullptr;
 };
 
 }  // namespace hozanki

@@ -1,0 +1,84 @@
+#pragma once
+// Helpers of the Qt tests that drive TFormMain on temporary copies of the
+// fixtures: a folder that removes itself, loading it into the window as the
+// folder loader does, and finding value columns by their value names.
+
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "core/catalogue/LoadEngine.h"
+#include "core/catalogue/MediaReader.h"
+#include "core/tagedit/EditTarget.h"
+#include "gui/app/FormMain.h"
+#include "gui/app/StatusBarPanels.h"
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+class MediaFolder {
+ public:
+  fs::path Path() const { return fs::path(dir_.path().toStdString()); }
+  // Copies tests/data/`fixture` to `name` inside the folder.
+  void Copy(const std::string& fixture, const std::string& name) const {
+    fs::copy_file(fs::path(HOZANKI_TEST_DATA) / fixture, Path() / name, fs::copy_options::overwrite_existing);
+  }
+  std::string Bytes(const std::string& name) const {
+    QFile file(QString::fromStdString((Path() / name).string()));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll().toStdString();
+  }
+  // The file read back by the core reader (a default entry when unreadable).
+  hozanki::MediaFileEntry Disk(const std::string& name) const {
+    return hozanki::ReadMediaFile(Path(), name).value_or(hozanki::MediaFileEntry{});
+  }
+
+ private:
+  QTemporaryDir dir_;
+};
+
+// Lists the folder's files in the window as a folder load does.
+inline void LoadInto(hozanki::TFormMain& window, const fs::path& folder) {
+  hozanki::LoadEngine engine;
+  std::map<int, std::vector<hozanki::MediaFileEntry>> byFormat;
+  engine.Load(hozanki::LoadRequest{folder, false, std::nullopt}, [&](hozanki::LoadBatch&& batch) {
+    for (hozanki::MediaFileEntry& e : batch.entries) byFormat[static_cast<int>(e.format)].push_back(std::move(e));
+  });
+  for (auto& [format, entries] : byFormat)
+    window.CatalogueData().Append(static_cast<hozanki::MediaFormat>(format), std::move(entries));
+  window.SetLoadedFolder(folder);
+}
+
+// Sub-item of the first value whose name starts with `prefix` ("INAM"), -1 none.
+inline int SubItemOf(hozanki::TagKind kind, std::string_view prefix) {
+  const auto names = hozanki::ValueNamesOf(kind);
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i].substr(0, prefix.size()) == prefix) return static_cast<int>(i) + 1;
+  return -1;
+}
+
+inline const hozanki::TagRow& TagOf(const hozanki::MediaFileEntry& entry, hozanki::TagKind kind) {
+  return entry.tags.at(static_cast<size_t>(hozanki::TagRowIndex(kind)));
+}
+
+inline QString Panel(hozanki::TFormMain& window, int panel) {
+  return window.findChild<hozanki::StatusBarPanels*>()->PanelText(panel);
+}
+
+inline QAction* Action(hozanki::TFormMain& window, const char* name) {
+  return window.findChild<QAction*>(QLatin1String(name));
+}
+
+// Starts "保存(&S)" and waits until the save and its re-read are over.
+inline bool SaveAndWait(hozanki::TFormMain& window, int timeoutMs = 60000) {
+  QSignalSpy done(&window, &hozanki::TFormMain::SaveDone);
+  Action(window, "MenuFileSave")->trigger();
+  return done.count() > 0 || done.wait(timeoutMs);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,187 @@
+// "保存(&S)" in the main window on temporary copies of the fixtures: the
+// locked window and its texts, values of every format on disk afterwards,
+// renames that never overwrite, cancel after the current file, failures
+// left visible, and the re-read that clears the marks.
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QtTest>
+
+#include "GuiTestSupport.h"
+#include "MainWindowTestSupport.h"
+#include "core/settings/AppSettings.h"
+#include "core/tagedit/SaveEngine.h"
+#include "core/tagedit/SetCellValue.h"
+#include "gui/tagedit/SaveTagWorker.h"
+
+using namespace hozanki;
+using namespace testsupport;
+
+namespace {
+
+// The tag kind whose title each format's test writes.
+TagKind TitleKind(MediaFormat format) {
+  return format == MediaFormat::MP3 ? TagKind::MP3ID3v2 : TagKindsOf(format)[0];
+}
+
+void SetTitle(TFormMain& window, MediaFormat format, int row, const std::string& title) {
+  const TagKind kind = TitleKind(format);
+  QVERIFY(SetCellValue(window.CatalogueData(), EditTarget::TagColumn(kind, SubItemOf(kind, "INAM")), row, title));
+}
+
+std::string TitleOf(const MediaFileEntry& entry) {
+  const TagKind kind = TitleKind(entry.format);
+  if (entry.tags.empty()) return "<unreadable>";
+  return TagOf(entry, kind).cells.at(static_cast<size_t>(SubItemOf(kind, "INAM"))).text;
+}
+
+}  // namespace
+
+class TestSaving : public QObject {
+  Q_OBJECT
+  ScopedConfigDir config_;
+
+ private slots:
+  void savesEveryFormatInTheBackgroundAndRereadsTheRows() {
+    MediaFolder folder;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"mp3/plain.mp3", "a.mp3"}, {"wav/tagged.wav", "b.wav"}, {"avi/tagged.avi", "c.avi"},
+        {"vqf/tagged.vqf", "d.vqf"}, {"wma/tagged.wma", "e.wma"}, {"ogg/tagged.ogg", "f.ogg"},
+        {"ape/tagged.ape", "g.ape"}, {"mp4/tagged.m4a", "h.m4a"}};
+    for (const auto& [fixture, name] : files) folder.Copy(fixture, name);
+    TFormMain window;
+    LoadInto(window, folder.Path());
+    for (int f = 0; f < kFormatCount; ++f) {
+      QCOMPARE(window.CatalogueData().RowCount(static_cast<MediaFormat>(f)), 1);
+      SetTitle(window, static_cast<MediaFormat>(f), 0, "曲 " + std::to_string(f) + " é");
+    }
+    window.FileList(0)->setFocus();
+
+    QSignalSpy done(&window, &TFormMain::SaveDone);
+    Action(window, "MenuFileSave")->trigger();
+    // Locked while the worker runs.
+    QAction* cancel = Action(window, "MenuCancel");
+    QVERIFY(cancel->isVisible());
+    QCOMPARE(cancel->data().toInt(), 1);
+    QCOMPARE(Panel(window, 2), QStringLiteral("セーブ"));
+    QVERIFY(!window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->isEnabled());
+    QVERIFY(!window.TagTable(3)->isEnabled());
+    QVERIFY(window.IsWorkerRunning());
+    QVERIFY(done.wait(60000));
+
+    QVERIFY(!cancel->isVisible());
+    QVERIFY(window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->isEnabled());
+    QCOMPARE(Panel(window, 2), QStringLiteral("タグ編集"));
+    QCOMPARE(Panel(window, 1), QStringLiteral("8 / 8"));
+    QCOMPARE(Panel(window, 0), QString::fromStdString(folder.Path().string()));
+    for (int f = 0; f < kFormatCount; ++f) {
+      const auto format = static_cast<MediaFormat>(f);
+      const std::string expected = "曲 " + std::to_string(f) + " é";
+      QCOMPARE(TitleOf(folder.Disk(files[static_cast<size_t>(f)].second)), expected);
+      // The re-read cleared the marks and shows what the file holds.
+      const MediaFileEntry& row = window.CatalogueData().Entries(format)[0];
+      QCOMPARE(TitleOf(row), expected);
+      QCOMPARE(TagOf(row, TitleKind(format)).image, kNoMark);
+      QCOMPARE(TagOf(row, TitleKind(format)).cells[static_cast<size_t>(SubItemOf(TitleKind(format), "INAM"))].value,
+               0);
+    }
+  }
+
+  void renameComesFirstAndNeverOverwrites() {
+    MediaFolder folder;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) folder.Copy("mp3/plain.mp3", name);
+    folder.Copy("wav/plain.wav", "w.wav");
+    const std::string beforeA = folder.Bytes("a.mp3");
+    const std::string beforeB = folder.Bytes("b.mp3");
+    TFormMain window;
+    LoadInto(window, folder.Path());
+    Catalogue& c = window.CatalogueData();
+    // a.mp3 onto the existing b.mp3, with a tag change that must not be written.
+    QVERIFY(SetCellValue(c, EditTarget::FileNames(MediaFormat::MP3), 0, "b.mp3"));
+    SetTitle(window, MediaFormat::MP3, 0, "never");
+    // c.mp3 to a free name, its tags written under the new name.
+    QVERIFY(SetCellValue(c, EditTarget::FileNames(MediaFormat::MP3), 2, "新しい名前.mp3"));
+    SetTitle(window, MediaFormat::MP3, 2, "renamed");
+    auto* pages = window.findChild<QTabWidget*>(QStringLiteral("PageControlF"));
+    pages->setCurrentIndex(1);
+
+    QVERIFY(SaveAndWait(window));
+    QCOMPARE(folder.Bytes("a.mp3"), beforeA);
+    QCOMPARE(folder.Bytes("b.mp3"), beforeB);
+    QVERIFY(!std::filesystem::exists(folder.Path() / "c.mp3"));
+    QCOMPARE(TitleOf(folder.Disk("新しい名前.mp3")), std::string("renamed"));
+    // The failure stays visible: error mark, its page shown, the count in the status bar.
+    QCOMPARE(c.Entries(MediaFormat::MP3)[0].file.image, kErrorMark);
+    QCOMPARE(TitleOf(c.Entries(MediaFormat::MP3)[0]), std::string("never"));
+    QCOMPARE(pages->currentIndex(), 0);
+    QCOMPARE(Panel(window, 0), QStringLiteral("1 個のファイルを保存できませんでした"));
+    // The renamed row now shows and holds its new name.
+    QCOMPARE(c.Entries(MediaFormat::MP3)[2].file.cells[0].text, std::string("新しい名前.mp3"));
+    QCOMPARE(c.Entries(MediaFormat::MP3)[2].file.image, kNoMark);
+    // A row with the error mark is closed to editing until the folder is read again.
+    QVERIFY(!IsRowOpenToEditing(c.Entries(MediaFormat::MP3)[0], EditTarget::FileNames(MediaFormat::MP3)));
+  }
+
+  void cancelStopsAfterTheCurrentFileAndKeepsTheRestStaged() {
+    MediaFolder folder;
+    const int count = 300;
+    for (int i = 0; i < count; ++i) folder.Copy("mp3/plain.mp3", "f" + std::to_string(100 + i) + ".mp3");
+    TFormMain window;
+    LoadInto(window, folder.Path());
+    for (int i = 0; i < count; ++i) SetTitle(window, MediaFormat::MP3, i, "saved");
+    QSignalSpy done(&window, &TFormMain::SaveDone);
+    QAction* cancel = Action(window, "MenuCancel");
+    Action(window, "MenuFileSave")->trigger();
+    // Cancel as soon as the worker reports its third step.
+    auto* worker = window.findChild<SaveTag*>();
+    QVERIFY(worker);
+    QString cancelText;
+    connect(worker, &SaveTag::Progress, this, [&](const QString& count) {
+      if (!cancel->isEnabled() || !count.startsWith(QStringLiteral("3 /"))) return;
+      cancel->trigger();
+      cancelText = Panel(window, 0);
+    });
+    QVERIFY(done.wait(60000));
+    QCOMPARE(cancelText, QString::fromStdString(std::string(kSaveCancelText)));
+    const Catalogue& c = window.CatalogueData();
+    int written = 0;
+    for (int i = 0; i < count; ++i) {
+      const MediaFileEntry& row = c.Entries(MediaFormat::MP3)[static_cast<size_t>(i)];
+      const bool onDisk = TitleOf(folder.Disk(row.file.cells[0].text)) == "saved";
+      written += onDisk ? 1 : 0;
+      // What was written is re-read and unmarked; the rest keeps its staged value.
+      QCOMPARE(TagOf(row, TagKind::MP3ID3v2).image, onDisk ? kNoMark : kChangedMark);
+      QCOMPARE(TitleOf(row), std::string("saved"));
+    }
+    QVERIFY(written >= 3);
+    QVERIFY(written < count);
+  }
+
+  void timeStampOptionDecidesTheModificationTime() {
+    MediaFolder folder;
+    folder.Copy("mp3/plain.mp3", "keep.mp3");
+    folder.Copy("mp3/plain.mp3", "touch.mp3");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    for (const char* name : {"keep.mp3", "touch.mp3"}) std::filesystem::last_write_time(folder.Path() / name, old);
+    TFormMain window;
+    LoadInto(window, folder.Path());
+    AppSettings& settings = AppSettings::Current();
+    const bool saved = settings.timeStamp;
+    settings.timeStamp = true;
+    SetTitle(window, MediaFormat::MP3, 0, "t");
+    QVERIFY(SaveAndWait(window));
+    settings.timeStamp = false;
+    SetTitle(window, MediaFormat::MP3, 1, "t");
+    QVERIFY(SaveAndWait(window));
+    settings.timeStamp = saved;
+    const auto near = std::chrono::hours(1);
+    QVERIFY(std::filesystem::last_write_time(folder.Path() / "keep.mp3") < old + near);
+    QVERIFY(std::filesystem::last_write_time(folder.Path() / "touch.mp3") >
+            std::filesystem::file_time_type::clock::now() - near);
+    QCOMPARE(TitleOf(folder.Disk("keep.mp3")), std::string("t"));
+  }
+};
+
+QTEST_MAIN(TestSaving)
+#include "test_saving.moc"
