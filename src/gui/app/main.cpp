@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "gui/app/FormMain.h"
+#include "gui/app/StartUp.h"
 #include "gui/catalogue/SingleInstance.h"
 
 int main(int argc, char** argv) {
@@ -22,10 +23,7 @@ int main(int argc, char** argv) {
   SingleInstance instance;
   if (instance.HandOffOrListen(paths)) return 1;
   TFormMain window(std::move(paths));
-  QObject::connect(&instance, &SingleInstance::PathListReceived, &window, [&window](const QList<QByteArray>& list) {
-    SingleInstance::BringToFront(&window);
-    window.OpenPathList(ToPaths(list));  // an empty list only raises the window
-  });
+  AcceptHandOvers(instance, window);
   window.show();
   return app.exec();
 }
