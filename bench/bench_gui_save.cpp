@@ -54,13 +54,12 @@ struct Fixture {
     const std::string bytes = SilentMp3();
     for (int i = 0; i < kFiles; ++i) WriteFileAtomic(folder / ("曲 " + std::to_string(i) + ".mp3"), bytes);
     window = std::make_unique<TFormMain>();
-    LoadEngine engine;
-    std::vector<MediaFileEntry> entries;
-    engine.Load(LoadRequest{folder, false, std::nullopt}, [&](LoadBatch&& batch) {
-      for (MediaFileEntry& e : batch.entries) entries.push_back(std::move(e));
-    });
-    window->CatalogueData().Append(MediaFormat::MP3, std::move(entries));
-    window->SetLoadedFolder(folder);
+    // The start-up load first, then the generated folder.
+    QEventLoop loop;
+    QObject::connect(window.get(), &TFormMain::WorkFinished, &loop, &QEventLoop::quit);
+    loop.exec();
+    window->OpenFolder(LoadRequest{folder, false, std::nullopt});
+    loop.exec();
   }
 
   void Stage(int run) {

@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "core/catalogue/LoadEngine.h"
@@ -42,16 +41,13 @@ class MediaFolder {
   QTemporaryDir dir_;
 };
 
-// Lists the folder's files in the window as a folder load does.
+// Opens the folder in the window (after the start-up load is over) and waits
+// until it is listed.
 inline void LoadInto(hozanki::TFormMain& window, const fs::path& folder) {
-  hozanki::LoadEngine engine;
-  std::map<int, std::vector<hozanki::MediaFileEntry>> byFormat;
-  engine.Load(hozanki::LoadRequest{folder, false, std::nullopt}, [&](hozanki::LoadBatch&& batch) {
-    for (hozanki::MediaFileEntry& e : batch.entries) byFormat[static_cast<int>(e.format)].push_back(std::move(e));
-  });
-  for (auto& [format, entries] : byFormat)
-    window.CatalogueData().Append(static_cast<hozanki::MediaFormat>(format), std::move(entries));
-  window.SetLoadedFolder(folder);
+  QTRY_VERIFY_WITH_TIMEOUT(window.SyncRequest() != -1 && !window.IsBusy(), 30000);
+  QSignalSpy done(&window, &hozanki::TFormMain::WorkFinished);
+  window.OpenFolder(hozanki::LoadRequest{folder, false, std::nullopt});
+  QVERIFY(done.count() > 0 || done.wait(30000));
 }
 
 // Sub-item of the first value whose name starts with `prefix` ("INAM"), -1 none.

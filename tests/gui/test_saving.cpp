@@ -60,20 +60,27 @@ class TestSaving : public QObject {
 
     QSignalSpy done(&window, &TFormMain::SaveDone);
     Action(window, "MenuFileSave")->trigger();
+    QStringList progress;
+    connect(window.findChild<SaveTag*>(), &SaveTag::Progress, this,
+            [&](const QString& count, const QString& message) { progress << count + QLatin1Char('|') + message; });
     // Locked while the worker runs.
     QAction* cancel = Action(window, "MenuCancel");
     QVERIFY(cancel->isVisible());
     QCOMPARE(cancel->data().toInt(), 1);
     QCOMPARE(Panel(window, 2), QStringLiteral("セーブ"));
-    QVERIFY(!window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->isEnabled());
+    QVERIFY(!window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->menuAction()->isEnabled());
     QVERIFY(!window.TagTable(3)->isEnabled());
-    QVERIFY(window.IsWorkerRunning());
+    QVERIFY(!window.FileList(0)->isEnabled());
+    QVERIFY(window.IsBusy());
     QVERIFY(done.wait(60000));
+    // Progress "count / total" and the path being saved reached the window.
+    QVERIFY(!progress.isEmpty());
+    QVERIFY(progress.last().startsWith(QStringLiteral("8 / 8|")));
+    QVERIFY(progress.last().endsWith(QStringLiteral(" 保存中...")));
 
     QVERIFY(!cancel->isVisible());
-    QVERIFY(window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->isEnabled());
+    QVERIFY(window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->menuAction()->isEnabled());
     QCOMPARE(Panel(window, 2), QStringLiteral("タグ編集"));
-    QCOMPARE(Panel(window, 1), QStringLiteral("8 / 8"));
     QCOMPARE(Panel(window, 0), QString::fromStdString(folder.Path().string()));
     for (int f = 0; f < kFormatCount; ++f) {
       const auto format = static_cast<MediaFormat>(f);
@@ -156,6 +163,22 @@ class TestSaving : public QObject {
     }
     QVERIFY(written >= 3);
     QVERIFY(written < count);
+  }
+
+  void closingIsRefusedWhileSavingAndDestroyingWaitsForTheWorker() {
+    MediaFolder folder;
+    for (int i = 0; i < 40; ++i) folder.Copy("mp3/plain.mp3", "g" + std::to_string(i) + ".mp3");
+    {
+      TFormMain window;
+      LoadInto(window, folder.Path());
+      for (int i = 0; i < 40; ++i) SetTitle(window, MediaFormat::MP3, i, "x");
+      window.show();
+      Action(window, "MenuFileSave")->trigger();
+      QVERIFY(!window.close());
+      QVERIFY(window.isVisible());
+    }
+    // Every file is still whole: readable as MP3.
+    for (int i = 0; i < 40; ++i) QVERIFY(!folder.Disk("g" + std::to_string(i) + ".mp3").tags.empty());
   }
 
   void timeStampOptionDecidesTheModificationTime() {

@@ -4,19 +4,26 @@
 // coupling of file pages and tag pages. Its code is split by job:
 // FormMain.cpp (modes, pages, idle, closing), FormMainLayout.cpp (controls),
 // FormMainMenus.cpp (menu bar and popups), FormMainSettings.cpp (FormCreate
-// and FormClose: reading and writing "NR284.ini"), FormMainSave.cpp (saving),
-// FormMainEdit.cpp (copy, paste, set-all, clear, undo), FormMainRename.cpp
-// (rename mode's name editor and keys).
+// and FormClose: reading and writing "NR284.ini"), FormMainLoad.cpp (the
+// busy state, loading, reloading, cancel), FormMainFolders.cpp (drive box,
+// folder tree, path lists handed over or dropped), FormMainFileLists.cpp
+// (column clicks, sorting, the copy box, dragging files out),
+// FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
+// undo), FormMainRename.cpp (rename mode's name editor).
 
+#include <QKeySequence>
 #include <QMainWindow>
-#include <QStringList>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/catalogue/Catalogue.h"
+#include "core/catalogue/LoadEngine.h"
+#include "gui/catalogue/FileListView.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -25,6 +32,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
+class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class QTreeView;
@@ -32,6 +40,7 @@ class QTreeView;
 namespace hozanki {
 
 class FileListModel;
+class FileLoadWorker;
 class FileNameEditor;
 class FileReloadWorker;
 class SaveTag;
@@ -44,8 +53,9 @@ class TFormMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `arguments` are the command-line paths, handled at the first idle moment.
-  explicit TFormMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
+  // `arguments` are the command-line paths (absolute, raw bytes), handled at
+  // the first idle moment.
+  explicit TFormMain(std::vector<std::filesystem::path> arguments = {}, QWidget* parent = nullptr);
   ~TFormMain() override;
 
   static constexpr int kHelpContext = 101;
@@ -62,28 +72,68 @@ class TFormMain : public QMainWindow {
   int FirstRowOffset() const { return firstRowOffset_; }
   int RowPitch() const { return rowPitch_; }
   int EditColumn(int tagPage) const { return editColumn_[static_cast<size_t>(tagPage)]; }
-  QTableView* FileList(int page) const { return listViewF_[static_cast<size_t>(page)]; }
+  FileListView* FileList(int page) const { return listViewF_[static_cast<size_t>(page)]; }
   QTableView* TagTable(int page) const { return listViewT_[static_cast<size_t>(page)]; }
   // The popup menu a list shows at the moment.
   QMenu* PopupOf(QTableView* view) const;
   // The settings folder this window reads and writes.
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
-  // The folder the listed files are relative to (status-bar panel 0).
-  const std::filesystem::path& LoadedFolder() const { return loadedFolder_; }
-  void SetLoadedFolder(const std::filesystem::path& folder);
-  // A worker (save, load, reload) runs: the window is locked.
-  bool IsWorkerRunning() const;
   FileNameEditor* NameEditor() const { return nameEditor_; }
   // Makes `column` (-1 none, 1 file name, 2.. a value) the edit column of a
   // tag table; in tag edit mode the table then offers `PopupT`.
   void SetEditColumn(int tagPage, int column);
 
+  // FormMainLoad.cpp
+  // `OpenFolder`: clears every list and loads the folder (plain, recursive or
+  // a path list) on the loader thread. Ignored while a worker runs.
+  void OpenFolder(const LoadRequest& request);
+  // `OpenPathList`: opens the folder of the first path and loads exactly the
+  // listed files. While a worker runs, the last list handed over is kept and
+  // opened when the window is idle again.
+  void OpenPathList(const std::vector<std::filesystem::path>& paths);
+  // `StartReload`: reads the listed files of the current folder again (all,
+  // or with `changedOnly` those carrying a changed mark), rows in place.
+  void StartReload(bool changedOnly);
+  // The same for the given rows (the re-read after a save).
+  void StartReload(std::vector<ReloadItem> items);
+  // The busy state: the four menus off, `MenuCancel` shown with `cancelTag`
+  // (1 save, 2 load, 3 reload), the upper panel and the tag pages off, the
+  // busy cursor, `activity` in status-bar panel 2. EndWork undoes it.
+  void BeginWork(int cancelTag, const QString& activity);
+  void EndWork();
+  bool IsBusy() const;
+  // The folder the rows are relative to (status-bar panel 0 shows it).
+  const std::filesystem::path& CurrentFolder() const { return currentFolder_; }
+  // The readers of later loads and reloads (tests put slow ones in).
+  void SetMediaReaders(MediaReaders readers) { readers_ = std::move(readers); }
+  // A path list kept while busy, opened when idle again.
+  bool HasPendingPathList() const { return pendingPathList_.has_value(); }
+
+  // FormMainFileLists.cpp
+  // `cmnListViewFColumnClick` on file page `page`.
+  void cmnListViewFColumnClick(int page, int column, bool shift);
+  // The full paths of the selected rows of a file list, in list order.
+  std::vector<std::filesystem::path> SelectedFullPaths(int page) const;
+  // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
+  int SortKey() const { return sortKey_; }
+
  signals:
   // A save and the re-read after it are over.
   void SaveDone();
+  // `MenuCancelClick` with tag 1: the running save is asked to stop.
+  void SaveCancelRequested();
+  // Emitted from the unlock step of a load or reload.
+  void WorkFinished();
+  // A press on the armed file-name cell in rename mode: the file-name editor
+  // `EditListView` opens there (rename mode's editor).
+  void FileNameEditRequested(int page, int row);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void MenuFileModeClick();
@@ -106,11 +156,14 @@ class TFormMain : public QMainWindow {
   void PopupPasteClick();
   void PopupTSetAllClick();
   void PopupTClearClick();
+  void MenuCancelClick();
+  void MenuFileReloadClick();
+  void DriveComboBoxChange(int index);
 
  private:
   // FormMainLayout.cpp
   void BuildLayout();
-  QTableView* MakeList(const QString& name, QAbstractItemModel* model, int markWidth);
+  QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
   // FormMainMenus.cpp
   void BuildMenus();
   void BuildPopups();
@@ -130,9 +183,7 @@ class TFormMain : public QMainWindow {
   void SetPopup(QTableView* view, QMenu* popup);
   void RunSync(int request);
   // FormMainSave.cpp
-  void LockForWorker(bool locked, int cancelTag);
   void SaveFinished(const std::shared_ptr<const SaveResult>& result);
-  void ReloadAfterSave(const QString& failureText);
   // FormMainEdit.cpp
   void ConnectEditCommands();
   EditTarget CurrentTarget(bool fromFileList) const;
@@ -142,16 +193,40 @@ class TFormMain : public QMainWindow {
   void UndoIn(bool inFileList);
   // FormMainRename.cpp
   void SetUpRenameMode();
+  void RunStartAction();
+  // FormMainLoad.cpp
+  void ResetLists();
+  void AppendBatch(LoadBatch& batch);
+  void MarkTabs();
+  void UnlockAfterLoad();
+  void RunPendingPathList();
+  // FormMainFolders.cpp
+  void ShowFolder(const std::filesystem::path& folder);
+  void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);
+  // FormMainFileLists.cpp
+  void SetUpFileList(int page);
+  void SortFileList(int page, int column);
+  void ArmedPress(int page, int row, int column);
+  void OpenCopyBox(int page, int row, int column);
+  bool EditListViewCopyEvent(QEvent* event);
+  void EditListViewCopyExit();
+  void TakeEditShortcuts();
+  void RestoreEditShortcuts();
+  void FileListEscape(int page);
 
   Catalogue catalogue_;
   std::filesystem::path settingsFolder_;
-  QStringList arguments_;
+  std::vector<std::filesystem::path> arguments_;
+  std::filesystem::path rememberedFolder_;
+  std::filesystem::path currentFolder_;
+  MediaReaders readers_;
 
   // Controls, named as their objectName.
   QWidget* PanelU = nullptr;
   QWidget* PanelUL = nullptr;
   QComboBox* DriveComboBox = nullptr;
   QTreeView* DirectoryTreeView = nullptr;
+  QStandardItemModel* folderModel_ = nullptr;
   QSplitter* SplitterFile = nullptr;
   QTabWidget* PageControlF = nullptr;
   QSplitter* SplitterUD = nullptr;
@@ -161,7 +236,7 @@ class TFormMain : public QMainWindow {
   QLineEdit* EditListViewCopy = nullptr;
   QComboBox* ComboBoxListView = nullptr;
   QPlainTextEdit* MemoListView = nullptr;
-  std::array<QTableView*, kFormatCount> listViewF_{};
+  std::array<FileListView*, kFormatCount> listViewF_{};
   std::array<QTableView*, kTagKindCount> listViewT_{};
   std::array<FileListModel*, kFormatCount> fileModels_{};
   std::array<TagTableModel*, kTagKindCount> tagModels_{};
@@ -170,6 +245,11 @@ class TFormMain : public QMainWindow {
   QAction* MenuFileModeR = nullptr;
   QAction* MenuFileModeT = nullptr;
   QAction* MenuCancel = nullptr;
+  QAction* MenuFileReload = nullptr;
+  QMenu* MenuFile = nullptr;
+  QMenu* MenuEdit = nullptr;
+  QMenu* MenuOption = nullptr;
+  QMenu* MenuHelp = nullptr;
   QMenu* PopupF = nullptr;
   QMenu* PopupFTool = nullptr;
   QAction* PopupFToolSetup = nullptr;
@@ -186,10 +266,23 @@ class TFormMain : public QMainWindow {
   int firstRowOffset_ = 0;
   int rowPitch_ = 0;
   QTimer idleTimer_;
-  std::filesystem::path loadedFolder_;
   SaveTag* saveTag_ = nullptr;
-  FileReloadWorker* saveReload_ = nullptr;
   FileNameEditor* nameEditor_ = nullptr;
+
+  // Workers (at most one runs) and the path list kept while busy.
+  QPointer<FileLoadWorker> loader_;
+  QPointer<FileReloadWorker> reloader_;
+  bool cursorOverridden_ = false;
+  // Enabled states of the menu items switched off by BeginWork.
+  std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
+  std::optional<std::vector<std::filesystem::path>> pendingPathList_;
+  // The file list that carries the sort mark, and the mark's column; -1 none.
+  int sortedPage_ = -1;
+  int sortedColumn_ = -1;
+  int sortKey_ = -1;
+  // Shortcuts taken off the edit menu while an in-place editor is open.
+  std::array<QKeySequence, 3> editShortcuts_{};
+  bool editShortcutsTaken_ = false;
 };
 
 }  // namespace hozanki

@@ -39,7 +39,7 @@ void TFormMain::ConnectEditCommands() {
   hook("PopupRPaste", &TFormMain::PopupPasteClick);
   hook("PopupTSetAll", &TFormMain::PopupTSetAllClick);
   hook("PopupTClear", &TFormMain::PopupTClearClick);
-  connect(MenuCancel, &QAction::triggered, this, &TFormMain::SaveCancelClick);
+  connect(this, &TFormMain::SaveCancelRequested, this, &TFormMain::SaveCancelClick);
   QAction* undoT = findChild<QAction*>(QStringLiteral("PopupTUndo"));
   undoT->setEnabled(true);
   connect(undoT, &QAction::triggered, this, [this] { UndoIn(false); });
@@ -50,7 +50,7 @@ void TFormMain::ConnectEditCommands() {
   for (QTableView* table : listViewT_) {
     auto* clear = new QShortcut(QKeySequence(Qt::Key_Delete), table, nullptr, nullptr, Qt::WidgetShortcut);
     connect(clear, &QShortcut::activated, this, [this, table] {
-      if (PopupOf(table) == PopupT && !IsWorkerRunning()) PopupTClearClick();
+      if (PopupOf(table) == PopupT && !IsBusy()) PopupTClearClick();
     });
   }
 }
@@ -126,7 +126,7 @@ void TFormMain::UndoIn(bool inFileList) {
   if (rows.empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const int column = editColumn_[static_cast<size_t>(page)];
-  UndoTagRows(catalogue_, loadedFolder_, static_cast<TagKind>(page), rows, column >= 2 ? column - 1 : 0);
+  UndoTagRows(catalogue_, currentFolder_, static_cast<TagKind>(page), rows, column >= 2 ? column - 1 : 0);
   QApplication::restoreOverrideCursor();
 }
 

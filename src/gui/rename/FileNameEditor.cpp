@@ -36,6 +36,7 @@ bool FileNameEditor::Open(QTableView* list, MediaFormat format, int row, int nam
   show();
   setFocus();
   selectAll();
+  emit Opened();
   return true;
 }
 
@@ -52,6 +53,7 @@ void FileNameEditor::Finish(bool store) {
   hide();
   if (list_) list_->setFocus();
   closing_ = false;
+  emit Closed();
 }
 
 void FileNameEditor::Walk(int step) {

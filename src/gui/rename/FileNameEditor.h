@@ -25,6 +25,10 @@ class FileNameEditor : public QLineEdit {
   bool IsOpen() const { return isVisible(); }
   int Row() const { return row_; }
 
+ signals:
+  void Opened();
+  void Closed();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
