@@ -13,6 +13,8 @@
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/tagedit/InPlaceEditors.h"
+#include "gui/tagedit/TagTableController.h"
 
 namespace hozanki {
 namespace {
@@ -54,6 +56,7 @@ TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
       HookIdle();
     });
 
+  tables_ = new TagTableController(*this);
   FormCreate();
 }
 
@@ -70,6 +73,7 @@ void TFormMain::MenuFileModeClick() {
 void TFormMain::SwitchMode(QAction* item) {
   // The item without a shortcut is the mode already active.
   if (!item || item->shortcut().isEmpty()) return;
+  tables_->Editors().CloseOpen();
   item->setChecked(true);
   const bool rename = item == MenuFileModeR;
   MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));

@@ -29,6 +29,7 @@ namespace hozanki {
 
 class FileListModel;
 class StatusBarPanels;
+class TagTableController;
 class TagTableModel;
 
 class TFormMain : public QMainWindow {
@@ -59,6 +60,8 @@ class TFormMain : public QMainWindow {
   QMenu* PopupOf(QTableView* view) const;
   // The settings folder this window reads and writes.
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
+  // The tag tables' behaviour and the in-place editors.
+  TagTableController& Tables() const { return *tables_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -75,6 +78,8 @@ class TFormMain : public QMainWindow {
   void ListContextMenu(const QPoint& position);
 
  private:
+  friend class TagTableController;
+
   // FormMainLayout.cpp
   void BuildLayout();
   QTableView* MakeList(const QString& name, QAbstractItemModel* model, int markWidth);
@@ -140,6 +145,7 @@ class TFormMain : public QMainWindow {
   int firstRowOffset_ = 0;
   int rowPitch_ = 0;
   QTimer idleTimer_;
+  TagTableController* tables_ = nullptr;
 };
 
 }  // namespace hozanki
