@@ -1,36 +1,38 @@
 #pragma once
-// A folder of temporary copies of media fixtures, read with the core reader
-// into a main window's catalogue as a folder load would.
+// A folder of temporary copies of media fixtures that the main window opens
+// as the remembered folder at its first idle moment, loaded by the window's
+// own loader threads.
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "core/catalogue/MediaReader.h"
 #include "gui/app/FormMain.h"
 #include "gui/tagedit/TagTableController.h"
 
 class LoadedFolder {
  public:
-  // Each pair: fixture below tests/data, name of the copy.
-  LoadedFolder(hozanki::TFormMain& window, const std::vector<std::pair<std::string, std::string>>& files) {
+  // Each pair: fixture below tests/data, name of the copy. `configDir` is the
+  // test's settings folder, whose "NR284.ini" is made to remember the folder.
+  LoadedFolder(const QString& configDir, const std::vector<std::pair<std::string, std::string>>& files) {
     folder_ = std::filesystem::path(dir_.path().toStdString());
-    for (const auto& [fixture, name] : files) {
+    for (const auto& [fixture, name] : files)
       std::filesystem::copy_file(std::filesystem::path(HOZANKI_TEST_DATA) / fixture, folder_ / name);
-      std::string error;
-      auto entry = hozanki::ReadMediaFile(folder_, name, &error);
-      if (!entry) qFatal("cannot read %s: %s", fixture.c_str(), error.c_str());
-      const hozanki::MediaFormat format = entry->format;
-      std::vector<hozanki::MediaFileEntry> batch;
-      batch.push_back(std::move(*entry));
-      window.CatalogueData().Append(format, std::move(batch));
-    }
-    const std::filesystem::path folder = folder_;
-    window.Tables().loadedFolder = [folder] { return folder; };
+    QFile ini(configDir + QStringLiteral("/NR284.ini"));
+    if (!ini.open(QIODevice::WriteOnly)) qFatal("cannot write the settings file");
+    ini.write("[Window]\r\nDir=" + QByteArray::fromStdString(folder_.string()) + "\r\n");
   }
   const std::filesystem::path& Folder() const { return folder_; }
+
+  // Shows the window and waits until it has loaded the folder.
+  static bool ShowAndLoad(hozanki::TFormMain& window) {
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return false;
+    return QTest::qWaitFor([&] { return window.SyncRequest() != -1 && !window.IsBusy(); }, 10000);
+  }
 
  private:
   QTemporaryDir dir_;

@@ -73,10 +73,10 @@ void SetRowImage(TFormMain& w, int kind, int row, int state, int image) {
 // A window on the ID3v2 page with `rows` MP3 files, edit column `column`,
 // row 0 selected and focused in the table.
 struct Fixture {
-  explicit Fixture(int rows, int page = kId3v2, int column = 3) : folder(w, Mp3Copies(rows)) {
-    w.show();
-    if (!QTest::qWaitForWindowActive(&w)) qFatal("window not active");
-    QTest::qWait(20);
+  explicit Fixture(const QString& configDir, int rows, int page = kId3v2, int column = 3)
+      : folder(configDir, Mp3Copies(rows)) {
+    if (!LoadedFolder::ShowAndLoad(w) || !QTest::qWaitForWindowActive(&w)) qFatal("window not loaded");
+    if (w.CatalogueData().RowCount(MediaFormat::MP3) != rows) qFatal("rows not loaded");
     Child<QTabWidget>(w, "PageControlT")->setCurrentIndex(page);
     table = w.TagTable(page);
     QHeaderView* header = table->horizontalHeader();
@@ -85,8 +85,8 @@ struct Fixture {
     table->setFocus();
     table->setCurrentIndex(table->model()->index(0, column));
   }
-  TFormMain w;
   LoadedFolder folder;
+  TFormMain w;
   QTableView* table = nullptr;
 };
 
@@ -116,7 +116,7 @@ class InPlaceEditorsTest : public QObject {
 };
 
 void InPlaceEditorsTest::ClickSelectsDoubleClickOpensAndCloseDisarms() {
-  Fixture f(3);
+  Fixture f(config_->path(), 3);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   QTest::mouseClick(f.table->viewport(), Qt::LeftButton, {}, CellPoint(f.table, 1, 3));
   QVERIFY(f.table->selectionModel()->isRowSelected(1, {}));
@@ -145,7 +145,7 @@ void InPlaceEditorsTest::ClickSelectsDoubleClickOpensAndCloseDisarms() {
 }
 
 void InPlaceEditorsTest::EnterWalkingDownStoresIntoTheRowLeft() {
-  Fixture f(3);
+  Fixture f(config_->path(), 3);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   QTest::keyClick(f.table, Qt::Key_Return);
   QVERIFY(edit->isVisible());
@@ -184,7 +184,7 @@ void InPlaceEditorsTest::EnterWalkingDownStoresIntoTheRowLeft() {
 }
 
 void InPlaceEditorsTest::UnchangedTextLeavesTheRowUnmarked() {
-  Fixture f(2);
+  Fixture f(config_->path(), 2);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   const std::string before = Row(f.w, kId3v2, 0).cells[2].text;
   QTest::keyClick(f.table, Qt::Key_Return);
@@ -202,7 +202,7 @@ void InPlaceEditorsTest::UnchangedTextLeavesTheRowUnmarked() {
 }
 
 void InPlaceEditorsTest::WalkingOntoAClosedRowClosesAfterStoring() {
-  Fixture f(3);
+  Fixture f(config_->path(), 3);
   SetRowImage(f.w, kId3v2, 1, kUnchecked, kErrorMark);
   SetRowImage(f.w, kId3v2, 2, kUnavailable, kNoMark);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
@@ -224,7 +224,7 @@ void InPlaceEditorsTest::WalkingOntoAClosedRowClosesAfterStoring() {
 }
 
 void InPlaceEditorsTest::WidthLimitCountsDoubleByteCharactersTwice() {
-  Fixture f(1, kId3v1, 3);  // ID3v1 "ﾀｲﾄﾙ": 30
+  Fixture f(config_->path(), 1, kId3v1, 3);  // ID3v1 "ﾀｲﾄﾙ": 30
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   QTest::keyClick(f.table, Qt::Key_Return);
   QVERIFY(edit->isVisible());
@@ -252,7 +252,7 @@ void InPlaceEditorsTest::WidthLimitCountsDoubleByteCharactersTwice() {
 }
 
 void InPlaceEditorsTest::GenreComboRules() {
-  Fixture f(3, kId3v1, 7);
+  Fixture f(config_->path(), 3, kId3v1, 7);
   auto* combo = Child<QComboBox>(f.w, "ComboBoxListView");
   QTest::keyClick(f.table, Qt::Key_Return);
   QVERIFY(combo->isVisible());
@@ -285,7 +285,7 @@ void InPlaceEditorsTest::GenreComboRules() {
 }
 
 void InPlaceEditorsTest::MemoNeedsAltForEnterAndWalking() {
-  Fixture f(2, kId3v2, 8);  // "ｺﾒﾝﾄ": multi-line
+  Fixture f(config_->path(), 2, kId3v2, 8);  // "ｺﾒﾝﾄ": multi-line
   auto* memo = Child<QPlainTextEdit>(f.w, "MemoListView");
   QTest::keyClick(f.table, Qt::Key_Return);
   QVERIFY(memo->isVisible());
@@ -314,7 +314,7 @@ void InPlaceEditorsTest::MemoNeedsAltForEnterAndWalking() {
 }
 
 void InPlaceEditorsTest::TagPageChangeCommitsAndIsRefusedOnce() {
-  Fixture f(2);
+  Fixture f(config_->path(), 2);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   auto* pages = Child<QTabWidget>(f.w, "PageControlT");
   QTest::keyClick(f.table, Qt::Key_Return);
@@ -346,7 +346,7 @@ void InPlaceEditorsTest::TagPageChangeCommitsAndIsRefusedOnce() {
 }
 
 void InPlaceEditorsTest::EditorOwnsCtrlCWhileOpen() {
-  Fixture f(2);
+  Fixture f(config_->path(), 2);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   auto* copy = Child<QAction>(f.w, "MenuEditCopy");
   QCOMPARE(copy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -365,7 +365,7 @@ void InPlaceEditorsTest::EditorOwnsCtrlCWhileOpen() {
 }
 
 void InPlaceEditorsTest::LeavingTheEditorKeepsWhatWasTyped() {
-  Fixture f(2);
+  Fixture f(config_->path(), 2);
   auto* edit = Child<QLineEdit>(f.w, "EditListView");
   QTest::keyClick(f.table, Qt::Key_Return);
   edit->selectAll();
@@ -388,7 +388,7 @@ void InPlaceEditorsTest::LeavingTheEditorKeepsWhatWasTyped() {
 }
 
 void InPlaceEditorsTest::RenameModeTablesOpenOnlyTheCopyBox() {
-  Fixture f(2);
+  Fixture f(config_->path(), 2);
   QTest::keyClick(&f.w, Qt::Key_F5);
   QVERIFY(f.w.IsRenameMode());
   auto* copy = Child<QLineEdit>(f.w, "EditListViewCopy");

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -59,6 +60,14 @@ std::vector<MediaFileEntry> Mp3Entries(int count) {
   return batch;
 }
 
+// Shows the window and waits until the first idle moment has opened the
+// remembered (empty) folder.
+void Settle(TFormMain& window) {
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTRY_VERIFY(window.SyncRequest() != -1 && !window.IsBusy());
+}
+
 }  // namespace
 
 class UrlCatcher : public QObject {
@@ -73,7 +82,14 @@ class MainWindowBehaviourTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { config_ = std::make_unique<ScopedConfigDir>(); }
+  void init() {
+    config_ = std::make_unique<ScopedConfigDir>();
+    // The remembered folder is an empty one, so the first idle loads nothing.
+    QVERIFY(QDir().mkpath(config_->path() + "/empty"));
+    QFile ini(config_->path() + "/NR284.ini");
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Window]\r\nDir=" + config_->path().toLocal8Bit() + "/empty\r\n");
+  }
   void cleanup() { config_.reset(); }
   void FirstIdleOnlyUnhooksItself();
   void F5SwitchesModesAndPopups();
@@ -97,12 +113,15 @@ void MainWindowBehaviourTest::FirstIdleOnlyUnhooksItself() {
   window.show();
   QTRY_VERIFY(!window.IdleHooked());
   QCOMPARE(window.SyncRequest(), 0);
-  QCOMPARE(window.CatalogueData().TotalCount(), 0);  // loading the folder is not done here
+  // The first idle moment opened the remembered folder.
+  QCOMPARE(QString::fromStdString(window.CurrentFolder().string()), config_->path() + "/empty");
+  QTRY_VERIFY(!window.IsBusy());
+  QCOMPARE(window.CatalogueData().TotalCount(), 0);
 }
 
 void MainWindowBehaviourTest::F5SwitchesModesAndPopups() {
   TFormMain window;
-  window.show();
+  Settle(window);
   QVERIFY(QTest::qWaitForWindowActive(&window));
   auto* modeT = Child<QAction>(window, "MenuFileModeT");
   auto* modeR = Child<QAction>(window, "MenuFileModeR");
@@ -140,7 +159,7 @@ void MainWindowBehaviourTest::F5SwitchesModesAndPopups() {
 
 void MainWindowBehaviourTest::FilePageAndTagPageAreCoupled() {
   TFormMain window;
-  window.show();
+  Settle(window);
   QTRY_VERIFY(!window.IdleHooked());
   auto* filePages = Child<QTabWidget>(window, "PageControlF");
   auto* tagPages = Child<QTabWidget>(window, "PageControlT");
@@ -201,7 +220,7 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
   const Expected items[] = {
       {"MenuFileSave", "保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), false},
       {"MenuFileListOut", "リスト出力(&L)", QKeySequence(Qt::CTRL | Qt::Key_L), false},
-      {"MenuFileReload", "再読込み(&R)", QKeySequence(Qt::CTRL | Qt::Key_R), false},
+      {"MenuFileReload", "再読込み(&R)", QKeySequence(Qt::CTRL | Qt::Key_R), true},
       {"MenuFileExit", "終了(&X)", {}, true},
       {"MenuEditCopy", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false},
       {"MenuEditPaste", "貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), false},
@@ -214,7 +233,8 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"MenuOptionTool", "ツール(&T)", {}, false},
       {"MenuHelpTopic", "トピック(&H)", {}, true},
       {"MenuHelpAbout", "バージョン情報(&A)", {}, true},
-      {"PopupFDelete", "除外(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete), false},
+      {"PopupFDelete", "除外(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete), true},
+      {"PopupFProperty", "プロパティ(&R)", {}, true},
       {"PopupTClear", "消去(&B)", QKeySequence(Qt::Key_Delete), false},
       {"PopupTConvertUL1", "大文字 ⇒ 小文字", {}, false},
       {"PopupRConvertTrimS", "連続空白圧縮", {}, false},
@@ -247,7 +267,7 @@ void MainWindowBehaviourTest::HelpAndAboutOpenTheirPages() {
   QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
   {
     TFormMain window;
-    window.show();
+    Settle(window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
     Child<QAction>(window, "MenuHelpTopic")->trigger();
     QTest::keyClick(&window, Qt::Key_F1);
@@ -273,6 +293,7 @@ void MainWindowBehaviourTest::HelpAndAboutOpenTheirPages() {
 
 void MainWindowBehaviourTest::ModelsShowTheCatalogueWithRolesAndColumns() {
   TFormMain window;
+  Settle(window);
   window.CatalogueData().Append(MediaFormat::MP3, Mp3Entries(3));
   QAbstractItemModel* files = window.FileList(0)->model();
   QAbstractItemModel* id3v2 = window.TagTable(1)->model();
@@ -334,7 +355,7 @@ void MainWindowBehaviourTest::ModelsShowTheCatalogueWithRolesAndColumns() {
 
 void MainWindowBehaviourTest::SelectionIsMirroredAtIdle() {
   TFormMain window;
-  window.show();
+  Settle(window);
   QTRY_VERIFY(!window.IdleHooked());
   window.CatalogueData().Append(MediaFormat::MP3, Mp3Entries(7));
   QTableView* files = window.FileList(0);
@@ -382,6 +403,7 @@ void MainWindowBehaviourTest::CheckBoxImagesAreFiveDistinctPictures() {
 
   // Column 0 of a tag table shows the check box and the row image.
   TFormMain window;
+  Settle(window);
   auto entries = Mp3Entries(2);
   entries[0].tags[0].state = kUnchecked;
   entries[1].tags[0].state = kChecked;
@@ -402,14 +424,20 @@ void MainWindowBehaviourTest::CheckBoxImagesAreFiveDistinctPictures() {
 
 void MainWindowBehaviourTest::ClosingIsRefusedWhileAWorkerRuns() {
   TFormMain window;
-  window.show();
-  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  Settle(window);
+  QFile ini(QString::fromStdString((window.SettingsFolderPath() / "NR284.ini").string()));
+  auto written = [&ini] {
+    if (!ini.open(QIODevice::ReadOnly)) return false;
+    const bool has = ini.readAll().contains("Width=");
+    ini.close();
+    return has;
+  };
   Child<QAction>(window, "MenuCancel")->setVisible(true);
   QVERIFY(!window.close());
-  QVERIFY(!QFile::exists(QString::fromStdString((window.SettingsFolderPath() / "NR284.ini").string())));
+  QVERIFY(!written());
   Child<QAction>(window, "MenuCancel")->setVisible(false);
   QVERIFY(window.close());
-  QVERIFY(QFile::exists(QString::fromStdString((window.SettingsFolderPath() / "NR284.ini").string())));
+  QVERIFY(written());
 }
 
 QTEST_MAIN(MainWindowBehaviourTest)

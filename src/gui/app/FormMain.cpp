@@ -1,6 +1,7 @@
 #include "gui/app/FormMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QItemSelectionModel>
@@ -9,20 +10,24 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
+#include "gui/catalogue/FileListModel.h"
+#include "gui/catalogue/FileLoadWorker.h"
+#include "gui/tagedit/TagTableModel.h"
 
 namespace hozanki {
 namespace {
 const char* const kPopupProperty = "hozankiPopup";
 }  // namespace
 
-TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), arguments_(arguments) {
+TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* parent)
+    : QMainWindow(parent), arguments_(std::move(arguments)), readers_(DefaultMediaReaders()) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral(" - Hozanki -"));
   setMinimumSize(540, 360);
@@ -42,16 +47,17 @@ TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
   connect(PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
   connect(PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
   // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
-  // handler to mirror it, unless a request is already pending.
+  // handler to mirror it, unless a request is already pending or a worker
+  // runs (the handlers are detached meanwhile).
   for (QTableView* view : listViewF_)
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-      if (syncRequest_ != 0) return;
+      if (syncRequest_ != 0 || IsBusy()) return;
       syncRequest_ = 1;
       HookIdle();
     });
   for (QTableView* view : listViewT_)
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-      if (syncRequest_ != 0) return;
+      if (syncRequest_ != 0 || IsBusy()) return;
       syncRequest_ = 2;
       HookIdle();
     });
@@ -60,7 +66,16 @@ TFormMain::TFormMain(const QStringList& arguments, QWidget* parent)
   FormCreate();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+  // A running worker is cancelled and waited for; the models go before the
+  // catalogue they observe.
+  delete loader_.data();
+  delete reloader_.data();
+  if (cursorOverridden_) QApplication::restoreOverrideCursor();
+  delete centralWidget();
+  for (FileListModel* model : fileModels_) delete model;
+  for (TagTableModel* model : tagModels_) delete model;
+}
 
 bool TFormMain::IsRenameMode() const {
   return MenuFileModeR->isChecked();
@@ -133,9 +148,8 @@ void TFormMain::ApplicationEventsIdle() {
   const int request = syncRequest_;
   UnhookIdle();
   if (request == -1) {
-    // Opening the command-line paths or the remembered folder is done by the
-    // folder loader, which this window does not have yet.
     syncRequest_ = 0;
+    RunStartAction();
     return;
   }
   if (request == 1 || request == 2) RunSync(request);
@@ -177,6 +191,15 @@ void TFormMain::RunSync(int request) {
   StatusBar->SetPanelText(1, QStringLiteral("%1 / %2").arg(rows.size()).arg(source->model()->rowCount()));
   syncRequest_ = 0;
   if (PopupRForm) PopupRForm->setProperty("hozankiTag", 1);
+}
+
+void TFormMain::RunStartAction() {
+  // The command line's paths, or the remembered folder (the home folder
+  // when it is gone).
+  if (!arguments_.empty())
+    OpenPathList(arguments_);
+  else
+    OpenFolder(LoadRequest{StartUpFolder(rememberedFolder_, FallbackFolder()), false, std::nullopt});
 }
 
 QTableView* TFormMain::ActiveFileList() const {

@@ -4,15 +4,23 @@
 // coupling of file pages and tag pages. Its code is split by job:
 // FormMain.cpp (modes, pages, idle, closing), FormMainLayout.cpp (controls),
 // FormMainMenus.cpp (menu bar and popups), FormMainSettings.cpp (FormCreate
-// and FormClose: reading and writing "NR284.ini").
+// and FormClose: reading and writing "NR284.ini"), FormMainLoad.cpp (the
+// busy state, loading, reloading, cancel), FormMainFolders.cpp (drive box,
+// folder tree, path lists handed over or dropped), FormMainFileLists.cpp
+// (column clicks, sorting, the copy box, dragging files out).
 
+#include <QKeySequence>
 #include <QMainWindow>
-#include <QStringList>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "core/catalogue/Catalogue.h"
+#include "core/catalogue/LoadEngine.h"
+#include "gui/catalogue/FileListView.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -21,13 +29,17 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QSplitter;
+class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class QTreeView;
 
 namespace hozanki {
 
+class CatalogueTableModel;
 class FileListModel;
+class FileLoadWorker;
+class FileReloadWorker;
 class StatusBarPanels;
 class TagTableController;
 class TagTableModel;
@@ -36,8 +48,9 @@ class TFormMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  // `arguments` are the command-line paths, handled at the first idle moment.
-  explicit TFormMain(const QStringList& arguments = {}, QWidget* parent = nullptr);
+  // `arguments` are the command-line paths (absolute, raw bytes), handled at
+  // the first idle moment.
+  explicit TFormMain(std::vector<std::filesystem::path> arguments = {}, QWidget* parent = nullptr);
   ~TFormMain() override;
 
   static constexpr int kHelpContext = 101;
@@ -54,7 +67,7 @@ class TFormMain : public QMainWindow {
   int FirstRowOffset() const { return firstRowOffset_; }
   int RowPitch() const { return rowPitch_; }
   int EditColumn(int tagPage) const { return editColumn_[static_cast<size_t>(tagPage)]; }
-  QTableView* FileList(int page) const { return listViewF_[static_cast<size_t>(page)]; }
+  FileListView* FileList(int page) const { return listViewF_[static_cast<size_t>(page)]; }
   QTableView* TagTable(int page) const { return listViewT_[static_cast<size_t>(page)]; }
   // The popup menu a list shows at the moment.
   QMenu* PopupOf(QTableView* view) const;
@@ -63,8 +76,53 @@ class TFormMain : public QMainWindow {
   // The tag tables' behaviour and the in-place editors.
   TagTableController& Tables() const { return *tables_; }
 
+  // FormMainLoad.cpp
+  // `OpenFolder`: clears every list and loads the folder (plain, recursive or
+  // a path list) on the loader thread. Ignored while a worker runs.
+  void OpenFolder(const LoadRequest& request);
+  // `OpenPathList`: opens the folder of the first path and loads exactly the
+  // listed files. While a worker runs, the last list handed over is kept and
+  // opened when the window is idle again.
+  void OpenPathList(const std::vector<std::filesystem::path>& paths);
+  // `StartReload`: reads the listed files of the current folder again (all,
+  // or with `changedOnly` those carrying a changed mark), rows in place.
+  void StartReload(bool changedOnly);
+  // The busy state: the four menus off, `MenuCancel` shown with `cancelTag`
+  // (1 save, 2 load, 3 reload), the upper panel and the tag pages off, the
+  // busy cursor, `activity` in status-bar panel 2. EndWork undoes it.
+  void BeginWork(int cancelTag, const QString& activity);
+  void EndWork();
+  bool IsBusy() const;
+  // The folder the rows are relative to (status-bar panel 0 shows it).
+  const std::filesystem::path& CurrentFolder() const { return currentFolder_; }
+  // The readers of later loads and reloads (tests put slow ones in).
+  void SetMediaReaders(MediaReaders readers) { readers_ = std::move(readers); }
+  // A path list kept while busy, opened when idle again.
+  bool HasPendingPathList() const { return pendingPathList_.has_value(); }
+
+  // FormMainFileLists.cpp
+  // `cmnListViewFColumnClick` on file page `page`.
+  void cmnListViewFColumnClick(int page, int column, bool shift);
+  // The full paths of the selected rows of a file list, in list order.
+  std::vector<std::filesystem::path> SelectedFullPaths(int page) const;
+  // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
+  int SortKey() const { return sortKey_; }
+
+ signals:
+  // `MenuCancelClick` with tag 1: the running save is asked to stop.
+  void SaveCancelRequested();
+  // Emitted from the unlock step of a load or reload.
+  void WorkFinished();
+  // A press on the armed file-name cell in rename mode: the file-name editor
+  // `EditListView` opens there (rename mode's editor).
+  void FileNameEditRequested(int page, int row);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private slots:
   void MenuFileModeClick();
@@ -76,13 +134,16 @@ class TFormMain : public QMainWindow {
   void HelpContextClick();
   void MenuHelpAboutClick();
   void ListContextMenu(const QPoint& position);
+  void MenuCancelClick();
+  void MenuFileReloadClick();
+  void DriveComboBoxChange(int index);
 
  private:
   friend class TagTableController;
 
   // FormMainLayout.cpp
   void BuildLayout();
-  QTableView* MakeList(const QString& name, QAbstractItemModel* model, int markWidth);
+  QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
   // FormMainMenus.cpp
   void BuildMenus();
   void BuildPopups();
@@ -101,16 +162,38 @@ class TFormMain : public QMainWindow {
   QTableView* ActiveTagTable() const;
   void SetPopup(QTableView* view, QMenu* popup);
   void RunSync(int request);
+  void RunStartAction();
+  // FormMainLoad.cpp
+  void ResetLists();
+  void AppendBatch(LoadBatch& batch);
+  void MarkTabs();
+  void UnlockAfterLoad();
+  void RunPendingPathList();
+  // FormMainFolders.cpp
+  void ShowFolder(const std::filesystem::path& folder);
+  void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);
+  // FormMainFileLists.cpp
+  void SetUpFileList(int page);
+  void SortFileList(int page, int column);
+  void ArmedPress(int page, int row, int column);
+  void OpenCopyBox(int page, int row, int column);
+  bool EditListViewCopyEvent(QEvent* event);
+  void EditListViewCopyExit();
+  void FileListEscape(int page);
 
   Catalogue catalogue_;
   std::filesystem::path settingsFolder_;
-  QStringList arguments_;
+  std::vector<std::filesystem::path> arguments_;
+  std::filesystem::path rememberedFolder_;
+  std::filesystem::path currentFolder_;
+  MediaReaders readers_;
 
   // Controls, named as their objectName.
   QWidget* PanelU = nullptr;
   QWidget* PanelUL = nullptr;
   QComboBox* DriveComboBox = nullptr;
   QTreeView* DirectoryTreeView = nullptr;
+  QStandardItemModel* folderModel_ = nullptr;
   QSplitter* SplitterFile = nullptr;
   QTabWidget* PageControlF = nullptr;
   QSplitter* SplitterUD = nullptr;
@@ -120,7 +203,7 @@ class TFormMain : public QMainWindow {
   QLineEdit* EditListViewCopy = nullptr;
   QComboBox* ComboBoxListView = nullptr;
   QPlainTextEdit* MemoListView = nullptr;
-  std::array<QTableView*, kFormatCount> listViewF_{};
+  std::array<FileListView*, kFormatCount> listViewF_{};
   std::array<QTableView*, kTagKindCount> listViewT_{};
   std::array<FileListModel*, kFormatCount> fileModels_{};
   std::array<TagTableModel*, kTagKindCount> tagModels_{};
@@ -129,6 +212,11 @@ class TFormMain : public QMainWindow {
   QAction* MenuFileModeR = nullptr;
   QAction* MenuFileModeT = nullptr;
   QAction* MenuCancel = nullptr;
+  QAction* MenuFileReload = nullptr;
+  QMenu* MenuFile = nullptr;
+  QMenu* MenuEdit = nullptr;
+  QMenu* MenuOption = nullptr;
+  QMenu* MenuHelp = nullptr;
   QMenu* PopupF = nullptr;
   QMenu* PopupFTool = nullptr;
   QAction* PopupFToolSetup = nullptr;
@@ -145,6 +233,19 @@ class TFormMain : public QMainWindow {
   int firstRowOffset_ = 0;
   int rowPitch_ = 0;
   QTimer idleTimer_;
+
+  // Workers (at most one runs) and the path list kept while busy.
+  QPointer<FileLoadWorker> loader_;
+  QPointer<FileReloadWorker> reloader_;
+  bool cursorOverridden_ = false;
+  // Enabled states of the menu items switched off by BeginWork.
+  std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
+  std::optional<std::vector<std::filesystem::path>> pendingPathList_;
+  // The list (file list or tag table) whose header carries the sort mark,
+  // and the mark's column; only one column of all lists carries it.
+  CatalogueTableModel* sortedModel_ = nullptr;
+  int sortedColumn_ = -1;
+  int sortKey_ = -1;
   TagTableController* tables_ = nullptr;
 };
 

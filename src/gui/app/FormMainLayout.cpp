@@ -1,13 +1,12 @@
 // TFormMain: building the controls of the window.
 
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QStorageInfo>
+#include <QStandardItemModel>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -17,7 +16,9 @@
 #include "core/catalogue/ColumnTables.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/catalogue/DriveBox.h"
 #include "gui/catalogue/FileListModel.h"
+#include "gui/catalogue/FileListView.h"
 #include "gui/catalogue/ListViewSetup.h"
 #include "gui/tagedit/TagTableModel.h"
 
@@ -28,27 +29,10 @@ QString Latin(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The file systems a user may open: real mounts, root first.
-void FillDriveBox(QComboBox* box) {
-  QStringList roots;
-  for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-    if (!storage.isValid() || !storage.isReady()) continue;
-    const QByteArray type = storage.fileSystemType();
-    if (type == "tmpfs" || type == "devtmpfs" || type == "proc" || type == "sysfs" || type == "overlay" ||
-        type == "squashfs" || type.startsWith("cgroup"))
-      continue;
-    roots << storage.rootPath();
-  }
-  if (!roots.contains(QStringLiteral("/"))) roots << QStringLiteral("/");
-  roots.removeDuplicates();
-  std::sort(roots.begin(), roots.end());
-  box->addItems(roots);
-}
-
 }  // namespace
 
-QTableView* TFormMain::MakeList(const QString& name, QAbstractItemModel* model, int markWidth) {
-  auto* view = new QTableView;
+QTableView* TFormMain::MakeList(QTableView* view, const QString& name, QAbstractItemModel* model,
+                                int markWidth) {
   view->setObjectName(name);
   view->setModel(model);
   SetUpListView(view, markWidth);
@@ -66,19 +50,19 @@ void TFormMain::BuildLayout() {
   PanelUL->setMinimumWidth(100);
   DriveComboBox = new QComboBox;
   DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
-  FillDriveBox(DriveComboBox);
+  FillDriveBox(*DriveComboBox, "/");
+  connect(DriveComboBox, &QComboBox::activated, this, &TFormMain::DriveComboBoxChange);
   DirectoryTreeView = new QTreeView;
   DirectoryTreeView->setObjectName(QStringLiteral("DirectoryTreeView"));
-  auto* folders = new QFileSystemModel(DirectoryTreeView);
-  folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
-  folders->setReadOnly(true);
-  folders->setRootPath(QStringLiteral("/"));
-  DirectoryTreeView->setModel(folders);
-  DirectoryTreeView->setRootIndex(folders->index(QStringLiteral("/")).parent());
-  DirectoryTreeView->expand(folders->index(QStringLiteral("/")));
-  for (int c = 1; c < folders->columnCount(); ++c) DirectoryTreeView->hideColumn(c);
+  // Rebuilt around the current folder by each load; fully expanded, and the
+  // user can neither fold nor unfold it.
+  folderModel_ = new QStandardItemModel(DirectoryTreeView);
+  DirectoryTreeView->setModel(folderModel_);
   DirectoryTreeView->setHeaderHidden(true);
   DirectoryTreeView->setRootIsDecorated(false);
+  DirectoryTreeView->setItemsExpandable(false);
+  DirectoryTreeView->setExpandsOnDoubleClick(false);
+  DirectoryTreeView->viewport()->installEventFilter(this);
   DirectoryTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   DirectoryTreeView->setUniformRowHeights(true);
   QPalette palette = DirectoryTreeView->palette();
@@ -99,11 +83,12 @@ void TFormMain::BuildLayout() {
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     auto* model = new FileListModel(&catalogue_, format, this);
-    QTableView* view =
-        MakeList(QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
+    auto* view = new FileListView;
+    MakeList(view, QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
     fileModels_[static_cast<size_t>(f)] = model;
     listViewF_[static_cast<size_t>(f)] = view;
     PageControlF->addTab(view, Latin(FormatName(format)));
+    SetUpFileList(f);
   }
 
   SplitterFile = new QSplitter(Qt::Horizontal);
@@ -129,7 +114,7 @@ void TFormMain::BuildLayout() {
     auto* model = new TagTableModel(&catalogue_, kind, this);
     const QString format = Latin(FormatName(FormatOfTagKind(kind)));
     const QString name = k < 4 ? format + Latin(TagKindName(kind)) : format;
-    QTableView* view = MakeList(QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
+    QTableView* view = MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
     tagModels_[static_cast<size_t>(k)] = model;
     listViewT_[static_cast<size_t>(k)] = view;
     PageControlT->addTab(view, k < 4 ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
@@ -158,6 +143,13 @@ void TFormMain::BuildLayout() {
   EditListViewCopy = new QLineEdit(this);
   EditListViewCopy->setObjectName(QStringLiteral("EditListViewCopy"));
   EditListViewCopy->setReadOnly(true);
+  EditListViewCopy->setAutoFillBackground(true);
+  {
+    QPalette palette = EditListViewCopy->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));  // clBtnFace
+    EditListViewCopy->setPalette(palette);
+  }
+  EditListViewCopy->installEventFilter(this);
   ComboBoxListView = new QComboBox(this);
   ComboBoxListView->setObjectName(QStringLiteral("ComboBoxListView"));
   ComboBoxListView->setEditable(true);

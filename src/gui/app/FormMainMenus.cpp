@@ -79,7 +79,7 @@ void TFormMain::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu"));
 
-  QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  QMenu* file = MenuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
   file->setObjectName(QStringLiteral("MenuFile"));
   MenuFileModeT = Item(file, "MenuFileModeT", QStringLiteral("タグ編集モード(&T)"), {}, true);
   MenuFileModeR =
@@ -95,12 +95,14 @@ void TFormMain::BuildMenus() {
   file->addSeparator();
   Item(file, "MenuFileSave", QStringLiteral("保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
   Item(file, "MenuFileListOut", QStringLiteral("リスト出力(&L)"), QKeySequence(Qt::CTRL | Qt::Key_L));
-  Item(file, "MenuFileReload", QStringLiteral("再読込み(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R));
+  MenuFileReload =
+      Item(file, "MenuFileReload", QStringLiteral("再読込み(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R), true);
+  connect(MenuFileReload, &QAction::triggered, this, &TFormMain::MenuFileReloadClick);
   file->addSeparator();
   connect(Item(file, "MenuFileExit", QStringLiteral("終了(&X)"), {}, true), &QAction::triggered, this,
           &QWidget::close);
 
-  QMenu* edit = bar->addMenu(QStringLiteral("編集(&E)"));
+  QMenu* edit = MenuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
   edit->setObjectName(QStringLiteral("MenuEdit"));
   Item(edit, "MenuEditCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
   Item(edit, "MenuEditPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -112,14 +114,14 @@ void TFormMain::BuildMenus() {
                QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
 
-  QMenu* option = bar->addMenu(QStringLiteral("設定(&O)"));
+  QMenu* option = MenuOption = bar->addMenu(QStringLiteral("設定(&O)"));
   option->setObjectName(QStringLiteral("MenuOption"));
   Item(option, "MenuOptionGeneral", QStringLiteral("動作環境(&E)"));
   Item(option, "MenuOptionRename", QStringLiteral("定型リネーム(&F)"));
   Item(option, "MenuOptionMulti", QStringLiteral("複合編集(&M)"));
   Item(option, "MenuOptionTool", QStringLiteral("ツール(&T)"));
 
-  QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+  QMenu* help = MenuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("MenuHelp"));
   connect(Item(help, "MenuHelpTopic", QStringLiteral("トピック(&H)"), {}, true), &QAction::triggered, this,
           &TFormMain::MenuHelpTopicClick);
@@ -131,6 +133,7 @@ void TFormMain::BuildMenus() {
   MenuCancel = bar->addAction(QStringLiteral("キャンセル(&C)"));
   MenuCancel->setObjectName(QStringLiteral("MenuCancel"));
   MenuCancel->setVisible(false);
+  connect(MenuCancel, &QAction::triggered, this, &TFormMain::MenuCancelClick);
 
   // F1: the window's help context.
   auto* helpContext = new QAction(this);

@@ -8,7 +8,6 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
-#include <QStorageInfo>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeView>
@@ -24,6 +23,7 @@
 #include "gui/app/FontResolver.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/catalogue/DriveBox.h"
 #include "gui/catalogue/ListViewSetup.h"
 
 namespace hozanki {
@@ -123,9 +123,9 @@ void TFormMain::FormCreate() {
   if (dir.empty() || !std::filesystem::is_directory(std::filesystem::path(dir), ec))
     dir = FallbackFolder().string();
   StatusBar->SetPanelText(0, QString::fromStdString(dir));
+  rememberedFolder_ = dir;
   // The drive box shows the file system that holds it.
-  const int drive = DriveComboBox->findText(QStorageInfo(QString::fromStdString(dir)).rootPath());
-  if (drive >= 0) DriveComboBox->setCurrentIndex(drive);
+  SelectDriveOf(*DriveComboBox, rememberedFolder_);
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).

@@ -28,4 +28,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags flags = CatalogueTableModel::flags(index);
+  if (index.isValid()) flags |= Qt::ItemIsDragEnabled;
+  return flags;
+}
+
 }  // namespace hozanki

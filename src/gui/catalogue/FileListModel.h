@@ -16,6 +16,8 @@ class FileListModel : public CatalogueTableModel {
   // DisplayRole, TextAlignmentRole; RowImageRole (any column); SecondsRole
   // (playing-time column 4).
   QVariant data(const QModelIndex& index, int role) const override;
+  // Rows can be dragged out (as files, by FileListView).
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
 };
 
 }  // namespace hozanki

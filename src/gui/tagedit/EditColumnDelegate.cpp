@@ -30,8 +30,8 @@ void EditColumnDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   }
   const AppSettings& settings = AppSettings::Current();
   const bool selected = option.state & QStyle::State_Selected;
-  const QColor background = DecodeStoredColor(selected ? settings.colorSB : settings.colorNB);
-  const QColor foreground = DecodeStoredColor(selected ? settings.colorSC : settings.colorNC);
+  const QColor background = StoredColor(selected ? settings.colorSB : settings.colorNB, option.palette);
+  const QColor foreground = StoredColor(selected ? settings.colorSC : settings.colorNC, option.palette);
   const QRect cell = option.rect;
   painter->save();
   painter->fillRect(cell, background);

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTableView>
 
+#include "gui/catalogue/FileListView.h"
 #include "gui/tagedit/WidthLimitValidator.h"
 
 namespace hozanki {
@@ -90,11 +91,17 @@ QWidget* InPlaceEditors::Editor(EditorKind kind) const {
 }
 
 int InPlaceEditors::ArmedRow(const QTableView* view) {
+  // A file list's tag is its pointer state; 0 and up is the armed row.
+  if (const auto* list = qobject_cast<const FileListView*>(view)) return list->Tag() >= 0 ? list->Tag() : -1;
   const QVariant value = view ? view->property(kArmedRowProperty) : QVariant();
   return value.isValid() ? value.toInt() : -1;
 }
 
 void InPlaceEditors::SetArmedRow(QTableView* view, int row) {
+  if (auto* list = qobject_cast<FileListView*>(view)) {
+    if (row >= 0 || list->Tag() >= 0) list->SetTag(row >= 0 ? row : FileListView::kIdle);
+    return;
+  }
   if (view) view->setProperty(kArmedRowProperty, row);
 }
 

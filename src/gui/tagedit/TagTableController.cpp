@@ -60,7 +60,7 @@ TagTableController::TagTableController(TFormMain& window) : QObject(&window), w_
     InPlaceEditors::SetArmedRow(w_.ActiveFileList(), -1);
     InPlaceEditors::SetArmedRow(w_.ActiveTagTable(), -1);
   };
-  loadedFolder = [this] { return std::filesystem::path(w_.StatusBar->PanelText(0).toStdString()); };
+  loadedFolder = [this] { return w_.CurrentFolder(); };
 
   for (int k = 0; k < kTagKindCount; ++k) {
     QTableView* view = w_.listViewT_[At(k)];
@@ -171,12 +171,14 @@ void TagTableController::Sort(int page, int column) {
   const int slot = SortMarkPosition(spec);
   if (slot < 0) return;
   // 1. The mark leaves the column that carries it.
-  if (sortModel_ && (sortModel_ != model || sortColumn_ != column)) sortModel_->SetSortMark(sortColumn_, ' ');
+  if (w_.sortedModel_ && (w_.sortedModel_ != model || w_.sortedColumn_ != column))
+    w_.sortedModel_->SetSortMark(w_.sortedColumn_, ' ');
   // 2. "+" becomes "-" (descending), anything else "+".
   const bool descending = model->Caption(column).at(slot) == QLatin1Char('+');
   model->SetSortMark(column, descending ? '-' : '+');
-  sortModel_ = model;
-  sortColumn_ = column;
+  w_.sortedModel_ = model;
+  w_.sortedColumn_ = column;
+  w_.sortKey_ = TagSortCode(column, descending);
   // 3-7. One reorder of the format's rows moves the file list and every tag
   // table of the format together; the selection moves with its rows.
   const MediaFormat format = FormatOfTagKind(kind);
@@ -322,7 +324,7 @@ void TagTableController::RunPendingSync() {
 }
 
 void TagTableController::ExcludeClick() {
-  if (w_.MenuCancel->isVisible()) return;
+  if (w_.IsBusy()) return;
   editors_->CloseOpen();
   RunPendingSync();
   QTableView* list = w_.ActiveFileList();

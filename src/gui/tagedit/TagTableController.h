@@ -22,7 +22,6 @@ class QTableView;
 
 namespace hozanki {
 
-class CatalogueTableModel;
 class InPlaceEditors;
 class TFormMain;
 
@@ -64,8 +63,6 @@ class TagTableController : public QObject {
 
   TFormMain& w_;
   InPlaceEditors* editors_;
-  CatalogueTableModel* sortModel_ = nullptr;  // the list whose header carries the sort mark
-  int sortColumn_ = -1;
 };
 
 }  // namespace hozanki
