@@ -19,8 +19,9 @@
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
 #include "core/tagedit/SetCellValue.h"
-#include "gui/rename/FileNameEditor.h"
+#include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/FormSetAll.h"
+#include "gui/tagedit/TagTableController.h"
 
 using namespace hozanki;
 using namespace testsupport;
@@ -87,18 +88,18 @@ class TestEditCommands : public QObject {
     SetCellValue(c, EditTarget::TagColumn(V2, title), 1, "two\r\nlines");
     SetCellValue(c, EditTarget::TagColumn(V2, title), 2, "three");
     w.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(1);
-    w.SetEditColumn(1, title + 1);
+    w.Tables().SetEditColumn(1, title + 1);
     SelectRows(w.TagTable(1), {0, 1, 2});
     Action(w, "MenuEditCopy")->trigger();
     QCOMPARE(QApplication::clipboard()->text(),
              QStringLiteral("\r\nHozankiコピーデータ（部分）\r\none\r\ntwo\\nlines\r\nthree\r\n"));
 
     // Into a single-line column the line break is dropped; into the comment it comes back.
-    w.SetEditColumn(1, artist + 1);
+    w.Tables().SetEditColumn(1, artist + 1);
     Action(w, "MenuEditPaste")->trigger();
     QCOMPARE(ValueAt(w, V2, 0, artist), std::string("one"));
     QCOMPARE(ValueAt(w, V2, 1, artist), std::string("twolines"));
-    w.SetEditColumn(1, comment + 1);
+    w.Tables().SetEditColumn(1, comment + 1);
     SelectRows(w.TagTable(1), {1});
     Action(w, "MenuEditPaste")->trigger();
     QCOMPARE(ValueAt(w, V2, 1, comment), std::string("one"));  // first line into the one selected row
@@ -113,12 +114,12 @@ class TestEditCommands : public QObject {
 
     // A row with the unavailable state neither gives nor takes a line.
     c.EditRow(MediaFormat::MP3, 1, [](MediaFileEntry& e) { e.tags[1].state = kUnavailable; });
-    w.SetEditColumn(1, title + 1);
+    w.Tables().SetEditColumn(1, title + 1);
     Action(w, "PopupTCopy")->trigger();
     QCOMPARE(QApplication::clipboard()->text(),
              QStringLiteral("\r\nHozankiコピーデータ（部分）\r\none\r\nthree\r\n"));
     QApplication::clipboard()->setText(QStringLiteral("\r\nHozankiコピーデータ（部分）\r\nX\r\nY\r\nZ\r\n"));
-    w.SetEditColumn(1, artist + 1);
+    w.Tables().SetEditColumn(1, artist + 1);
     Action(w, "PopupTPaste")->trigger();
     QCOMPARE(ValueAt(w, V2, 0, artist), std::string("X"));
     QCOMPARE(ValueAt(w, V2, 1, artist), std::string("twolines"));
@@ -160,7 +161,7 @@ class TestEditCommands : public QObject {
       if (EditTarget::TagColumn(mp4, s).ColumnTag() == -3) pair = s;
     QVERIFY(pair > 0);
     w.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(10);
-    w.SetEditColumn(10, pair + 1);
+    w.Tables().SetEditColumn(10, pair + 1);
     SelectRows(w.TagTable(10), {0, 1});
     SetAllPage page = SetAllPage::TS1;
     AnswerSetAll([&](TFormSetAll& d) {
@@ -216,7 +217,7 @@ class TestEditCommands : public QObject {
     LoadInto(w, folder.Path());
     const int track = SubItemOf(V1, "TRACK");
     w.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(0);
-    w.SetEditColumn(0, track + 1);
+    w.Tables().SetEditColumn(0, track + 1);
     w.TagTable(0)->clearSelection();
     bool affixes = true;
     AnswerSetAll([&](TFormSetAll& d) {
@@ -251,7 +252,7 @@ class TestEditCommands : public QObject {
     const int state = TagOf(c.Entries(MediaFormat::MP3)[0], V2).state;
     ShowActive(w);
     w.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(1);
-    w.SetEditColumn(1, title + 1);
+    w.Tables().SetEditColumn(1, title + 1);
     QTableView* table = w.TagTable(1);
     SelectRows(table, {0});
     table->setFocus();
@@ -266,10 +267,40 @@ class TestEditCommands : public QObject {
     QCOMPARE(ValueAt(w, V2, 0, artist), std::string("other"));
     QCOMPARE(TagOf(c.Entries(MediaFormat::MP3)[0], V2).image, kChangedMark);
     // Without an edit column: the whole row.
-    w.SetEditColumn(1, -1);
+    w.Tables().ModeOff(1);
     Action(w, "MenuEditUndo")->trigger();
     QCOMPARE(ValueAt(w, V2, 0, artist), storedArtist);
     QCOMPARE(TagOf(c.Entries(MediaFormat::MP3)[0], V2).image, kNoMark);
+  }
+
+  void conversionsChangeOnlySelectedRowsAndKeepExtensions() {
+    MediaFolder folder;
+    for (const char* name : {"song one.MP3", "song two.mp3"}) folder.Copy("mp3/plain.mp3", name);
+    TFormMain w;
+    LoadInto(w, folder.Path());
+    Catalogue& c = w.CatalogueData();
+    const int title = SubItemOf(V2, "INAM");
+    SetCellValue(c, EditTarget::TagColumn(V2, title), 0, "hello-WORLD foo_bar");
+    SetCellValue(c, EditTarget::TagColumn(V2, title), 1, "untouched");
+    w.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(1);
+    w.Tables().SetEditColumn(1, title + 1);
+    SelectRows(w.TagTable(1), {0});
+    Action(w, "PopupTConvertBU1")->trigger();
+    QCOMPARE(ValueAt(w, V2, 0, title), std::string("Hello-World Foo_Bar"));
+    QCOMPARE(ValueAt(w, V2, 1, title), std::string("untouched"));
+    // Rename mode: the name changes, the extension stays as it is.
+    Action(w, "MenuFileModeR")->trigger();
+    QVERIFY(w.IsRenameMode());
+    QTableView* list = w.FileList(0);
+    SelectRows(list, {0, 1});
+    Action(w, "PopupRConvertUL2")->trigger();
+    QCOMPARE(c.Entries(MediaFormat::MP3)[0].file.cells[0].text, std::string("SONG ONE.MP3"));
+    QCOMPARE(c.Entries(MediaFormat::MP3)[1].file.cells[0].text, std::string("SONG TWO.mp3"));
+    QCOMPARE(c.Entries(MediaFormat::MP3)[1].file.image, kChangedMark);
+    // Nothing selected: nothing converted.
+    list->clearSelection();
+    Action(w, "PopupRConvertUL1")->trigger();
+    QCOMPARE(c.Entries(MediaFormat::MP3)[1].file.cells[0].text, std::string("SONG TWO.mp3"));
   }
 
   void renameModeEditsNamesInPlaceAndRenamesOnSave() {
@@ -286,11 +317,12 @@ class TestEditCommands : public QObject {
     DoubleClick(list->viewport(), nameCell.center());
     QVERIFY(w.IsRenameMode());
     QCOMPARE(Panel(w, 2), QStringLiteral("リネーム"));
-    QVERIFY(!w.NameEditor()->IsOpen());
+    InPlaceEditors& editors = w.Tables().Editors();
+    auto* editor = qobject_cast<QLineEdit*>(editors.Editor(EditorKind::Edit));
+    QVERIFY(!editors.IsOpen());
     // Now it opens the editor, without a length limit.
     DoubleClick(list->viewport(), nameCell.center());
-    FileNameEditor* editor = w.NameEditor();
-    QVERIFY(editor->IsOpen());
+    QVERIFY(editors.IsOpen());
     QCOMPARE(editor->text(), QStringLiteral("a.mp3"));
     const QString longName = QString(300, QLatin1Char('x'));
     editor->setText(longName);
@@ -300,19 +332,19 @@ class TestEditCommands : public QObject {
     QTest::keyClick(editor, Qt::Key_Down);
     QCOMPARE(c.Entries(MediaFormat::MP3)[0].file.cells[0].text, std::string("new"));
     QCOMPARE(c.Entries(MediaFormat::MP3)[0].file.image, kChangedMark);
-    QVERIFY(editor->IsOpen());
-    QCOMPARE(editor->Row(), 1);
+    QVERIFY(editors.IsOpen());
+    QCOMPARE(editors.Session().row, 1);
     editor->setText(QStringLiteral("discarded.mp3"));
     QTest::keyClick(editor, Qt::Key_Escape);
-    QVERIFY(!editor->IsOpen());
+    QVERIFY(!editors.IsOpen());
     QCOMPARE(c.Entries(MediaFormat::MP3)[1].file.cells[0].text, std::string("b.mp3"));
     QCOMPARE(c.Entries(MediaFormat::MP3)[1].file.image, kNoMark);
     // Enter on the list opens the focused row; Up stores and walks back.
     list->setFocus();
     list->selectionModel()->setCurrentIndex(list->model()->index(2, 1), QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(list, Qt::Key_Return);
-    QVERIFY(editor->IsOpen());
-    QCOMPARE(editor->Row(), 2);
+    QVERIFY(editors.IsOpen());
+    QCOMPARE(editors.Session().row, 2);
     editor->setText(QStringLiteral("z.mp3"));
     QTest::keyClick(editor, Qt::Key_Return);
     QCOMPARE(c.Entries(MediaFormat::MP3)[2].file.cells[0].text, std::string("z.mp3"));

@@ -218,13 +218,13 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
     bool enabled;
   };
   const Expected items[] = {
-      {"MenuFileSave", "保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), false},
+      {"MenuFileSave", "保存(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), true},
       {"MenuFileListOut", "リスト出力(&L)", QKeySequence(Qt::CTRL | Qt::Key_L), false},
       {"MenuFileReload", "再読込み(&R)", QKeySequence(Qt::CTRL | Qt::Key_R), true},
       {"MenuFileExit", "終了(&X)", {}, true},
-      {"MenuEditCopy", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false},
-      {"MenuEditPaste", "貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), false},
-      {"MenuEditUndo", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), false},
+      {"MenuEditCopy", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), true},
+      {"MenuEditPaste", "貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), true},
+      {"MenuEditUndo", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), true},
       {"MenuEditEditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},
       {"MenuEditSelectAll", "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), true},
       {"MenuOptionGeneral", "動作環境(&E)", {}, false},
@@ -233,10 +233,16 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"MenuOptionTool", "ツール(&T)", {}, false},
       {"MenuHelpTopic", "トピック(&H)", {}, true},
       {"MenuHelpAbout", "バージョン情報(&A)", {}, true},
-      {"PopupFDelete", "除外(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete), false},
-      {"PopupTClear", "消去(&B)", QKeySequence(Qt::Key_Delete), false},
-      {"PopupTConvertUL1", "大文字 ⇒ 小文字", {}, false},
-      {"PopupRConvertTrimS", "連続空白圧縮", {}, false},
+      {"PopupFDelete", "除外(&D)", QKeySequence(Qt::SHIFT | Qt::Key_Delete), true},
+      {"PopupFProperty", "プロパティ(&R)", {}, true},
+      {"PopupTClear", "消去(&B)", QKeySequence(Qt::Key_Delete), true},
+      {"PopupTConvertUL1", "大文字 ⇒ 小文字", {}, true},
+      {"PopupRConvertTrimS", "連続空白圧縮", {}, true},
+      {"PopupRReplace", "置換(&R)", {}, false},
+      {"PopupRRegexp", "正規表現(&G)", {}, false},
+      {"PopupRSubstr", "部分参照(&S)", {}, false},
+      {"PopupREditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},
+      {"PopupRMode", "モード解除(&X)", QKeySequence(Qt::Key_Escape), true},
   };
   for (const Expected& e : items) {
     auto* action = Child<QAction>(window, e.name);

@@ -39,14 +39,15 @@ class QTreeView;
 
 namespace hozanki {
 
+class CatalogueTableModel;
 class FileListModel;
 class FileLoadWorker;
-class FileNameEditor;
 class FileReloadWorker;
 class SaveTag;
 struct EditTarget;
 struct SaveResult;
 class StatusBarPanels;
+class TagTableController;
 class TagTableModel;
 
 class TFormMain : public QMainWindow {
@@ -78,10 +79,8 @@ class TFormMain : public QMainWindow {
   QMenu* PopupOf(QTableView* view) const;
   // The settings folder this window reads and writes.
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
-  FileNameEditor* NameEditor() const { return nameEditor_; }
-  // Makes `column` (-1 none, 1 file name, 2.. a value) the edit column of a
-  // tag table; in tag edit mode the table then offers `PopupT`.
-  void SetEditColumn(int tagPage, int column);
+  // The tag tables' behaviour and the in-place editors.
+  TagTableController& Tables() const { return *tables_; }
 
   // FormMainLoad.cpp
   // `OpenFolder`: clears every list and loads the folder (plain, recursive or
@@ -156,11 +155,14 @@ class TFormMain : public QMainWindow {
   void PopupPasteClick();
   void PopupTSetAllClick();
   void PopupTClearClick();
+  void PopupConvertClick(int kind);
   void MenuCancelClick();
   void MenuFileReloadClick();
   void DriveComboBoxChange(int index);
 
  private:
+  friend class TagTableController;
+
   // FormMainLayout.cpp
   void BuildLayout();
   QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
@@ -193,6 +195,7 @@ class TFormMain : public QMainWindow {
   void UndoIn(bool inFileList);
   // FormMainRename.cpp
   void SetUpRenameMode();
+  void OpenFileNameEditor(int page, int row);
   void RunStartAction();
   // FormMainLoad.cpp
   void ResetLists();
@@ -210,8 +213,6 @@ class TFormMain : public QMainWindow {
   void OpenCopyBox(int page, int row, int column);
   bool EditListViewCopyEvent(QEvent* event);
   void EditListViewCopyExit();
-  void TakeEditShortcuts();
-  void RestoreEditShortcuts();
   void FileListEscape(int page);
 
   Catalogue catalogue_;
@@ -267,7 +268,6 @@ class TFormMain : public QMainWindow {
   int rowPitch_ = 0;
   QTimer idleTimer_;
   SaveTag* saveTag_ = nullptr;
-  FileNameEditor* nameEditor_ = nullptr;
 
   // Workers (at most one runs) and the path list kept while busy.
   QPointer<FileLoadWorker> loader_;
@@ -276,13 +276,12 @@ class TFormMain : public QMainWindow {
   // Enabled states of the menu items switched off by BeginWork.
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
   std::optional<std::vector<std::filesystem::path>> pendingPathList_;
-  // The file list that carries the sort mark, and the mark's column; -1 none.
-  int sortedPage_ = -1;
+  // The list (file list or tag table) whose header carries the sort mark,
+  // and the mark's column; only one column of all lists carries it.
+  CatalogueTableModel* sortedModel_ = nullptr;
   int sortedColumn_ = -1;
   int sortKey_ = -1;
-  // Shortcuts taken off the edit menu while an in-place editor is open.
-  std::array<QKeySequence, 3> editShortcuts_{};
-  bool editShortcutsTaken_ = false;
+  TagTableController* tables_ = nullptr;
 };
 
 }  // namespace hozanki

@@ -17,6 +17,8 @@
 #include "core/tagedit/SetAll.h"
 #include "core/tagedit/SetCellValue.h"
 #include "core/tagedit/Undo.h"
+#include "core/text/ConvertText.h"
+#include "core/text/TextWidth.h"
 #include "gui/app/FormMain.h"
 #include "gui/tagedit/FormSetAll.h"
 
@@ -46,6 +48,14 @@ void TFormMain::ConnectEditCommands() {
   QAction* undoR = findChild<QAction*>(QStringLiteral("PopupRUndo"));
   undoR->setEnabled(true);
   connect(undoR, &QAction::triggered, this, [this] { UndoIn(true); });
+  // The fourteen conversions of both popups; the kind is the item's data.
+  for (QMenu* popup : {PopupT, PopupR})
+    for (QAction* item : popup->findChildren<QAction*>()) {
+      if (!item->objectName().contains(QLatin1String("Convert")) || item->menu() || !item->data().isValid())
+        continue;
+      item->setEnabled(true);
+      connect(item, &QAction::triggered, this, [this, item] { PopupConvertClick(item->data().toInt()); });
+    }
   // Delete is the shortcut of "消去(&B)" on a table with an edit column.
   for (QTableView* table : listViewT_) {
     auto* clear = new QShortcut(QKeySequence(Qt::Key_Delete), table, nullptr, nullptr, Qt::WidgetShortcut);
@@ -53,14 +63,6 @@ void TFormMain::ConnectEditCommands() {
       if (PopupOf(table) == PopupT && !IsBusy()) PopupTClearClick();
     });
   }
-}
-
-void TFormMain::SetEditColumn(int tagPage, int column) {
-  if (tagPage < 0 || tagPage >= kTagKindCount) return;
-  editColumn_[static_cast<size_t>(tagPage)] = column;
-  QTableView* table = listViewT_[static_cast<size_t>(tagPage)];
-  if (!IsRenameMode()) SetPopup(table, column != -1 ? PopupT : PopupF);
-  table->viewport()->update();
 }
 
 EditTarget TFormMain::CurrentTarget(bool fromFileList) const {
@@ -168,6 +170,29 @@ void TFormMain::PopupTSetAllClick() {
   if (dialog.SelectAll()) table->selectAll();
   std::string total;
   ApplySetAll(catalogue_, target, rows, dialog.SelectAll(), dialog.Input(), &total);
+}
+
+void TFormMain::PopupConvertClick(int kind) {
+  const bool rename = IsRenameMode();
+  QTableView* view = rename ? ActiveFileList() : ActiveTagTable();
+  const EditTarget target = CurrentTarget(rename);
+  if (!rename && !target.IsValueColumn()) return;
+  // Only the selected rows; none selected, nothing to do.
+  const std::vector<int> selected = SelectedRowsOf(view, false);
+  if (selected.empty()) return;
+  for (int row : RowsOpenToEditing(catalogue_, target, selected)) {
+    const std::string text = CellText(catalogue_, target, row);
+    std::string converted;
+    if (rename) {
+      // Only the name; the extension stays as it is.
+      const size_t dot = ExtensionPos(text);
+      const std::string_view name = std::string_view(text).substr(0, dot);
+      converted = ConvertText(kind, name) + (dot == std::string::npos ? std::string() : text.substr(dot));
+    } else {
+      converted = ConvertText(kind, text);
+    }
+    if (converted != text) SetCellValue(catalogue_, target, row, converted);
+  }
 }
 
 void TFormMain::PopupTClearClick() {

@@ -7,7 +7,8 @@
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
-#include "gui/rename/FileNameEditor.h"
+#include "gui/tagedit/InPlaceEditors.h"
+#include "gui/tagedit/TagTableController.h"
 #include "gui/tagedit/SaveTagWorker.h"
 
 namespace hozanki {
@@ -21,7 +22,7 @@ QString Text(std::string_view text) {
 
 void TFormMain::MenuFileSaveClick() {
   if (IsBusy() || currentFolder_.empty()) return;
-  nameEditor_->Finish(true);
+  Tables().Editors().CloseOpen();
   SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, SaveWriteSettings(AppSettings::Current()));
   BeginWork(1, Text(kSaveModeText));
   const QString folderText = StatusBar->PanelText(0);
