@@ -109,6 +109,7 @@ class InPlaceEditorsTest : public QObject {
   void EditorOwnsCtrlCWhileOpen();
   void LeavingTheEditorKeepsWhatWasTyped();
   void RenameModeTablesOpenOnlyTheCopyBox();
+  void RowsMovingUnderAnEditorNeverStoreIntoAnotherFile();
   void HistoryComboKeepsTwentyMostRecentFirst();
 
  private:
@@ -400,6 +401,42 @@ void InPlaceEditorsTest::RenameModeTablesOpenOnlyTheCopyBox() {
   QVERIFY(!copy->isVisible());
   QCOMPARE(Row(f.w, kId3v2, 0).image, kNoMark);
   QCOMPARE(InPlaceEditors::ArmedRow(f.table), -1);
+}
+
+void InPlaceEditorsTest::RowsMovingUnderAnEditorNeverStoreIntoAnotherFile() {
+  Fixture f(config_->path(), 3);
+  auto* edit = Child<QLineEdit>(f.w, "EditListView");
+  auto valueOf = [&](const char* name) {
+    for (const MediaFileEntry& e : f.w.CatalogueData().Entries(MediaFormat::MP3))
+      if (e.relativePath == name) return e.tags[1].cells[2].text;
+    return std::string("?");
+  };
+  // A Shift-click on the file list's name header: the edit is stored first, then the rows move.
+  QTest::keyClick(f.table, Qt::Key_Return);
+  edit->selectAll();
+  TypeText(edit, QStringLiteral("並べ替え"));
+  QHeaderView* header = f.w.FileList(0)->horizontalHeader();
+  const QPoint name(header->sectionViewportPosition(1) + 5, 5);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::ShiftModifier, name);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::ShiftModifier, name);
+  QVERIFY(!edit->isVisible());
+  QCOMPARE(QString::fromStdString(valueOf("00.mp3")), QStringLiteral("並べ替え"));
+  QCOMPARE(f.table->model()->index(2, 1).data().toString(), QStringLiteral("00.mp3"));
+  QVERIFY(valueOf("01.mp3") != valueOf("00.mp3"));
+  // Rows removed by other means while an editor is open: it closes storing nothing.
+  QTRY_COMPARE(f.w.SyncRequest(), 0);
+  f.table->setFocus();
+  f.table->selectionModel()->setCurrentIndex(f.table->model()->index(0, 3),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  QTest::keyClick(f.table, Qt::Key_Return);
+  QVERIFY(edit->isVisible());
+  const std::string before = valueOf("01.mp3");
+  TypeText(edit, QStringLiteral("lost"));
+  f.w.CatalogueData().Remove(MediaFormat::MP3, {0});
+  QVERIFY(!edit->isVisible());
+  QCOMPARE(valueOf("01.mp3"), before);
+  for (const MediaFileEntry& e : f.w.CatalogueData().Entries(MediaFormat::MP3))
+    QVERIFY(!QString::fromStdString(e.tags[1].cells[2].text).endsWith(QStringLiteral("lost")));
 }
 
 void InPlaceEditorsTest::HistoryComboKeepsTwentyMostRecentFirst() {

@@ -162,6 +162,14 @@ void InPlaceEditors::Open(EditorKind kind, EditSession session, int limit) {
     SetEditorText(text);
   }
   open_ = true;
+  // Rows that move or go away under an open editor: it can no longer know
+  // its row, so it closes without storing (the window closes it first).
+  QAbstractItemModel* model = session_.view->model();
+  modelConnections_.push_back(connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { Cancel(); }));
+  modelConnections_.push_back(
+      connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { Cancel(); }));
+  modelConnections_.push_back(
+      connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { Cancel(); }));
   Place();
   editor->show();
   editor->raise();
@@ -204,6 +212,8 @@ void InPlaceEditors::Hide(bool focusView) {
   QWidget* editor = Widget();
   closing_ = true;  // hiding moves the focus: that must not commit again
   open_ = false;
+  for (const QMetaObject::Connection& connection : modelConnections_) disconnect(connection);
+  modelConnections_.clear();
   const bool hadFocus = editor && IsInside(QApplication::focusWidget(), editor);
   if (editor) editor->hide();
   if (session_.view) {

@@ -124,6 +124,7 @@ class InPlaceEditors : public QObject {
   EditSession session_;
   QString original_;  // the cell's text as the editor showed it
   bool open_ = false;
+  std::vector<QMetaObject::Connection> modelConnections_;
   bool closing_ = false;
 };
 
