@@ -36,7 +36,7 @@ std::vector<MediaFileEntry> Rows() {
     }
     const unsigned n = random();
     e.tags[1].cells[1].text = "アーティスト" + std::to_string(n % 500);  // "ｱｰﾃｨｽﾄ"
-    e.tags[1].cells[4].text = std::to_string(n % 40);                   // "№", right-aligned
+    e.tags[1].cells[4].text = std::to_string(n % 40);                    // "№", right-aligned
   }
   return rows;
 }
@@ -47,10 +47,12 @@ struct Window {
     qputenv("HOZANKI_CONFIG_DIR", config.path().toLocal8Bit());
     QDir(config.path()).mkdir(QStringLiteral("empty"));
     QFile ini(config.path() + QStringLiteral("/NR284.ini"));
-    if (ini.open(QIODevice::WriteOnly)) ini.write("[Window]\r\nDir=" + config.path().toLocal8Bit() + "/empty\r\n");
+    if (ini.open(QIODevice::WriteOnly))
+      ini.write("[Window]\r\nDir=" + config.path().toLocal8Bit() + "/empty\r\n");
     ini.close();
     window = std::make_unique<TFormMain>();
-    while (window->SyncRequest() == -1 || window->IsBusy()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (window->SyncRequest() == -1 || window->IsBusy())
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     window->CatalogueData().Append(MediaFormat::MP3, Rows());
   }
   QTemporaryDir config;
@@ -70,7 +72,8 @@ void SortColumn(benchmark::State& state, int column) {
   // The last sort was descending (an even number of clicks ends on "-"), so
   // check that the rows are in order.
   for (size_t i = 1; i < rows.size(); ++i)
-    if (column == 5 && std::stoi("0" + rows[i - 1].tags[1].cells[4].text) < std::stoi("0" + rows[i].tags[1].cells[4].text)) {
+    if (column == 5 &&
+        std::stoi("0" + rows[i - 1].tags[1].cells[4].text) < std::stoi("0" + rows[i].tags[1].cells[4].text)) {
       state.SkipWithError("not sorted");
       break;
     }

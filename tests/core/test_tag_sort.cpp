@@ -9,7 +9,8 @@ using namespace hozanki;
 
 namespace {
 
-std::vector<MediaFileEntry> Mp4Rows(const std::vector<std::string>& tracks, const std::vector<std::string>& titles) {
+std::vector<MediaFileEntry> Mp4Rows(const std::vector<std::string>& tracks,
+                                    const std::vector<std::string>& titles) {
   std::vector<MediaFileEntry> rows;
   for (size_t i = 0; i < tracks.size(); ++i) {
     MediaFileEntry e;
@@ -34,7 +35,8 @@ TEST(TagSort, RightAlignedColumnsSortNumbersLeftAlignedOnesText) {
 
 TEST(TagSort, TiesKeepTheirOrderAscendingAndReverseDescending) {
   const auto rows = Mp4Rows({"1", "1", "2", "1"}, {"abc", "ABC", "Abd", "abc "});
-  EXPECT_EQ(TagSortOrder(rows, TagKind::MP4, 3, false), (std::vector<int>{0, 1, 3, 2}));  // letter case ignored
+  EXPECT_EQ(TagSortOrder(rows, TagKind::MP4, 3, false),
+            (std::vector<int>{0, 1, 3, 2}));  // letter case ignored
   EXPECT_EQ(TagSortOrder(rows, TagKind::MP4, 3, true), (std::vector<int>{2, 3, 1, 0}));
   EXPECT_EQ(TagSortOrder(rows, TagKind::MP4, 5, true), (std::vector<int>{2, 3, 1, 0}));
 }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -57,8 +58,9 @@ void DoubleClickCell(QTableView* view, int row, int column) {
 
 const TagRow& Row(TFormMain& w, int kind, int row) {
   const auto format = FormatOfTagKind(static_cast<TagKind>(kind));
-  return w.CatalogueData().Entries(format)[static_cast<size_t>(row)].tags[static_cast<size_t>(
-      TagRowIndex(static_cast<TagKind>(kind)))];
+  return w.CatalogueData()
+      .Entries(format)[static_cast<size_t>(row)]
+      .tags[static_cast<size_t>(TagRowIndex(static_cast<TagKind>(kind)))];
 }
 
 void SetRowImage(TFormMain& w, int kind, int row, int state, int image) {
@@ -110,6 +112,7 @@ class InPlaceEditorsTest : public QObject {
   void LeavingTheEditorKeepsWhatWasTyped();
   void RenameModeTablesOpenOnlyTheCopyBox();
   void RowsMovingUnderAnEditorNeverStoreIntoAnotherFile();
+  void ScrollingTheRowAwayStoresAndCloses();
   void HistoryComboKeepsTwentyMostRecentFirst();
 
  private:
@@ -270,8 +273,10 @@ void InPlaceEditorsTest::GenreComboRules() {
   pages->setCurrentIndex(kId3v2);
   QTableView* id3v2 = f.w.TagTable(kId3v2);
   QHeaderView* header = id3v2->horizontalHeader();
-  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(7) + 5, 5));
-  f.w.CatalogueData().EditRow(MediaFormat::MP3, 0, [](MediaFileEntry& e) { e.tags[1].cells[6].text = "Pop"; });
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(7) + 5, 5));
+  f.w.CatalogueData().EditRow(MediaFormat::MP3, 0,
+                              [](MediaFileEntry& e) { e.tags[1].cells[6].text = "Pop"; });
   id3v2->setFocus();
   id3v2->selectRow(0);
   QTest::keyClick(id3v2, Qt::Key_Return);
@@ -340,7 +345,8 @@ void InPlaceEditorsTest::TagPageChangeCommitsAndIsRefusedOnce() {
   QTest::keyClick(f.table, Qt::Key_Return);
   TypeText(edit, QStringLiteral("#"));
   QHeaderView* header = f.table->horizontalHeader();
-  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(5) + 5, 5));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(5) + 5, 5));
   QVERIFY(!edit->isVisible());
   QVERIFY(QString::fromStdString(Row(f.w, kId3v2, 0).cells[2].text).endsWith(QLatin1Char('#')));
   QCOMPARE(f.w.EditColumn(kId3v2), 5);
@@ -437,6 +443,22 @@ void InPlaceEditorsTest::RowsMovingUnderAnEditorNeverStoreIntoAnotherFile() {
   QCOMPARE(valueOf("01.mp3"), before);
   for (const MediaFileEntry& e : f.w.CatalogueData().Entries(MediaFormat::MP3))
     QVERIFY(!QString::fromStdString(e.tags[1].cells[2].text).endsWith(QStringLiteral("lost")));
+}
+
+void InPlaceEditorsTest::ScrollingTheRowAwayStoresAndCloses() {
+  Fixture f(config_->path(), 40);
+  auto* edit = Child<QLineEdit>(f.w, "EditListView");
+  QTest::keyClick(f.table, Qt::Key_Return);
+  QVERIFY(edit->isVisible());
+  const QPoint before = edit->pos();
+  // Following the list: a small scroll moves the editor with its cell.
+  f.table->horizontalHeader()->resizeSection(2, f.table->horizontalHeader()->sectionSize(2) + 30);
+  QCOMPARE(edit->x(), before.x() + 30);
+  edit->setText(QStringLiteral("scrolled"));
+  QVERIFY(f.table->verticalScrollBar()->maximum() > 0);
+  f.table->verticalScrollBar()->setValue(f.table->verticalScrollBar()->maximum());
+  QTRY_VERIFY(!edit->isVisible());
+  QCOMPARE(f.table->model()->index(0, 3).data().toString(), QStringLiteral("scrolled"));
 }
 
 void InPlaceEditorsTest::HistoryComboKeepsTwentyMostRecentFirst() {

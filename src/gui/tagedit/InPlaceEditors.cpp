@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 #include "gui/catalogue/FileListView.h"
 #include "gui/tagedit/WidthLimitValidator.h"
@@ -60,9 +61,14 @@ InPlaceEditors::InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QActi
     editor->installEventFilter(this);
     editor->hide();
   }
-  if (widgets_.edit) widgets_.edit->setFrame(false);
+  // Frameless, the text where the cells draw theirs.
+  if (widgets_.edit) {
+    widgets_.edit->setFrame(false);
+    widgets_.edit->setTextMargins(3, 0, 0, 0);
+  }
   if (widgets_.copy) {
     widgets_.copy->setFrame(false);
+    widgets_.copy->setTextMargins(3, 0, 0, 0);
     widgets_.copy->setReadOnly(true);
     QPalette palette = widgets_.copy->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
@@ -165,11 +171,19 @@ void InPlaceEditors::Open(EditorKind kind, EditSession session, int limit) {
   // Rows that move or go away under an open editor: it can no longer know
   // its row, so it closes without storing (the window closes it first).
   QAbstractItemModel* model = session_.view->model();
-  modelConnections_.push_back(connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { Cancel(); }));
+  modelConnections_.push_back(
+      connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { Cancel(); }));
   modelConnections_.push_back(
       connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { Cancel(); }));
   modelConnections_.push_back(
       connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { Cancel(); }));
+  // The editor stays over its cell while the list scrolls or columns resize.
+  QTableView* view = session_.view;
+  for (QScrollBar* bar : {view->verticalScrollBar(), view->horizontalScrollBar()})
+    modelConnections_.push_back(connect(bar, &QScrollBar::valueChanged, this, [this] { Place(); }));
+  modelConnections_.push_back(
+      connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Place(); }));
+  view->scrollTo(view->model()->index(session_.row, session_.column));
   Place();
   editor->show();
   editor->raise();
@@ -182,8 +196,14 @@ void InPlaceEditors::Place() {
   QTableView* view = session_.view;
   if (!editor || !view) return;
   const QModelIndex index = view->model()->index(session_.row, session_.column);
-  view->scrollTo(index);
   const QRect cell = view->visualRect(index);
+  if (!view->viewport()->rect().intersects(cell)) {
+    // Scrolled away from its cell: the editor stores its text and closes.
+    QTimer::singleShot(0, this, [this] {
+      if (open_) Commit();
+    });
+    return;
+  }
   const QPoint topLeft = view->viewport()->mapTo(host_, cell.topLeft());
   int height = cell.height() + 2;
   if (kind_ == EditorKind::Combo) height = std::max(height, editor->minimumSizeHint().height());
@@ -278,6 +298,7 @@ int InPlaceEditors::Walk(int step) {
     session_.row = target;
     SetArmedRow(view, target);
     SetEditorText(view->model()->index(target, session_.column).data().toString());
+    view->scrollTo(view->model()->index(target, session_.column));
     Place();
   }
   return changed ? stored - target : 0;
