@@ -183,6 +183,24 @@ std::string PictureBodyTo22(std::string_view body) {
   return std::string(1, body[0]) + format + std::string(body.substr(nul + 1));
 }
 
+// PIC body (encoding, three-letter format, type, description, data) as APIC.
+std::string PictureBodyTo23(std::string_view body) {
+  if (body.size() < 4) return {};
+  std::string format(body.substr(1, 3));
+  std::string mime = (format == "PNG" || format == "png") ? "image/png" : "image/jpeg";
+  return std::string(1, body[0]) + mime + '\0' + std::string(body.substr(4));
+}
+
+std::string Deunsync(std::string_view body) {
+  std::string out;
+  out.reserve(body.size());
+  for (size_t i = 0; i < body.size(); ++i) {
+    out.push_back(body[i]);
+    if (uint8_t(body[i]) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0') ++i;
+  }
+  return out;
+}
+
 void Put24(std::string& out, uint32_t v) {
   out.push_back(static_cast<char>((v >> 16) & 0xFF));
   out.push_back(static_cast<char>((v >> 8) & 0xFF));
@@ -202,7 +220,15 @@ std::unique_ptr<Id3v2Tag> Id3v2Tag::Parse(std::string_view bytes) {
   if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3") return nullptr;
   auto result = std::unique_ptr<Id3v2Tag>(new Id3v2Tag());
   result->tag_.reset();
-  result->file_ = std::make_unique<Id3v2MemoryFile>(bytes);
+  // Version 2.2 is read through our own conversion to 2.3, whose frame table
+  // is complete (TagLib reads "TOA" as the original album).
+  std::string converted;
+  if (bytes[3] == 2) {
+    converted = ConvertTagTo23(bytes);
+    result->file_ = std::make_unique<Id3v2MemoryFile>(converted);
+  } else {
+    result->file_ = std::make_unique<Id3v2MemoryFile>(bytes);
+  }
   result->tag_ = std::make_unique<ID3v2::Tag>(result->file_.get(), 0);
   result->version_ = static_cast<uint8_t>(bytes[3]);
   result->unsync_ = (static_cast<uint8_t>(bytes[5]) & 0x80) != 0;
@@ -376,6 +402,38 @@ std::string UnsynchroniseTag(std::string_view tag) {
   }
   PutSyncsafe(out, 6, static_cast<uint32_t>(out.size() - 10));
   return out;
+}
+
+std::string ConvertTagTo23(std::string_view tag) {
+  std::string frames;
+  if (tag.size() >= 10) {
+    size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+    std::string body(tag.substr(10, end - 10));
+    if (uint8_t(tag[5]) & 0x80) body = Deunsync(body);
+    size_t pos = 0;
+    while (pos + 6 <= body.size() && body[pos] != '\0') {
+      std::string_view id = std::string_view(body).substr(pos, 3);
+      size_t size = (size_t(uint8_t(body[pos + 3])) << 16) | (size_t(uint8_t(body[pos + 4])) << 8) |
+                    size_t(uint8_t(body[pos + 5]));
+      if (size > body.size() - pos - 6) break;
+      std::string_view data = std::string_view(body).substr(pos + 6, size);
+      pos += 6 + size;
+      auto it = std::find_if(k22Ids.begin(), k22Ids.end(), [&](const auto& p) { return p.second == id; });
+      if (it == k22Ids.end()) continue;
+      std::string converted = id == "PIC" ? PictureBodyTo23(data) : std::string(data);
+      if (converted.empty()) continue;
+      frames += it->first;
+      frames.push_back(static_cast<char>((converted.size() >> 24) & 0xFF));
+      Put24(frames, static_cast<uint32_t>(converted.size() & 0xFFFFFF));
+      frames.append(2, '\0');
+      frames += converted;
+    }
+  }
+  std::string out = "ID3";
+  out += std::string("\x03\x00\x00", 3);
+  out.append(4, '\0');
+  PutSyncsafe(out, 6, static_cast<uint32_t>(frames.size()));
+  return out + frames;
 }
 
 std::string ConvertTagTo22(std::string_view tag) {

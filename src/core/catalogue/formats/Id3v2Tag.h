@@ -70,5 +70,7 @@ std::string UnsynchroniseTag(std::string_view tag);
 // Converts a complete version 2.3 tag to version 2.2 (frames without a 2.2
 // form, and compressed or encrypted frames, are left out).
 std::string ConvertTagTo22(std::string_view tag23);
+// Converts a complete version 2.2 tag (unsynchronised or not) to version 2.3.
+std::string ConvertTagTo23(std::string_view tag22);
 
 }  // namespace hozanki
