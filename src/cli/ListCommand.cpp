@@ -1,6 +1,7 @@
 // hozanki-cli list: the files of folders or single files, read as the
 // catalogue reads them, as a table or as JSON.
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <iostream>
@@ -77,6 +78,10 @@ struct Group {
 };
 
 int RunList(const std::vector<std::string>& args) {
+  // Many small blocks come and go per file: keep the heap instead of
+  // returning it to the system after every file.
+  ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  ::mallopt(M_TOP_PAD, 16 << 20);
   bool recursive = false, json = false;
   std::vector<std::string> paths;
   for (const std::string& a : args) {
@@ -127,7 +132,7 @@ int RunList(const std::vector<std::string>& args) {
                          errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
                        return;
                      }
-                     outputs[i] = json ? EntryJson(shown, *entry).dump(2, ' ', false,
+                     outputs[i] = json ? EntryJson(shown, *entry).dump(-1, ' ', false,
                                                                        nlohmann::json::error_handler_t::replace)
                                        : EntryTable(shown, *entry);
                    });

@@ -12,6 +12,7 @@
 #include <charconv>
 
 #include "core/catalogue/GenreList.h"
+#include "core/catalogue/formats/Id3v2QuickReader.h"
 #include "core/text/Cp932.h"
 
 namespace hozanki {
@@ -110,19 +111,6 @@ ID3v2::TextIdentificationFrame* TextFrame(const ID3v2::Tag& tag, const char* id)
   return nullptr;
 }
 
-// A genre field: "17" or "(17)" through the program's table.
-std::string GenreField(std::string text) {
-  std::string_view v = text;
-  if (v.size() > 2 && v.front() == '(' && v.back() == ')') v = v.substr(1, v.size() - 2);
-  int code = -1;
-  auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), code);
-  if (ec == std::errc() && p == v.data() + v.size() && !v.empty()) {
-    std::string_view name = GenreName(code);
-    if (!name.empty()) return std::string(name);
-  }
-  return text;
-}
-
 String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Frame* existing,
                             String::Type existingEncoding) {
   bool fits = FitsCp932(value);
@@ -219,21 +207,23 @@ Id3v2Tag::~Id3v2Tag() {
 std::unique_ptr<Id3v2Tag> Id3v2Tag::Parse(std::string_view bytes) {
   if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3") return nullptr;
   auto result = std::unique_ptr<Id3v2Tag>(new Id3v2Tag());
-  result->tag_.reset();
-  // Version 2.2 is read through our own conversion to 2.3, whose frame table
-  // is complete (TagLib reads "TOA" as the original album).
-  std::string converted;
-  if (bytes[3] == 2) {
-    converted = ConvertTagTo23(bytes);
-    result->file_ = std::make_unique<Id3v2MemoryFile>(converted);
-  } else {
-    result->file_ = std::make_unique<Id3v2MemoryFile>(bytes);
-  }
-  result->tag_ = std::make_unique<ID3v2::Tag>(result->file_.get(), 0);
   result->version_ = static_cast<uint8_t>(bytes[3]);
   result->unsync_ = (static_cast<uint8_t>(bytes[5]) & 0x80) != 0;
   if (result->version_ < 2 || result->version_ > 4) return nullptr;
+  // Version 2.2 is read through our own conversion to 2.3, whose frame table
+  // is complete (TagLib reads "TOA" as the original album).
+  result->raw_ = result->version_ == 2 ? ConvertTagTo23(bytes) : std::string(bytes);
+  result->quick_ = QuickReadId3v2(result->raw_);
+  if (!result->quick_) result->EnsureParsed();
   return result;
+}
+
+void Id3v2Tag::EnsureParsed() {
+  if (parsed_ || raw_.empty()) return;  // parsed already, or a new empty tag
+  parsed_ = true;
+  tag_.reset();
+  file_ = std::make_unique<Id3v2MemoryFile>(raw_);
+  tag_ = std::make_unique<ID3v2::Tag>(file_.get(), 0);
 }
 
 bool Id3v2Tag::IsValueStem(std::string_view stem) { return FrameOf(stem) != nullptr; }
@@ -244,6 +234,14 @@ std::string Id3v2Tag::Get(std::string_view stem) const {
 }
 
 std::string Id3v2Tag::Stored(std::string_view stem) const {
+  if (quick_) {
+    auto at = std::find(kId3v2Stems.begin(), kId3v2Stems.end(), stem);
+    return at == kId3v2Stems.end() ? std::string() : (*quick_)[static_cast<size_t>(at - kId3v2Stems.begin())];
+  }
+  return TagLibValue(stem);
+}
+
+std::string Id3v2Tag::TagLibValue(std::string_view stem) const {
   const char* id = FrameOf(stem);
   if (!id) return {};
   const ID3v2::Tag& tag = *tag_;
@@ -262,7 +260,7 @@ std::string Id3v2Tag::Stored(std::string_view stem) const {
   std::vector<std::string> seen;
   for (const String& field : t->fieldList()) {
     std::string text = ToUtf8(field, t->textEncoding());
-    if (stem == "IGNR") text = GenreField(text);
+    if (stem == "IGNR") text = Id3v2GenreField(text);
     if (text.empty() || std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
     seen.push_back(text);
     if (!out.empty()) out += "/";
@@ -273,6 +271,7 @@ std::string Id3v2Tag::Stored(std::string_view stem) const {
 
 void Id3v2Tag::Set(std::string_view stem, std::string_view value) {
   if (!IsValueStem(stem)) return;
+  EnsureParsed();
   if (Stored(stem) == value) {
     if (auto it = pending_.find(stem); it != pending_.end()) pending_.erase(it);
     return;
@@ -346,6 +345,7 @@ void Id3v2Tag::FixDateFrame(int version) {
 
 std::string Id3v2Tag::Render(int version, bool unsync, int unicode) {
   if (version < 2 || version > 4) version = 3;
+  EnsureParsed();
   std::vector<std::pair<std::string, std::string>> values;
   for (const StemFrame& s : kStemFrames) {
     auto it = pending_.find(s.stem);

@@ -7,7 +7,9 @@
 // own code. ISO-8859-1 frames are read and written as code page 932 bytes.
 
 #include <memory>
+#include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,15 +55,31 @@ class Id3v2Tag {
   static std::string RenderEmpty(int version, bool unsync);
 
  private:
+  // The value in the file: the quick reader's when it read the tag, else TagLib's.
   std::string Stored(std::string_view stem) const;
+  std::string TagLibValue(std::string_view stem) const;
+
+ public:
+  // The value as TagLib reads it (tests compare it with the quick reader).
+  std::string TagLibValueForTest(std::string_view stem) {
+    EnsureParsed();
+    return TagLibValue(stem);
+  }
+
+ private:
   void Encode(std::string_view stem, std::string_view value, int unicode);
   void FixDateFrame(int version);
+  // Parses the tag with TagLib when only the quick reader has read it.
+  void EnsureParsed();
 
   std::unique_ptr<Id3v2MemoryFile> file_;
   std::unique_ptr<TagLib::ID3v2::Tag> tag_;
   int version_ = 3;
   bool unsync_ = false;
   std::map<std::string, std::string, std::less<>> pending_;  // staged values by stem
+  std::string raw_;                                         // the tag (2.2 converted to 2.3)
+  std::optional<std::array<std::string, 13>> quick_;        // values read without TagLib
+  bool parsed_ = false;                                     // tag_ holds raw_ parsed by TagLib
 };
 
 // Unsynchronisation helpers (shared with the tests): whole-body for 2.2/2.3,

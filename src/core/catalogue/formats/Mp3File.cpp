@@ -13,7 +13,7 @@
 namespace hozanki {
 namespace {
 
-constexpr uint64_t kHeadSize = 16384;
+constexpr uint64_t kHeadSize = 4096;
 constexpr uint64_t kMaxInfoSize = 16u << 20;
 constexpr uint64_t kMaxRiffSize = 0xFFFFFFF0ull;
 
@@ -145,9 +145,12 @@ bool Mp3File::Load(std::string* error) {
     audioSize_ = end - audioOffset_;
   }
 
-  std::string audioHead = audioOffset_ + 8192 <= head.size()
-                              ? head.substr(audioOffset_, 8192)
-                              : PRead(fd, audioOffset_, std::min<uint64_t>(audioSize_, 8192));
+  // The first frames of the audio, with a Xing or VBRI header: usually
+  // already in the head.
+  constexpr uint64_t kAudioHead = 2048;
+  std::string audioHead = audioOffset_ + kAudioHead <= head.size()
+                              ? head.substr(audioOffset_, kAudioHead)
+                              : PRead(fd, audioOffset_, std::min<uint64_t>(audioSize_, kAudioHead));
   if (audioHead.size() > audioSize_) audioHead.resize(audioSize_);
   audio_ = ReadMpegAudio(audioHead, audioSize_);
   return true;
