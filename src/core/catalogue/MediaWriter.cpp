@@ -140,13 +140,11 @@ bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& e
   bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
                                              : WriteOther(path, entry, error);
   struct timespec times[2];
+  times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
-  if (settings.keepTimeStamp) {
-    times[1] = before.st_mtim;
-  } else {
-    times[1].tv_nsec = UTIME_NOW;
-  }
-  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  times[1] = before.st_mtim;
+  if (!settings.keepTimeStamp) times[1].tv_nsec = UTIME_NOW;
+  if (settings.keepTimeStamp || ok) ::utimensat(AT_FDCWD, path.c_str(), times, 0);
   return ok;
 }
 

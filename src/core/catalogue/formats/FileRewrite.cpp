@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace hozanki {
@@ -91,10 +92,15 @@ bool FileRewrite::Commit(std::string* error) {
   struct stat st {};
   if (::fstat(in.get(), &st) != 0) return fail("cannot read " + source_.string());
 
-  std::filesystem::path tmp = source_;
-  tmp += ".tmp~";
-  Fd out(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777));
-  if (out.get() < 0) return fail("cannot create " + tmp.string());
+  // A fresh name beside the original: never an existing file.
+  std::string pattern = source_.string() + ".hozanki-XXXXXX";
+  Fd out(::mkostemp(pattern.data(), O_CLOEXEC));
+  std::filesystem::path tmp = pattern;
+  if (out.get() < 0) return fail("cannot create a temporary file beside " + source_.string());
+  if (::fchmod(out.get(), st.st_mode & 07777) != 0) {
+    ::unlink(tmp.c_str());
+    return fail("cannot set the permissions of " + tmp.string());
+  }
   bool ok = true;
   for (const Piece& piece : pieces_) {
     ok = piece.fromSource ? CopyRange(in.get(), out.get(), piece.offset, piece.length)

@@ -1,7 +1,8 @@
 #pragma once
 // Rewriting a media file from pieces: new bytes (tags) and byte ranges copied
 // unchanged from the original (the audio). The result goes to a temporary
-// file beside the original, is flushed, and renamed over it, so a crash
+// file beside the original (a fresh "NAME.hozanki-XXXXXX"), is flushed, and
+// renamed over it, so a crash
 // leaves either the old or the new file. Permissions are kept.
 
 #include <cstdint>

@@ -190,7 +190,8 @@ std::string Mp3File::GetValue(std::string_view name) const {
 }
 
 void Mp3File::SetValue(std::string_view name, std::string_view value) {
-  auto [stem, kind] = SplitName(name);
+  const auto [stemPart, kind] = SplitName(name);
+  std::string_view stem = stemPart;
   if (kind == "v1" && id3v1_) {
     if (std::string* field = id3v1_->Field(stem); field && *field != value) {
       *field = std::string(value);
