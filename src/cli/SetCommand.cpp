@@ -30,7 +30,8 @@ bool FindValue(const MediaFileEntry& e, const std::string& name, size_t& kindInd
   std::span<const TagKind> kinds = TagKindsOf(e.format);
   std::string base = name;
   part = 0;
-  if (e.format == MediaFormat::MP4 && (name == "TRACK1" || name == "TRACK2" || name == "DISC1" || name == "DISC2")) {
+  if (e.format == MediaFormat::MP4 &&
+      (name == "TRACK1" || name == "TRACK2" || name == "DISC1" || name == "DISC2")) {
     base = name.substr(0, name.size() - 1);
     part = name.back() - '0';
   }
@@ -88,14 +89,16 @@ int RunSet(const std::vector<std::string>& args) {
   for (const std::string& kind : removals) {
     size_t k = 0;
     while (k < kinds.size() && TagKindName(kinds[k]) != kind) ++k;
-    if (k == kinds.size()) return Refuse("no tag kind \"" + kind + "\" in a " + std::string(FormatName(entry->format)) + " file");
+    if (k == kinds.size())
+      return Refuse("no tag kind \"" + kind + "\" in a " + std::string(FormatName(entry->format)) + " file");
     Mark(entry->tags[k], kUnchecked);
   }
   for (const auto& [name, value] : values) {
     size_t k = 0, cell = 0;
     int part = 0;
     if (!FindValue(*entry, name, k, cell, part))
-      return Refuse("unknown value name \"" + name + "\" for a " + std::string(FormatName(entry->format)) + " file");
+      return Refuse("unknown value name \"" + name + "\" for a " + std::string(FormatName(entry->format)) +
+                    " file");
     TagRow& row = entry->tags[k];
     if (std::find(removals.begin(), removals.end(), TagKindName(kinds[k])) != removals.end())
       return Refuse(name + " belongs to a tag kind that is being removed");
@@ -115,9 +118,8 @@ int RunSet(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-CliCommandRegistration registration({"set",
-                                     "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name",
-                                     RunSet});
+CliCommandRegistration registration(
+    {"set", "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name", RunSet});
 
 }  // namespace
 }  // namespace hozanki::cli

@@ -33,7 +33,9 @@ Result RunCli(const std::string& arguments) {
   return r;
 }
 
-std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Quote(const fs::path& p) {
+  return "'" + p.string() + "'";
+}
 
 std::string Bytes(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -43,9 +45,8 @@ std::string Bytes(const fs::path& p) {
 class CliMedia : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("hozanki-cli-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("hozanki-cli-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "config");
     ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);

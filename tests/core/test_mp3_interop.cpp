@@ -66,7 +66,8 @@ nlohmann::json Mutagen(const std::filesystem::path& file) {
 
 nlohmann::json Ffprobe(const std::filesystem::path& file) {
   int status = -1;
-  std::string out = Capture("ffprobe -v error -show_entries format_tags -of json '" + file.string() + "'", &status);
+  std::string out =
+      Capture("ffprobe -v error -show_entries format_tags -of json '" + file.string() + "'", &status);
   return status == 0 ? nlohmann::json::parse(out)["format"]["tags"] : nlohmann::json();
 }
 
@@ -88,7 +89,8 @@ class Mp3Interop : public test::MediaTempDir {
 };
 
 const std::vector<std::string> kValues = {"아이유 & 歌手", "Café 〜 タイトル", "アルバム", "3/12", "2004",
-                                          "Rock", "コメント", "", "", "", "原作者"};
+                                          "Rock",          "コメント",         "",         "",     "",
+                                          "原作者"};
 
 TEST_F(Mp3Interop, MutagenReadsEveryVersionAndUnsynchronisation) {
   if (!HaveMutagen()) GTEST_SKIP() << "mutagen is not installed";

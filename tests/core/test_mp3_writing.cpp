@@ -49,8 +49,9 @@ TEST_F(Mp3Writing, Id3v1CodePage932CutAtCharacterBoundaryAndVersionByTrack) {
   auto name = Copy("plain.mp3", "a.mp3");
   MediaFileEntry e = Read(name);
   // 31 bytes of title: the last kanji would cross byte 30 and is left out whole.
-  Edit(e, kV1, {"由紀さおり", "A" + std::string("あいうえおかきくけこさしすせそ"), "アルバム", "12", "1969", "Anime(J)",
-                "二十八バイトを超えるとても長いコメント"});
+  Edit(e, kV1,
+       {"由紀さおり", "A" + std::string("あいうえおかきくけこさしすせそ"), "アルバム", "12", "1969",
+        "Anime(J)", "二十八バイトを超えるとても長いコメント"});
   ASSERT_TRUE(Write(e));
   EXPECT_TRUE(HoldsAudioOnce(dir_ / name));
   std::string bytes = ReadBytes(dir_ / name);
@@ -88,12 +89,13 @@ TEST_F(Mp3Writing, Id3v1RefusesTextOutsideCodePage932AndLeavesFileUntouched) {
 }
 
 TEST_F(Mp3Writing, Id3v2VersionsAndUnsynchronisationRoundTrip) {
-  const std::vector<std::string> values = {"アーティスト", "Title ÿ\xC3\xBF", "アルバム", "4/10", "2003", "Rock",
-                                           "行1\r\n行2", "作曲者", "著作権", "http://example.jp/", "原作者",
-                                           "製作者", "ソフト"};
+  const std::vector<std::string> values = {
+      "アーティスト", "Title ÿ\xC3\xBF", "アルバム",           "4/10",   "2003",   "Rock",  "行1\r\n行2",
+      "作曲者",       "著作権",          "http://example.jp/", "原作者", "製作者", "ソフト"};
   for (int version : {1, 2, 3}) {
     for (int unsync : {1, 2}) {
-      SCOPED_TRACE("version setting " + std::to_string(version) + ", unsync setting " + std::to_string(unsync));
+      SCOPED_TRACE("version setting " + std::to_string(version) + ", unsync setting " +
+                   std::to_string(unsync));
       auto name = Copy("sjis_id3v2.mp3", "v" + std::to_string(version) + std::to_string(unsync) + ".mp3");
       MediaFileEntry e = Read(name);
       Edit(e, kV2, values);
@@ -119,15 +121,16 @@ TEST_F(Mp3Writing, Id3v2VersionsAndUnsynchronisationRoundTrip) {
 TEST_F(Mp3Writing, UnicodeOffWritesCodePage932InLatin1FramesAndUtf16WhenItDoesNotFit) {
   auto name = Copy("utf16_id3v2.mp3", "a.mp3");
   MediaFileEntry e = Read(name);
-  e.tags[kV2].cells[1].text = "ニホンゴ";      // fits: ISO-8859-1 frame with code page 932 bytes
-  e.tags[kV2].cells[2].text = "Café 〜";       // does not fit: UTF-16
+  e.tags[kV2].cells[1].text = "ニホンゴ";  // fits: ISO-8859-1 frame with code page 932 bytes
+  e.tags[kV2].cells[2].text = "Café 〜";   // does not fit: UTF-16
   e.tags[kV2].image = kChangedMark;
   WriteSettings s;
   s.unicode = 1;
   s.unsync = 1;
   ASSERT_TRUE(Write(e, s));
   std::string bytes = ReadBytes(dir_ / name);
-  EXPECT_NE(bytes.find(std::string("TPE1\0\0\0\x09\0\0\0", 11) + *EncodeCp932("ニホンゴ")), std::string::npos);
+  EXPECT_NE(bytes.find(std::string("TPE1\0\0\0\x09\0\0\0", 11) + *EncodeCp932("ニホンゴ")),
+            std::string::npos);
   size_t tit2 = bytes.find("TIT2");
   ASSERT_NE(tit2, std::string::npos);
   EXPECT_EQ(bytes[tit2 + 10], '\x01');  // UTF-16
@@ -210,7 +213,8 @@ TEST_F(Mp3Writing, RemoveAndCreateEveryKindLeavesEmptyTagsOnDisk) {
   f = OpenTagFile(dir_ / name);
   EXPECT_EQ(f->TagMask() & (kMaskID3v1 | kMaskID3v2 | kMaskAPE), kMaskID3v1 | kMaskID3v2 | kMaskAPEv2);
   EXPECT_TRUE(HoldsAudioOnce(dir_ / name));
-  for (Mp3Tag kind : {Mp3Tag::APE, Mp3Tag::ID3v2, Mp3Tag::ID3v1}) ASSERT_TRUE(f->RemoveTag(kind, &error)) << error;
+  for (Mp3Tag kind : {Mp3Tag::APE, Mp3Tag::ID3v2, Mp3Tag::ID3v1})
+    ASSERT_TRUE(f->RemoveTag(kind, &error)) << error;
   EXPECT_EQ(f->TagMask(), 0u);
   EXPECT_EQ(ReadBytes(dir_ / name), test::PlainAudio());
 }

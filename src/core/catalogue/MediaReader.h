@@ -29,7 +29,7 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
 bool RereadMediaFile(const std::filesystem::path& folder, MediaFileEntry& entry);
 
 // Texts of the file row.
-std::string SizeText(uint64_t size);              // "1,234,567"
+std::string SizeText(uint64_t size);                   // "1,234,567"
 std::string TimeStampText(int64_t secondsSinceEpoch);  // "yyyy/mm/dd hh:mm:ss", local time
 // A file name or relative path for display: UTF-8 as it is, else code page 932.
 std::string DisplayPath(const std::filesystem::path& path);

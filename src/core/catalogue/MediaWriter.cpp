@@ -22,8 +22,12 @@ bool Fail(std::string* error, std::string text) {
   return false;
 }
 
-bool Marked(const TagRow& row) { return row.image == kChangedMark; }
-bool Wanted(const TagRow& row) { return Marked(row) && row.state == kChecked; }
+bool Marked(const TagRow& row) {
+  return row.image == kChangedMark;
+}
+bool Wanted(const TagRow& row) {
+  return Marked(row) && row.state == kChecked;
+}
 
 std::string CellText(const TagRow& row, size_t index) {
   return index < row.cells.size() ? row.cells[index].text : std::string();
@@ -132,7 +136,8 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
 
 bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
                     const WriteSettings& settings, std::string* error) {
-  if (entry.tags.size() != TagKindsOf(entry.format).size()) return Fail(error, "the entry's rows are incomplete");
+  if (entry.tags.size() != TagKindsOf(entry.format).size())
+    return Fail(error, "the entry's rows are incomplete");
   if (!CanWriteMediaFile(entry, error)) return false;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};

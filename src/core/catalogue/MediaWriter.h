@@ -13,9 +13,9 @@ class IniFile;
 
 // The "Option" settings that saving uses.
 struct WriteSettings {
-  int unicode = 1;      // "Unicode": 0 leave as is, 1 off, 2 on
-  int unsync = 2;       // "Unsync": 0 leave as is, 1 off, 2 on
-  int id3v2Version = 2;  // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
+  int unicode = 1;            // "Unicode": 0 leave as is, 1 off, 2 on
+  int unsync = 2;             // "Unsync": 0 leave as is, 1 off, 2 on
+  int id3v2Version = 2;       // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
   bool keepTimeStamp = true;  // "TimeStamp"
 
   static WriteSettings FromIni(const IniFile& ini);

@@ -43,7 +43,8 @@ std::string Utf16ToUtf8(std::string_view b, bool bigEndian) {
 // One field of a text in `encoding` as UTF-8; ISO-8859-1 bytes are code page 932.
 std::string DecodeField(std::string_view b, int encoding) {
   switch (encoding) {
-    case 0: return DecodeLegacy(b);
+    case 0:
+      return DecodeLegacy(b);
     case 1: {
       bool big = true;
       if (b.size() >= 2 && uint8_t(b[0]) == 0xFF && uint8_t(b[1]) == 0xFE) {
@@ -54,8 +55,10 @@ std::string DecodeField(std::string_view b, int encoding) {
       }
       return Utf16ToUtf8(b, big);
     }
-    case 2: return Utf16ToUtf8(b, true);
-    default: return IsValidUtf8(b) ? std::string(b) : DecodeCp932(b);
+    case 2:
+      return Utf16ToUtf8(b, true);
+    default:
+      return IsValidUtf8(b) ? std::string(b) : DecodeCp932(b);
   }
 }
 
@@ -93,7 +96,9 @@ std::vector<std::string> GenreFields(const std::string& text) {
     out.push_back(text.substr(pos + 1, close - pos - 1));
     pos = close + 1;
   }
-  if (pos < text.size()) out.push_back(pos + 1 < text.size() && text.compare(pos, 2, "((") == 0 ? text.substr(pos + 1) : text.substr(pos));
+  if (pos < text.size())
+    out.push_back(pos + 1 < text.size() && text.compare(pos, 2, "((") == 0 ? text.substr(pos + 1)
+                                                                           : text.substr(pos));
   return out;
 }
 
@@ -110,8 +115,8 @@ std::string JoinDistinct(const std::vector<std::string>& fields) {
 }
 
 int StemOfFrame(std::string_view id) {
-  static constexpr std::array<std::string_view, 13> kFrames = {"TPE1", "TIT2", "TALB", "TRCK", "TDRC", "TCON", "COMM",
-                                                               "TCOM", "TCOP", "WXXX", "TOPE", "TENC", "TSSE"};
+  static constexpr std::array<std::string_view, 13> kFrames = {
+      "TPE1", "TIT2", "TALB", "TRCK", "TDRC", "TCON", "COMM", "TCOM", "TCOP", "WXXX", "TOPE", "TENC", "TSSE"};
   for (size_t i = 0; i < kFrames.size(); ++i)
     if (kFrames[i] == id) return static_cast<int>(i);
   if (id == "TYER") return 4;

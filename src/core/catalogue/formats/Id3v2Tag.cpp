@@ -121,7 +121,8 @@ String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Fr
 }
 
 void PutSyncsafe(std::string& out, size_t pos, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[pos + static_cast<size_t>(i)] = static_cast<char>((v >> (7 * (3 - i))) & 0x7F);
+  for (int i = 0; i < 4; ++i)
+    out[pos + static_cast<size_t>(i)] = static_cast<char>((v >> (7 * (3 - i))) & 0x7F);
 }
 
 uint32_t Syncsafe(std::string_view d, size_t pos) {
@@ -140,7 +141,8 @@ std::string Unsync(std::string_view body) {
   out.reserve(body.size() + body.size() / 64 + 1);
   for (size_t i = 0; i < body.size(); ++i) {
     out.push_back(body[i]);
-    if (uint8_t(body[i]) == 0xFF && (i + 1 == body.size() || uint8_t(body[i + 1]) >= 0xE0 || body[i + 1] == 0))
+    if (uint8_t(body[i]) == 0xFF &&
+        (i + 1 == body.size() || uint8_t(body[i + 1]) >= 0xE0 || body[i + 1] == 0))
       out.push_back('\0');
   }
   return out;
@@ -226,7 +228,9 @@ void Id3v2Tag::EnsureParsed() {
   tag_ = std::make_unique<ID3v2::Tag>(file_.get(), 0);
 }
 
-bool Id3v2Tag::IsValueStem(std::string_view stem) { return FrameOf(stem) != nullptr; }
+bool Id3v2Tag::IsValueStem(std::string_view stem) {
+  return FrameOf(stem) != nullptr;
+}
 
 std::string Id3v2Tag::Get(std::string_view stem) const {
   if (auto it = pending_.find(stem); it != pending_.end()) return it->second;

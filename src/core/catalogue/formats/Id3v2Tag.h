@@ -6,9 +6,9 @@
 // as version 2.3 or 2.4 by TagLib and as 2.2 or with unsynchronisation by our
 // own code. ISO-8859-1 frames are read and written as code page 932 bytes.
 
-#include <memory>
 #include <array>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,7 +32,7 @@ class Id3v2Tag {
   // Parses a complete tag (header and body). Null when TagLib rejects it.
   static std::unique_ptr<Id3v2Tag> Parse(std::string_view bytes);
 
-  int Version() const { return version_; }          // 2, 3 or 4
+  int Version() const { return version_; }  // 2, 3 or 4
   bool Unsynchronised() const { return unsync_; }
 
   // True for the thirteen stems above.
@@ -77,9 +77,9 @@ class Id3v2Tag {
   int version_ = 3;
   bool unsync_ = false;
   std::map<std::string, std::string, std::less<>> pending_;  // staged values by stem
-  std::string raw_;                                         // the tag (2.2 converted to 2.3)
-  std::optional<std::array<std::string, 13>> quick_;        // values read without TagLib
-  bool parsed_ = false;                                     // tag_ holds raw_ parsed by TagLib
+  std::string raw_;                                          // the tag (2.2 converted to 2.3)
+  std::optional<std::array<std::string, 13>> quick_;         // values read without TagLib
+  bool parsed_ = false;                                      // tag_ holds raw_ parsed by TagLib
 };
 
 // Unsynchronisation helpers (shared with the tests): whole-body for 2.2/2.3,

@@ -278,9 +278,12 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
     int infoIndex = riff_ ? riffLayout_.infoIndex : -1;
     uint64_t body = 4;
     for (size_t i = 0; i < chunks.size(); ++i) {
-      if (static_cast<int>(i) == dataIndex) body += 8 + dataSize + (dataSize & 1);
-      else if (static_cast<int>(i) == infoIndex) body += info.size();
-      else body += 8 + chunks[i].size + (chunks[i].size & 1);
+      if (static_cast<int>(i) == dataIndex)
+        body += 8 + dataSize + (dataSize & 1);
+      else if (static_cast<int>(i) == infoIndex)
+        body += info.size();
+      else
+        body += 8 + chunks[i].size + (chunks[i].size & 1);
     }
     if (infoIndex < 0) body += info.size();
     if (body > kMaxRiffSize) return Fail(error, "the file is too large for a RIFF form");
@@ -339,7 +342,8 @@ bool Mp3File::CreateTag(Mp3Tag kind, std::string* error) {
       break;
     case Mp3Tag::ID3v2:
       if (id3v2_) return true;
-      if (riff_) return Fail(error, "a RIFF-wrapped MP3 cannot carry an ID3v2 tag; remove the RIFF form first");
+      if (riff_)
+        return Fail(error, "a RIFF-wrapped MP3 cannot carry an ID3v2 tag; remove the RIFF form first");
       plan.id3v2 = Id3v2Tag::RenderEmpty(3, false);
       break;
     case Mp3Tag::APE:
