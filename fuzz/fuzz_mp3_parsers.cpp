@@ -1,17 +1,11 @@
 // Feeds arbitrary bytes to the MP3 parsers of our own: ID3v1, RIFF "RMP3"
 // chunks and INFO lists, APE tags, the quick ID3v2 reader, ID3v2.2 and
-// unsynchronisation conversions, MPEG frame headers, and a whole file opened
-// through the tag layer.
-
-#include <unistd.h>
+// unsynchronisation conversions, MPEG frame headers.
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
-#include "core/catalogue/TagFile.h"
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/catalogue/formats/Id3v2QuickReader.h"
@@ -47,20 +41,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (auto info = ReadMpegAudio(bytes, size)) AudioFormatText(*info);
 
-  // The whole file through the tag layer, and a save of one value.
-  static const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("hozanki-fuzz-" + std::to_string(::getpid()) + ".mp3");
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(size));
-  }
-  if (auto tag = OpenTagFile(file)) {
-    tag->GetValue("INAM_v2");
-    tag->GetValue("TIME");
-    tag->SetValue("INAM_v2", "x");
-    tag->SetValue("INAM_rmp", "x");
-    tag->SetValue("INAM_APE", "x");
-    tag->Save(nullptr);
-  }
   return 0;
 }
