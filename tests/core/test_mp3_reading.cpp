@@ -7,6 +7,7 @@
 
 #include "MediaTestSupport.h"
 #include "core/catalogue/MediaReader.h"
+#include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/TagFile.h"
 #include "core/text/Cp932.h"
 
@@ -186,6 +187,52 @@ TEST_F(Mp3Reread, NewTimeStampClearedMarksAndAbsentKindsKept) {
   EXPECT_EQ(e->file.cells[5].text, "");
   std::filesystem::remove(dir_ / name);
   EXPECT_FALSE(RereadMediaFile(dir_, *e));
+}
+
+}  // namespace
+}  // namespace hozanki
+
+namespace hozanki {
+namespace {
+
+using Mp3Containers = test::MediaTempDir;
+
+TEST_F(Mp3Containers, OtherContainersHoldingMpegFramesAreNotTakenForMp3) {
+  const std::string& audio = test::PlainAudio();
+  test::WriteBytes(dir_ / "wave.mp3", std::string("RIFF\x10\0\0\0WAVEfmt ", 16) + audio);
+  test::WriteBytes(dir_ / "ogg.mp3", "OggS" + audio);
+  test::WriteBytes(dir_ / "m4a.mp3", std::string("\0\0\0\x20"
+                                                 "ftypM4A ",
+                                                 12) +
+                                         audio);
+  for (const char* name : {"wave.mp3", "ogg.mp3", "m4a.mp3"}) EXPECT_FALSE(ReadMediaFile(dir_, name)) << name;
+  test::WriteBytes(dir_ / "junk_first.mp3", std::string(100, '\0') + audio);
+  EXPECT_TRUE(ReadMediaFile(dir_, "junk_first.mp3"));  // leading padding before the first frame
+}
+
+TEST_F(Mp3Containers, ParallelReadingGivesTheSameRowsAsOneThread) {
+  std::vector<std::filesystem::path> files;
+  for (int i = 0; i < 24; ++i) {
+    const char* fixtures[] = {"sjis_id3v2.mp3", "rmp3.rmp", "apev1.mp3", "not_mpeg.mp3"};
+    std::string name = std::to_string(i) + "_" + fixtures[i % 4];
+    Copy(fixtures[i % 4], name);
+    files.push_back(name);
+  }
+  auto readAll = [&](unsigned threads) {
+    std::vector<std::string> out(files.size(), "unset");
+    ReadMediaFiles(
+        dir_, files, threads, [&](size_t i, std::optional<MediaFileEntry>&& e, const std::string&) {
+          out[i] =
+              e ? e->tags[1].cells[1].text + "|" + e->tags[2].cells[2].text + "|" + e->tags[3].cells[2].text
+                : "none";
+        });
+    return out;
+  };
+  std::vector<std::string> one = readAll(1);
+  EXPECT_EQ(readAll(2), one);
+  EXPECT_EQ(one[0], "松任谷由実||");
+  EXPECT_EQ(one[1], "|リフのタイトル|");
+  EXPECT_EQ(one[3], "none");
 }
 
 }  // namespace

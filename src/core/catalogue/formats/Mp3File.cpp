@@ -48,6 +48,25 @@ bool IsRiffInfoStem(std::string_view stem) {
   return std::find(std::begin(kStems), std::end(kStems), stem) != std::end(kStems);
 }
 
+// Other formats whose bytes may hold something like an MPEG frame header:
+// never taken for MP3 (a tag put in front of them would break them).
+bool IsOtherContainer(std::string_view head) {
+  static constexpr std::string_view kMagics[] = {"RIFF",
+                                                 "OggS",
+                                                 "fLaC",
+                                                 "MAC ",
+                                                 "FORM",
+                                                 "TTA1",
+                                                 "wvpk",
+                                                 "MPCK",
+                                                 "MP+",
+                                                 "\x30\x26\xB2\x75",
+                                                 "\x1A\x45\xDF\xA3"};
+  for (std::string_view magic : kMagics)
+    if (head.substr(0, magic.size()) == magic) return true;
+  return head.size() >= 8 && head.substr(4, 4) == "ftyp";
+}
+
 void Pad(std::string& s) {
   if (s.size() & 1) s.push_back('\0');
 }
@@ -119,7 +138,7 @@ bool Mp3File::Load(std::string* error) {
       std::string tag = id3v2Size_ <= head.size() ? head.substr(0, id3v2Size_) : PRead(fd, 0, id3v2Size_);
       id3v2_ = Id3v2Tag::Parse(tag);
       if (!id3v2_) return Fail(error, "damaged ID3v2 tag");
-    } else if (!LooksLikeMpegAudio(head)) {
+    } else if (IsOtherContainer(head) || !LooksLikeMpegAudio(head)) {
       return Fail(error, "not an MPEG audio file");
     }
     audioOffset_ = id3v2Size_;
@@ -174,7 +193,7 @@ std::string Mp3File::GetValue(std::string_view name) const {
   auto [stem, kind] = SplitName(name);
   if (kind == "v1") {
     if (!id3v1_) return {};
-    std::string* field = const_cast<Id3v1Tag&>(*id3v1_).Field(stem);
+    const std::string* field = id3v1_->Field(stem);
     return field ? *field : std::string();
   }
   if (kind == "v2") return id3v2_ ? id3v2_->Get(stem) : std::string();
