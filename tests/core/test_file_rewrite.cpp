@@ -43,3 +43,28 @@ TEST_F(FileRewriteTest, FailureLeavesTheOriginalUntouched) {
 
 }  // namespace
 }  // namespace hozanki
+
+namespace hozanki {
+namespace {
+
+TEST_F(FileRewriteTest, SymbolicLinkKeptAndReadOnlyFileRefused) {
+  std::filesystem::path file = dir_ / "a.mp3";
+  test::WriteBytes(file, "old");
+  std::filesystem::create_symlink(file, dir_ / "link.mp3");
+  FileRewrite viaLink(dir_ / "link.mp3");
+  viaLink.AddBytes("new");
+  std::string error;
+  ASSERT_TRUE(viaLink.Commit(&error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_ / "link.mp3"));
+  EXPECT_EQ(test::ReadBytes(file), "new");
+
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write read-only files";
+  ::chmod(file.c_str(), 0444);
+  FileRewrite readOnly(file);
+  readOnly.AddBytes("newer");
+  EXPECT_FALSE(readOnly.Commit(&error));
+  EXPECT_EQ(test::ReadBytes(file), "new");
+}
+
+}  // namespace
+}  // namespace hozanki

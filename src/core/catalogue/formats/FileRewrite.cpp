@@ -87,6 +87,12 @@ bool FileRewrite::Commit(std::string* error) {
     if (error) *error = what + ": " + std::strerror(errno);
     return false;
   };
+  // Through a symbolic link the file it points to is rewritten, the link kept.
+  if (char* real = ::realpath(source_.c_str(), nullptr)) {
+    source_ = real;
+    std::free(real);
+  }
+  if (::access(source_.c_str(), W_OK) != 0) return fail("cannot write " + source_.string());
   Fd in(::open(source_.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return fail("cannot open " + source_.string());
   struct stat st {};
