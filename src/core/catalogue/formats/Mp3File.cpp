@@ -143,15 +143,20 @@ bool Mp3File::Load(std::string* error) {
     }
     audioOffset_ = id3v2Size_;
     uint64_t end = fileSize_;
-    if (end >= audioOffset_ + kId3v1Size) {
-      id3v1_ = Id3v1Tag::Parse(PRead(fd, end - kId3v1Size, kId3v1Size));
+    // One read for the ID3v1 tag and the APE footer before it.
+    uint64_t tailSize = std::min<uint64_t>(end - audioOffset_, kId3v1Size + kApeFooterSize);
+    std::string tail = PRead(fd, end - tailSize, tailSize);
+    std::string_view rest = tail;
+    if (rest.size() >= kId3v1Size) {
+      id3v1_ = Id3v1Tag::Parse(rest.substr(rest.size() - kId3v1Size));
       if (id3v1_) {
         end -= kId3v1Size;
         id3v1Offset_ = end;
+        rest.remove_suffix(kId3v1Size);
       }
     }
-    if (end >= audioOffset_ + kApeFooterSize) {
-      uint64_t size = ApeTagData::TagSizeAtEnd(PRead(fd, end - kApeFooterSize, kApeFooterSize));
+    if (rest.size() >= kApeFooterSize) {
+      uint64_t size = ApeTagData::TagSizeAtEnd(rest.substr(rest.size() - kApeFooterSize));
       if (size > 0 && end - audioOffset_ >= size) {
         ape_ = ApeTagData::Parse(PRead(fd, end - size, size));
         if (ape_) {
@@ -167,11 +172,15 @@ bool Mp3File::Load(std::string* error) {
   // The first frames of the audio, with a Xing or VBRI header: usually
   // already in the head.
   constexpr uint64_t kAudioHead = 2048;
-  std::string audioHead = audioOffset_ + kAudioHead <= head.size()
-                              ? head.substr(audioOffset_, kAudioHead)
-                              : PRead(fd, audioOffset_, std::min<uint64_t>(audioSize_, kAudioHead));
-  if (audioHead.size() > audioSize_) audioHead.resize(audioSize_);
-  audio_ = ReadMpegAudio(audioHead, audioSize_);
+  std::string read;
+  std::string_view audioHead;
+  if (audioOffset_ + kAudioHead <= head.size()) {
+    audioHead = std::string_view(head).substr(audioOffset_, kAudioHead);
+  } else {
+    read = PRead(fd, audioOffset_, std::min<uint64_t>(audioSize_, kAudioHead));
+    audioHead = read;
+  }
+  audio_ = ReadMpegAudio(audioHead.substr(0, std::min<uint64_t>(audioHead.size(), audioSize_)), audioSize_);
   return true;
 }
 
