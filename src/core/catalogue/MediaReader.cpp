@@ -173,9 +173,13 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
   }
   std::unique_ptr<TagFile> file = OpenTagFile(full, error);
   if (!file || file->Type() == FileType::Unknown) return std::nullopt;
+  return EntryFromTagFile(*file, relativePath, facts->size, facts->modified);
+}
 
+MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path& relativePath, uint64_t size,
+                                int64_t modified) {
   MediaFileEntry entry;
-  entry.format = FormatOfType(file->Type());
+  entry.format = FormatOfType(file.Type());
   entry.relativePath = relativePath;
   entry.file.cells.resize(static_cast<size_t>(FileCellCount(entry.format)));
   std::string shownPath = DisplayPath(relativePath.generic_string());
@@ -185,8 +189,8 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
     row.cells[0].text = shownPath;
     entry.tags.push_back(std::move(row));
   }
-  SetFileFacts(entry, *facts);
-  FillRows(*file, entry);
+  SetFileFacts(entry, FileFacts{size, modified});
+  FillRows(file, entry);
   return entry;
 }
 

@@ -85,7 +85,15 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
 bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, std::string* error) {
   std::unique_ptr<TagFile> file;
   if (!Reopen(path, file, error)) return false;
-  if (file->Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
+  return WriteRowToTagFile(*file, entry, error);
+}
+
+}  // namespace
+
+bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error) {
+  if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
+    return Fail(error, "an MP3 file is written with its tag kinds");
+  if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
   const TagRow& row = entry.tags[0];
   bool checked = row.state == kChecked;
   TagKind kind = TagKindsOf(entry.format)[0];
@@ -95,16 +103,14 @@ bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, 
     if (kind == TagKind::MP4 && (names[i] == "TRACK" || names[i] == "DISC")) {
       size_t slash = text.find('/');
       std::string base(names[i]);
-      file->SetValue(base + "1", text.substr(0, slash));
-      file->SetValue(base + "2", slash == std::string::npos ? std::string() : text.substr(slash + 1));
+      file.SetValue(base + "1", text.substr(0, slash));
+      file.SetValue(base + "2", slash == std::string::npos ? std::string() : text.substr(slash + 1));
     } else {
-      file->SetValue(names[i], text);
+      file.SetValue(names[i], text);
     }
   }
-  return file->Save(error);
+  return file.Save(error);
 }
-
-}  // namespace
 
 WriteSettings WriteSettings::FromIni(const IniFile& ini) {
   namespace o = settings::option;
