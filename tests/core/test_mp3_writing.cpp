@@ -320,3 +320,46 @@ TEST(Id3v1Parse, RejectsAnythingButExactTags) {
 
 }  // namespace
 }  // namespace hozanki
+
+namespace hozanki {
+namespace {
+
+std::string Syncsafe(size_t n) {
+  return {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F), char(n & 0x7F)};
+}
+
+using Mp3OtherFrames = test::MediaTempDir;
+
+TEST_F(Mp3OtherFrames, PicturesAndPrivateFramesSurviveEveryVersion) {
+  const std::string picture = std::string("\0image/jpeg\0\x03\0", 14) + "JPEGDATA\xff\xd8\xff\xe0";
+  std::string frames =
+      "APIC" + std::string("\0\0\0", 3) + char(picture.size()) + std::string(2, '\0') + picture;
+  frames += "TIT2" + std::string("\0\0\0\x04\0\0\0abc", 11);
+  std::string tag = "ID3" + std::string("\x03\0\0", 3) + Syncsafe(frames.size()) + frames;
+  test::WriteBytes(dir_ / "a.mp3", tag + test::PlainAudio());
+  for (int version : {1, 2, 3}) {
+    SCOPED_TRACE(version);
+    auto e = ReadMediaFile(dir_, "a.mp3");
+    ASSERT_TRUE(e);
+    e->tags[1].cells[1].text = "artist " + std::to_string(version);
+    e->tags[1].image = kChangedMark;
+    WriteSettings s;
+    s.id3v2Version = version;
+    std::string error;
+    ASSERT_TRUE(WriteMediaFile(dir_, *e, s, &error)) << error;
+    std::string bytes = ReadBytes(dir_ / "a.mp3");
+    if (version == 1) {
+      EXPECT_NE(bytes.find(std::string("PIC", 3)), std::string::npos);
+      EXPECT_NE(bytes.find(std::string("JPG\x03\0JPEGDATA", 13)), std::string::npos);
+    } else {
+      EXPECT_NE(bytes.find(std::string("image/jpeg\0\x03\0JPEGDATA", 21)), std::string::npos);
+    }
+    auto back = ReadMediaFile(dir_, "a.mp3");
+    EXPECT_EQ(back->tags[1].cells[2].text, "abc");
+    EXPECT_EQ(back->tags[1].cells[1].text, "artist " + std::to_string(version));
+    EXPECT_TRUE(HoldsAudioOnce(dir_ / "a.mp3"));
+  }
+}
+
+}  // namespace
+}  // namespace hozanki
