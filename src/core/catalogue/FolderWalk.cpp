@@ -35,10 +35,12 @@ void Walk(const std::filesystem::path& root, const std::filesystem::path& relati
   }
   ::closedir(d);
   std::sort(files.begin(), files.end(), FolderNameLess);
-  for (const std::string& f : files) out.push_back(relative.empty() ? std::filesystem::path(f) : relative / f);
+  for (const std::string& f : files)
+    out.push_back(relative.empty() ? std::filesystem::path(f) : relative / f);
   if (!recursive) return;
   std::sort(folders.begin(), folders.end(), FolderNameLess);
-  for (const std::string& f : folders) Walk(root, relative.empty() ? std::filesystem::path(f) : relative / f, true, seen, out);
+  for (const std::string& f : folders)
+    Walk(root, relative.empty() ? std::filesystem::path(f) : relative / f, true, seen, out);
 }
 
 }  // namespace
