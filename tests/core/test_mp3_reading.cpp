@@ -14,7 +14,7 @@
 namespace hozanki {
 namespace {
 
-using test::Fixture;
+using test::Mp3Fixture;
 using test::MediaTempDir;
 
 std::optional<MediaFileEntry> ReadFixture(const std::string& name) {
