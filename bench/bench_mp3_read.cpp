@@ -15,7 +15,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "core/catalogue/FolderWalk.h"
+#include "core/catalogue/FolderScan.h"
 #include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/catalogue/formats/Id3v2Tag.h"
@@ -77,7 +77,7 @@ void BM_ReadFolder(benchmark::State& state) {
   unsigned threads = static_cast<unsigned>(state.range(0));
   size_t listed = 0;
   for (auto _ : state) {
-    std::vector<fs::path> files = ListFolderFiles(dir, false);
+    std::vector<fs::path> files = ListMediaFiles(dir);
     std::atomic<size_t> count{0};
     ReadMediaFiles(dir, files, threads, [&](size_t, std::optional<MediaFileEntry>&& e, const std::string&) {
       if (e) ++count;

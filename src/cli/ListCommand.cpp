@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "CliCommand.h"
-#include "core/catalogue/FolderWalk.h"
+#include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/TagFile.h"
@@ -110,7 +110,7 @@ int RunList(const std::vector<std::string>& args) {
       continue;
     }
     if (S_ISDIR(st.st_mode)) {
-      groups.push_back({p, ListFolderFiles(p, recursive), false});
+      groups.push_back({p, recursive ? ListMediaFilesRecursive(p) : ListMediaFiles(p), false});
     } else {
       std::filesystem::path path(p);
       std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/catalogue/TagFile.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
@@ -127,10 +128,7 @@ std::string TimeStampText(int64_t secondsSinceEpoch) {
   return buffer;
 }
 
-std::string DisplayPath(const std::filesystem::path& path) {
-  const std::string& raw = path.native();
-  return IsValidUtf8(raw) ? raw : DecodeCp932(raw);
-}
+std::string DisplayPath(const std::filesystem::path& path) { return DisplayName(path); }
 
 Cell PlayingTimeCell(std::string_view text) {
   Cell cell;
