@@ -119,6 +119,12 @@ TEST(TagEditClipboard, FileNamesWithExtOmitAndExtProtect) {
   EXPECT_EQ(test::EntryAt(c, MediaFormat::MP3, 1).file.cells[0].text, "b.x.mp3");
   EXPECT_EQ(*DecodeCopyData(PartialCopyText(c, names, {}, false), kPartialCopyHeader),
             (std::vector<std::string>{"新しい.mp3", "b.x.mp3"}));
+  // A table's name column holds relative paths: the extension is never sought in a folder name.
+  c.Append(MediaFormat::WAV,
+           {test::MakeEntry(MediaFormat::WAV, "A.B/noext"), test::MakeEntry(MediaFormat::WAV, "A.B/c.wav")});
+  EXPECT_EQ(*DecodeCopyData(PartialCopyText(c, EditTarget::TagColumn(TagKind::WAV, 0), {}, true),
+                            kPartialCopyHeader),
+            (std::vector<std::string>{"A.B/noext", "A.B/c"}));
 }
 
 TEST(TagEditClipboard, WholeCopyFromId3v1PastesIntoWavByCaption) {

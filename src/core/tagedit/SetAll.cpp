@@ -30,25 +30,25 @@ SetAllLayout ChooseSetAllPage(TagKind kind, int column) {
   SetAllLayout layout;
   std::span<const ColumnSpec> columns = TagTableColumns(kind);
   if (column < 2 || column >= static_cast<int>(columns.size())) return layout;
-  const ColumnSpec& spec = columns[static_cast<size_t>(column)];
-  if (spec.tag == kColumnMemo) {
+  const ColumnSpec& col = columns[static_cast<size_t>(column)];
+  if (col.tag == kColumnMemo) {
     layout.page = SetAllPage::TS3;
     layout.okIsDefault = false;
-  } else if (spec.tag == kColumnGenre) {
+  } else if (col.tag == kColumnGenre) {
     layout.page = SetAllPage::TS2;
-  } else if (spec.tag == kColumnNumberPair) {
+  } else if (col.tag == kColumnNumberPair) {
     layout.page = SetAllPage::TS5;
     layout.height = 165;
-  } else if (Trimmed(spec.caption) == kTrackCaption) {
+  } else if (Trimmed(col.caption) == kTrackCaption) {
     layout.page = SetAllPage::TS4;
-    if (spec.tag != 0) {
+    if (col.tag != 0) {
       layout.affixesShown = false;
       layout.zeroPadEnabled = false;
     } else {
       layout.height = 165;
     }
-  } else if (spec.tag > 0) {
-    layout.maxLength = static_cast<size_t>(spec.tag);
+  } else if (col.tag > 0) {
+    layout.maxLength = static_cast<size_t>(col.tag);
   }
   return layout;
 }
