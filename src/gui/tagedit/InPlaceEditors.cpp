@@ -74,7 +74,10 @@ InPlaceEditors::InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QActi
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     widgets_.copy->setPalette(palette);
   }
-  if (widgets_.combo && widgets_.combo->lineEdit()) widgets_.combo->lineEdit()->installEventFilter(this);
+  if (widgets_.combo) {
+    widgets_.combo->setInsertPolicy(QComboBox::NoInsert);  // typed genres never join the list
+    if (widgets_.combo->lineEdit()) widgets_.combo->lineEdit()->installEventFilter(this);
+  }
   if (widgets_.memo) {
     widgets_.memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     widgets_.memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
