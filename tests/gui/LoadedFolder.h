@@ -40,9 +40,10 @@ class LoadedFolder {
 };
 
 // `count` copies of an MP3 fixture named 00.mp3, 01.mp3 ...
-inline std::vector<std::pair<std::string, std::string>> Mp3Copies(int count,
-                                                                  const std::string& fixture = "mp3/plain.mp3") {
+inline std::vector<std::pair<std::string, std::string>> Mp3Copies(
+    int count, const std::string& fixture = "mp3/plain.mp3") {
   std::vector<std::pair<std::string, std::string>> files;
-  for (int i = 0; i < count; ++i) files.push_back({fixture, (i < 10 ? "0" : "") + std::to_string(i) + ".mp3"});
+  for (int i = 0; i < count; ++i)
+    files.push_back({fixture, (i < 10 ? "0" : "") + std::to_string(i) + ".mp3"});
   return files;
 }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -57,8 +58,9 @@ void DoubleClickCell(QTableView* view, int row, int column) {
 
 const TagRow& Row(TFormMain& w, int kind, int row) {
   const auto format = FormatOfTagKind(static_cast<TagKind>(kind));
-  return w.CatalogueData().Entries(format)[static_cast<size_t>(row)].tags[static_cast<size_t>(
-      TagRowIndex(static_cast<TagKind>(kind)))];
+  return w.CatalogueData()
+      .Entries(format)[static_cast<size_t>(row)]
+      .tags[static_cast<size_t>(TagRowIndex(static_cast<TagKind>(kind)))];
 }
 
 void SetRowImage(TFormMain& w, int kind, int row, int state, int image) {
@@ -109,6 +111,8 @@ class InPlaceEditorsTest : public QObject {
   void EditorOwnsCtrlCWhileOpen();
   void LeavingTheEditorKeepsWhatWasTyped();
   void RenameModeTablesOpenOnlyTheCopyBox();
+  void RowsMovingUnderAnEditorNeverStoreIntoAnotherFile();
+  void ScrollingTheRowAwayStoresAndCloses();
   void HistoryComboKeepsTwentyMostRecentFirst();
 
  private:
@@ -269,8 +273,10 @@ void InPlaceEditorsTest::GenreComboRules() {
   pages->setCurrentIndex(kId3v2);
   QTableView* id3v2 = f.w.TagTable(kId3v2);
   QHeaderView* header = id3v2->horizontalHeader();
-  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(7) + 5, 5));
-  f.w.CatalogueData().EditRow(MediaFormat::MP3, 0, [](MediaFileEntry& e) { e.tags[1].cells[6].text = "Pop"; });
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(7) + 5, 5));
+  f.w.CatalogueData().EditRow(MediaFormat::MP3, 0,
+                              [](MediaFileEntry& e) { e.tags[1].cells[6].text = "Pop"; });
   id3v2->setFocus();
   id3v2->selectRow(0);
   QTest::keyClick(id3v2, Qt::Key_Return);
@@ -282,6 +288,7 @@ void InPlaceEditorsTest::GenreComboRules() {
   combo->setEditText(QStringLiteral("My Genre"));
   QTest::keyClick(combo, Qt::Key_Return);
   QCOMPARE(Row(f.w, kId3v2, 1).cells[6].text, std::string("My Genre"));
+  QCOMPARE(combo->count(), 157);  // the list itself never changes
 }
 
 void InPlaceEditorsTest::MemoNeedsAltForEnterAndWalking() {
@@ -339,7 +346,8 @@ void InPlaceEditorsTest::TagPageChangeCommitsAndIsRefusedOnce() {
   QTest::keyClick(f.table, Qt::Key_Return);
   TypeText(edit, QStringLiteral("#"));
   QHeaderView* header = f.table->horizontalHeader();
-  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(5) + 5, 5));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(5) + 5, 5));
   QVERIFY(!edit->isVisible());
   QVERIFY(QString::fromStdString(Row(f.w, kId3v2, 0).cells[2].text).endsWith(QLatin1Char('#')));
   QCOMPARE(f.w.EditColumn(kId3v2), 5);
@@ -400,6 +408,58 @@ void InPlaceEditorsTest::RenameModeTablesOpenOnlyTheCopyBox() {
   QVERIFY(!copy->isVisible());
   QCOMPARE(Row(f.w, kId3v2, 0).image, kNoMark);
   QCOMPARE(InPlaceEditors::ArmedRow(f.table), -1);
+}
+
+void InPlaceEditorsTest::RowsMovingUnderAnEditorNeverStoreIntoAnotherFile() {
+  Fixture f(config_->path(), 3);
+  auto* edit = Child<QLineEdit>(f.w, "EditListView");
+  auto valueOf = [&](const char* name) {
+    for (const MediaFileEntry& e : f.w.CatalogueData().Entries(MediaFormat::MP3))
+      if (e.relativePath == name) return e.tags[1].cells[2].text;
+    return std::string("?");
+  };
+  // A Shift-click on the file list's name header: the edit is stored first, then the rows move.
+  QTest::keyClick(f.table, Qt::Key_Return);
+  edit->selectAll();
+  TypeText(edit, QStringLiteral("並べ替え"));
+  QHeaderView* header = f.w.FileList(0)->horizontalHeader();
+  const QPoint name(header->sectionViewportPosition(1) + 5, 5);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::ShiftModifier, name);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::ShiftModifier, name);
+  QVERIFY(!edit->isVisible());
+  QCOMPARE(QString::fromStdString(valueOf("00.mp3")), QStringLiteral("並べ替え"));
+  QCOMPARE(f.table->model()->index(2, 1).data().toString(), QStringLiteral("00.mp3"));
+  QVERIFY(valueOf("01.mp3") != valueOf("00.mp3"));
+  // Rows removed by other means while an editor is open: it closes storing nothing.
+  QTRY_COMPARE(f.w.SyncRequest(), 0);
+  f.table->setFocus();
+  f.table->selectionModel()->setCurrentIndex(f.table->model()->index(0, 3),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  QTest::keyClick(f.table, Qt::Key_Return);
+  QVERIFY(edit->isVisible());
+  const std::string before = valueOf("01.mp3");
+  TypeText(edit, QStringLiteral("lost"));
+  f.w.CatalogueData().Remove(MediaFormat::MP3, {0});
+  QVERIFY(!edit->isVisible());
+  QCOMPARE(valueOf("01.mp3"), before);
+  for (const MediaFileEntry& e : f.w.CatalogueData().Entries(MediaFormat::MP3))
+    QVERIFY(!QString::fromStdString(e.tags[1].cells[2].text).endsWith(QStringLiteral("lost")));
+}
+
+void InPlaceEditorsTest::ScrollingTheRowAwayStoresAndCloses() {
+  Fixture f(config_->path(), 40);
+  auto* edit = Child<QLineEdit>(f.w, "EditListView");
+  QTest::keyClick(f.table, Qt::Key_Return);
+  QVERIFY(edit->isVisible());
+  const QPoint before = edit->pos();
+  // Following the list: a small scroll moves the editor with its cell.
+  f.table->horizontalHeader()->resizeSection(2, f.table->horizontalHeader()->sectionSize(2) + 30);
+  QCOMPARE(edit->x(), before.x() + 30);
+  edit->setText(QStringLiteral("scrolled"));
+  QVERIFY(f.table->verticalScrollBar()->maximum() > 0);
+  f.table->verticalScrollBar()->setValue(f.table->verticalScrollBar()->maximum());
+  QTRY_VERIFY(!edit->isVisible());
+  QCOMPARE(f.table->model()->index(0, 3).data().toString(), QStringLiteral("scrolled"));
 }
 
 void InPlaceEditorsTest::HistoryComboKeepsTwentyMostRecentFirst() {

@@ -31,7 +31,8 @@ constexpr int kId3v1 = 0, kId3v2 = 1, kRiff = 2, kApe = 3;
 
 void ClickHeader(QTableView* view, int column, Qt::KeyboardModifiers modifiers = {}) {
   QHeaderView* header = view->horizontalHeader();
-  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, at);
 }
 
@@ -43,7 +44,9 @@ QPoint CheckBoxPoint(QTableView* view, int row) {
 void SetCell(TFormMain& w, int kind, int row, int cell, const std::string& text) {
   const auto format = FormatOfTagKind(static_cast<TagKind>(kind));
   w.CatalogueData().EditRow(format, row, [&](MediaFileEntry& e) {
-    e.tags[static_cast<size_t>(TagRowIndex(static_cast<TagKind>(kind)))].cells[static_cast<size_t>(cell)].text = text;
+    e.tags[static_cast<size_t>(TagRowIndex(static_cast<TagKind>(kind)))]
+        .cells[static_cast<size_t>(cell)]
+        .text = text;
   });
 }
 
@@ -185,7 +188,8 @@ void TagTablesTest::ShiftSortingMarksOrdersAndKeepsListsParallel() {
     QCOMPARE(names(w.FileList(0)), order);
     for (int k : {kId3v1, kRiff, kApe}) QCOMPARE(names(w.TagTable(k)), order);
     for (int r = 0; r < 5; ++r)  // a sister's values travel with their file
-      QCOMPARE(TextAt(w.TagTable(kApe), r, 3), QStringLiteral("ape") + QString::number(order[r].left(2).toInt()));
+      QCOMPARE(TextAt(w.TagTable(kApe), r, 3),
+               QStringLiteral("ape") + QString::number(order[r].left(2).toInt()));
   };
   ClickHeader(id3v2, 5, Qt::ShiftModifier);
   QCOMPARE(id3v2->model()->headerData(5, Qt::Horizontal).toString(), QStringLiteral("+№"));
@@ -293,9 +297,11 @@ void TagTablesTest::PopupTWithTheFileNameColumn() {
   auto visible = [&](const char* name) { return w.findChild<QAction*>(QLatin1String(name))->isVisible(); };
   ClickHeader(w.TagTable(kId3v2), 1);
   emit popupT->aboutToShow();
-  for (const char* name : {"PopupTCopy", "PopupTSelectAll", "PopupTDelete", "PopupTMode"}) QVERIFY(visible(name));
-  for (const char* name : {"PopupTPaste", "PopupTUndo", "PopupTSetAll", "PopupTEditor", "PopupTReplace",
-                           "PopupTConvertItem", "PopupTRegexp", "PopupTSubstr", "PopupTMultiItem", "PopupTClear"})
+  for (const char* name : {"PopupTCopy", "PopupTSelectAll", "PopupTDelete", "PopupTMode"})
+    QVERIFY(visible(name));
+  for (const char* name :
+       {"PopupTPaste", "PopupTUndo", "PopupTSetAll", "PopupTEditor", "PopupTReplace", "PopupTConvertItem",
+        "PopupTRegexp", "PopupTSubstr", "PopupTMultiItem", "PopupTClear"})
     QVERIFY2(!visible(name), name);
   ClickHeader(w.TagTable(kId3v2), 2);
   emit popupT->aboutToShow();
@@ -329,7 +335,8 @@ void TagTablesTest::EditColumnIsDrawnInTheSettingsColours() {
   QVERIFY(pixel(0, 3) != QColor(255, 0, 0));
   // System colours come from the palette.
   // The default selected text colour is a system colour: highlight text.
-  QCOMPARE(StoredColor(AppSettings().colorSC, id3v2->palette()), id3v2->palette().color(QPalette::HighlightedText));
+  QCOMPARE(StoredColor(AppSettings().colorSC, id3v2->palette()),
+           id3v2->palette().color(QPalette::HighlightedText));
   // "..." cuts whole characters only, also surrogate pairs.
   const QFontMetrics metrics(id3v2->font());
   const QString text = QStringLiteral("日本語のとても長いタイトル😀😀😀");

@@ -212,6 +212,7 @@ class TFormMain : public QMainWindow {
   void ArmedPress(int page, int row, int column);
   void OpenCopyBox(int page, int row, int column);
   bool EditListViewCopyEvent(QEvent* event);
+  // Closes whichever in-place editor is open (it stores its text).
   void EditListViewCopyExit();
   void FileListEscape(int page);
 

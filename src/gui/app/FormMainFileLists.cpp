@@ -138,8 +138,9 @@ bool TFormMain::EditListViewCopyEvent(QEvent*) {
 }
 
 void TFormMain::EditListViewCopyExit() {
-  if (tables_->Editors().IsOpen() && tables_->Editors().OpenKind() == EditorKind::Copy)
-    tables_->Editors().CloseOpen();
+  // Before rows move or the lists are reloaded: whichever editor is open
+  // stores its text into the row it is on now.
+  tables_->Editors().CloseOpen();
 }
 
 void TFormMain::FileListEscape(int page) {

@@ -41,7 +41,8 @@ void EditColumnDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const QString text = CellText(metrics, index.data(Qt::DisplayRole).toString(), cell.width() - 12);
   const Qt::Alignment alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
   int x = cell.left() + 6;
-  if (alignment & Qt::AlignRight) x = std::max(cell.left() + 6, cell.right() + 1 - 6 - metrics.horizontalAdvance(text));
+  if (alignment & Qt::AlignRight)
+    x = std::max(cell.left() + 6, cell.right() + 1 - 6 - metrics.horizontalAdvance(text));
   painter->setClipRect(cell);
   painter->drawText(QPoint(x, cell.top() + 2 + metrics.ascent()), text);
   painter->restore();

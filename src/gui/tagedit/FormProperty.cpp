@@ -1,5 +1,7 @@
 #include "gui/tagedit/FormProperty.h"
 
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -9,7 +11,6 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <sys/stat.h>
 
 #include "core/catalogue/ColumnTables.h"
 #include "core/catalogue/FolderScan.h"
@@ -54,7 +55,8 @@ QWidget* Scrolled(QWidget* content) {
 
 QString Mp3TagKinds(uint32_t mask) {
   QStringList kinds;
-  if (mask & kMaskID3v1) kinds << ((mask & kMaskID3v1_1) ? QStringLiteral("ID3v1.1") : QStringLiteral("ID3v1.0"));
+  if (mask & kMaskID3v1)
+    kinds << ((mask & kMaskID3v1_1) ? QStringLiteral("ID3v1.1") : QStringLiteral("ID3v1.0"));
   if (mask & kMaskID3v2) {
     QString v = QStringLiteral("ID3v2");
     if (mask & kMaskID3v2_2) v += QStringLiteral(".2");
@@ -122,12 +124,14 @@ QWidget* FormProperty::DetailsPage(const TagFile* file, const std::string& error
   add(QStringLiteral("形式"), Text(FormatName(format_)), "Format");
   struct stat st {};
   if (::stat(path_.c_str(), &st) == 0) {
-    add(QStringLiteral("サイズ"), QString::fromStdString(SizeText(static_cast<uint64_t>(st.st_size))) +
-                                     QStringLiteral(" バイト"), "Size");
+    add(QStringLiteral("サイズ"),
+        QString::fromStdString(SizeText(static_cast<uint64_t>(st.st_size))) + QStringLiteral(" バイト"),
+        "Size");
     add(QStringLiteral("タイムスタンプ"), QString::fromStdString(TimeStampText(st.st_mtime)), "TimeStamp");
   }
   if (!file) {
-    add(QStringLiteral("エラー"), QStringLiteral("読み込めません: ") + QString::fromStdString(error), "Error");
+    add(QStringLiteral("エラー"), QStringLiteral("読み込めません: ") + QString::fromStdString(error),
+        "Error");
     return Scrolled(content);
   }
   add(QStringLiteral("時間 (TIME)"), QString::fromStdString(file->GetValue("TIME")), "TIME");

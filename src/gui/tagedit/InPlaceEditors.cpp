@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 #include "gui/catalogue/FileListView.h"
 #include "gui/tagedit/WidthLimitValidator.h"
@@ -60,15 +61,23 @@ InPlaceEditors::InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QActi
     editor->installEventFilter(this);
     editor->hide();
   }
-  if (widgets_.edit) widgets_.edit->setFrame(false);
+  // Frameless, the text where the cells draw theirs.
+  if (widgets_.edit) {
+    widgets_.edit->setFrame(false);
+    widgets_.edit->setTextMargins(3, 0, 0, 0);
+  }
   if (widgets_.copy) {
     widgets_.copy->setFrame(false);
+    widgets_.copy->setTextMargins(3, 0, 0, 0);
     widgets_.copy->setReadOnly(true);
     QPalette palette = widgets_.copy->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     widgets_.copy->setPalette(palette);
   }
-  if (widgets_.combo && widgets_.combo->lineEdit()) widgets_.combo->lineEdit()->installEventFilter(this);
+  if (widgets_.combo) {
+    widgets_.combo->setInsertPolicy(QComboBox::NoInsert);  // typed genres never join the list
+    if (widgets_.combo->lineEdit()) widgets_.combo->lineEdit()->installEventFilter(this);
+  }
   if (widgets_.memo) {
     widgets_.memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     widgets_.memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -162,6 +171,22 @@ void InPlaceEditors::Open(EditorKind kind, EditSession session, int limit) {
     SetEditorText(text);
   }
   open_ = true;
+  // Rows that move or go away under an open editor: it can no longer know
+  // its row, so it closes without storing (the window closes it first).
+  QAbstractItemModel* model = session_.view->model();
+  modelConnections_.push_back(
+      connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { Cancel(); }));
+  modelConnections_.push_back(
+      connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { Cancel(); }));
+  modelConnections_.push_back(
+      connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { Cancel(); }));
+  // The editor stays over its cell while the list scrolls or columns resize.
+  QTableView* view = session_.view;
+  for (QScrollBar* bar : {view->verticalScrollBar(), view->horizontalScrollBar()})
+    modelConnections_.push_back(connect(bar, &QScrollBar::valueChanged, this, [this] { Place(); }));
+  modelConnections_.push_back(
+      connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { Place(); }));
+  view->scrollTo(view->model()->index(session_.row, session_.column));
   Place();
   editor->show();
   editor->raise();
@@ -174,8 +199,14 @@ void InPlaceEditors::Place() {
   QTableView* view = session_.view;
   if (!editor || !view) return;
   const QModelIndex index = view->model()->index(session_.row, session_.column);
-  view->scrollTo(index);
   const QRect cell = view->visualRect(index);
+  if (!view->viewport()->rect().intersects(cell)) {
+    // Scrolled away from its cell: the editor stores its text and closes.
+    QTimer::singleShot(0, this, [this] {
+      if (open_) Commit();
+    });
+    return;
+  }
   const QPoint topLeft = view->viewport()->mapTo(host_, cell.topLeft());
   int height = cell.height() + 2;
   if (kind_ == EditorKind::Combo) height = std::max(height, editor->minimumSizeHint().height());
@@ -204,6 +235,8 @@ void InPlaceEditors::Hide(bool focusView) {
   QWidget* editor = Widget();
   closing_ = true;  // hiding moves the focus: that must not commit again
   open_ = false;
+  for (const QMetaObject::Connection& connection : modelConnections_) disconnect(connection);
+  modelConnections_.clear();
   const bool hadFocus = editor && IsInside(QApplication::focusWidget(), editor);
   if (editor) editor->hide();
   if (session_.view) {
@@ -268,6 +301,7 @@ int InPlaceEditors::Walk(int step) {
     session_.row = target;
     SetArmedRow(view, target);
     SetEditorText(view->model()->index(target, session_.column).data().toString());
+    view->scrollTo(view->model()->index(target, session_.column));
     Place();
   }
   return changed ? stored - target : 0;

@@ -61,7 +61,8 @@ class InPlaceEditors : public QObject {
   };
 
   // `host` is the widget the editors are children of.
-  InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QAction*> shortcutActions, QObject* parent = nullptr);
+  InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QAction*> shortcutActions,
+                 QObject* parent = nullptr);
 
   // Opens an editor on a cell with the cell's text; `limit` is the width
   // limit of EditListView (0 none). Any editor already open is closed first.
@@ -124,6 +125,7 @@ class InPlaceEditors : public QObject {
   EditSession session_;
   QString original_;  // the cell's text as the editor showed it
   bool open_ = false;
+  std::vector<QMetaObject::Connection> modelConnections_;
   bool closing_ = false;
 };
 

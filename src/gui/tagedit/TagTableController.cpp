@@ -51,10 +51,10 @@ std::vector<int> SelectedRows(const QTableView* view) {
 
 TagTableController::TagTableController(TFormMain& window) : QObject(&window), w_(window) {
   InPlaceEditors::Widgets widgets{w_.EditListView, w_.EditListViewCopy, w_.ComboBoxListView, w_.MemoListView};
-  editors_ = new InPlaceEditors(widgets, &w_,
-                                {FindAction(w_, "MenuEditCopy"), FindAction(w_, "MenuEditPaste"),
-                                 FindAction(w_, "MenuEditUndo")},
-                                this);
+  editors_ = new InPlaceEditors(
+      widgets, &w_,
+      {FindAction(w_, "MenuEditCopy"), FindAction(w_, "MenuEditPaste"), FindAction(w_, "MenuEditUndo")},
+      this);
   editors_->copyReturnFocus = [this] { return static_cast<QWidget*>(w_.ActiveFileList()); };
   editors_->copyClosed = [this] {
     InPlaceEditors::SetArmedRow(w_.ActiveFileList(), -1);
@@ -65,7 +65,9 @@ TagTableController::TagTableController(TFormMain& window) : QObject(&window), w_
   for (int k = 0; k < kTagKindCount; ++k) {
     QTableView* view = w_.listViewT_[At(k)];
     view->setItemDelegate(new EditColumnDelegate(
-        [this, k](int column) { return column >= 1 && !w_.IsRenameMode() && column == w_.editColumn_[At(k)]; },
+        [this, k](int column) {
+          return column >= 1 && !w_.IsRenameMode() && column == w_.editColumn_[At(k)];
+        },
         view));
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
@@ -206,7 +208,8 @@ bool TagTableController::OpenCellEditor(int page, int row, int column) {
   QTableView* view = w_.listViewT_[At(page)];
   const auto kind = static_cast<TagKind>(page);
   const MediaFormat format = FormatOfTagKind(kind);
-  if (row < 0 || row >= w_.catalogue_.RowCount(format) || column < 1 || column >= view->model()->columnCount())
+  if (row < 0 || row >= w_.catalogue_.RowCount(format) || column < 1 ||
+      column >= view->model()->columnCount())
     return false;
   if (row != InPlaceEditors::ArmedRow(view) || !view->selectionModel()->isRowSelected(row, {})) return false;
   const MediaFileEntry& entry = w_.catalogue_.Entries(format)[At(row)];
@@ -311,8 +314,9 @@ bool TagTableController::KeyPress(int page, QKeyEvent* event) {
 
 void TagTableController::PopupTPopup() {
   const bool values = w_.editColumn_[At(w_.PageControlT->currentIndex())] != 1;
-  for (const char* name : {"PopupTPaste", "PopupTUndo", "PopupTSetAll", "PopupTEditor", "PopupTReplace",
-                           "PopupTConvertItem", "PopupTRegexp", "PopupTSubstr", "PopupTMultiItem", "PopupTClear"})
+  for (const char* name :
+       {"PopupTPaste", "PopupTUndo", "PopupTSetAll", "PopupTEditor", "PopupTReplace", "PopupTConvertItem",
+        "PopupTRegexp", "PopupTSubstr", "PopupTMultiItem", "PopupTClear"})
     if (QAction* item = FindAction(w_, name)) item->setVisible(values);
 }
 
