@@ -57,7 +57,7 @@ std::vector<MediaFileEntry> Entries() {
     e.relativePath = r.name;
     e.size = r.size;
     e.file.cells = {{r.name, 0}, {r.sizeText, 0}, {r.stamp, 0}, {r.time, r.seconds}, {"", 0},
-                    {"", 0},     {"", 0},         {"", 0},       {"MPEG1 Layer3", 0}};
+                    {"", 0},     {"", 0},         {"", 0},      {"MPEG1 Layer3", 0}};
     e.tags.resize(4);
     for (TagRow& tag : e.tags) {
       tag.cells.assign(8, Cell{});
@@ -82,7 +82,8 @@ QString Caption(TFormMain& window, int column) {
 
 void ClickHeader(TFormMain& window, int column, Qt::KeyboardModifiers modifiers) {
   QHeaderView* header = window.FileList(0)->horizontalHeader();
-  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, at);
 }
 
@@ -108,8 +109,8 @@ QList<int> Order(TFormMain& window) {
 }
 
 void SelectRow(QTableView* view, int row) {
-  view->selectionModel()->setCurrentIndex(view->model()->index(row, 0), QItemSelectionModel::ClearAndSelect |
-                                                                           QItemSelectionModel::Rows);
+  view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QPoint CellCentre(QTableView* view, int row, int column) {
@@ -148,10 +149,8 @@ void FileListsTest::ShiftClickSortsEachColumnAndKeepsTagTablesParallel() {
   // Names: letter case ignored, equal names keep their order, "abc.mp3"
   // before "abc.mp3!", kanji in JIS order (亜 before 一); sizes as numbers;
   // playing time 9:59 before 10:00.
-  const Case cases[] = {{1, {1, 2, 3, 0, 4, 5}},
-                        {2, {5, 4, 1, 2, 0, 3}},
-                        {3, {5, 3, 1, 0, 2, 4}},
-                        {4, {2, 1, 4, 0, 5, 3}}};
+  const Case cases[] = {
+      {1, {1, 2, 3, 0, 4, 5}}, {2, {5, 4, 1, 2, 0, 3}}, {3, {5, 3, 1, 0, 2, 4}}, {4, {2, 1, 4, 0, 5, 3}}};
   int previous = -1;
   for (const Case& c : cases) {
     window.CatalogueData().ClearAll();
@@ -262,8 +261,9 @@ void FileListsTest::DoubleClicksOpenTheCopyBoxOrRenameMode() {
   QCOMPARE(editRequests.first().at(0).toInt(), 0);
   QCOMPARE(editRequests.first().at(1).toInt(), 2);
   // A double click below the last row arms nothing.
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                     QPoint(CellCentre(list, 0, 3).x(), list->rowViewportPosition(5) + 3 * list->rowHeight(5)));
+  QTest::mouseDClick(
+      list->viewport(), Qt::LeftButton, Qt::NoModifier,
+      QPoint(CellCentre(list, 0, 3).x(), list->rowViewportPosition(5) + 3 * list->rowHeight(5)));
   QVERIFY(!box->isVisible());
   QCOMPARE(editRequests.count(), 1);
 }

@@ -195,8 +195,9 @@ void TFormMain::FormClose() {
   }
   ini.WriteInteger(window::kSection, window::kPage, PageControlT->currentIndex());
   // The folder opened last (panel 0 may hold a message meanwhile).
-  ini.WriteString(window::kSection, window::kDir,
-                  currentFolder_.empty() ? StatusBar->PanelText(0).toStdString() : FolderPanelText(currentFolder_));
+  ini.WriteString(
+      window::kSection, window::kDir,
+      currentFolder_.empty() ? StatusBar->PanelText(0).toStdString() : FolderPanelText(currentFolder_));
   std::string error;
   if (!ini.Save(path, &error)) qWarning("Hozanki: cannot write %s: %s", path.c_str(), error.c_str());
 }

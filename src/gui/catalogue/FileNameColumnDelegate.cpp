@@ -26,9 +26,10 @@ void FileNameColumnDelegate::paint(QPainter* painter, const QStyleOptionViewItem
   painter->fillRect(option.rect, back);
   painter->setPen(text);
   painter->setFont(option.font);
-  const QString shown =
-      ElideAtEnd(option.fontMetrics, index.data(Qt::DisplayRole).toString(), std::max(0, option.rect.width() - 12));
-  painter->drawText(option.rect.adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, shown);
+  const QString shown = ElideAtEnd(option.fontMetrics, index.data(Qt::DisplayRole).toString(),
+                                   std::max(0, option.rect.width() - 12));
+  painter->drawText(option.rect.adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    shown);
   painter->restore();
 }
 
