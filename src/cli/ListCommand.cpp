@@ -1,6 +1,7 @@
 // hozanki-cli list: the files of folders or single files, read as the
 // catalogue reads them, as a table or as JSON.
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <iostream>
@@ -8,7 +9,7 @@
 #include <thread>
 
 #include "CliCommand.h"
-#include "core/catalogue/FolderWalk.h"
+#include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/TagFile.h"
@@ -65,7 +66,8 @@ std::string EntryTable(const std::string& path, const MediaFileEntry& e) {
     out += "\n";
     std::span<const std::string_view> names = ValueNamesOf(kinds[k]);
     for (size_t i = 0; i < names.size(); ++i)
-      if (!row.cells[i + 1].text.empty()) out += "    " + std::string(names[i]) + " = " + row.cells[i + 1].text + "\n";
+      if (!row.cells[i + 1].text.empty())
+        out += "    " + std::string(names[i]) + " = " + row.cells[i + 1].text + "\n";
   }
   return out;
 }
@@ -77,15 +79,22 @@ struct Group {
 };
 
 int RunList(const std::vector<std::string>& args) {
+  // Many small blocks come and go per file: keep the heap instead of
+  // returning it to the system after every file.
+  ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  ::mallopt(M_TOP_PAD, 16 << 20);
   bool recursive = false, json = false;
   std::vector<std::string> paths;
   for (const std::string& a : args) {
-    if (a == "--recursive" || a == "-r") recursive = true;
-    else if (a == "--json") json = true;
+    if (a == "--recursive" || a == "-r")
+      recursive = true;
+    else if (a == "--json")
+      json = true;
     else if (a.size() > 1 && a[0] == '-') {
       std::cerr << "hozanki-cli list: unknown option " << a << "\n";
       return kExitUsage;
-    } else paths.push_back(a);
+    } else
+      paths.push_back(a);
   }
   if (paths.empty()) {
     std::cerr << "hozanki-cli list: no path given\n";
@@ -101,7 +110,7 @@ int RunList(const std::vector<std::string>& args) {
       continue;
     }
     if (S_ISDIR(st.st_mode)) {
-      groups.push_back({p, ListFolderFiles(p, recursive), false});
+      groups.push_back({p, recursive ? ListMediaFilesRecursive(p) : ListMediaFiles(p), false});
     } else {
       std::filesystem::path path(p);
       std::filesystem::path parent = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
@@ -117,20 +126,21 @@ int RunList(const std::vector<std::string>& args) {
   for (const Group& g : groups) {
     std::vector<std::string> outputs(g.files.size());
     std::vector<std::string> errors(g.files.size());
-    ReadMediaFiles(g.folder, g.files, threads,
-                   [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
-                     std::string shown = g.explicitFiles && g.folder == "." ? g.files[i].string()
-                                                                             : (g.folder / g.files[i]).string();
-                     shown = DisplayPath(shown);
-                     if (!entry) {
-                       if (g.explicitFiles || TypeFromExtension(g.files[i]) != FileType::Unknown)
-                         errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
-                       return;
-                     }
-                     outputs[i] = json ? EntryJson(shown, *entry).dump(2, ' ', false,
-                                                                       nlohmann::json::error_handler_t::replace)
-                                       : EntryTable(shown, *entry);
-                   });
+    ReadMediaFiles(
+        g.folder, g.files, threads,
+        [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
+          std::string shown =
+              g.explicitFiles && g.folder == "." ? g.files[i].string() : (g.folder / g.files[i]).string();
+          shown = DisplayPath(shown);
+          if (!entry) {
+            if (g.explicitFiles || TypeFromExtension(g.files[i]) != FileType::Unknown)
+              errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
+            return;
+          }
+          outputs[i] =
+              json ? EntryJson(shown, *entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                   : EntryTable(shown, *entry);
+        });
     for (size_t i = 0; i < outputs.size(); ++i) {
       if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << errors[i] << "\n";
       if (outputs[i].empty()) continue;

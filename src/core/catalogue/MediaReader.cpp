@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/catalogue/TagFile.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
@@ -74,8 +75,10 @@ void FillRows(const TagFile& file, MediaFileEntry& entry) {
     ReadRowValues(file, TagKind::MP3ID3v1, v1);
   }
   if (mask & kMaskID3v2) {
-    row.cells[5].text = (mask & kMaskID3v2_2) ? "v2.2" : (mask & kMaskID3v2_3) ? "v2.3"
-                        : (mask & kMaskID3v2_4) ? "v2.4" : "";
+    row.cells[5].text = (mask & kMaskID3v2_2)   ? "v2.2"
+                        : (mask & kMaskID3v2_3) ? "v2.3"
+                        : (mask & kMaskID3v2_4) ? "v2.4"
+                                                : "";
     v2.state = kChecked;
     riff.state = kUnavailable;
     ReadRowValues(file, TagKind::MP3ID3v2, v2);
@@ -120,15 +123,12 @@ std::string TimeStampText(int64_t secondsSinceEpoch) {
   struct tm local {};
   localtime_r(&t, &local);
   char buffer[80];
-  std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
-                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
   return buffer;
 }
 
-std::string DisplayPath(const std::filesystem::path& path) {
-  const std::string& raw = path.native();
-  return IsValidUtf8(raw) ? raw : DecodeCp932(raw);
-}
+std::string DisplayPath(const std::filesystem::path& path) { return DisplayName(path); }
 
 Cell PlayingTimeCell(std::string_view text) {
   Cell cell;
@@ -156,7 +156,8 @@ Cell Mp4PlayingTimeCell(std::string_view audioFormat) {
 }
 
 std::string PairCellText(std::string_view first, std::string_view second) {
-  if (!second.empty()) return (first.empty() ? std::string("0") : std::string(first)) + "/" + std::string(second);
+  if (!second.empty())
+    return (first.empty() ? std::string("0") : std::string(first)) + "/" + std::string(second);
   return std::string(first);
 }
 
@@ -170,9 +171,13 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
   }
   std::unique_ptr<TagFile> file = OpenTagFile(full, error);
   if (!file || file->Type() == FileType::Unknown) return std::nullopt;
+  return EntryFromTagFile(*file, relativePath, facts->size, facts->modified);
+}
 
+MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path& relativePath, uint64_t size,
+                                int64_t modified) {
   MediaFileEntry entry;
-  entry.format = FormatOfType(file->Type());
+  entry.format = FormatOfType(file.Type());
   entry.relativePath = relativePath;
   entry.file.cells.resize(static_cast<size_t>(FileCellCount(entry.format)));
   std::string shownPath = DisplayPath(relativePath.generic_string());
@@ -182,8 +187,8 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
     row.cells[0].text = shownPath;
     entry.tags.push_back(std::move(row));
   }
-  SetFileFacts(entry, *facts);
-  FillRows(*file, entry);
+  SetFileFacts(entry, FileFacts{size, modified});
+  FillRows(file, entry);
   return entry;
 }
 

@@ -21,6 +21,10 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
                                             const std::filesystem::path& relativePath,
                                             std::string* error = nullptr);
 
+// The reader's steps for a loaded file (size and time stamp given).
+MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path& relativePath, uint64_t size,
+                                int64_t modified);
+
 // Reads the entry's file again into its rows: name, size and time stamp are
 // refreshed, marks and changed flags cleared, check states and values read
 // anew; values of MP3 tag kinds the file no longer carries are left as they
@@ -29,7 +33,7 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
 bool RereadMediaFile(const std::filesystem::path& folder, MediaFileEntry& entry);
 
 // Texts of the file row.
-std::string SizeText(uint64_t size);              // "1,234,567"
+std::string SizeText(uint64_t size);                   // "1,234,567"
 std::string TimeStampText(int64_t secondsSinceEpoch);  // "yyyy/mm/dd hh:mm:ss", local time
 // A file name or relative path for display: UTF-8 as it is, else code page 932.
 std::string DisplayPath(const std::filesystem::path& path);

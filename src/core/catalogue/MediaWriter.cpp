@@ -22,8 +22,12 @@ bool Fail(std::string* error, std::string text) {
   return false;
 }
 
-bool Marked(const TagRow& row) { return row.image == kChangedMark; }
-bool Wanted(const TagRow& row) { return Marked(row) && row.state == kChecked; }
+bool Marked(const TagRow& row) {
+  return row.image == kChangedMark;
+}
+bool Wanted(const TagRow& row) {
+  return Marked(row) && row.state == kChecked;
+}
 
 std::string CellText(const TagRow& row, size_t index) {
   return index < row.cells.size() ? row.cells[index].text : std::string();
@@ -81,7 +85,15 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
 bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, std::string* error) {
   std::unique_ptr<TagFile> file;
   if (!Reopen(path, file, error)) return false;
-  if (file->Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
+  return WriteRowToTagFile(*file, entry, error);
+}
+
+}  // namespace
+
+bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error) {
+  if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
+    return Fail(error, "an MP3 file is written with its tag kinds");
+  if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
   const TagRow& row = entry.tags[0];
   bool checked = row.state == kChecked;
   TagKind kind = TagKindsOf(entry.format)[0];
@@ -91,16 +103,14 @@ bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, 
     if (kind == TagKind::MP4 && (names[i] == "TRACK" || names[i] == "DISC")) {
       size_t slash = text.find('/');
       std::string base(names[i]);
-      file->SetValue(base + "1", text.substr(0, slash));
-      file->SetValue(base + "2", slash == std::string::npos ? std::string() : text.substr(slash + 1));
+      file.SetValue(base + "1", text.substr(0, slash));
+      file.SetValue(base + "2", slash == std::string::npos ? std::string() : text.substr(slash + 1));
     } else {
-      file->SetValue(names[i], text);
+      file.SetValue(names[i], text);
     }
   }
-  return file->Save(error);
+  return file.Save(error);
 }
-
-}  // namespace
 
 WriteSettings WriteSettings::FromIni(const IniFile& ini) {
   namespace o = settings::option;
@@ -132,7 +142,8 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
 
 bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
                     const WriteSettings& settings, std::string* error) {
-  if (entry.tags.size() != TagKindsOf(entry.format).size()) return Fail(error, "the entry's rows are incomplete");
+  if (entry.tags.size() != TagKindsOf(entry.format).size())
+    return Fail(error, "the entry's rows are incomplete");
   if (!CanWriteMediaFile(entry, error)) return false;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};
@@ -140,13 +151,11 @@ bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& e
   bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
                                              : WriteOther(path, entry, error);
   struct timespec times[2];
+  times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
-  if (settings.keepTimeStamp) {
-    times[1] = before.st_mtim;
-  } else {
-    times[1].tv_nsec = UTIME_NOW;
-  }
-  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+  times[1] = before.st_mtim;
+  if (!settings.keepTimeStamp) times[1].tv_nsec = UTIME_NOW;
+  if (settings.keepTimeStamp || ok) ::utimensat(AT_FDCWD, path.c_str(), times, 0);
   return ok;
 }
 

@@ -10,12 +10,13 @@
 namespace hozanki {
 
 class IniFile;
+class TagFile;
 
 // The "Option" settings that saving uses.
 struct WriteSettings {
-  int unicode = 1;      // "Unicode": 0 leave as is, 1 off, 2 on
-  int unsync = 2;       // "Unsync": 0 leave as is, 1 off, 2 on
-  int id3v2Version = 2;  // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
+  int unicode = 1;            // "Unicode": 0 leave as is, 1 off, 2 on
+  int unsync = 2;             // "Unsync": 0 leave as is, 1 off, 2 on
+  int id3v2Version = 2;       // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
   bool keepTimeStamp = true;  // "TimeStamp"
 
   static WriteSettings FromIni(const IniFile& ini);
@@ -37,5 +38,10 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error);
 // `keepTimeStamp`, else set to now. False with `error` set on failure.
 bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
                     const WriteSettings& settings, std::string* error);
+
+// The write step of a format with one tag table (not MP3) on a loaded file:
+// every value from its cell when the row is checked, else emptied ("TRACK"
+// and "DISC" pairs split at their first "/"), then one save.
+bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error);
 
 }  // namespace hozanki

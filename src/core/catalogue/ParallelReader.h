@@ -17,7 +17,8 @@ namespace hozanki {
 // Reads folder / files[i] for every i on `threads` threads and calls `done`
 // on the reading thread with the index, the entry (nullopt when the file is
 // not listed) and the reason when it is not. Returns when all are read.
-using ReadDone = std::function<void(size_t index, std::optional<MediaFileEntry>&& entry, const std::string& error)>;
+using ReadDone =
+    std::function<void(size_t index, std::optional<MediaFileEntry>&& entry, const std::string& error)>;
 void ReadMediaFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files,
                     unsigned threads, const ReadDone& done);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace hozanki {
@@ -86,15 +87,26 @@ bool FileRewrite::Commit(std::string* error) {
     if (error) *error = what + ": " + std::strerror(errno);
     return false;
   };
+  // Through a symbolic link the file it points to is rewritten, the link kept.
+  if (char* real = ::realpath(source_.c_str(), nullptr)) {
+    source_ = real;
+    std::free(real);
+  }
+  if (::access(source_.c_str(), W_OK) != 0) return fail("cannot write " + source_.string());
   Fd in(::open(source_.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return fail("cannot open " + source_.string());
   struct stat st {};
   if (::fstat(in.get(), &st) != 0) return fail("cannot read " + source_.string());
 
-  std::filesystem::path tmp = source_;
-  tmp += ".tmp~";
-  Fd out(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777));
-  if (out.get() < 0) return fail("cannot create " + tmp.string());
+  // A fresh name beside the original: never an existing file.
+  std::string pattern = source_.string() + ".hozanki-XXXXXX";
+  Fd out(::mkostemp(pattern.data(), O_CLOEXEC));
+  std::filesystem::path tmp = pattern;
+  if (out.get() < 0) return fail("cannot create a temporary file beside " + source_.string());
+  if (::fchmod(out.get(), st.st_mode & 07777) != 0) {
+    ::unlink(tmp.c_str());
+    return fail("cannot set the permissions of " + tmp.string());
+  }
   bool ok = true;
   for (const Piece& piece : pieces_) {
     ok = piece.fromSource ? CopyRange(in.get(), out.get(), piece.offset, piece.length)

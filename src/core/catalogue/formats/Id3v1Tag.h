@@ -27,6 +27,7 @@ struct Id3v1Tag {
   // A field's value by value-name stem ("IART", "INAM", "IPRD", "TRACK",
   // "ICRD", "IGNR", "ICMT"); null for other names.
   std::string* Field(std::string_view stem);
+  const std::string* Field(std::string_view stem) const { return const_cast<Id3v1Tag*>(this)->Field(stem); }
 };
 
 inline constexpr size_t kId3v1Size = 128;

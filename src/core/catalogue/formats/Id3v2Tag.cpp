@@ -12,6 +12,7 @@
 #include <charconv>
 
 #include "core/catalogue/GenreList.h"
+#include "core/catalogue/formats/Id3v2QuickReader.h"
 #include "core/text/Cp932.h"
 
 namespace hozanki {
@@ -110,19 +111,6 @@ ID3v2::TextIdentificationFrame* TextFrame(const ID3v2::Tag& tag, const char* id)
   return nullptr;
 }
 
-// A genre field: "17" or "(17)" through the program's table.
-std::string GenreField(std::string text) {
-  std::string_view v = text;
-  if (v.size() > 2 && v.front() == '(' && v.back() == ')') v = v.substr(1, v.size() - 2);
-  int code = -1;
-  auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), code);
-  if (ec == std::errc() && p == v.data() + v.size() && !v.empty()) {
-    std::string_view name = GenreName(code);
-    if (!name.empty()) return std::string(name);
-  }
-  return text;
-}
-
 String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Frame* existing,
                             String::Type existingEncoding) {
   bool fits = FitsCp932(value);
@@ -133,7 +121,8 @@ String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Fr
 }
 
 void PutSyncsafe(std::string& out, size_t pos, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[pos + static_cast<size_t>(i)] = static_cast<char>((v >> (7 * (3 - i))) & 0x7F);
+  for (int i = 0; i < 4; ++i)
+    out[pos + static_cast<size_t>(i)] = static_cast<char>((v >> (7 * (3 - i))) & 0x7F);
 }
 
 uint32_t Syncsafe(std::string_view d, size_t pos) {
@@ -152,7 +141,8 @@ std::string Unsync(std::string_view body) {
   out.reserve(body.size() + body.size() / 64 + 1);
   for (size_t i = 0; i < body.size(); ++i) {
     out.push_back(body[i]);
-    if (uint8_t(body[i]) == 0xFF && (i + 1 == body.size() || uint8_t(body[i + 1]) >= 0xE0 || body[i + 1] == 0))
+    if (uint8_t(body[i]) == 0xFF &&
+        (i + 1 == body.size() || uint8_t(body[i + 1]) >= 0xE0 || body[i + 1] == 0))
       out.push_back('\0');
   }
   return out;
@@ -183,6 +173,24 @@ std::string PictureBodyTo22(std::string_view body) {
   return std::string(1, body[0]) + format + std::string(body.substr(nul + 1));
 }
 
+// PIC body (encoding, three-letter format, type, description, data) as APIC.
+std::string PictureBodyTo23(std::string_view body) {
+  if (body.size() < 4) return {};
+  std::string format(body.substr(1, 3));
+  std::string mime = (format == "PNG" || format == "png") ? "image/png" : "image/jpeg";
+  return std::string(1, body[0]) + mime + '\0' + std::string(body.substr(4));
+}
+
+std::string Deunsync(std::string_view body) {
+  std::string out;
+  out.reserve(body.size());
+  for (size_t i = 0; i < body.size(); ++i) {
+    out.push_back(body[i]);
+    if (uint8_t(body[i]) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0') ++i;
+  }
+  return out;
+}
+
 void Put24(std::string& out, uint32_t v) {
   out.push_back(static_cast<char>((v >> 16) & 0xFF));
   out.push_back(static_cast<char>((v >> 8) & 0xFF));
@@ -201,16 +209,28 @@ Id3v2Tag::~Id3v2Tag() {
 std::unique_ptr<Id3v2Tag> Id3v2Tag::Parse(std::string_view bytes) {
   if (bytes.size() < 10 || bytes.substr(0, 3) != "ID3") return nullptr;
   auto result = std::unique_ptr<Id3v2Tag>(new Id3v2Tag());
-  result->tag_.reset();
-  result->file_ = std::make_unique<Id3v2MemoryFile>(bytes);
-  result->tag_ = std::make_unique<ID3v2::Tag>(result->file_.get(), 0);
   result->version_ = static_cast<uint8_t>(bytes[3]);
   result->unsync_ = (static_cast<uint8_t>(bytes[5]) & 0x80) != 0;
   if (result->version_ < 2 || result->version_ > 4) return nullptr;
+  // Version 2.2 is read through our own conversion to 2.3, whose frame table
+  // is complete (TagLib reads "TOA" as the original album).
+  result->raw_ = result->version_ == 2 ? ConvertTagTo23(bytes) : std::string(bytes);
+  result->quick_ = QuickReadId3v2(result->raw_);
+  if (!result->quick_) result->EnsureParsed();
   return result;
 }
 
-bool Id3v2Tag::IsValueStem(std::string_view stem) { return FrameOf(stem) != nullptr; }
+void Id3v2Tag::EnsureParsed() {
+  if (parsed_ || raw_.empty()) return;  // parsed already, or a new empty tag
+  parsed_ = true;
+  tag_.reset();
+  file_ = std::make_unique<Id3v2MemoryFile>(raw_);
+  tag_ = std::make_unique<ID3v2::Tag>(file_.get(), 0);
+}
+
+bool Id3v2Tag::IsValueStem(std::string_view stem) {
+  return FrameOf(stem) != nullptr;
+}
 
 std::string Id3v2Tag::Get(std::string_view stem) const {
   if (auto it = pending_.find(stem); it != pending_.end()) return it->second;
@@ -218,6 +238,14 @@ std::string Id3v2Tag::Get(std::string_view stem) const {
 }
 
 std::string Id3v2Tag::Stored(std::string_view stem) const {
+  if (quick_) {
+    auto at = std::find(kId3v2Stems.begin(), kId3v2Stems.end(), stem);
+    return at == kId3v2Stems.end() ? std::string() : (*quick_)[static_cast<size_t>(at - kId3v2Stems.begin())];
+  }
+  return TagLibValue(stem);
+}
+
+std::string Id3v2Tag::TagLibValue(std::string_view stem) const {
   const char* id = FrameOf(stem);
   if (!id) return {};
   const ID3v2::Tag& tag = *tag_;
@@ -236,7 +264,7 @@ std::string Id3v2Tag::Stored(std::string_view stem) const {
   std::vector<std::string> seen;
   for (const String& field : t->fieldList()) {
     std::string text = ToUtf8(field, t->textEncoding());
-    if (stem == "IGNR") text = GenreField(text);
+    if (stem == "IGNR") text = Id3v2GenreField(text);
     if (text.empty() || std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
     seen.push_back(text);
     if (!out.empty()) out += "/";
@@ -247,6 +275,7 @@ std::string Id3v2Tag::Stored(std::string_view stem) const {
 
 void Id3v2Tag::Set(std::string_view stem, std::string_view value) {
   if (!IsValueStem(stem)) return;
+  EnsureParsed();
   if (Stored(stem) == value) {
     if (auto it = pending_.find(stem); it != pending_.end()) pending_.erase(it);
     return;
@@ -320,6 +349,7 @@ void Id3v2Tag::FixDateFrame(int version) {
 
 std::string Id3v2Tag::Render(int version, bool unsync, int unicode) {
   if (version < 2 || version > 4) version = 3;
+  EnsureParsed();
   std::vector<std::pair<std::string, std::string>> values;
   for (const StemFrame& s : kStemFrames) {
     auto it = pending_.find(s.stem);
@@ -376,6 +406,38 @@ std::string UnsynchroniseTag(std::string_view tag) {
   }
   PutSyncsafe(out, 6, static_cast<uint32_t>(out.size() - 10));
   return out;
+}
+
+std::string ConvertTagTo23(std::string_view tag) {
+  std::string frames;
+  if (tag.size() >= 10) {
+    size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+    std::string body(tag.substr(10, end - 10));
+    if (uint8_t(tag[5]) & 0x80) body = Deunsync(body);
+    size_t pos = 0;
+    while (pos + 6 <= body.size() && body[pos] != '\0') {
+      std::string_view id = std::string_view(body).substr(pos, 3);
+      size_t size = (size_t(uint8_t(body[pos + 3])) << 16) | (size_t(uint8_t(body[pos + 4])) << 8) |
+                    size_t(uint8_t(body[pos + 5]));
+      if (size > body.size() - pos - 6) break;
+      std::string_view data = std::string_view(body).substr(pos + 6, size);
+      pos += 6 + size;
+      auto it = std::find_if(k22Ids.begin(), k22Ids.end(), [&](const auto& p) { return p.second == id; });
+      if (it == k22Ids.end()) continue;
+      std::string converted = id == "PIC" ? PictureBodyTo23(data) : std::string(data);
+      if (converted.empty()) continue;
+      frames += it->first;
+      frames.push_back(static_cast<char>((converted.size() >> 24) & 0xFF));
+      Put24(frames, static_cast<uint32_t>(converted.size() & 0xFFFFFF));
+      frames.append(2, '\0');
+      frames += converted;
+    }
+  }
+  std::string out = "ID3";
+  out += std::string("\x03\x00\x00", 3);
+  out.append(4, '\0');
+  PutSyncsafe(out, 6, static_cast<uint32_t>(frames.size()));
+  return out + frames;
 }
 
 std::string ConvertTagTo22(std::string_view tag) {

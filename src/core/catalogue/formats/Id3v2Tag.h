@@ -6,8 +6,10 @@
 // as version 2.3 or 2.4 by TagLib and as 2.2 or with unsynchronisation by our
 // own code. ISO-8859-1 frames are read and written as code page 932 bytes.
 
-#include <memory>
+#include <array>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +32,7 @@ class Id3v2Tag {
   // Parses a complete tag (header and body). Null when TagLib rejects it.
   static std::unique_ptr<Id3v2Tag> Parse(std::string_view bytes);
 
-  int Version() const { return version_; }          // 2, 3 or 4
+  int Version() const { return version_; }  // 2, 3 or 4
   bool Unsynchronised() const { return unsync_; }
 
   // True for the thirteen stems above.
@@ -53,15 +55,31 @@ class Id3v2Tag {
   static std::string RenderEmpty(int version, bool unsync);
 
  private:
+  // The value in the file: the quick reader's when it read the tag, else TagLib's.
   std::string Stored(std::string_view stem) const;
+  std::string TagLibValue(std::string_view stem) const;
+
+ public:
+  // The value as TagLib reads it (tests compare it with the quick reader).
+  std::string TagLibValueForTest(std::string_view stem) {
+    EnsureParsed();
+    return TagLibValue(stem);
+  }
+
+ private:
   void Encode(std::string_view stem, std::string_view value, int unicode);
   void FixDateFrame(int version);
+  // Parses the tag with TagLib when only the quick reader has read it.
+  void EnsureParsed();
 
   std::unique_ptr<Id3v2MemoryFile> file_;
   std::unique_ptr<TagLib::ID3v2::Tag> tag_;
   int version_ = 3;
   bool unsync_ = false;
   std::map<std::string, std::string, std::less<>> pending_;  // staged values by stem
+  std::string raw_;                                          // the tag (2.2 converted to 2.3)
+  std::optional<std::array<std::string, 13>> quick_;         // values read without TagLib
+  bool parsed_ = false;                                      // tag_ holds raw_ parsed by TagLib
 };
 
 // Unsynchronisation helpers (shared with the tests): whole-body for 2.2/2.3,
@@ -70,5 +88,7 @@ std::string UnsynchroniseTag(std::string_view tag);
 // Converts a complete version 2.3 tag to version 2.2 (frames without a 2.2
 // form, and compressed or encrypted frames, are left out).
 std::string ConvertTagTo22(std::string_view tag23);
+// Converts a complete version 2.2 tag (unsynchronised or not) to version 2.3.
+std::string ConvertTagTo23(std::string_view tag22);
 
 }  // namespace hozanki

@@ -13,7 +13,7 @@
 namespace hozanki {
 namespace {
 
-constexpr uint64_t kHeadSize = 16384;
+constexpr uint64_t kHeadSize = 4096;
 constexpr uint64_t kMaxInfoSize = 16u << 20;
 constexpr uint64_t kMaxRiffSize = 0xFFFFFFF0ull;
 
@@ -46,6 +46,25 @@ bool IsRiffInfoStem(std::string_view stem) {
   static constexpr std::string_view kStems[] = {"IART", "INAM", "IPRD", "ICRD", "IGNR",
                                                 "ICMT", "ICOP", "IENG", "ISRC", "ISFT"};
   return std::find(std::begin(kStems), std::end(kStems), stem) != std::end(kStems);
+}
+
+// Other formats whose bytes may hold something like an MPEG frame header:
+// never taken for MP3 (a tag put in front of them would break them).
+bool IsOtherContainer(std::string_view head) {
+  static constexpr std::string_view kMagics[] = {"RIFF",
+                                                 "OggS",
+                                                 "fLaC",
+                                                 "MAC ",
+                                                 "FORM",
+                                                 "TTA1",
+                                                 "wvpk",
+                                                 "MPCK",
+                                                 "MP+",
+                                                 "\x30\x26\xB2\x75",
+                                                 "\x1A\x45\xDF\xA3"};
+  for (std::string_view magic : kMagics)
+    if (head.substr(0, magic.size()) == magic) return true;
+  return head.size() >= 8 && head.substr(4, 4) == "ftyp";
 }
 
 void Pad(std::string& s) {
@@ -119,20 +138,25 @@ bool Mp3File::Load(std::string* error) {
       std::string tag = id3v2Size_ <= head.size() ? head.substr(0, id3v2Size_) : PRead(fd, 0, id3v2Size_);
       id3v2_ = Id3v2Tag::Parse(tag);
       if (!id3v2_) return Fail(error, "damaged ID3v2 tag");
-    } else if (!LooksLikeMpegAudio(head)) {
+    } else if (IsOtherContainer(head) || !LooksLikeMpegAudio(head)) {
       return Fail(error, "not an MPEG audio file");
     }
     audioOffset_ = id3v2Size_;
     uint64_t end = fileSize_;
-    if (end >= audioOffset_ + kId3v1Size) {
-      id3v1_ = Id3v1Tag::Parse(PRead(fd, end - kId3v1Size, kId3v1Size));
+    // One read for the ID3v1 tag and the APE footer before it.
+    uint64_t tailSize = std::min<uint64_t>(end - audioOffset_, kId3v1Size + kApeFooterSize);
+    std::string tail = PRead(fd, end - tailSize, tailSize);
+    std::string_view rest = tail;
+    if (rest.size() >= kId3v1Size) {
+      id3v1_ = Id3v1Tag::Parse(rest.substr(rest.size() - kId3v1Size));
       if (id3v1_) {
         end -= kId3v1Size;
         id3v1Offset_ = end;
+        rest.remove_suffix(kId3v1Size);
       }
     }
-    if (end >= audioOffset_ + kApeFooterSize) {
-      uint64_t size = ApeTagData::TagSizeAtEnd(PRead(fd, end - kApeFooterSize, kApeFooterSize));
+    if (rest.size() >= kApeFooterSize) {
+      uint64_t size = ApeTagData::TagSizeAtEnd(rest.substr(rest.size() - kApeFooterSize));
       if (size > 0 && end - audioOffset_ >= size) {
         ape_ = ApeTagData::Parse(PRead(fd, end - size, size));
         if (ape_) {
@@ -145,11 +169,18 @@ bool Mp3File::Load(std::string* error) {
     audioSize_ = end - audioOffset_;
   }
 
-  std::string audioHead = audioOffset_ + 8192 <= head.size()
-                              ? head.substr(audioOffset_, 8192)
-                              : PRead(fd, audioOffset_, std::min<uint64_t>(audioSize_, 8192));
-  if (audioHead.size() > audioSize_) audioHead.resize(audioSize_);
-  audio_ = ReadMpegAudio(audioHead, audioSize_);
+  // The first frames of the audio, with a Xing or VBRI header: usually
+  // already in the head.
+  constexpr uint64_t kAudioHead = 2048;
+  std::string read;
+  std::string_view audioHead;
+  if (audioOffset_ + kAudioHead <= head.size()) {
+    audioHead = std::string_view(head).substr(audioOffset_, kAudioHead);
+  } else {
+    read = PRead(fd, audioOffset_, std::min<uint64_t>(audioSize_, kAudioHead));
+    audioHead = read;
+  }
+  audio_ = ReadMpegAudio(audioHead.substr(0, std::min<uint64_t>(audioHead.size(), audioSize_)), audioSize_);
   return true;
 }
 
@@ -171,7 +202,7 @@ std::string Mp3File::GetValue(std::string_view name) const {
   auto [stem, kind] = SplitName(name);
   if (kind == "v1") {
     if (!id3v1_) return {};
-    std::string* field = const_cast<Id3v1Tag&>(*id3v1_).Field(stem);
+    const std::string* field = id3v1_->Field(stem);
     return field ? *field : std::string();
   }
   if (kind == "v2") return id3v2_ ? id3v2_->Get(stem) : std::string();
@@ -187,7 +218,8 @@ std::string Mp3File::GetValue(std::string_view name) const {
 }
 
 void Mp3File::SetValue(std::string_view name, std::string_view value) {
-  auto [stem, kind] = SplitName(name);
+  const auto [stemPart, kind] = SplitName(name);
+  std::string_view stem = stemPart;
   if (kind == "v1" && id3v1_) {
     if (std::string* field = id3v1_->Field(stem); field && *field != value) {
       *field = std::string(value);
@@ -274,9 +306,12 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
     int infoIndex = riff_ ? riffLayout_.infoIndex : -1;
     uint64_t body = 4;
     for (size_t i = 0; i < chunks.size(); ++i) {
-      if (static_cast<int>(i) == dataIndex) body += 8 + dataSize + (dataSize & 1);
-      else if (static_cast<int>(i) == infoIndex) body += info.size();
-      else body += 8 + chunks[i].size + (chunks[i].size & 1);
+      if (static_cast<int>(i) == dataIndex)
+        body += 8 + dataSize + (dataSize & 1);
+      else if (static_cast<int>(i) == infoIndex)
+        body += info.size();
+      else
+        body += 8 + chunks[i].size + (chunks[i].size & 1);
     }
     if (infoIndex < 0) body += info.size();
     if (body > kMaxRiffSize) return Fail(error, "the file is too large for a RIFF form");
@@ -335,7 +370,8 @@ bool Mp3File::CreateTag(Mp3Tag kind, std::string* error) {
       break;
     case Mp3Tag::ID3v2:
       if (id3v2_) return true;
-      if (riff_) return Fail(error, "a RIFF-wrapped MP3 cannot carry an ID3v2 tag; remove the RIFF form first");
+      if (riff_)
+        return Fail(error, "a RIFF-wrapped MP3 cannot carry an ID3v2 tag; remove the RIFF form first");
       plan.id3v2 = Id3v2Tag::RenderEmpty(3, false);
       break;
     case Mp3Tag::APE:

@@ -116,7 +116,8 @@ std::optional<MpegAudioInfo> ReadMpegAudio(std::string_view head, uint64_t audio
   if (std::optional<uint32_t> frames = VbrFrameCount(head, *pos, h, vbr); frames && *frames > 0) {
     info.seconds = double(*frames) * h.samples / h.sampleRate;
     info.vbr = vbr;
-    if (vbr && info.seconds > 0) info.bitrate = static_cast<int>(double(streamBytes) * 8 / info.seconds / 1000 + 0.5);
+    if (vbr && info.seconds > 0)
+      info.bitrate = static_cast<int>(double(streamBytes) * 8 / info.seconds / 1000 + 0.5);
   } else if (h.bitrate > 0) {
     info.seconds = double(streamBytes) * 8 / (h.bitrate * 1000.0);
   }

@@ -11,10 +11,10 @@
 namespace hozanki {
 
 struct MpegAudioInfo {
-  int version = 1;        // 1, 2, or 25 (MPEG 2.5)
+  int version = 1;  // 1, 2, or 25 (MPEG 2.5)
   int layer = 3;
-  int bitrate = 0;        // kbit/s of the first frame, or the average for VBR
-  int sampleRate = 0;     // Hz
+  int bitrate = 0;     // kbit/s of the first frame, or the average for VBR
+  int sampleRate = 0;  // Hz
   int channels = 2;
   std::string channelMode;  // "Stereo", "Joint Stereo", "Dual Channel", "Mono"
   bool vbr = false;

@@ -13,9 +13,9 @@
 namespace hozanki {
 
 struct RiffChunk {
-  std::string id;        // four characters
-  uint64_t offset = 0;   // of the chunk header in the file
-  uint64_t size = 0;     // payload bytes present in the file (clamped)
+  std::string id;       // four characters
+  uint64_t offset = 0;  // of the chunk header in the file
+  uint64_t size = 0;    // payload bytes present in the file (clamped)
 };
 
 struct RiffMp3Layout {

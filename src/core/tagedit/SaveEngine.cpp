@@ -1,0 +1,185 @@
+#include "core/tagedit/SaveEngine.h"
+
+#include <algorithm>
+
+#include "core/catalogue/MediaReader.h"
+#include "core/common/AtomicFile.h"
+#include "core/settings/AppSettings.h"
+
+namespace hozanki {
+namespace {
+
+bool AnyTagChanged(const MediaFileEntry& entry) {
+  return std::any_of(entry.tags.begin(), entry.tags.end(),
+                     [](const TagRow& row) { return row.image == kChangedMark; });
+}
+
+std::string ShownPath(const std::filesystem::path& folder, const std::filesystem::path& relative) {
+  std::string text = DisplayPath(folder);
+  if (text.empty() || text.back() != '/') text += '/';
+  return text + DisplayPath(relative.generic_string());
+}
+
+// The rename step of one file; sets the outcome and the new relative path.
+void Rename(const std::filesystem::path& folder, const SaveItem& item, SaveRowResult& result) {
+  const std::filesystem::path& oldRelative = item.entry.relativePath;
+  if (IsBadFileName(item.newName)) {
+    result.rename = RenameOutcome::Failed;
+    result.error = "bad file name \"" + item.newName + "\"";
+    return;
+  }
+  if (item.newName == DisplayPath(oldRelative.filename())) {
+    result.rename = RenameOutcome::Unchanged;
+    return;
+  }
+  std::filesystem::path newRelative = oldRelative.parent_path() / item.newName;
+  std::string error;
+  if (!RenameNoReplace(folder / oldRelative, folder / newRelative, &error)) {
+    result.rename = RenameOutcome::Failed;
+    result.error = error.empty() ? "cannot rename" : error;
+    return;
+  }
+  result.rename = RenameOutcome::Renamed;
+  result.newRelativePath = newRelative;
+}
+
+}  // namespace
+
+WriteSettings SaveWriteSettings(const AppSettings& settings) {
+  WriteSettings s;
+  s.unicode = settings.unicode;
+  s.unsync = settings.unsync;
+  s.id3v2Version = settings.id3v2Ver;
+  s.keepTimeStamp = settings.timeStamp;
+  return s;
+}
+
+SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
+                         const WriteSettings& settings) {
+  SavePlan plan;
+  plan.folder = folder;
+  plan.settings = settings;
+  for (int f = 0; f < kFormatCount; ++f) {
+    const MediaFormat format = static_cast<MediaFormat>(f);
+    const auto& entries = catalogue.Entries(format);
+    for (size_t row = 0; row < entries.size(); ++row) {
+      const MediaFileEntry& entry = entries[row];
+      const bool rename = entry.file.image == kChangedMark;
+      plan.total += rename;
+      for (const TagRow& tag : entry.tags) plan.total += tag.image == kChangedMark;
+      const bool write = AnyTagChanged(entry);
+      if (!rename && !write) continue;
+      std::string newName = entry.file.cells.empty() ? std::string() : entry.file.cells[0].text;
+      plan.items.push_back(SaveItem{format, static_cast<int>(row), entry, rename, std::move(newName), write});
+    }
+  }
+  return plan;
+}
+
+bool IsBadFileName(std::string_view name) {
+  return name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+         name.find('\0') != std::string_view::npos;
+}
+
+std::string SaveProgress::CountText() const {
+  return std::to_string(count) + " / " + std::to_string(total);
+}
+
+std::string SaveProgress::MessageText() const {
+  return path + std::string(kSavingSuffix);
+}
+
+int SaveResult::FailedFiles() const {
+  return static_cast<int>(
+      std::count_if(rows.begin(), rows.end(), [](const SaveRowResult& r) { return r.Failed(); }));
+}
+
+std::string SaveFailureText(const SaveResult& result) {
+  int failed = result.FailedFiles();
+  if (failed == 0) return {};
+  return std::to_string(failed) + " 個のファイルを保存できませんでした";
+}
+
+SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onProgress,
+                           const std::function<void(const SaveRowResult&)>& onRowDone) {
+  SaveResult result;
+  result.total = plan_.total;
+  for (const SaveItem& item : plan_.items) {
+    if (cancel_.load()) {
+      result.cancelled = true;
+      break;
+    }
+    SaveRowResult row;
+    row.format = item.format;
+    row.row = item.row;
+    row.oldRelativePath = item.entry.relativePath;
+    row.newRelativePath = item.entry.relativePath;
+    if (item.rename) {
+      ++result.count;
+      if (onProgress)
+        onProgress(SaveProgress{SaveProgress::Step::Rename, result.count, result.total, item.format, item.row,
+                                ShownPath(plan_.folder, row.oldRelativePath)});
+      Rename(plan_.folder, item, row);
+      if (row.rename == RenameOutcome::Failed) ++result.renameFailures;
+    }
+    if (item.write) {
+      if (row.rename == RenameOutcome::Failed) {
+        row.write = WriteOutcome::Skipped;
+      } else {
+        ++result.count;
+        if (onProgress)
+          onProgress(SaveProgress{SaveProgress::Step::Write, result.count, result.total, item.format,
+                                  item.row, ShownPath(plan_.folder, row.newRelativePath)});
+        MediaFileEntry entry = item.entry;
+        entry.relativePath = row.newRelativePath;
+        std::string error;
+        if (WriteMediaFile(plan_.folder, entry, plan_.settings, &error)) {
+          row.write = WriteOutcome::Written;
+        } else {
+          row.write = WriteOutcome::Failed;
+          row.error = error;
+          ++result.writeFailures;
+        }
+      }
+    }
+    if (onRowDone) onRowDone(row);
+    result.rows.push_back(std::move(row));
+  }
+  if (!result.cancelled && cancel_.load() && result.rows.size() < plan_.items.size()) result.cancelled = true;
+  return result;
+}
+
+bool ApplySaveRowResult(Catalogue& catalogue, const SaveRowResult& result) {
+  if (result.row < 0 || result.row >= catalogue.RowCount(result.format)) return false;
+  if (catalogue.Entries(result.format)[static_cast<size_t>(result.row)].relativePath !=
+      result.oldRelativePath)
+    return false;
+  catalogue.EditRow(result.format, result.row, [&](MediaFileEntry& entry) {
+    if (result.rename == RenameOutcome::Failed) {
+      entry.file.image = kErrorMark;
+      return;
+    }
+    if (result.rename == RenameOutcome::Renamed) {
+      entry.relativePath = result.newRelativePath;
+      std::string shown = DisplayPath(result.newRelativePath.generic_string());
+      for (TagRow& tag : entry.tags)
+        if (!tag.cells.empty()) tag.cells[0].text = shown;
+    }
+    if (result.rename != RenameOutcome::None && entry.file.image == kChangedMark) entry.file.image = kNoMark;
+  });
+  return true;
+}
+
+std::vector<ReloadItem> ReloadItemsAfterSave(const Catalogue& catalogue, const SaveResult& result) {
+  std::vector<ReloadItem> items;
+  for (const SaveRowResult& row : result.rows) {
+    if (row.Failed() || row.row < 0 || row.row >= catalogue.RowCount(row.format)) continue;
+    if (row.rename == RenameOutcome::None && row.write == WriteOutcome::None) continue;
+    const MediaFileEntry& entry = catalogue.Entries(row.format)[static_cast<size_t>(row.row)];
+    if (entry.relativePath != row.newRelativePath) continue;
+    items.push_back(ReloadItem{row.format, static_cast<size_t>(row.row), entry});
+  }
+  return items;
+}
+
+}  // namespace hozanki

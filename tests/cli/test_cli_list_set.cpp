@@ -1,0 +1,135 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+Result RunCli(const std::string& arguments) {
+  std::string command = std::string(HOZANKI_CLI) + " " + arguments + " 2>/dev/null";
+  Result r;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return r;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
+  int status = ::pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string Quote(const fs::path& p) {
+  return "'" + p.string() + "'";
+}
+
+std::string Bytes(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class CliMedia : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("hozanki-cli-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "config");
+    ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path Copy(const std::string& fixture, const fs::path& as) {
+    fs::create_directories((dir_ / as).parent_path());
+    fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / fixture, dir_ / as);
+    return dir_ / as;
+  }
+  fs::path dir_;
+};
+
+TEST_F(CliMedia, ListJsonInLoaderOrderWithTagsAndStates) {
+  Copy("sjis_id3v2.mp3", "music/b.mp3");
+  Copy("rmp3.rmp", "music/A.rmp");
+  Copy("plain.mp3", "music/sub/c.mp3");
+  Copy("not_mpeg.mp3", "music/broken.mp3");
+  std::ofstream(dir_ / "music" / "notes.txt") << "not media";
+  Result r = RunCli("list --json " + Quote(dir_ / "music"));
+  EXPECT_EQ(r.status, 0);
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j.size(), 2u);  // no recursion; the broken file and the text file are skipped
+  EXPECT_EQ(j[0]["name"], "A.rmp");
+  EXPECT_EQ(j[1]["name"], "b.mp3");
+  EXPECT_EQ(j[0]["format"], "MP3");
+  EXPECT_EQ(j[0]["tags"]["RIFF"]["state"], 1);
+  EXPECT_EQ(j[0]["tags"]["ID3v2"]["state"], 2);
+  EXPECT_EQ(j[0]["tags"]["RIFF"]["INAM_rmp"], "リフのタイトル");
+  EXPECT_EQ(j[1]["tags"]["ID3v2"]["IART_v2"], "松任谷由実");
+  EXPECT_EQ(j[1]["size"], fs::file_size(dir_ / "music" / "b.mp3"));
+  EXPECT_EQ(j[1]["seconds"], 1);
+  EXPECT_EQ(j[1]["time"], "0:01");
+
+  r = RunCli("list --json --recursive " + Quote(dir_ / "music"));
+  j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j.size(), 3u);  // files before subfolders
+  EXPECT_EQ(j[2]["name"], "c.mp3");
+
+  r = RunCli("list " + Quote(dir_ / "music" / "b.mp3"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("IART_v2 = 松任谷由実"), std::string::npos);
+
+  r = RunCli("list " + Quote(dir_ / "music" / "b.mp3") + " " + Quote(dir_ / "missing"));
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CliMedia, SetWritesThroughTheSaveOperationAndKeepsTheTimeStamp) {
+  fs::path file = Copy("sjis_id3v1.mp3", "a.mp3");
+  struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  // ID3v2 is absent: naming one of its values creates it.
+  Result r = RunCli("set " + Quote(file) + " IART_v2=歌手 INAM_v1=題名 --remove APE");
+  ASSERT_EQ(r.status, 0);
+  nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);
+  EXPECT_EQ(j[0]["tags"]["ID3v2"]["IART_v2"], "歌手");
+  EXPECT_EQ(j[0]["tags"]["ID3v1"]["INAM_v1"], "題名");
+  EXPECT_EQ(j[0]["tags"]["ID3v1"]["IART_v1"], "由紀さおり");
+  struct stat st {};
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1000000000);
+
+  ASSERT_EQ(RunCli("set " + Quote(file) + " --remove ID3v1 --touch").status, 0);
+  j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);
+  EXPECT_EQ(j[0]["tags"]["ID3v1"]["state"], 0);
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_GT(st.st_mtime, 1000000000);
+}
+
+TEST_F(CliMedia, SetRefusesBadRequestsAndLeavesTheFileUntouched) {
+  fs::path file = Copy("sjis_id3v2.mp3", "a.mp3");
+  std::string before = Bytes(file);
+  EXPECT_EQ(RunCli("set " + Quote(file) + " IART_rmp=x").status, 2);  // RIFF with ID3v2
+  EXPECT_EQ(RunCli("set " + Quote(file) + " NOPE_v2=x").status, 2);
+  EXPECT_EQ(RunCli("set " + Quote(file) + " IART_v1=é").status, 2);
+  EXPECT_EQ(RunCli("set " + Quote(file) + " IART_v2=x --remove ID3v2").status, 2);
+  EXPECT_EQ(RunCli("set " + Quote(dir_ / "missing.mp3") + " IART_v2=x").status, 2);
+  EXPECT_EQ(Bytes(file), before);
+  // With ID3v2 removed the file can be RIFF-wrapped.
+  EXPECT_EQ(RunCli("set " + Quote(file) + " IART_rmp=x --remove ID3v2").status, 0);
+  nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);
+  EXPECT_EQ(j[0]["tags"]["RIFF"]["IART_rmp"], "x");
+  EXPECT_EQ(j[0]["RIFF_mark"], "SIF");
+}
+
+}  // namespace
