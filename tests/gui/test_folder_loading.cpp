@@ -419,6 +419,12 @@ void FolderLoadingTest::ReloadOfChangedRowsOnly() {
            ReadMediaFile(folder, "b.mp3")->tags[1].cells[2].text);
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[1].tags[1].cells[2].value, 0);
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[0].tags[1].cells[2].text, std::string("unmarked edit"));
+  // Given rows (the re-read after a save) are read again whatever their marks.
+  window.StartReload(std::vector<ReloadItem>{{MediaFormat::MP3, 0, catalogue.Entries(MediaFormat::MP3)[0]}});
+  QCOMPARE(Child<QAction>(window, "MenuCancel")->data().toInt(), 3);
+  WaitIdle(window);
+  QCOMPARE(catalogue.Entries(MediaFormat::MP3)[0].tags[1].cells[2].text,
+           ReadMediaFile(folder, "a.mp3")->tags[1].cells[2].text);
 }
 
 void FolderLoadingTest::PathListLoadsExactlyItsFilesEvenOutsideTheFolder() {
@@ -467,7 +473,7 @@ void FolderLoadingTest::CommandLinePathsAreOpenedAtTheFirstIdleMoment() {
 
 void FolderLoadingTest::HandOverWhileBusyRunsWhenIdle() {
   const fs::path slow = Root() / "Slow";
-  for (int i = 0; i < 8; ++i) Copy("mp3/plain.mp3", slow / ("s" + std::to_string(i) + ".mp3"));
+  for (int i = 0; i < 12; ++i) Copy("mp3/plain.mp3", slow / ("s" + std::to_string(i) + ".mp3"));
   const fs::path handed = Root() / "Handed";
   Copy("mp3/utf8_id3v24.mp3", handed / "h1.mp3");
   Copy("mp3/plain.mp3", handed / "h2.mp3");
@@ -478,7 +484,7 @@ void FolderLoadingTest::HandOverWhileBusyRunsWhenIdle() {
   QVERIFY(!instance.HandOffOrListen({}));
   AcceptHandOvers(instance, window);
 
-  window.SetMediaReaders(SlowReaders(50));
+  window.SetMediaReaders(SlowReaders(80));
   window.OpenFolder(LoadRequest{slow, false, std::nullopt});
   QVERIFY(window.IsBusy());
   // A later start hands its paths over while the load runs (it waits for the

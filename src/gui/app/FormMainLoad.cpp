@@ -170,6 +170,11 @@ void TFormMain::StartReload(bool changedOnly) {
   for (int f = 0; f < kFormatCount; ++f)
     CollectReloadItems(static_cast<MediaFormat>(f), catalogue_.Entries(static_cast<MediaFormat>(f)),
                        changedOnly, items);
+  StartReload(std::move(items));
+}
+
+void TFormMain::StartReload(std::vector<ReloadItem> items) {
+  if (IsBusy()) return;
   BeginWork(3, QStringLiteral("リロード"));
   reloader_ = new FileReloadWorker(currentFolder_, std::move(items), readers_, this);
   connect(reloader_, &FileReloadWorker::BatchReady, this, [this](ReloadBatchPtr batch) {
