@@ -4,10 +4,14 @@
 // mode, Esc and Enter, the rename-mode colours of the file-name column, and
 // the data a drag of files out of a list carries.
 
+#include <QApplication>
+#include <QDrag>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -116,6 +120,31 @@ void SelectRow(QTableView* view, int row) {
 QPoint CellCentre(QTableView* view, int row, int column) {
   return view->visualRect(view->model()->index(row, column)).center();
 }
+
+// Catches the QDrag a list creates for a drag out, and the list's tag then.
+class DragWatcher : public QObject {
+ public:
+  explicit DragWatcher(FileListView* list) : list_(list) { list->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    // The child is still being built: it is told apart later (Drag()).
+    if (event->type() == QEvent::ChildAdded)
+      children.append({static_cast<QChildEvent*>(event)->child(), list_->Tag()});
+    return false;
+  }
+  QDrag* Drag() {
+    for (auto& [child, tag] : children)
+      if (auto* d = qobject_cast<QDrag*>(child.data())) {
+        tagAtStart = tag;
+        return d;
+      }
+    return nullptr;
+  }
+  QList<QPair<QPointer<QObject>, int>> children;
+  int tagAtStart = 0;
+
+ private:
+  FileListView* list_;
+};
 
 }  // namespace
 
@@ -337,6 +366,25 @@ void FileListsTest::DragOutCarriesTheSelectedFullPaths() {
                                           (folder.parent_path() / "Other" / "亜.mp3").string()))}));
   QVERIFY(IsOwnFileDrag(data.get()));
   QVERIFY(DroppedPaths(data.get()).empty());  // the own window takes nothing back
+
+  // Pressing a selected row and moving starts a drag of those files (the
+  // list's tag is -16 for several files while it runs, -1 afterwards).
+  DragWatcher watcher(list);
+  const QPoint start = CellCentre(list, 0, 2);
+  QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, start);
+  for (const QPoint& step : {QPoint(2, 0), QPoint(QApplication::startDragDistance() + 10, 5)}) {
+    const QPointF at = start + step;
+    QMouseEvent move(QEvent::MouseMove, at, list->viewport()->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &move);
+  }
+  QDrag* drag = watcher.Drag();
+  QVERIFY(drag);
+  QCOMPARE(watcher.tagAtStart, FileListView::kDragMany);
+  QCOMPARE(drag->mimeData()->urls(), data->urls());
+  QVERIFY(IsOwnFileDrag(drag->mimeData()));
+  QCOMPARE(list->Tag(), FileListView::kIdle);
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, start);
 }
 
 QTEST_MAIN(FileListsTest)
