@@ -318,6 +318,20 @@ void FileListsTest::EscAndEnterKeys() {
   QCOMPARE(editRequests.count(), 1);
   QCOMPARE(editRequests.first().at(1).toInt(), 4);
   QCOMPARE(list->Tag(), 4);
+  // The row stays armed: a press on another row only selects it and disarms
+  // at the release; a press on the armed row's cell opens the copy box.
+  auto* box = Child<QLineEdit>(window, "EditListViewCopy");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, 2, 3));
+  QVERIFY(!box->isVisible());
+  QCOMPARE(list->Tag(), FileListView::kIdle);
+  SelectRow(list, 4);
+  QTest::keyClick(list, Qt::Key_Return);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, 4, 3));
+  QVERIFY(box->isVisible());
+  QCOMPARE(box->text(), QString::fromUtf8(kRows[4].stamp));
+  list->setFocus();
+  QTRY_VERIFY(!box->isVisible());
+  SelectRow(list, 4);
   QTest::keyClick(list, Qt::Key_Escape);
   QVERIFY(!window.IsRenameMode());
   QVERIFY(list->selectionModel()->hasSelection());
