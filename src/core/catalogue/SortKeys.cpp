@@ -120,17 +120,21 @@ int CompareSortKeys(std::string_view a, std::string_view b) {
   return 0;
 }
 
-std::vector<int> SortOrder(const std::vector<MediaFileEntry>& entries, SortColumn column, bool descending) {
-  const size_t n = entries.size();
-  std::vector<std::string> keys(n);
-  for (size_t i = 0; i < n; ++i) keys[i] = RowSortKey(entries[i], column);
-  std::vector<int> order(n);
+std::vector<int> SortOrderByKeys(const std::vector<std::string>& keys, bool descending) {
+  std::vector<int> order(keys.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&keys](int x, int y) {
     return CompareSortKeys(keys[static_cast<size_t>(x)], keys[static_cast<size_t>(y)]) < 0;
   });
   if (descending) std::reverse(order.begin(), order.end());
   return order;
+}
+
+std::vector<int> SortOrder(const std::vector<MediaFileEntry>& entries, SortColumn column, bool descending) {
+  const size_t n = entries.size();
+  std::vector<std::string> keys(n);
+  for (size_t i = 0; i < n; ++i) keys[i] = RowSortKey(entries[i], column);
+  return SortOrderByKeys(keys, descending);
 }
 
 void SortEntries(std::vector<MediaFileEntry>& entries, SortColumn column, bool descending) {

@@ -43,6 +43,11 @@ int CompareSortKeys(std::string_view a, std::string_view b);
 // oldRow (what Catalogue::Reorder takes).
 std::vector<int> SortOrder(const std::vector<MediaFileEntry>& entries, SortColumn column, bool descending);
 
+// The order that sorts rows by precomputed keys (compared as
+// CompareSortKeys does): stable when ascending, its exact reverse when
+// descending. order[newRow] = oldRow.
+std::vector<int> SortOrderByKeys(const std::vector<std::string>& keys, bool descending);
+
 // Reorders the entries of one format by a column. Every list of the format is
 // a view over this vector, so the file list and its tag tables stay parallel.
 void SortEntries(std::vector<MediaFileEntry>& entries, SortColumn column, bool descending);

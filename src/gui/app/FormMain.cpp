@@ -15,6 +15,8 @@
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/tagedit/InPlaceEditors.h"
+#include "gui/tagedit/TagTableController.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/FileLoadWorker.h"
 #include "gui/tagedit/TagTableModel.h"
@@ -60,6 +62,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
       HookIdle();
     });
 
+  tables_ = new TagTableController(*this);
   FormCreate();
 }
 
@@ -85,6 +88,7 @@ void TFormMain::MenuFileModeClick() {
 void TFormMain::SwitchMode(QAction* item) {
   // The item without a shortcut is the mode already active.
   if (!item || item->shortcut().isEmpty()) return;
+  tables_->Editors().CloseOpen();
   item->setChecked(true);
   const bool rename = item == MenuFileModeR;
   MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));

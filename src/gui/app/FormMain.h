@@ -36,10 +36,12 @@ class QTreeView;
 
 namespace hozanki {
 
+class CatalogueTableModel;
 class FileListModel;
 class FileLoadWorker;
 class FileReloadWorker;
 class StatusBarPanels;
+class TagTableController;
 class TagTableModel;
 
 class TFormMain : public QMainWindow {
@@ -71,6 +73,8 @@ class TFormMain : public QMainWindow {
   QMenu* PopupOf(QTableView* view) const;
   // The settings folder this window reads and writes.
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
+  // The tag tables' behaviour and the in-place editors.
+  TagTableController& Tables() const { return *tables_; }
 
   // FormMainLoad.cpp
   // `OpenFolder`: clears every list and loads the folder (plain, recursive or
@@ -137,6 +141,8 @@ class TFormMain : public QMainWindow {
   void DriveComboBoxChange(int index);
 
  private:
+  friend class TagTableController;
+
   // FormMainLayout.cpp
   void BuildLayout();
   QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
@@ -174,9 +180,8 @@ class TFormMain : public QMainWindow {
   void ArmedPress(int page, int row, int column);
   void OpenCopyBox(int page, int row, int column);
   bool EditListViewCopyEvent(QEvent* event);
+  // Closes whichever in-place editor is open (it stores its text).
   void EditListViewCopyExit();
-  void TakeEditShortcuts();
-  void RestoreEditShortcuts();
   void FileListEscape(int page);
 
   Catalogue catalogue_;
@@ -239,13 +244,12 @@ class TFormMain : public QMainWindow {
   // Enabled states of the menu items switched off by BeginWork.
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
   std::optional<std::vector<std::filesystem::path>> pendingPathList_;
-  // The file list that carries the sort mark, and the mark's column; -1 none.
-  int sortedPage_ = -1;
+  // The list (file list or tag table) whose header carries the sort mark,
+  // and the mark's column; only one column of all lists carries it.
+  CatalogueTableModel* sortedModel_ = nullptr;
   int sortedColumn_ = -1;
   int sortKey_ = -1;
-  // Shortcuts taken off the edit menu while an in-place editor is open.
-  std::array<QKeySequence, 3> editShortcuts_{};
-  bool editShortcutsTaken_ = false;
+  TagTableController* tables_ = nullptr;
 };
 
 }  // namespace hozanki

@@ -17,21 +17,19 @@
 #include "core/settings/AppSettings.h"
 #include "gui/app/FormMain.h"
 #include "gui/catalogue/FileListModel.h"
-#include "gui/catalogue/FileNameColumnDelegate.h"
+#include "gui/tagedit/EditColumnDelegate.h"
+#include "gui/tagedit/InPlaceEditors.h"
+#include "gui/tagedit/TagTableController.h"
 
 namespace hozanki {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr const char* kEditItems[] = {"MenuEditCopy", "MenuEditPaste", "MenuEditUndo"};
-
-}  // namespace
-
 void TFormMain::SetUpFileList(int page) {
   FileListView* view = listViewF_[static_cast<size_t>(page)];
-  view->setItemDelegateForColumn(1, new FileNameColumnDelegate([this] { return IsRenameMode(); }, view));
+  // In rename mode the file-name column is the edit column.
+  view->setItemDelegateForColumn(
+      1, new EditColumnDelegate([this](int column) { return column == 1 && IsRenameMode(); }, view));
   view->SetPathsProvider([this, page] { return SelectedFullPaths(page); });
   connect(view, &FileListView::ColumnClicked, this,
           [this, page](int column, Qt::KeyboardModifiers modifiers) {
@@ -86,10 +84,10 @@ void TFormMain::SortFileList(int page, int column) {
       FileListColumns(format)[static_cast<size_t>(column)].alignment == ColumnAlignment::Right;
   const bool descending = SortMarkOf(model->Caption(column).toStdString(), rightAligned) == '+';
   // Only one column of all lists carries the mark.
-  if (sortedPage_ >= 0 && (sortedPage_ != page || sortedColumn_ != column))
-    fileModels_[static_cast<size_t>(sortedPage_)]->SetSortMark(sortedColumn_, QLatin1Char(' '));
+  if (sortedModel_ && (sortedModel_ != model || sortedColumn_ != column))
+    sortedModel_->SetSortMark(sortedColumn_, QLatin1Char(' '));
   model->SetSortMark(column, QLatin1Char(descending ? '-' : '+'));
-  sortedPage_ = page;
+  sortedModel_ = model;
   sortedColumn_ = column;
   sortKey_ = SortKeyCode(static_cast<SortColumn>(column), descending);
 
@@ -129,60 +127,24 @@ void TFormMain::ArmedPress(int page, int row, int column) {
 }
 
 void TFormMain::OpenCopyBox(int page, int row, int column) {
-  FileListView* view = listViewF_[static_cast<size_t>(page)];
-  const QModelIndex index = view->model()->index(row, column);
-  if (!index.isValid()) return;
-  const QRect cell = view->visualRect(index);
-  const QPoint topLeft = view->viewport()->mapTo(this, cell.topLeft());
+  // The shared in-place editors show, walk and close the copy box.
+  EditSession session;
+  session.view = listViewF_[static_cast<size_t>(page)];
+  session.row = row;
+  session.column = column;
+  if (!session.view->model()->index(row, column).isValid()) return;
   EditListViewCopy->setProperty("hozankiTag", column);
-  EditListViewCopy->setText(index.data().toString());
-  EditListViewCopy->setGeometry(topLeft.x(), topLeft.y(), view->columnWidth(column) + 1,
-                                std::max(cell.height(), EditListViewCopy->sizeHint().height()));
-  TakeEditShortcuts();
-  EditListViewCopy->show();
-  EditListViewCopy->raise();
-  EditListViewCopy->setFocus(Qt::OtherFocusReason);
-  EditListViewCopy->deselect();
-  EditListViewCopy->setCursorPosition(0);
+  tables_->Editors().Open(EditorKind::Copy, std::move(session));
 }
 
-bool TFormMain::EditListViewCopyEvent(QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-      // Consumed; leaving the box (focus) closes it.
-      ActiveFileList()->setFocus();
-      RestoreEditShortcuts();
-      return true;
-    }
-  } else if (event->type() == QEvent::FocusOut) {
-    EditListViewCopyExit();
-  }
-  return false;
+bool TFormMain::EditListViewCopyEvent(QEvent*) {
+  return false;  // InPlaceEditors handles the box's keys and its exit
 }
 
 void TFormMain::EditListViewCopyExit() {
-  if (!EditListViewCopy || EditListViewCopy->isHidden()) return;
-  EditListViewCopy->hide();
-  for (FileListView* view : listViewF_) view->SetTag(FileListView::kIdle);
-  RestoreEditShortcuts();
-}
-
-void TFormMain::TakeEditShortcuts() {
-  if (editShortcutsTaken_) return;
-  for (size_t i = 0; i < std::size(kEditItems); ++i)
-    if (auto* item = findChild<QAction*>(QLatin1String(kEditItems[i]))) {
-      editShortcuts_[i] = item->shortcut();
-      item->setShortcut(QKeySequence());
-    }
-  editShortcutsTaken_ = true;
-}
-
-void TFormMain::RestoreEditShortcuts() {
-  if (!editShortcutsTaken_) return;
-  for (size_t i = 0; i < std::size(kEditItems); ++i)
-    if (auto* item = findChild<QAction*>(QLatin1String(kEditItems[i]))) item->setShortcut(editShortcuts_[i]);
-  editShortcutsTaken_ = false;
+  // Before rows move or the lists are reloaded: whichever editor is open
+  // stores its text into the row it is on now.
+  tables_->Editors().CloseOpen();
 }
 
 void TFormMain::FileListEscape(int page) {

@@ -122,7 +122,8 @@ void TFormMain::OpenFolder(const LoadRequest& given) {
 }
 
 void TFormMain::ResetLists() {
-  sortedPage_ = sortedColumn_ = sortKey_ = -1;
+  sortedModel_ = nullptr;
+  sortedColumn_ = sortKey_ = -1;
   for (int f = 0; f < kFormatCount; ++f) {
     PageControlF->setTabText(f, TabCaption(f));
     for (int column = 1; column <= 4; ++column)
