@@ -4,10 +4,14 @@
 // mode, Esc and Enter, the rename-mode colours of the file-name column, and
 // the data a drag of files out of a list carries.
 
+#include <QApplication>
+#include <QDrag>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
@@ -57,7 +61,7 @@ std::vector<MediaFileEntry> Entries() {
     e.relativePath = r.name;
     e.size = r.size;
     e.file.cells = {{r.name, 0}, {r.sizeText, 0}, {r.stamp, 0}, {r.time, r.seconds}, {"", 0},
-                    {"", 0},     {"", 0},         {"", 0},       {"MPEG1 Layer3", 0}};
+                    {"", 0},     {"", 0},         {"", 0},      {"MPEG1 Layer3", 0}};
     e.tags.resize(4);
     for (TagRow& tag : e.tags) {
       tag.cells.assign(8, Cell{});
@@ -82,7 +86,8 @@ QString Caption(TFormMain& window, int column) {
 
 void ClickHeader(TFormMain& window, int column, Qt::KeyboardModifiers modifiers) {
   QHeaderView* header = window.FileList(0)->horizontalHeader();
-  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, at);
 }
 
@@ -108,13 +113,38 @@ QList<int> Order(TFormMain& window) {
 }
 
 void SelectRow(QTableView* view, int row) {
-  view->selectionModel()->setCurrentIndex(view->model()->index(row, 0), QItemSelectionModel::ClearAndSelect |
-                                                                           QItemSelectionModel::Rows);
+  view->selectionModel()->setCurrentIndex(view->model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QPoint CellCentre(QTableView* view, int row, int column) {
   return view->visualRect(view->model()->index(row, column)).center();
 }
+
+// Catches the QDrag a list creates for a drag out, and the list's tag then.
+class DragWatcher : public QObject {
+ public:
+  explicit DragWatcher(FileListView* list) : list_(list) { list->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    // The child is still being built: it is told apart later (Drag()).
+    if (event->type() == QEvent::ChildAdded)
+      children.append({static_cast<QChildEvent*>(event)->child(), list_->Tag()});
+    return false;
+  }
+  QDrag* Drag() {
+    for (auto& [child, tag] : children)
+      if (auto* d = qobject_cast<QDrag*>(child.data())) {
+        tagAtStart = tag;
+        return d;
+      }
+    return nullptr;
+  }
+  QList<QPair<QPointer<QObject>, int>> children;
+  int tagAtStart = 0;
+
+ private:
+  FileListView* list_;
+};
 
 }  // namespace
 
@@ -148,10 +178,8 @@ void FileListsTest::ShiftClickSortsEachColumnAndKeepsTagTablesParallel() {
   // Names: letter case ignored, equal names keep their order, "abc.mp3"
   // before "abc.mp3!", kanji in JIS order (亜 before 一); sizes as numbers;
   // playing time 9:59 before 10:00.
-  const Case cases[] = {{1, {1, 2, 3, 0, 4, 5}},
-                        {2, {5, 4, 1, 2, 0, 3}},
-                        {3, {5, 3, 1, 0, 2, 4}},
-                        {4, {2, 1, 4, 0, 5, 3}}};
+  const Case cases[] = {
+      {1, {1, 2, 3, 0, 4, 5}}, {2, {5, 4, 1, 2, 0, 3}}, {3, {5, 3, 1, 0, 2, 4}}, {4, {2, 1, 4, 0, 5, 3}}};
   int previous = -1;
   for (const Case& c : cases) {
     window.CatalogueData().ClearAll();
@@ -262,8 +290,9 @@ void FileListsTest::DoubleClicksOpenTheCopyBoxOrRenameMode() {
   QCOMPARE(editRequests.first().at(0).toInt(), 0);
   QCOMPARE(editRequests.first().at(1).toInt(), 2);
   // A double click below the last row arms nothing.
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                     QPoint(CellCentre(list, 0, 3).x(), list->rowViewportPosition(5) + 3 * list->rowHeight(5)));
+  QTest::mouseDClick(
+      list->viewport(), Qt::LeftButton, Qt::NoModifier,
+      QPoint(CellCentre(list, 0, 3).x(), list->rowViewportPosition(5) + 3 * list->rowHeight(5)));
   QVERIFY(!box->isVisible());
   QCOMPARE(editRequests.count(), 1);
 }
@@ -289,6 +318,20 @@ void FileListsTest::EscAndEnterKeys() {
   QCOMPARE(editRequests.count(), 1);
   QCOMPARE(editRequests.first().at(1).toInt(), 4);
   QCOMPARE(list->Tag(), 4);
+  // The row stays armed: a press on another row only selects it and disarms
+  // at the release; a press on the armed row's cell opens the copy box.
+  auto* box = Child<QLineEdit>(window, "EditListViewCopy");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, 2, 3));
+  QVERIFY(!box->isVisible());
+  QCOMPARE(list->Tag(), FileListView::kIdle);
+  SelectRow(list, 4);
+  QTest::keyClick(list, Qt::Key_Return);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, 4, 3));
+  QVERIFY(box->isVisible());
+  QCOMPARE(box->text(), QString::fromUtf8(kRows[4].stamp));
+  list->setFocus();
+  QTRY_VERIFY(!box->isVisible());
+  SelectRow(list, 4);
   QTest::keyClick(list, Qt::Key_Escape);
   QVERIFY(!window.IsRenameMode());
   QVERIFY(list->selectionModel()->hasSelection());
@@ -337,6 +380,25 @@ void FileListsTest::DragOutCarriesTheSelectedFullPaths() {
                                           (folder.parent_path() / "Other" / "亜.mp3").string()))}));
   QVERIFY(IsOwnFileDrag(data.get()));
   QVERIFY(DroppedPaths(data.get()).empty());  // the own window takes nothing back
+
+  // Pressing a selected row and moving starts a drag of those files (the
+  // list's tag is -16 for several files while it runs, -1 afterwards).
+  DragWatcher watcher(list);
+  const QPoint start = CellCentre(list, 0, 2);
+  QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, start);
+  for (const QPoint& step : {QPoint(2, 0), QPoint(QApplication::startDragDistance() + 10, 5)}) {
+    const QPointF at = start + step;
+    QMouseEvent move(QEvent::MouseMove, at, list->viewport()->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &move);
+  }
+  QDrag* drag = watcher.Drag();
+  QVERIFY(drag);
+  QCOMPARE(watcher.tagAtStart, FileListView::kDragMany);
+  QCOMPARE(drag->mimeData()->urls(), data->urls());
+  QVERIFY(IsOwnFileDrag(drag->mimeData()));
+  QCOMPARE(list->Tag(), FileListView::kIdle);
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, start);
 }
 
 QTEST_MAIN(FileListsTest)

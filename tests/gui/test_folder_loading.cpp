@@ -142,8 +142,8 @@ void FolderLoadingTest::PlainLoadListsEachFormatOnItsPage() {
   // What the core reader makes of each file is what the lists show, each
   // format on its own page, in listing order (letter case ignored).
   std::array<QStringList, kFormatCount> expected;
-  for (const char* name : {"A_utf8.mp3", "b_sjis.mp3", "c_not_mpeg.mp3", "clip.avi", "notes.txt", "t.ape", "t.m4a",
-                           "t.ogg", "t.vqf", "t.wma", "voice.wav"}) {
+  for (const char* name : {"A_utf8.mp3", "b_sjis.mp3", "c_not_mpeg.mp3", "clip.avi", "notes.txt", "t.ape",
+                           "t.m4a", "t.ogg", "t.vqf", "t.wma", "voice.wav"}) {
     std::optional<MediaFileEntry> entry = ReadMediaFile(music, name);
     if (!entry) continue;
     const int f = static_cast<int>(entry->format);
@@ -298,7 +298,8 @@ void FolderLoadingTest::DriveBoxOpensAnotherRootButNotTheCurrentOne() {
 
 void FolderLoadingTest::BusyStateRefusesCloseAndCancelKeepsTheRowsRead() {
   const fs::path folder = Root() / "Many";
-  for (int i = 0; i < 40; ++i) Copy("mp3/plain.mp3", folder / QString("s%1.mp3").arg(i, 2, 10, QChar('0')).toStdString());
+  for (int i = 0; i < 40; ++i)
+    Copy("mp3/plain.mp3", folder / QString("s%1.mp3").arg(i, 2, 10, QChar('0')).toStdString());
   TFormMain window;
   window.show();
   WaitIdle(window);
@@ -335,7 +336,8 @@ void FolderLoadingTest::BusyStateRefusesCloseAndCancelKeepsTheRowsRead() {
   QVERIFY2(kept >= 2 && kept < 40, qPrintable(QString::number(kept)));
   // The rows read before the cancel are the first ones in listing order.
   QCOMPARE(Column(window.FileList(0)->model(), 1).first(), QStringLiteral("s00.mp3"));
-  QCOMPARE(Column(window.FileList(0)->model(), 1).last(), QStringLiteral("s%1.mp3").arg(kept - 1, 2, 10, QChar('0')));
+  QCOMPARE(Column(window.FileList(0)->model(), 1).last(),
+           QStringLiteral("s%1.mp3").arg(kept - 1, 2, 10, QChar('0')));
   QVERIFY(MenusEnabled(window));
   QCOMPARE(fileSave->isEnabled(), saveEnabled);
   QVERIFY(Child<QAction>(window, "MenuFileModeR")->isEnabled());
@@ -368,9 +370,10 @@ void FolderLoadingTest::ReloadShowsNewTimeStampsAndKeepsRowsOfMissingFiles() {
   fs::last_write_time(folder / "a.mp3", stamp);
   fs::remove(folder / "b.mp3");
   Copy("mp3/plain.mp3", folder / "c.wav");
-  QVERIFY(mp3->index(0, 3).data().toString() != QString::fromStdString(TimeStampText(
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(stamp).time_since_epoch())
-          .count())));
+  QVERIFY(mp3->index(0, 3).data().toString() !=
+          QString::fromStdString(TimeStampText(std::chrono::duration_cast<std::chrono::seconds>(
+                                                   std::chrono::file_clock::to_sys(stamp).time_since_epoch())
+                                                   .count())));
 
   window.SetMediaReaders(SlowReaders(30));
   Child<QAction>(window, "MenuFileReload")->trigger();
@@ -378,9 +381,9 @@ void FolderLoadingTest::ReloadShowsNewTimeStampsAndKeepsRowsOfMissingFiles() {
   QCOMPARE(Child<QAction>(window, "MenuCancel")->data().toInt(), 3);
   QCOMPARE(Child<StatusBarPanels>(window, "StatusBar")->PanelText(2), QStringLiteral("リロード"));
   WaitIdle(window);
-  const int64_t seconds =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::file_clock::to_sys(stamp).time_since_epoch())
-          .count();
+  const int64_t seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::file_clock::to_sys(stamp).time_since_epoch())
+                              .count();
   QCOMPARE(mp3->index(0, 3).data().toString(), QString::fromStdString(TimeStampText(seconds)));
   QCOMPARE(mp3->rowCount(), 2);  // the missing file keeps its row as it was
   QCOMPARE(mp3->index(1, 1).data().toString(), QStringLiteral("b.mp3"));
@@ -405,7 +408,9 @@ void FolderLoadingTest::ReloadOfChangedRowsOnly() {
     e.tags[1].image = kChangedMark;
     e.tags[1].cells[2] = {"staged title", 1};
   });
-  catalogue.EditRow(MediaFormat::MP3, 0, [](MediaFileEntry& e) { e.tags[1].cells[2] = {"unmarked edit", 1}; });
+  catalogue.EditRow(MediaFormat::MP3, 0, [](MediaFileEntry& e) {
+    e.tags[1].cells[2] = {"unmarked edit", 1};
+  });
   window.StartReload(true);
   WaitIdle(window);
   // Only the marked row is read again and loses its marks.
@@ -414,6 +419,12 @@ void FolderLoadingTest::ReloadOfChangedRowsOnly() {
            ReadMediaFile(folder, "b.mp3")->tags[1].cells[2].text);
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[1].tags[1].cells[2].value, 0);
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[0].tags[1].cells[2].text, std::string("unmarked edit"));
+  // Given rows (the re-read after a save) are read again whatever their marks.
+  window.StartReload(std::vector<ReloadItem>{{MediaFormat::MP3, 0, catalogue.Entries(MediaFormat::MP3)[0]}});
+  QCOMPARE(Child<QAction>(window, "MenuCancel")->data().toInt(), 3);
+  WaitIdle(window);
+  QCOMPARE(catalogue.Entries(MediaFormat::MP3)[0].tags[1].cells[2].text,
+           ReadMediaFile(folder, "a.mp3")->tags[1].cells[2].text);
 }
 
 void FolderLoadingTest::PathListLoadsExactlyItsFilesEvenOutsideTheFolder() {
@@ -462,7 +473,7 @@ void FolderLoadingTest::CommandLinePathsAreOpenedAtTheFirstIdleMoment() {
 
 void FolderLoadingTest::HandOverWhileBusyRunsWhenIdle() {
   const fs::path slow = Root() / "Slow";
-  for (int i = 0; i < 8; ++i) Copy("mp3/plain.mp3", slow / ("s" + std::to_string(i) + ".mp3"));
+  for (int i = 0; i < 12; ++i) Copy("mp3/plain.mp3", slow / ("s" + std::to_string(i) + ".mp3"));
   const fs::path handed = Root() / "Handed";
   Copy("mp3/utf8_id3v24.mp3", handed / "h1.mp3");
   Copy("mp3/plain.mp3", handed / "h2.mp3");
@@ -473,7 +484,7 @@ void FolderLoadingTest::HandOverWhileBusyRunsWhenIdle() {
   QVERIFY(!instance.HandOffOrListen({}));
   AcceptHandOvers(instance, window);
 
-  window.SetMediaReaders(SlowReaders(50));
+  window.SetMediaReaders(SlowReaders(80));
   window.OpenFolder(LoadRequest{slow, false, std::nullopt});
   QVERIFY(window.IsBusy());
   // A later start hands its paths over while the load runs (it waits for the
@@ -512,7 +523,8 @@ void FolderLoadingTest::DropsOpenAsPathListsButNotOurOwnDrags() {
   QVERIFY(!dragEnter(*own));
 
   QMimeData foreign;
-  foreign.setUrls({QUrl::fromLocalFile(Text(folder / "d2.ogg")), QUrl::fromLocalFile(Text(folder / "d1.mp3"))});
+  foreign.setUrls(
+      {QUrl::fromLocalFile(Text(folder / "d2.ogg")), QUrl::fromLocalFile(Text(folder / "d1.mp3"))});
   QVERIFY(dragEnter(foreign));
   QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &foreign, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&window, &drop);

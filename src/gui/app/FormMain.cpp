@@ -199,7 +199,8 @@ void TFormMain::RunSync(int request) {
 
 void TFormMain::RunStartAction() {
   // The command line's paths, or the remembered folder (the home folder
-  // when it is gone).
+  // when it is gone). A path list handed over before this moment is newer.
+  if (IsBusy()) return;
   if (!arguments_.empty())
     OpenPathList(arguments_);
   else

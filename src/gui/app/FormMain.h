@@ -93,7 +93,7 @@ class TFormMain : public QMainWindow {
   // `StartReload`: reads the listed files of the current folder again (all,
   // or with `changedOnly` those carrying a changed mark), rows in place.
   void StartReload(bool changedOnly);
-  // The same for the given rows (the re-read after a save).
+  // The same for given rows (the re-read at the end of a save).
   void StartReload(std::vector<ReloadItem> items);
   // The busy state: the four menus off, `MenuCancel` shown with `cancelTag`
   // (1 save, 2 load, 3 reload), the upper panel and the tag pages off, the

@@ -31,10 +31,12 @@ void TFormMain::SetUpFileList(int page) {
   view->setItemDelegateForColumn(
       1, new EditColumnDelegate([this](int column) { return column == 1 && IsRenameMode(); }, view));
   view->SetPathsProvider([this, page] { return SelectedFullPaths(page); });
-  connect(view, &FileListView::ColumnClicked, this, [this, page](int column, Qt::KeyboardModifiers modifiers) {
-    cmnListViewFColumnClick(page, column, modifiers & Qt::ShiftModifier);
-  });
-  connect(view, &FileListView::ArmedPress, this, [this, page](int row, int column) { ArmedPress(page, row, column); });
+  connect(view, &FileListView::ColumnClicked, this,
+          [this, page](int column, Qt::KeyboardModifiers modifiers) {
+            cmnListViewFColumnClick(page, column, modifiers & Qt::ShiftModifier);
+          });
+  connect(view, &FileListView::ArmedPress, this,
+          [this, page](int row, int column) { ArmedPress(page, row, column); });
   connect(view, &FileListView::EscapePressed, this, [this, page] { FileListEscape(page); });
   connect(view, &FileListView::EnterPressed, this, [this, page, view](int row) {
     // In rename mode Enter opens the file-name editor on the focused row.
@@ -78,7 +80,8 @@ void TFormMain::cmnListViewFColumnClick(int page, int column, bool shift) {
 void TFormMain::SortFileList(int page, int column) {
   const auto format = static_cast<MediaFormat>(page);
   FileListModel* model = fileModels_[static_cast<size_t>(page)];
-  const bool rightAligned = FileListColumns(format)[static_cast<size_t>(column)].alignment == ColumnAlignment::Right;
+  const bool rightAligned =
+      FileListColumns(format)[static_cast<size_t>(column)].alignment == ColumnAlignment::Right;
   const bool descending = SortMarkOf(model->Caption(column).toStdString(), rightAligned) == '+';
   // Only one column of all lists carries the mark.
   if (sortedModel_ && (sortedModel_ != model || sortedColumn_ != column))
@@ -92,7 +95,8 @@ void TFormMain::SortFileList(int page, int column) {
   std::set<int> selected;
   for (const QModelIndex& index : view->selectionModel()->selectedRows()) selected.insert(index.row());
   const int current = view->currentIndex().row();
-  const std::vector<int> order = SortOrder(catalogue_.Entries(format), static_cast<SortColumn>(column), descending);
+  const std::vector<int> order =
+      SortOrder(catalogue_.Entries(format), static_cast<SortColumn>(column), descending);
   // The file list and every tag table of the format are views of these rows.
   if (!catalogue_.Reorder(format, order)) return;
   // The same files stay selected at their new places.

@@ -41,7 +41,8 @@ void TFormMain::ShowFolder(const std::filesystem::path& folder) {
   const QModelIndex current = BuildFolderTree(*folderModel_, folder);
   const QIcon chain = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon subfolder = style()->standardIcon(QStyle::SP_DirClosedIcon);
-  for (int row = 0; row < folderModel_->rowCount(); ++row) SetFolderImages(folderModel_->item(row), chain, subfolder);
+  for (int row = 0; row < folderModel_->rowCount(); ++row)
+    SetFolderImages(folderModel_->item(row), chain, subfolder);
   DirectoryTreeView->expandAll();
   DirectoryTreeView->setCurrentIndex(current);
   DirectoryTreeView->setUpdatesEnabled(true);

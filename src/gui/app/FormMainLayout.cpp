@@ -114,7 +114,8 @@ void TFormMain::BuildLayout() {
     auto* model = new TagTableModel(&catalogue_, kind, this);
     const QString format = Latin(FormatName(FormatOfTagKind(kind)));
     const QString name = k < 4 ? format + Latin(TagKindName(kind)) : format;
-    QTableView* view = MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
+    QTableView* view =
+        MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
     tagModels_[static_cast<size_t>(k)] = model;
     listViewT_[static_cast<size_t>(k)] = view;
     PageControlT->addTab(view, k < 4 ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);

@@ -126,18 +126,21 @@ void TFormMain::ResetLists() {
   sortedColumn_ = sortKey_ = -1;
   for (int f = 0; f < kFormatCount; ++f) {
     PageControlF->setTabText(f, TabCaption(f));
-    for (int column = 1; column <= 4; ++column) fileModels_[static_cast<size_t>(f)]->SetSortMark(column, QLatin1Char(' '));
+    for (int column = 1; column <= 4; ++column)
+      fileModels_[static_cast<size_t>(f)]->SetSortMark(column, QLatin1Char(' '));
     listViewF_[static_cast<size_t>(f)]->SetTag(FileListView::kIdle);
   }
   for (TagTableModel* model : tagModels_)
-    for (int column = 1; column < model->columnCount(); ++column) model->SetSortMark(column, QLatin1Char(' '));
+    for (int column = 1; column < model->columnCount(); ++column)
+      model->SetSortMark(column, QLatin1Char(' '));
   catalogue_.ClearAll();
 }
 
 void TFormMain::AppendBatch(LoadBatch& batch) {
   // One insertion per format and batch, each format's rows in listing order.
   std::array<std::vector<MediaFileEntry>, kFormatCount> groups;
-  for (MediaFileEntry& entry : batch.entries) groups[static_cast<size_t>(entry.format)].push_back(std::move(entry));
+  for (MediaFileEntry& entry : batch.entries)
+    groups[static_cast<size_t>(entry.format)].push_back(std::move(entry));
   for (int f = 0; f < kFormatCount; ++f)
     if (!groups[static_cast<size_t>(f)].empty())
       catalogue_.Append(static_cast<MediaFormat>(f), std::move(groups[static_cast<size_t>(f)]));
@@ -157,8 +160,8 @@ void TFormMain::MarkTabs() {
 
 void TFormMain::UnlockAfterLoad() {
   EndWork();
-  StatusBar->SetPanelText(
-      1, QStringLiteral("0 / %1").arg(catalogue_.RowCount(static_cast<MediaFormat>(PageControlF->currentIndex()))));
+  StatusBar->SetPanelText(1, QStringLiteral("0 / %1").arg(catalogue_.RowCount(
+                                 static_cast<MediaFormat>(PageControlF->currentIndex()))));
   DirectoryTreeView->setFocus();
 }
 
@@ -166,8 +169,8 @@ void TFormMain::StartReload(bool changedOnly) {
   if (IsBusy()) return;
   std::vector<ReloadItem> items;
   for (int f = 0; f < kFormatCount; ++f)
-    CollectReloadItems(static_cast<MediaFormat>(f), catalogue_.Entries(static_cast<MediaFormat>(f)), changedOnly,
-                       items);
+    CollectReloadItems(static_cast<MediaFormat>(f), catalogue_.Entries(static_cast<MediaFormat>(f)),
+                       changedOnly, items);
   StartReload(std::move(items));
 }
 

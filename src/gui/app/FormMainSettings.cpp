@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/DataFileRecovery.h"
@@ -193,7 +194,10 @@ void TFormMain::FormClose() {
                       [kind](int n) { return TagColumnKey(kind, n); });
   }
   ini.WriteInteger(window::kSection, window::kPage, PageControlT->currentIndex());
-  ini.WriteString(window::kSection, window::kDir, StatusBar->PanelText(0).toStdString());
+  // The folder opened last (panel 0 may hold a message meanwhile).
+  ini.WriteString(
+      window::kSection, window::kDir,
+      currentFolder_.empty() ? StatusBar->PanelText(0).toStdString() : FolderPanelText(currentFolder_));
   std::string error;
   if (!ini.Save(path, &error)) qWarning("Hozanki: cannot write %s: %s", path.c_str(), error.c_str());
 }

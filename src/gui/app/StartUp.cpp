@@ -6,10 +6,11 @@
 namespace hozanki {
 
 void AcceptHandOvers(SingleInstance& instance, TFormMain& window) {
-  QObject::connect(&instance, &SingleInstance::PathListReceived, &window, [&window](const QList<QByteArray>& list) {
-    SingleInstance::BringToFront(&window);
-    window.OpenPathList(ToPaths(list));
-  });
+  QObject::connect(&instance, &SingleInstance::PathListReceived, &window,
+                   [&window](const QList<QByteArray>& list) {
+                     SingleInstance::BringToFront(&window);
+                     window.OpenPathList(ToPaths(list));
+                   });
 }
 
 }  // namespace hozanki

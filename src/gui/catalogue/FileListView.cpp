@@ -37,8 +37,13 @@ void FileListView::ArmAndPress(const QPoint& position) {
   const int first = FirstSelectedRow();
   if (first < 0) return;
   tag_ = first;
+  PressArmed(position);
+}
+
+void FileListView::PressArmed(const QPoint& position) {
+  // Only on the armed row, while it is the (first) selected one, within its band.
   const int row = rowAt(position.y());
-  if (row != tag_) return;
+  if (tag_ < 0 || row != tag_ || FirstSelectedRow() != tag_) return;
   const int top = rowViewportPosition(row);
   if (position.y() < top || position.y() >= top + rowHeight(row) - 1) return;
   const int column = ColumnAtX(position.x());
@@ -48,7 +53,7 @@ void FileListView::ArmAndPress(const QPoint& position) {
 void FileListView::mousePressEvent(QMouseEvent* event) {
   QTableView::mousePressEvent(event);
   // Rows armed by the Enter key stay armed until the next release.
-  if (event->button() == Qt::LeftButton && tag_ >= 0) ArmAndPress(event->position().toPoint());
+  if (event->button() == Qt::LeftButton && tag_ >= 0) PressArmed(event->position().toPoint());
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event) {

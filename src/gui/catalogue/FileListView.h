@@ -62,6 +62,7 @@ class FileListView : public QTableView {
 
  private:
   int FirstSelectedRow() const;
+  void PressArmed(const QPoint& position);
 
   int tag_ = kIdle;
   Qt::KeyboardModifiers headerModifiers_;

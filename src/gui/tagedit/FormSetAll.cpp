@@ -12,30 +12,18 @@
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QRegularExpressionValidator>
-#include <QValidator>
 #include <QVBoxLayout>
 
 #include "core/catalogue/GenreList.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/text/TextWidth.h"
+#include "gui/tagedit/WidthLimitValidator.h"
 
 namespace hozanki {
 namespace {
 
 namespace keys = settings::setall;
-
-// Refuses text wider than the column's limit in code page 932 width.
-class WidthValidator : public QValidator {
- public:
-  WidthValidator(size_t limit, QObject* parent) : QValidator(parent), limit_(limit) {}
-  State validate(QString& input, int&) const override {
-    return TextWidth(input.toStdString()) <= limit_ ? Acceptable : Invalid;
-  }
-
- private:
-  size_t limit_;
-};
 
 QSpinBox* NumberBox(const char* name, int value) {
   auto* box = new QSpinBox;
@@ -109,7 +97,11 @@ QWidget* TFormSetAll::BuildTextPage(const std::string& cell) {
   if (layout_.page == SetAllPage::TS1) {
     const size_t limit = layout_.maxLength;
     EditSetAll->setText(QString::fromStdString(limit ? std::string(CutToWidth(cell, limit)) : cell));
-    if (limit) EditSetAll->setValidator(new WidthValidator(limit, EditSetAll));
+    if (limit) {
+      auto* validator = new WidthLimitValidator(EditSetAll);
+      validator->SetLimit(static_cast<int>(limit));
+      EditSetAll->setValidator(validator);
+    }
   }
   auto* box = new QVBoxLayout(page);
   box->addWidget(EditSetAll);
