@@ -268,8 +268,8 @@ void FileListsTest::DoubleClicksOpenTheCopyBoxOrRenameMode() {
   QVERIFY(box->selectedText().isEmpty());
   QCOMPARE(box->property("hozankiTag").toInt(), 3);
   const QRect cell = list->visualRect(list->model()->index(1, 3));
-  QCOMPARE(box->geometry().topLeft(), list->viewport()->mapTo(&window, cell.topLeft()));
-  QCOMPARE(box->width(), list->columnWidth(3) + 1);
+  QCOMPARE(box->geometry().topLeft(), list->viewport()->mapTo(&window, cell.topLeft()) - QPoint(0, 1));
+  QCOMPARE(box->width(), cell.width() + 1);
   QVERIFY(copy->shortcut().isEmpty());
   QCOMPARE(list->Tag(), 1);  // armed until the button goes up
   QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(list, 1, 3));
