@@ -62,7 +62,9 @@ class TestSaving : public QObject {
     Action(window, "MenuFileSave")->trigger();
     QStringList progress;
     connect(window.findChild<SaveTag*>(), &SaveTag::Progress, this,
-            [&](const QString& count, const QString& message) { progress << count + QLatin1Char('|') + message; });
+            [&](const QString& count, const QString& message) {
+              progress << count + QLatin1Char('|') + message + QLatin1Char('|') + Panel(window, 0);
+            });
     // Locked while the worker runs.
     QAction* cancel = Action(window, "MenuCancel");
     QVERIFY(cancel->isVisible());
@@ -76,7 +78,10 @@ class TestSaving : public QObject {
     // Progress "count / total" and the path being saved reached the window.
     QVERIFY(!progress.isEmpty());
     QVERIFY(progress.last().startsWith(QStringLiteral("8 / 8|")));
-    QVERIFY(progress.last().endsWith(QStringLiteral(" 保存中...")));
+    // The path being written, also in status-bar panel 0.
+    const QStringList last = progress.last().split(QLatin1Char('|'));
+    QVERIFY(last[1].endsWith(QStringLiteral("/h.m4a 保存中...")));
+    QCOMPARE(last[2], last[1]);
 
     QVERIFY(!cancel->isVisible());
     QVERIFY(window.menuBar()->findChild<QMenu*>(QStringLiteral("MenuFile"))->menuAction()->isEnabled());
