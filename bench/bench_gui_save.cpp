@@ -93,9 +93,7 @@ void BM_GuiSaveInBackground(benchmark::State& state) {
     QElapsedTimer sinceTick;
     QTimer ticker;
     ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-      maxStall = std::max(maxStall, sinceTick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout, [&] { maxStall = std::max(maxStall, sinceTick.restart()); });
     f.Item("MenuFileSave")->trigger();
     if (auto* worker = f.window->findChild<SaveTag*>())
       QObject::connect(worker, &SaveTag::Progress, [&] { ++progress; });

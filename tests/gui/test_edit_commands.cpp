@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -19,8 +21,8 @@
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
 #include "core/tagedit/SetCellValue.h"
-#include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/FormSetAll.h"
+#include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 
 using namespace hozanki;
@@ -140,7 +142,8 @@ class TestEditCommands : public QObject {
     pages->setCurrentIndex(0);
     w.TagTable(0)->clearSelection();
     Action(w, "MenuEditCopy")->trigger();
-    QVERIFY(QApplication::clipboard()->text().startsWith(QStringLiteral("\r\nHozankiコピーデータ（全体）\r\n")));
+    QVERIFY(
+        QApplication::clipboard()->text().startsWith(QStringLiteral("\r\nHozankiコピーデータ（全体）\r\n")));
     pages->setCurrentIndex(4);
     w.TagTable(4)->clearSelection();
     Action(w, "MenuEditPaste")->trigger();
@@ -184,8 +187,7 @@ class TestEditCommands : public QObject {
     QVERIFY(SaveAndWait(w));
     for (int r = 0; r < 12; ++r) {
       const MediaFileEntry disk = folder.Disk("t" + std::to_string(10 + r) + ".m4a");
-      QCOMPARE(TagOf(disk, mp4).cells.at(static_cast<size_t>(pair)).text,
-               std::to_string(r + 1) + "/12");
+      QCOMPARE(TagOf(disk, mp4).cells.at(static_cast<size_t>(pair)).text, std::to_string(r + 1) + "/12");
     }
 
     // "桁揃え" off is remembered in "SetAll" and read by the next dialog.
@@ -208,6 +210,54 @@ class TestEditCommands : public QObject {
     });
     Action(w, "PopupTSetAll")->trigger();
     QVERIFY(!readBack);
+  }
+
+  void setAllShowsThePageOfTheColumn() {
+    MediaFolder folder;
+    folder.Copy("mp3/plain.mp3", "a.mp3");
+    TFormMain w;
+    LoadInto(w, folder.Path());
+    Catalogue& c = w.CatalogueData();
+    auto* pages = w.findChild<QTabWidget*>(QStringLiteral("PageControlT"));
+    struct Case {
+      TagKind kind;
+      const char* value;
+      SetAllPage page;
+    };
+    const Case cases[] = {
+        {V1, "INAM", SetAllPage::TS1}, {V1, "IGNR", SetAllPage::TS2}, {V2, "ICMT", SetAllPage::TS3}};
+    for (const Case& k : cases) {
+      const int sub = SubItemOf(k.kind, k.value);
+      SetCellValue(c, EditTarget::TagColumn(k.kind, sub), 0, k.page == SetAllPage::TS2 ? "Rock" : "abc");
+      pages->setCurrentIndex(static_cast<int>(k.kind));
+      w.Tables().SetEditColumn(static_cast<int>(k.kind), sub + 1);
+      SelectRows(w.TagTable(static_cast<int>(k.kind)), {0});
+      w.TagTable(static_cast<int>(k.kind))
+          ->setCurrentIndex(w.TagTable(static_cast<int>(k.kind))->model()->index(0, sub + 1));
+      bool checked = false;
+      QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TFormSetAll*>(QApplication::activeModalWidget());
+        if (!d) return;
+        checked = d->Page() == k.page;
+        if (k.page == SetAllPage::TS1) {
+          // The focused cell's text; the ID3v1 title takes 30 bytes at most.
+          checked = checked && d->EditSetAll->text() == QStringLiteral("abc") && d->ButtonOk->isDefault();
+          d->EditSetAll->clear();
+          QTest::keyClicks(d->EditSetAll, QString(40, QLatin1Char('x')));
+          checked = checked && d->EditSetAll->text().size() == 30;
+        } else if (k.page == SetAllPage::TS2) {
+          checked =
+              checked && d->ComboBoxSetAll->count() == 157 && d->ComboBoxSetAll->currentText() == "Rock";
+        } else {
+          // Enter makes a new line in the memo: OK is not the default button.
+          checked =
+              checked && d->MemoSetAll->toPlainText() == QStringLiteral("abc") && !d->ButtonOk->isDefault();
+        }
+        d->ButtonCancel->click();
+      });
+      Action(w, "PopupTSetAll")->trigger();
+      QVERIFY2(checked, k.value);
+    }
   }
 
   void setAllRunningNumberWrapsOnTheLimitedColumn() {
@@ -261,8 +311,8 @@ class TestEditCommands : public QObject {
     QCOMPARE(TagOf(c.Entries(MediaFormat::MP3)[0], V2).image, kChangedMark);
     QCOMPARE(TagOf(c.Entries(MediaFormat::MP3)[0], V2).state, state);
     SetCellValue(c, EditTarget::TagColumn(V2, artist), 0, "other");
-    // Undo with the edit column: only that column; the row stays marked.
-    Action(w, "MenuEditUndo")->trigger();
+    // Undo (Ctrl+Z) with the edit column: only that column; the row stays marked.
+    QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(ValueAt(w, V2, 0, title), storedTitle);
     QCOMPARE(ValueAt(w, V2, 0, artist), std::string("other"));
     QCOMPARE(TagOf(c.Entries(MediaFormat::MP3)[0], V2).image, kChangedMark);
@@ -358,11 +408,12 @@ class TestEditCommands : public QObject {
     // Copy leaves out the extension with "ExtOmit"; paste keeps the old one with "ExtProtect".
     AppSettings::Current().extOmit = true;
     SelectRows(list, {1});
-    Action(w, "PopupRCopy")->trigger();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\r\nHozankiコピーデータ（部分）\r\nb\r\n"));
     AppSettings::Current().extOmit = false;
     QApplication::clipboard()->setText(QStringLiteral("\r\nHozankiコピーデータ（部分）\r\npasted\r\n"));
-    Action(w, "PopupRPaste")->trigger();
+    QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(c.Entries(MediaFormat::MP3)[1].file.cells[0].text, std::string("pasted.mp3"));
     // Undo in the file list brings back the loaded name.
     list->setFocus();

@@ -15,10 +15,10 @@
 
 #include "GuiTestSupport.h"
 #include "MainWindowTestSupport.h"
-#include "gui/tagedit/InPlaceEditors.h"
-#include "gui/tagedit/TagTableController.h"
 #include "gui/tagedit/FormSetAll.h"
+#include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/SaveTagWorker.h"
+#include "gui/tagedit/TagTableController.h"
 
 using namespace hozanki;
 using namespace testsupport;
@@ -43,7 +43,8 @@ void Activate(QWidget& window) {
 
 void ClickHeader(QTableView* table, int column) {
   QHeaderView* header = table->horizontalHeader();
-  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
 }
 
@@ -86,7 +87,8 @@ class TestNewUserWalkthrough : public QObject {
     QTest::keyClicks(editor, QStringLiteral(" Opening.mp3"));
     Shot(&w, QStringLiteral("2-renaming"));
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(w.CatalogueData().Entries(MediaFormat::MP3)[0].file.cells[0].text, std::string("序曲 Opening.mp3"));
+    QCOMPARE(w.CatalogueData().Entries(MediaFormat::MP3)[0].file.cells[0].text,
+             std::string("序曲 Opening.mp3"));
     QTest::keyClick(list, Qt::Key_F5);
     QVERIFY(!w.IsRenameMode());
 

@@ -27,7 +27,8 @@ TagKind TitleKind(MediaFormat format) {
 
 void SetTitle(TFormMain& window, MediaFormat format, int row, const std::string& title) {
   const TagKind kind = TitleKind(format);
-  QVERIFY(SetCellValue(window.CatalogueData(), EditTarget::TagColumn(kind, SubItemOf(kind, "INAM")), row, title));
+  QVERIFY(
+      SetCellValue(window.CatalogueData(), EditTarget::TagColumn(kind, SubItemOf(kind, "INAM")), row, title));
 }
 
 std::string TitleOf(const MediaFileEntry& entry) {
@@ -46,7 +47,7 @@ class TestSaving : public QObject {
   void savesEveryFormatInTheBackgroundAndRereadsTheRows() {
     MediaFolder folder;
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"mp3/plain.mp3", "a.mp3"}, {"wav/tagged.wav", "b.wav"}, {"avi/tagged.avi", "c.avi"},
+        {"mp3/plain.mp3", "a.mp3"},  {"wav/tagged.wav", "b.wav"}, {"avi/tagged.avi", "c.avi"},
         {"vqf/tagged.vqf", "d.vqf"}, {"wma/tagged.wma", "e.wma"}, {"ogg/tagged.ogg", "f.ogg"},
         {"ape/tagged.ape", "g.ape"}, {"mp4/tagged.m4a", "h.m4a"}};
     for (const auto& [fixture, name] : files) folder.Copy(fixture, name);
@@ -95,7 +96,9 @@ class TestSaving : public QObject {
       const MediaFileEntry& row = window.CatalogueData().Entries(format)[0];
       QCOMPARE(TitleOf(row), expected);
       QCOMPARE(TagOf(row, TitleKind(format)).image, kNoMark);
-      QCOMPARE(TagOf(row, TitleKind(format)).cells[static_cast<size_t>(SubItemOf(TitleKind(format), "INAM"))].value,
+      QCOMPARE(TagOf(row, TitleKind(format))
+                   .cells[static_cast<size_t>(SubItemOf(TitleKind(format), "INAM"))]
+                   .value,
                0);
     }
   }
@@ -191,7 +194,8 @@ class TestSaving : public QObject {
     folder.Copy("mp3/plain.mp3", "keep.mp3");
     folder.Copy("mp3/plain.mp3", "touch.mp3");
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400);
-    for (const char* name : {"keep.mp3", "touch.mp3"}) std::filesystem::last_write_time(folder.Path() / name, old);
+    for (const char* name : {"keep.mp3", "touch.mp3"})
+      std::filesystem::last_write_time(folder.Path() / name, old);
     TFormMain window;
     LoadInto(window, folder.Path());
     AppSettings& settings = AppSettings::Current();

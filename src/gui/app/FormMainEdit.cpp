@@ -163,8 +163,8 @@ void TFormMain::PopupTSetAllClick() {
   const EditTarget target = CurrentTarget(false);
   QTableView* table = ActiveTagTable();
   const int focused = table->selectionModel()->currentIndex().row();
-  TFormSetAll dialog(ChooseSetAllPage(kind, column), focused >= 0 ? CellText(catalogue_, target, focused) : "",
-                     settingsFolder_, this);
+  TFormSetAll dialog(ChooseSetAllPage(kind, column),
+                     focused >= 0 ? CellText(catalogue_, target, focused) : "", settingsFolder_, this);
   if (dialog.exec() != QDialog::Accepted) return;
   std::vector<int> rows = SelectedRowsOf(table, true);
   if (dialog.SelectAll()) table->selectAll();

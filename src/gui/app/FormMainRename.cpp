@@ -41,7 +41,8 @@ void TFormMain::OpenFileNameEditor(int page, int row) {
   };
   session.rowOpen = [catalogue, target](int r) {
     const auto& rows = catalogue->Entries(target.format);
-    return r >= 0 && r < static_cast<int>(rows.size()) && IsRowOpenToEditing(rows[static_cast<size_t>(r)], target);
+    return r >= 0 && r < static_cast<int>(rows.size()) &&
+           IsRowOpenToEditing(rows[static_cast<size_t>(r)], target);
   };
   // No length limit for names.
   EditListView->setMaxLength(std::numeric_limits<int>::max());

@@ -8,8 +8,8 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/tagedit/InPlaceEditors.h"
-#include "gui/tagedit/TagTableController.h"
 #include "gui/tagedit/SaveTagWorker.h"
+#include "gui/tagedit/TagTableController.h"
 
 namespace hozanki {
 namespace {

@@ -9,9 +9,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "core/catalogue/GenreList.h"
@@ -76,15 +76,13 @@ TFormSetAll::TFormSetAll(const SetAllLayout& layout, const std::string& cell,
 
   ReadSettings();
   CheckBoxSetAllTotalClick();
-  if (layout.page == SetAllPage::TS3) resize(420, 260);
-  else resize(360, std::max(layout.height, sizeHint().height()));
-  QWidget* first = nullptr;
-  if (layout.page == SetAllPage::TS1) first = EditSetAll;
-  if (layout.page == SetAllPage::TS2) first = ComboBoxSetAll;
-  if (layout.page == SetAllPage::TS3) first = MemoSetAll;
-  if (layout.page == SetAllPage::TS4) first = EditSetAllNo;
-  if (layout.page == SetAllPage::TS5) first = EditSetAllNo2;
-  if (first) first->setFocus();
+  if (layout.page == SetAllPage::TS3)
+    resize(420, 260);
+  else
+    resize(360, std::max(layout.height, sizeHint().height()));
+  QWidget* const first[] = {EditSetAll, ComboBoxSetAll, MemoSetAll, EditSetAllNo, EditSetAllNo2};
+  QWidget* focus = first[static_cast<int>(layout.page)];
+  focus->setFocus();
 }
 
 TFormSetAll::~TFormSetAll() = default;
@@ -169,8 +167,9 @@ QWidget* TFormSetAll::BuildNumberPage() {
   grid->addWidget(LabeledEditSetAllNo1, 1, 1, 1, 2);
   grid->addWidget(suffixLabel, 1, 3);
   grid->addWidget(LabeledEditSetAllNo2, 1, 4);
-  for (QWidget* w : {static_cast<QWidget*>(prefixLabel), static_cast<QWidget*>(suffixLabel),
-                     static_cast<QWidget*>(LabeledEditSetAllNo1), static_cast<QWidget*>(LabeledEditSetAllNo2)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(prefixLabel), static_cast<QWidget*>(suffixLabel),
+        static_cast<QWidget*>(LabeledEditSetAllNo1), static_cast<QWidget*>(LabeledEditSetAllNo2)})
     w->setVisible(layout_.affixesShown);
   grid->setRowStretch(2, 1);
   return page;
@@ -188,8 +187,8 @@ QWidget* TFormSetAll::BuildPairPage() {
   EditSetAllTotal = new QLineEdit;
   EditSetAllTotal->setObjectName(QStringLiteral("EditSetAllTotal"));
   EditSetAllTotal->setMaxLength(2);
-  EditSetAllTotal->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")),
-                                                               EditSetAllTotal));
+  EditSetAllTotal->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), EditSetAllTotal));
   connect(CheckBoxSetAllTotal, &QCheckBox::clicked, this, &TFormSetAll::CheckBoxSetAllTotalClick);
   auto* grid = new QGridLayout(page);
   grid->addWidget(new QLabel(QStringLiteral("開始番号")), 0, 0);
@@ -228,14 +227,17 @@ SetAllInput TFormSetAll::Input() const {
       input.text = ComboBoxSetAll->currentText().toStdString();
       break;
     case SetAllPage::TS3:
-      input.text = MemoSetAll->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
+      input.text =
+          MemoSetAll->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")).toStdString();
       break;
     case SetAllPage::TS4:
       input.numbering = {EditSetAllNo->value(), EditSetAllNoCount->value(), CheckBoxSetAllNo->isChecked(),
-                         LabeledEditSetAllNo1->text().toStdString(), LabeledEditSetAllNo2->text().toStdString()};
+                         LabeledEditSetAllNo1->text().toStdString(),
+                         LabeledEditSetAllNo2->text().toStdString()};
       break;
     case SetAllPage::TS5:
-      input.numbering = {EditSetAllNo2->value(), EditSetAllNoCount2->value(), CheckBoxSetAllNo2->isChecked(), {}, {}};
+      input.numbering = {
+          EditSetAllNo2->value(), EditSetAllNoCount2->value(), CheckBoxSetAllNo2->isChecked(), {}, {}};
       input.useSelectionCount = CheckBoxSetAllTotal->isChecked();
       input.total = EditSetAllTotal->text().toStdString();
       break;

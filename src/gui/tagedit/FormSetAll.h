@@ -25,8 +25,8 @@ class TFormSetAll : public QDialog {
  public:
   // `cell` is the focused row's cell text (pages TS1, TS2, TS3);
   // `settingsFolder` holds "NR284.ini" (empty: the settings are not kept).
-  TFormSetAll(const SetAllLayout& layout, const std::string& cell, const std::filesystem::path& settingsFolder,
-              QWidget* parent = nullptr);
+  TFormSetAll(const SetAllLayout& layout, const std::string& cell,
+              const std::filesystem::path& settingsFolder, QWidget* parent = nullptr);
   ~TFormSetAll() override;
 
   SetAllPage Page() const { return layout_.page; }

@@ -23,18 +23,17 @@ void SaveTag::Start() {
   thread_ = QThread::create([this] {
     SaveResult result = engine_->Run(
         [this](const SaveProgress& p) {
-          emit Progress(QString::fromStdString(p.CountText()),
-                        p.step == SaveProgress::Step::Write ? QString::fromStdString(p.MessageText())
-                                                            : QString());
+          emit Progress(QString::fromStdString(p.CountText()), p.step == SaveProgress::Step::Write
+                                                                   ? QString::fromStdString(p.MessageText())
+                                                                   : QString());
         },
         [this](const SaveRowResult& r) { emit RowDone(std::make_shared<const SaveRowResult>(r)); });
     result_ = std::make_shared<SaveResult>(std::move(result));
   });
   thread_->setParent(this);
   // Emitted after the thread's last signal, so it is queued behind them.
-  connect(thread_, &QThread::finished, this, [this] {
-    emit Finished(result_ ? SaveResultPtr(result_) : std::make_shared<const SaveResult>());
-  });
+  connect(thread_, &QThread::finished, this,
+          [this] { emit Finished(result_ ? SaveResultPtr(result_) : std::make_shared<const SaveResult>()); });
   thread_->start();
 }
 
