@@ -138,6 +138,24 @@ class TestSaving : public QObject {
     QVERIFY(!IsRowOpenToEditing(c.Entries(MediaFormat::MP3)[0], EditTarget::FileNames(MediaFormat::MP3)));
   }
 
+  void aFileThatCannotBeWrittenIsCountedAndStaysStaged() {
+    MediaFolder folder;
+    folder.Copy("mp3/plain.mp3", "gone.mp3");
+    folder.Copy("ogg/tagged.ogg", "kept.ogg");
+    TFormMain window;
+    LoadInto(window, folder.Path());
+    SetTitle(window, MediaFormat::MP3, 0, "lost?");
+    SetTitle(window, MediaFormat::OGG, 0, "written");
+    std::filesystem::remove(folder.Path() / "gone.mp3");
+    QVERIFY(SaveAndWait(window));
+    QCOMPARE(Panel(window, 0), QStringLiteral("1 個のファイルを保存できませんでした"));
+    const MediaFileEntry& failed = window.CatalogueData().Entries(MediaFormat::MP3)[0];
+    QCOMPARE(TagOf(failed, TagKind::MP3ID3v2).image, kChangedMark);
+    QCOMPARE(TitleOf(failed), std::string("lost?"));
+    QCOMPARE(TitleOf(folder.Disk("kept.ogg")), std::string("written"));
+    QCOMPARE(TagOf(window.CatalogueData().Entries(MediaFormat::OGG)[0], TagKind::OGG).image, kNoMark);
+  }
+
   void cancelStopsAfterTheCurrentFileAndKeepsTheRestStaged() {
     MediaFolder folder;
     const int count = 300;
