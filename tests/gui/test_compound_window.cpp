@@ -10,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSplitter>
+#include <QTimer>
 #include <QtTest>
 
 #include "GuiTestSupport.h"
@@ -219,6 +221,25 @@ class TestCompoundWindow : public QObject {
     QTest::keyClick(form->ListViewMulti, Qt::Key_Delete);
     QCOMPARE(form->ListViewMulti->topLevelItemCount(), 2);
 
+    // Dragged steps land at the drop row in their order.
+    form->ListViewMulti->SetSteps({{0, "a", ""}, {0, "b", ""}, {0, "c", ""}, {0, "d", ""}});
+    auto firsts = [form] {
+      QString texts;
+      for (const CompoundStep& step : form->ListViewMulti->Steps())
+        texts += QString::fromStdString(step.first);
+      return texts;
+    };
+    form->ListViewMulti->topLevelItem(0)->setSelected(true);
+    form->ListViewMulti->topLevelItem(1)->setSelected(true);
+    form->ListViewMulti->MoveSelectedTo(2);
+    QCOMPARE(firsts(), QStringLiteral("cdab"));
+    form->ListViewMulti->MoveSelectedTo(0);
+    QCOMPARE(firsts(), QStringLiteral("abcd"));
+    form->ListViewMulti->clearSelection();
+    form->ListViewMulti->topLevelItem(1)->setSelected(true);
+    form->ListViewMulti->MoveSelectedTo(-1);
+    QCOMPARE(firsts(), QStringLiteral("acdb"));
+
     // Dragging a compound edit: before the target from below, after it from above.
     for (const char* name : {"A", "B", "C"}) form->TreeViewMulti->Append({name, {}});
     form->TreeViewMulti->MoveRoot(2, 0);
@@ -231,6 +252,31 @@ class TestCompoundWindow : public QObject {
     // Closed without saving: nothing stored.
     QVERIFY(w.CompoundStore().empty());
     QVERIFY(!std::filesystem::exists(DataFile()));
+  }
+
+  void aFailedSaveKeepsTheWindowAndTheStore() {
+    // A folder in the data file's place: the file cannot be written.
+    std::filesystem::create_directory(DataFile());
+    TFormMain w;
+    TFormMulti* form = OpenWindow(w);
+    form->LabeledEditMulti->setText(QStringLiteral("kept"));
+    form->MenuItemAddClick();
+    form->MenuRegClick();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown = box->text();
+        box->accept();
+      }
+    });
+    form->MenuSaveClick();
+    QVERIFY(shown.contains(QStringLiteral("NR284Cnv.dat")));
+    QCOMPARE(w.findChild<TFormMulti*>(), form);
+    QCOMPARE(form->TreeViewMulti->topLevelItemCount(), 1);
+    QVERIFY(w.CompoundStore().empty());
+    QCOMPARE(Captions(Submenu(w, "PopupTMulti")), QStringList({"-", "設定(&O)"}));
+    form->close();
+    std::filesystem::remove_all(DataFile());
   }
 
   void definedChainIsSavedOfferedAndRunOnSelectedCells() {

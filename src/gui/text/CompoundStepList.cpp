@@ -264,21 +264,24 @@ void CompoundStepList::dropEvent(QDropEvent* event) {
     event->ignore();
     return;
   }
-  CommitEditor();
-  // The selected steps move to the drop row, keeping their order.
-  QTreeWidgetItem* target = itemAt(event->position().toPoint());
-  std::vector<QTreeWidgetItem*> moving;
-  for (int i = 0; i < topLevelItemCount(); ++i)
-    if (topLevelItem(i)->isSelected()) moving.push_back(topLevelItem(i));
-  while (target && target->isSelected()) target = itemBelow(target);
-  for (QTreeWidgetItem* item : moving) takeTopLevelItem(indexOfTopLevelItem(item));
-  int at = target ? indexOfTopLevelItem(target) : topLevelItemCount();
-  for (QTreeWidgetItem* item : moving) insertTopLevelItem(at++, item);
-  for (QTreeWidgetItem* item : moving) item->setSelected(true);
-  armedRow_ = -1;
+  const QModelIndex at = indexAt(event->position().toPoint());
+  MoveSelectedTo(at.isValid() ? at.row() : -1);
   // Copy, not move: the view must not remove the dragged rows afterwards.
   event->setDropAction(Qt::CopyAction);
   event->accept();
+}
+
+void CompoundStepList::MoveSelectedTo(int row) {
+  CommitEditor();
+  std::vector<QTreeWidgetItem*> moving;
+  for (int i = 0; i < topLevelItemCount(); ++i)
+    if (topLevelItem(i)->isSelected()) moving.push_back(topLevelItem(i));
+  if (moving.empty()) return;
+  for (QTreeWidgetItem* item : moving) takeTopLevelItem(indexOfTopLevelItem(item));
+  int at = row < 0 ? topLevelItemCount() : std::min(row, topLevelItemCount());
+  for (QTreeWidgetItem* item : moving) insertTopLevelItem(at++, item);
+  for (QTreeWidgetItem* item : moving) item->setSelected(true);
+  armedRow_ = -1;
 }
 
 }  // namespace hozanki

@@ -56,6 +56,9 @@ class CompoundStepList : public QTreeWidget {
   void CopySelected();
   // "[削除]".
   void DeleteSelected();
+  // What a drop on `row` does (-1: empty space, the end): the selected
+  // steps, in their order, move so that the first of them is at `row`.
+  void MoveSelectedTo(int row);
   // Stores and closes an open editor (every menu command does this first).
   void CommitEditor();
   // Opens the editor of a cell of the armed row (what a click does).
