@@ -367,6 +367,19 @@ class TestCompoundWindow : public QObject {
     QCOMPARE(Submenu(again, "PopupRMulti")->actions().front()->text(), QStringLiteral("Squeeze && Upper"));
     TFormMulti* form = OpenWindow(again);
     QCOMPARE(form->TreeViewMulti->Edits(), saved);
+    // A double click on a compound edit loads it; 更新 renames it and replaces its steps.
+    QTreeWidgetItem* root = form->TreeViewMulti->topLevelItem(0);
+    emit form->TreeViewMulti->itemDoubleClicked(root->child(1), 0);
+    QCOMPARE(form->LabeledEditMulti->text(), QStringLiteral("Squeeze & Upper"));
+    QCOMPARE(form->ListViewMulti->Steps(), saved[0].steps);
+    form->LabeledEditMulti->setText(QStringLiteral("Renamed"));
+    form->ListViewMulti->setCurrentItem(form->ListViewMulti->topLevelItem(2));
+    form->MenuItemDelClick();
+    form->TreeViewMulti->setCurrentItem(root);
+    form->MenuUpdClick();
+    QCOMPARE(CompoundTree::EditOf(root).title, std::string("Renamed"));
+    QCOMPARE(CompoundTree::EditOf(root).steps.size(), size_t{2});
+    QVERIFY(form->MenuSave->isEnabled());
     // Saving fewer compound edits leaves no stale section.
     form->TreeViewMulti->setCurrentItem(form->TreeViewMulti->topLevelItem(0));
     form->MenuDelClick();
