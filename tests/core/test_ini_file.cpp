@@ -141,5 +141,13 @@ TEST(GenreList, HasTheProgramsSpellings) {
   EXPECT_EQ(GenreCode("Tecno Ambient(J)"), 152);
 }
 
+TEST_F(IniFileTest, AFolderInTheFilesPlaceReadsAsNoFile) {
+  // Reading a folder fails inside the stream buffer; that is "cannot read", not a crash.
+  fs::create_directory(dir_ / "NR284Cnv.dat");
+  std::string bytes = "old";
+  EXPECT_FALSE(ReadWholeFile(dir_ / "NR284Cnv.dat", bytes));
+  EXPECT_TRUE(IniFile::Load(dir_ / "NR284Cnv.dat").Sections().empty());
+}
+
 }  // namespace
 }  // namespace hozanki

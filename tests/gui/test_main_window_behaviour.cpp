@@ -229,7 +229,7 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"MenuEditSelectAll", "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), true},
       {"MenuOptionGeneral", "動作環境(&E)", {}, false},
       {"MenuOptionRename", "定型リネーム(&F)", {}, false},
-      {"MenuOptionMulti", "複合編集(&M)", {}, false},
+      {"MenuOptionMulti", "複合編集(&M)", {}, true},
       {"MenuOptionTool", "ツール(&T)", {}, false},
       {"MenuHelpTopic", "トピック(&H)", {}, true},
       {"MenuHelpAbout", "バージョン情報(&A)", {}, true},

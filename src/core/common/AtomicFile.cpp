@@ -61,7 +61,14 @@ bool WriteFileAtomic(const std::filesystem::path& target, std::string_view bytes
 bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // A read error (a folder in the file's place, an I/O error) throws from
+  // inside the stream buffer; it is a file that cannot be read.
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    bytes.clear();
+    return false;
+  }
   return !in.bad();
 }
 

@@ -67,11 +67,13 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   FormCreate();
   ConnectEditCommands();
   SetUpRenameMode();
+  SetUpCompoundEdits();
 }
 
 TFormMain::~TFormMain() {
   // A running worker is cancelled and waited for; the models go before the
   // catalogue they observe.
+  CloseCompoundWindow();
   delete loader_.data();
   delete reloader_.data();
   delete saveTag_;
@@ -260,6 +262,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  CloseCompoundWindow();
   FormClose();
   event->accept();
 }

@@ -9,7 +9,8 @@
 // folder tree, path lists handed over or dropped), FormMainFileLists.cpp
 // (column clicks, sorting, the copy box, dragging files out),
 // FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
-// undo), FormMainRename.cpp (rename mode's name editor).
+// undo), FormMainRename.cpp (rename mode's name editor),
+// FormMainCompound.cpp (compound edits: submenus, running, their window).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -23,6 +24,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
+#include "core/text/Compound.h"
 #include "gui/catalogue/FileListView.h"
 
 class QAbstractItemModel;
@@ -116,6 +118,20 @@ class TFormMain : public QMainWindow {
   // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
   int SortKey() const { return sortKey_; }
 
+  // FormMainCompound.cpp
+  // The compound edits offered by the "複合編集(&M)" submenus.
+  const std::vector<CompoundEdit>& CompoundStore() const { return compoundStore_; }
+  // `PopupMultiClick`: runs compound edit `index` on the selected cells of
+  // the edit column (rename mode: the whole file names).
+  void PopupMultiClick(int index);
+  // `MenuOptionMulti`: opens the compound edit window (or raises it).
+  void MenuOptionMultiClick();
+  // Writes "NR284Cnv.dat", replaces the store and rebuilds both submenus.
+  bool StoreCompoundEdits(const std::vector<CompoundEdit>& edits, std::string* error);
+  // While a modeless window is open, Ctrl+C, Ctrl+V and Ctrl+Z are its own.
+  void DropEditShortcuts();
+  void RestoreEditShortcuts();
+
  signals:
   // A save and the re-read after it are over.
   void SaveDone();
@@ -193,6 +209,12 @@ class TFormMain : public QMainWindow {
   void CopyFrom(bool fromFileList);
   void PasteInto(bool intoFileList);
   void UndoIn(bool inFileList);
+  // FormMainCompound.cpp
+  void SetUpCompoundEdits();
+  void BuildCompoundMenus();
+  std::optional<std::string> CompoundCheckCell() const;
+  // Closes the compound edit window (its changes are dropped) at once.
+  void CloseCompoundWindow();
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
@@ -283,6 +305,12 @@ class TFormMain : public QMainWindow {
   int sortedColumn_ = -1;
   int sortKey_ = -1;
   TagTableController* tables_ = nullptr;
+
+  // Compound edits and their window; the shortcuts taken while it is open.
+  std::vector<CompoundEdit> compoundStore_;
+  QPointer<QWidget> formMulti_;
+  int shortcutDrops_ = 0;
+  std::vector<std::pair<QPointer<QAction>, QKeySequence>> droppedShortcuts_;
 };
 
 }  // namespace hozanki
