@@ -9,7 +9,8 @@
 // folder tree, path lists handed over or dropped), FormMainFileLists.cpp
 // (column clicks, sorting, the copy box, dragging files out),
 // FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
-// undo), FormMainRename.cpp (rename mode's name editor).
+// undo), FormMainTextCommands.cpp (replace, regular expression, substring),
+// FormMainRename.cpp (rename mode's name editor).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -49,6 +51,9 @@ struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
 class TagTableModel;
+class TFormRegexp;
+class TFormReplace;
+class TFormSubstr;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -156,6 +161,10 @@ class TFormMain : public QMainWindow {
   void PopupTSetAllClick();
   void PopupTClearClick();
   void PopupConvertClick(int kind);
+  // FormMainTextCommands.cpp
+  void PopupReplaceClick();
+  void PopupRegexpClick();
+  void PopupSubstrClick();
   void MenuCancelClick();
   void MenuFileReloadClick();
   void DriveComboBoxChange(int index);
@@ -193,6 +202,12 @@ class TFormMain : public QMainWindow {
   void CopyFrom(bool fromFileList);
   void PasteInto(bool intoFileList);
   void UndoIn(bool inFileList);
+  // FormMainTextCommands.cpp
+  void ConnectTextCommands();
+  bool HasTextCommandTarget() const;
+  // Stores compute(cell) into every row open to editing of the selected (or,
+  // with none selected or `selectAll`, all) rows where it differs.
+  void ApplyTextCommand(bool selectAll, const std::function<std::string(const std::string&)>& compute);
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
@@ -283,6 +298,10 @@ class TFormMain : public QMainWindow {
   int sortedColumn_ = -1;
   int sortKey_ = -1;
   TagTableController* tables_ = nullptr;
+  // The dialogs of the text commands, made on first use.
+  TFormReplace* formReplace_ = nullptr;
+  TFormRegexp* formRegexp_ = nullptr;
+  TFormSubstr* formSubstr_ = nullptr;
 };
 
 }  // namespace hozanki
