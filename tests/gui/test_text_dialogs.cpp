@@ -67,6 +67,13 @@ void Answer(const std::function<void(D&)>& fill, bool ok = true) {
   });
 }
 
+// With $HOZANKI_SCREENSHOT_DIR set, the dialog is saved there as a PNG.
+void Shot(QWidget* widget, const QString& name) {
+  const QString dir = qEnvironmentVariable("HOZANKI_SCREENSHOT_DIR");
+  if (dir.isEmpty()) return;
+  widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 void Type(QComboBox* box, const QString& text) {
   box->setEditText(text);
 }
@@ -111,6 +118,7 @@ class TestTextDialogs : public QObject {
       d.CheckBoxUL->setChecked(true);
       QVERIFY(QTest::qWaitForWindowActive(&d));
       d.ComboBoxRep2->setFocus();
+      Shot(&d, QStringLiteral("FormReplace"));
     });
     Action(w, "PopupTReplace")->trigger();
     QCOMPARE(TextAt(w, 0, t), std::string("[bc]"));
@@ -217,8 +225,10 @@ class TestTextDialogs : public QObject {
     for (int r = 0; r < 5; ++r) PutCell(w, r, t, texts[r]);
     w.CatalogueData().EditRow(MediaFormat::MP3, 4, [](MediaFileEntry& e) { e.tags[1].image = kErrorMark; });
     SelectRows(w.TagTable(1), {0, 1, 4});
-    Answer<TFormRegexp>(
-        [](TFormRegexp& d) { Type(d.ComboBoxReg, QStringLiteral("s/(.+) - (.+)/$2 - $1/k")); });
+    Answer<TFormRegexp>([](TFormRegexp& d) {
+      Type(d.ComboBoxReg, QStringLiteral("s/(.+) - (.+)/$2 - $1/k"));
+      Shot(&d, QStringLiteral("FormRegexp"));
+    });
     Action(w, "PopupTRegexp")->trigger();
     QCOMPARE(TextAt(w, 0, t), std::string("Title - Artist"));
     QCOMPARE(V2Row(w, 0).image, kChangedMark);
@@ -257,6 +267,7 @@ class TestTextDialogs : public QObject {
       QCOMPARE(d.Edit1->value(), 0);
       QCOMPARE(d.Edit2->value(), 0);
       d.Edit1->setValue(-2);
+      Shot(&d, QStringLiteral("FormSubstr"));
     });
     Action(w, "PopupTSubstr")->trigger();
     QCOMPARE(TextAt(w, 0, f.title), std::string("ef"));

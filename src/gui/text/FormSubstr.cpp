@@ -71,6 +71,7 @@ TFormSubstr::TFormSubstr(QWidget* parent) : QDialog(parent) {
   main->addLayout(fields);
   main->addStretch(1);
   main->addLayout(buttons);
+  setMinimumWidth(320);
 
   Edit1->setFocus();
 }
