@@ -238,9 +238,9 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"PopupTClear", "消去(&B)", QKeySequence(Qt::Key_Delete), true},
       {"PopupTConvertUL1", "大文字 ⇒ 小文字", {}, true},
       {"PopupRConvertTrimS", "連続空白圧縮", {}, true},
-      {"PopupRReplace", "置換(&R)", {}, false},
-      {"PopupRRegexp", "正規表現(&G)", {}, false},
-      {"PopupRSubstr", "部分参照(&S)", {}, false},
+      {"PopupRReplace", "置換(&R)", {}, true},
+      {"PopupRRegexp", "正規表現(&G)", {}, true},
+      {"PopupRSubstr", "部分参照(&S)", {}, true},
       {"PopupREditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},
       {"PopupRMode", "モード解除(&X)", QKeySequence(Qt::Key_Escape), true},
   };

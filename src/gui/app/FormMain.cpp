@@ -66,6 +66,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   tables_ = new TagTableController(*this);
   FormCreate();
   ConnectEditCommands();
+  ConnectTextCommands();
   SetUpRenameMode();
   SetUpCompoundEdits();
 }

@@ -9,7 +9,8 @@
 // folder tree, path lists handed over or dropped), FormMainFileLists.cpp
 // (column clicks, sorting, the copy box, dragging files out),
 // FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
-// undo), FormMainRename.cpp (rename mode's name editor),
+// undo), FormMainTextCommands.cpp (replace, regular expression, substring),
+// FormMainRename.cpp (rename mode's name editor),
 // FormMainCompound.cpp (compound edits: submenus, running, their window).
 
 #include <QKeySequence>
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -51,6 +53,9 @@ struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
 class TagTableModel;
+class TFormRegexp;
+class TFormReplace;
+class TFormSubstr;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -172,6 +177,10 @@ class TFormMain : public QMainWindow {
   void PopupTSetAllClick();
   void PopupTClearClick();
   void PopupConvertClick(int kind);
+  // FormMainTextCommands.cpp
+  void PopupReplaceClick();
+  void PopupRegexpClick();
+  void PopupSubstrClick();
   void MenuCancelClick();
   void MenuFileReloadClick();
   void DriveComboBoxChange(int index);
@@ -215,6 +224,12 @@ class TFormMain : public QMainWindow {
   std::optional<std::string> CompoundCheckCell() const;
   // Closes the compound edit window (its changes are dropped) at once.
   void CloseCompoundWindow();
+  // FormMainTextCommands.cpp
+  void ConnectTextCommands();
+  bool HasTextCommandTarget() const;
+  // Stores compute(cell) into every row open to editing of the selected (or,
+  // with none selected or `selectAll`, all) rows where it differs.
+  void ApplyTextCommand(bool selectAll, const std::function<std::string(const std::string&)>& compute);
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
@@ -311,6 +326,10 @@ class TFormMain : public QMainWindow {
   QPointer<QWidget> formMulti_;
   int shortcutDrops_ = 0;
   std::vector<std::pair<QPointer<QAction>, QKeySequence>> droppedShortcuts_;
+  // The dialogs of the text commands, made on first use.
+  TFormReplace* formReplace_ = nullptr;
+  TFormRegexp* formRegexp_ = nullptr;
+  TFormSubstr* formSubstr_ = nullptr;
 };
 
 }  // namespace hozanki
