@@ -9,7 +9,8 @@
 // folder tree, path lists handed over or dropped), FormMainFileLists.cpp
 // (column clicks, sorting, the copy box, dragging files out),
 // FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
-// undo), FormMainRename.cpp (rename mode's name editor).
+// undo), FormMainRename.cpp (rename mode's name editor),
+// FormMainRenamePatterns.cpp (fixed-form rename patterns and their window).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -23,6 +24,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
+#include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
 
 class QAbstractItemModel;
@@ -49,6 +51,7 @@ struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
 class TagTableModel;
+class TFormRename;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -115,6 +118,19 @@ class TFormMain : public QMainWindow {
   std::vector<std::filesystem::path> SelectedFullPaths(int page) const;
   // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
   int SortKey() const { return sortKey_; }
+
+  // FormMainRenamePatterns.cpp
+  // The fixed-form rename patterns, read at start, replaced when the pattern
+  // window saves (the submenu is then rebuilt on its next opening).
+  const RenamePatternStore& RenamePatterns() const { return renamePatterns_; }
+  void ReplaceRenamePatterns(RenamePatternStore store);
+  // `PopupRFormClick`: applies pattern `index` of the active file page's
+  // format to the selected rows (all rows when none is selected).
+  void PopupRFormClick(int index);
+  // Opens the pattern window `TFormRename` (or raises the open one).
+  TFormRename* OpenFormRename();
+  TFormRename* FormRenameWindow() const;
+  int ActiveFilePage() const;
 
  signals:
   // A save and the re-read after it are over.
@@ -197,6 +213,10 @@ class TFormMain : public QMainWindow {
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
   void RunStartAction();
+  // FormMainRenamePatterns.cpp
+  void SetUpRenamePatterns();
+  void PopupRPopup();
+  void FormRenameClosed();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -283,6 +303,11 @@ class TFormMain : public QMainWindow {
   int sortedColumn_ = -1;
   int sortKey_ = -1;
   TagTableController* tables_ = nullptr;
+  // Fixed-form rename patterns, the open pattern window and the shortcuts it
+  // took from the Edit menu.
+  RenamePatternStore renamePatterns_;
+  QPointer<TFormRename> formRename_;
+  std::vector<std::pair<QPointer<QAction>, QKeySequence>> takenShortcuts_;
 };
 
 }  // namespace hozanki
