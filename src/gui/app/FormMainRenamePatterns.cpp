@@ -116,11 +116,12 @@ void TFormMain::PopupRFormClick(int index) {
   if (refusedCount == 0) return;
   if (refusedCount > kMaxListedRefusals)
     refused << QStringLiteral("ほか %1 件").arg(refusedCount - kMaxListedRefusals);
-  auto* box = new QMessageBox(
-      QMessageBox::Warning, windowTitle(),
-      QStringLiteral("次の %1 件は新しい名前が使えないため、名前を変更しませんでした。\n\n").arg(refusedCount) +
-          refused.join(QLatin1Char('\n')),
-      QMessageBox::Ok, this);
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, windowTitle(),
+                      QStringLiteral("次の %1 件は新しい名前が使えないため、名前を変更しませんでした。\n\n")
+                              .arg(refusedCount) +
+                          refused.join(QLatin1Char('\n')),
+                      QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("FormRenameRefusals"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   const QPoint centre = frameGeometry().center();

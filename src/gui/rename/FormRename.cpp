@@ -57,7 +57,8 @@ TFormRename::TFormRename(TFormMain& main, int startTab)
   MenuReg = item("MenuReg", QStringLiteral("登録"), &TFormRename::MenuRegClick);
   MenuUpd = item("MenuUpd", QStringLiteral("更新"), &TFormRename::MenuUpdClick);
   MenuDel = item("MenuDel", QStringLiteral("消去"), &TFormRename::MenuDelClick);
-  auto listCommand = [this, bar](const char* name, const QString& caption, void (PatternItemList::*command)()) {
+  auto listCommand = [this, bar](const char* name, const QString& caption,
+                                 void (PatternItemList::*command)()) {
     QAction* action = bar->addAction(caption);
     action->setObjectName(QLatin1String(name));
     connect(action, &QAction::triggered, this, [this, command] {
@@ -94,7 +95,8 @@ TFormRename::TFormRename(TFormMain& main, int startTab)
 
 void TFormRename::BuildTab(MediaFormat format) {
   const auto n = static_cast<size_t>(format);
-  const QString name = QString::fromUtf8(FormatName(format).data(), static_cast<qsizetype>(FormatName(format).size()));
+  const QString name =
+      QString::fromUtf8(FormatName(format).data(), static_cast<qsizetype>(FormatName(format).size()));
   auto* page = new QWidget;
   page->setObjectName(QStringLiteral("TabSheetF") + name);
   auto* layout = new QVBoxLayout(page);
@@ -105,6 +107,7 @@ void TFormRename::BuildTab(MediaFormat format) {
   tab.split->setChildrenCollapsible(false);
   tab.tree = new PatternTree(format, tab.split);
   tab.tree->SetPatterns(main_.RenamePatterns()[n]);
+  tab.tree->setMinimumHeight(16);  // the stored height may be small (36 by default)
   auto* lower = new QWidget(tab.split);
   auto* lowerLayout = new QVBoxLayout(lower);
   lowerLayout->setContentsMargins(0, 0, 0, 0);
@@ -122,7 +125,8 @@ void TFormRename::BuildTab(MediaFormat format) {
   layout->addWidget(tab.split);
   PageControl->addTab(page, name);
 
-  connect(tab.tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { TreeDblClick(item); });
+  connect(tab.tree, &QTreeWidget::itemDoubleClicked, this,
+          [this](QTreeWidgetItem* item) { TreeDblClick(item); });
   connect(tab.tree, &PatternTree::Moved, this, &TFormRename::Changed);
   connect(tab.split, &QSplitter::splitterMoved, this,
           [this, n](int position) { splitHeights_[n] = position; });
@@ -156,8 +160,12 @@ void TFormRename::WriteSettings() const {
   ini.WriteInteger(kSection, "Width", width());
   for (int n = 0; n < kFormatCount; ++n) {
     const Tab& tab = tabs_[static_cast<size_t>(n)];
-    ini.WriteInteger(kSection, SplitKey(n), splitHeights_[static_cast<size_t>(n)]);
-    for (int c = 0; c < 3; ++c) ini.WriteInteger(kSection, ColumnKey(n, c), tab.items->header()->sectionSize(c));
+    // The shown tab as it is now; the others as last moved or read.
+    const int split =
+        tab.split->isVisible() ? tab.split->sizes().value(0) : splitHeights_[static_cast<size_t>(n)];
+    ini.WriteInteger(kSection, SplitKey(n), split);
+    for (int c = 0; c < 3; ++c)
+      ini.WriteInteger(kSection, ColumnKey(n, c), tab.items->header()->sectionSize(c));
   }
   std::string error;
   if (!ini.Save(path, &error)) qWarning("Hozanki: cannot write %s: %s", path.c_str(), error.c_str());
@@ -199,12 +207,14 @@ bool TFormRename::CheckInput() {
 void TFormRename::MenuSaveClick() {
   CommitEditors();
   RenamePatternStore store;
-  for (int n = 0; n < kFormatCount; ++n) store[static_cast<size_t>(n)] = tabs_[static_cast<size_t>(n)].tree->Patterns();
+  for (int n = 0; n < kFormatCount; ++n)
+    store[static_cast<size_t>(n)] = tabs_[static_cast<size_t>(n)].tree->Patterns();
   std::string error;
   if (!SaveRenamePatterns(main_.SettingsFolderPath() / kRenamePatternFileName, store, &error)) {
     // Nothing is lost: the window stays open with the changes.
-    QMessageBox::warning(this, windowTitle(),
-                         QStringLiteral("定型リネーム情報を保存できませんでした。\n%1").arg(QString::fromStdString(error)));
+    QMessageBox::warning(
+        this, windowTitle(),
+        QStringLiteral("定型リネーム情報を保存できませんでした。\n%1").arg(QString::fromStdString(error)));
     return;
   }
   main_.ReplaceRenamePatterns(std::move(store));

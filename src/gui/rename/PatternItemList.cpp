@@ -35,7 +35,8 @@ class PatternItemDelegate : public QStyledItemDelegate {
  public:
   explicit PatternItemDelegate(PatternItemList* list) : QStyledItemDelegate(list), list_(list) {}
 
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                        const QModelIndex& index) const override {
     const QString option = index.siblingAtColumn(2).data().toString();
     QWidget* editor = nullptr;
     if (index.column() == 0) {
@@ -138,9 +139,9 @@ QTreeWidgetItem* PatternItemList::MakeRow(MediaFormat format, const PatternItem&
   auto* row = new QTreeWidgetItem;
   row->setText(0, Q(names[static_cast<size_t>(kind)]));
   row->setText(1, QString::fromStdString(item.text));
-  row->setText(2, kind == 0 || option < 0 ? QString()
-                                          : Q(kPatternOptionNames[static_cast<size_t>(
-                                                std::min(option, kPatternRegexp))]));
+  row->setText(2, kind == 0 || option < 0
+                      ? QString()
+                      : Q(kPatternOptionNames[static_cast<size_t>(std::min(option, kPatternRegexp))]));
   // A row is a drag source, never a drop target (rows move between rows).
   row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
   return row;

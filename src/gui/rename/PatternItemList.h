@@ -36,6 +36,8 @@ class PatternItemList : public QTreeWidget {
   void CommitEditor();
   // Opens the editor of a cell (as a click on it does once the row is armed).
   void EditCell(int row, int column);
+  // The open cell editor, or null.
+  QWidget* OpenEditor() const { return openEditor_; }
 
   // A row from its three cells and back.
   static QTreeWidgetItem* MakeRow(MediaFormat format, const PatternItem& item);

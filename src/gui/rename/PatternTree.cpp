@@ -11,7 +11,9 @@ constexpr int kOptionRole = Qt::UserRole + 1;
 }  // namespace
 
 PatternTree::PatternTree(MediaFormat format, QWidget* parent) : QTreeWidget(parent), format_(format) {
-  setObjectName(QStringLiteral("TreeView") + QString::fromUtf8(FormatName(format).data(), static_cast<qsizetype>(FormatName(format).size())));
+  setObjectName(
+      QStringLiteral("TreeView") +
+      QString::fromUtf8(FormatName(format).data(), static_cast<qsizetype>(FormatName(format).size())));
   setHeaderHidden(true);
   setColumnCount(1);
   setItemsExpandable(false);
@@ -27,7 +29,8 @@ QTreeWidgetItem* PatternTree::MakeRoot(const QString& title, const std::vector<P
   return root;
 }
 
-void PatternTree::Fill(QTreeWidgetItem* root, const QString& title, const std::vector<PatternItem>& items) const {
+void PatternTree::Fill(QTreeWidgetItem* root, const QString& title,
+                       const std::vector<PatternItem>& items) const {
   root->setText(0, title);
   root->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
   qDeleteAll(root->takeChildren());
@@ -64,8 +67,7 @@ std::vector<RenamePattern> PatternTree::Patterns() const {
 
 void PatternTree::SetPatterns(const std::vector<RenamePattern>& patterns) {
   clear();
-  for (const RenamePattern& p : patterns)
-    addTopLevelItem(MakeRoot(QString::fromStdString(p.title), p.items));
+  for (const RenamePattern& p : patterns) addTopLevelItem(MakeRoot(QString::fromStdString(p.title), p.items));
 }
 
 QTreeWidgetItem* PatternTree::SelectedRoot() const {
