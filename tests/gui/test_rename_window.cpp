@@ -80,6 +80,14 @@ void EditCell(PatternItemList* list, int row, int column, const QString& value) 
   list->CommitEditor();
 }
 
+// With $HOZANKI_SCREENSHOT_DIR set, the widget is saved there as a PNG.
+void Shot(QWidget* widget, const QString& name) {
+  const QString dir = qEnvironmentVariable("HOZANKI_SCREENSHOT_DIR");
+  if (dir.isEmpty()) return;
+  QApplication::processEvents();
+  widget->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 QStringList RowCells(PatternItemList* list, int row) {
   const QTreeWidgetItem* item = list->topLevelItem(row);
   return item ? QStringList{item->text(0), item->text(1), item->text(2)} : QStringList{};
@@ -185,6 +193,7 @@ class TestRenameWindow : public QObject {
     auto* box = w.findChild<QMessageBox*>(QStringLiteral("FormRenameRefusals"));
     QVERIFY(box);
     QVERIFY(box->text().contains(QStringLiteral("2 件")));
+    Shot(box, QStringLiteral("rename_refusals"));
     QVERIFY(box->text().contains(QStringLiteral("sub/a")));
     QVERIFY(box->text().contains(QStringLiteral("「/」")));
     box->close();
@@ -255,6 +264,7 @@ class TestRenameWindow : public QObject {
     QCOMPARE(form->PanelCheck->toolTip(), QStringLiteral("Art - .mp3"));
 
     form->MenuReg->trigger();
+    Shot(form, QStringLiteral("rename_window_registered"));
     QVERIFY(form->MenuSave->isEnabled());
     QCOMPARE(tab.tree->topLevelItemCount(), 1);
     QCOMPARE(tab.tree->topLevelItem(0)->childCount(), 3);

@@ -46,6 +46,8 @@ TFormRename::TFormRename(TFormMain& main, int startTab)
 
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenuRename"));
+  // Eight commands side by side in a narrow window.
+  bar->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
   auto item = [this, bar](const char* name, const QString& caption, void (TFormRename::*slot)()) {
     QAction* action = bar->addAction(caption);
     action->setObjectName(QLatin1String(name));
@@ -153,7 +155,12 @@ void TFormRename::ReadSettings() {
   }
 }
 
-void TFormRename::WriteSettings() const {
+TFormRename::~TFormRename() {
+  if (!settingsWritten_) WriteSettings();
+}
+
+void TFormRename::WriteSettings() {
+  settingsWritten_ = true;
   const std::filesystem::path path = main_.SettingsFolderPath() / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
   ini.WriteInteger(kSection, "Height", height());

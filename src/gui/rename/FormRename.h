@@ -30,6 +30,8 @@ class TFormRename : public QMainWindow {
  public:
   // `startTab`: the tab shown first (the main window's file page).
   TFormRename(TFormMain& main, int startTab);
+  // Destroyed with the main window while open, it still keeps its settings.
+  ~TFormRename() override;
 
   struct Tab {
     PatternTree* tree = nullptr;
@@ -65,7 +67,7 @@ class TFormRename : public QMainWindow {
  private:
   void BuildTab(MediaFormat format);
   void ReadSettings();
-  void WriteSettings() const;
+  void WriteSettings();
   void Changed();
   void ShowMessage(const QString& text);
   void CommitEditors();
@@ -81,6 +83,7 @@ class TFormRename : public QMainWindow {
   TFormMain& main_;
   std::array<Tab, kFormatCount> tabs_{};
   std::array<int, kFormatCount> splitHeights_{};
+  bool settingsWritten_ = false;
 };
 
 }  // namespace hozanki
