@@ -24,6 +24,8 @@
 #include "gui/rename/FormRename.h"
 #include "gui/rename/PatternItemList.h"
 #include "gui/rename/PatternTree.h"
+#include "gui/tagedit/InPlaceEditors.h"
+#include "gui/tagedit/TagTableController.h"
 
 using namespace hozanki;
 using namespace testsupport;
@@ -326,6 +328,42 @@ class TestRenameWindow : public QObject {
     // A new main window reads the file at start.
     TFormMain second;
     QCOMPARE(second.RenamePatterns(), w.RenamePatterns());
+  }
+
+  void editShortcutsStayOffWhileTheWindowIsOpen() {
+    MediaFolder folder;
+    folder.Copy("mp3/plain.mp3", "a.mp3");
+    auto w = std::make_unique<TFormMain>();
+    w->resize(900, 600);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    LoadInto(*w, folder.Path());
+    Action(*w, "MenuFileModeR")->trigger();
+    QAction* paste = Action(*w, "MenuEditPaste");
+    Action(*w, "MenuOptionRename")->trigger();
+    QPointer<TFormRename> form = w->FormRenameWindow();
+    QVERIFY(form && paste->shortcut().isEmpty());
+    // An in-place editor opened and closed meanwhile gives back nothing.
+    emit w->FileNameEditRequested(0, 0);
+    QVERIFY(w->Tables().Editors().IsOpen());
+    w->Tables().Editors().CloseOpen();
+    QVERIFY(paste->shortcut().isEmpty());
+    // One still open when the window closes is closed first; then all come back.
+    emit w->FileNameEditRequested(0, 0);
+    form->close();
+    QTRY_VERIFY(!form);
+    QVERIFY(!w->Tables().Editors().IsOpen());
+    QCOMPARE(paste->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_V));
+    QCOMPARE(Action(*w, "MenuEditCopy")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+
+    // The main window going first takes the open pattern window with it,
+    // which still writes its settings.
+    Action(*w, "MenuOptionRename")->trigger();
+    form = w->FormRenameWindow();
+    form->resize(444, 333);
+    w.reset();
+    QVERIFY(!form);
+    QCOMPARE(IniFile::Load(IniPath()).ReadInteger("Rename", "Width", 0), 444);
   }
 
   void patternTreeMovesRootsByDrop() {
