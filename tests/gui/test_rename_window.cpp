@@ -119,7 +119,8 @@ class TestRenameWindow : public QObject {
     RenamePatternStore store;
     store[0] = {{"アーティスト - タイトル", {Field(kArtist), Text(" - "), Field(kTitle), Field(kExtension)}},
                 {"アーティスト", {Field(kArtist)}},
-                {"名前の頭3文字", {Field(kName, kPatternSubstring, "0,3")}}};
+                {"名前の頭3文字", {Field(kName, kPatternSubstring, "0,3")}},
+                {"A&B", {Field(kName)}}};
     store[1] = {{"WAV だけ", {Field(kName)}}};
     QVERIFY(SaveRenamePatterns(PatternFile(), store));
 
@@ -139,9 +140,9 @@ class TestRenameWindow : public QObject {
     QVERIFY(w.IsRenameMode());
 
     // The submenu: the MP3 patterns in order, then the separator and "設定(&O)".
-    QCOMPARE(FormItems(w),
-             (QStringList{QStringLiteral("アーティスト - タイトル"), QStringLiteral("アーティスト"),
-                          QStringLiteral("名前の頭3文字"), QString(), QStringLiteral("設定(&O)")}));
+    QCOMPARE(FormItems(w), (QStringList{QStringLiteral("アーティスト - タイトル"),
+                                        QStringLiteral("アーティスト"), QStringLiteral("名前の頭3文字"),
+                                        QStringLiteral("A&&B"), QString(), QStringLiteral("設定(&O)")}));
 
     // One selected row: only it changes and gets the changed mark.
     SelectRows(w.FileList(0), {1});
@@ -173,6 +174,14 @@ class TestRenameWindow : public QObject {
     w.findChild<QTabWidget*>(QStringLiteral("PageControlF"))->setCurrentIndex(1);
     QTRY_COMPARE(FormItems(w).value(0), QStringLiteral("WAV だけ"));
     QCOMPARE(FormItems(w).size(), 3);
+    // "設定(&O)" opens the pattern window on the active page's format.
+    Action(w, "PopupRFormOption")->trigger();
+    QPointer<TFormRename> form = w.FormRenameWindow();
+    QVERIFY(form);
+    QCOMPARE(form->CurrentTab(), 1);
+    QCOMPARE(form->TabAt(1).tree->topLevelItem(0)->text(0), QStringLiteral("WAV だけ"));
+    form->close();
+    QTRY_VERIFY(!form);
   }
 
   void refusedNamesAreReportedAndLeftAlone() {

@@ -72,7 +72,9 @@ void TFormMain::PopupRPopup() {
   QAction* separator = PopupRForm->actions().value(0);
   const auto& patterns = renamePatterns_[static_cast<size_t>(ActiveFilePage())];
   for (int i = 0; i < static_cast<int>(patterns.size()); ++i) {
-    auto* item = new QAction(QString::fromStdString(patterns[static_cast<size_t>(i)].title), PopupRForm);
+    // "&" in a name is shown as itself, not as a mnemonic.
+    QString caption = QString::fromStdString(patterns[static_cast<size_t>(i)].title);
+    auto* item = new QAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")), PopupRForm);
     item->setObjectName(QStringLiteral("PopupRFormItem%1").arg(i));
     item->setData(i);
     connect(item, &QAction::triggered, this, [this, i] { PopupRFormClick(i); });
