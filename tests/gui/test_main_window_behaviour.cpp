@@ -228,7 +228,7 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"MenuEditEditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},
       {"MenuEditSelectAll", "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), true},
       {"MenuOptionGeneral", "動作環境(&E)", {}, false},
-      {"MenuOptionRename", "定型リネーム(&F)", {}, false},
+      {"MenuOptionRename", "定型リネーム(&F)", {}, true},
       {"MenuOptionMulti", "複合編集(&M)", {}, true},
       {"MenuOptionTool", "ツール(&T)", {}, false},
       {"MenuHelpTopic", "トピック(&H)", {}, true},

@@ -14,6 +14,7 @@
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
+#include "gui/rename/FormRename.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
@@ -69,11 +70,13 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   ConnectTextCommands();
   SetUpRenameMode();
   SetUpCompoundEdits();
+  SetUpRenamePatterns();
 }
 
 TFormMain::~TFormMain() {
   // A running worker is cancelled and waited for; the models go before the
-  // catalogue they observe.
+  // catalogue they observe. The modeless windows go first.
+  delete formRename_.data();
   CloseCompoundWindow();
   delete loader_.data();
   delete reloader_.data();

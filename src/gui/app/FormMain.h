@@ -11,6 +11,7 @@
 // FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
 // undo), FormMainTextCommands.cpp (replace, regular expression, substring),
 // FormMainRename.cpp (rename mode's name editor),
+// FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window).
 
 #include <QKeySequence>
@@ -27,6 +28,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
 #include "core/text/Compound.h"
+#include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
 
 class QAbstractItemModel;
@@ -56,6 +58,7 @@ class TagTableModel;
 class TFormRegexp;
 class TFormReplace;
 class TFormSubstr;
+class TFormRename;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -136,6 +139,18 @@ class TFormMain : public QMainWindow {
   // While a modeless window is open, Ctrl+C, Ctrl+V and Ctrl+Z are its own.
   void DropEditShortcuts();
   void RestoreEditShortcuts();
+  // FormMainRenamePatterns.cpp
+  // The fixed-form rename patterns, read at start, replaced when the pattern
+  // window saves (the submenu is then rebuilt on its next opening).
+  const RenamePatternStore& RenamePatterns() const { return renamePatterns_; }
+  void ReplaceRenamePatterns(RenamePatternStore store);
+  // `PopupRFormClick`: applies pattern `index` of the active file page's
+  // format to the selected rows (all rows when none is selected).
+  void PopupRFormClick(int index);
+  // Opens the pattern window `TFormRename` (or raises the open one).
+  TFormRename* OpenFormRename();
+  TFormRename* FormRenameWindow() const;
+  int ActiveFilePage() const;
 
  signals:
   // A save and the re-read after it are over.
@@ -234,6 +249,10 @@ class TFormMain : public QMainWindow {
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
   void RunStartAction();
+  // FormMainRenamePatterns.cpp
+  void SetUpRenamePatterns();
+  void PopupRPopup();
+  void FormRenameClosed();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -330,6 +349,10 @@ class TFormMain : public QMainWindow {
   TFormReplace* formReplace_ = nullptr;
   TFormRegexp* formRegexp_ = nullptr;
   TFormSubstr* formSubstr_ = nullptr;
+  // Fixed-form rename patterns, the open pattern window and the shortcuts it
+  // took from the Edit menu.
+  RenamePatternStore renamePatterns_;
+  QPointer<TFormRename> formRename_;
 };
 
 }  // namespace hozanki

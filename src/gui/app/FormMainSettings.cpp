@@ -16,6 +16,7 @@
 
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
+#include "core/rename/RenamePattern.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
@@ -131,6 +132,7 @@ void TFormMain::FormCreate() {
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
+  renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");
 
   // Step 10 and 11.
