@@ -2,14 +2,12 @@
 // Helpers for the tests that run hozanki-cli: shell quoting, whole files, and
 // a fresh folder per test with a private settings folder "config" in it.
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <system_error>
+
+#include "../core/TempDirTestSupport.h"
 
 namespace hozanki::test {
 
@@ -30,21 +28,13 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& byte
   out << bytes;
 }
 
-class CliTempDirTest : public ::testing::Test {
+// TempDirTest with the settings folder "config" made in it.
+class CliTempDirTest : public TempDirTest {
  protected:
   void SetUp() override {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("hozanki-cli-" + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" + info->name());
-    std::filesystem::remove_all(dir_);
+    TempDirTest::SetUp();
     std::filesystem::create_directories(dir_ / "config");
   }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-
-  std::filesystem::path dir_;
 };
 
 }  // namespace hozanki::test
