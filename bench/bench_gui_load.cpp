@@ -83,11 +83,11 @@ LoadRun RunLoad(WindowModels& window, int cancelAfterMs) {
                    [&] { run.maxStallMs = std::max(run.maxStallMs, sinceTick.restart()); });
   QObject::connect(&worker, &FileLoadWorker::BatchReady, [&](LoadBatchPtr batch) { window.Append(*batch); });
   QObject::connect(&worker, &FileLoadWorker::Finished, [&] {
-    if (cancelAfterMs >= 0) run.cancelMs = sinceCancel.elapsed();
+    if (sinceCancel.isValid()) run.cancelMs = sinceCancel.elapsed();  // -1: done before the cancel
     loop.quit();
   });
   if (cancelAfterMs >= 0)
-    QTimer::singleShot(cancelAfterMs, [&] {
+    QTimer::singleShot(cancelAfterMs, &ticker, [&] {  // dropped with the ticker if the load ends first
       sinceCancel.start();
       worker.Cancel();
     });
@@ -162,11 +162,11 @@ LoadRun RunMainWindowLoad(TFormMain& window, int cancelAfterMs) {
   QObject::connect(&ticker, &QTimer::timeout,
                    [&] { run.maxStallMs = std::max(run.maxStallMs, sinceTick.restart()); });
   QMetaObject::Connection done = QObject::connect(&window, &TFormMain::WorkFinished, [&] {
-    if (cancelAfterMs >= 0) run.cancelMs = sinceCancel.elapsed();
+    if (sinceCancel.isValid()) run.cancelMs = sinceCancel.elapsed();  // -1: done before the cancel
     loop.quit();
   });
   if (cancelAfterMs >= 0)
-    QTimer::singleShot(cancelAfterMs, [&] {
+    QTimer::singleShot(cancelAfterMs, &ticker, [&] {  // dropped with the ticker if the load ends first
       sinceCancel.start();
       window.findChild<QAction*>(QStringLiteral("MenuCancel"))->trigger();
     });
@@ -226,5 +226,6 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   std::error_code ec;
   fs::remove_all(Folder(), ec);
+  fs::remove_all(BenchFolder("gui-config"), ec);
   return 0;
 }
