@@ -52,17 +52,20 @@ inline std::vector<std::string> WriteSilentMp3Files(const std::filesystem::path&
   return names;
 }
 
-// Fills `folder` with `count` copies of the fixture with Shift_JIS ID3v2 tags
-// (tests/data/mp3/sjis_id3v2.mp3), "曲 00000.mp3", "曲 00001.mp3", ...
-inline void CopyTaggedFixture(const std::filesystem::path& folder, int count) {
+// BenchFolder(`name`) filled with `count` copies of the fixture with
+// Shift_JIS ID3v2 tags (tests/data/mp3/sjis_id3v2.mp3), "曲 00000.mp3",
+// "曲 00001.mp3", ...; returns the folder.
+inline std::filesystem::path TaggedFixtureFolder(const std::string& name, int count) {
+  const std::filesystem::path folder = BenchFolder(name);
   std::filesystem::create_directories(folder);
   const std::filesystem::path source =
       std::filesystem::path(__FILE__).parent_path().parent_path() / "tests/data/mp3/sjis_id3v2.mp3";
   for (int i = 0; i < count; ++i) {
-    char name[64];
-    std::snprintf(name, sizeof name, "曲 %05d.mp3", i);
-    std::filesystem::copy_file(source, folder / name, std::filesystem::copy_options::overwrite_existing);
+    char file[64];
+    std::snprintf(file, sizeof file, "曲 %05d.mp3", i);
+    std::filesystem::copy_file(source, folder / file, std::filesystem::copy_options::overwrite_existing);
   }
+  return folder;
 }
 
 // What `hozanki-cli list` does with a folder: list it, then read the files on

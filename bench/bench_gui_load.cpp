@@ -34,11 +34,7 @@ using namespace hozanki::bench;
 constexpr int kFiles = 10'000;
 
 const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path dir = BenchFolder("gui-load");
-    CopyTaggedFixture(dir, kFiles);
-    return dir;
-  }();
+  static const fs::path folder = TaggedFixtureFolder("gui-load", kFiles);
   return folder;
 }
 

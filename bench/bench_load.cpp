@@ -21,11 +21,7 @@ using namespace hozanki::bench;
 constexpr int kFiles = 10'000;
 
 const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path dir = BenchFolder("load");
-    CopyTaggedFixture(dir, kFiles);
-    return dir;
-  }();
+  static const fs::path folder = TaggedFixtureFolder("load", kFiles);
   return folder;
 }
 
