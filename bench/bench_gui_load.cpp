@@ -7,7 +7,6 @@
 // folder is the yardstick (goal: the window within 1.3x of it).
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -15,14 +14,12 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <thread>
 
+#include "BenchMedia.h"
 #include "core/catalogue/Catalogue.h"
-#include "core/catalogue/ParallelReader.h"
 #include "gui/app/FormMain.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/FileLoadWorker.h"
@@ -32,30 +29,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace hozanki;
+using namespace hozanki::bench;
 
 constexpr int kFiles = 10'000;
 
 const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path dir = fs::temp_directory_path() / ("hozanki-bench-gui-load-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const fs::path source = fs::path(__FILE__).parent_path().parent_path() / "tests/data/mp3/sjis_id3v2.mp3";
-    for (int i = 0; i < kFiles; ++i) {
-      char name[64];
-      std::snprintf(name, sizeof name, "曲 %05d.mp3", i);
-      fs::copy_file(source, dir / name, fs::copy_options::overwrite_existing);
-    }
-    return dir;
-  }();
+  static const fs::path folder = TaggedFixtureFolder("gui-load", kFiles);
   return folder;
-}
-
-double ResidentMiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-  return 0;
 }
 
 // The window's data side: the catalogue and the nineteen models over it.
@@ -99,11 +79,11 @@ LoadRun RunLoad(WindowModels& window, int cancelAfterMs) {
                    [&] { run.maxStallMs = std::max(run.maxStallMs, sinceTick.restart()); });
   QObject::connect(&worker, &FileLoadWorker::BatchReady, [&](LoadBatchPtr batch) { window.Append(*batch); });
   QObject::connect(&worker, &FileLoadWorker::Finished, [&] {
-    if (cancelAfterMs >= 0) run.cancelMs = sinceCancel.elapsed();
+    if (sinceCancel.isValid()) run.cancelMs = sinceCancel.elapsed();  // -1: done before the cancel
     loop.quit();
   });
   if (cancelAfterMs >= 0)
-    QTimer::singleShot(cancelAfterMs, [&] {
+    QTimer::singleShot(cancelAfterMs, &ticker, [&] {  // dropped with the ticker if the load ends first
       sinceCancel.start();
       worker.Cancel();
     });
@@ -151,7 +131,7 @@ BENCHMARK(BM_WindowLoadCancel)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 // folder, so the first idle moment loads nothing.
 std::unique_ptr<TFormMain> MakeMainWindow() {
   static const fs::path config = [] {
-    fs::path dir = fs::temp_directory_path() / ("hozanki-bench-gui-config-" + std::to_string(::getpid()));
+    fs::path dir = BenchFolder("gui-config");
     fs::create_directories(dir / "empty");
     std::ofstream(dir / "NR284.ini") << "[Window]\r\nDir=" << (dir / "empty").string() << "\r\n";
     return dir;
@@ -178,11 +158,11 @@ LoadRun RunMainWindowLoad(TFormMain& window, int cancelAfterMs) {
   QObject::connect(&ticker, &QTimer::timeout,
                    [&] { run.maxStallMs = std::max(run.maxStallMs, sinceTick.restart()); });
   QMetaObject::Connection done = QObject::connect(&window, &TFormMain::WorkFinished, [&] {
-    if (cancelAfterMs >= 0) run.cancelMs = sinceCancel.elapsed();
+    if (sinceCancel.isValid()) run.cancelMs = sinceCancel.elapsed();  // -1: done before the cancel
     loop.quit();
   });
   if (cancelAfterMs >= 0)
-    QTimer::singleShot(cancelAfterMs, [&] {
+    QTimer::singleShot(cancelAfterMs, &ticker, [&] {  // dropped with the ticker if the load ends first
       sinceCancel.start();
       window.findChild<QAction*>(QStringLiteral("MenuCancel"))->trigger();
     });
@@ -224,14 +204,7 @@ BENCHMARK(BM_MainWindowCancel)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 void BM_CliReader(benchmark::State& state) {
   const fs::path& folder = Folder();
   for (auto _ : state) {
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder)) files.push_back(e.path().filename());
-    std::sort(files.begin(), files.end());
-    std::vector<std::optional<MediaFileEntry>> rows(files.size());
-    unsigned threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
-    ReadMediaFiles(
-        folder, files, threads,
-        [&](size_t i, std::optional<MediaFileEntry>&& e, const std::string&) { rows[i] = std::move(e); });
+    std::vector<std::optional<MediaFileEntry>> rows = ReadLikeCliList(folder);
     benchmark::DoNotOptimize(rows.data());
   }
   state.counters["files_per_s"] =
@@ -249,5 +222,6 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   std::error_code ec;
   fs::remove_all(Folder(), ec);
+  fs::remove_all(BenchFolder("gui-config"), ec);
   return 0;
 }

@@ -16,8 +16,8 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchMedia.h"
 #include "core/catalogue/LoadEngine.h"
-#include "core/common/AtomicFile.h"
 #include "core/tagedit/SetCellValue.h"
 #include "gui/app/FormMain.h"
 #include "gui/tagedit/SaveTagWorker.h"
@@ -29,20 +29,6 @@ namespace fs = std::filesystem;
 
 constexpr int kFiles = 1000;
 
-// About two seconds of silent MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz).
-std::string SilentMp3() {
-  std::string bytes;
-  for (int frame = 0; frame < 77; ++frame) {
-    std::string f(417, '\0');
-    f[0] = '\xFF';
-    f[1] = '\xFB';
-    f[2] = '\x90';
-    f[3] = '\x64';
-    bytes += f;
-  }
-  return bytes;
-}
-
 struct Fixture {
   QTemporaryDir config;
   QTemporaryDir media;
@@ -51,8 +37,7 @@ struct Fixture {
   Fixture() {
     qputenv("HOZANKI_CONFIG_DIR", config.path().toLocal8Bit());
     const fs::path folder = media.path().toStdString();
-    const std::string bytes = SilentMp3();
-    for (int i = 0; i < kFiles; ++i) WriteFileAtomic(folder / ("曲 " + std::to_string(i) + ".mp3"), bytes);
+    bench::WriteSilentMp3Files(folder, kFiles);
     window = std::make_unique<TFormMain>();
     // The start-up load first, then the generated folder.
     QEventLoop loop;

@@ -5,47 +5,24 @@
 // load (the rows are kept, as the window keeps them).
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <mutex>
-#include <string>
-#include <thread>
+#include <vector>
 
+#include "BenchMedia.h"
 #include "core/catalogue/LoadEngine.h"
-#include "core/catalogue/ParallelReader.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace hozanki;
+using namespace hozanki::bench;
 
 constexpr int kFiles = 10'000;
 
 const fs::path& Folder() {
-  static const fs::path folder = [] {
-    fs::path dir = fs::temp_directory_path() / ("hozanki-bench-load-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    // The fixtures beside the sources (no build setting needed).
-    const fs::path source = fs::path(__FILE__).parent_path().parent_path() / "tests/data/mp3/sjis_id3v2.mp3";
-    for (int i = 0; i < kFiles; ++i) {
-      char name[64];
-      std::snprintf(name, sizeof name, "曲 %05d.mp3", i);
-      fs::copy_file(source, dir / name, fs::copy_options::overwrite_existing);
-    }
-    return dir;
-  }();
+  static const fs::path folder = TaggedFixtureFolder("load", kFiles);
   return folder;
-}
-
-double ResidentMiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-  return 0;
 }
 
 void BM_LoadEngine(benchmark::State& state) {
@@ -71,13 +48,7 @@ BENCHMARK(BM_LoadEngine)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kM
 void BM_CliParallelReader(benchmark::State& state) {
   const fs::path& folder = Folder();
   for (auto _ : state) {
-    std::vector<fs::path> files;
-    for (const fs::directory_entry& e : fs::directory_iterator(folder)) files.push_back(e.path().filename());
-    std::vector<std::optional<MediaFileEntry>> rows(files.size());
-    unsigned threads = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
-    ReadMediaFiles(
-        folder, files, threads,
-        [&](size_t i, std::optional<MediaFileEntry>&& e, const std::string&) { rows[i] = std::move(e); });
+    std::vector<std::optional<MediaFileEntry>> rows = ReadLikeCliList(folder);
     benchmark::DoNotOptimize(rows.data());
   }
   state.counters["files_per_s"] =

@@ -7,7 +7,6 @@
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "BenchMedia.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
@@ -27,21 +27,9 @@ namespace {
 
 constexpr int kFiles = 10000;
 
-// 40 frames of MPEG-1 Layer 3, 128 kbit/s, 44100 Hz (about one second).
-std::string Audio() {
-  std::string frame(417, '\0');
-  frame[0] = '\xFF';
-  frame[1] = '\xFB';
-  frame[2] = '\x90';
-  frame[3] = '\x00';
-  std::string out;
-  for (int i = 0; i < 40; ++i) out += frame;
-  return out;
-}
-
 void MakeFolder(const fs::path& dir) {
   fs::create_directories(dir);
-  std::string audio = Audio();
+  const std::string audio = bench::SilentMp3(40);  // about one second
   static const char* kArtists[] = {"松任谷由実", "中島みゆき", "椎名林檎", "宇多田ヒカル", "山下達郎"};
   for (int i = 0; i < kFiles; ++i) {
     Id3v2Tag v2;
@@ -65,7 +53,7 @@ void MakeFolder(const fs::path& dir) {
 
 const fs::path& Folder() {
   static fs::path dir = [] {
-    fs::path d = fs::temp_directory_path() / ("hozanki-bench-" + std::to_string(::getpid()));
+    fs::path d = bench::BenchFolder("mp3-read");
     MakeFolder(d);
     return d;
   }();

@@ -3,15 +3,14 @@
 // ID3v2 title and artist per run; ID3v1 is written too.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "BenchMedia.h"
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/MediaReader.h"
-#include "core/common/AtomicFile.h"
 #include "core/tagedit/SaveEngine.h"
 #include "core/tagedit/SetCellValue.h"
 
@@ -22,33 +21,16 @@ namespace fs = std::filesystem;
 
 constexpr int kFiles = 1000;
 
-// About two seconds of silent MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz).
-std::string SilentMp3() {
-  std::string bytes;
-  for (int frame = 0; frame < 77; ++frame) {
-    std::string f(417, '\0');
-    f[0] = '\xFF';
-    f[1] = '\xFB';
-    f[2] = '\x90';
-    f[3] = '\x64';
-    bytes += f;
-  }
-  return bytes;
-}
-
 struct SaveFixture {
   fs::path folder;
   Catalogue catalogue;
 
   SaveFixture() {
-    folder = fs::temp_directory_path() / ("hozanki-bench-save-" + std::to_string(::getpid()));
+    folder = bench::BenchFolder("save");
     fs::remove_all(folder);
     fs::create_directories(folder);
-    const std::string bytes = SilentMp3();
     std::vector<MediaFileEntry> entries;
-    for (int i = 0; i < kFiles; ++i) {
-      std::string name = "曲 " + std::to_string(i) + ".mp3";
-      WriteFileAtomic(folder / name, bytes);
+    for (const std::string& name : bench::WriteSilentMp3Files(folder, kFiles)) {
       std::optional<MediaFileEntry> entry = ReadMediaFile(folder, name);
       if (!entry) throw std::runtime_error("generated file is not read as MP3");
       entries.push_back(std::move(*entry));

@@ -7,9 +7,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
+
+#include "CliTestSupport.h"
 
 namespace {
 
@@ -33,31 +34,20 @@ Result RunCli(const std::string& arguments) {
   return r;
 }
 
-std::string Quote(const fs::path& p) {
-  return "'" + p.string() + "'";
-}
+using hozanki::test::Quote;
+using hozanki::test::ReadFile;
 
-std::string Bytes(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class CliMedia : public ::testing::Test {
+class CliMedia : public hozanki::test::CliTempDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-cli-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "config");
+    CliTempDirTest::SetUp();
     ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);
   }
-  void TearDown() override { fs::remove_all(dir_); }
   fs::path Copy(const std::string& fixture, const fs::path& as) {
     fs::create_directories((dir_ / as).parent_path());
     fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / fixture, dir_ / as);
     return dir_ / as;
   }
-  fs::path dir_;
 };
 
 TEST_F(CliMedia, ListJsonInLoaderOrderWithTagsAndStates) {
@@ -118,13 +108,13 @@ TEST_F(CliMedia, SetWritesThroughTheSaveOperationAndKeepsTheTimeStamp) {
 
 TEST_F(CliMedia, SetRefusesBadRequestsAndLeavesTheFileUntouched) {
   fs::path file = Copy("sjis_id3v2.mp3", "a.mp3");
-  std::string before = Bytes(file);
+  std::string before = ReadFile(file);
   EXPECT_EQ(RunCli("set " + Quote(file) + " IART_rmp=x").status, 2);  // RIFF with ID3v2
   EXPECT_EQ(RunCli("set " + Quote(file) + " NOPE_v2=x").status, 2);
   EXPECT_EQ(RunCli("set " + Quote(file) + " IART_v1=é").status, 2);
   EXPECT_EQ(RunCli("set " + Quote(file) + " IART_v2=x --remove ID3v2").status, 2);
   EXPECT_EQ(RunCli("set " + Quote(dir_ / "missing.mp3") + " IART_v2=x").status, 2);
-  EXPECT_EQ(Bytes(file), before);
+  EXPECT_EQ(ReadFile(file), before);
   // With ID3v2 removed the file can be RIFF-wrapped.
   EXPECT_EQ(RunCli("set " + Quote(file) + " IART_rmp=x --remove ID3v2").status, 0);
   nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);

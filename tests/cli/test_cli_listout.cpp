@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "CliTestSupport.h"
 
 namespace {
 
@@ -16,35 +16,17 @@ struct Result {
   std::string out;
 };
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
+using hozanki::test::Quote;
+using hozanki::test::ReadFile;
+using hozanki::test::WriteFile;
 
 // Runs hozanki-cli with a private settings folder; stdout only.
-class CliListoutTest : public ::testing::Test {
+class CliListoutTest : public hozanki::test::CliTempDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-cli-lst-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "config");
+    CliTempDirTest::SetUp();
     fs::create_directories(dir_ / "media");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   Result Run(const std::vector<std::string>& args) {
     std::string command =
@@ -61,8 +43,6 @@ class CliListoutTest : public ::testing::Test {
     return r;
   }
   std::string Stderr() const { return ReadFile(dir_ / "stderr.txt"); }
-
-  fs::path dir_;
 };
 
 TEST_F(CliListoutTest, TemplateImportThenExportRoundTrips) {

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "CliTestSupport.h"
 #include "core/text/Compound.h"
 #include "core/text/CompoundFile.h"
 #include "core/text/ConvertText.h"
@@ -25,34 +24,13 @@ struct CliResult {
   std::string err;
 };
 
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using test::Quote;
+using test::ReadFile;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class CliText : public ::testing::Test {
+class CliText : public test::CliTempDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-cli-text-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "config");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   CliResult Run(const std::vector<std::string>& args, const std::string& input) {
-    {
-      std::ofstream in(dir_ / "in", std::ios::binary);
-      in << input;
-    }
+    test::WriteFile(dir_ / "in", input);
     std::string command =
         "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " + Quote(HOZANKI_CLI);
     for (const std::string& a : args) command += " " + Quote(a);
@@ -65,8 +43,6 @@ class CliText : public ::testing::Test {
     r.err = ReadFile(dir_ / "err");
     return r;
   }
-
-  fs::path dir_;
 };
 
 const std::vector<std::string> kLines = {"hello-WORLD foo_bar",

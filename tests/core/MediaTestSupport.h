@@ -2,12 +2,13 @@
 // Helpers for tests that read and write media fixtures on temporary copies.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "TempDirTestSupport.h"
 
 namespace hozanki::test {
 
@@ -38,27 +39,15 @@ inline bool HoldsAudioOnce(const std::filesystem::path& path) {
   return first != std::string::npos && bytes.find(PlainAudio(), first + 1) == std::string::npos;
 }
 
-// A fresh temporary folder per test.
-class MediaTempDir : public ::testing::Test {
+// A fresh temporary folder per test, with the fixtures at hand.
+class MediaTempDir : public TempDirTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("hozanki-media-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   // Copies a fixture into the folder; returns its name there.
   std::filesystem::path Copy(const std::string& fixture, const std::string& as = {}) {
     std::filesystem::path name = as.empty() ? fixture : as;
     std::filesystem::copy_file(Mp3Fixture(fixture), dir_ / name);
     return name;
   }
-
-  std::filesystem::path dir_;
 };
 
 }  // namespace hozanki::test

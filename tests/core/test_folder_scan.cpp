@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -7,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDirTestSupport.h"
 #include "core/catalogue/FolderScan.h"
 
 namespace hozanki {
@@ -14,18 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FolderScanTest : public ::testing::Test {
+class FolderScanTest : public test::TempDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-scan-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
   void TearDown() override {
     std::error_code ec;
     fs::permissions(dir_ / "locked", fs::perms::owner_all, ec);
-    fs::remove_all(dir_);
+    TempDirTest::TearDown();
   }
   void Touch(const fs::path& relative) {
     fs::create_directories((dir_ / relative).parent_path());
@@ -36,7 +30,6 @@ class FolderScanTest : public ::testing::Test {
     for (const fs::path& p : paths) out.push_back(p.native());
     return out;
   }
-  fs::path dir_;
 };
 
 TEST_F(FolderScanTest, PlainListingIsSortedWithoutCaseAndKeepsOnlyMediaFiles) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempDirTestSupport.h"
 #include "core/catalogue/GenreList.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/DataFileRecovery.h"
@@ -14,19 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-ini-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
-
-using IniFileTest = TempDir;
+using IniFileTest = test::TempDirTest;
 
 TEST_F(IniFileTest, WritesCodePage932WithCrLfAndReadsItBack) {
   IniFile ini;
@@ -61,13 +50,13 @@ TEST(IniFileParse, IntegersBooleansAndDefaults) {
   IniFile ini = IniFile::Parse(
       "[Option]\r\nMemoSize=abc\r\nTimeStamp=5\r\nExtOmit=0\r\nColorNC=-2147483640\r\n"
       "Hex=$80000008\r\nBig=99999999999\r\n");
-  EXPECT_EQ(ini.ReadInteger("Option", "MemoSize", 82), 82);       // non-numeric
-  EXPECT_EQ(ini.ReadInteger("Option", "Missing", 7), 7);          // missing
-  EXPECT_TRUE(ini.ReadBool("Option", "TimeStamp", false));        // any non-zero
+  EXPECT_EQ(ini.ReadInteger("Option", "MemoSize", 82), 82);  // non-numeric
+  EXPECT_EQ(ini.ReadInteger("Option", "Missing", 7), 7);     // missing
+  EXPECT_TRUE(ini.ReadBool("Option", "TimeStamp", false));   // any non-zero
   EXPECT_FALSE(ini.ReadBool("Option", "ExtOmit", true));
   EXPECT_EQ(ini.ReadInteger("Option", "ColorNC", 0), static_cast<int>(0x80000008u));
   EXPECT_EQ(ini.ReadInteger("Option", "Hex", 0), static_cast<int>(0x80000008u));
-  EXPECT_EQ(ini.ReadInteger("Option", "Big", 3), 3);              // out of range
+  EXPECT_EQ(ini.ReadInteger("Option", "Big", 3), 3);  // out of range
 }
 
 TEST(IniFileParse, GarbageAndHalfWrittenFilesNeverFail) {
@@ -93,7 +82,7 @@ TEST(IniFileParse, EraseSectionAndKeepOrder) {
   EXPECT_EQ(ini.Serialize(), "[A]\r\nx=1\r\nz=3\r\n\r\n[C]\r\n");
 }
 
-using RecoveryTest = TempDir;
+using RecoveryTest = test::TempDirTest;
 
 TEST_F(RecoveryTest, CopyIsRenamedWhenTheDataFileIsMissingAndDeletedOtherwise) {
   const fs::path data = dir_ / "NR284Ren.dat";
@@ -115,7 +104,7 @@ TEST_F(RecoveryTest, CopyIsRenamedWhenTheDataFileIsMissingAndDeletedOtherwise) {
   EXPECT_FALSE(fs::exists(dir_ / "absent.dat"));
 }
 
-using RenameTest = TempDir;
+using RenameTest = test::TempDirTest;
 
 TEST_F(RenameTest, RenameNeverReplacesAnExistingFile) {
   std::ofstream(dir_ / "a") << "A";

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
+#include "TempDirTestSupport.h"
 #include "core/common/AtomicFile.h"
 #include "core/listout/ListEngine.h"
 #include "core/listout/ListOutput.h"
@@ -231,17 +231,7 @@ TEST(ListEngineTest, RelativePathFollowsTheBaseSwitch) {
   EXPECT_EQ(on.Generate(rows, 0), (std::vector<std::string>{"../Rock/|/Music/Rock/"}));
 }
 
-class ListOutputTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-out-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+using ListOutputTest = test::TempDirTest;
 
 TEST_F(ListOutputTest, EncodingsAndLineEnds) {
   const std::vector<std::string> lines = {"曲 1", "", "ｶﾅ"};

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
+#include "TempDirTestSupport.h"
 #include "core/common/AtomicFile.h"
 #include "core/listout/ListItems.h"
 #include "core/listout/TemplateLibrary.h"
@@ -13,22 +13,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TemplateFileTest : public ::testing::Test {
+class TemplateFileTest : public test::TempDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-lst-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    TempDirTest::SetUp();
     path_ = dir_ / kTemplateFileName;
   }
-  void TearDown() override { fs::remove_all(dir_); }
   std::string Bytes() const {
     std::string bytes;
     EXPECT_TRUE(ReadWholeFile(path_, bytes));
     return bytes;
   }
-  fs::path dir_;
   fs::path path_;
 };
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "TempDirTestSupport.h"
 #include "core/catalogue/LoadEngine.h"
 
 namespace hozanki {
@@ -41,21 +41,13 @@ bool FakeReread(const fs::path& folder, MediaFileEntry& entry) {
   return true;
 }
 
-class LoadEngineTest : public ::testing::Test {
+class LoadEngineTest : public test::TempDirTest {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-load-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   void Write(const fs::path& relative, const std::string& content) {
     fs::create_directories((dir_ / relative).parent_path());
     std::ofstream(dir_ / relative) << content;
   }
   LoadEngine Engine(unsigned threads = 2) { return LoadEngine(MediaReaders{FakeRead, FakeReread}, threads); }
-  fs::path dir_;
 };
 
 std::vector<std::string> Paths(const std::vector<LoadBatch>& batches) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
+#include "TempDirTestSupport.h"
 #include "core/common/AtomicFile.h"
 #include "core/rename/PatternEvaluator.h"
 #include "core/rename/RenamePattern.h"
@@ -13,17 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class RenameFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-ren-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+using RenameFileTest = test::TempDirTest;
 
 // An entry with a file row and one tag row per kind of its format; `tags`
 // gives cells 1.. of each tag row in kind order.

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
+#include "TempDirTestSupport.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/text/Compound.h"
@@ -50,17 +50,12 @@ TEST(Compound, ChoiceTextsPickTheConversion) {
   EXPECT_EQ(CompoundKindName(9), "");
 }
 
-class CompoundFileTest : public ::testing::Test {
+class CompoundFileTest : public test::TempDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("hozanki-cnv-" + std::to_string(::getpid()) + "-" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    TempDirTest::SetUp();
     file_ = dir_ / kCompoundFileName;
   }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
   fs::path file_;
 };
 

@@ -26,12 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <typename T>
-T* Child(QObject& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
+using guitest::Child;
 
 struct Row {
   const char* name;

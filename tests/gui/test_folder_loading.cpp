@@ -33,12 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-template <typename T>
-T* Child(QObject& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
+using guitest::Child;
 
 void Copy(const char* fixture, const fs::path& to) {
   fs::create_directories(to.parent_path());

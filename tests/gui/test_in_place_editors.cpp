@@ -30,12 +30,7 @@ namespace {
 
 constexpr int kId3v1 = 0, kId3v2 = 1;
 
-template <typename T>
-T* Child(QObject& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
+using guitest::Child;
 
 QPoint CellPoint(QTableView* view, int row, int column) {
   return view->visualRect(view->model()->index(row, column)).center();

@@ -27,12 +27,7 @@ using namespace hozanki;
 
 namespace {
 
-template <typename T>
-T* Child(QObject& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
+using guitest::Child;
 
 std::vector<MediaFileEntry> Mp3Entries(int count) {
   std::vector<MediaFileEntry> batch;

@@ -35,12 +35,7 @@ void WriteFile(const QString& path, const QByteArray& bytes) {
   file.write(bytes);
 }
 
-template <typename T>
-T* Child(QObject& window, const char* name) {
-  T* child = window.findChild<T*>(QLatin1String(name));
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
+using guitest::Child;
 
 void ShowAndSettle(QWidget& window) {
   window.show();

@@ -9,6 +9,7 @@
 
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
+#include "core/common/ParallelFor.h"
 
 namespace hozanki {
 namespace fs = std::filesystem;
@@ -16,13 +17,13 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// Runs work(i) for i = 0 .. n-1 on `threads` threads and hands the results to
-// take(i, result) on the calling thread in index order. Workers take indices
-// in order and test the cancel flag before each one, so after a cancel every
-// index taken is completed and delivered: the delivered indices always form
-// a prefix. The calling thread wakes when `wakeEvery` results are ready, when
-// the workers are done, and at least every `interval`; tick() runs after each
-// round of delivery. Returns the number of indices delivered.
+// Runs work(i) for i = 0 .. n-1 with ParallelFor on `threads` threads of
+// its own and hands the results to take(i, result) on the calling thread in
+// index order. After a cancel the indices run form a prefix (ParallelFor),
+// so every one of them is delivered. The calling thread wakes when
+// `wakeEvery` results are ready, when the work is done, and at least every
+// `interval`; tick() runs after each round of delivery. Returns the number of
+// indices delivered.
 template <typename Result, typename Work, typename Take, typename Tick>
 size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
                   std::chrono::milliseconds interval, size_t wakeEvery, Work work, Take take, Tick tick) {
@@ -30,39 +31,33 @@ size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
   std::vector<std::optional<Result>> slots(n);
   std::mutex mutex;
   std::condition_variable ready;
-  std::atomic<size_t> next{0};
   size_t readySinceWake = 0;  // guarded by mutex
   bool wake = false;          // guarded by mutex
-  unsigned running =
-      std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(std::min<size_t>(n, 4096))));
+  bool workDone = false;      // guarded by mutex
 
-  auto worker = [&] {
-    for (;;) {
-      if (cancel.load()) break;
-      size_t i = next.fetch_add(1);
-      if (i >= n) break;
-      Result r{};
-      try {
-        r = work(i);
-      } catch (const std::exception&) {
-        r = Result{};  // an unreadable file is not listed
-      }
-      std::lock_guard lock(mutex);
-      slots[i] = std::move(r);
-      if (++readySinceWake >= wakeEvery) {
-        readySinceWake = 0;
-        wake = true;
-        ready.notify_one();
-      }
-    }
+  std::thread workers([&] {
+    ParallelFor(
+        n, threads,
+        [&](size_t i) {
+          Result r{};
+          try {
+            r = work(i);
+          } catch (const std::exception&) {
+            r = Result{};  // an unreadable file is not listed
+          }
+          std::lock_guard lock(mutex);
+          slots[i] = std::move(r);
+          if (++readySinceWake >= wakeEvery) {
+            readySinceWake = 0;
+            wake = true;
+            ready.notify_one();
+          }
+        },
+        &cancel);
     std::lock_guard lock(mutex);
-    --running;
+    workDone = true;
     ready.notify_one();
-  };
-  std::vector<std::thread> pool;
-  const unsigned count = running;
-  pool.reserve(count);
-  for (unsigned t = 0; t < count; ++t) pool.emplace_back(worker);
+  });
 
   size_t delivered = 0;
   std::vector<std::pair<size_t, Result>> round;
@@ -70,7 +65,7 @@ size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
     bool finished = false;
     {
       std::unique_lock lock(mutex);
-      ready.wait_for(lock, interval, [&] { return wake || running == 0; });
+      ready.wait_for(lock, interval, [&] { return wake || workDone; });
       wake = false;
       size_t i = delivered;
       while (i < n && slots[i].has_value()) {
@@ -79,14 +74,14 @@ size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
         ++i;
       }
       delivered = i;
-      finished = delivered == n || (running == 0 && !slots[delivered].has_value());
+      finished = delivered == n || (workDone && !slots[delivered].has_value());
     }
     for (auto& [index, result] : round) take(index, std::move(result));
     round.clear();
     tick();
     if (finished) break;
   }
-  for (std::thread& t : pool) t.join();
+  workers.join();
   return delivered;
 }
 
