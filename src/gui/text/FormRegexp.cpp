@@ -14,6 +14,7 @@
 #include "core/text/RegexpPatternCheck.h"
 #include "gui/tagedit/HistoryCombo.h"
 #include "gui/text/HistoryKeys.h"
+#include "gui/text/DialogButtonRow.h"
 
 namespace hozanki {
 namespace {
@@ -41,17 +42,11 @@ TFormRegexp::TFormRegexp(const std::filesystem::path& settingsFolder, QWidget* p
   // Both may be unchecked (a text of neither kind): exclusion is kept by hand.
   RadioButtonRegS->setAutoExclusive(false);
   RadioButtonRegTr->setAutoExclusive(false);
-  CheckBoxAll = new QCheckBox(QStringLiteral("すべて選択"));
-  CheckBoxAll->setObjectName(QStringLiteral("CheckBoxAll"));
-  ButtonOk = new QPushButton(QStringLiteral("OK"));
-  ButtonOk->setObjectName(QStringLiteral("ButtonOk"));
-  ButtonOk->setDefault(true);
+  const DialogButtonRow row = MakeDialogButtonRow(this);
+  CheckBoxAll = row.selectAll;
+  ButtonOk = row.ok;
+  ButtonCancel = row.cancel;
   ButtonOk->setEnabled(false);
-  ButtonCancel = new QPushButton(QStringLiteral("キャンセル"));
-  ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-  ButtonCancel->setAutoDefault(false);
-  connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(ComboBoxReg, &QComboBox::editTextChanged, this, &TFormRegexp::ComboBoxRegChange);
   connect(RadioButtonRegS, &QRadioButton::clicked, this, &TFormRegexp::RadioButtonRegClick);
   connect(RadioButtonRegTr, &QRadioButton::clicked, this, &TFormRegexp::RadioButtonRegClick);
@@ -64,18 +59,13 @@ TFormRegexp::TFormRegexp(const std::filesystem::path& settingsFolder, QWidget* p
   kinds->addWidget(RadioButtonRegS);
   kinds->addWidget(RadioButtonRegTr);
   kinds->addStretch(1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(CheckBoxAll);
-  buttons->addStretch(1);
-  buttons->addWidget(ButtonOk);
-  buttons->addWidget(ButtonCancel);
   auto* main = new QVBoxLayout(this);
   main->addWidget(label);
   main->addWidget(ComboBoxReg);
   main->addWidget(note);
   main->addLayout(kinds);
   main->addStretch(1);
-  main->addLayout(buttons);
+  main->addLayout(row.layout);
 
   FormCreate();
   ComboBoxRegChange(ComboBoxReg->currentText());

@@ -12,6 +12,7 @@
 #include "core/settings/IniFile.h"
 #include "gui/tagedit/HistoryCombo.h"
 #include "gui/text/HistoryKeys.h"
+#include "gui/text/DialogButtonRow.h"
 
 namespace hozanki {
 namespace {
@@ -40,16 +41,10 @@ TFormReplace::TFormReplace(const std::filesystem::path& settingsFolder, QWidget*
   ComboBoxRep2 = HistoryBox("ComboBoxRep2");
   CheckBoxUL = new QCheckBox(QStringLiteral("大小文字区別"));
   CheckBoxUL->setObjectName(QStringLiteral("CheckBoxUL"));
-  CheckBoxAll = new QCheckBox(QStringLiteral("すべて選択"));
-  CheckBoxAll->setObjectName(QStringLiteral("CheckBoxAll"));
-  ButtonOk = new QPushButton(QStringLiteral("OK"));
-  ButtonOk->setObjectName(QStringLiteral("ButtonOk"));
-  ButtonOk->setDefault(true);
-  ButtonCancel = new QPushButton(QStringLiteral("キャンセル"));
-  ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-  ButtonCancel->setAutoDefault(false);
-  connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+  const DialogButtonRow row = MakeDialogButtonRow(this);
+  CheckBoxAll = row.selectAll;
+  ButtonOk = row.ok;
+  ButtonCancel = row.cancel;
 
   auto* search = new QLabel(QStringLiteral("検索する文字列(&F)"));
   search->setBuddy(ComboBoxRep1);
@@ -67,16 +62,11 @@ TFormReplace::TFormReplace(const std::filesystem::path& settingsFolder, QWidget*
   auto* options = new QHBoxLayout;
   options->addWidget(CheckBoxUL);
   options->addStretch(1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(CheckBoxAll);
-  buttons->addStretch(1);
-  buttons->addWidget(ButtonOk);
-  buttons->addWidget(ButtonCancel);
   auto* main = new QVBoxLayout(this);
   main->addLayout(fields);
   main->addLayout(options);
   main->addStretch(1);
-  main->addLayout(buttons);
+  main->addLayout(row.layout);
 
   FormCreate();
   ComboBoxRep1->setFocus();

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include "gui/text/DialogButtonRow.h"
 
 namespace hozanki {
 namespace {
@@ -37,16 +38,10 @@ TFormSubstr::TFormSubstr(QWidget* parent) : QDialog(parent) {
 
   Edit1 = NumberBox("Edit1");
   Edit2 = NumberBox("Edit2");
-  CheckBoxAll = new QCheckBox(QStringLiteral("すべて選択"));
-  CheckBoxAll->setObjectName(QStringLiteral("CheckBoxAll"));
-  ButtonOk = new QPushButton(QStringLiteral("OK"));
-  ButtonOk->setObjectName(QStringLiteral("ButtonOk"));
-  ButtonOk->setDefault(true);
-  ButtonCancel = new QPushButton(QStringLiteral("キャンセル"));
-  ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
-  ButtonCancel->setAutoDefault(false);
-  connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+  const DialogButtonRow row = MakeDialogButtonRow(this);
+  CheckBoxAll = row.selectAll;
+  ButtonOk = row.ok;
+  ButtonCancel = row.cancel;
 
   auto* start = new QLabel(QStringLiteral("開始位置"));
   start->setBuddy(Edit1);
@@ -62,15 +57,10 @@ TFormSubstr::TFormSubstr(QWidget* parent) : QDialog(parent) {
   fields->addWidget(Note(QStringLiteral("０：右端まで")), 2, 2);
   fields->addWidget(Note(QStringLiteral("マイナス値：右端から")), 3, 2);
   fields->setColumnStretch(2, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(CheckBoxAll);
-  buttons->addStretch(1);
-  buttons->addWidget(ButtonOk);
-  buttons->addWidget(ButtonCancel);
   auto* main = new QVBoxLayout(this);
   main->addLayout(fields);
   main->addStretch(1);
-  main->addLayout(buttons);
+  main->addLayout(row.layout);
   setMinimumWidth(320);
 
   Edit1->setFocus();
