@@ -48,21 +48,21 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
   bool riffWritten = Wanted(rows[2]);
   bool id3v2OrApeWritten = Wanted(rows[1]) || Wanted(rows[3]);
 
-  // Removals: a marked, unchecked kind; also a kind that a written kind excludes.
+  // Removals: a marked, unchecked kind; also a kind that a written kind
+  // excludes. Additions: marked, checked, absent kinds. All of them, with
+  // the values below, reach the disk in one save.
   for (size_t k = 0; k < kMp3Tags.size(); ++k) {
     const TagRow& row = rows[k];
     if (!(present & kMaskOf[k]) || row.state == kChecked) continue;
     bool excluded = (k == 2 && id3v2OrApeWritten) || ((k == 1 || k == 3) && riffWritten);
     if (!Marked(row) && !excluded) continue;
-    if (!file->RemoveTag(kMp3Tags[k], error) || !Reopen(path, file, error)) return false;
+    if (!file->RemoveTagOnSave(kMp3Tags[k], error)) return false;
   }
-  // Additions of marked, checked, absent kinds.
   for (size_t k = 0; k < kMp3Tags.size(); ++k) {
     if (!Wanted(rows[k]) || (present & kMaskOf[k])) continue;
-    if (!file->CreateTag(kMp3Tags[k], error) || !Reopen(path, file, error)) return false;
+    if (!file->CreateTagOnSave(kMp3Tags[k], error)) return false;
   }
   // Values of every marked, checked kind.
-  bool any = false;
   for (size_t k = 0; k < kMp3Tags.size(); ++k) {
     if (!Wanted(rows[k])) continue;
     TagKind kind = TagKindsOf(MediaFormat::MP3)[k];
@@ -77,9 +77,8 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
     }
     std::span<const std::string_view> names = ValueNamesOf(kind);
     for (size_t i = 0; i < names.size(); ++i) file->SetValue(names[i], CellText(rows[k], i + 1));
-    any = true;
   }
-  return !any || file->Save(error);
+  return file->Save(error);
 }
 
 bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, std::string* error) {

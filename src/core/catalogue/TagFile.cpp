@@ -18,6 +18,14 @@ bool TagFile::CreateTag(Mp3Tag, std::string* error) {
   return false;
 }
 
+bool TagFile::RemoveTagOnSave(Mp3Tag kind, std::string* error) {
+  return TagFile::RemoveTag(kind, error);
+}
+
+bool TagFile::CreateTagOnSave(Mp3Tag kind, std::string* error) {
+  return TagFile::CreateTag(kind, error);
+}
+
 FileType TypeFromExtension(const std::filesystem::path& path) {
   std::string ext = path.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });

@@ -60,6 +60,10 @@ class TagFile {
   // then reflects the file as it now is.
   virtual bool RemoveTag(Mp3Tag kind, std::string* error);
   virtual bool CreateTag(Mp3Tag kind, std::string* error);
+  // MP3 only: the same, staged for the next Save, so that every change of a
+  // file reaches the disk at once.
+  virtual bool RemoveTagOnSave(Mp3Tag kind, std::string* error);
+  virtual bool CreateTagOnSave(Mp3Tag kind, std::string* error);
 };
 
 // The type a file name's extension claims (Unknown when none).

@@ -205,7 +205,10 @@ std::string IniFile::Serialize() const {
 
 bool IniFile::Save(const std::filesystem::path& path, std::string* error,
                    const std::filesystem::path& temporary) const {
-  return WriteFileAtomic(path, Serialize(), error, temporary);
+  ReplaceOptions options;
+  options.temporaryName = temporary.empty() ? std::string() : temporary.filename().string();
+  options.keepIdentity = false;
+  return WriteFileAtomic(path, Serialize(), error, options);
 }
 
 }  // namespace hozanki

@@ -46,7 +46,8 @@ class IniFile {
 
   // The file's bytes as they would be written.
   std::string Serialize() const;
-  // Writes atomically through `temporary` (target + ".tmp~" when empty).
+  // Writes atomically through `temporary` (a name in the target's folder;
+  // a fresh temporary name when empty).
   bool Save(const std::filesystem::path& path, std::string* error = nullptr,
             const std::filesystem::path& temporary = {}) const;
 

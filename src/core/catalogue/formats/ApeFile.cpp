@@ -62,9 +62,9 @@ bool ApeFile::IsWritable(std::string_view name) const {
   return false;
 }
 
-bool ApeFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
+bool ApeFile::Write(const std::filesystem::path&, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
-  TagLib::APE::File file(copy.c_str(), false);
+  TagLib::APE::File file(CopyStream(), false);
   if (!file.isValid()) {
     if (error) *error = "broken Monkey's Audio file";
     return false;

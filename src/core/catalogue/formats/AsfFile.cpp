@@ -105,9 +105,9 @@ bool AsfFile::IsWritable(std::string_view name) const {
   return false;
 }
 
-bool AsfFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
+bool AsfFile::Write(const std::filesystem::path&, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
-  TagLib::ASF::File file(copy.c_str(), false);
+  TagLib::ASF::File file(CopyStream(), false);
   if (!file.isValid() || !file.tag()) {
     if (error) *error = "broken ASF file";
     return false;

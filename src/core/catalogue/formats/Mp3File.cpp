@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "core/catalogue/formats/FileRewrite.h"
+#include "core/common/AtomicFile.h"
 
 namespace hozanki {
 namespace {
@@ -181,6 +181,10 @@ bool Mp3File::Load(std::string* error) {
     audioHead = read;
   }
   audio_ = ReadMpegAudio(audioHead.substr(0, std::min<uint64_t>(audioHead.size(), audioSize_)), audioSize_);
+  wantRiff_ = riff_;
+  hadId3v1_ = id3v1_.has_value();
+  hadId3v2_ = id3v2_ != nullptr;
+  hadApe_ = ape_.has_value();
   return true;
 }
 
@@ -255,49 +259,96 @@ void Mp3File::SetOption(std::string_view name, std::string_view value) {
 
 bool Mp3File::Id3v2NeedsRender() const {
   if (!id3v2_) return false;
-  return id3v2_->Changed() || unicode_ >= 0 || (unsync_ >= 0 && (unsync_ == 1) != id3v2_->Unsynchronised()) ||
-         (version_ && version_ != id3v2_->Version());
+  return id3v2Dirty_ || id3v2_->Changed() || unicode_ >= 0 ||
+         (unsync_ >= 0 && (unsync_ == 1) != id3v2_->Unsynchronised()) || (version_ && version_ != id3v2_->Version());
 }
 
-Mp3File::Plan Mp3File::CurrentPlan() const {
-  Plan plan;
-  plan.riff = riff_;
-  if (id3v1_) plan.id3v1 = ReadRange(id3v1Offset_, kId3v1Size);
-  if (id3v2_) plan.id3v2 = ReadRange(0, id3v2Size_);
-  if (ape_) plan.ape = ReadRange(apeOffset_, apeSize_);
-  if (riff_ && riffLayout_.infoIndex >= 0) {
-    const RiffChunk& list = riffLayout_.chunks[static_cast<size_t>(riffLayout_.infoIndex)];
-    plan.info = ChunkHeader("LIST", list.size) + ReadRange(list.offset + 8, list.size);
-    Pad(*plan.info);
+bool Mp3File::MakePlan(Plan& plan, std::string* error) const {
+  plan.riff = wantRiff_;
+  // Kinds left as they are keep their exact bytes.
+  if (id3v1_) {
+    plan.id3v1 = (id3v1Dirty_ || !hadId3v1_) ? id3v1_->Render(error) : ReadRange(id3v1Offset_, kId3v1Size);
+    if (plan.id3v1->size() != kId3v1Size) {
+      if (error && error->empty()) *error = "ID3v1 タグを読めません";
+      return false;
+    }
   }
-  return plan;
+  if (id3v2_) {
+    if (Id3v2NeedsRender() || !hadId3v2_) {
+      int version = version_ ? version_ : id3v2_->Version();
+      bool unsync = unsync_ >= 0 ? unsync_ == 1 : id3v2_->Unsynchronised();
+      plan.id3v2 = id3v2_->Render(version, unsync, unicode_);
+    } else {
+      plan.id3v2 = ReadRange(0, id3v2Size_);
+    }
+    if (plan.id3v2->empty()) return Fail(error, "ID3v2 タグを書き出せません");
+  }
+  if (ape_) plan.ape = (apeDirty_ || !hadApe_) ? ape_->Render() : ReadRange(apeOffset_, apeSize_);
+  if (wantRiff_ && info_) {
+    if (infoDirty_) {
+      plan.info = RenderRiffInfo(*info_);
+    } else if (riff_ && riffLayout_.infoIndex >= 0) {
+      const RiffChunk& list = riffLayout_.chunks[static_cast<size_t>(riffLayout_.infoIndex)];
+      plan.info = ChunkHeader("LIST", list.size) + ReadRange(list.offset + 8, list.size);
+      Pad(*plan.info);
+    }
+  }
+  return true;
 }
 
 bool Mp3File::Save(std::string* error) {
-  bool dirty = id3v1Dirty_ || apeDirty_ || infoDirty_ || Id3v2NeedsRender();
+  bool dirty = id3v1Dirty_ || apeDirty_ || infoDirty_ || Id3v2NeedsRender() || wantRiff_ != riff_ ||
+               hadId3v1_ != id3v1_.has_value() || hadId3v2_ != (id3v2_ != nullptr) || hadApe_ != ape_.has_value();
   if (!dirty) return true;
-  Plan plan = CurrentPlan();
-  if (id3v1Dirty_) {
-    plan.id3v1 = id3v1_->Render(error);
-    if (plan.id3v1->empty()) return false;
-  }
-  if (Id3v2NeedsRender()) {
-    int version = version_ ? version_ : id3v2_->Version();
-    bool unsync = unsync_ >= 0 ? unsync_ == 1 : id3v2_->Unsynchronised();
-    plan.id3v2 = id3v2_->Render(version, unsync, unicode_);
-  }
-  if (apeDirty_) plan.ape = ape_->Render();
-  if (infoDirty_) plan.info = RenderRiffInfo(*info_);
+  Plan plan;
+  // The values meant, taken before rendering.
+  for (TagKind kind : TagKindsOf(MediaFormat::MP3))
+    for (std::string_view name : ValueNamesOf(kind)) plan.values.emplace_back(name, GetValue(name));
+  if (!MakePlan(plan, error)) return false;
   return Write(plan, error);
 }
 
+namespace {
+
+// Whether two ranges of two open files hold the same bytes.
+bool SameBytes(int a, uint64_t offsetA, int b, uint64_t offsetB, uint64_t length) {
+  constexpr size_t kBlock = 1 << 20;
+  std::string x, y;
+  while (length > 0) {
+    uint64_t n = std::min<uint64_t>(length, kBlock);
+    x = PRead(a, offsetA, n);
+    y = PRead(b, offsetB, n);
+    if (x.size() != n || x != y) return false;
+    offsetA += n;
+    offsetB += n;
+    length -= n;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Mp3File::Write(const Plan& plan, std::string* error) {
-  FileRewrite rewrite(path_);
+  FileReplacement out;
+  if (!out.Begin(path_, error)) return false;
+  int in = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    out.Fail(errno);
+    return out.Commit(error);
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{in};
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || static_cast<uint64_t>(st.st_size) != fileSize_)
+    return Fail(error, "読み込んだ後にファイルが変更されたため保存しません (" + path_.string() + ")");
+
   if (!plan.riff) {
-    if (plan.id3v2) rewrite.AddBytes(*plan.id3v2);
-    rewrite.AddRange(audioOffset_, audioSize_);
-    if (plan.ape) rewrite.AddBytes(*plan.ape);
-    if (plan.id3v1) rewrite.AddBytes(*plan.id3v1);
+    if (plan.id3v2) out.Append(*plan.id3v2);
+    out.AppendRange(in, audioOffset_, audioSize_);
+    if (plan.ape) out.Append(*plan.ape);
+    if (plan.id3v1) out.Append(*plan.id3v1);
   } else {
     uint64_t dataSize = audioSize_ + (plan.id3v1 ? kId3v1Size : 0);
     std::string info = plan.info.value_or(std::string());
@@ -314,79 +365,117 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
         body += 8 + chunks[i].size + (chunks[i].size & 1);
     }
     if (infoIndex < 0) body += info.size();
-    if (body > kMaxRiffSize) return Fail(error, "the file is too large for a RIFF form");
-    rewrite.AddBytes(RiffHeader(body - 4, "RMP3"));
+    if (body > kMaxRiffSize) return Fail(error, "RIFF 形式には大きすぎるファイルです");
+    out.Append(RiffHeader(body - 4, "RMP3"));
     for (size_t i = 0; i < chunks.size(); ++i) {
       if (static_cast<int>(i) == dataIndex) {
-        rewrite.AddBytes(ChunkHeader("data", dataSize));
-        rewrite.AddRange(audioOffset_, audioSize_);
-        if (plan.id3v1) rewrite.AddBytes(*plan.id3v1);
-        if (dataSize & 1) rewrite.AddBytes(std::string(1, '\0'));
+        out.Append(ChunkHeader("data", dataSize));
+        out.AppendRange(in, audioOffset_, audioSize_);
+        if (plan.id3v1) out.Append(*plan.id3v1);
+        if (dataSize & 1) out.Append(std::string(1, '\0'));
       } else if (static_cast<int>(i) == infoIndex) {
-        rewrite.AddBytes(info);
+        out.Append(info);
       } else {
-        rewrite.AddBytes(ChunkHeader(chunks[i].id, chunks[i].size));
-        rewrite.AddRange(chunks[i].offset + 8, chunks[i].size);
-        if (chunks[i].size & 1) rewrite.AddBytes(std::string(1, '\0'));
+        out.Append(ChunkHeader(chunks[i].id, chunks[i].size));
+        out.AppendRange(in, chunks[i].offset + 8, chunks[i].size);
+        if (chunks[i].size & 1) out.Append(std::string(1, '\0'));
       }
     }
-    if (infoIndex < 0) rewrite.AddBytes(info);
-    if (riff_ && riffLayout_.end < fileSize_) rewrite.AddRange(riffLayout_.end, fileSize_ - riffLayout_.end);
+    if (infoIndex < 0) out.Append(info);
+    // Bytes after the form (another program's trailing tag) stay as they are.
+    if (riff_ && riffLayout_.end < fileSize_) out.AppendRange(in, riffLayout_.end, fileSize_ - riffLayout_.end);
   }
-  if (!rewrite.Commit(error)) return false;
+  if (out.Failed()) return out.Commit(error);
+  if (!Verify(out.Temporary(), plan, error)) return false;
+  if (!out.Commit(error)) return false;
   return Load(error);
 }
 
-bool Mp3File::RemoveTag(Mp3Tag kind, std::string* error) {
-  Plan plan = CurrentPlan();
+bool Mp3File::Verify(const std::filesystem::path& written, const Plan& plan, std::string* error) const {
+  std::string why;
+  std::unique_ptr<Mp3File> copy = Open(written, &why);
+  auto refuse = [&](const std::string& what) {
+    return Fail(error, "書き込んだファイルを確かめられないため保存しません: " + what + " (" + path_.string() + ")");
+  };
+  if (!copy) return refuse(why);
+  if (copy->riff_ != plan.riff || copy->id3v1_.has_value() != plan.id3v1.has_value() ||
+      (copy->id3v2_ != nullptr) != plan.id3v2.has_value() || copy->ape_.has_value() != plan.ape.has_value())
+    return refuse("タグの種類が一致しません");
+  if (copy->audioSize_ != audioSize_) return refuse("音声データの大きさが一致しません");
+  int a = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  int b = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
+  bool same = a >= 0 && b >= 0 && SameBytes(a, audioOffset_, b, copy->audioOffset_, audioSize_);
+  if (a >= 0) ::close(a);
+  if (b >= 0) ::close(b);
+  if (!same) return refuse("音声データが一致しません");
+  // Every value reads back as meant. ID3v1 fields are cut to their width.
+  for (const auto& [name, meant] : plan.values) {
+    std::string now = copy->GetValue(name);
+    if (meant == now) continue;
+    if (name.ends_with("_v1") && meant.compare(0, now.size(), now) == 0) continue;
+    return refuse(name + " を読み戻せません");
+  }
+  return true;
+}
+
+bool Mp3File::RemoveTagOnSave(Mp3Tag kind, std::string*) {
   switch (kind) {
     case Mp3Tag::ID3v1:
-      if (!id3v1_) return true;
-      plan.id3v1.reset();
+      id3v1_.reset();
+      id3v1Dirty_ = false;
       break;
     case Mp3Tag::ID3v2:
-      if (!id3v2_) return true;
-      plan.id3v2.reset();
+      id3v2_.reset();
+      id3v2Dirty_ = false;
       break;
     case Mp3Tag::APE:
-      if (!ape_) return true;
-      plan.ape.reset();
+      ape_.reset();
+      apeDirty_ = false;
       break;
     case Mp3Tag::RIFF:
-      if (!riff_) return true;
-      plan.riff = false;
-      plan.info.reset();
+      wantRiff_ = false;
+      info_.reset();
+      infoDirty_ = false;
       break;
   }
-  return Write(plan, error);
+  return true;
+}
+
+bool Mp3File::CreateTagOnSave(Mp3Tag kind, std::string* error) {
+  switch (kind) {
+    case Mp3Tag::ID3v1:
+      if (!id3v1_) id3v1_.emplace(), id3v1Dirty_ = true;
+      break;
+    case Mp3Tag::ID3v2:
+      if (id3v2_) break;
+      if (wantRiff_)
+        return Fail(error, "RIFF 形式の MP3 には ID3v2 タグを付けられません。先に RIFF を外してください");
+      id3v2_ = std::make_unique<Id3v2Tag>();
+      id3v2Dirty_ = true;
+      break;
+    case Mp3Tag::APE:
+      if (ape_) break;
+      if (wantRiff_) return Fail(error, "RIFF 形式の MP3 には APE タグを付けられません。先に RIFF を外してください");
+      ape_.emplace();
+      apeDirty_ = true;
+      break;
+    case Mp3Tag::RIFF:
+      if (wantRiff_) break;
+      if (id3v2_ || ape_)
+        return Fail(error, "ID3v2 または APE タグのある MP3 は RIFF 形式にできません。先にそれらを外してください");
+      wantRiff_ = true;
+      info_.emplace();
+      break;
+  }
+  return true;
+}
+
+bool Mp3File::RemoveTag(Mp3Tag kind, std::string* error) {
+  return RemoveTagOnSave(kind, error) && Save(error);
 }
 
 bool Mp3File::CreateTag(Mp3Tag kind, std::string* error) {
-  Plan plan = CurrentPlan();
-  switch (kind) {
-    case Mp3Tag::ID3v1:
-      if (id3v1_) return true;
-      plan.id3v1 = Id3v1Tag().Render(error);
-      break;
-    case Mp3Tag::ID3v2:
-      if (id3v2_) return true;
-      if (riff_)
-        return Fail(error, "a RIFF-wrapped MP3 cannot carry an ID3v2 tag; remove the RIFF form first");
-      plan.id3v2 = Id3v2Tag::RenderEmpty(3, false);
-      break;
-    case Mp3Tag::APE:
-      if (ape_) return true;
-      if (riff_) return Fail(error, "a RIFF-wrapped MP3 cannot carry an APE tag; remove the RIFF form first");
-      plan.ape = ApeTagData().Render();
-      break;
-    case Mp3Tag::RIFF:
-      if (riff_) return true;
-      if (id3v2_ || ape_)
-        return Fail(error, "an MP3 with an ID3v2 or APE tag cannot be RIFF-wrapped; remove those tags first");
-      plan.riff = true;
-      break;
-  }
-  return Write(plan, error);
+  return CreateTagOnSave(kind, error) && Save(error);
 }
 
 }  // namespace hozanki

@@ -2,14 +2,21 @@
 // An MP3 file in the tag library layer: a plain MPEG stream with any of an
 // ID3v2 tag in front, an APE tag and an ID3v1 tag at the end, or a
 // RIFF-wrapped stream ("RMP3") with an INFO list (and an ID3v1 tag at the end
-// of its "data" chunk). Saving writes a new file beside the old one and
-// renames it over (crash-safe); the audio bytes are copied unchanged.
+// of its "data" chunk).
+//
+// Tag kinds are created, removed and changed in memory; Save writes every
+// change of the file in one replacement (one temporary file, one rename), so
+// a crash leaves the old file or the new one. The audio bytes are copied
+// unchanged, and the new file must parse with the same audio bytes and the
+// new values before it replaces the old one.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/catalogue/TagFile.h"
 #include "core/catalogue/formats/ApeTagData.h"
@@ -37,6 +44,8 @@ class Mp3File : public TagFile {
   // APE while the file is RIFF-wrapped: the call fails and nothing changes.
   bool RemoveTag(Mp3Tag kind, std::string* error) override;
   bool CreateTag(Mp3Tag kind, std::string* error) override;
+  bool RemoveTagOnSave(Mp3Tag kind, std::string* error) override;
+  bool CreateTagOnSave(Mp3Tag kind, std::string* error) override;
 
  private:
   explicit Mp3File(std::filesystem::path path) : path_(std::move(path)) {}
@@ -46,15 +55,19 @@ class Mp3File : public TagFile {
   struct Plan {
     bool riff = false;
     std::optional<std::string> id3v1, id3v2, ape, info;
+    std::vector<std::pair<std::string, std::string>> values;  // every value as meant
   };
-  Plan CurrentPlan() const;
+  bool MakePlan(Plan& plan, std::string* error) const;
   bool Write(const Plan& plan, std::string* error);
+  bool Verify(const std::filesystem::path& written, const Plan& plan, std::string* error) const;
   std::string ReadRange(uint64_t offset, uint64_t length) const;
   bool Id3v2NeedsRender() const;
 
   std::filesystem::path path_;
   uint64_t fileSize_ = 0;
-  bool riff_ = false;
+  bool riff_ = false;      // RIFF-wrapped on disk
+  bool wantRiff_ = false;  // RIFF-wrapped after the next save
+  bool hadId3v1_ = false, hadId3v2_ = false, hadApe_ = false;  // on disk
   RiffMp3Layout riffLayout_;
   uint64_t id3v2Size_ = 0;  // complete tag at offset 0
   uint64_t audioOffset_ = 0, audioSize_ = 0;
@@ -65,7 +78,7 @@ class Mp3File : public TagFile {
   std::unique_ptr<Id3v2Tag> id3v2_;
   std::optional<ApeTagData> ape_;
   std::optional<RiffInfo> info_;  // present when RIFF-wrapped
-  bool id3v1Dirty_ = false, apeDirty_ = false, infoDirty_ = false;
+  bool id3v1Dirty_ = false, apeDirty_ = false, infoDirty_ = false, id3v2Dirty_ = false;
 
   int unicode_ = -1, unsync_ = -1, version_ = 0;  // save options
   std::optional<MpegAudioInfo> audio_;

@@ -118,7 +118,7 @@ bool Mp4File::IsWritable(std::string_view name) const {
          name == "BPM" || name == "COMPILATION";
 }
 
-bool Mp4File::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap& current,
+bool Mp4File::Write(const std::filesystem::path&, const ValueMap& changes, const ValueMap& current,
                     std::string* error) {
   auto valueOf = [&](std::string_view name) {
     if (auto it = changes.find(name); it != changes.end()) return it->second;
@@ -129,7 +129,7 @@ bool Mp4File::Write(const std::filesystem::path& copy, const ValueMap& changes, 
     if (error) *error = message;
     return false;
   };
-  TagLib::MP4::File file(copy.c_str(), false);
+  TagLib::MP4::File file(CopyStream(), false);
   if (!file.isValid() || !file.tag()) return fail("broken MP4 file");
   auto* tag = file.tag();
   for (const auto& t : kTextItems) {

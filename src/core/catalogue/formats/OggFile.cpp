@@ -40,6 +40,11 @@ std::unique_ptr<TagLib::Ogg::File> OpenOgg(OggCodec codec, const std::filesystem
   return std::make_unique<TagLib::Ogg::Vorbis::File>(path.c_str(), properties);
 }
 
+std::unique_ptr<TagLib::Ogg::File> OpenOgg(OggCodec codec, TagLib::IOStream* stream) {
+  if (codec == OggCodec::Opus) return std::make_unique<TagLib::Ogg::Opus::File>(stream, false);
+  return std::make_unique<TagLib::Ogg::Vorbis::File>(stream, false);
+}
+
 TagLib::Ogg::XiphComment* CommentOf(TagLib::Ogg::File& file) {
   return static_cast<TagLib::Ogg::XiphComment*>(file.tag());
 }
@@ -85,7 +90,7 @@ bool OggFile::IsWritable(std::string_view name) const {
 
 bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
-  auto file = OpenOgg(CodecOf(ReadFileBytes(copy, 0, 300)), copy, false);
+  auto file = OpenOgg(CodecOf(ReadFileBytes(copy, 0, 300)), CopyStream());
   if (!file->isValid() || !file->tag()) {
     if (error) *error = "broken Ogg file";
     return false;

@@ -52,22 +52,30 @@ uint32_t Le32(std::string_view bytes, size_t pos);
 template <typename Reader>
 std::optional<RiffMp3Layout> ParseRiffMp3(uint64_t fileSize, Reader read) {
   RiffMp3Layout layout;
+  // Chunks are walked within the form's declared size when it is sane: what
+  // follows the form (an ID3v1 tag appended by another program) is not a
+  // chunk and is kept byte for byte.
+  uint64_t formEnd = fileSize;
+  if (std::string form = read(0, 8); form.size() == 8) {
+    uint64_t declared = 8 + uint64_t(Le32(form, 4));
+    if (declared >= 20 && declared < fileSize) formEnd = declared;
+  }
   uint64_t pos = 12;
-  while (pos + 8 <= fileSize && layout.chunks.size() < 4096) {
+  while (pos + 8 <= formEnd && layout.chunks.size() < 4096) {
     std::string header = read(pos, 8);
     if (header.size() < 8) break;
     RiffChunk chunk;
     chunk.id = header.substr(0, 4);
     chunk.offset = pos;
     uint64_t declared = Le32(header, 4);
-    chunk.size = std::min<uint64_t>(declared, fileSize - pos - 8);
+    chunk.size = std::min<uint64_t>(declared, formEnd - pos - 8);
     if (chunk.id == "data" && layout.dataIndex < 0) layout.dataIndex = static_cast<int>(layout.chunks.size());
     if (chunk.id == "LIST" && layout.infoIndex < 0 && chunk.size >= 4 && read(pos + 8, 4) == "INFO")
       layout.infoIndex = static_cast<int>(layout.chunks.size());
     layout.chunks.push_back(chunk);
     pos += 8 + chunk.size + (chunk.size & 1);
   }
-  layout.end = std::min(pos, fileSize);
+  layout.end = std::min(pos, formEnd);
   if (layout.dataIndex < 0) return std::nullopt;
   return layout;
 }

@@ -9,6 +9,8 @@
 #include <fstream>
 
 #include "core/catalogue/formats/ByteOrder.h"
+#include "core/catalogue/formats/ReplacementStream.h"
+#include "core/common/AtomicFile.h"
 
 namespace hozanki {
 
@@ -52,21 +54,44 @@ bool StagedTagFile::Open(const fs::path& path, std::string* error) {
 
 bool StagedTagFile::Save(std::string* error) {
   ValueMap changes;
+  uint64_t growth = 64 * 1024;
   for (const auto& [name, value] : staged_) {
     auto it = values_.find(name);
-    if ((it == values_.end() ? std::string() : it->second) != value) changes.emplace(name, value);
+    if ((it == values_.end() ? std::string() : it->second) != value) {
+      changes.emplace(name, value);
+      growth += 4 * value.size() + 256;
+    }
   }
   if (changes.empty()) {
     staged_.clear();
     return true;
   }
-  bool ok = RewriteThroughCopy(path_, error,
-                               [&](const fs::path& copy) { return Write(copy, changes, values_, error); });
+  FileReplacement copy;
+  if (!copy.Begin(path_, error)) return false;
+  if (!copy.AppendTarget()) return copy.Commit(error);
+  // The new file may grow by what the new values can take in the worst
+  // encoding, plus room for a writer's padding; a writer misled by a
+  // damaged size field stops there instead of filling the disk.
+  copy.SetSizeLimit(copy.Size() + growth);
+  ReplacementStream stream(copy);
+  stream_ = &stream;
+  bool ok = false;
+  try {
+    ok = Write(copy.Temporary(), changes, values_, error);
+  } catch (const WriteAborted&) {
+    ok = false;
+  } catch (const std::exception& e) {
+    copy.Fail(EIO, std::string("書き込みに失敗しました: ") + e.what());
+  }
+  stream_ = nullptr;
+  if (copy.Failed()) return copy.Commit(error);
   if (!ok) return false;
+  if (!Verify(copy.Temporary(), changes, error)) return false;
+  if (!copy.Commit(error)) return false;
   ValueMap fresh;
   std::string readError;
   if (!Read(path_, fresh, &readError)) {
-    if (error) *error = "written, but the file cannot be read back: " + readError;
+    if (error) *error = "保存後のファイルを読み直せません: " + readError;
     return false;
   }
   values_ = std::move(fresh);
@@ -74,57 +99,22 @@ bool StagedTagFile::Save(std::string* error) {
   return true;
 }
 
-fs::path RewriteTarget(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_symlink(path, ec)) return path;
-  fs::path real = fs::canonical(path, ec);
-  return ec ? path : real;
-}
-
-bool CopyForRewrite(const fs::path& path, fs::path& copy, std::string* error) {
-  if (::access(path.c_str(), W_OK) != 0) {
-    if (error) *error = "cannot write " + path.string() + ": " + std::strerror(errno);
+bool StagedTagFile::Verify(const fs::path& copy, const ValueMap& changes, std::string* error) {
+  ValueMap fresh;
+  std::string readError;
+  if (!Read(copy, fresh, &readError)) {
+    if (error) *error = "書き込んだファイルが読めないため保存しません: " + readError;
     return false;
   }
-  copy = path;
-  copy += ".tmp~";
-  std::error_code ec;
-  fs::remove(copy, ec);
-  if (!fs::copy_file(path, copy, fs::copy_options::overwrite_existing, ec)) {
-    if (error) *error = "cannot copy " + path.string() + ": " + ec.message();
-    fs::remove(copy, ec);
-    return false;
+  for (const auto& [name, value] : changes) {
+    auto it = fresh.find(name);
+    std::string now = it == fresh.end() ? std::string() : it->second;
+    if (now != value) {
+      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません";
+      return false;
+    }
   }
   return true;
-}
-
-bool CommitRewrite(const fs::path& copy, const fs::path& path, std::string* error) {
-  int fd = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
-  bool synced = fd >= 0 && ::fsync(fd) == 0;
-  int savedErrno = errno;
-  if (fd >= 0) ::close(fd);
-  if (!synced) {
-    if (error) *error = "cannot flush " + copy.string() + ": " + std::strerror(savedErrno);
-    DiscardRewrite(copy);
-    return false;
-  }
-  if (::rename(copy.c_str(), path.c_str()) != 0) {
-    if (error) *error = "cannot replace " + path.string() + ": " + std::strerror(errno);
-    DiscardRewrite(copy);
-    return false;
-  }
-  fs::path folder = path.parent_path();
-  int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return true;
-}
-
-void DiscardRewrite(const fs::path& copy) {
-  std::error_code ec;
-  fs::remove(copy, ec);
 }
 
 }  // namespace hozanki

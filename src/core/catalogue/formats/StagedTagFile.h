@@ -1,9 +1,14 @@
 #pragma once
 // Shared base of the non-MP3 formats: the values are read once when the file
 // is opened (no file handle is kept), SetValue stages changes, and Save
-// writes only the values whose text differs from what the file holds, on a
-// temporary copy beside the file that is then renamed over it. A crash
-// therefore leaves either the old or the new file.
+// writes only the values whose text differs from what the file holds.
+//
+// Save is bounded and verified: a file whose structure does not add up is
+// refused before anything is written; the changes are written into a
+// temporary copy (FileReplacement) that may grow only by what the new values
+// can need; the copy must then parse as the same kind of file, with the same
+// payload bytes and the new values readable, before it replaces the file. A
+// crash leaves either the old or the new file.
 
 #include <filesystem>
 #include <map>
@@ -12,6 +17,10 @@
 #include <string_view>
 
 #include "core/catalogue/TagFile.h"
+
+namespace TagLib {
+class IOStream;
+}
 
 namespace hozanki {
 
@@ -36,41 +45,23 @@ class StagedTagFile : public TagFile {
   // Whether a value name can be set for this format.
   virtual bool IsWritable(std::string_view name) const = 0;
   // Writes `changes` (name -> new text, "" = remove) into `copy`, a
-  // temporary copy of the file; `current` holds the values as read.
+  // temporary copy of the file; `current` holds the values as read. Writers
+  // through TagLib open CopyStream() rather than the path, so that their
+  // writes are checked and bounded.
   virtual bool Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap& current,
                      std::string* error) = 0;
 
   const std::filesystem::path& Path() const { return path_; }
+  // During Write: the temporary copy as a TagLib stream.
+  TagLib::IOStream* CopyStream() const { return stream_; }
 
  private:
+  bool Verify(const std::filesystem::path& copy, const ValueMap& changes, std::string* error);
+  TagLib::IOStream* stream_ = nullptr;
   FileType type_;
   std::filesystem::path path_;
   ValueMap values_;
   ValueMap staged_;
 };
-
-// Copies `path` to a temporary file beside it, lets `edit` change the copy,
-// flushes it to disk and renames it over `path`. On any failure the original
-// is untouched and the copy removed. A file without write permission is
-// refused; a symbolic link is followed, so the link stays a link.
-template <typename Edit>
-bool RewriteThroughCopy(const std::filesystem::path& path, std::string* error, Edit&& edit);
-
-std::filesystem::path RewriteTarget(const std::filesystem::path& path);
-bool CopyForRewrite(const std::filesystem::path& path, std::filesystem::path& copy, std::string* error);
-bool CommitRewrite(const std::filesystem::path& copy, const std::filesystem::path& path, std::string* error);
-void DiscardRewrite(const std::filesystem::path& copy);
-
-template <typename Edit>
-bool RewriteThroughCopy(const std::filesystem::path& path, std::string* error, Edit&& edit) {
-  std::filesystem::path target = RewriteTarget(path);
-  std::filesystem::path copy;
-  if (!CopyForRewrite(target, copy, error)) return false;
-  if (!edit(copy)) {
-    DiscardRewrite(copy);
-    return false;
-  }
-  return CommitRewrite(copy, target, error);
-}
 
 }  // namespace hozanki

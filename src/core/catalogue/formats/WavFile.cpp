@@ -41,10 +41,10 @@ bool WavFile::IsWritable(std::string_view name) const {
   return IsInfoFieldName(name);
 }
 
-bool WavFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
+bool WavFile::Write(const std::filesystem::path&, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
   InstallRiffInfoStringHandler();
-  TagLib::RIFF::WAV::File file(copy.c_str(), false);
+  TagLib::RIFF::WAV::File file(CopyStream(), false);
   if (!file.isValid()) {
     if (error) *error = "broken WAV file";
     return false;
