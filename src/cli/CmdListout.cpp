@@ -72,6 +72,10 @@ int Run(const std::vector<std::string>& args) {
 
   TemplateLibrary library;
   library.Load(SettingsFolder() / kTemplateFileName);
+  if (!library.ReadError().empty()) {
+    std::cerr << "hozanki-cli listout: cannot read the template library: " << library.ReadError() << "\n";
+    return kExitFailed;
+  }
   const int index = library.Find(title);
   if (index < 0) {
     std::cerr << "hozanki-cli listout: no template titled \"" << title << "\"\nTemplates:\n";

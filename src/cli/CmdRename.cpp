@@ -32,39 +32,36 @@ const RenamePattern* FindPattern(const RenamePatternStore& store, MediaFormat fo
   return nullptr;
 }
 
-// One file: prints "FILE -> NEW" and, on failure, the reason. True on success.
+// A file that could not be renamed: "FILE -> NEW: reason" (or "FILE: reason"
+// before there is a new name) on standard error.
+bool Failed(const std::string& file, const std::string& newName, const std::string& reason) {
+  std::cerr << "hozanki-cli rename: " << file << (newName.empty() ? "" : " -> " + newName) << ": " << reason
+            << "\n";
+  return false;
+}
+
+// One file: prints "FILE -> NEW" on standard output, or the reason it failed
+// on standard error. True on success.
 bool RenameOne(const std::string& file, const std::string& title, const RenamePatternStore& store,
                bool extProtect, bool dryRun) {
   const fs::path path(file);
   fs::path folder = path.parent_path();
   if (folder.empty()) folder = ".";
-  std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename());
-  if (!entry) {
-    std::cout << file << " -> : not a readable media file\n";
-    return false;
-  }
+  std::string readError;
+  std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &readError);
+  if (!entry) return Failed(file, "", readError.empty() ? "not a readable media file" : readError);
   const RenamePattern* pattern = FindPattern(store, entry->format, title);
-  if (!pattern) {
-    std::cout << file << " -> : no pattern \"" << title << "\" for " << FormatName(entry->format) << "\n";
-    return false;
-  }
+  if (!pattern)
+    return Failed(file, "", "no pattern \"" + title + "\" for " + std::string(FormatName(entry->format)));
   const RenameProposal p = ApplyRenamePattern(entry->format, *pattern, {*entry}, {0}, extProtect).front();
-  std::cout << file << " -> " << p.newName;
-  if (!p.refusal.empty()) {
-    std::cout << ": " << p.refusal << "\n";
-    return false;
-  }
+  if (!p.refusal.empty()) return Failed(file, p.newName, p.refusal);
   const fs::path target = folder / p.newName;
-  if (!p.changed || target == folder / path.filename() || dryRun) {
-    std::cout << "\n";
-    return true;
+  if (p.changed && target != folder / path.filename() && !dryRun) {
+    std::string error;
+    if (!RenameNoReplace(folder / path.filename(), target, &error))
+      return Failed(file, p.newName, error.empty() ? "rename failed" : error);
   }
-  std::string error;
-  if (!RenameNoReplace(folder / path.filename(), target, &error)) {
-    std::cout << ": " << (error.empty() ? "rename failed" : error) << "\n";
-    return false;
-  }
-  std::cout << "\n";
+  std::cout << file << " -> " << p.newName << "\n";
   return true;
 }
 
@@ -89,7 +86,12 @@ int Run(const std::vector<std::string>& args) {
   if (files.empty()) return Usage("no files");
 
   const fs::path settings = SettingsFolder();
-  const RenamePatternStore store = LoadRenamePatterns(settings / kRenamePatternFileName);
+  std::string readError;
+  const RenamePatternStore store = LoadRenamePatterns(settings / kRenamePatternFileName, &readError);
+  if (!readError.empty()) {
+    std::cerr << "hozanki-cli rename: cannot read the rename patterns: " << readError << "\n";
+    return kExitFailed;
+  }
   bool known = false;
   for (int f = 0; f < kFormatCount && !known; ++f)
     known = FindPattern(store, static_cast<MediaFormat>(f), title) != nullptr;

@@ -121,8 +121,14 @@ TEST_F(CliRenameTest, ExtProtectRefusalsAndUnknownTitles) {
   EXPECT_EQ(r.out, Media("b.ogg") + " -> Song_Artist-Name.ogg\n");
   r = Run({"rename", "URL", Media("a.mp3"), Media("b.ogg")});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find(Media("a.mp3") + " -> http://example.com/.mp3: "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("no pattern \"URL\" for OGG"), std::string::npos) << r.out;
+  // Failures and their reasons go to standard error, one line each.
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(Stderr().find("hozanki-cli rename: " + Media("a.mp3") + " -> http://example.com/.mp3: "),
+            std::string::npos)
+      << Stderr();
+  EXPECT_NE(Stderr().find("hozanki-cli rename: " + Media("b.ogg") + ": no pattern \"URL\" for OGG\n"),
+            std::string::npos)
+      << Stderr();
   EXPECT_TRUE(fs::exists(Media("a.mp3")));
   EXPECT_TRUE(fs::exists(Media("b.ogg")));
   r = Run({"rename", "Nope", Media("a.mp3")});

@@ -135,6 +135,8 @@ class TFormMain : public QMainWindow {
   // `MenuOptionMulti`: opens the compound edit window (or raises it).
   void MenuOptionMultiClick();
   // Writes "NR284Cnv.dat", replaces the store and rebuilds both submenus.
+  // Refused (with `error`) when the file could not be read at start: its
+  // compound edits, never shown, would be lost.
   bool StoreCompoundEdits(const std::vector<CompoundEdit>& edits, std::string* error);
   // While a modeless window is open, Ctrl+C, Ctrl+V and Ctrl+Z are its own.
   void DropEditShortcuts();
@@ -143,6 +145,9 @@ class TFormMain : public QMainWindow {
   // The fixed-form rename patterns, read at start, replaced when the pattern
   // window saves (the submenu is then rebuilt on its next opening).
   const RenamePatternStore& RenamePatterns() const { return renamePatterns_; }
+  // Why "NR284Ren.dat" could not be read at start ("" when it could or was
+  // missing): the pattern window then refuses to save over it.
+  const std::string& RenamePatternsReadError() const { return renamePatternsReadError_; }
   void ReplaceRenamePatterns(RenamePatternStore store);
   // `PopupRFormClick`: applies pattern `index` of the active file page's
   // format to the selected rows (all rows when none is selected).
@@ -342,6 +347,7 @@ class TFormMain : public QMainWindow {
 
   // Compound edits and their window; the shortcuts taken while it is open.
   std::vector<CompoundEdit> compoundStore_;
+  std::string compoundStoreReadError_;
   QPointer<QWidget> formMulti_;
   int shortcutDrops_ = 0;
   std::vector<std::pair<QPointer<QAction>, QKeySequence>> droppedShortcuts_;
@@ -352,6 +358,7 @@ class TFormMain : public QMainWindow {
   // Fixed-form rename patterns, the open pattern window and the shortcuts it
   // took from the Edit menu.
   RenamePatternStore renamePatterns_;
+  std::string renamePatternsReadError_;
   QPointer<TFormRename> formRename_;
 };
 

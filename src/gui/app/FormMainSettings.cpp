@@ -132,7 +132,7 @@ void TFormMain::FormCreate() {
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
-  renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName);
+  renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName, &renamePatternsReadError_);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");
 
   // Step 10 and 11.
