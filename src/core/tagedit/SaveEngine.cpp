@@ -25,7 +25,7 @@ void Rename(const std::filesystem::path& folder, const SaveItem& item, SaveRowRe
   const std::filesystem::path& oldRelative = item.entry.relativePath;
   if (IsBadFileName(item.newName)) {
     result.rename = RenameOutcome::Failed;
-    result.error = "bad file name \"" + item.newName + "\"";
+    result.error = "使えないファイル名です (\"" + item.newName + "\")";
     return;
   }
   if (item.newName == DisplayPath(oldRelative.filename())) {
@@ -36,7 +36,7 @@ void Rename(const std::filesystem::path& folder, const SaveItem& item, SaveRowRe
   std::string error;
   if (!RenameNoReplace(folder / oldRelative, folder / newRelative, &error)) {
     result.rename = RenameOutcome::Failed;
-    result.error = error.empty() ? "cannot rename" : error;
+    result.error = error.empty() ? "名前を変更できません" : error;
     return;
   }
   result.rename = RenameOutcome::Renamed;
@@ -98,6 +98,18 @@ std::string SaveFailureText(const SaveResult& result) {
   int failed = result.FailedFiles();
   if (failed == 0) return {};
   return std::to_string(failed) + " 個のファイルを保存できませんでした";
+}
+
+std::vector<SaveFailure> SaveFailures(const std::filesystem::path& folder, const SaveResult& result) {
+  std::vector<SaveFailure> failures;
+  for (const SaveRowResult& row : result.rows) {
+    if (!row.Failed()) continue;
+    const bool rename = row.rename == RenameOutcome::Failed;
+    std::string reason = row.error.empty() ? std::string("原因不明のエラー") : row.error;
+    if (rename) reason = "名前の変更: " + reason;
+    failures.push_back({ShownPath(folder, rename ? row.oldRelativePath : row.newRelativePath), std::move(reason)});
+  }
+  return failures;
 }
 
 SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onProgress,

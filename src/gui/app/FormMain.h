@@ -51,6 +51,7 @@ class FileLoadWorker;
 class FileReloadWorker;
 class SaveTag;
 struct EditTarget;
+struct SaveFailure;
 struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
@@ -231,6 +232,8 @@ class TFormMain : public QMainWindow {
   void RunSync(int request);
   // FormMainSave.cpp
   void SaveFinished(const std::shared_ptr<const SaveResult>& result);
+  // Lists the files a save could not handle with their reasons (modeless).
+  void ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures);
   // FormMainEdit.cpp
   void ConnectEditCommands();
   EditTarget CurrentTarget(bool fromFileList) const;
