@@ -88,9 +88,11 @@ int Run(const std::vector<std::string>& args) {
   for (const std::string& file : files) {
     const fs::path path(file);
     const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename());
+    std::string error;
+    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
     if (!entry) {
-      std::cerr << "hozanki-cli listout: " << file << ": not a readable media file, left out\n";
+      std::cerr << "hozanki-cli listout: " << file << ": "
+                << (error.empty() ? std::string("not a readable media file") : error) << ", left out\n";
       allRead = false;
       continue;
     }

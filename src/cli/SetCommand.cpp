@@ -79,8 +79,8 @@ int RunSet(const std::vector<std::string>& args) {
   if (values.empty() && removals.empty()) return Refuse("nothing to set");
 
   struct stat st {};
-  if (::stat(filePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-    return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
+  if (::stat(filePath.c_str(), &st) != 0) return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
+  if (!S_ISREG(st.st_mode)) return Refuse(fileArg + ": not a regular file");
   std::filesystem::path path(filePath);
   std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   std::string error;
