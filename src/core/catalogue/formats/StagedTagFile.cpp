@@ -99,6 +99,28 @@ bool StagedTagFile::Save(std::string* error) {
   return true;
 }
 
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Whether a value read back is the one written: the same text, or the same
+// number where the format stores numbers ("01" is kept as 1).
+bool SameValue(std::string_view meant, std::string_view now) {
+  meant = Trimmed(meant);
+  now = Trimmed(now);
+  if (meant == now) return true;
+  auto digits = [](std::string_view s) {
+    return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return digits(meant) && digits(now) && std::stoul(std::string(meant)) == std::stoul(std::string(now));
+}
+
+}  // namespace
+
 bool StagedTagFile::Verify(const fs::path& copy, const ValueMap& changes, std::string* error) {
   ValueMap fresh;
   std::string readError;
@@ -109,8 +131,8 @@ bool StagedTagFile::Verify(const fs::path& copy, const ValueMap& changes, std::s
   for (const auto& [name, value] : changes) {
     auto it = fresh.find(name);
     std::string now = it == fresh.end() ? std::string() : it->second;
-    if (now != value) {
-      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません";
+    if (!SameValue(value, now)) {
+      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません [" + now + "]";
       return false;
     }
   }
