@@ -90,7 +90,7 @@ std::string MatchErrorText(int rc) {
     case PCRE2_ERROR_DEPTHLIMIT:
     case PCRE2_ERROR_HEAPLIMIT:
     case PCRE2_ERROR_JIT_STACKLIMIT:
-      return "the regular expression needs more backtracking than PCRE2 allows (" + pcre2 + ")";
+      return "matching needs more backtracking than PCRE2 allows (" + pcre2 + ")";
     default:
       break;
   }
