@@ -122,7 +122,8 @@ void BM_LongLineReplaceTrailing(benchmark::State& state) {
 BENCHMARK(BM_LongLineReplaceTrailing)->Unit(benchmark::kMillisecond);
 
 void BM_LongLineSubstitute(benchmark::State& state) {
-  RunLongLine(state, [](const std::string& line) { return hozanki::ApplyRegexp("s/([a-z]+)/<$1>/gi", line); });
+  RunLongLine(state,
+              [](const std::string& line) { return hozanki::ApplyRegexp("s/([a-z]+)/<$1>/gi", line); });
 }
 BENCHMARK(BM_LongLineSubstitute)->Unit(benchmark::kMillisecond);
 

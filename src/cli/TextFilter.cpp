@@ -36,7 +36,8 @@ int RunCheckedLineFilter(std::string_view command, const CheckedLineTransform& t
 }
 
 int RunLineFilter(std::string_view command, const std::function<std::string(std::string_view)>& transform) {
-  return RunCheckedLineFilter(command, [&transform](std::string_view line, std::string&) { return transform(line); });
+  return RunCheckedLineFilter(command,
+                              [&transform](std::string_view line, std::string&) { return transform(line); });
 }
 
 bool ArgumentsAreUtf8(std::string_view command, const std::vector<std::string>& args) {

@@ -31,11 +31,11 @@ TEST(TextLongLines, ReplaceGivesTheUnitsResultRepeated) {
     bool ignoreCase;
     const char* unit;
   } cases[] = {
-      {"の?", "<\\1>", true, "ab の c"},          // a slot after a multi-byte literal
-      {"?b", "\\1", false, "xab日本b "},           // a slot before the literal, multi-byte too
-      {"ａ", "A", true, "ＡａＡ日"},               // caseless full width
-      {"x*y", "[\\1]", true, "xa日yz "},           // a lazy run
-      {"b", "", true, "abc"},                      // no slot at all
+      {"の?", "<\\1>", true, "ab の c"},  // a slot after a multi-byte literal
+      {"?b", "\\1", false, "xab日本b "},  // a slot before the literal, multi-byte too
+      {"ａ", "A", true, "ＡａＡ日"},      // caseless full width
+      {"x*y", "[\\1]", true, "xa日yz "},  // a lazy run
+      {"b", "", true, "abc"},             // no slot at all
   };
   for (const Case& c : cases) {
     const ReplacePattern pattern = BuildReplacePattern(c.search, c.replacement, c.ignoreCase);
@@ -54,8 +54,9 @@ TEST(TextLongLines, TrailingWildcardTakesTheRestOfALongLine) {
 }
 
 TEST(TextLongLines, SubstitutionGivesTheUnitsResultRepeated) {
-  for (const auto& [pattern, unit] : {std::pair{"s/(\\w+)/<$1>/g", "ab 日本 cd "}, std::pair{"s/日/x/g", "日本語 "},
-                                      std::pair{"s/(.)(本)/$2$1/g", "日本語"}, std::pair{"tr/a-z/A-Z/", "ab日c"}}) {
+  for (const auto& [pattern, unit] :
+       {std::pair{"s/(\\w+)/<$1>/g", "ab 日本 cd "}, std::pair{"s/日/x/g", "日本語 "},
+        std::pair{"s/(.)(本)/$2$1/g", "日本語"}, std::pair{"tr/a-z/A-Z/", "ab日c"}}) {
     const std::string unitResult = ApplyRegexp(pattern, unit);
     ASSERT_NE(unitResult, unit) << pattern;
     EXPECT_EQ(ApplyRegexp(pattern, Repeat(unit, kTimes)), Repeat(unitResult, kTimes)) << pattern;
@@ -107,7 +108,8 @@ TEST(TextMatchFailure, TextFunctionsKeepTheTextAndSayWhy) {
   EXPECT_TRUE(NamesTheMatchLimit(error)) << error;
   EXPECT_EQ(ApplyRegexp("s/(/x/", "keep", &error), "keep");
   EXPECT_EQ(error, "");
-  EXPECT_EQ(ApplyRegexp(kBacktrackingSubst, kBacktrackingTarget), kBacktrackingTarget);  // callers without a report
+  EXPECT_EQ(ApplyRegexp(kBacktrackingSubst, kBacktrackingTarget),
+            kBacktrackingTarget);  // callers without a report
 
   EXPECT_EQ(WildcardReplace(kBacktrackingSearch, "x", true, kManyA, &error), kManyA);
   EXPECT_TRUE(NamesTheMatchLimit(error)) << error;
@@ -127,7 +129,8 @@ TEST(TextMatchFailure, CompoundKeepsTheTextWhenAStepFails) {
   std::string error;
   EXPECT_EQ(RunCompound(steps, kManyA, &error), kManyA);
   EXPECT_TRUE(NamesTheMatchLimit(error)) << error;
-  EXPECT_EQ(RunCompound({steps[0], {7, "s/(A+)+$/x/", ""}}, kBacktrackingTarget, &error), kBacktrackingTarget);
+  EXPECT_EQ(RunCompound({steps[0], {7, "s/(A+)+$/x/", ""}}, kBacktrackingTarget, &error),
+            kBacktrackingTarget);
   EXPECT_TRUE(NamesTheMatchLimit(error)) << error;
   EXPECT_EQ(RunCompound(steps, "a1", &error), "x");
   EXPECT_EQ(error, "");

@@ -283,11 +283,8 @@ class TestCompoundWindow : public QObject {
     // Upper case, then a search that backtracks past PCRE2's match limit on
     // forty letters without a digit: the first step's change is dropped too.
     const std::string tooHard(40, 'a');
-    QVERIFY(WriteCompoundFile(DataFile(),
-                              {{"hard",
-                                {{2, "小文字 ⇒ 大文字", ""},
-                                 {1, std::string(30, '?') + "\\d", "x"}}}},
-                              0));
+    QVERIFY(WriteCompoundFile(
+        DataFile(), {{"hard", {{2, "小文字 ⇒ 大文字", ""}, {1, std::string(30, '?') + "\\d", "x"}}}}, 0));
     MediaFolder folder;
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) folder.Copy("mp3/plain.mp3", name);
     TFormMain w;
@@ -322,7 +319,8 @@ class TestCompoundWindow : public QObject {
     QCOMPARE(form->ListViewMulti->Steps().size(), size_t{2});
     w.TagTable(1)->setCurrentIndex(w.TagTable(1)->model()->index(2, 0));
     form->MenuChkClick();
-    QVERIFY2(form->PanelCheck->text().contains(QStringLiteral("match limit")), qPrintable(form->PanelCheck->text()));
+    QVERIFY2(form->PanelCheck->text().contains(QStringLiteral("match limit")),
+             qPrintable(form->PanelCheck->text()));
     SetTitle(c, 1, title, "b1");
     w.TagTable(1)->setCurrentIndex(w.TagTable(1)->model()->index(1, 0));
     form->MenuChkClick();

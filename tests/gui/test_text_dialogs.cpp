@@ -278,7 +278,8 @@ class TestTextDialogs : public QObject {
     auto* box = w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures"));
     QVERIFY(box);
     QVERIFY(box->isVisible());
-    QVERIFY2(box->text().contains(QStringLiteral("1 行目 a.mp3")) && box->text().contains(QStringLiteral("3 行目 c.mp3")),
+    QVERIFY2(box->text().contains(QStringLiteral("1 行目 a.mp3")) &&
+                 box->text().contains(QStringLiteral("3 行目 c.mp3")),
              qPrintable(box->text()));
     QVERIFY(!box->text().contains(QStringLiteral("2 行目")));
     QVERIFY2(box->text().contains(QStringLiteral("match limit")), qPrintable(box->text()));

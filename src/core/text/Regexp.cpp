@@ -83,8 +83,9 @@ int Fail(std::string_view target, RegexpResult& result, int code) {
 std::string MatchErrorText(int rc) {
   PCRE2_UCHAR buffer[256];
   const int length = pcre2_get_error_message(rc, buffer, sizeof buffer / sizeof buffer[0]);
-  const std::string pcre2 = length > 0 ? std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(length))
-                                       : "error " + std::to_string(rc);
+  const std::string pcre2 =
+      length > 0 ? std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(length))
+                 : "error " + std::to_string(rc);
   switch (rc) {
     case PCRE2_ERROR_MATCHLIMIT:
     case PCRE2_ERROR_DEPTHLIMIT:
@@ -94,7 +95,8 @@ std::string MatchErrorText(int rc) {
     default:
       break;
   }
-  if (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21) return "the text is not valid UTF-8 (" + pcre2 + ")";
+  if (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)
+    return "the text is not valid UTF-8 (" + pcre2 + ")";
   return "PCRE2 could not match (" + pcre2 + ")";
 }
 
@@ -156,7 +158,8 @@ int BSubst(std::string_view pattern, std::string_view target, RegexpResult& resu
   uint32_t options = 0;
   int count = 0;
   for (;;) {
-    int rc = pcre2_match(program.code, subject, target.size(), offset, options, program.matchData, MatchContext());
+    int rc =
+        pcre2_match(program.code, subject, target.size(), offset, options, program.matchData, MatchContext());
     if (rc == PCRE2_ERROR_NOMATCH) break;
     if (rc < 0) return MatchFailed(target, result, rc);
     out.append(target.substr(copied, ovector[0] - copied));
@@ -207,7 +210,8 @@ std::string TransliterateOrKeep(std::string_view perlTrans, std::string_view tex
 std::string ApplyRegexp(std::string_view pattern, std::string_view text, std::string* error) {
   if (error) error->clear();
   RegexpResult result;
-  const int rc = !pattern.empty() && pattern[0] == 's' ? BSubst(pattern, text, result) : BTrans(pattern, text, result);
+  const int rc =
+      !pattern.empty() && pattern[0] == 's' ? BSubst(pattern, text, result) : BTrans(pattern, text, result);
   if (rc > 0) return std::move(result.output);
   if (rc == kRegexpMatchFailed && error) *error = std::move(result.error);
   return std::string(text);

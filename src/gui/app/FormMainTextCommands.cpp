@@ -84,11 +84,12 @@ void TFormMain::ReportTextCommandFailures(const EditTarget& target,
   }
   if (failures.size() > kMaxListedFailures)
     lines << QStringLiteral("ほか %1 行").arg(failures.size() - kMaxListedFailures);
-  auto* box = new QMessageBox(
-      QMessageBox::Warning, windowTitle(),
-      QStringLiteral("次の %1 行は文字列を処理できなかったため、変更していません。\n\n").arg(failures.size()) +
-          lines.join(QLatin1Char('\n')),
-      QMessageBox::Ok, this);
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, windowTitle(),
+                      QStringLiteral("次の %1 行は文字列を処理できなかったため、変更していません。\n\n")
+                              .arg(failures.size()) +
+                          lines.join(QLatin1Char('\n')),
+                      QMessageBox::Ok, this);
   box->setObjectName(QStringLiteral("TextCommandFailures"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
@@ -100,10 +101,9 @@ void TFormMain::PopupReplaceClick() {
   if (formReplace_->exec() != QDialog::Accepted) return;
   const ReplacePattern pattern = BuildReplacePattern(
       formReplace_->SearchText(), formReplace_->ReplacementText(), formReplace_->IgnoreCase());
-  ApplyTextCommand(formReplace_->SelectAll(),
-                   [&pattern](const std::string& text, std::string& error) {
-                     return ApplyReplace(pattern, text, &error);
-                   });
+  ApplyTextCommand(formReplace_->SelectAll(), [&pattern](const std::string& text, std::string& error) {
+    return ApplyReplace(pattern, text, &error);
+  });
   formReplace_->RememberTexts();
 }
 
@@ -112,10 +112,9 @@ void TFormMain::PopupRegexpClick() {
   if (!formRegexp_) formRegexp_ = new TFormRegexp(settingsFolder_, this);
   if (formRegexp_->exec() != QDialog::Accepted) return;
   const std::string pattern = formRegexp_->Pattern();
-  ApplyTextCommand(formRegexp_->SelectAll(),
-                   [&pattern](const std::string& text, std::string& error) {
-                     return ApplyRegexp(pattern, text, &error);
-                   });
+  ApplyTextCommand(formRegexp_->SelectAll(), [&pattern](const std::string& text, std::string& error) {
+    return ApplyRegexp(pattern, text, &error);
+  });
   formRegexp_->RememberPattern();
 }
 
