@@ -110,10 +110,10 @@ std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text, s
       result.append(pattern.replacement);
     } else {
       replaced.assign(pattern.replacement);
-      char name[3] = {'\\', '0', '\0'};
-      for (int g = 1; g <= 9; ++g) {
+      char name[2] = {'\\', '0'};
+      for (int g = 1; g <= 9 && replaced.find('\\') != std::string::npos; ++g) {
         name[1] = static_cast<char>('0' + g);
-        ReplaceAll(replaced, name, slots[static_cast<size_t>(g)], scratch);
+        ReplaceAll(replaced, std::string_view(name, 2), slots[static_cast<size_t>(g)], scratch);
       }
       result.append(replaced);
     }
