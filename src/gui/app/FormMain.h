@@ -243,8 +243,14 @@ class TFormMain : public QMainWindow {
   void ConnectTextCommands();
   bool HasTextCommandTarget() const;
   // Stores compute(cell) into every row open to editing of the selected (or,
-  // with none selected or `selectAll`, all) rows where it differs.
-  void ApplyTextCommand(bool selectAll, const std::function<std::string(const std::string&)>& compute);
+  // with none selected or `selectAll`, all) rows where it differs. A row
+  // whose compute sets its error text keeps its cell and is reported.
+  void ApplyTextCommand(bool selectAll,
+                        const std::function<std::string(const std::string&, std::string& error)>& compute);
+  // A message box naming each row (index into the target's entries) that a
+  // text command could not handle, and why; nothing for an empty list.
+  void ReportTextCommandFailures(const EditTarget& target,
+                                 const std::vector<std::pair<int, std::string>>& failures);
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
