@@ -79,7 +79,9 @@ std::string ApeTagData::Get(std::string_view key) const {
     std::string text = item.value;
     while (!text.empty() && text.back() == '\0') text.pop_back();
     std::replace(text.begin(), text.end(), '\0', '/');
-    return IsValidUtf8(text) ? text : DecodeCp932(text);
+    // Version 2 values are UTF-8; version 1 (and a version 2 value that is
+    // not UTF-8) follow the legacy tag text rule.
+    return version == 2000 && IsValidUtf8(text) ? text : DecodeTagText(text);
   }
   return {};
 }

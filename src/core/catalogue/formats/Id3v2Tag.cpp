@@ -66,7 +66,7 @@ const char* FrameOf(std::string_view stem) {
 std::string ToUtf8(const String& s, String::Type encoding) {
   if (encoding == String::Latin1) {
     ByteVector bytes = s.data(String::Latin1);
-    return DecodeLegacy(std::string_view(bytes.data(), bytes.size()));
+    return DecodeTagText(std::string_view(bytes.data(), bytes.size()));
   }
   return s.to8Bit(true);
 }
@@ -75,7 +75,7 @@ std::string ToUtf8(const String& s, String::Type encoding) {
 // carried as ISO-8859-1 characters, or the Unicode text.
 String FromUtf8(std::string_view utf8, String::Type encoding) {
   if (encoding == String::Latin1) {
-    std::string bytes = EncodeCp932(utf8).value_or(std::string(utf8));
+    std::string bytes = EncodeTagTextCp932(utf8).value_or(std::string(utf8));
     return String(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size())), String::Latin1);
   }
   return String(std::string(utf8), String::UTF8);
@@ -113,7 +113,7 @@ ID3v2::TextIdentificationFrame* TextFrame(const ID3v2::Tag& tag, const char* id)
 
 String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Frame* existing,
                             String::Type existingEncoding) {
-  bool fits = FitsCp932(value);
+  bool fits = EncodeTagTextCp932(value).has_value();
   if (unicode == 1) return String::UTF16;
   if (unicode == 0 || !existing) return fits ? String::Latin1 : String::UTF16;
   if (existingEncoding == String::Latin1) return fits ? String::Latin1 : String::UTF16;
@@ -315,8 +315,7 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
       u = new ID3v2::UserUrlLinkFrame(String::Latin1);
       tag.addFrame(u);
     }
-    std::optional<std::string> bytes = EncodeCp932(value);
-    std::string raw = bytes ? *bytes : std::string(kUtf8Bom) + std::string(value);
+    std::string raw = EncodeTagTextCp932(value).value_or(EncodeTagTextUtf8(value));
     u->setUrl(String(ByteVector(raw.data(), static_cast<unsigned>(raw.size())), String::Latin1));
     return;
   }

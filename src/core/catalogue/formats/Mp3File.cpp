@@ -210,10 +210,7 @@ std::string Mp3File::GetValue(std::string_view name) const {
     std::string_view key = ApeKeyOf(stem);
     return ape_ && !key.empty() ? ape_->Get(key) : std::string();
   }
-  if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) {
-    for (const auto& [id, value] : *info_)
-      if (id == stem) return value;
-  }
+  if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) return info_->Get(stem);
   return {};
 }
 
@@ -234,12 +231,7 @@ void Mp3File::SetValue(std::string_view name, std::string_view value) {
       apeDirty_ = true;
     }
   } else if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) {
-    auto it = std::find_if(info_->begin(), info_->end(), [&](const auto& p) { return p.first == stem; });
-    std::string old = it != info_->end() ? it->second : std::string();
-    if (old == value) return;
-    if (it == info_->end()) it = info_->insert(info_->end(), {std::string(stem), {}});
-    it->second = std::string(value);
-    infoDirty_ = true;
+    if (info_->Set(stem, value)) infoDirty_ = true;
   }
 }
 
@@ -287,7 +279,7 @@ bool Mp3File::Save(std::string* error) {
     plan.id3v2 = id3v2_->Render(version, unsync, unicode_);
   }
   if (apeDirty_) plan.ape = ape_->Render();
-  if (infoDirty_) plan.info = RenderRiffInfo(*info_);
+  if (infoDirty_) plan.info = RenderRiffInfo(*info_, InfoTextModeOf(unicode_));
   return Write(plan, error);
 }
 
