@@ -197,6 +197,117 @@ void Put24(std::string& out, uint32_t v) {
   out.push_back(static_cast<char>(v & 0xFF));
 }
 
+// Calls visit(id, frameBytes, formatFlags) for each frame of a complete
+// version 2.3 or 2.4 tag (whole-tag unsynchronisation of 2.3 undone, an
+// extended header skipped). Returns the tag's version, 0 for other tags.
+template <typename Visit>
+int ForEachFrame(std::string_view tag, Visit&& visit) {
+  if (tag.size() < 10 || tag.substr(0, 3) != "ID3") return 0;
+  int version = uint8_t(tag[3]);
+  uint8_t flags = uint8_t(tag[5]);
+  if (version != 3 && version != 4) return 0;
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  std::string body(tag.substr(10, end - 10));
+  if (version == 3 && (flags & 0x80)) body = Deunsync(body);
+  size_t pos = 0;
+  if ((flags & 0x40) && body.size() >= 4)
+    pos = version == 3 ? size_t{Be32(body, 0)} + 4 : size_t{Syncsafe(body, 0)};
+  while (pos + 10 <= body.size() && body[pos] != '\0') {
+    size_t size = version == 4 ? Syncsafe(body, pos + 4) : Be32(body, pos + 4);
+    if (size > body.size() - pos - 10) break;
+    std::string frame = body.substr(pos, 10 + size);
+    // In a 2.4 tag unsynchronised as a whole, each frame says so itself.
+    if (version == 4 && (flags & 0x80)) frame[9] = static_cast<char>(uint8_t(frame[9]) | 0x02);
+    visit(std::string_view(frame).substr(0, 4), frame, uint8_t(body[pos + 9]));
+    pos += 10 + size;
+  }
+  return version;
+}
+
+// TagLib keeps a frame's header flags behind a protected accessor.
+struct FrameFlags : ID3v2::Frame {
+  static bool Packed(const ID3v2::Frame* frame) {
+    Header* (ID3v2::Frame::*get)() const = &FrameFlags::header;
+    const Header* h = (frame->*get)();
+    return h && (h->encryption() || h->compression() || h->groupingIdentity());
+  }
+};
+
+struct RawFrame {
+  std::string id;     // as TagLib names it in memory (TYER is TDRC)
+  std::string bytes;  // header and body
+};
+
+// Frames whose format flags TagLib drops on writing: encrypted, compressed
+// or grouped ones.
+std::vector<RawFrame> PackedFrames(std::string_view tag) {
+  std::vector<RawFrame> out;
+  int version = 0;
+  version = ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
+    bool packed = uint8_t(tag[3]) == 4 ? (format & 0x4C) != 0 : (format & 0xE0) != 0;
+    if (!packed) return;
+    std::string name(id);
+    if (uint8_t(tag[3]) == 3) {
+      if (name == "TYER") name = "TDRC";
+      if (name == "TORY") name = "TDOR";
+      if (name == "IPLS") name = "TIPL";
+    }
+    out.push_back({name, frame});
+  });
+  (void)version;
+  return out;
+}
+
+// Version 2.3 frames that TagLib reads but never writes.
+std::vector<RawFrame> DroppedFrames23(std::string_view tag) {
+  static constexpr std::string_view kIds[] = {"EQUA", "RVAD", "TIME", "TRDA", "TSIZ", "TDAT"};
+  std::vector<RawFrame> out;
+  ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
+    if ((format & 0xE0) == 0 && std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds))
+      out.push_back({std::string(id), frame});
+  });
+  return out;
+}
+
+// Puts TagLib's frames in the order of `raw` (the k-th raw frame of an id
+// with the k-th TagLib frame of that id); false when the ids do not match up.
+bool PairById(const std::vector<RawFrame>& raw, std::vector<ID3v2::Frame*>& frames) {
+  if (raw.size() != frames.size()) return false;
+  std::vector<ID3v2::Frame*> paired;
+  std::vector<bool> used(frames.size(), false);
+  for (const RawFrame& r : raw) {
+    size_t i = 0;
+    while (i < frames.size() &&
+           (used[i] || std::string_view(frames[i]->frameID().data(), frames[i]->frameID().size()) != r.id))
+      ++i;
+    if (i == frames.size()) return false;
+    used[i] = true;
+    paired.push_back(frames[i]);
+  }
+  frames = std::move(paired);
+  return true;
+}
+
+// A complete 2.3/2.4 tag (no extended header) with `frames` added after its
+// frames, before the padding; a footer is rewritten for the new size.
+std::string AppendFrames(std::string_view tag, const std::vector<std::string>& frames) {
+  int version = uint8_t(tag[3]);
+  bool footer = version == 4 && (uint8_t(tag[5]) & 0x10);
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  size_t pos = 10;
+  while (pos + 10 <= end && tag[pos] != '\0') {
+    size_t size = version == 4 ? Syncsafe(tag, pos + 4) : Be32(tag, pos + 4);
+    if (size > end - pos - 10) break;
+    pos += 10 + size;
+  }
+  std::string out(tag.substr(0, pos));
+  for (const std::string& f : frames) out += f;
+  out += tag.substr(pos, end - pos);
+  PutSyncsafe(out, 6, static_cast<uint32_t>(out.size() - 10));
+  if (footer) out += "3DI" + out.substr(3, 7);
+  return out;
+}
+
 }  // namespace
 
 Id3v2Tag::Id3v2Tag()
@@ -289,7 +400,7 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
   if (stem == "ICMT") {
     ID3v2::CommentsFrame* c = CommentFrame(tag);
     if (value.empty()) {
-      if (c) tag.removeFrame(c);
+      if (c) Touch(c), tag.removeFrame(c);
       return;
     }
     String::Type enc = ChosenEncoding(value, unicode, c, c ? c->textEncoding() : String::Latin1);
@@ -302,13 +413,14 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
       c->setTextEncoding(enc);
       c->setDescription(FromUtf8(description, enc));
     }
+    Touch(c);
     c->setText(FromUtf8(value, enc));
     return;
   }
   if (stem == "URL") {
     ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
     if (value.empty()) {
-      if (u) tag.removeFrame(u);
+      if (u) Touch(u), tag.removeFrame(u);
       return;
     }
     if (!u) {
@@ -316,14 +428,19 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
       tag.addFrame(u);
     }
     std::string raw = EncodeTagTextCp932(value).value_or(EncodeTagTextUtf8(value));
+    Touch(u);
     u->setUrl(String(ByteVector(raw.data(), static_cast<unsigned>(raw.size())), String::Latin1));
     return;
   }
   ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
   if (stem == "ICRD" && !t) t = TextFrame(tag, "TYER");
   if (value.empty()) {
+    for (ID3v2::Frame* f : tag.frameList(id)) Touch(f);
     tag.removeFrames(id);
-    if (stem == "ICRD") tag.removeFrames("TYER");
+    if (stem == "ICRD") {
+      for (ID3v2::Frame* f : tag.frameList("TYER")) Touch(f);
+      tag.removeFrames("TYER");
+    }
     return;
   }
   String::Type enc = ChosenEncoding(value, unicode, t, t ? t->textEncoding() : String::Latin1);
@@ -331,6 +448,7 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
     t = new ID3v2::TextIdentificationFrame(id, enc);
     tag.addFrame(t);
   }
+  Touch(t);
   t->setTextEncoding(enc);
   t->setText(FromUtf8(value, enc));
 }
@@ -342,29 +460,84 @@ void Id3v2Tag::FixDateFrame(int version) {
   if (!t || TextFrame(*tag_, to)) return;
   auto* replacement = new ID3v2::TextIdentificationFrame(to, t->textEncoding());
   replacement->setText(t->fieldList());
+  for (ID3v2::Frame* f : tag_->frameList(from)) Touch(f);
   tag_->removeFrames(from);
   tag_->addFrame(replacement);
 }
 
-std::string Id3v2Tag::Render(int version, bool unsync, int unicode) {
+std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string* error) {
   if (version < 2 || version > 4) version = 3;
   EnsureParsed();
+  // Frames TagLib would write without their format flags (encrypted,
+  // compressed, grouped) are paired with TagLib's frames of the same id, in
+  // order, before anything changes.
+  const int rawVersion = raw_.size() >= 10 ? uint8_t(raw_[3]) : version;
+  std::vector<RawFrame> packed = PackedFrames(raw_);
+  std::vector<ID3v2::Frame*> packedFrames;
+  for (ID3v2::Frame* f : tag_->frameList()) {
+    if (FrameFlags::Packed(f)) packedFrames.push_back(f);
+  }
+  if (!PairById(packed, packedFrames)) {
+    if (error)
+      *error = "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be kept as they are "
+               "(the file is left unchanged)";
+    return {};
+  }
   std::vector<std::pair<std::string, std::string>> values;
   for (const StemFrame& s : kStemFrames) {
     auto it = pending_.find(s.stem);
     if (it != pending_.end())
       values.emplace_back(it->first, it->second);
-    else if (unicode >= 0)
-      values.emplace_back(std::string(s.stem), Stored(s.stem));
+    else if (std::string stored = Stored(s.stem); unicode >= 0 && !stored.empty())
+      values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded; an absent value removes nothing
   }
+  const bool dateChanged = pending_.count("ICRD") != 0;
+  touched_.clear();
   for (const auto& [stem, value] : values) Encode(stem, value, unicode);
-  pending_.clear();
   FixDateFrame(version);
+  // A packed frame that no value touched keeps its bytes; TagLib's copy is
+  // taken out while the tag is rendered.
+  std::vector<std::string> kept;
+  std::vector<ID3v2::Frame*> takenOut;
+  for (size_t i = 0; i < packed.size(); ++i) {
+    if (touched_.count(packedFrames[i])) continue;
+    tag_->removeFrame(packedFrames[i], false);
+    takenOut.push_back(packedFrames[i]);
+    kept.push_back(packed[i].bytes);
+  }
+  touched_.clear();
+  pending_.clear();
+  auto putBack = [&] {
+    for (ID3v2::Frame* f : takenOut) tag_->addFrame(f);
+  };
+  if (!kept.empty() && version != rawVersion) {
+    putBack();
+    if (error)
+      *error = "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be converted to "
+               "version 2." + std::to_string(version) + "; save it as version 2." + std::to_string(rawVersion) +
+               " (the file is left unchanged)";
+    return {};
+  }
+  // Version 2.3 frames that TagLib drops on reading (TDAT, TIME, RVAD, ...)
+  // are kept in a version 2.3 tag; the date parts only while the date stays.
+  if (version == 3 && rawVersion == 3) {
+    for (const RawFrame& f : DroppedFrames23(raw_)) {
+      bool datePart = f.id == "TDAT" || f.id == "TIME" || f.id == "TRDA";
+      if (!(datePart && dateChanged)) kept.push_back(f.bytes);
+    }
+  }
   version_ = version;
   unsync_ = unsync;
-  if (tag_->frameList().isEmpty()) return RenderEmpty(version, unsync);
-  ByteVector rendered = tag_->render(version == 4 ? ID3v2::v4 : ID3v2::v3);
-  std::string out(rendered.data(), rendered.size());
+  if (tag_->frameList().isEmpty() && kept.empty()) return RenderEmpty(version, unsync);
+  std::string out;
+  if (tag_->frameList().isEmpty()) {
+    out = RenderEmpty(version, false);
+  } else {
+    ByteVector rendered = tag_->render(version == 4 ? ID3v2::v4 : ID3v2::v3);
+    out.assign(rendered.data(), rendered.size());
+  }
+  putBack();
+  if (!kept.empty()) out = AppendFrames(out, kept);
   if (version == 2) out = ConvertTagTo22(out);
   if (unsync) out = UnsynchroniseTag(out);
   return out;
@@ -394,6 +567,11 @@ std::string UnsynchroniseTag(std::string_view tag) {
     size_t pos = 10;
     while (pos + 10 <= end && tag[pos] != '\0') {
       size_t size = std::min<size_t>(Syncsafe(tag, pos + 4), end - pos - 10);
+      if (uint8_t(tag[pos + 9]) & 0x02) {  // unsynchronised already (a frame kept as it was)
+        out += tag.substr(pos, 10 + size);
+        pos += 10 + size;
+        continue;
+      }
       std::string body = Unsync(tag.substr(pos + 10, size));
       std::string header(tag.substr(pos, 10));
       header[9] = static_cast<char>(uint8_t(header[9]) | 0x02);

@@ -276,7 +276,8 @@ bool Mp3File::Save(std::string* error) {
   if (Id3v2NeedsRender()) {
     int version = version_ ? version_ : id3v2_->Version();
     bool unsync = unsync_ >= 0 ? unsync_ == 1 : id3v2_->Unsynchronised();
-    plan.id3v2 = id3v2_->Render(version, unsync, unicode_);
+    plan.id3v2 = id3v2_->Render(version, unsync, unicode_, error);
+    if (plan.id3v2->empty()) return false;
   }
   if (apeDirty_) plan.ape = ape_->Render();
   if (infoDirty_) plan.info = RenderRiffInfo(*info_, InfoTextModeOf(unicode_));
