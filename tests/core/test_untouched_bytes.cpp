@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -481,6 +482,57 @@ TEST(UntouchedBytes, Id3v2FramesThatWereNotChangedKeepTheirBytes) {
   file->SetValue("IART_v2", "新しいアーティスト");
   Saved(*file);
   EXPECT_EQ(Frame23(FileBytes(path), "TIT2"), title);
+}
+
+// The frames of the ID3v2 tag (2.3 or 2.4) at the start of `bytes`, in
+// order; whole-tag unsynchronisation undone.
+std::vector<std::string> Frames(const std::string& bytes) {
+  std::vector<std::string> frames;
+  if (bytes.compare(0, 3, "ID3") != 0) return frames;
+  int version = bytes[3];
+  size_t end = 10;
+  for (int i = 6; i < 10; ++i) end += static_cast<size_t>(bytes[static_cast<size_t>(i)] & 0x7F) << (7 * (9 - i));
+  std::string body = bytes.substr(10, end - 10);
+  if (version == 3 && (bytes[5] & 0x80)) {
+    std::string plain;
+    for (size_t i = 0; i < body.size(); ++i) {
+      plain.push_back(body[i]);
+      if (static_cast<unsigned char>(body[i]) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0') ++i;
+    }
+    body = plain;
+  }
+  size_t pos = 0;
+  while (pos + 10 <= body.size() && body[pos] != '\0') {
+    size_t size = 0;
+    for (size_t i = 4; i < 8; ++i)
+      size = version == 4 ? (size << 7) | (static_cast<unsigned char>(body[pos + i]) & 0x7F)
+                          : (size << 8) | static_cast<unsigned char>(body[pos + i]);
+    frames.push_back(body.substr(pos, 10 + size));
+    pos += 10 + size;
+  }
+  return frames;
+}
+
+TEST(UntouchedBytes, Id3v2FramesOfOtherValuesKeepTheirBytes) {
+  for (const char* fixture : {"mp3/sjis_id3v2.mp3", "mp3/utf16_id3v2.mp3", "mp3/utf8_id3v24.mp3",
+                              "mp3/unsync_id3v23.mp3"}) {
+    SCOPED_TRACE(fixture);
+    fs::path path = TempCopy(fixture);
+    std::vector<std::string> before = Frames(FileBytes(path));
+    ASSERT_FALSE(before.empty());
+    auto file = OpenTagFile(path);
+    ASSERT_TRUE(file);
+    file->SetValue("IART_v2", "新しいアーティスト");
+    Saved(*file);
+    std::vector<std::string> after = Frames(FileBytes(path));
+    auto others = [](std::vector<std::string> frames) {
+      frames.erase(std::remove_if(frames.begin(), frames.end(),
+                                  [](const std::string& f) { return f.compare(0, 4, "TPE1") == 0; }),
+                   frames.end());
+      return frames;
+    };
+    EXPECT_EQ(others(after), others(before));
+  }
 }
 
 class EncryptedFrame : public ::testing::TestWithParam<const char*> {};

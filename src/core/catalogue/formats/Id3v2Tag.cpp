@@ -234,27 +234,33 @@ struct FrameFlags : ID3v2::Frame {
 };
 
 struct RawFrame {
-  std::string id;     // as TagLib names it in memory (TYER is TDRC)
-  std::string bytes;  // header and body
+  std::string id;      // as TagLib names it in memory (TYER is TDRC)
+  std::string bytes;   // header and body
+  bool packed = false;  // encrypted, compressed or grouped
 };
 
-// Frames whose format flags TagLib drops on writing: encrypted, compressed
-// or grouped ones.
-std::vector<RawFrame> PackedFrames(std::string_view tag) {
+// Every frame of a complete version 2.3 or 2.4 tag, named as TagLib names
+// it in memory (TYER is TDRC).
+std::vector<RawFrame> AllFrames(std::string_view tag) {
   std::vector<RawFrame> out;
-  int version = 0;
-  version = ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
-    bool packed = uint8_t(tag[3]) == 4 ? (format & 0x4C) != 0 : (format & 0xE0) != 0;
-    if (!packed) return;
+  ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
+    bool v4 = uint8_t(tag[3]) == 4;
     std::string name(id);
-    if (uint8_t(tag[3]) == 3) {
+    if (!v4) {
       if (name == "TYER") name = "TDRC";
       if (name == "TORY") name = "TDOR";
       if (name == "IPLS") name = "TIPL";
     }
-    out.push_back({name, frame});
+    out.push_back({name, frame, v4 ? (format & 0x4C) != 0 : (format & 0xE0) != 0});
   });
-  (void)version;
+  return out;
+}
+
+// The frames whose format flags TagLib drops on writing: encrypted,
+// compressed or grouped ones.
+std::vector<RawFrame> PackedFrames(std::string_view tag) {
+  std::vector<RawFrame> out = AllFrames(tag);
+  out.erase(std::remove_if(out.begin(), out.end(), [](const RawFrame& f) { return !f.packed; }), out.end());
   return out;
 }
 
@@ -264,7 +270,7 @@ std::vector<RawFrame> DroppedFrames23(std::string_view tag) {
   std::vector<RawFrame> out;
   ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
     if ((format & 0xE0) == 0 && std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds))
-      out.push_back({std::string(id), frame});
+      out.push_back({std::string(id), frame, false});
   });
   return out;
 }
@@ -304,6 +310,55 @@ std::string AppendFrames(std::string_view tag, const std::vector<std::string>& f
   for (const std::string& f : frames) out += f;
   out += tag.substr(pos, end - pos);
   PutSyncsafe(out, 6, static_cast<uint32_t>(out.size() - 10));
+  if (footer) out += "3DI" + out.substr(3, 7);
+  return out;
+}
+
+// The frames (without header and padding) of a complete 2.3/2.4 tag.
+std::string FramesOf(std::string_view tag) {
+  if (tag.size() < 10) return {};
+  int version = uint8_t(tag[3]);
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  size_t pos = 10;
+  while (pos + 10 <= end && tag[pos] != '\0') {
+    size_t size = version == 4 ? Syncsafe(tag, pos + 4) : Be32(tag, pos + 4);
+    if (size > end - pos - 10) break;
+    pos += 10 + size;
+  }
+  return std::string(tag.substr(10, pos - 10));
+}
+
+// TagLib's bytes of `frames` (frames of `tag`) as a version 2.3 or 2.4 tag
+// writes them; the frames stay in `tag`.
+std::string RenderWithTagLib(ID3v2::Tag& tag, const std::vector<ID3v2::Frame*>& frames, int version) {
+  if (frames.empty()) return {};
+  ID3v2::Tag scratch;
+  for (ID3v2::Frame* f : frames) {
+    tag.removeFrame(f, false);
+    scratch.addFrame(f);
+  }
+  ByteVector rendered = scratch.render(version == 4 ? ID3v2::v4 : ID3v2::v3);
+  for (ID3v2::Frame* f : frames) {
+    scratch.removeFrame(f, false);
+    tag.addFrame(f);
+  }
+  return FramesOf(std::string_view(rendered.data(), rendered.size()));
+}
+
+// A complete tag of `frames`: padded to the old tag's size when they fit,
+// a footer when the old 2.4 tag had one.
+std::string AssembleTag(const std::string& frames, int version, std::string_view old) {
+  bool footer = version == 4 && old.size() >= 10 && (uint8_t(old[5]) & 0x10);
+  size_t oldBody = old.size() >= 10 ? Syncsafe(old, 6) : 0;
+  size_t padding = footer ? 0 : frames.size() <= oldBody ? oldBody - frames.size() : 1024;
+  std::string out = "ID3";
+  out.push_back(static_cast<char>(version));
+  out.push_back('\0');
+  out.push_back(static_cast<char>(footer ? 0x10 : 0));
+  out.append(4, '\0');
+  PutSyncsafe(out, 6, static_cast<uint32_t>(frames.size() + padding));
+  out += frames;
+  out.append(padding, '\0');
   if (footer) out += "3DI" + out.substr(3, 7);
   return out;
 }
@@ -453,6 +508,22 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
   t->setText(FromUtf8(value, enc));
 }
 
+bool Id3v2Tag::EncodedAsWanted(std::string_view stem, std::string_view value, int unicode) const {
+  const ID3v2::Tag& tag = *tag_;
+  const ID3v2::Frame* frame = nullptr;
+  String::Type encoding = String::Latin1;
+  if (stem == "URL") return true;  // always ISO-8859-1
+  if (stem == "ICMT") {
+    const ID3v2::CommentsFrame* c = CommentFrame(tag);
+    if (c) frame = c, encoding = c->textEncoding();
+  } else {
+    const ID3v2::TextIdentificationFrame* t = TextFrame(tag, FrameOf(stem));
+    if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
+    if (t) frame = t, encoding = t->textEncoding();
+  }
+  return !frame || ChosenEncoding(value, unicode, frame, encoding) == encoding;
+}
+
 void Id3v2Tag::FixDateFrame(int version) {
   const char* from = version == 4 ? "TYER" : "TDRC";
   const char* to = version == 4 ? "TDRC" : "TYER";
@@ -468,32 +539,71 @@ void Id3v2Tag::FixDateFrame(int version) {
 std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string* error) {
   if (version < 2 || version > 4) version = 3;
   EnsureParsed();
-  // Frames TagLib would write without their format flags (encrypted,
-  // compressed, grouped) are paired with TagLib's frames of the same id, in
-  // order, before anything changes.
   const int rawVersion = raw_.size() >= 10 ? uint8_t(raw_[3]) : version;
-  std::vector<RawFrame> packed = PackedFrames(raw_);
+  // In the file's own version every frame of the tag is paired with TagLib's
+  // frame of the same id, in order: frames that no value touches are then
+  // written with their bytes as read, and only the touched ones by TagLib.
+  std::vector<RawFrame> all = raw_.empty() ? std::vector<RawFrame>() : AllFrames(raw_);
+  const std::vector<ID3v2::Frame*> before(tag_->frameList().begin(), tag_->frameList().end());
+  std::vector<ID3v2::Frame*> paired = before;
+  const bool splice = version == version_ && !raw_.empty() && PairById(all, paired);
+  // Otherwise TagLib writes the whole tag, and frames it would write without
+  // their format flags (encrypted, compressed, grouped) must be paired alone.
+  std::vector<RawFrame> packed;
   std::vector<ID3v2::Frame*> packedFrames;
-  for (ID3v2::Frame* f : tag_->frameList()) {
-    if (FrameFlags::Packed(f)) packedFrames.push_back(f);
-  }
-  if (!PairById(packed, packedFrames)) {
-    if (error)
-      *error = "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be kept as they are "
-               "(the file is left unchanged)";
-    return {};
+  if (!splice) {
+    packed = PackedFrames(raw_);
+    for (ID3v2::Frame* f : before)
+      if (FrameFlags::Packed(f)) packedFrames.push_back(f);
+    if (!PairById(packed, packedFrames)) {
+      if (error)
+        *error = "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be kept as they are "
+                 "(the file is left unchanged)";
+      return {};
+    }
   }
   std::vector<std::pair<std::string, std::string>> values;
   for (const StemFrame& s : kStemFrames) {
     auto it = pending_.find(s.stem);
     if (it != pending_.end())
       values.emplace_back(it->first, it->second);
-    else if (std::string stored = Stored(s.stem); unicode >= 0 && !stored.empty())
-      values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded; an absent value removes nothing
+    else if (std::string stored = Stored(s.stem);
+             unicode >= 0 && !stored.empty() && !EncodedAsWanted(s.stem, stored, unicode))
+      values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded for the Unicode option
   }
   const bool dateChanged = pending_.count("ICRD") != 0;
+  const bool dateWritten =
+      std::any_of(values.begin(), values.end(), [](const auto& v) { return v.first == "ICRD"; });
   touched_.clear();
   for (const auto& [stem, value] : values) Encode(stem, value, unicode);
+  pending_.clear();
+
+  if (splice) {
+    if (dateWritten) FixDateFrame(version);
+    const int renderVersion = version == 4 ? 4 : 3;
+    std::set<const ID3v2::Frame*> alive(tag_->frameList().begin(), tag_->frameList().end());
+    std::set<const ID3v2::Frame*> old(before.begin(), before.end());
+    std::string frames;
+    for (size_t i = 0; i < all.size(); ++i) {
+      if (!touched_.count(paired[i]))
+        frames += all[i].bytes;
+      else if (alive.count(paired[i]))
+        frames += RenderWithTagLib(*tag_, {paired[i]}, renderVersion);
+    }
+    std::vector<ID3v2::Frame*> added;
+    for (ID3v2::Frame* f : tag_->frameList())
+      if (!old.count(f)) added.push_back(f);
+    frames += RenderWithTagLib(*tag_, added, renderVersion);
+    touched_.clear();
+    version_ = version;
+    unsync_ = unsync;
+    if (frames.empty()) return RenderEmpty(version, unsync);
+    std::string out = AssembleTag(frames, renderVersion, raw_);
+    if (version == 2) out = ConvertTagTo22(out);
+    if (unsync) out = UnsynchroniseTag(out);
+    return out;
+  }
+
   FixDateFrame(version);
   // A packed frame that no value touched keeps its bytes; TagLib's copy is
   // taken out while the tag is rendered.
@@ -506,7 +616,6 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
     kept.push_back(packed[i].bytes);
   }
   touched_.clear();
-  pending_.clear();
   auto putBack = [&] {
     for (ID3v2::Frame* f : takenOut) tag_->addFrame(f);
   };

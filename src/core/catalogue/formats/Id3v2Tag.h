@@ -48,7 +48,9 @@ class Id3v2Tag {
   // Text encoding of the frames: -1 leaves untouched frames as they are and
   // keeps a changed frame's encoding when the text fits it (ISO-8859-1 frames
   // take code page 932); 0 writes every value as code page 932 in ISO-8859-1
-  // frames when it fits, else UTF-16; 1 writes every value as UTF-16.
+  // frames when it fits, else UTF-16; 1 writes every value as UTF-16. A value
+  // whose frame already has that encoding is not written again. In the tag's
+  // own version, frames that no value changes keep their bytes and order.
   // `version` is 2, 3 or 4. A text that fits no legacy form is written as
   // UTF-16. Encrypted, compressed or grouped frames that no value touches
   // keep their bytes and flags (after the other frames), and so do the
@@ -75,6 +77,9 @@ class Id3v2Tag {
  private:
   void Encode(std::string_view stem, std::string_view value, int unicode);
   void FixDateFrame(int version);
+  // Whether the frame of a stored value already has the encoding the Unicode
+  // option asks for (then it is not written again).
+  bool EncodedAsWanted(std::string_view stem, std::string_view value, int unicode) const;
   // Marks a frame that a value changes or removes.
   void Touch(const TagLib::ID3v2::Frame* frame) { touched_.insert(frame); }
   // Parses the tag with TagLib when only the quick reader has read it.
