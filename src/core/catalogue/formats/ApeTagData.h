@@ -32,6 +32,9 @@ struct ApeTagData {
   // bytes (and version 2 bytes that are not UTF-8) are read by DecodeTagText;
   // several values are joined with "/".
   std::string Get(std::string_view key) const;
+  // The values of a text item by key, each decoded as Get does; empty when
+  // absent or binary.
+  std::vector<std::string> Texts(std::string_view key) const;
   // Sets a text item (an empty text removes it); the key's spelling of an
   // existing item is kept.
   void Set(std::string_view key, std::string_view utf8);
