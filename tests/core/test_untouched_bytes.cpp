@@ -30,7 +30,8 @@ using test::TempCopy;
 
 // "Café à la Mode" as FFmpeg writes it (UTF-8), and Japanese in code page 932.
 const std::string kCafe = "Caf\xC3\xA9 \xC3\xA0 la Mode";
-const std::string kTitleCp932 = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x5E\x83\x43\x83\x67\x83\x8B";  // 日本語のタイトル
+const std::string kTitleCp932 =
+    "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x5E\x83\x43\x83\x67\x83\x8B";  // 日本語のタイトル
 
 std::string Le32Bytes(uint32_t v) {
   std::string out;
@@ -57,7 +58,8 @@ std::string InfoList(const std::vector<std::string>& chunks) {
 }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The fixture's RIFF form with `list` in place of its INFO list, before
@@ -218,7 +220,9 @@ TEST(TagTextReading, OneRuleForEveryLegacyTagKind) {
       {"ID3v2 ISO-8859-1 frame",
        [](const std::string& b) { return Id3v2Tag::Parse(Id3v2WithLatin1Title(b))->Get("INAM"); }},
       {"ID3v2 ISO-8859-1 frame through TagLib",
-       [](const std::string& b) { return Id3v2Tag::Parse(Id3v2WithLatin1Title(b))->TagLibValueForTest("INAM"); }},
+       [](const std::string& b) {
+         return Id3v2Tag::Parse(Id3v2WithLatin1Title(b))->TagLibValueForTest("INAM");
+       }},
   };
   for (const auto& [kind, read] : kinds)
     for (const ReadCase& c : ReadCases()) EXPECT_EQ(read(c.bytes), c.text) << kind << ": " << c.what;
@@ -261,7 +265,7 @@ std::string ListOf(const std::string& bytes) {
 TEST(UntouchedBytes, RiffInfoKeepsEveryChunkThatWasNotChanged) {
   const std::string title = Chunk("INAM", kTitleCp932 + '\0');
   const std::string artist = Chunk("IART", kCafe + '\0');
-  const std::string unknown = Chunk("IXYZ", std::string("\x01\xFF\x00", 3));      // odd size, pad byte
+  const std::string unknown = Chunk("IXYZ", std::string("\x01\xFF\x00", 3));       // odd size, pad byte
   const std::string unterminated = Chunk("ICMT", "no terminator");                 // no NUL, odd size
   const std::string comment2 = Chunk("ISBJ", std::string("Subject\0junk\0", 13));  // bytes after the NUL
   for (const RiffKind& kind : RiffKinds()) {
@@ -304,18 +308,18 @@ TEST(UntouchedBytes, RiffInfoTextFollowsTheUnicodeOption) {
   const std::string utf8 = "\xE6\x96\xB0\xE6\x9B\xB2";  // 新曲
   const std::string cp932 = "\x90\x56\x8B\xC8";
   const std::vector<Case> cases = {
-      {"1", "cp932", "新曲", utf8},  // on: UTF-8 whatever the file holds
-      {"0", "utf8", "新曲", cp932},  // off: code page 932 when it fits
-      {"0", "none", "Café", "Caf\xC3\xA9"},  // ... else UTF-8, never a byte-order mark
+      {"1", "cp932", "新曲", utf8},                     // on: UTF-8 whatever the file holds
+      {"0", "utf8", "新曲", cp932},                     // off: code page 932 when it fits
+      {"0", "none", "Café", "Caf\xC3\xA9"},             // ... else UTF-8, never a byte-order mark
       {"0", "none", "ﾃｩ", "\xEF\xBE\x83\xEF\xBD\xA9"},  // its code page 932 bytes would read as "é"
-      {nullptr, "utf8", "新曲", utf8},    // not sent: as the list holds text
+      {nullptr, "utf8", "新曲", utf8},                  // not sent: as the list holds text
       {nullptr, "cp932", "新曲", cp932},
       {"1", "none", "ASCII", "ASCII"},
   };
   for (const RiffKind& kind : RiffKinds()) {
     for (const Case& c : cases) {
-      SCOPED_TRACE(std::string(kind.name) + " option " + (c.option ? c.option : "-") + " list " + c.list + " " +
-                   c.text);
+      SCOPED_TRACE(std::string(kind.name) + " option " + (c.option ? c.option : "-") + " list " + c.list +
+                   " " + c.text);
       std::vector<std::string> chunks;
       if (std::string(c.list) == "utf8") chunks.push_back(Chunk("IART", kCafe + '\0'));
       if (std::string(c.list) == "cp932") chunks.push_back(Chunk("IART", kTitleCp932 + '\0'));
@@ -461,7 +465,8 @@ TEST(UntouchedBytes, Id3v1FieldsThatWereNotChangedKeepTheirBytes) {
 // The first frame `id` of a version 2.3 tag at the start of `bytes`, header included.
 std::string Frame23(const std::string& bytes, std::string_view id) {
   size_t end = 10;
-  for (int i = 6; i < 10; ++i) end += static_cast<size_t>(bytes[static_cast<size_t>(i)] & 0x7F) << (7 * (9 - i));
+  for (int i = 6; i < 10; ++i)
+    end += static_cast<size_t>(bytes[static_cast<size_t>(i)] & 0x7F) << (7 * (9 - i));
   size_t pos = 10;
   while (pos + 10 <= end && bytes[pos] != '\0') {
     size_t size = 0;
@@ -491,7 +496,8 @@ std::vector<std::string> Frames(const std::string& bytes) {
   if (bytes.compare(0, 3, "ID3") != 0) return frames;
   int version = bytes[3];
   size_t end = 10;
-  for (int i = 6; i < 10; ++i) end += static_cast<size_t>(bytes[static_cast<size_t>(i)] & 0x7F) << (7 * (9 - i));
+  for (int i = 6; i < 10; ++i)
+    end += static_cast<size_t>(bytes[static_cast<size_t>(i)] & 0x7F) << (7 * (9 - i));
   std::string body = bytes.substr(10, end - 10);
   if (version == 3 && (bytes[5] & 0x80)) {
     std::string plain;
@@ -514,8 +520,8 @@ std::vector<std::string> Frames(const std::string& bytes) {
 }
 
 TEST(UntouchedBytes, Id3v2FramesOfOtherValuesKeepTheirBytes) {
-  for (const char* fixture : {"mp3/sjis_id3v2.mp3", "mp3/utf16_id3v2.mp3", "mp3/utf8_id3v24.mp3",
-                              "mp3/unsync_id3v23.mp3"}) {
+  for (const char* fixture :
+       {"mp3/sjis_id3v2.mp3", "mp3/utf16_id3v2.mp3", "mp3/utf8_id3v24.mp3", "mp3/unsync_id3v23.mp3"}) {
     SCOPED_TRACE(fixture);
     fs::path path = TempCopy(fixture);
     std::vector<std::string> before = Frames(FileBytes(path));

@@ -78,7 +78,9 @@ void AppendLatin1(std::string& out, unsigned char ch) {
   }
 }
 
-bool IsLeadByte(unsigned char ch) { return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC); }
+bool IsLeadByte(unsigned char ch) {
+  return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC);
+}
 
 }  // namespace
 
@@ -91,7 +93,9 @@ std::optional<std::string> EncodeCp932(std::string_view utf8) {
   return bytes;
 }
 
-bool FitsCp932(std::string_view utf8) { return EncodeCp932(utf8).has_value(); }
+bool FitsCp932(std::string_view utf8) {
+  return EncodeCp932(utf8).has_value();
+}
 
 std::string DecodeCp932(std::string_view bytes) {
   if (IsAscii(bytes)) return std::string(bytes);

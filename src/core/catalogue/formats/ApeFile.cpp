@@ -9,8 +9,8 @@
 
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/ByteOrder.h"
-#include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/catalogue/formats/Id3v1Tag.h"
 
 namespace hozanki {
 namespace {

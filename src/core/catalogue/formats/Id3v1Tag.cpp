@@ -79,7 +79,8 @@ std::string Id3v1Tag::Render(std::string* error) const {
   for (const Slot& s : slots) {
     bool same = old && (*old).*s.field == this->*s.field;
     std::string_view bytes = same ? std::string_view(raw).substr(s.offset, s.oldWidth) : std::string_view();
-    if (same && bytes.size() > s.width && bytes.substr(s.width).find_first_not_of('\0') != std::string_view::npos)
+    if (same && bytes.size() > s.width &&
+        bytes.substr(s.width).find_first_not_of('\0') != std::string_view::npos)
       same = false;  // the kept bytes would not fit the smaller room
     if (same)
       out.replace(s.offset, std::min(bytes.size(), s.width), bytes.substr(0, s.width));

@@ -15,7 +15,7 @@ struct Id3v1Tag {
   std::string title, artist, album, year, comment, genre;  // UTF-8
   std::string track;                                       // "" or "1".."255"
   bool v11 = false;                                        // as read
-  std::string raw;  // the 128 bytes as read (empty for a new tag)
+  std::string raw;                                         // the 128 bytes as read (empty for a new tag)
 
   // Null when `bytes` is not 128 bytes starting with "TAG".
   static std::optional<Id3v1Tag> Parse(std::string_view bytes);

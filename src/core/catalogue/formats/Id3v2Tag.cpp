@@ -234,8 +234,8 @@ struct FrameFlags : ID3v2::Frame {
 };
 
 struct RawFrame {
-  std::string id;      // as TagLib names it in memory (TYER is TDRC)
-  std::string bytes;   // header and body
+  std::string id;       // as TagLib names it in memory (TYER is TDRC)
+  std::string bytes;    // header and body
   bool packed = false;  // encrypted, compressed or grouped
 };
 
@@ -557,8 +557,9 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
       if (FrameFlags::Packed(f)) packedFrames.push_back(f);
     if (!PairById(packed, packedFrames)) {
       if (error)
-        *error = "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be kept as they are "
-                 "(the file is left unchanged)";
+        *error =
+            "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be kept as they are "
+            "(the file is left unchanged)";
       return {};
     }
   }
@@ -622,9 +623,11 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
   if (!kept.empty() && version != rawVersion) {
     putBack();
     if (error)
-      *error = "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be converted to "
-               "version 2." + std::to_string(version) + "; save it as version 2." + std::to_string(rawVersion) +
-               " (the file is left unchanged)";
+      *error =
+          "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be converted to "
+          "version 2." +
+          std::to_string(version) + "; save it as version 2." + std::to_string(rawVersion) +
+          " (the file is left unchanged)";
     return {};
   }
   // Version 2.3 frames that TagLib drops on reading (TDAT, TIME, RVAD, ...)

@@ -54,9 +54,13 @@ InfoTextMode InfoTextModeFromOption(std::string_view name, std::string_view valu
   return current;
 }
 
-std::string EncodeLegacyText(std::string_view utf8) { return EncodeInfoText(utf8, false); }
+std::string EncodeLegacyText(std::string_view utf8) {
+  return EncodeInfoText(utf8, false);
+}
 
-std::string DecodeLegacyText(std::string_view bytes) { return DecodeTagText(UpToNul(bytes)); }
+std::string DecodeLegacyText(std::string_view bytes) {
+  return DecodeTagText(UpToNul(bytes));
+}
 
 void InstallRiffInfoStringHandler() {
   static LegacyInfoHandler handler;

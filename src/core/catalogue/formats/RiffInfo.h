@@ -44,9 +44,9 @@ bool IsInfoFieldName(std::string_view name);
 
 // One chunk of an INFO list.
 struct InfoChunk {
-  std::string id;     // FourCC
-  std::string bytes;  // as read: header, data and the pad byte when present
-  std::string text;   // UTF-8: the data up to its first NUL, or the text set
+  std::string id;                              // FourCC
+  std::string bytes;                           // as read: header, data and the pad byte when present
+  std::string text;                            // UTF-8: the data up to its first NUL, or the text set
   enum class Form { kAscii, kUtf8, kLegacy };  // of the data as read (kAscii for a new field)
   Form form = Form::kAscii;
   bool changed = false;
@@ -89,6 +89,8 @@ class InfoList {
 };
 
 // Shorthand of InfoList::Parse for the fields after "INFO".
-inline InfoList ParseInfoList(std::string_view fields) { return InfoList::Parse(fields); }
+inline InfoList ParseInfoList(std::string_view fields) {
+  return InfoList::Parse(fields);
+}
 
 }  // namespace hozanki

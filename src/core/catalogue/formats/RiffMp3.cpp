@@ -1,6 +1,5 @@
 #include "core/catalogue/formats/RiffMp3.h"
 
-
 namespace hozanki {
 namespace {
 

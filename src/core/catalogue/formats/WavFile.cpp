@@ -12,13 +12,13 @@ namespace {
 // ours, TagLib only moves the bytes.
 class WavChunks : public TagLib::RIFF::WAV::File {
  public:
-  using TagLib::RIFF::WAV::File::File;
   using TagLib::RIFF::File::chunkCount;
   using TagLib::RIFF::File::chunkData;
   using TagLib::RIFF::File::chunkDataSize;
   using TagLib::RIFF::File::chunkName;
   using TagLib::RIFF::File::removeChunk;
   using TagLib::RIFF::File::setChunkData;
+  using TagLib::RIFF::WAV::File::File;
 
   // The first "LIST" "INFO" chunk, or -1.
   int InfoIndex() {
