@@ -214,10 +214,7 @@ std::string Mp3File::GetValue(std::string_view name) const {
     std::string_view key = ApeKeyOf(stem);
     return ape_ && !key.empty() ? ape_->Get(key) : std::string();
   }
-  if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) {
-    for (const auto& [id, value] : *info_)
-      if (id == stem) return value;
-  }
+  if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) return info_->Get(stem);
   return {};
 }
 
@@ -238,12 +235,7 @@ void Mp3File::SetValue(std::string_view name, std::string_view value) {
       apeDirty_ = true;
     }
   } else if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) {
-    auto it = std::find_if(info_->begin(), info_->end(), [&](const auto& p) { return p.first == stem; });
-    std::string old = it != info_->end() ? it->second : std::string();
-    if (old == value) return;
-    if (it == info_->end()) it = info_->insert(info_->end(), {std::string(stem), {}});
-    it->second = std::string(value);
-    infoDirty_ = true;
+    if (info_->Set(stem, value)) infoDirty_ = true;
   }
 }
 
@@ -277,16 +269,16 @@ bool Mp3File::MakePlan(Plan& plan, std::string* error) const {
     if (Id3v2NeedsRender() || !hadId3v2_) {
       int version = version_ ? version_ : id3v2_->Version();
       bool unsync = unsync_ >= 0 ? unsync_ == 1 : id3v2_->Unsynchronised();
-      plan.id3v2 = id3v2_->Render(version, unsync, unicode_);
+      plan.id3v2 = id3v2_->Render(version, unsync, unicode_, error);
     } else {
       plan.id3v2 = ReadRange(0, id3v2Size_);
     }
-    if (plan.id3v2->empty()) return Fail(error, "ID3v2 タグを書き出せません");
+    if (plan.id3v2->empty()) return error && !error->empty() ? false : Fail(error, "ID3v2 タグを書き出せません");
   }
   if (ape_) plan.ape = (apeDirty_ || !hadApe_) ? ape_->Render() : ReadRange(apeOffset_, apeSize_);
   if (wantRiff_ && info_) {
     if (infoDirty_) {
-      plan.info = RenderRiffInfo(*info_);
+      plan.info = RenderRiffInfo(*info_, InfoTextModeOf(unicode_));
     } else if (riff_ && riffLayout_.infoIndex >= 0) {
       const RiffChunk& list = riffLayout_.chunks[static_cast<size_t>(riffLayout_.infoIndex)];
       plan.info = ChunkHeader("LIST", list.size) + ReadRange(list.offset + 8, list.size);
