@@ -1,8 +1,6 @@
 // The payload map: where each format's audio and video bytes lie, which
 // damaged structures are refused before a write, and which written copies
 // count as keeping the payload.
-#include "core/catalogue/formats/PayloadMap.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,6 +9,7 @@
 #include "FormatTestSupport.h"
 #include "TempDirTestSupport.h"
 #include "core/catalogue/TagFile.h"
+#include "core/catalogue/formats/PayloadMap.h"
 
 namespace hozanki {
 namespace {
@@ -220,7 +219,8 @@ TEST_F(PayloadMapTest, HandMadeFaultsAreRefusedAndToleratedOddsAreNot) {
       {"WAV RIFF size zero", "wav/plain.wav", FileType::WAV, [](std::string& b) { PutLe(b, 4, 0, 4); },
        "RIFF size"},
       {"WAV garbage after the last chunk", "wav/plain.wav", FileType::WAV,
-       [](std::string& b) { b += std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8); }, "damaged chunk header"},
+       [](std::string& b) { b += std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8); },
+       "damaged chunk header"},
       {"WAV RIFF size counting the whole file", "wav/plain.wav", FileType::WAV,
        [](std::string& b) { PutLe(b, 4, b.size(), 4); }, nullptr},
       {"WAV RIFF size of a stream never finished", "wav/plain.wav", FileType::WAV,
@@ -299,14 +299,14 @@ std::string LongText(size_t n) {
 // Our writers (and TagLib behind them) growing a tag keep the payload.
 TEST_F(PayloadMapTest, AGrownTagKeepsThePayload) {
   const WriteCase cases[] = {
-      {"mp3/sjis_id3v2.mp3", FileType::MP3, "INAM_v2"},   {"mp3/apev2_id3v1.mp3", FileType::MP3, "INAM_APE"},
-      {"mp3/id3v1_v10.mp3", FileType::MP3, "INAM_v1"},    {"mp3/rmp3.rmp", FileType::MP3, "INAM_rmp"},
-      {"wav/tagged.wav", FileType::WAV, "INAM"},          {"wav/plain.wav", FileType::WAV, "INAM"},
-      {"avi/tagged.avi", FileType::AVI, "INAM"},          {"vqf/tagged.vqf", FileType::VQF, "INAM"},
-      {"wma/tagged.wma", FileType::WMA, "INAM"},          {"wma/video.wmv", FileType::WMA, "INAM"},
-      {"ogg/tagged.ogg", FileType::OGG, "INAM"},          {"ogg/opus.ogg", FileType::OGG, "INAM"},
-      {"payload/pages.ogg", FileType::OGG, "INAM"},       {"ape/tagged.ape", FileType::APE, "INAM"},
-      {"mp4/tagged.m4a", FileType::MP4, "INAM"},          {"mp4/video.mp4", FileType::MP4, "INAM"},
+      {"mp3/sjis_id3v2.mp3", FileType::MP3, "INAM_v2"},  {"mp3/apev2_id3v1.mp3", FileType::MP3, "INAM_APE"},
+      {"mp3/id3v1_v10.mp3", FileType::MP3, "INAM_v1"},   {"mp3/rmp3.rmp", FileType::MP3, "INAM_rmp"},
+      {"wav/tagged.wav", FileType::WAV, "INAM"},         {"wav/plain.wav", FileType::WAV, "INAM"},
+      {"avi/tagged.avi", FileType::AVI, "INAM"},         {"vqf/tagged.vqf", FileType::VQF, "INAM"},
+      {"wma/tagged.wma", FileType::WMA, "INAM"},         {"wma/video.wmv", FileType::WMA, "INAM"},
+      {"ogg/tagged.ogg", FileType::OGG, "INAM"},         {"ogg/opus.ogg", FileType::OGG, "INAM"},
+      {"payload/pages.ogg", FileType::OGG, "INAM"},      {"ape/tagged.ape", FileType::APE, "INAM"},
+      {"mp4/tagged.m4a", FileType::MP4, "INAM"},         {"mp4/video.mp4", FileType::MP4, "INAM"},
       {"payload/moov_first.m4a", FileType::MP4, "INAM"},
   };
   for (const auto& c : cases) {
@@ -403,7 +403,8 @@ TEST_F(PayloadMapTest, AviDataMustStayInPlace) {
 
 TEST_F(PayloadMapTest, OtherKindsOfFileAreNotTheSame) {
   std::string error;
-  PayloadMap vorbis = Map(FileType::OGG, Fixture("ogg/tagged.ogg")), opus = Map(FileType::OGG, Fixture("ogg/opus.ogg"));
+  PayloadMap vorbis = Map(FileType::OGG, Fixture("ogg/tagged.ogg")),
+             opus = Map(FileType::OGG, Fixture("ogg/opus.ogg"));
   EXPECT_FALSE(SamePayload(Fixture("ogg/tagged.ogg"), vorbis, Fixture("ogg/opus.ogg"), opus, &error));
   PayloadMap mp3 = Map(FileType::MP3, Fixture("mp3/plain.mp3"));
   PayloadMap ape = Map(FileType::APE, Fixture("ape/plain.ape"));
