@@ -216,6 +216,18 @@ TEST_F(PayloadMapTest, HandMadeFaultsAreRefusedAndToleratedOddsAreNot) {
        [](std::string& b) { PutLe(b, 24, GetLe(b, 24, 4) + 1, 4); }, "damaged ASF header"},
       {"ASF header followed by no data object", "wma/tagged.wma", FileType::WMA,
        [](std::string& b) { b[GetLe(b, 16, 8)] ^= 1; }, "no data object"},
+      {"ASF title length past its content description object", "wma/tagged.wma", FileType::WMA,
+       [](std::string& b) {
+         size_t at = Find(b, std::string("\x33\x26\xB2\x75\x8E\x66\xCF\x11", 8)) + 24;
+         PutLe(b, at, GetLe(b, at, 2) + 2, 2);
+       },
+       "lengths in a tag object"},
+      {"ASF extended content description with one descriptor too many", "wma/tagged.wma", FileType::WMA,
+       [](std::string& b) {
+         size_t at = Find(b, std::string("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11", 8)) + 24;
+         PutLe(b, at, GetLe(b, at, 2) + 1, 2);
+       },
+       "lengths in a tag object"},
       {"WAV RIFF size zero", "wav/plain.wav", FileType::WAV, [](std::string& b) { PutLe(b, 4, 0, 4); },
        "RIFF size"},
       {"WAV garbage after the last chunk", "wav/plain.wav", FileType::WAV,
