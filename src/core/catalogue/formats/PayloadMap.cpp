@@ -587,6 +587,15 @@ bool ReadMovie(std::string_view body, std::string_view parent, PayloadMap& map, 
       return true;
     }
     if (IsContainer(box.type)) return ReadMovie(child, box.type, map, error);
+    // The tag: "meta" (with a version word, except in QuickTime), "ilst" and
+    // each item's "data" boxes.
+    if (box.type == "meta")
+      return ReadMovie(
+          child.size() >= 8 && child.substr(4, 4) == "hdlr" ? child : Slice(child, 4, child.size()), box.type,
+          map, error);
+    if (box.type == "ilst" && parent == "meta") return ReadMovie(child, box.type, map, error);
+    if (parent == "ilst")
+      return WalkBoxes(child, box.type, error, [](const Box&, std::string_view) { return true; });
     return true;
   });
 }
