@@ -465,19 +465,31 @@ bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
   return true;
 }
 
-uint32_t OggCrc(std::string_view a, std::string_view b) {
-  static const std::array<uint32_t, 256> table = [] {
-    std::array<uint32_t, 256> t{};
+// The Ogg page checksum (CRC-32, polynomial 0x04C11DB7, not reflected),
+// eight bytes per step.
+uint32_t OggCrc(uint32_t crc, std::string_view data) {
+  using Tables = std::array<std::array<uint32_t, 256>, 8>;
+  static const Tables tables = [] {
+    Tables t{};
     for (uint32_t i = 0; i < 256; ++i) {
       uint32_t r = i << 24;
       for (int j = 0; j < 8; ++j) r = (r & 0x80000000u) ? (r << 1) ^ 0x04C11DB7u : r << 1;
-      t[i] = r;
+      t[0][i] = r;
     }
+    for (size_t k = 1; k < 8; ++k)
+      for (size_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
     return t;
   }();
-  uint32_t crc = 0;
-  for (std::string_view part : {a, b})
-    for (char c : part) crc = (crc << 8) ^ table[((crc >> 24) ^ static_cast<unsigned char>(c)) & 0xFF];
+  auto byte = [&data](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(data[i])); };
+  size_t i = 0;
+  for (; data.size() - i >= 8; i += 8) {
+    uint32_t c = crc ^ (byte(i) << 24 | byte(i + 1) << 16 | byte(i + 2) << 8 | byte(i + 3));
+    uint32_t d = byte(i + 4) << 24 | byte(i + 5) << 16 | byte(i + 6) << 8 | byte(i + 7);
+    crc = tables[7][c >> 24] ^ tables[6][(c >> 16) & 0xFF] ^ tables[5][(c >> 8) & 0xFF] ^
+          tables[4][c & 0xFF] ^ tables[3][d >> 24] ^ tables[2][(d >> 16) & 0xFF] ^
+          tables[1][(d >> 8) & 0xFF] ^ tables[0][d & 0xFF];
+  }
+  for (; i < data.size(); ++i) crc = (crc << 8) ^ tables[0][((crc >> 24) ^ byte(i)) & 0xFF];
   return crc;
 }
 
@@ -509,9 +521,10 @@ bool SameOggPages(const Reader& fa, const PayloadMap& a, const Reader& fb, const
     if (expected == 0) {
       if (pa.compare(22, 4, pb, 22, 4) != 0) return Fail(error, "an audio page's checksum changed");
     } else {
-      std::string zeroed = pb.substr(0, 22) + std::string(4, '\0');
-      if (OggCrc(zeroed, std::string_view(pb).substr(26)) != Le32(pb, 22))
-        return Fail(error, "a renumbered audio page has a wrong checksum");
+      std::string_view page = pb;
+      uint32_t crc =
+          OggCrc(OggCrc(OggCrc(0, page.substr(0, 22)), std::string_view("\0\0\0\0", 4)), page.substr(26));
+      if (crc != Le32(pb, 22)) return Fail(error, "a renumbered audio page has a wrong checksum");
     }
     if (static_cast<unsigned char>(pa[5]) & 0x04) streamEnded = true;
   }
