@@ -125,10 +125,9 @@ bool MapMp4(const Reader& file, PayloadMap& map, std::string* error) {
   if (map.ranges.empty()) return Fail(error, "MP4 file without media data");
   if (!ReadMovie(moov, "moov", map, error)) return false;
   for (uint64_t offset : map.chunkOffsets) {
-    bool inside = std::any_of(map.ranges.begin(), map.ranges.end(), [offset](const ByteRange& r) {
-      return offset >= r.offset && offset - r.offset <= r.length;
-    });
-    if (!inside) return Fail(error, "damaged MP4 file (a chunk offset points outside the media data)");
+    const ByteRange& r = map.ranges[RangeOf(map.ranges, offset)];
+    if (offset < r.offset || offset - r.offset > r.length)
+      return Fail(error, "damaged MP4 file (a chunk offset points outside the media data)");
   }
   map.mdatDataStart = map.ranges.front().offset;
   return true;
