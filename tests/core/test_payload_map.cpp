@@ -339,6 +339,20 @@ TEST_F(PayloadMapTest, AGrownTagKeepsThePayload) {
   }
 }
 
+TEST_F(PayloadMapTest, WrappingAnMp3InRiffAndBackKeepsItsStream) {
+  fs::path copy = Copy("mp3/id3v1_v10.mp3");
+  std::string error;
+  auto file = OpenTagFile(copy, &error);
+  ASSERT_TRUE(file) << error;
+  ASSERT_TRUE(file->CreateTag(Mp3Tag::RIFF, &error)) << error;
+  PayloadMap wrapped = Map(FileType::MP3, copy);
+  EXPECT_EQ(wrapped.variant, "RMP3");
+  EXPECT_TRUE(Same(Fixture("mp3/id3v1_v10.mp3"), copy, FileType::MP3, &error)) << error;
+  ASSERT_TRUE(file->RemoveTag(Mp3Tag::RIFF, &error)) << error;
+  EXPECT_EQ(Map(FileType::MP3, copy).variant, "MPEG");
+  EXPECT_TRUE(Same(Fixture("mp3/id3v1_v10.mp3"), copy, FileType::MP3, &error)) << error;
+}
+
 // A comment that grows across page boundaries: TagLib renumbers the audio
 // pages and recomputes their checksums; nothing else may change.
 TEST_F(PayloadMapTest, RenumberedOggPagesKeepThePayloadOnlyWithValidChecksums) {

@@ -4,9 +4,25 @@
 // starts (does the file add up?) and before the written copy replaces the
 // original (is the copy the same kind of file, with the same payload?).
 //
-// Only headers and indexes are read when mapping; the comparison reads the
-// payload of both files in large blocks, so files of hundreds of megabytes
-// take no more memory than a small one.
+//   PayloadMap before, after;
+//   if (!MapPayload(type, file, before, &why)) refuse the file (nothing written);
+//   ... write the temporary copy ...
+//   if (!MapPayload(type, copy, after, &why) || !SamePayload(file, before, copy, after, &why))
+//     discard the copy and report `why`;
+//
+// Mapping the copy checks what was written as strictly as the original (an
+// ASF title too long for its 16-bit length, a box that does not fit its
+// parent). Only headers and indexes are read when mapping; the comparison
+// reads the payload of both files in 1 MiB blocks, so files of hundreds of
+// megabytes take no more memory than small ones.
+//
+// What counts as payload: MP3, the MPEG stream between an ID3v2 tag and APE
+// and ID3v1 tags (RMP3: the "data" chunk without an ID3v1 tag at its end;
+// a plain stream may become RMP3 and back); APE, the same around "MAC ";
+// WAV, the "fmt " and "data" chunks; AVI, everything but the INFO lists and
+// JUNK chunks of the first RIFF part, at the same offsets; VQF, everything
+// after "DATA"; ASF, everything after the header object; Ogg, the pages
+// after the header packets; MP4, the "mdat" contents.
 
 #include <cstdint>
 #include <filesystem>
