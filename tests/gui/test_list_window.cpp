@@ -148,7 +148,8 @@ class TestListWindow : public QObject {
  private slots:
   void init() {
     fs::remove(ConfigPath() / "NR284.ini");
-    fs::remove(ConfigPath() / kTemplateFileName);
+    // An empty library unless a test says otherwise.
+    WriteFileAtomic(ConfigPath() / kTemplateFileName, "[Total]\r\nVersion=101\r\nCount=0\r\n");
     drops_ = restores_ = 0;
     savePath_.clear();
   }
@@ -378,6 +379,27 @@ class TestListWindow : public QObject {
     again->MenuListUpdClick();
     QCOMPARE(again->TreeView->topLevelItem(0)->text(0), QStringLiteral("Y(m3u)"));
     QCOMPARE(again->Library().Templates()[0].rows.size(), size_t{1});
+  }
+
+  void aFirstUseOffersStarterTemplates() {
+    fs::remove(ConfigPath() / kTemplateFileName);
+    auto form = MakeWindow();
+    form->ShowPage(TFormListMain::kListFormPage);
+    QCOMPARE(form->TreeView->topLevelItem(0)->text(0), QStringLiteral("M3U(m3u)"));
+    QVERIFY(form->MenuListSave->isEnabled());  // not written until saved
+    QVERIFY(!fs::exists(ConfigPath() / kTemplateFileName));
+    form->TreeViewDblClick(0);
+    QCOMPARE(form->ListView->Rows(), kM3u);
+    QCOMPARE(form->EditExt->text(), QStringLiteral("m3u"));
+    // Once a file exists, even an empty one, it is the library.
+    form->TreeView->SelectIndex(0);
+    while (form->TreeView->topLevelItemCount() > 0) {
+      form->TreeView->SelectIndex(0);
+      form->MenuListDelClick();
+    }
+    form->MenuListSaveClick();
+    form.reset();
+    QCOMPARE(MakeWindow()->TreeView->topLevelItemCount(), 0);
   }
 
   void importAndExportThroughTheTextForm() {

@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/listout/StarterTemplates.h"
+#include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/HelpLocator.h"
@@ -85,7 +87,7 @@ TFormListMain::TFormListMain(ListWindowHost host, QWidget* parent)
   BuildLayout();
   BuildMenu();
   connect(picked_, &PickedFiles::TotalsChanged, this, &TFormListMain::ShowTotals);
-  library_.Load(TemplateFilePath());
+  LoadLibrary();
   ShowLibrary();
   ReadSettings();
   PageControlChange(PageControl->currentIndex());
@@ -97,6 +99,21 @@ TFormListMain::TFormListMain(ListWindowHost host, QWidget* parent)
   help->setShortcutContext(Qt::WindowShortcut);
   addAction(help);
   connect(help, &QAction::triggered, this, [this] { OpenHelp(this, kHelpContext); });
+}
+
+void TFormListMain::LoadLibrary() {
+  const std::filesystem::path path = TemplateFilePath();
+  std::error_code error;
+  const bool firstUse = !std::filesystem::exists(path, error) &&
+                        !std::filesystem::exists(RecoveryCopyOf(path), error);
+  library_.Load(path);
+  // Before any template file exists, a few templates to start from; they
+  // are written, like any change, by "保存".
+  if (firstUse)
+    for (const ListTemplate& starter : StarterTemplates()) {
+      const TemplateTitleParts parts = SplitTemplateTitle(starter.title);
+      library_.Register(parts.name, parts.extension, starter.rows);
+    }
 }
 
 TFormListMain::~TFormListMain() {

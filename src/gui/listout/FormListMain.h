@@ -206,6 +206,9 @@ class TFormListMain : public QMainWindow {
   void SelectionChanged(SyncState list);
   // FormListMainTemplates.cpp
   void ShowLibrary();
+  // Reads "NR284Lst.dat"; without one (and no recovery copy), the starter
+  // templates.
+  void LoadLibrary();
   void LibraryMoveRequested(int from, int onto);
   bool ShowLibraryWarning(LibraryWarning warning);
   std::filesystem::path TemplateFilePath() const;
