@@ -24,16 +24,15 @@ TEST(LoopMarkClick, KeepsTheBlockContiguous) {
     const char* after;
   };
   const Case cases[] = {
-      {"...", 1, ".*."},    // the first mark anywhere
-      {".*.", 0, "**."},    // extends upward
-      {".*.", 2, ".**"},    // extends downward
-      {"*..", 2, "*.."},    // not next to the block
-      {"***", 1, "***"},    // the middle of a block keeps its mark
-      {"***", 2, "**."},    // the last row of the block loses it
-      {".***", 1, "..**"},  // so does the first
-      {"**", 0, ".*"},      // the first row of the editor is an end
-      {"*", 0, "."},
-      {"..", 5, ".."},  // outside the editor
+      {"...", 1, ".*."},                     // the first mark anywhere
+      {".*.", 0, "**."},                     // extends upward
+      {".*.", 2, ".**"},                     // extends downward
+      {"*..", 2, "*.."},                     // not next to the block
+      {"***", 1, "***"},                     // the middle of a block keeps its mark
+      {"***", 2, "**."},                     // the last row of the block loses it
+      {".***", 1, "..**"},                   // so does the first
+      {"**", 0, ".*"},                       // the first row of the editor is an end
+      {"*", 0, "."},       {"..", 5, ".."},  // outside the editor
   };
   for (const Case& c : cases) {
     std::vector<TemplateRow> rows = Marks(c.before);

@@ -21,8 +21,8 @@ TEST(StarterTemplates, ProduceTheirPlayLists) {
   std::vector<std::vector<std::string>> expected = {
       {"#EXTM3U", "/m/a.mp3", "/m/x/b.mp3"},
       {"#EXTM3U", "#EXTINF:61,Art - Song", "/m/a.mp3", "#EXTINF:2, - ", "/m/x/b.mp3"},
-      {"[playlist]", "File1=/m/a.mp3", "Title1=Song", "Length1=61", "File2=/m/x/b.mp3", "Title2=",
-       "Length2=2", "NumberOfEntries=2", "Version=2"},
+      {"[playlist]", "File1=/m/a.mp3", "Title1=Song", "Length1=61", "File2=/m/x/b.mp3",
+       "Title2=", "Length2=2", "NumberOfEntries=2", "Version=2"},
       {"通番,ファイル名,アーティスト,タイトル,アルバム,時間", "1,\"a.mp3\",\"Art\",\"Song\",\"\",",
        "2,\"b.mp3\",\"\",\"\",\"\","},
   };

@@ -46,7 +46,8 @@ PickedFile File(const std::string& folder, const std::string& name, const std::s
   f.file[1] = folder;
   f.file[2] = name;
   f.file[3] = size;
-  f.file[5] = std::to_string(seconds / 60) + ":" + (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60);
+  f.file[5] =
+      std::to_string(seconds / 60) + ":" + (seconds % 60 < 10 ? "0" : "") + std::to_string(seconds % 60);
   f.seconds = seconds;
   f.tag[0] = artist;
   return f;
@@ -141,7 +142,8 @@ class TestListWindow : public QObject {
   }
 
   std::vector<PickedFile> ThreeFiles() const {
-    return {File("/music/pop/", "a.mp3", "1,000", 61, "A"), File("/music/pop/live/", "b.mp3", "2,000", 62, "B"),
+    return {File("/music/pop/", "a.mp3", "1,000", 61, "A"),
+            File("/music/pop/live/", "b.mp3", "2,000", 62, "B"),
             File("/music/rock/", "c.mp3", "3,000", 3600, "C")};
   }
 
@@ -188,7 +190,7 @@ class TestListWindow : public QObject {
     Pick(*form, ThreeFiles());
     SelectRows(form->ListViewT, {1, 4});
     form->ListViewT->selectionModel()->setCurrentIndex(form->ListViewT->model()->index(4, 1),
-                                                        QItemSelectionModel::NoUpdate);
+                                                       QItemSelectionModel::NoUpdate);
     SelectRows(form->ListViewT, {1, 4, 5});  // a burst: one synchronisation
     QVERIFY(form->SyncPending());
     QTRY_VERIFY(!form->SyncPending());
@@ -233,7 +235,9 @@ class TestListWindow : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     form->ShowPage(TFormListMain::kListFormPage);
     TemplateRowEditor* editor = form->ListView;
-    editor->SetRows({{" *", "テキスト", "", ""}, {" *", "テキスト", "", ""}, {" *", "テキスト", "", ""},
+    editor->SetRows({{" *", "テキスト", "", ""},
+                     {" *", "テキスト", "", ""},
+                     {" *", "テキスト", "", ""},
                      {"", "ファイル名", "", "全体参照"}});
     auto clickMark = [&](int row) {
       const QRect r = editor->visualItemRect(editor->topLevelItem(row));
@@ -314,11 +318,15 @@ class TestListWindow : public QObject {
 
   void movingARowAdjustsItsMark() {
     TemplateRowEditor editor;
-    editor.SetRows({{" *", "テキスト", "a", ""}, {" *", "テキスト", "b", ""}, {"", "テキスト", "c", ""},
+    editor.SetRows({{" *", "テキスト", "a", ""},
+                    {" *", "テキスト", "b", ""},
+                    {"", "テキスト", "c", ""},
                     {"", "テキスト", "d", ""}});
     editor.MoveRow(0, 3);  // downward, after d: alone, loses its mark
     QCOMPARE(editor.RowAt(3), (TemplateRow{"", "テキスト", "a", ""}));
-    editor.SetRows({{" *", "テキスト", "a", ""}, {" *", "テキスト", "b", ""}, {"", "テキスト", "c", ""},
+    editor.SetRows({{" *", "テキスト", "a", ""},
+                    {" *", "テキスト", "b", ""},
+                    {"", "テキスト", "c", ""},
                     {" *", "テキスト", "d", ""}});
     editor.MoveRow(2, 1);  // upward, before b: between two marked rows
     QCOMPARE(Marks(&editor), QStringLiteral("****"));
@@ -408,7 +416,8 @@ class TestListWindow : public QObject {
     savePath_ = QString::fromStdString(OutPath("m3u.txt").string());
     form->MenuListFileExportClick();
     QCOMPARE(saveTitle_, QStringLiteral("定型リストエクスポート"));
-    QCOMPARE(Bytes(OutPath("m3u.txt")), std::string("#EXTM3U\r\n%LOOP_START%\r\n%F_FULL%%F_FILE%\r\n%LOOP_END%\r\n"));
+    QCOMPARE(Bytes(OutPath("m3u.txt")),
+             std::string("#EXTM3U\r\n%LOOP_START%\r\n%F_FULL%%F_FILE%\r\n%LOOP_END%\r\n"));
     form->ListView->SetRows({});
     form->MenuListFileImportClick();
     QCOMPARE(form->ListView->Rows(), kM3u);
@@ -485,7 +494,8 @@ class TestListWindow : public QObject {
     Pick(*form, ThreeFiles());
     form->ListView->SetRows({{" *", "相対パス1", "", "全体参照"}, {" *", "テキスト", "", "↓"}});
     form->MenuListPreviewClick();
-    QCOMPARE(form->RichEditPreview->toPlainText(), QStringLiteral("/music/pop/\n/music/pop/live/\n/music/rock/"));
+    QCOMPARE(form->RichEditPreview->toPlainText(),
+             QStringLiteral("/music/pop/\n/music/pop/live/\n/music/rock/"));
     QVERIFY(!form->EditPath->isEnabled());
     form->CheckBoxPath->click();
     QVERIFY(form->EditPath->isEnabled() && form->ButtonPath->isEnabled());
@@ -509,7 +519,8 @@ class TestListWindow : public QObject {
     form->ShowPage(TFormListMain::kListupPage);
     QCOMPARE(visible(), QStringLiteral("ファイル選択 除外 プレビュー クリア"));
     form->ShowPage(TFormListMain::kListFormPage);
-    QCOMPARE(visible(), QStringLiteral("ファイル 保存 登録 更新 消去 [追加] [複製] [削除] プレビュー クリア"));
+    QCOMPARE(visible(),
+             QStringLiteral("ファイル 保存 登録 更新 消去 [追加] [複製] [削除] プレビュー クリア"));
     form->ShowPage(TFormListMain::kPreviewPage);
     QCOMPARE(visible(), QStringLiteral("プレビュー リスト出力 クリア"));
     form->RichEditPreview->setPlainText(QStringLiteral("x"));
@@ -539,7 +550,8 @@ class TestListWindow : public QObject {
     QCOMPARE(ini.ReadInteger("List", "CT-35", 0), 77);
     QCOMPARE(ini.ReadInteger("List", "Clm-2", 0), 222);
     QCOMPARE(ini.ReadInteger("List", "Split1", 0), 200);
-    QCOMPARE(ini.ReadString("List", "Ext"), std::string("xspf\\nm3u\\npls\\nmpcpl\\nasx\\ncsv\\nhtml\\nhtm\\ntxt"));
+    QCOMPARE(ini.ReadString("List", "Ext"),
+             std::string("xspf\\nm3u\\npls\\nmpcpl\\nasx\\ncsv\\nhtml\\nhtm\\ntxt"));
     QCOMPARE(ini.ReadString("List", "PathText"), std::string("/music/pop"));
     QVERIFY(ini.ReadBool("List", "Path", false));
     QVERIFY(ini.ReadBool("List", "Unicode", false));
@@ -590,7 +602,8 @@ class TestListWindow : public QObject {
     const QString folderText = QString::fromStdString(folder.Path().string()) + QLatin1Char('/');
     QCOMPARE(TextAt(form->ListViewF->model(), 0, 2), folderText);
     QCOMPARE(TextAt(form->ListViewF->model(), 0, 7), QStringLiteral("MP3"));
-    const PickedFile expected = MakePickedFile(w.CatalogueData().Entries(MediaFormat::MP3)[0], folder.Path().string());
+    const PickedFile expected =
+        MakePickedFile(w.CatalogueData().Entries(MediaFormat::MP3)[0], folder.Path().string());
     QCOMPARE(TextAt(form->ListViewT->model(), 0, 1), QString::fromStdString(expected.tag[0]));
     QVERIFY(!expected.tag[0].empty());
 

@@ -23,7 +23,8 @@ bool ToggleLoopMark(std::vector<TemplateRow>& rows, int row) {
     target.LoopMark.clear();
     return true;
   }
-  const bool anyMarked = std::any_of(rows.begin(), rows.end(), [](const TemplateRow& r) { return !r.LoopMark.empty(); });
+  const bool anyMarked =
+      std::any_of(rows.begin(), rows.end(), [](const TemplateRow& r) { return !r.LoopMark.empty(); });
   if (anyMarked && !Marked(rows, row - 1) && !Marked(rows, row + 1)) return false;
   target.LoopMark = kLoopMarkText;
   return true;

@@ -4,10 +4,10 @@
 // ends; it takes Ctrl+C, Ctrl+V and Ctrl+Z while it is shown.
 
 #include <QAction>
-#include <algorithm>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <algorithm>
 
 #include "core/listout/PickedFile.h"
 #include "gui/app/FormMain.h"

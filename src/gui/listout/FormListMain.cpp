@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStatusBar>
@@ -48,7 +49,7 @@ std::string Key(std::string_view prefix, int n) {
 
 // The nine panels: "トータル", "件数", count, "ｻｲｽﾞ", size, "時間", h:mm:ss,
 // seconds, "秒".
-constexpr const char* kPanelTexts[TFormListMain::kStatusPanels] = {"トータル", "件数", "0",      "ｻｲｽﾞ", "0",
+constexpr const char* kPanelTexts[TFormListMain::kStatusPanels] = {"トータル", "件数",    "0", "ｻｲｽﾞ", "0",
                                                                    "時間",     "0:00:00", "0", "秒"};
 constexpr int kPanelWidths[TFormListMain::kStatusPanels] = {60, 40, 60, 40, 110, 40, 80, 70, 30};
 
@@ -104,8 +105,8 @@ TFormListMain::TFormListMain(ListWindowHost host, QWidget* parent)
 void TFormListMain::LoadLibrary() {
   const std::filesystem::path path = TemplateFilePath();
   std::error_code error;
-  const bool firstUse = !std::filesystem::exists(path, error) &&
-                        !std::filesystem::exists(RecoveryCopyOf(path), error);
+  const bool firstUse =
+      !std::filesystem::exists(path, error) && !std::filesystem::exists(RecoveryCopyOf(path), error);
   library_.Load(path);
   // Before any template file exists, a few templates to start from; they
   // are written, like any change, by "保存".
@@ -283,7 +284,8 @@ void TFormListMain::BuildMenu() {
     connect(action, &QAction::triggered, this, slot);
     return action;
   };
-  MenuListSelect = item("MenuListSelect", QStringLiteral("ファイル選択"), &TFormListMain::MenuListSelectClick);
+  MenuListSelect =
+      item("MenuListSelect", QStringLiteral("ファイル選択"), &TFormListMain::MenuListSelectClick);
   MenuListOmit = item("MenuListOmit", QStringLiteral("除外"), &TFormListMain::MenuListOmitClick);
   MenuListFile = bar->addMenu(QStringLiteral("ファイル"));
   MenuListFile->setObjectName(QStringLiteral("MenuListFile"));
@@ -298,9 +300,11 @@ void TFormListMain::BuildMenu() {
   MenuListUpd = item("MenuListUpd", QStringLiteral("更新"), &TFormListMain::MenuListUpdClick);
   MenuListDel = item("MenuListDel", QStringLiteral("消去"), &TFormListMain::MenuListDelClick);
   MenuListItemAdd = item("MenuListItemAdd", QStringLiteral("[追加]"), &TFormListMain::MenuListItemAddClick);
-  MenuListItemCopy = item("MenuListItemCopy", QStringLiteral("[複製]"), &TFormListMain::MenuListItemCopyClick);
+  MenuListItemCopy =
+      item("MenuListItemCopy", QStringLiteral("[複製]"), &TFormListMain::MenuListItemCopyClick);
   MenuListItemDel = item("MenuListItemDel", QStringLiteral("[削除]"), &TFormListMain::MenuListItemDelClick);
-  MenuListPreview = item("MenuListPreview", QStringLiteral("プレビュー"), &TFormListMain::MenuListPreviewClick);
+  MenuListPreview =
+      item("MenuListPreview", QStringLiteral("プレビュー"), &TFormListMain::MenuListPreviewClick);
   MenuListOut = item("MenuListOut", QStringLiteral("リスト出力"), &TFormListMain::MenuListOutClick);
   MenuListClear = item("MenuListClear", QStringLiteral("クリア"), &TFormListMain::MenuListClearClick);
   MenuListSave->setEnabled(library_.Dirty());
@@ -340,7 +344,15 @@ void TFormListMain::Warn(const QString& text) {
   box->setObjectName(QStringLiteral("ListMessage"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   const QRect frame = frameGeometry();
-  box->move(frame.left() + frame.width() / 2 - 120, frame.top() + frame.height() / 2 - 60);
+  QPoint at(frame.left() + frame.width() / 2 - 120, frame.top() + frame.height() / 2 - 60);
+  // A long message stays on the screen.
+  if (QScreen* screen = this->screen()) {
+    const QRect room = screen->availableGeometry();
+    const QSize size = box->sizeHint();
+    at.setX(std::max(room.left(), std::min(at.x(), room.right() - size.width())));
+    at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - size.height())));
+  }
+  box->move(at);
   box->open();
 }
 
@@ -363,7 +375,8 @@ void TFormListMain::ReadSettings() {
   const IniFile ini = IniFile::Load(host_.settingsFolder / kSettingsFileName);
   move(ini.ReadInteger(keys::kSection, keys::kLeft, keys::kLeftDefault),
        ini.ReadInteger(keys::kSection, keys::kTop, keys::kTopDefault));
-  resize(ReadExtent(ini, keys::kWidth, keys::kWidthDefault, 1), ReadExtent(ini, keys::kHeight, keys::kHeightDefault, 1));
+  resize(ReadExtent(ini, keys::kWidth, keys::kWidthDefault, 1),
+         ReadExtent(ini, keys::kHeight, keys::kHeightDefault, 1));
   for (int n = 1; n <= 13; ++n)
     ListViewF->horizontalHeader()->resizeSection(
         n, ReadExtent(ini, Key(keys::kFileColumn, n), keys::kFileColumnDefaults[n - 1], 0));
@@ -378,14 +391,16 @@ void TFormListMain::ReadSettings() {
   connect(SplitterListup, &QSplitter::splitterMoved, this, [this](int at) { split1_ = at; });
   connect(SplitterListForm, &QSplitter::splitterMoved, this, [this](int at) { split2_ = at; });
   for (int n = 1; n <= 3; ++n)
-    ListView->header()->resizeSection(n, ReadExtent(ini, Key(keys::kRowColumn, n), keys::kRowColumnDefaults[n - 1], 0));
+    ListView->header()->resizeSection(
+        n, ReadExtent(ini, Key(keys::kRowColumn, n), keys::kRowColumnDefaults[n - 1], 0));
   EditPath->setText(QString::fromStdString(ini.ReadString(keys::kSection, keys::kPathText)));
   CheckBoxPath->setChecked(ini.ReadBool(keys::kSection, keys::kPath, false));
   EditPath->setEnabled(CheckBoxPath->isChecked());
   ButtonPath->setEnabled(CheckBoxPath->isChecked());
   const QString history =
       QString::fromStdString(ini.ReadString(keys::kSection, keys::kExt, keys::kExtDefault));
-  for (const QString& ext : history.split(QStringLiteral("\\n"), Qt::SkipEmptyParts)) ComboBoxExt->addItem(ext);
+  for (const QString& ext : history.split(QStringLiteral("\\n"), Qt::SkipEmptyParts))
+    ComboBoxExt->addItem(ext);
   ComboBoxExt->setEditText(QString::fromStdString(ini.ReadString(keys::kSection, keys::kExtText)));
   CheckBoxUnicode->setChecked(ini.ReadBool(keys::kSection, keys::kUnicode, false));
 }
@@ -399,7 +414,8 @@ void TFormListMain::WriteSettings() const {
   ini.WriteInteger(keys::kSection, keys::kHeight, frame.height());
   ini.WriteInteger(keys::kSection, keys::kWidth, frame.width());
   for (int n = 1; n <= 13; ++n)
-    ini.WriteInteger(keys::kSection, Key(keys::kFileColumn, n), ListViewF->horizontalHeader()->sectionSize(n));
+    ini.WriteInteger(keys::kSection, Key(keys::kFileColumn, n),
+                     ListViewF->horizontalHeader()->sectionSize(n));
   ini.WriteInteger(keys::kSection, keys::kSplit1, split1_);
   for (int n = 1; n <= 35; ++n)
     ini.WriteInteger(keys::kSection, Key(keys::kTagColumn, n), ListViewT->horizontalHeader()->sectionSize(n));

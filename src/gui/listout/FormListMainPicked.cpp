@@ -85,7 +85,8 @@ void TFormListMain::SyncSelection() {
   other->selectionModel()->select(RowSelection(other->model(), rows), QItemSelectionModel::ClearAndSelect);
   const int focused = changed->currentIndex().row();
   if (!fromFiles && focused >= 0 && std::binary_search(rows.begin(), rows.end(), focused))
-    other->selectionModel()->setCurrentIndex(other->model()->index(focused, 1), QItemSelectionModel::NoUpdate);
+    other->selectionModel()->setCurrentIndex(other->model()->index(focused, 1),
+                                             QItemSelectionModel::NoUpdate);
   if (focused >= 0) other->scrollTo(other->model()->index(focused, 1));
   syncState_ = kSyncNone;
 }
@@ -109,7 +110,8 @@ void TFormListMain::MovePicked(PickedFileView* source, int dropRow, int startRow
   for (PickedFileView* view : {ListViewF, ListViewT}) {
     view->selectionModel()->select(RowSelection(view->model(), now), QItemSelectionModel::ClearAndSelect);
     if (focusNow >= 0)
-      view->selectionModel()->setCurrentIndex(view->model()->index(focusNow, 1), QItemSelectionModel::NoUpdate);
+      view->selectionModel()->setCurrentIndex(view->model()->index(focusNow, 1),
+                                              QItemSelectionModel::NoUpdate);
   }
   syncState_ = kSyncNone;
   picked_->UpdateListTotals();

@@ -38,10 +38,12 @@ QString ShiftJisRefusal(const std::vector<std::string>& lines) {
   for (size_t i = 0; i < lines.size(); ++i)
     if (const std::optional<MisfitCharacter> misfit = FirstMisfitCp932(lines[i])) {
       const QString character = Q(misfit->character);
-      const QString code =
-          QString::number(character.isEmpty() ? 0u : character.toUcs4().value(0), 16).toUpper().rightJustified(4, QLatin1Char('0'));
-      return QStringLiteral("%1 行目の文字「%2」(U+%3) は Shift-JIS で書き込めません。\n"
-                            "「Unicode」にチェックを入れて出力してください。何も書き込んでいません。")
+      const QString code = QString::number(character.isEmpty() ? 0u : character.toUcs4().value(0), 16)
+                               .toUpper()
+                               .rightJustified(4, QLatin1Char('0'));
+      return QStringLiteral(
+                 "%1 行目の文字「%2」(U+%3) は Shift-JIS で書き込めません。\n"
+                 "「Unicode」にチェックを入れて出力してください。何も書き込んでいません。")
           .arg(i + 1)
           .arg(character, code);
     }
@@ -91,7 +93,8 @@ void TFormListMain::MenuListOutClick() {
   } else {
     filter = QStringLiteral("*.* (*)");
   }
-  QString start = outputFolder_.isEmpty() ? Q(host_.currentFolder ? host_.currentFolder() : "") : outputFolder_;
+  QString start =
+      outputFolder_.isEmpty() ? Q(host_.currentFolder ? host_.currentFolder() : "") : outputFolder_;
   if (CheckBoxPath->isChecked() && !EditPath->text().isEmpty()) start = EditPath->text();
   if (!outputName_.isEmpty()) start += QLatin1Char('/') + QFileInfo(outputName_).fileName();
   const QString name = dialogs_.saveFile(this, QStringLiteral("リスト出力"), start, filter, ext);

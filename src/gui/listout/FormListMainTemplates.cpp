@@ -55,8 +55,8 @@ void TFormListMain::MenuListSaveClick() {
 
 void TFormListMain::MenuListRegClick() {
   ListView->CommitEditor();
-  if (ShowLibraryWarning(
-          library_.Register(LabeledEdit->text().toStdString(), EditExt->text().toStdString(), ListView->Rows())))
+  if (ShowLibraryWarning(library_.Register(LabeledEdit->text().toStdString(), EditExt->text().toStdString(),
+                                           ListView->Rows())))
     return;
   ShowLibrary();
   TreeView->SelectIndex(static_cast<int>(library_.Templates().size()) - 1);
@@ -65,8 +65,8 @@ void TFormListMain::MenuListRegClick() {
 void TFormListMain::MenuListUpdClick() {
   ListView->CommitEditor();
   const int index = TreeView->SelectedIndex();
-  if (ShowLibraryWarning(library_.Update(index, LabeledEdit->text().toStdString(), EditExt->text().toStdString(),
-                                         ListView->Rows())))
+  if (ShowLibraryWarning(library_.Update(index, LabeledEdit->text().toStdString(),
+                                         EditExt->text().toStdString(), ListView->Rows())))
     return;
   ShowLibrary();
   TreeView->SelectIndex(index);
@@ -112,9 +112,11 @@ void TFormListMain::MenuListItemDelClick() {
 void TFormListMain::MenuListFileExportClick() {
   ListView->CommitEditor();
   QString start = exportName_;
-  if (start.isEmpty()) start = exportFolder_.isEmpty() ? Q(host_.currentFolder ? host_.currentFolder() : "") : exportFolder_;
-  const QString name = dialogs_.saveFile(this, QStringLiteral("定型リストエクスポート"), start,
-                                         kTextFilter + QStringLiteral(";;") + kAllFilter, QStringLiteral("txt"));
+  if (start.isEmpty())
+    start = exportFolder_.isEmpty() ? Q(host_.currentFolder ? host_.currentFolder() : "") : exportFolder_;
+  const QString name =
+      dialogs_.saveFile(this, QStringLiteral("定型リストエクスポート"), start,
+                        kTextFilter + QStringLiteral(";;") + kAllFilter, QStringLiteral("txt"));
   if (name.isEmpty()) return;
   exportFolder_ = QFileInfo(name).absolutePath();
   exportName_ = name;

@@ -6,12 +6,12 @@ namespace hozanki {
 namespace {
 
 constexpr std::array<const char*, kPickedFileColumns> kFileCaptions = {
-    "通番", "ﾌｧｲﾙﾊﾟｽ ", "ﾌｧｲﾙ名 ", " ｻｲｽﾞ", "ﾀｲﾑｽﾀﾝﾌﾟ ", " 時間", "種別", "(ID3v1)", "(ID3v2)",
-    "(RIFF)", "(APE)", "音声形式", "映像形式"};
+    "通番",    "ﾌｧｲﾙﾊﾟｽ ", "ﾌｧｲﾙ名 ", " ｻｲｽﾞ", "ﾀｲﾑｽﾀﾝﾌﾟ ", " 時間",   "種別",
+    "(ID3v1)", "(ID3v2)",  "(RIFF)",  "(APE)", "音声形式",  "映像形式"};
 
 QString TagCaption(int subItem) {
   static const std::array<const char*, 7> groups = {"ｱｰﾃｨｽﾄ", "ﾀｲﾄﾙ", "ｱﾙﾊﾞﾑ", "№", "年", "ｼﾞｬﾝﾙ", "ｺﾒﾝﾄ"};
-  static const std::array<const char*, 7> singles = {"作曲者", "著作権",  "URL",    "ｵﾘｼﾞﾅﾙ",
+  static const std::array<const char*, 7> singles = {"作曲者", "著作権",     "URL",   "ｵﾘｼﾞﾅﾙ",
                                                      "製作者", "ｿｰｽ/保存名", "ｿﾌﾄｳｪｱ"};
   if (subItem >= 28) return QString::fromUtf8(singles[static_cast<size_t>(subItem - 28)]);
   const int group = subItem / 4;
@@ -127,7 +127,8 @@ void PickedFiles::Reorder(const std::vector<int>& order) {
 void PickedFiles::UpdateListTotals() {
   totals_ = hozanki::UpdateListTotals(files_);
   if (!files_.empty())
-    emit fileModel_->dataChanged(fileModel_->index(0, 1), fileModel_->index(Count() - 1, 1), {Qt::DisplayRole});
+    emit fileModel_->dataChanged(fileModel_->index(0, 1), fileModel_->index(Count() - 1, 1),
+                                 {Qt::DisplayRole});
   emit TotalsChanged();
 }
 

@@ -7,7 +7,6 @@
 #include <QMimeData>
 #include <algorithm>
 
-#include "gui/catalogue/ListViewSetup.h"
 
 namespace hozanki {
 

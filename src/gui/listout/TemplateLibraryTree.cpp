@@ -9,6 +9,7 @@ TemplateLibraryTree::TemplateLibraryTree(QWidget* parent) : QTreeWidget(parent) 
   setColumnCount(1);
   setHeaderHidden(true);
   setRootIsDecorated(false);
+  setUniformRowHeights(true);
   setItemsExpandable(false);
   setExpandsOnDoubleClick(false);
   setSelectionMode(QAbstractItemView::SingleSelection);

@@ -58,8 +58,6 @@ TemplateRowEditor::TemplateRowEditor(QWidget* parent) : QTreeWidget(parent) {
     editor->hide();
     editor->installEventFilter(this);
   }
-  for (QComboBox* box : {ComboBoxItem, ComboBoxOption})
-    connect(box, &QComboBox::activated, this, [this] { CommitEditor(); });
 }
 
 QTreeWidgetItem* TemplateRowEditor::NewItem(int at) {
@@ -224,7 +222,8 @@ void TemplateRowEditor::CloseEditor(bool store) {
     TemplateRow value = RowAt(row);
     bool changed = false;
     if (editor == ComboBoxItem)
-      changed = ComboBoxItem->currentIndex() >= 0 && ChooseItem(value, ComboBoxItem->currentText().toStdString());
+      changed =
+          ComboBoxItem->currentIndex() >= 0 && ChooseItem(value, ComboBoxItem->currentText().toStdString());
     else if (editor == ComboBoxOption)
       changed = ComboBoxOption->currentIndex() >= 0 &&
                 ChooseOption(value, ComboBoxOption->currentText().toStdString());
