@@ -535,7 +535,9 @@ class TestListWindow : public QObject {
       QCOMPARE(form->ComboBoxExt->itemText(2), QStringLiteral("mpcpl"));
       QCOMPARE(form->ListViewF->horizontalHeader()->sectionSize(5), 127);
       QCOMPARE(form->ListViewT->horizontalHeader()->sectionSize(2), 0);
+      QCOMPARE(form->pos(), QPoint(100, 50));
       form->resize(700, 500);
+      form->move(150, 60);
       form->ListViewF->horizontalHeader()->resizeSection(2, 111);
       form->ListViewT->horizontalHeader()->resizeSection(35, 77);
       form->ListView->header()->resizeSection(2, 222);
@@ -546,6 +548,8 @@ class TestListWindow : public QObject {
     }
     const IniFile ini = IniFile::Load(ConfigPath() / "NR284.ini");
     QCOMPARE(ini.ReadInteger("List", "Width", 0), 700);
+    QCOMPARE(ini.ReadInteger("List", "Left", 0), 150);
+    QCOMPARE(ini.ReadInteger("List", "Top", 0), 60);
     QCOMPARE(ini.ReadInteger("List", "CF-2", 0), 111);
     QCOMPARE(ini.ReadInteger("List", "CT-35", 0), 77);
     QCOMPARE(ini.ReadInteger("List", "Clm-2", 0), 222);
@@ -557,6 +561,7 @@ class TestListWindow : public QObject {
     QVERIFY(ini.ReadBool("List", "Unicode", false));
     auto again = MakeWindow();
     QCOMPARE(again->width(), 700);
+    QCOMPARE(again->pos(), QPoint(150, 60));
     QCOMPARE(again->ListViewF->horizontalHeader()->sectionSize(2), 111);
     QCOMPARE(again->ComboBoxExt->itemText(0), QStringLiteral("xspf"));
     QCOMPARE(again->ComboBoxExt->currentText(), QStringLiteral("xspf"));

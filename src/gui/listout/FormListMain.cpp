@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHideEvent>
@@ -373,10 +374,15 @@ void TFormListMain::hideEvent(QHideEvent* event) {
 
 void TFormListMain::ReadSettings() {
   const IniFile ini = IniFile::Load(host_.settingsFolder / kSettingsFileName);
-  move(ini.ReadInteger(keys::kSection, keys::kLeft, keys::kLeftDefault),
-       ini.ReadInteger(keys::kSection, keys::kTop, keys::kTopDefault));
-  resize(ReadExtent(ini, keys::kWidth, keys::kWidthDefault, 1),
-         ReadExtent(ini, keys::kHeight, keys::kHeightDefault, 1));
+  const int storedWidth = ReadExtent(ini, keys::kWidth, keys::kWidthDefault, 1);
+  const int storedHeight = ReadExtent(ini, keys::kHeight, keys::kHeightDefault, 1);
+  QPoint at(ini.ReadInteger(keys::kSection, keys::kLeft, keys::kLeftDefault),
+            ini.ReadInteger(keys::kSection, keys::kTop, keys::kTopDefault));
+  // A position off every screen (a screen that is gone) falls back.
+  if (!QGuiApplication::screenAt(QRect(at, QSize(storedWidth, storedHeight)).center()))
+    at = QPoint(keys::kLeftDefault, keys::kTopDefault);
+  move(at);
+  resize(std::max(storedWidth, minimumWidth()), std::max(storedHeight, minimumHeight()));
   for (int n = 1; n <= 13; ++n)
     ListViewF->horizontalHeader()->resizeSection(
         n, ReadExtent(ini, Key(keys::kFileColumn, n), keys::kFileColumnDefaults[n - 1], 0));
@@ -408,7 +414,7 @@ void TFormListMain::ReadSettings() {
 void TFormListMain::WriteSettings() const {
   const std::filesystem::path path = host_.settingsFolder / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
-  const QRect frame = geometry();
+  const QRect frame(pos(), size());
   ini.WriteInteger(keys::kSection, keys::kTop, frame.top());
   ini.WriteInteger(keys::kSection, keys::kLeft, frame.left());
   ini.WriteInteger(keys::kSection, keys::kHeight, frame.height());
