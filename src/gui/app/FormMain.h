@@ -12,7 +12,8 @@
 // undo), FormMainTextCommands.cpp (replace, regular expression, substring),
 // FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
-// FormMainCompound.cpp (compound edits: submenus, running, their window).
+// FormMainCompound.cpp (compound edits: submenus, running, their window),
+// FormMainListOut.cpp (the list window).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -27,6 +28,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
+#include "core/listout/PickedFile.h"
 #include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
@@ -59,6 +61,7 @@ class TFormRegexp;
 class TFormReplace;
 class TFormSubstr;
 class TFormRename;
+class TFormListMain;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -151,6 +154,16 @@ class TFormMain : public QMainWindow {
   TFormRename* OpenFormRename();
   TFormRename* FormRenameWindow() const;
   int ActiveFilePage() const;
+  // FormMainListOut.cpp
+  // The list window, made on first use when `create`; kept until the end.
+  TFormListMain* FormListMainWindow(bool create = false);
+  // `MenuFileListOutClick`: shows the list window.
+  TFormListMain* OpenFormListMain();
+  // `PopupFListOutClick`: the list window on its first page, with the
+  // selected files of the active file list picked into it.
+  void PopupFListOutClick();
+  // The selected files of the active file list as list window records.
+  std::vector<PickedFile> PickSelectedFiles() const;
 
  signals:
   // A save and the re-read after it are over.
@@ -259,6 +272,8 @@ class TFormMain : public QMainWindow {
   void SetUpRenamePatterns();
   void PopupRPopup();
   void FormRenameClosed();
+  // FormMainListOut.cpp
+  void SetUpListOut();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -359,6 +374,8 @@ class TFormMain : public QMainWindow {
   // took from the Edit menu.
   RenamePatternStore renamePatterns_;
   QPointer<TFormRename> formRename_;
+  // The list window, kept from its first use.
+  QPointer<TFormListMain> formListMain_;
 };
 
 }  // namespace hozanki
