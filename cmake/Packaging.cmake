@@ -30,7 +30,7 @@ endif()
 
 install(FILES ${CMAKE_SOURCE_DIR}/resources/hozanki.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/resources/hozanki.metainfo.xml
+install(FILES ${CMAKE_SOURCE_DIR}/resources/io.github.hozanki.Hozanki.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/help/
   DESTINATION ${CMAKE_INSTALL_DATADIR}/hozanki/help)
@@ -62,16 +62,15 @@ set(CPACK_PACKAGE_VENDOR "Hozanki")
 set(CPACK_PACKAGE_CONTACT "Hozanki developers <hozanki@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tag editor and batch renamer for Japanese audio and video collections")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "tag editor and batch renamer for Japanese audio and video collections
- Hozanki lists the media files of a folder (MP3, WAV, AVI, VQF, WMA, OGG, APE,
- MP4) and shows their tags in tables, one per tag kind. Whole columns of many
- files are edited at once: paste, numbering, case, width and kana conversions,
- wildcard and Perl-style replacements, substrings, file names from tag
- patterns and named chains of such edits. Nothing is written until you save.
- .
- The interface is Japanese. hozanki-cli offers the same core on the command
- line: listing tags as JSON, setting tags, renaming by pattern, writing play
- lists from templates and the text conversions as filters.")
+  "Hozanki lists the media files of a folder (MP3, WAV, AVI, VQF, WMA, OGG, APE,
+MP4) and shows their tags in tables, one per tag kind. Whole columns of many
+files are edited at once: paste, numbering, case, width and kana conversions,
+wildcard and Perl-style replacements, substrings, file names from tag
+patterns and named chains of such edits. Nothing is written until you save.
+
+The interface is Japanese. hozanki-cli offers the same core on the command
+line: listing tags as JSON, setting tags, renaming by pattern, writing play
+lists from templates and the text conversions as filters.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
