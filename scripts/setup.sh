@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xdg-utils
   ffmpeg lame python3 python3-mutagen
-  librsvg2-bin desktop-file-utils appstream file bash-completion
+  librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
