@@ -6,6 +6,7 @@
   given twice.
 - Every command and option that `hozanki-cli --help` lists is described in
   the manual page, offered by the bash completion and named in the help page.
+- The manual pages and the AppStream metadata name the project's version.
 
 Usage: check_docs.py SOURCE_DIR HOZANKI_CLI
 """
@@ -166,6 +167,22 @@ def check_cli_docs(source_dir, cli):
         fail(f"the bash completion offers {extra}, which hozanki-cli does not know")
 
 
+def check_versions(source_dir):
+    m = re.search(r"project\(\s*Hozanki\s+VERSION\s+([\d.]+)", (source_dir / "CMakeLists.txt").read_text())
+    if not m:
+        fail("CMakeLists.txt: no project(Hozanki VERSION ...)")
+        return
+    version = m.group(1)
+    for page in sorted((source_dir / "packaging" / "man").glob("*.1")):
+        header = page.read_text(encoding="utf-8").split("\n", 1)[0]
+        if f'"Hozanki {version}"' not in header:
+            fail(f"{page.name}: the .TH line does not name Hozanki {version}: {header}")
+    for metainfo in sorted((source_dir / "resources").glob("*.metainfo.xml")):
+        releases = re.findall(r'<release\s+version="([^"]+)"', metainfo.read_text(encoding="utf-8"))
+        if not releases or releases[0] != version:
+            fail(f"{metainfo.name}: the newest release is {releases[:1]}, the project is {version}")
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__, file=sys.stderr)
@@ -173,10 +190,11 @@ def main():
     source_dir = pathlib.Path(sys.argv[1])
     check_help(source_dir)
     check_cli_docs(source_dir, sys.argv[2])
+    check_versions(source_dir)
     for message in failures:
         print("FAIL:", message)
     if not failures:
-        print("help anchors, help links and command-line documentation agree with the code")
+        print("help anchors, help links, command-line documentation and versions agree with the code")
     return 1 if failures else 0
 
 
