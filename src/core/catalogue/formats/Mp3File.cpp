@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/catalogue/formats/PayloadMap.h"
 #include "core/common/AtomicFile.h"
 
 namespace hozanki {
@@ -300,26 +301,6 @@ bool Mp3File::Save(std::string* error) {
   return Write(plan, error);
 }
 
-namespace {
-
-// Whether two ranges of two open files hold the same bytes.
-bool SameBytes(int a, uint64_t offsetA, int b, uint64_t offsetB, uint64_t length) {
-  constexpr size_t kBlock = 1 << 20;
-  std::string x, y;
-  while (length > 0) {
-    uint64_t n = std::min<uint64_t>(length, kBlock);
-    x = PRead(a, offsetA, n);
-    y = PRead(b, offsetB, n);
-    if (x.size() != n || x != y) return false;
-    offsetA += n;
-    offsetB += n;
-    length -= n;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool Mp3File::Write(const Plan& plan, std::string* error) {
   FileReplacement out;
   if (!out.Begin(path_, error)) return false;
@@ -335,6 +316,11 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
   struct stat st {};
   if (::fstat(in, &st) != 0 || static_cast<uint64_t>(st.st_size) != fileSize_)
     return Fail(error, "読み込んだ後にファイルが変更されたため保存しません (" + path_.string() + ")");
+  // A file whose structure does not add up is never written.
+  PayloadMap before;
+  std::string why;
+  if (!MapPayload(FileType::MP3, path_, before, &why))
+    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
 
   if (!plan.riff) {
     if (plan.id3v2) out.Append(*plan.id3v2);
@@ -378,6 +364,10 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
     if (riff_ && riffLayout_.end < fileSize_) out.AppendRange(in, riffLayout_.end, fileSize_ - riffLayout_.end);
   }
   if (out.Failed()) return out.Commit(error);
+  PayloadMap after;
+  if (!MapPayload(FileType::MP3, out.Temporary(), after, &why) ||
+      !SamePayload(path_, before, out.Temporary(), after, &why))
+    return Fail(error, "書き込んだファイルの音声データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")");
   if (!Verify(out.Temporary(), plan, error)) return false;
   if (!out.Commit(error)) return false;
   return Load(error);
@@ -394,12 +384,6 @@ bool Mp3File::Verify(const std::filesystem::path& written, const Plan& plan, std
       (copy->id3v2_ != nullptr) != plan.id3v2.has_value() || copy->ape_.has_value() != plan.ape.has_value())
     return refuse("タグの種類が一致しません");
   if (copy->audioSize_ != audioSize_) return refuse("音声データの大きさが一致しません");
-  int a = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  int b = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
-  bool same = a >= 0 && b >= 0 && SameBytes(a, audioOffset_, b, copy->audioOffset_, audioSize_);
-  if (a >= 0) ::close(a);
-  if (b >= 0) ::close(b);
-  if (!same) return refuse("音声データが一致しません");
   // Every value reads back as meant. ID3v1 fields are cut to their width.
   for (const auto& [name, meant] : plan.values) {
     std::string now = copy->GetValue(name);

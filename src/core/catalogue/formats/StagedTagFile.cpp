@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/catalogue/formats/ByteOrder.h"
+#include "core/catalogue/formats/PayloadMap.h"
 #include "core/catalogue/formats/ReplacementStream.h"
 #include "core/common/AtomicFile.h"
 
@@ -66,6 +67,14 @@ bool StagedTagFile::Save(std::string* error) {
     staged_.clear();
     return true;
   }
+  // A file whose structure does not add up is never written: a writer
+  // misled by it could cut the audio or grow the file without end.
+  PayloadMap before;
+  std::string why;
+  if (!MapPayload(type_, path_, before, &why)) {
+    if (error) *error = "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")";
+    return false;
+  }
   FileReplacement copy;
   if (!copy.Begin(path_, error)) return false;
   if (!copy.AppendTarget()) return copy.Commit(error);
@@ -86,6 +95,11 @@ bool StagedTagFile::Save(std::string* error) {
   stream_ = nullptr;
   if (copy.Failed()) return copy.Commit(error);
   if (!ok) return false;
+  PayloadMap after;
+  if (!MapPayload(type_, copy.Temporary(), after, &why) || !SamePayload(path_, before, copy.Temporary(), after, &why)) {
+    if (error) *error = "書き込んだファイルの音声・映像データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")";
+    return false;
+  }
   if (!Verify(copy.Temporary(), changes, error)) return false;
   if (!copy.Commit(error)) return false;
   ValueMap fresh;
@@ -132,7 +146,7 @@ bool StagedTagFile::Verify(const fs::path& copy, const ValueMap& changes, std::s
     auto it = fresh.find(name);
     std::string now = it == fresh.end() ? std::string() : it->second;
     if (!SameValue(value, now)) {
-      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません [" + now + "]";
+      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません (" + path_.string() + ")";
       return false;
     }
   }
