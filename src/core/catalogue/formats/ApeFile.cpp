@@ -9,6 +9,7 @@
 
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/ByteOrder.h"
+#include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
 
@@ -102,17 +103,9 @@ bool ApeFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   if (!changed) return true;
   std::string id3v1 = ReadFileBytes(copy, place.tagEnd, kId3v1Size);
   std::string bytes = tag.items.empty() ? std::string() : tag.Render();
-  std::error_code ec;
-  std::filesystem::resize_file(copy, place.tagStart, ec);
-  std::ofstream out(copy, std::ios::binary | std::ios::app);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.write(id3v1.data(), static_cast<std::streamsize>(id3v1.size()));
-  out.flush();
-  if (ec || !out) {
-    if (error) *error = "cannot write " + copy.string() + (ec ? ": " + ec.message() : std::string());
-    return false;
-  }
-  return true;
+  (void)error;
+  FileReplacement& out = CopyFile();
+  return out.Truncate(place.tagStart) && out.Append(bytes) && out.Append(id3v1);
 }
 
 }  // namespace hozanki

@@ -4,6 +4,7 @@
 
 #include "core/catalogue/formats/AviStructure.h"
 #include "core/catalogue/formats/ByteOrder.h"
+#include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
 
 namespace hozanki {
@@ -97,21 +98,14 @@ bool AviFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   }
   std::string region;
   if (!RenderInfoRegion(info, mode_, bestSize, region, error)) return false;
-  std::fstream out(copy, std::ios::binary | std::ios::in | std::ios::out);
-  out.seekp(static_cast<std::streamoff>(avi.chunks[bestFirst].offset));
-  out.write(region.data(), static_cast<std::streamsize>(region.size()));
+  FileReplacement& out = CopyFile();
+  if (!out.WriteAt(avi.chunks[bestFirst].offset, region)) return false;
   // Any other INFO list of the first part would contradict the new one: it
   // becomes JUNK of the same size.
   for (size_t i = 0; i < avi.chunks.size(); ++i) {
     if ((i >= bestFirst && i < bestLast) || avi.chunks[i].id != "LIST" || avi.chunks[i].listType != "INFO")
       continue;
-    out.seekp(static_cast<std::streamoff>(avi.chunks[i].offset));
-    out.write("JUNK", 4);
-  }
-  out.flush();
-  if (!out) {
-    if (error) *error = "cannot write " + copy.string();
-    return false;
+    if (!out.WriteAt(avi.chunks[i].offset, "JUNK")) return false;
   }
   return true;
 }

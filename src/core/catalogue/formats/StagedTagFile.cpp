@@ -84,6 +84,7 @@ bool StagedTagFile::Save(std::string* error) {
   copy.SetSizeLimit(copy.Size() + growth);
   ReplacementStream stream(copy);
   stream_ = &stream;
+  copy_ = &copy;
   bool ok = false;
   try {
     ok = Write(copy.Temporary(), changes, values_, error);
@@ -93,6 +94,7 @@ bool StagedTagFile::Save(std::string* error) {
     copy.Fail(EIO, std::string("書き込みに失敗しました: ") + e.what());
   }
   stream_ = nullptr;
+  copy_ = nullptr;
   if (copy.Failed()) return copy.Commit(error);
   if (!ok) return false;
   PayloadMap after;
