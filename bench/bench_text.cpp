@@ -1,5 +1,7 @@
 // Throughput of the text engine over 100,000 cells of mixed Japanese and
 // ASCII text of about 30 characters. Items per second = cells per second.
+// The BM_LongLine cases run one line of 10 MB instead (bytes per second):
+// replace and substitution must stay linear in the line's length.
 
 #include <benchmark/benchmark.h>
 
@@ -83,6 +85,53 @@ void BM_RegexpTransliterate(benchmark::State& state) {
            [](const std::string& cell) { return hozanki::ApplyRegexp("tr/a-zぁ-ん/A-Zァ-ン/", cell); });
 }
 BENCHMARK(BM_RegexpTransliterate)->Unit(benchmark::kMillisecond);
+
+// One line of about 10 MB of the same mixed text.
+const std::string& LongLine() {
+  static const std::string line = [] {
+    std::string out;
+    out.reserve(10'000'100);
+    for (const std::string& cell : Cells()) {
+      if (out.size() >= 10'000'000) break;
+      out += cell;
+    }
+    return out;
+  }();
+  return line;
+}
+
+template <typename F>
+void RunLongLine(benchmark::State& state, F&& f) {
+  const std::string& line = LongLine();
+  for (auto _ : state) benchmark::DoNotOptimize(f(line));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * line.size()));
+}
+
+// Many matches, each with a slot ("の" and the character after it).
+void BM_LongLineReplace(benchmark::State& state) {
+  const hozanki::ReplacePattern pattern = hozanki::BuildReplacePattern("の?", "<\\1>", true);
+  RunLongLine(state, [&](const std::string& line) { return hozanki::ApplyReplace(pattern, line); });
+}
+BENCHMARK(BM_LongLineReplace)->Unit(benchmark::kMillisecond);
+
+// One match whose trailing wildcard takes the rest of the line.
+void BM_LongLineReplaceTrailing(benchmark::State& state) {
+  const hozanki::ReplacePattern pattern = hozanki::BuildReplacePattern("*の*", "\\2 - \\1", true);
+  RunLongLine(state, [&](const std::string& line) { return hozanki::ApplyReplace(pattern, line); });
+}
+BENCHMARK(BM_LongLineReplaceTrailing)->Unit(benchmark::kMillisecond);
+
+void BM_LongLineSubstitute(benchmark::State& state) {
+  RunLongLine(state,
+              [](const std::string& line) { return hozanki::ApplyRegexp("s/([a-z]+)/<$1>/gi", line); });
+}
+BENCHMARK(BM_LongLineSubstitute)->Unit(benchmark::kMillisecond);
+
+// An empty match between every two characters.
+void BM_LongLineSubstituteEmpty(benchmark::State& state) {
+  RunLongLine(state, [](const std::string& line) { return hozanki::ApplyRegexp("s/x*/-/g", line); });
+}
+BENCHMARK(BM_LongLineSubstituteEmpty)->Unit(benchmark::kMillisecond);
 
 void BM_Substring(benchmark::State& state) {
   RunCells(state, [](const std::string& cell) { return hozanki::Substring(cell, "3,-4"); });

@@ -18,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& c : avi.chunks)
     if (c.id == "JUNK" || c.listType == "INFO") region += c.Span();
   std::string out;
-  if (hozanki::RenderInfoRegion(avi.info, region, out, &error) && out.size() != region) __builtin_trap();
+  if (hozanki::RenderInfoRegion(avi.info, hozanki::InfoTextMode::kAsFile, region, out, &error) &&
+      out.size() != region)
+    __builtin_trap();
   hozanki::ParseInfoList(bytes);
   return 0;
 }

@@ -9,7 +9,8 @@ PACKAGES=(
   qt6-base-dev libgl1-mesa-dev libtag1-dev libpcre2-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xdg-utils
-  ffmpeg lame python3-mutagen
+  ffmpeg lame python3 python3-mutagen
+  librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

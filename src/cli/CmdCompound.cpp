@@ -29,7 +29,9 @@ int Run(const std::vector<std::string>& args) {
   }
   for (const CompoundEdit& edit : edits) {
     if (edit.title != args[0]) continue;
-    return RunLineFilter("compound", [&](std::string_view line) { return RunCompound(edit.steps, line); });
+    return RunCheckedLineFilter("compound", [&](std::string_view line, std::string& error) {
+      return RunCompound(edit.steps, line, &error);
+    });
   }
   std::cerr << "hozanki-cli compound: no compound edit is titled \"" << args[0] << "\".";
   if (edits.empty()) {

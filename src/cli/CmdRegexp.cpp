@@ -13,7 +13,9 @@ int Run(const std::vector<std::string>& args) {
   if (!ArgumentsAreUtf8("regexp", args)) return kExitUsage;
   if (args.size() != 1) return UsageError("regexp", "one PATTERN is needed", kUsage);
   const std::string& pattern = args[0];
-  return RunLineFilter("regexp", [&](std::string_view line) { return ApplyRegexp(pattern, line); });
+  return RunCheckedLineFilter("regexp", [&](std::string_view line, std::string& error) {
+    return ApplyRegexp(pattern, line, &error);
+  });
 }
 
 const CliCommandRegistration kRegistration({"regexp", kUsage, Run});

@@ -25,7 +25,9 @@ int Run(const std::vector<std::string>& args) {
   }
   if (texts.size() != 2) return UsageError("replace", "SEARCH and REPLACEMENT are needed", kUsage);
   const ReplacePattern pattern = BuildReplacePattern(texts[0], texts[1], !caseSensitive);
-  return RunLineFilter("replace", [&](std::string_view line) { return ApplyReplace(pattern, line); });
+  return RunCheckedLineFilter("replace", [&](std::string_view line, std::string& error) {
+    return ApplyReplace(pattern, line, &error);
+  });
 }
 
 const CliCommandRegistration kRegistration({"replace", kUsage, Run});

@@ -8,6 +8,7 @@
 #include "CliCommand.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
+#include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 
@@ -83,6 +84,8 @@ int RunSet(const std::vector<std::string>& args) {
   if (!S_ISREG(st.st_mode)) return Refuse(fileArg + ": not a regular file");
   std::filesystem::path path(filePath);
   std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  // Temporary files of a save that died are cleared before a new one.
+  SweepTemporaryFiles(folder);
   std::string error;
   std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
   if (!entry)

@@ -14,6 +14,15 @@ namespace hozanki::cli {
 // the filter with an error naming its line number: exit status 2.
 int RunLineFilter(std::string_view command, const std::function<std::string(std::string_view)>& transform);
 
+// A transform that may fail on a line: it returns the result, or sets
+// `error` to the reason when it could not handle the line.
+using CheckedLineTransform = std::function<std::string(std::string_view line, std::string& error)>;
+
+// As RunLineFilter; a line the transform fails on stops the filter with an
+// error naming its line number and the reason (nothing is written for it or
+// after it): exit status 1.
+int RunCheckedLineFilter(std::string_view command, const CheckedLineTransform& transform);
+
 // Checks that every argument is valid UTF-8; prints an error and returns
 // false otherwise.
 bool ArgumentsAreUtf8(std::string_view command, const std::vector<std::string>& args);

@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "CliCommand.h"
+#include "core/common/AtomicFile.h"
+#include "core/settings/SettingsFolder.h"
 
 namespace hozanki::cli {
 
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     std::cout << "hozanki-cli " << HOZANKI_VERSION << "\n";
     return kExitOk;
   }
+  // Temporary files of a settings write that died are cleared first.
+  hozanki::SweepTemporaryFiles(hozanki::SettingsFolder());
   for (const CliCommand& c : CliCommands()) {
     if (c.name == args[0]) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }

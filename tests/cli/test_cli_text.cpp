@@ -118,6 +118,32 @@ TEST_F(CliText, InvalidUtf8LineIsAnError) {
   EXPECT_EQ(Run({"regexp", "s/a/\xff/"}, "a\n").status, 2);
 }
 
+// Searches that backtrack past PCRE2's match limit: a failure naming the
+// line, exit 1, and nothing written for that line or after it.
+TEST_F(CliText, MatchLimitStopsTheFilter) {
+  const std::string tooHard = std::string(30, 'a') + "b";
+  const std::string manyA(40, 'a');
+  const std::string thirtyOptional = std::string(30, '?') + "\\d";
+  ASSERT_TRUE(WriteCompoundFile(dir_ / "config" / kCompoundFileName,
+                                {{"hard", {{2, "小文字 ⇒ 大文字", ""}, {1, thirtyOptional, "x"}}}}, 0));
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string out;
+  } cases[] = {
+      {{"regexp", "s/(a+)+$/x/"}, "aa\n" + tooHard + "\naa\n", "x\n"},
+      {{"replace", thirtyOptional, "x"}, "b1\n" + manyA + "\nb1\n", "x\n"},
+      {{"compound", "hard"}, "b1\n" + manyA + "\nb1\n", "x\n"},
+  };
+  for (const Case& c : cases) {
+    CliResult r = Run(c.args, c.input);
+    EXPECT_EQ(r.status, 1) << c.args[0] << ": " << r.err;
+    EXPECT_EQ(r.out, c.out) << c.args[0];
+    EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("match limit"), std::string::npos) << r.err;
+  }
+}
+
 TEST_F(CliText, CompoundRunsTheFirstEditOfTheTitle) {
   const std::vector<CompoundEdit> edits = {
       {"tidy", {{6, "連続空白圧縮", ""}, {2, "小文字 ⇒ 大文字", ""}}},

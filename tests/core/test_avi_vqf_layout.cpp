@@ -91,24 +91,26 @@ TEST(AviWrite, WithoutRoomTheFileIsRefusedAndLeftAlone) {
 }
 
 TEST(AviWrite, RegionIsFilledExactlyWhateverIsLeftOver) {
-  // Leftovers of 0 to 8 bytes: none, too little for a JUNK chunk (the last
+  // Leftovers of 0 to 8 bytes: none, too little for a JUNK chunk (a changed
   // field takes it), or an empty JUNK chunk.
-  InfoFields fields = {{"INAM", "abc"}, {"IART", "de"}};
-  std::string base = RenderInfoList(fields);
+  InfoList info;
+  info.Set("INAM", "abc");
+  info.Set("IART", "de");
+  std::string base = info.Render(InfoTextMode::kLegacy);
   for (uint64_t extra = 0; extra <= 12; extra += 2) {
     std::string bytes, error;
-    ASSERT_TRUE(RenderInfoRegion(fields, base.size() + extra, bytes, &error)) << extra;
+    ASSERT_TRUE(RenderInfoRegion(info, InfoTextMode::kLegacy, base.size() + extra, bytes, &error)) << extra;
     ASSERT_EQ(bytes.size(), base.size() + extra);
-    auto parsed = ParseInfoList(std::string_view(bytes).substr(12, bytes.size() - 12));
+    auto parsed = ParseInfoList(std::string_view(bytes).substr(12, bytes.size() - 12)).Fields();
     ASSERT_GE(parsed.size(), 2u);
-    EXPECT_EQ(parsed[0], fields[0]);
-    EXPECT_EQ(parsed[1], fields[1]);
+    EXPECT_EQ(parsed[0], (std::pair<std::string, std::string>("INAM", "abc")));
+    EXPECT_EQ(parsed[1], (std::pair<std::string, std::string>("IART", "de")));
     if (extra >= 8) EXPECT_EQ(bytes.substr(base.size(), 4), "JUNK");
   }
   std::string bytes, error;
-  EXPECT_FALSE(RenderInfoRegion(fields, base.size() - 2, bytes, &error));
+  EXPECT_FALSE(RenderInfoRegion(info, InfoTextMode::kLegacy, base.size() - 2, bytes, &error));
   // No fields at all: the whole region becomes JUNK.
-  ASSERT_TRUE(RenderInfoRegion({}, 64, bytes, &error));
+  ASSERT_TRUE(RenderInfoRegion(InfoList(), InfoTextMode::kLegacy, 64, bytes, &error));
   EXPECT_EQ(bytes.substr(0, 4), "JUNK");
   EXPECT_EQ(bytes.size(), 64u);
 }

@@ -47,9 +47,9 @@ TEST(FormatFuzzRegressions, VqfAsfAndMp4Readers) {
 TEST(FormatFuzzRegressions, InfoFieldOfOddSizeWithoutItsPadByte) {
   std::string body = "INAM";
   body += std::string("\x03\x00\x00\x00", 4) + "ab";  // declared 3, 2 bytes there
-  EXPECT_TRUE(ParseInfoList(body).empty());
+  EXPECT_TRUE(ParseInfoList(body).Fields().empty());
   body = "INAM" + std::string("\x03\x00\x00\x00", 4) + "abc";  // odd, no pad byte at the end
-  auto fields = ParseInfoList(body);
+  auto fields = ParseInfoList(body).Fields();
   ASSERT_EQ(fields.size(), 1u);
   EXPECT_EQ(fields[0].second, "abc");
 }

@@ -311,6 +311,55 @@ class TestCompoundWindow : public QObject {
     std::filesystem::remove(DataFile());
   }
 
+  void aStepPcre2GivesUpOnLeavesTheCellAndIsReported() {
+    // Upper case, then a search that backtracks past PCRE2's match limit on
+    // forty letters without a digit: the first step's change is dropped too.
+    const std::string tooHard(40, 'a');
+    QVERIFY(WriteCompoundFile(
+        DataFile(), {{"hard", {{2, "小文字 ⇒ 大文字", ""}, {1, std::string(30, '?') + "\\d", "x"}}}}, 0));
+    MediaFolder folder;
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) folder.Copy("mp3/plain.mp3", name);
+    TFormMain w;
+    std::filesystem::remove(DataFile());  // read at the start; the next test begins without it
+    LoadInto(w, folder.Path());
+    QCOMPARE(w.CompoundStore().size(), size_t{1});
+    const int title = SubItemOf(V2, "INAM");
+    Catalogue& c = w.CatalogueData();
+    SetTitle(c, 0, title, tooHard);
+    SetTitle(c, 1, title, "b1");
+    SetTitle(c, 2, title, tooHard);
+    w.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(1);
+    w.Tables().SetEditColumn(1, title + 1);
+    SelectRows(w.TagTable(1), {0, 1});
+    Submenu(w, "PopupTMulti")->actions().front()->trigger();
+    QCOMPARE(TitleCell(w, 0, title).text, tooHard);
+    QCOMPARE(TitleCell(w, 0, title).value, 0);
+    QCOMPARE(TagOf(w.CatalogueData().Entries(MediaFormat::MP3)[0], V2).image, kNoMark);
+    QCOMPARE(TitleCell(w, 1, title).text, std::string("x"));
+    QCOMPARE(TitleCell(w, 2, title).text, tooHard);  // not selected
+    auto* box = w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures"));
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(QStringLiteral("1 行目 a.mp3")), qPrintable(box->text()));
+    QVERIFY(!box->text().contains(QStringLiteral("2 行目")));
+    QVERIFY2(box->text().contains(QStringLiteral("match limit")), qPrintable(box->text()));
+    box->close();
+
+    // The window's check shows the reason, not the cell unchanged.
+    TFormMulti* form = OpenWindow(w);
+    QVERIFY(form);
+    emit form->TreeViewMulti->itemDoubleClicked(form->TreeViewMulti->topLevelItem(0)->child(1), 0);
+    QCOMPARE(form->ListViewMulti->Steps().size(), size_t{2});
+    w.TagTable(1)->setCurrentIndex(w.TagTable(1)->model()->index(2, 0));
+    form->MenuChkClick();
+    QVERIFY2(form->PanelCheck->text().contains(QStringLiteral("match limit")),
+             qPrintable(form->PanelCheck->text()));
+    SetTitle(c, 1, title, "b1");
+    w.TagTable(1)->setCurrentIndex(w.TagTable(1)->model()->index(1, 0));
+    form->MenuChkClick();
+    QCOMPARE(form->PanelCheck->text(), QStringLiteral("x"));
+    form->close();
+  }
+
   void definedChainIsSavedOfferedAndRunOnSelectedCells() {
     MediaFolder folder;
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) folder.Copy("mp3/plain.mp3", name);

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -255,6 +256,58 @@ class TestTextDialogs : public QObject {
     QCOMPARE(dialog->ComboBoxReg->itemText(0), QStringLiteral("tr/a-z/A-Z/"));
     QCOMPARE(dialog->ComboBoxReg->itemText(1), QStringLiteral("s/(/x/"));
     QCOMPARE(dialog->ComboBoxReg->count(), 3);
+  }
+
+  void matchLimitIsReportedAndLeavesTheCell() {
+    Fixture f;
+    TFormMain& w = *f.w;
+    const int t = f.title;
+    // (a+)+$ backtracks past PCRE2's match limit on a run of a's that does not end the text.
+    const std::string tooHard = std::string(30, 'a') + "b";
+    const std::string texts[] = {tooHard, "aa", tooHard, "aab", "a"};
+    for (int r = 0; r < 5; ++r) PutCell(w, r, t, texts[r]);
+    w.TagTable(1)->clearSelection();
+    Answer<TFormRegexp>([](TFormRegexp& d) { Type(d.ComboBoxReg, QStringLiteral("s/(a+)+$/x/")); });
+    Action(w, "PopupTRegexp")->trigger();
+    QCOMPARE(TextAt(w, 1, t), std::string("x"));
+    QCOMPARE(TextAt(w, 4, t), std::string("x"));
+    for (int r : {0, 2}) {
+      QCOMPARE(TextAt(w, r, t), tooHard);
+      QCOMPARE(V2Row(w, r).image, kNoMark);
+    }
+    auto* box = w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures"));
+    QVERIFY(box);
+    QVERIFY(box->isVisible());
+    QVERIFY2(box->text().contains(QStringLiteral("1 行目 a.mp3")) &&
+                 box->text().contains(QStringLiteral("3 行目 c.mp3")),
+             qPrintable(box->text()));
+    QVERIFY(!box->text().contains(QStringLiteral("2 行目")));
+    QVERIFY2(box->text().contains(QStringLiteral("match limit")), qPrintable(box->text()));
+    Shot(box, QStringLiteral("TextCommandFailures"));
+    box->close();
+    QTRY_VERIFY(!w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures")));
+
+    // Replace: thirty optional characters before a digit, on a text without one.
+    PutCell(w, 3, t, std::string(40, 'a'));
+    SelectRows(w.TagTable(1), {1, 3});
+    Answer<TFormReplace>([](TFormReplace& d) {
+      Type(d.ComboBoxRep1, QString(30, QLatin1Char('?')) + QStringLiteral("\\d"));
+      Type(d.ComboBoxRep2, QStringLiteral("y"));
+    });
+    Action(w, "PopupTReplace")->trigger();
+    QCOMPARE(TextAt(w, 3, t), std::string(40, 'a'));
+    QCOMPARE(V2Row(w, 3).image, kNoMark);
+    box = w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures"));
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(QStringLiteral("4 行目 d.mp3")), qPrintable(box->text()));
+    QVERIFY(!box->text().contains(QStringLiteral("2 行目")));
+    box->close();
+
+    // Nothing fails: no message.
+    Answer<TFormRegexp>([](TFormRegexp& d) { Type(d.ComboBoxReg, QStringLiteral("s/x/z/")); });
+    Action(w, "PopupTRegexp")->trigger();
+    QCOMPARE(TextAt(w, 1, t), std::string("z"));
+    QTRY_VERIFY(!w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures")));
   }
 
   void substringKeepsItsNumbersForTheRun() {

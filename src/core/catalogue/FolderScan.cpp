@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/catalogue/TagFile.h"
+#include "core/common/AtomicFile.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
 
@@ -80,10 +81,15 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
   std::error_code ec;
   fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
   if (ec) return;
+  bool leftovers = false;
   for (fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) break;
     const fs::directory_entry& entry = *it;
     fs::path name = entry.path().filename();
+    if (IsTemporaryFileName(name.native())) {
+      leftovers = true;
+      continue;
+    }
     // The type the folder entry carries (no look-up); links are followed,
     // so links to files and folders count as what they point to.
     std::error_code typeError;
@@ -98,6 +104,9 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
   }
   if (files) SortByName(*files);
   if (folders) SortByName(*folders);
+  // Temporary files of a save that died are cleared when their folder is
+  // listed again.
+  if (leftovers) SweepTemporaryFiles(dir);
 }
 
 void ListLevel(const fs::path& root, const fs::path& relative, std::set<std::pair<dev_t, ino_t>>& visited,
@@ -156,11 +165,12 @@ std::vector<fs::path> ListPathList(const fs::path& folder, const std::vector<fs:
                                    const std::atomic<bool>* cancel) {
   fs::path base = NormalFolder(folder);
   std::vector<fs::path> out;
-  std::set<fs::path> seen;
+  std::set<fs::path> seen, swept;
   for (const fs::path& entry : paths) {
     if (Cancelled(cancel)) break;
     if (entry.empty()) continue;
     fs::path full = AbsolutePathForm(entry, base);
+    if (swept.insert(full.parent_path()).second) SweepTemporaryFiles(full.parent_path());
     std::error_code ec;
     if (!fs::is_regular_file(fs::status(full, ec)) || ec) continue;
     if (!IsMediaName(full)) continue;

@@ -66,9 +66,10 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
   for (size_t k = 0; k < kMp3Tags.size(); ++k) {
     if (!Wanted(rows[k])) continue;
     TagKind kind = TagKindsOf(MediaFormat::MP3)[k];
+    // "Unicode" also decides how RIFF INFO text that is not ASCII is written.
+    if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3RIFF) && (settings.unicode == 1 || settings.unicode == 2))
+      file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
     if (kind == TagKind::MP3ID3v2) {
-      if (settings.unicode == 1 || settings.unicode == 2)
-        file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
       if (settings.unsync == 1 || settings.unsync == 2)
         file->SetOption("mp3_ID3v2Unsync", settings.unsync == 1 ? "0" : "1");
       static constexpr const char* kVersions[] = {"", "2.2", "2.3", "2.4"};
@@ -81,9 +82,13 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
   return file->Save(error);
 }
 
-bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, std::string* error) {
+bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, const WriteSettings& settings,
+                std::string* error) {
   std::unique_ptr<TagFile> file;
   if (!Reopen(path, file, error)) return false;
+  // "Unicode" decides how RIFF INFO text that is not ASCII is written.
+  if (settings.unicode == 1 || settings.unicode == 2)
+    file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
   return WriteRowToTagFile(*file, entry, error);
 }
 
@@ -148,7 +153,7 @@ bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& e
   struct stat before {};
   if (::stat(path.c_str(), &before) != 0) return Fail(error, "cannot find " + path.string());
   bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
-                                             : WriteOther(path, entry, error);
+                                             : WriteOther(path, entry, settings, error);
   struct timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;

@@ -64,11 +64,12 @@ int CompoundConvertKind(const CompoundStep& step) {
   return base + 2;
 }
 
-std::string RunCompoundStep(const CompoundStep& step, std::string_view text) {
+std::string RunCompoundStep(const CompoundStep& step, std::string_view text, std::string* error) {
+  if (error) error->clear();
   switch (step.kind) {
     case 0:
     case 1:
-      return WildcardReplace(step.first, step.second, step.kind == 0, text);
+      return WildcardReplace(step.first, step.second, step.kind == 0, text, error);
     case 2:
     case 5:
     case 6:
@@ -78,7 +79,7 @@ std::string RunCompoundStep(const CompoundStep& step, std::string_view text) {
     case 4:
       return ConvertText(CompoundConvertKind(step), text, {}, step.second);
     case 7:
-      return ApplyRegexp(step.first, text);
+      return ApplyRegexp(step.first, text, error);
     case 8:
       return Substring(text, step.first);
     default:
@@ -86,9 +87,17 @@ std::string RunCompoundStep(const CompoundStep& step, std::string_view text) {
   }
 }
 
-std::string RunCompound(const std::vector<CompoundStep>& steps, std::string_view text) {
+std::string RunCompound(const std::vector<CompoundStep>& steps, std::string_view text, std::string* error) {
+  if (error) error->clear();
   std::string result(text);
-  for (const CompoundStep& step : steps) result = RunCompoundStep(step, result);
+  std::string stepError;
+  for (const CompoundStep& step : steps) {
+    result = RunCompoundStep(step, result, &stepError);
+    if (!stepError.empty()) {
+      if (error) *error = std::move(stepError);
+      return std::string(text);
+    }
+  }
   return result;
 }
 

@@ -48,8 +48,12 @@ bool CompoundKindHasSecondText(int kind);
 // The ConvertText kind of a step of kind 2-6, from its first text.
 int CompoundConvertKind(const CompoundStep& step);
 
-std::string RunCompoundStep(const CompoundStep& step, std::string_view text);
+// With `error` given, it is cleared, and set to the reason when a replace or
+// regular-expression step could not be matched (PCRE2 gave up): the step's
+// text, or the whole chain's, then comes back unchanged.
+std::string RunCompoundStep(const CompoundStep& step, std::string_view text, std::string* error = nullptr);
 // Applies the steps in order, each to the result of the one before.
-std::string RunCompound(const std::vector<CompoundStep>& steps, std::string_view text);
+std::string RunCompound(const std::vector<CompoundStep>& steps, std::string_view text,
+                        std::string* error = nullptr);
 
 }  // namespace hozanki

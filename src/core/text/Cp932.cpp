@@ -78,7 +78,9 @@ void AppendLatin1(std::string& out, unsigned char ch) {
   }
 }
 
-bool IsLeadByte(unsigned char ch) { return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC); }
+bool IsLeadByte(unsigned char ch) {
+  return (ch >= 0x81 && ch <= 0x9F) || (ch >= 0xE0 && ch <= 0xFC);
+}
 
 }  // namespace
 
@@ -91,7 +93,9 @@ std::optional<std::string> EncodeCp932(std::string_view utf8) {
   return bytes;
 }
 
-bool FitsCp932(std::string_view utf8) { return EncodeCp932(utf8).has_value(); }
+bool FitsCp932(std::string_view utf8) {
+  return EncodeCp932(utf8).has_value();
+}
 
 std::string DecodeCp932(std::string_view bytes) {
   if (IsAscii(bytes)) return std::string(bytes);
@@ -127,6 +131,26 @@ std::string DecodeLegacy(std::string_view bytes) {
     if (IsValidUtf8(rest)) return std::string(rest);
   }
   return DecodeCp932(bytes);
+}
+
+std::string DecodeTagText(std::string_view bytes) {
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    std::string_view rest = bytes.substr(kUtf8Bom.size());
+    if (IsValidUtf8(rest)) return std::string(rest);
+  }
+  if (!IsAscii(bytes) && IsValidUtf8(bytes)) return std::string(bytes);
+  return DecodeCp932(bytes);
+}
+
+std::optional<std::string> EncodeTagTextCp932(std::string_view utf8) {
+  std::optional<std::string> bytes = EncodeCp932(utf8);
+  if (bytes && !IsAscii(*bytes) && DecodeTagText(*bytes) != utf8) return std::nullopt;
+  return bytes;
+}
+
+std::string EncodeTagTextUtf8(std::string_view utf8) {
+  if (utf8.substr(0, kUtf8Bom.size()) == kUtf8Bom) return std::string(kUtf8Bom) + std::string(utf8);
+  return std::string(utf8);
 }
 
 std::optional<MisfitCharacter> FirstMisfitCp932(std::string_view utf8) {

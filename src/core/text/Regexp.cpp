@@ -7,6 +7,7 @@
 namespace hozanki {
 
 using regexp_detail::FindProgram;
+using regexp_detail::MatchContext;
 using regexp_detail::ProgramForm;
 using regexp_detail::RegexpProgram;
 using regexp_detail::ReplacementPiece;
@@ -78,19 +79,48 @@ int Fail(std::string_view target, RegexpResult& result, int code) {
   return code;
 }
 
-}  // namespace
+// The reason for a pcre2_match result below 0 other than "no match".
+std::string MatchErrorText(int rc) {
+  PCRE2_UCHAR buffer[256];
+  const int length = pcre2_get_error_message(rc, buffer, sizeof buffer / sizeof buffer[0]);
+  const std::string pcre2 =
+      length > 0 ? std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(length))
+                 : "error " + std::to_string(rc);
+  switch (rc) {
+    case PCRE2_ERROR_MATCHLIMIT:
+    case PCRE2_ERROR_DEPTHLIMIT:
+    case PCRE2_ERROR_HEAPLIMIT:
+    case PCRE2_ERROR_JIT_STACKLIMIT:
+      return "matching needs more backtracking than PCRE2 allows (" + pcre2 + ")";
+    default:
+      break;
+  }
+  if (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)
+    return "the text is not valid UTF-8 (" + pcre2 + ")";
+  return "PCRE2 could not match (" + pcre2 + ")";
+}
 
-int BMatch(std::string_view pattern, std::string_view target, RegexpResult& result) {
+int MatchFailed(std::string_view target, RegexpResult& result, int rc) {
+  result.error = MatchErrorText(rc);
+  return Fail(target, result, kRegexpMatchFailed);
+}
+
+// BMatch's search, filling the spans; the output is left alone.
+int MatchSpans(std::string_view pattern, std::string_view target, uint32_t options, RegexpResult& result) {
   for (RegexpSpan& s : result.spans) s = RegexpSpan{};
   result.groupCount = 0;
   result.count = 0;
+  result.error.clear();
   const RegexpProgram& program = FindProgram(pattern);
-  if (program.form != ProgramForm::Match) return Fail(target, result, -1);
+  if (program.form != ProgramForm::Match) return kRegexpBadPattern;
   result.groupCount = program.captureCount;
-  int rc = pcre2_match(program.code, reinterpret_cast<PCRE2_SPTR>(target.data()), target.size(), 0, 0,
-                       program.matchData, nullptr);
-  if (rc == PCRE2_ERROR_NOMATCH) return Fail(target, result, 0);
-  if (rc < 0) return Fail(target, result, -1);
+  int rc = pcre2_match(program.code, reinterpret_cast<PCRE2_SPTR>(target.data()), target.size(), 0, options,
+                       program.matchData, MatchContext());
+  if (rc == PCRE2_ERROR_NOMATCH) return 0;
+  if (rc < 0) {
+    result.error = MatchErrorText(rc);
+    return kRegexpMatchFailed;
+  }
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(program.matchData);
   const int pairs = static_cast<int>(pcre2_get_ovector_count(program.matchData));
   for (int g = 0; g < 10 && g < pairs; ++g) {
@@ -98,14 +128,26 @@ int BMatch(std::string_view pattern, std::string_view target, RegexpResult& resu
     result.spans[static_cast<size_t>(g)] = {ovector[2 * g], ovector[2 * g + 1]};
   }
   result.count = 1;
-  result.output.assign(target);
   return 1;
+}
+
+}  // namespace
+
+int BMatch(std::string_view pattern, std::string_view target, RegexpResult& result) {
+  const int rc = MatchSpans(pattern, target, 0, result);
+  result.output.assign(target);
+  return rc;
+}
+
+int BMatchPiece(std::string_view pattern, std::string_view target, bool targetChecked, RegexpResult& result) {
+  return MatchSpans(pattern, target, targetChecked ? PCRE2_NO_UTF_CHECK : 0, result);
 }
 
 int BSubst(std::string_view pattern, std::string_view target, RegexpResult& result) {
   result.count = 0;
+  result.error.clear();
   const RegexpProgram& program = FindProgram(pattern);
-  if (program.form != ProgramForm::Substitute) return Fail(target, result, -1);
+  if (program.form != ProgramForm::Substitute) return Fail(target, result, kRegexpBadPattern);
   std::string& out = result.output;
   out.clear();
   const auto* subject = reinterpret_cast<PCRE2_SPTR>(target.data());
@@ -116,16 +158,10 @@ int BSubst(std::string_view pattern, std::string_view target, RegexpResult& resu
   uint32_t options = 0;
   int count = 0;
   for (;;) {
-    int rc = pcre2_match(program.code, subject, target.size(), offset, options, program.matchData, nullptr);
-    if (rc == PCRE2_ERROR_NOMATCH) {
-      if (!(options & PCRE2_NOTEMPTY_ATSTART) || offset >= target.size()) break;
-      // After an empty match, go on one character further.
-      char32_t cp;
-      offset += DecodeUtf8Char(target, offset, cp);
-      options = PCRE2_NO_UTF_CHECK;
-      continue;
-    }
-    if (rc < 0) return Fail(target, result, -1);
+    int rc =
+        pcre2_match(program.code, subject, target.size(), offset, options, program.matchData, MatchContext());
+    if (rc == PCRE2_ERROR_NOMATCH) break;
+    if (rc < 0) return MatchFailed(target, result, rc);
     out.append(target.substr(copied, ovector[0] - copied));
     AppendReplacement(program, target, ovector, pairs, out);
     copied = ovector[1];
@@ -133,7 +169,10 @@ int BSubst(std::string_view pattern, std::string_view target, RegexpResult& resu
     if (!program.global) break;
     offset = ovector[1];
     options = PCRE2_NO_UTF_CHECK;
-    if (ovector[0] == ovector[1]) options |= PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED;
+    // After an empty match, the next one is not empty where that one was; it
+    // may be empty one character further on. One search does both, and the
+    // whole text is searched once.
+    if (ovector[0] == ovector[1]) options |= PCRE2_NOTEMPTY_ATSTART;
   }
   if (count == 0) return Fail(target, result, 0);
   out.append(target.substr(copied));
@@ -143,8 +182,9 @@ int BSubst(std::string_view pattern, std::string_view target, RegexpResult& resu
 
 int BTrans(std::string_view pattern, std::string_view target, RegexpResult& result) {
   result.count = 0;
+  result.error.clear();
   const RegexpProgram& program = FindProgram(pattern);
-  if (program.form != ProgramForm::Transliterate) return Fail(target, result, -1);
+  if (program.form != ProgramForm::Transliterate) return Fail(target, result, kRegexpBadPattern);
   int count = program.transliteration.Apply(target, result.output);
   if (count == 0) return Fail(target, result, 0);
   result.count = count;
@@ -167,9 +207,14 @@ std::string TransliterateOrKeep(std::string_view perlTrans, std::string_view tex
   return std::string(text);
 }
 
-std::string ApplyRegexp(std::string_view pattern, std::string_view text) {
-  if (!pattern.empty() && pattern[0] == 's') return SubstituteOrKeep(pattern, text);
-  return TransliterateOrKeep(pattern, text);
+std::string ApplyRegexp(std::string_view pattern, std::string_view text, std::string* error) {
+  if (error) error->clear();
+  RegexpResult result;
+  const int rc =
+      !pattern.empty() && pattern[0] == 's' ? BSubst(pattern, text, result) : BTrans(pattern, text, result);
+  if (rc > 0) return std::move(result.output);
+  if (rc == kRegexpMatchFailed && error) *error = std::move(result.error);
+  return std::string(text);
 }
 
 bool IsRegexpPatternValid(std::string_view pattern) {

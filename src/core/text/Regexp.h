@@ -10,7 +10,10 @@
 // Any ASCII character that is neither a letter, a digit nor white space may
 // be the delimiter; a backslash escapes it inside. `k` is accepted and has no
 // effect: matching is always per character. An unknown flag or a pattern
-// PCRE2 rejects is a failure, and the callers keep their text.
+// PCRE2 rejects is a failure, and the callers keep their text. So is a match
+// that PCRE2 gives up (its match, depth or heap limit, a target that is not
+// UTF-8): that one is told apart from "no match" and carries a reason, for
+// the callers that must report it.
 //
 // Replacements know $1-$9 and more digits, ${n}, \1-\9, $&, $0 and \0 (the whole
 // match), \t \n \r, a backslash before any other non-alphanumeric character
@@ -41,16 +44,27 @@ struct RegexpResult {
   int groupCount = 0;                // capture groups of the pattern (BMatch)
   std::array<RegexpSpan, 10> spans;  // 0 the whole match, 1-9 the groups
   int count = 0;                     // substitutions or characters transliterated
+  std::string error;                 // why matching failed (kRegexpMatchFailed), else empty
 };
 
+// Results below 0.
+inline constexpr int kRegexpBadPattern = -1;   // malformed, or rejected by PCRE2
+inline constexpr int kRegexpMatchFailed = -2;  // PCRE2 gave up matching; see RegexpResult::error
+
 // Each returns > 0 on success (a match, a substitution or transliteration
-// done), 0 when nothing matched and < 0 when the pattern is malformed or
-// rejected. On a result <= 0 the record's output equals the target.
+// done), 0 when nothing matched and < 0 on failure (kRegexpBadPattern or
+// kRegexpMatchFailed). On a result <= 0 the record's output equals the target.
 int BMatch(std::string_view pattern, std::string_view target, RegexpResult& result);
 int BSubst(std::string_view pattern, std::string_view target, RegexpResult& result);
 int BTrans(std::string_view pattern, std::string_view target, RegexpResult& result);
 // Releases what the record holds.
 void BRegfree(RegexpResult& result);
+
+// BMatch for a loop that searches one long text piece by piece: the record's
+// output is left alone (no copy of the target), and with `targetChecked` the
+// target is taken to be valid UTF-8 without checking it again (a tail, cut at
+// a character boundary, of a text an earlier call has checked).
+int BMatchPiece(std::string_view pattern, std::string_view target, bool targetChecked, RegexpResult& result);
 
 // The output of BSubst on success, else the text unchanged.
 std::string SubstituteOrKeep(std::string_view perlSubst, std::string_view text);
@@ -59,7 +73,10 @@ std::string TransliterateOrKeep(std::string_view perlTrans, std::string_view tex
 
 // A user's pattern: substitution when it begins with "s", otherwise
 // transliteration. A failing or non-matching pattern gives the text back.
-std::string ApplyRegexp(std::string_view pattern, std::string_view text);
+// With `error` given, it is cleared, and set to the reason when PCRE2 gave up
+// matching (the text comes back unchanged then too); a malformed pattern
+// sets no error.
+std::string ApplyRegexp(std::string_view pattern, std::string_view text, std::string* error = nullptr);
 
 // True when `pattern` is well formed for BMatch/BSubst/BTrans (form, flags,
 // PCRE2 compilation).

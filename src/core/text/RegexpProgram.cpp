@@ -8,6 +8,8 @@ namespace hozanki::regexp_detail {
 namespace {
 
 constexpr size_t kCacheLimit = 256;
+constexpr PCRE2_SIZE kJitStackStart = 32 * 1024;
+constexpr PCRE2_SIZE kJitStackMax = 8 * 1024 * 1024;
 
 bool IsDelimiter(char c) {
   auto u = static_cast<unsigned char>(c);
@@ -222,7 +224,33 @@ struct Cache {
   const RegexpProgram* lastProgram = nullptr;
 };
 
+// Owns the thread's match context and JIT stack.
+class MatchSetup {
+ public:
+  MatchSetup() : context_(pcre2_match_context_create(nullptr)) {
+    stack_ = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
+    // Without a stack of our own (out of memory) PCRE2 uses its small default one.
+    if (context_ && stack_) pcre2_jit_stack_assign(context_, nullptr, stack_);
+  }
+  ~MatchSetup() {
+    if (context_) pcre2_match_context_free(context_);
+    if (stack_) pcre2_jit_stack_free(stack_);
+  }
+  MatchSetup(const MatchSetup&) = delete;
+  MatchSetup& operator=(const MatchSetup&) = delete;
+  pcre2_match_context* Context() const { return context_; }
+
+ private:
+  pcre2_match_context* context_ = nullptr;
+  pcre2_jit_stack* stack_ = nullptr;
+};
+
 }  // namespace
+
+pcre2_match_context* MatchContext() {
+  thread_local MatchSetup setup;
+  return setup.Context();
+}
 
 RegexpProgram::~RegexpProgram() {
   if (matchData) pcre2_match_data_free(matchData);

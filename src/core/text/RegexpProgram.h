@@ -43,4 +43,9 @@ struct RegexpProgram {
 // use). An unusable pattern gives a program whose form is Invalid.
 const RegexpProgram& FindProgram(std::string_view pattern);
 
+// The calling thread's match context for pcre2_match: PCRE2's default limits,
+// and a JIT stack that may grow to a few megabytes (the default 32 KiB stops
+// a simple repeated group such as "(a|b)+" after a few thousand characters).
+pcre2_match_context* MatchContext();
+
 }  // namespace hozanki::regexp_detail

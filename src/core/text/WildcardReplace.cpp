@@ -11,12 +11,20 @@ namespace {
 
 constexpr std::string_view kEscaped = "|/^.$()[]{}+";
 
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  size_t pos = 0;
-  while ((pos = text.find(from, pos)) != std::string::npos) {
-    text.replace(pos, from.size(), to);
-    pos += to.size();
-  }
+// Replaces every `from` in `text`, left to right, each search going on after
+// the text put in; the result is built in one pass, in `scratch`.
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to, std::string& scratch) {
+  size_t pos = text.find(from);
+  if (pos == std::string::npos) return;
+  scratch.clear();
+  size_t copied = 0;
+  do {
+    scratch.append(text, copied, pos - copied);
+    scratch.append(to);
+    copied = pos + from.size();
+  } while ((pos = text.find(from, copied)) != std::string::npos);
+  scratch.append(text, copied);
+  text.swap(scratch);
 }
 
 }  // namespace
@@ -45,16 +53,25 @@ ReplacePattern BuildReplacePattern(std::string_view search, std::string_view rep
   return result;
 }
 
-std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text) {
+std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text, std::string* error) {
+  if (error) error->clear();
   if (pattern.matchPattern.empty()) return std::string(text);
   std::string result;
   RegexpResult match;
   std::array<std::string_view, 10> slots;
   std::string replaced;
+  std::string scratch;
   size_t position = 0;
   while (position < text.size()) {
+    // Each search starts afresh at the remainder ("^" and "\b" see its start),
+    // which is checked as UTF-8 with the whole text by the first search.
     std::string_view rest = text.substr(position);
-    if (BMatch(pattern.matchPattern, rest, match) <= 0) break;
+    const int found = BMatchPiece(pattern.matchPattern, rest, position > 0, match);
+    if (found == kRegexpMatchFailed) {
+      if (error) *error = std::move(match.error);
+      return std::string(text);
+    }
+    if (found <= 0) break;
     size_t matchStart = match.spans[0].start;
     size_t matchEnd = match.spans[0].end;
     result.append(rest.substr(0, matchStart));
@@ -89,15 +106,17 @@ std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text) {
     }
     for (int k = 0; k < dropped; ++k) slots[static_cast<size_t>(9 - k)] = {};
 
-    replaced.assign(pattern.replacement);
-    if (replaced.find('\\') != std::string::npos) {
-      char name[3] = {'\\', '0', '\0'};
-      for (int g = 1; g <= 9; ++g) {
+    if (pattern.replacement.find('\\') == std::string::npos) {
+      result.append(pattern.replacement);
+    } else {
+      replaced.assign(pattern.replacement);
+      char name[2] = {'\\', '0'};
+      for (int g = 1; g <= 9 && replaced.find('\\') != std::string::npos; ++g) {
         name[1] = static_cast<char>('0' + g);
-        ReplaceAll(replaced, name, slots[static_cast<size_t>(g)]);
+        ReplaceAll(replaced, std::string_view(name, 2), slots[static_cast<size_t>(g)], scratch);
       }
+      result.append(replaced);
     }
-    result.append(replaced);
 
     if (matchEnd == 0) {
       // An empty match at the position (a search such as "\b"): keep one
@@ -114,8 +133,8 @@ std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text) {
 }
 
 std::string WildcardReplace(std::string_view search, std::string_view replacement, bool ignoreCase,
-                            std::string_view text) {
-  return ApplyReplace(BuildReplacePattern(search, replacement, ignoreCase), text);
+                            std::string_view text, std::string* error) {
+  return ApplyReplace(BuildReplacePattern(search, replacement, ignoreCase), text, error);
 }
 
 }  // namespace hozanki

@@ -22,10 +22,14 @@ ReplacePattern BuildReplacePattern(std::string_view search, std::string_view rep
 // search or a pattern that the regular-expression layer rejects gives the
 // text back unchanged. A last wildcard that ends the match takes the rest of
 // the text; a wildcard that matched nothing gives its number to the next one.
-std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text);
+// Time is linear in the text's length for searches that PCRE2 runs in linear
+// time. With `error` given, it is cleared, and set to the reason when PCRE2
+// gives up matching (its match limit, a text that is not UTF-8): the text
+// then comes back unchanged as a whole.
+std::string ApplyReplace(const ReplacePattern& pattern, std::string_view text, std::string* error = nullptr);
 
 // BuildReplacePattern and ApplyReplace in one call.
 std::string WildcardReplace(std::string_view search, std::string_view replacement, bool ignoreCase,
-                            std::string_view text);
+                            std::string_view text, std::string* error = nullptr);
 
 }  // namespace hozanki

@@ -14,6 +14,7 @@
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
+#include "gui/listout/FormListMain.h"
 #include "gui/rename/FormRename.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/tagedit/InPlaceEditors.h"
@@ -71,12 +72,14 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpRenameMode();
   SetUpCompoundEdits();
   SetUpRenamePatterns();
+  SetUpListOut();
 }
 
 TFormMain::~TFormMain() {
   // A running worker is cancelled and waited for; the models go before the
   // catalogue they observe. The modeless windows go first.
   delete formRename_.data();
+  delete formListMain_.data();  // writes its settings
   CloseCompoundWindow();
   delete loader_.data();
   delete reloader_.data();

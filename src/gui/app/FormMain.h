@@ -12,7 +12,8 @@
 // undo), FormMainTextCommands.cpp (replace, regular expression, substring),
 // FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
-// FormMainCompound.cpp (compound edits: submenus, running, their window).
+// FormMainCompound.cpp (compound edits: submenus, running, their window),
+// FormMainListOut.cpp (the list window).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -27,6 +28,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
+#include "core/listout/PickedFile.h"
 #include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
@@ -60,6 +62,7 @@ class TFormRegexp;
 class TFormReplace;
 class TFormSubstr;
 class TFormRename;
+class TFormListMain;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -157,6 +160,16 @@ class TFormMain : public QMainWindow {
   TFormRename* OpenFormRename();
   TFormRename* FormRenameWindow() const;
   int ActiveFilePage() const;
+  // FormMainListOut.cpp
+  // The list window, made on first use when `create`; kept until the end.
+  TFormListMain* FormListMainWindow(bool create = false);
+  // `MenuFileListOutClick`: shows the list window.
+  TFormListMain* OpenFormListMain();
+  // `PopupFListOutClick`: the list window on its first page, with the
+  // selected files of the active file list picked into it.
+  void PopupFListOutClick();
+  // The selected files of the active file list as list window records.
+  std::vector<PickedFile> PickSelectedFiles() const;
 
  signals:
   // A save and the re-read after it are over.
@@ -251,8 +264,14 @@ class TFormMain : public QMainWindow {
   void ConnectTextCommands();
   bool HasTextCommandTarget() const;
   // Stores compute(cell) into every row open to editing of the selected (or,
-  // with none selected or `selectAll`, all) rows where it differs.
-  void ApplyTextCommand(bool selectAll, const std::function<std::string(const std::string&)>& compute);
+  // with none selected or `selectAll`, all) rows where it differs. A row
+  // whose compute sets its error text keeps its cell and is reported.
+  void ApplyTextCommand(bool selectAll,
+                        const std::function<std::string(const std::string&, std::string& error)>& compute);
+  // A message box naming each row (index into the target's entries) that a
+  // text command could not handle, and why; nothing for an empty list.
+  void ReportTextCommandFailures(const EditTarget& target,
+                                 const std::vector<std::pair<int, std::string>>& failures);
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
@@ -261,6 +280,8 @@ class TFormMain : public QMainWindow {
   void SetUpRenamePatterns();
   void PopupRPopup();
   void FormRenameClosed();
+  // FormMainListOut.cpp
+  void SetUpListOut();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -363,6 +384,8 @@ class TFormMain : public QMainWindow {
   RenamePatternStore renamePatterns_;
   std::string renamePatternsReadError_;
   QPointer<TFormRename> formRename_;
+  // The list window, kept from its first use.
+  QPointer<TFormListMain> formListMain_;
 };
 
 }  // namespace hozanki

@@ -61,14 +61,21 @@ void TFormMain::PopupMultiClick(int index) {
   const std::vector<CompoundStep> steps = compoundStore_[static_cast<size_t>(index)].steps;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   view->setUpdatesEnabled(false);
+  std::vector<std::pair<int, std::string>> failures;
+  std::string error;
   for (int row : selected) {
     // In rename mode the whole name, extension included.
     const std::string text = CellText(catalogue_, target, row);
-    const std::string result = RunCompound(steps, text);
+    const std::string result = RunCompound(steps, text, &error);
+    if (!error.empty()) {
+      failures.emplace_back(row, error);
+      continue;
+    }
     if (result != text) SetCellValue(catalogue_, target, row, result);
   }
   view->setUpdatesEnabled(true);
   QApplication::restoreOverrideCursor();
+  ReportTextCommandFailures(target, failures);
 }
 
 std::optional<std::string> TFormMain::CompoundCheckCell() const {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/common/AtomicFile.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
 #include "core/rename/RenamePattern.h"
@@ -131,6 +132,7 @@ void TFormMain::FormCreate() {
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
+  SweepTemporaryFiles(settingsFolder_);
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
   renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName, &renamePatternsReadError_);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");

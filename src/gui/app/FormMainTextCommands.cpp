@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QTableView>
 
 #include "core/tagedit/SetCellValue.h"
@@ -17,6 +18,12 @@
 #include "gui/text/FormSubstr.h"
 
 namespace hozanki {
+
+namespace {
+
+constexpr int kMaxListedFailures = 10;
+
+}  // namespace
 
 void TFormMain::ConnectTextCommands() {
   const std::pair<const char*, void (TFormMain::*)()> items[] = {
@@ -36,8 +43,8 @@ bool TFormMain::HasTextCommandTarget() const {
   return IsRenameMode() || CurrentTarget(false).IsValueColumn();
 }
 
-void TFormMain::ApplyTextCommand(bool selectAll,
-                                 const std::function<std::string(const std::string&)>& compute) {
+void TFormMain::ApplyTextCommand(
+    bool selectAll, const std::function<std::string(const std::string&, std::string& error)>& compute) {
   const bool rename = IsRenameMode();
   QTableView* view = rename ? ActiveFileList() : ActiveTagTable();
   const EditTarget target = CurrentTarget(rename);
@@ -48,11 +55,44 @@ void TFormMain::ApplyTextCommand(bool selectAll,
     view->selectAll();
     selected.clear();
   }
+  std::vector<std::pair<int, std::string>> failures;
+  std::string error;
   for (int row : RowsOpenToEditing(catalogue_, target, selected)) {
     const std::string text = CellText(catalogue_, target, row);
-    const std::string changed = compute(text);
+    error.clear();
+    const std::string changed = compute(text, error);
+    if (!error.empty()) {
+      failures.emplace_back(row, error);
+      continue;
+    }
     if (changed != text) SetCellValue(catalogue_, target, row, changed);
   }
+  ReportTextCommandFailures(target, failures);
+}
+
+void TFormMain::ReportTextCommandFailures(const EditTarget& target,
+                                          const std::vector<std::pair<int, std::string>>& failures) {
+  if (failures.empty()) return;
+  const std::vector<MediaFileEntry>& entries = catalogue_.Entries(target.format);
+  QStringList lines;
+  for (size_t i = 0; i < failures.size() && i < kMaxListedFailures; ++i) {
+    const auto& [row, reason] = failures[i];
+    const QString name = row >= 0 && static_cast<size_t>(row) < entries.size()
+                             ? QString::fromStdString(entries[static_cast<size_t>(row)].file.cells[0].text)
+                             : QString();
+    lines << QStringLiteral("%1 行目 %2：%3").arg(row + 1).arg(name, QString::fromStdString(reason));
+  }
+  if (failures.size() > kMaxListedFailures)
+    lines << QStringLiteral("ほか %1 行").arg(failures.size() - kMaxListedFailures);
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, windowTitle(),
+                      QStringLiteral("次の %1 行は文字列を処理できなかったため、変更していません。\n\n")
+                              .arg(failures.size()) +
+                          lines.join(QLatin1Char('\n')),
+                      QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("TextCommandFailures"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }
 
 void TFormMain::PopupReplaceClick() {
@@ -61,8 +101,9 @@ void TFormMain::PopupReplaceClick() {
   if (formReplace_->exec() != QDialog::Accepted) return;
   const ReplacePattern pattern = BuildReplacePattern(
       formReplace_->SearchText(), formReplace_->ReplacementText(), formReplace_->IgnoreCase());
-  ApplyTextCommand(formReplace_->SelectAll(),
-                   [&pattern](const std::string& text) { return ApplyReplace(pattern, text); });
+  ApplyTextCommand(formReplace_->SelectAll(), [&pattern](const std::string& text, std::string& error) {
+    return ApplyReplace(pattern, text, &error);
+  });
   formReplace_->RememberTexts();
 }
 
@@ -71,8 +112,9 @@ void TFormMain::PopupRegexpClick() {
   if (!formRegexp_) formRegexp_ = new TFormRegexp(settingsFolder_, this);
   if (formRegexp_->exec() != QDialog::Accepted) return;
   const std::string pattern = formRegexp_->Pattern();
-  ApplyTextCommand(formRegexp_->SelectAll(),
-                   [&pattern](const std::string& text) { return ApplyRegexp(pattern, text); });
+  ApplyTextCommand(formRegexp_->SelectAll(), [&pattern](const std::string& text, std::string& error) {
+    return ApplyRegexp(pattern, text, &error);
+  });
   formRegexp_->RememberPattern();
 }
 
@@ -82,7 +124,7 @@ void TFormMain::PopupSubstrClick() {
   if (formSubstr_->exec() != QDialog::Accepted) return;
   const std::string spec = formSubstr_->Spec();
   ApplyTextCommand(formSubstr_->SelectAll(),
-                   [&spec](const std::string& text) { return Substring(text, spec); });
+                   [&spec](const std::string& text, std::string&) { return Substring(text, spec); });
 }
 
 }  // namespace hozanki

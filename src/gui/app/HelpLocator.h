@@ -1,7 +1,10 @@
 #pragma once
 // The shipped HTML help: "index.html" in ../share/hozanki/help beside the
 // installed program, else in the source tree's resources/help. Help contexts
-// are anchors "context-<number>" of that page.
+// are anchors "context-<number>" of that page. Write a context number as a
+// constant whose name holds "HelpContext" (an array: "HelpContexts"), or as
+// a literal argument of OpenHelp or HelpUrl: tests/docs/check_docs.py finds
+// them there and checks that the page has each anchor.
 
 #include <QString>
 #include <QUrl>

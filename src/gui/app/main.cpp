@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
 #include <system_error>
 
 #include "gui/app/FormMain.h"
@@ -11,6 +13,21 @@
 
 int main(int argc, char** argv) {
   using namespace hozanki;
+  // A lone --version or --help is answered without a display; any other
+  // argument is a path.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("hozanki %s\n", HOZANKI_VERSION);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::printf(
+        "Usage: hozanki [PATH...]\n"
+        "       hozanki --help | --version\n\n"
+        "Opens the folder of the first PATH and lists the given media files; without\n"
+        "a PATH, the folder that was open when the program last closed. When Hozanki\n"
+        "already runs, the paths are handed to that window. See hozanki(1).\n");
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("hozanki"));
   QApplication::setApplicationVersion(QStringLiteral(HOZANKI_VERSION));

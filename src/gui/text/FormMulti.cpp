@@ -216,7 +216,11 @@ void TFormMulti::MenuChkClick() {
   if (ListViewMulti->topLevelItemCount() == 0 || !check_) return;
   const std::optional<std::string> cell = check_();
   if (!cell) return;
-  Message(QString::fromStdString(RunCompound(ListViewMulti->Steps(), *cell)));
+  std::string error;
+  const std::string result = RunCompound(ListViewMulti->Steps(), *cell, &error);
+  // A step that could not handle the cell says so instead of showing it unchanged.
+  Message(error.empty() ? QString::fromStdString(result)
+                        : QStringLiteral("処理できません：%1").arg(QString::fromStdString(error)));
 }
 
 void TFormMulti::TreeDoubleClick(QTreeWidgetItem* item) {

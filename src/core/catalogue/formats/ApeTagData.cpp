@@ -74,12 +74,31 @@ std::optional<ApeTagData> ApeTagData::Parse(std::string_view bytes) {
 }
 
 std::string ApeTagData::Get(std::string_view key) const {
+  std::string joined;
+  for (const std::string& text : Texts(key)) {
+    if (!joined.empty()) joined += "/";
+    joined += text;
+  }
+  return joined;
+}
+
+std::vector<std::string> ApeTagData::Texts(std::string_view key) const {
   for (const ApeItem& item : items) {
     if (!SameKey(item.key, key) || (item.flags & 6) != 0) continue;
-    std::string text = item.value;
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    std::replace(text.begin(), text.end(), '\0', '/');
-    return IsValidUtf8(text) ? text : DecodeCp932(text);
+    std::string_view value = item.value;
+    while (!value.empty() && value.back() == '\0') value.remove_suffix(1);
+    std::vector<std::string> texts;
+    size_t start = 0;
+    while (start <= value.size()) {
+      size_t nul = value.find('\0', start);
+      std::string_view part = value.substr(start, nul == std::string_view::npos ? nul : nul - start);
+      // Version 2 values are UTF-8; version 1 (and a version 2 value that is
+      // not UTF-8) follow the legacy tag text rule.
+      texts.push_back(version == 2000 && IsValidUtf8(part) ? std::string(part) : DecodeTagText(part));
+      if (nul == std::string_view::npos) break;
+      start = nul + 1;
+    }
+    return texts;
   }
   return {};
 }

@@ -28,9 +28,13 @@ struct ApeTagData {
   // Size of the tag (header, items, footer) whose footer ends `tail`, or 0.
   static uint64_t TagSizeAtEnd(std::string_view tail);
 
-  // A text value by key (ASCII case ignored): UTF-8, or code page 932 when the
-  // bytes are not UTF-8; several values are joined with "/".
+  // A text value by key (ASCII case ignored): UTF-8 in version 2; version 1
+  // bytes (and version 2 bytes that are not UTF-8) are read by DecodeTagText;
+  // several values are joined with "/".
   std::string Get(std::string_view key) const;
+  // The values of a text item by key, each decoded as Get does; empty when
+  // absent or binary.
+  std::vector<std::string> Texts(std::string_view key) const;
   // Sets a text item (an empty text removes it); the key's spelling of an
   // existing item is kept.
   void Set(std::string_view key, std::string_view utf8);

@@ -4,6 +4,7 @@
 
 #include "core/catalogue/formats/AviStructure.h"
 #include "core/catalogue/formats/ByteOrder.h"
+#include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
 
 namespace hozanki {
@@ -37,12 +38,16 @@ bool IsInfoOrJunk(const AviChunk& c) {
 bool AviFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   AviStructure avi;
   if (!ParseFile(path, avi, error)) return false;
-  for (const auto& [id, text] : avi.info)
+  for (const auto& [id, text] : avi.info.Fields())
     if (!values.count(id)) values[id] = text;
   values["TIME"] = TimeText(static_cast<int64_t>(avi.seconds));
   values["AFMT"] = avi.audioFormat;
   values["VFMT"] = avi.videoFormat;
   return true;
+}
+
+void AviFile::SetOption(std::string_view name, std::string_view value) {
+  mode_ = InfoTextModeFromOption(name, value, mode_);
 }
 
 bool AviFile::IsWritable(std::string_view name) const {
@@ -53,14 +58,10 @@ bool AviFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
                     std::string* error) {
   AviStructure avi;
   if (!ParseFile(copy, avi, error)) return false;
-  // The new field list: the file's fields in order, changed in place, new ones last.
-  InfoFields fields = avi.info;
-  for (const auto& [name, value] : changes) {
-    bool found = false;
-    for (auto& field : fields)
-      if (field.first == name) field.second = found ? std::string() : value, found = true;
-    if (!found) fields.emplace_back(name, value);
-  }
+  // The file's list with the changed fields; every other chunk keeps its bytes.
+  InfoList info = avi.info;
+  for (const auto& [name, value] : changes) info.Set(name, value);
+  if (!info.Changed()) return true;
   // The largest run of INFO and JUNK chunks before "movi"; the one holding
   // the INFO list wins.
   size_t movi = avi.chunks.size();
@@ -96,22 +97,15 @@ bool AviFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
     return false;
   }
   std::string region;
-  if (!RenderInfoRegion(fields, bestSize, region, error)) return false;
-  std::fstream out(copy, std::ios::binary | std::ios::in | std::ios::out);
-  out.seekp(static_cast<std::streamoff>(avi.chunks[bestFirst].offset));
-  out.write(region.data(), static_cast<std::streamsize>(region.size()));
+  if (!RenderInfoRegion(info, mode_, bestSize, region, error)) return false;
+  FileReplacement& out = CopyFile();
+  if (!out.WriteAt(avi.chunks[bestFirst].offset, region)) return false;
   // Any other INFO list of the first part would contradict the new one: it
   // becomes JUNK of the same size.
   for (size_t i = 0; i < avi.chunks.size(); ++i) {
     if ((i >= bestFirst && i < bestLast) || avi.chunks[i].id != "LIST" || avi.chunks[i].listType != "INFO")
       continue;
-    out.seekp(static_cast<std::streamoff>(avi.chunks[i].offset));
-    out.write("JUNK", 4);
-  }
-  out.flush();
-  if (!out) {
-    if (error) *error = "cannot write " + copy.string();
-    return false;
+    if (!out.WriteAt(avi.chunks[i].offset, "JUNK")) return false;
   }
   return true;
 }

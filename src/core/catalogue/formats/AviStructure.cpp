@@ -127,8 +127,10 @@ bool ParseAviStructure(const ByteSource& read, uint64_t fileSize, AviStructure& 
   return true;
 }
 
-bool RenderInfoRegion(const InfoFields& fields, uint64_t regionSize, std::string& bytes, std::string* error) {
-  bytes = RenderInfoList(fields);
+bool RenderInfoRegion(const InfoList& info, InfoTextMode mode, uint64_t regionSize, std::string& bytes,
+                      std::string* error) {
+  bytes = info.Render(mode);
+  if (bytes.size() & 1) bytes.push_back('\0');
   if (bytes.size() > regionSize) {
     if (error)
       *error = "no room for the INFO list in this AVI file: it needs " + std::to_string(bytes.size()) +
@@ -142,20 +144,15 @@ bool RenderInfoRegion(const InfoFields& fields, uint64_t regionSize, std::string
     PutLE32(bytes, static_cast<uint32_t>(rest - 8));
     bytes.append(static_cast<size_t>(rest - 8), '\0');
   } else if (rest > 0) {
-    // Too little for a JUNK chunk: the last field takes the extra NUL bytes.
-    // (Sizes stay even, since every chunk of the run is padded to even.)
-    size_t last = 12;
-    for (size_t p = 12; p + 8 <= bytes.size(); p += 8 + Le32(bytes, p + 4) + (Le32(bytes, p + 4) & 1))
-      last = p;
-    uint32_t lastSize = Le32(bytes, last + 4) + (Le32(bytes, last + 4) & 1) + static_cast<uint32_t>(rest);
-    std::string grown = bytes.substr(0, last + 4);
-    PutLE32(grown, lastSize);
-    grown += bytes.substr(last + 8);
-    grown.append(static_cast<size_t>(rest), '\0');
-    std::string listSize;
-    PutLE32(listSize, static_cast<uint32_t>(grown.size() - 8));
-    grown.replace(4, 4, listSize);
-    bytes = std::move(grown);
+    // Too little for a JUNK chunk: the list takes the extra NUL bytes (in a
+    // changed field, else after its chunks). Sizes stay even, since every
+    // chunk of the run is padded to even.
+    bytes = info.Render(mode, static_cast<size_t>(rest));
+    if (bytes.size() & 1) bytes.push_back('\0');
+  }
+  if (bytes.size() != regionSize) {
+    if (error) *error = "the INFO list of this AVI file does not add up (the file is left unchanged)";
+    return false;
   }
   return true;
 }

@@ -25,7 +25,7 @@ struct AviChunk {
 struct AviStructure {
   std::vector<AviChunk> chunks;  // top level of the first RIFF part, complete ones only
   bool hasInfo = false;
-  InfoFields info;  // the first INFO list
+  InfoList info;  // the first INFO list
   double seconds = 0;
   std::string audioFormat;  // "AFMT"
   std::string videoFormat;  // "VFMT"
@@ -38,9 +38,11 @@ using ByteSource = std::function<std::string(uint64_t offset, size_t size)>;
 // not an AVI file or its header list is missing or broken.
 bool ParseAviStructure(const ByteSource& read, uint64_t fileSize, AviStructure& avi, std::string* error);
 
-// The bytes to write over the run of INFO and JUNK chunks at `chunks[first,
-// last)` so that the INFO list holds `fields`; false with `error` set when
-// they do not fit. The result is exactly as long as the run.
-bool RenderInfoRegion(const InfoFields& fields, uint64_t regionSize, std::string& bytes, std::string* error);
+// The bytes to write over a run of INFO and JUNK chunks of `regionSize`
+// bytes so that it holds the INFO list `info` (unchanged chunks with their
+// bytes, changed fields written in `mode`) and JUNK for the rest; false with
+// `error` set when it does not fit. The result is exactly `regionSize` long.
+bool RenderInfoRegion(const InfoList& info, InfoTextMode mode, uint64_t regionSize, std::string& bytes,
+                      std::string* error);
 
 }  // namespace hozanki

@@ -13,7 +13,7 @@ std::string ReadField(std::string_view bytes) {
   size_t end = bytes.find('\0');
   if (end != std::string_view::npos) bytes = bytes.substr(0, end);
   while (!bytes.empty() && bytes.back() == ' ') bytes.remove_suffix(1);
-  return DecodeLegacy(bytes);
+  return DecodeTagText(bytes);
 }
 
 // Writes the code page 932 form of `text`, cut at a character boundary to
@@ -54,20 +54,46 @@ std::optional<Id3v1Tag> Id3v1Tag::Parse(std::string_view b) {
   tag.comment = ReadField(b.substr(97, tag.v11 ? 28 : 30));
   if (tag.v11) tag.track = std::to_string(static_cast<uint8_t>(b[126]));
   tag.genre = std::string(GenreName(static_cast<uint8_t>(b[127])));
+  tag.raw = std::string(b);
   return tag;
 }
 
 std::string Id3v1Tag::Render(std::string* error) const {
+  std::optional<Id3v1Tag> old = raw.empty() ? std::nullopt : Parse(raw);
   std::string out(kId3v1Size, '\0');
   out.replace(0, 3, "TAG");
   int track = TrackNumber(this->track);
-  if (!WriteField(title, 30, &out[3], error) || !WriteField(artist, 30, &out[33], error) ||
-      !WriteField(album, 30, &out[63], error) || !WriteField(year, 4, &out[93], error) ||
-      !WriteField(comment, track ? 28 : 30, &out[97], error))
-    return {};
+  size_t commentWidth = track ? 28 : 30;
+  // A field still as read keeps its bytes. The comment's room is 30 bytes in
+  // version 1.0 and 28 in 1.1: its bytes are kept when they fit the new room.
+  struct Slot {
+    const std::string Id3v1Tag::*field;
+    size_t offset, width, oldWidth;
+  };
+  const size_t oldCommentWidth = old && old->v11 ? 28 : 30;
+  const Slot slots[] = {{&Id3v1Tag::title, 3, 30, 30},
+                        {&Id3v1Tag::artist, 33, 30, 30},
+                        {&Id3v1Tag::album, 63, 30, 30},
+                        {&Id3v1Tag::year, 93, 4, 4},
+                        {&Id3v1Tag::comment, 97, commentWidth, oldCommentWidth}};
+  for (const Slot& s : slots) {
+    bool same = old && (*old).*s.field == this->*s.field;
+    std::string_view bytes = same ? std::string_view(raw).substr(s.offset, s.oldWidth) : std::string_view();
+    if (same && bytes.size() > s.width &&
+        bytes.substr(s.width).find_first_not_of('\0') != std::string_view::npos)
+      same = false;  // the kept bytes would not fit the smaller room
+    if (same)
+      out.replace(s.offset, std::min(bytes.size(), s.width), bytes.substr(0, s.width));
+    else if (!WriteField(this->*s.field, s.width, &out[s.offset], error))
+      return {};
+  }
   if (track) out[126] = static_cast<char>(track);
-  int genreCode = genre.empty() ? -1 : GenreCode(genre);
-  out[127] = static_cast<char>(genreCode < 0 ? 255 : genreCode);
+  if (old && old->genre == genre) {
+    out[127] = raw[127];
+  } else {
+    int genreCode = genre.empty() ? -1 : GenreCode(genre);
+    out[127] = static_cast<char>(genreCode < 0 ? 255 : genreCode);
+  }
   return out;
 }
 

@@ -15,13 +15,16 @@ struct Id3v1Tag {
   std::string title, artist, album, year, comment, genre;  // UTF-8
   std::string track;                                       // "" or "1".."255"
   bool v11 = false;                                        // as read
+  std::string raw;                                         // the 128 bytes as read (empty for a new tag)
 
   // Null when `bytes` is not 128 bytes starting with "TAG".
   static std::optional<Id3v1Tag> Parse(std::string_view bytes);
 
   // The 128 bytes of the tag: version 1.1 when the track is a number 1..255,
-  // else 1.0. Empty with `error` set when a text holds a character that code
-  // page 932 cannot store (nothing is replaced silently).
+  // else 1.0. A field whose text is still the one read keeps its bytes as
+  // read (padding included). Empty with `error` set when a changed text holds
+  // a character that code page 932 cannot store (nothing is replaced
+  // silently).
   std::string Render(std::string* error) const;
 
   // A field's value by value-name stem ("IART", "INAM", "IPRD", "TRACK",

@@ -44,7 +44,7 @@ std::string Utf16ToUtf8(std::string_view b, bool bigEndian) {
 std::string DecodeField(std::string_view b, int encoding) {
   switch (encoding) {
     case 0:
-      return DecodeLegacy(b);
+      return DecodeTagText(b);
     case 1: {
       bool big = true;
       if (b.size() >= 2 && uint8_t(b[0]) == 0xFF && uint8_t(b[1]) == 0xFE) {
@@ -182,7 +182,7 @@ std::optional<std::array<std::string, 13>> QuickReadId3v2(std::string_view tag) 
       std::string_view url = parts.size() > 1 ? parts[1] : std::string_view();
       while (!url.empty() && url.back() == '\0') url.remove_suffix(1);
       bool emptyDescription = parts.empty() || parts[0].empty();
-      if (emptyDescription || !seen[9]) values[9] = DecodeLegacy(url);
+      if (emptyDescription || !seen[9]) values[9] = DecodeTagText(url);
       seen[9] = true;
       haveUrl = emptyDescription;
       continue;

@@ -66,7 +66,7 @@ const char* FrameOf(std::string_view stem) {
 std::string ToUtf8(const String& s, String::Type encoding) {
   if (encoding == String::Latin1) {
     ByteVector bytes = s.data(String::Latin1);
-    return DecodeLegacy(std::string_view(bytes.data(), bytes.size()));
+    return DecodeTagText(std::string_view(bytes.data(), bytes.size()));
   }
   return s.to8Bit(true);
 }
@@ -75,7 +75,7 @@ std::string ToUtf8(const String& s, String::Type encoding) {
 // carried as ISO-8859-1 characters, or the Unicode text.
 String FromUtf8(std::string_view utf8, String::Type encoding) {
   if (encoding == String::Latin1) {
-    std::string bytes = EncodeCp932(utf8).value_or(std::string(utf8));
+    std::string bytes = EncodeTagTextCp932(utf8).value_or(std::string(utf8));
     return String(ByteVector(bytes.data(), static_cast<unsigned>(bytes.size())), String::Latin1);
   }
   return String(std::string(utf8), String::UTF8);
@@ -113,7 +113,7 @@ ID3v2::TextIdentificationFrame* TextFrame(const ID3v2::Tag& tag, const char* id)
 
 String::Type ChosenEncoding(std::string_view value, int unicode, const ID3v2::Frame* existing,
                             String::Type existingEncoding) {
-  bool fits = FitsCp932(value);
+  bool fits = EncodeTagTextCp932(value).has_value();
   if (unicode == 1) return String::UTF16;
   if (unicode == 0 || !existing) return fits ? String::Latin1 : String::UTF16;
   if (existingEncoding == String::Latin1) return fits ? String::Latin1 : String::UTF16;
@@ -195,6 +195,172 @@ void Put24(std::string& out, uint32_t v) {
   out.push_back(static_cast<char>((v >> 16) & 0xFF));
   out.push_back(static_cast<char>((v >> 8) & 0xFF));
   out.push_back(static_cast<char>(v & 0xFF));
+}
+
+// Calls visit(id, frameBytes, formatFlags) for each frame of a complete
+// version 2.3 or 2.4 tag (whole-tag unsynchronisation of 2.3 undone, an
+// extended header skipped). Returns the tag's version, 0 for other tags.
+template <typename Visit>
+int ForEachFrame(std::string_view tag, Visit&& visit) {
+  if (tag.size() < 10 || tag.substr(0, 3) != "ID3") return 0;
+  int version = uint8_t(tag[3]);
+  uint8_t flags = uint8_t(tag[5]);
+  if (version != 3 && version != 4) return 0;
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  std::string body(tag.substr(10, end - 10));
+  if (version == 3 && (flags & 0x80)) body = Deunsync(body);
+  size_t pos = 0;
+  if ((flags & 0x40) && body.size() >= 4)
+    pos = version == 3 ? size_t{Be32(body, 0)} + 4 : size_t{Syncsafe(body, 0)};
+  while (pos + 10 <= body.size() && body[pos] != '\0') {
+    size_t size = version == 4 ? Syncsafe(body, pos + 4) : Be32(body, pos + 4);
+    if (size > body.size() - pos - 10) break;
+    std::string frame = body.substr(pos, 10 + size);
+    // In a 2.4 tag unsynchronised as a whole, each frame says so itself.
+    if (version == 4 && (flags & 0x80)) frame[9] = static_cast<char>(uint8_t(frame[9]) | 0x02);
+    visit(std::string_view(frame).substr(0, 4), frame, uint8_t(body[pos + 9]));
+    pos += 10 + size;
+  }
+  return version;
+}
+
+// TagLib keeps a frame's header flags behind a protected accessor.
+struct FrameFlags : ID3v2::Frame {
+  static bool Packed(const ID3v2::Frame* frame) {
+    Header* (ID3v2::Frame::*get)() const = &FrameFlags::header;
+    const Header* h = (frame->*get)();
+    return h && (h->encryption() || h->compression() || h->groupingIdentity());
+  }
+};
+
+struct RawFrame {
+  std::string id;       // as TagLib names it in memory (TYER is TDRC)
+  std::string bytes;    // header and body
+  bool packed = false;  // encrypted, compressed or grouped
+};
+
+// Every frame of a complete version 2.3 or 2.4 tag, named as TagLib names
+// it in memory (TYER is TDRC).
+std::vector<RawFrame> AllFrames(std::string_view tag) {
+  std::vector<RawFrame> out;
+  ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
+    bool v4 = uint8_t(tag[3]) == 4;
+    std::string name(id);
+    if (!v4) {
+      if (name == "TYER") name = "TDRC";
+      if (name == "TORY") name = "TDOR";
+      if (name == "IPLS") name = "TIPL";
+    }
+    out.push_back({name, frame, v4 ? (format & 0x4C) != 0 : (format & 0xE0) != 0});
+  });
+  return out;
+}
+
+// The frames whose format flags TagLib drops on writing: encrypted,
+// compressed or grouped ones.
+std::vector<RawFrame> PackedFrames(std::string_view tag) {
+  std::vector<RawFrame> out = AllFrames(tag);
+  out.erase(std::remove_if(out.begin(), out.end(), [](const RawFrame& f) { return !f.packed; }), out.end());
+  return out;
+}
+
+// Version 2.3 frames that TagLib reads but never writes.
+std::vector<RawFrame> DroppedFrames23(std::string_view tag) {
+  static constexpr std::string_view kIds[] = {"EQUA", "RVAD", "TIME", "TRDA", "TSIZ", "TDAT"};
+  std::vector<RawFrame> out;
+  ForEachFrame(tag, [&](std::string_view id, const std::string& frame, uint8_t format) {
+    if ((format & 0xE0) == 0 && std::find(std::begin(kIds), std::end(kIds), id) != std::end(kIds))
+      out.push_back({std::string(id), frame, false});
+  });
+  return out;
+}
+
+// Puts TagLib's frames in the order of `raw` (the k-th raw frame of an id
+// with the k-th TagLib frame of that id); false when the ids do not match up.
+bool PairById(const std::vector<RawFrame>& raw, std::vector<ID3v2::Frame*>& frames) {
+  if (raw.size() != frames.size()) return false;
+  std::vector<ID3v2::Frame*> paired;
+  std::vector<bool> used(frames.size(), false);
+  for (const RawFrame& r : raw) {
+    size_t i = 0;
+    while (i < frames.size() &&
+           (used[i] || std::string_view(frames[i]->frameID().data(), frames[i]->frameID().size()) != r.id))
+      ++i;
+    if (i == frames.size()) return false;
+    used[i] = true;
+    paired.push_back(frames[i]);
+  }
+  frames = std::move(paired);
+  return true;
+}
+
+// A complete 2.3/2.4 tag (no extended header) with `frames` added after its
+// frames, before the padding; a footer is rewritten for the new size.
+std::string AppendFrames(std::string_view tag, const std::vector<std::string>& frames) {
+  int version = uint8_t(tag[3]);
+  bool footer = version == 4 && (uint8_t(tag[5]) & 0x10);
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  size_t pos = 10;
+  while (pos + 10 <= end && tag[pos] != '\0') {
+    size_t size = version == 4 ? Syncsafe(tag, pos + 4) : Be32(tag, pos + 4);
+    if (size > end - pos - 10) break;
+    pos += 10 + size;
+  }
+  std::string out(tag.substr(0, pos));
+  for (const std::string& f : frames) out += f;
+  out += tag.substr(pos, end - pos);
+  PutSyncsafe(out, 6, static_cast<uint32_t>(out.size() - 10));
+  if (footer) out += "3DI" + out.substr(3, 7);
+  return out;
+}
+
+// The frames (without header and padding) of a complete 2.3/2.4 tag.
+std::string FramesOf(std::string_view tag) {
+  if (tag.size() < 10) return {};
+  int version = uint8_t(tag[3]);
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  size_t pos = 10;
+  while (pos + 10 <= end && tag[pos] != '\0') {
+    size_t size = version == 4 ? Syncsafe(tag, pos + 4) : Be32(tag, pos + 4);
+    if (size > end - pos - 10) break;
+    pos += 10 + size;
+  }
+  return std::string(tag.substr(10, pos - 10));
+}
+
+// TagLib's bytes of `frames` (frames of `tag`) as a version 2.3 or 2.4 tag
+// writes them; the frames stay in `tag`.
+std::string RenderWithTagLib(ID3v2::Tag& tag, const std::vector<ID3v2::Frame*>& frames, int version) {
+  if (frames.empty()) return {};
+  ID3v2::Tag scratch;
+  for (ID3v2::Frame* f : frames) {
+    tag.removeFrame(f, false);
+    scratch.addFrame(f);
+  }
+  ByteVector rendered = scratch.render(version == 4 ? ID3v2::v4 : ID3v2::v3);
+  for (ID3v2::Frame* f : frames) {
+    scratch.removeFrame(f, false);
+    tag.addFrame(f);
+  }
+  return FramesOf(std::string_view(rendered.data(), rendered.size()));
+}
+
+// A complete tag of `frames`: padded to the old tag's size when they fit,
+// a footer when the old 2.4 tag had one.
+std::string AssembleTag(const std::string& frames, int version, std::string_view old) {
+  bool footer = version == 4 && old.size() >= 10 && (uint8_t(old[5]) & 0x10);
+  size_t oldBody = old.size() >= 10 ? Syncsafe(old, 6) : 0;
+  size_t padding = footer ? 0 : frames.size() <= oldBody ? oldBody - frames.size() : 1024;
+  std::string out = "ID3";
+  out.push_back(static_cast<char>(version));
+  out.push_back('\0');
+  out.push_back(static_cast<char>(footer ? 0x10 : 0));
+  out.append(4, '\0');
+  PutSyncsafe(out, 6, static_cast<uint32_t>(frames.size() + padding));
+  out += frames;
+  out.append(padding, '\0');
+  if (footer) out += "3DI" + out.substr(3, 7);
+  return out;
 }
 
 }  // namespace
@@ -289,7 +455,7 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
   if (stem == "ICMT") {
     ID3v2::CommentsFrame* c = CommentFrame(tag);
     if (value.empty()) {
-      if (c) tag.removeFrame(c);
+      if (c) Touch(c), tag.removeFrame(c);
       return;
     }
     String::Type enc = ChosenEncoding(value, unicode, c, c ? c->textEncoding() : String::Latin1);
@@ -302,29 +468,34 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
       c->setTextEncoding(enc);
       c->setDescription(FromUtf8(description, enc));
     }
+    Touch(c);
     c->setText(FromUtf8(value, enc));
     return;
   }
   if (stem == "URL") {
     ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
     if (value.empty()) {
-      if (u) tag.removeFrame(u);
+      if (u) Touch(u), tag.removeFrame(u);
       return;
     }
     if (!u) {
       u = new ID3v2::UserUrlLinkFrame(String::Latin1);
       tag.addFrame(u);
     }
-    std::optional<std::string> bytes = EncodeCp932(value);
-    std::string raw = bytes ? *bytes : std::string(kUtf8Bom) + std::string(value);
+    std::string raw = EncodeTagTextCp932(value).value_or(EncodeTagTextUtf8(value));
+    Touch(u);
     u->setUrl(String(ByteVector(raw.data(), static_cast<unsigned>(raw.size())), String::Latin1));
     return;
   }
   ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
   if (stem == "ICRD" && !t) t = TextFrame(tag, "TYER");
   if (value.empty()) {
+    for (ID3v2::Frame* f : tag.frameList(id)) Touch(f);
     tag.removeFrames(id);
-    if (stem == "ICRD") tag.removeFrames("TYER");
+    if (stem == "ICRD") {
+      for (ID3v2::Frame* f : tag.frameList("TYER")) Touch(f);
+      tag.removeFrames("TYER");
+    }
     return;
   }
   String::Type enc = ChosenEncoding(value, unicode, t, t ? t->textEncoding() : String::Latin1);
@@ -332,8 +503,25 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
     t = new ID3v2::TextIdentificationFrame(id, enc);
     tag.addFrame(t);
   }
+  Touch(t);
   t->setTextEncoding(enc);
   t->setText(FromUtf8(value, enc));
+}
+
+bool Id3v2Tag::EncodedAsWanted(std::string_view stem, std::string_view value, int unicode) const {
+  const ID3v2::Tag& tag = *tag_;
+  const ID3v2::Frame* frame = nullptr;
+  String::Type encoding = String::Latin1;
+  if (stem == "URL") return true;  // always ISO-8859-1
+  if (stem == "ICMT") {
+    const ID3v2::CommentsFrame* c = CommentFrame(tag);
+    if (c) frame = c, encoding = c->textEncoding();
+  } else {
+    const ID3v2::TextIdentificationFrame* t = TextFrame(tag, FrameOf(stem));
+    if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
+    if (t) frame = t, encoding = t->textEncoding();
+  }
+  return !frame || ChosenEncoding(value, unicode, frame, encoding) == encoding;
 }
 
 void Id3v2Tag::FixDateFrame(int version) {
@@ -343,29 +531,125 @@ void Id3v2Tag::FixDateFrame(int version) {
   if (!t || TextFrame(*tag_, to)) return;
   auto* replacement = new ID3v2::TextIdentificationFrame(to, t->textEncoding());
   replacement->setText(t->fieldList());
+  for (ID3v2::Frame* f : tag_->frameList(from)) Touch(f);
   tag_->removeFrames(from);
   tag_->addFrame(replacement);
 }
 
-std::string Id3v2Tag::Render(int version, bool unsync, int unicode) {
+std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string* error) {
   if (version < 2 || version > 4) version = 3;
   EnsureParsed();
+  const int rawVersion = raw_.size() >= 10 ? uint8_t(raw_[3]) : version;
+  // In the file's own version every frame of the tag is paired with TagLib's
+  // frame of the same id, in order: frames that no value touches are then
+  // written with their bytes as read, and only the touched ones by TagLib.
+  std::vector<RawFrame> all = raw_.empty() ? std::vector<RawFrame>() : AllFrames(raw_);
+  const std::vector<ID3v2::Frame*> before(tag_->frameList().begin(), tag_->frameList().end());
+  std::vector<ID3v2::Frame*> paired = before;
+  const bool splice = version == version_ && !raw_.empty() && PairById(all, paired);
+  // Otherwise TagLib writes the whole tag, and frames it would write without
+  // their format flags (encrypted, compressed, grouped) must be paired alone.
+  std::vector<RawFrame> packed;
+  std::vector<ID3v2::Frame*> packedFrames;
+  if (!splice) {
+    packed = PackedFrames(raw_);
+    for (ID3v2::Frame* f : before)
+      if (FrameFlags::Packed(f)) packedFrames.push_back(f);
+    if (!PairById(packed, packedFrames)) {
+      if (error)
+        *error =
+            "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be kept as they are "
+            "(the file is left unchanged)";
+      return {};
+    }
+  }
   std::vector<std::pair<std::string, std::string>> values;
   for (const StemFrame& s : kStemFrames) {
     auto it = pending_.find(s.stem);
     if (it != pending_.end())
       values.emplace_back(it->first, it->second);
-    else if (unicode >= 0)
-      values.emplace_back(std::string(s.stem), Stored(s.stem));
+    else if (std::string stored = Stored(s.stem);
+             unicode >= 0 && !stored.empty() && !EncodedAsWanted(s.stem, stored, unicode))
+      values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded for the Unicode option
   }
+  const bool dateChanged = pending_.count("ICRD") != 0;
+  const bool dateWritten =
+      std::any_of(values.begin(), values.end(), [](const auto& v) { return v.first == "ICRD"; });
+  touched_.clear();
   for (const auto& [stem, value] : values) Encode(stem, value, unicode);
   pending_.clear();
+
+  if (splice) {
+    if (dateWritten) FixDateFrame(version);
+    const int renderVersion = version == 4 ? 4 : 3;
+    std::set<const ID3v2::Frame*> alive(tag_->frameList().begin(), tag_->frameList().end());
+    std::set<const ID3v2::Frame*> old(before.begin(), before.end());
+    std::string frames;
+    for (size_t i = 0; i < all.size(); ++i) {
+      if (!touched_.count(paired[i]))
+        frames += all[i].bytes;
+      else if (alive.count(paired[i]))
+        frames += RenderWithTagLib(*tag_, {paired[i]}, renderVersion);
+    }
+    std::vector<ID3v2::Frame*> added;
+    for (ID3v2::Frame* f : tag_->frameList())
+      if (!old.count(f)) added.push_back(f);
+    frames += RenderWithTagLib(*tag_, added, renderVersion);
+    touched_.clear();
+    version_ = version;
+    unsync_ = unsync;
+    if (frames.empty()) return RenderEmpty(version, unsync);
+    std::string out = AssembleTag(frames, renderVersion, raw_);
+    if (version == 2) out = ConvertTagTo22(out);
+    if (unsync) out = UnsynchroniseTag(out);
+    return out;
+  }
+
   FixDateFrame(version);
+  // A packed frame that no value touched keeps its bytes; TagLib's copy is
+  // taken out while the tag is rendered.
+  std::vector<std::string> kept;
+  std::vector<ID3v2::Frame*> takenOut;
+  for (size_t i = 0; i < packed.size(); ++i) {
+    if (touched_.count(packedFrames[i])) continue;
+    tag_->removeFrame(packedFrames[i], false);
+    takenOut.push_back(packedFrames[i]);
+    kept.push_back(packed[i].bytes);
+  }
+  touched_.clear();
+  auto putBack = [&] {
+    for (ID3v2::Frame* f : takenOut) tag_->addFrame(f);
+  };
+  if (!kept.empty() && version != rawVersion) {
+    putBack();
+    if (error)
+      *error =
+          "the ID3v2 tag holds encrypted, compressed or grouped frames that cannot be converted to "
+          "version 2." +
+          std::to_string(version) + "; save it as version 2." + std::to_string(rawVersion) +
+          " (the file is left unchanged)";
+    return {};
+  }
+  // Version 2.3 frames that TagLib drops on reading (TDAT, TIME, RVAD, ...)
+  // are kept in a version 2.3 tag; the date parts only while the date stays.
+  if (version == 3 && rawVersion == 3) {
+    for (const RawFrame& f : DroppedFrames23(raw_)) {
+      bool datePart = f.id == "TDAT" || f.id == "TIME" || f.id == "TRDA";
+      if (!(datePart && dateChanged)) kept.push_back(f.bytes);
+    }
+  }
   version_ = version;
   unsync_ = unsync;
-  if (tag_->frameList().isEmpty()) return RenderEmpty(version, unsync);
-  ByteVector rendered = tag_->render(version == 4 ? ID3v2::v4 : ID3v2::v3);
-  std::string out(rendered.data(), rendered.size());
+  if (tag_->frameList().isEmpty() && kept.empty()) return RenderEmpty(version, unsync);
+  std::string out;
+  if (tag_->frameList().isEmpty()) {
+    out = RenderEmpty(version, false);
+  } else {
+    ByteVector rendered = tag_->render(version == 4 ? ID3v2::v4 : ID3v2::v3);
+    out.assign(rendered.data(), rendered.size());
+  }
+  putBack();
+  if (!kept.empty()) out = AppendFrames(out, kept);
   if (version == 2) out = ConvertTagTo22(out);
   if (unsync) out = UnsynchroniseTag(out);
   return out;
@@ -395,6 +679,11 @@ std::string UnsynchroniseTag(std::string_view tag) {
     size_t pos = 10;
     while (pos + 10 <= end && tag[pos] != '\0') {
       size_t size = std::min<size_t>(Syncsafe(tag, pos + 4), end - pos - 10);
+      if (uint8_t(tag[pos + 9]) & 0x02) {  // unsynchronised already (a frame kept as it was)
+        out += tag.substr(pos, 10 + size);
+        pos += 10 + size;
+        continue;
+      }
       std::string body = Unsync(tag.substr(pos + 10, size));
       std::string header(tag.substr(pos, 10));
       header[9] = static_cast<char>(uint8_t(header[9]) | 0x02);

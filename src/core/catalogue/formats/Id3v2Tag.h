@@ -10,12 +10,14 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
 namespace TagLib::ID3v2 {
+class Frame;
 class Tag;
-}
+}  // namespace TagLib::ID3v2
 
 namespace hozanki {
 
@@ -46,10 +48,16 @@ class Id3v2Tag {
   // Text encoding of the frames: -1 leaves untouched frames as they are and
   // keeps a changed frame's encoding when the text fits it (ISO-8859-1 frames
   // take code page 932); 0 writes every value as code page 932 in ISO-8859-1
-  // frames when it fits, else UTF-16; 1 writes every value as UTF-16.
-  // `version` is 2, 3 or 4. Never fails: a text that fits no legacy form is
-  // written as UTF-16.
-  std::string Render(int version, bool unsync, int unicode);
+  // frames when it fits, else UTF-16; 1 writes every value as UTF-16. A value
+  // whose frame already has that encoding is not written again. In the tag's
+  // own version, frames that no value changes keep their bytes and order.
+  // `version` is 2, 3 or 4. A text that fits no legacy form is written as
+  // UTF-16. Encrypted, compressed or grouped frames that no value touches
+  // keep their bytes and flags (after the other frames), and so do the
+  // version 2.3 frames TagLib drops (TDAT, TIME, RVAD, ...) in a 2.3 tag.
+  // Empty with `error` set when such frames cannot be kept: another version
+  // is asked for, or TagLib's frames do not match the tag's.
+  std::string Render(int version, bool unsync, int unicode, std::string* error = nullptr);
 
   // A tag with no frames.
   static std::string RenderEmpty(int version, bool unsync);
@@ -69,6 +77,11 @@ class Id3v2Tag {
  private:
   void Encode(std::string_view stem, std::string_view value, int unicode);
   void FixDateFrame(int version);
+  // Whether the frame of a stored value already has the encoding the Unicode
+  // option asks for (then it is not written again).
+  bool EncodedAsWanted(std::string_view stem, std::string_view value, int unicode) const;
+  // Marks a frame that a value changes or removes.
+  void Touch(const TagLib::ID3v2::Frame* frame) { touched_.insert(frame); }
   // Parses the tag with TagLib when only the quick reader has read it.
   void EnsureParsed();
 
@@ -80,6 +93,7 @@ class Id3v2Tag {
   std::string raw_;                                          // the tag (2.2 converted to 2.3)
   std::optional<std::array<std::string, 13>> quick_;         // values read without TagLib
   bool parsed_ = false;                                      // tag_ holds raw_ parsed by TagLib
+  std::set<const TagLib::ID3v2::Frame*> touched_;            // frames changed while rendering
 };
 
 // Unsynchronisation helpers (shared with the tests): whole-body for 2.2/2.3,

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/catalogue/formats/PayloadMap.h"
 #include "core/common/AtomicFile.h"
 
 namespace hozanki {
@@ -214,10 +215,7 @@ std::string Mp3File::GetValue(std::string_view name) const {
     std::string_view key = ApeKeyOf(stem);
     return ape_ && !key.empty() ? ape_->Get(key) : std::string();
   }
-  if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) {
-    for (const auto& [id, value] : *info_)
-      if (id == stem) return value;
-  }
+  if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) return info_->Get(stem);
   return {};
 }
 
@@ -238,12 +236,7 @@ void Mp3File::SetValue(std::string_view name, std::string_view value) {
       apeDirty_ = true;
     }
   } else if (kind == "rmp" && info_ && IsRiffInfoStem(stem)) {
-    auto it = std::find_if(info_->begin(), info_->end(), [&](const auto& p) { return p.first == stem; });
-    std::string old = it != info_->end() ? it->second : std::string();
-    if (old == value) return;
-    if (it == info_->end()) it = info_->insert(info_->end(), {std::string(stem), {}});
-    it->second = std::string(value);
-    infoDirty_ = true;
+    if (info_->Set(stem, value)) infoDirty_ = true;
   }
 }
 
@@ -277,16 +270,16 @@ bool Mp3File::MakePlan(Plan& plan, std::string* error) const {
     if (Id3v2NeedsRender() || !hadId3v2_) {
       int version = version_ ? version_ : id3v2_->Version();
       bool unsync = unsync_ >= 0 ? unsync_ == 1 : id3v2_->Unsynchronised();
-      plan.id3v2 = id3v2_->Render(version, unsync, unicode_);
+      plan.id3v2 = id3v2_->Render(version, unsync, unicode_, error);
     } else {
       plan.id3v2 = ReadRange(0, id3v2Size_);
     }
-    if (plan.id3v2->empty()) return Fail(error, "ID3v2 タグを書き出せません");
+    if (plan.id3v2->empty()) return error && !error->empty() ? false : Fail(error, "ID3v2 タグを書き出せません");
   }
   if (ape_) plan.ape = (apeDirty_ || !hadApe_) ? ape_->Render() : ReadRange(apeOffset_, apeSize_);
   if (wantRiff_ && info_) {
     if (infoDirty_) {
-      plan.info = RenderRiffInfo(*info_);
+      plan.info = RenderRiffInfo(*info_, InfoTextModeOf(unicode_));
     } else if (riff_ && riffLayout_.infoIndex >= 0) {
       const RiffChunk& list = riffLayout_.chunks[static_cast<size_t>(riffLayout_.infoIndex)];
       plan.info = ChunkHeader("LIST", list.size) + ReadRange(list.offset + 8, list.size);
@@ -308,26 +301,6 @@ bool Mp3File::Save(std::string* error) {
   return Write(plan, error);
 }
 
-namespace {
-
-// Whether two ranges of two open files hold the same bytes.
-bool SameBytes(int a, uint64_t offsetA, int b, uint64_t offsetB, uint64_t length) {
-  constexpr size_t kBlock = 1 << 20;
-  std::string x, y;
-  while (length > 0) {
-    uint64_t n = std::min<uint64_t>(length, kBlock);
-    x = PRead(a, offsetA, n);
-    y = PRead(b, offsetB, n);
-    if (x.size() != n || x != y) return false;
-    offsetA += n;
-    offsetB += n;
-    length -= n;
-  }
-  return true;
-}
-
-}  // namespace
-
 bool Mp3File::Write(const Plan& plan, std::string* error) {
   FileReplacement out;
   if (!out.Begin(path_, error)) return false;
@@ -343,6 +316,11 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
   struct stat st {};
   if (::fstat(in, &st) != 0 || static_cast<uint64_t>(st.st_size) != fileSize_)
     return Fail(error, "読み込んだ後にファイルが変更されたため保存しません (" + path_.string() + ")");
+  // A file whose structure does not add up is never written.
+  PayloadMap before;
+  std::string why;
+  if (!MapPayload(FileType::MP3, path_, before, &why))
+    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
 
   if (!plan.riff) {
     if (plan.id3v2) out.Append(*plan.id3v2);
@@ -386,6 +364,10 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
     if (riff_ && riffLayout_.end < fileSize_) out.AppendRange(in, riffLayout_.end, fileSize_ - riffLayout_.end);
   }
   if (out.Failed()) return out.Commit(error);
+  PayloadMap after;
+  if (!MapPayload(FileType::MP3, out.Temporary(), after, &why) ||
+      !SamePayload(path_, before, out.Temporary(), after, &why))
+    return Fail(error, "書き込んだファイルの音声データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")");
   if (!Verify(out.Temporary(), plan, error)) return false;
   if (!out.Commit(error)) return false;
   return Load(error);
@@ -402,12 +384,6 @@ bool Mp3File::Verify(const std::filesystem::path& written, const Plan& plan, std
       (copy->id3v2_ != nullptr) != plan.id3v2.has_value() || copy->ape_.has_value() != plan.ape.has_value())
     return refuse("タグの種類が一致しません");
   if (copy->audioSize_ != audioSize_) return refuse("音声データの大きさが一致しません");
-  int a = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  int b = ::open(written.c_str(), O_RDONLY | O_CLOEXEC);
-  bool same = a >= 0 && b >= 0 && SameBytes(a, audioOffset_, b, copy->audioOffset_, audioSize_);
-  if (a >= 0) ::close(a);
-  if (b >= 0) ::close(b);
-  if (!same) return refuse("音声データが一致しません");
   // Every value reads back as meant. ID3v1 fields are cut to their width.
   for (const auto& [name, meant] : plan.values) {
     std::string now = copy->GetValue(name);

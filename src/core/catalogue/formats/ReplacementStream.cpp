@@ -37,8 +37,8 @@ void ReplacementStream::writeBlock(const TagLib::ByteVector& data) {
 
 void ReplacementStream::MoveTail(uint64_t from, uint64_t to) {
   uint64_t size = file_.Size();
-  if (from >= size || from == to) return;
-  uint64_t length = size - from;
+  if (from == to) return;
+  uint64_t length = from < size ? size - from : 0;
   std::string block;
   if (to > from) {
     // Growing: copy from the end backwards so that nothing is overwritten

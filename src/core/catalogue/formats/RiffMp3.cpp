@@ -1,7 +1,5 @@
 #include "core/catalogue/formats/RiffMp3.h"
 
-#include "core/text/Cp932.h"
-
 namespace hozanki {
 namespace {
 
@@ -21,34 +19,20 @@ bool IsRiffMp3(std::string_view head) {
 }
 
 RiffInfo ParseRiffInfo(std::string_view payload) {
-  RiffInfo info;
-  if (payload.size() < 4 || payload.substr(0, 4) != "INFO") return info;
-  size_t pos = 4;
-  while (pos + 8 <= payload.size()) {
-    std::string id(payload.substr(pos, 4));
-    size_t size = std::min<size_t>(Le32(payload, pos + 4), payload.size() - pos - 8);
-    std::string_view text = payload.substr(pos + 8, size);
-    size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
-    info.emplace_back(std::move(id), DecodeLegacy(text));
-    pos += 8 + size + (size & 1);
-  }
-  return info;
+  if (payload.size() < 4 || payload.substr(0, 4) != "INFO") return {};
+  return InfoList::Parse(payload.substr(4));
 }
 
-std::string RenderRiffInfo(const RiffInfo& info) {
-  std::string body = "INFO";
-  for (const auto& [id, value] : info) {
-    if (value.empty() || id.size() != 4) continue;
-    std::optional<std::string> bytes = EncodeCp932(value);
-    std::string text = bytes ? *bytes : std::string(kUtf8Bom) + value;
-    text.push_back('\0');
-    body += ChunkHeader(id, text.size());
-    body += text;
-    if (text.size() & 1) body.push_back('\0');
-  }
-  if (body.size() == 4) return {};
-  return ChunkHeader("LIST", body.size()) + body;
+std::string RenderRiffInfo(const RiffInfo& info, InfoTextMode mode) {
+  std::string chunk = info.Render(mode);
+  if (chunk.size() & 1) chunk.push_back('\0');
+  return chunk;
+}
+
+InfoTextMode InfoTextModeOf(int unicodeOption) {
+  return unicodeOption == 1   ? InfoTextMode::kUnicode
+         : unicodeOption == 0 ? InfoTextMode::kLegacy
+                              : InfoTextMode::kAsFile;
 }
 
 std::string RiffHeader(uint64_t bodySize, std::string_view form) {

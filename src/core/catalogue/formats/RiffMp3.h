@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/catalogue/formats/RiffInfo.h"
+
 namespace hozanki {
 
 struct RiffChunk {
@@ -33,14 +35,18 @@ bool IsRiffMp3(std::string_view head);
 template <typename Reader>
 std::optional<RiffMp3Layout> ParseRiffMp3(uint64_t fileSize, Reader read);
 
-// The fields of an INFO list, in file order (ids such as "IART", values UTF-8).
-using RiffInfo = std::vector<std::pair<std::string, std::string>>;
+// The INFO list of the file (see RiffInfo.h: untouched chunks keep their bytes).
+using RiffInfo = InfoList;
 
-RiffInfo ParseRiffInfo(std::string_view listPayload);  // payload after "LIST" size
-// A complete "LIST" chunk ("INFO" + fields; empty fields left out), padded to
-// an even length; empty when no field has a value. Texts are written as code
-// page 932 when they fit, else as UTF-8 with a byte-order mark.
-std::string RenderRiffInfo(const RiffInfo& info);
+// `listPayload` is the payload after "LIST" size ("INFO" and the fields);
+// any other payload gives an empty list.
+RiffInfo ParseRiffInfo(std::string_view listPayload);
+// A complete "LIST" chunk, padded to an even length; empty when the list
+// holds nothing.
+std::string RenderRiffInfo(const RiffInfo& info, InfoTextMode mode = InfoTextMode::kAsFile);
+// The text mode of the "mp3_ID3v2Unicode" option as the MP3 file keeps it
+// (-1 not sent, 0 off, 1 on).
+InfoTextMode InfoTextModeOf(int unicodeOption);
 
 // The header of a RIFF form and of a chunk.
 std::string RiffHeader(uint64_t bodySize, std::string_view form);

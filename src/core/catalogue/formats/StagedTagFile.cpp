@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/catalogue/formats/ByteOrder.h"
+#include "core/catalogue/formats/PayloadMap.h"
 #include "core/catalogue/formats/ReplacementStream.h"
 #include "core/common/AtomicFile.h"
 
@@ -66,6 +67,14 @@ bool StagedTagFile::Save(std::string* error) {
     staged_.clear();
     return true;
   }
+  // A file whose structure does not add up is never written: a writer
+  // misled by it could cut the audio or grow the file without end.
+  PayloadMap before;
+  std::string why;
+  if (!MapPayload(type_, path_, before, &why)) {
+    if (error) *error = "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")";
+    return false;
+  }
   FileReplacement copy;
   if (!copy.Begin(path_, error)) return false;
   if (!copy.AppendTarget()) return copy.Commit(error);
@@ -75,6 +84,7 @@ bool StagedTagFile::Save(std::string* error) {
   copy.SetSizeLimit(copy.Size() + growth);
   ReplacementStream stream(copy);
   stream_ = &stream;
+  copy_ = &copy;
   bool ok = false;
   try {
     ok = Write(copy.Temporary(), changes, values_, error);
@@ -84,8 +94,14 @@ bool StagedTagFile::Save(std::string* error) {
     copy.Fail(EIO, std::string("書き込みに失敗しました: ") + e.what());
   }
   stream_ = nullptr;
+  copy_ = nullptr;
   if (copy.Failed()) return copy.Commit(error);
   if (!ok) return false;
+  PayloadMap after;
+  if (!MapPayload(type_, copy.Temporary(), after, &why) || !SamePayload(path_, before, copy.Temporary(), after, &why)) {
+    if (error) *error = "書き込んだファイルの音声・映像データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")";
+    return false;
+  }
   if (!Verify(copy.Temporary(), changes, error)) return false;
   if (!copy.Commit(error)) return false;
   ValueMap fresh;
@@ -99,6 +115,28 @@ bool StagedTagFile::Save(std::string* error) {
   return true;
 }
 
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// Whether a value read back is the one written: the same text, or the same
+// number where the format stores numbers ("01" is kept as 1).
+bool SameValue(std::string_view meant, std::string_view now) {
+  meant = Trimmed(meant);
+  now = Trimmed(now);
+  if (meant == now) return true;
+  auto digits = [](std::string_view s) {
+    return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return digits(meant) && digits(now) && std::stoul(std::string(meant)) == std::stoul(std::string(now));
+}
+
+}  // namespace
+
 bool StagedTagFile::Verify(const fs::path& copy, const ValueMap& changes, std::string* error) {
   ValueMap fresh;
   std::string readError;
@@ -109,8 +147,8 @@ bool StagedTagFile::Verify(const fs::path& copy, const ValueMap& changes, std::s
   for (const auto& [name, value] : changes) {
     auto it = fresh.find(name);
     std::string now = it == fresh.end() ? std::string() : it->second;
-    if (now != value) {
-      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません";
+    if (!SameValue(value, now)) {
+      if (error) *error = "書き込んだ値 " + name + " を読み戻せないため保存しません (" + path_.string() + ")";
       return false;
     }
   }

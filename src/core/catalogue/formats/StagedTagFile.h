@@ -18,6 +18,9 @@
 
 #include "core/catalogue/TagFile.h"
 
+namespace hozanki {
+class FileReplacement;
+}
 namespace TagLib {
 class IOStream;
 }
@@ -52,12 +55,15 @@ class StagedTagFile : public TagFile {
                      std::string* error) = 0;
 
   const std::filesystem::path& Path() const { return path_; }
-  // During Write: the temporary copy as a TagLib stream.
+  // During Write: the temporary copy as a TagLib stream, and itself (for
+  // our own writers: checked writes, reasons kept for the user).
   TagLib::IOStream* CopyStream() const { return stream_; }
+  FileReplacement& CopyFile() const { return *copy_; }
 
  private:
   bool Verify(const std::filesystem::path& copy, const ValueMap& changes, std::string* error);
   TagLib::IOStream* stream_ = nullptr;
+  FileReplacement* copy_ = nullptr;
   FileType type_;
   std::filesystem::path path_;
   ValueMap values_;

@@ -63,29 +63,25 @@ bool VqfFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
     auto it = changes.find(k.value);
     if (it == changes.end()) continue;
     std::string data = it->second.empty() ? std::string() : EncodeLegacyText(it->second);
+    // The first chunk of the kind takes the text; repeats of it go. One
+    // pass, so that a file with very many chunks is not quadratic.
     bool placed = false;
-    for (auto c = vqf.chunks.begin(); c != vqf.chunks.end();) {
-      if (c->id != k.chunk) {
-        ++c;
-      } else if (!placed && !data.empty()) {
+    auto keep = vqf.chunks.begin();
+    for (auto c = vqf.chunks.begin(); c != vqf.chunks.end(); ++c) {
+      if (c->id == k.chunk) {
+        if (placed || data.empty()) continue;
         c->data = data;
         placed = true;
-        ++c;
-      } else {
-        c = vqf.chunks.erase(c);
       }
+      if (keep != c) *keep = std::move(*c);
+      ++keep;
     }
+    vqf.chunks.erase(keep, vqf.chunks.end());
     if (!placed && !data.empty()) vqf.chunks.push_back({std::string(k.chunk), data});
   }
   std::string out = RenderVqfHeader(vqf) + bytes.substr(static_cast<size_t>(vqf.dataOffset) + 4);
-  std::ofstream file(copy, std::ios::binary | std::ios::trunc);
-  file.write(out.data(), static_cast<std::streamsize>(out.size()));
-  file.flush();
-  if (!file) {
-    if (error) *error = "cannot write " + copy.string();
-    return false;
-  }
-  return true;
+  (void)error;
+  return CopyFile().Truncate(0) && CopyFile().Append(out);
 }
 
 }  // namespace hozanki

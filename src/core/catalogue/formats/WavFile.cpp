@@ -4,9 +4,44 @@
 
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
-#include "core/catalogue/formats/RiffInfo.h"
 
 namespace hozanki {
+namespace {
+
+// A WAV file with TagLib's RIFF chunk functions opened up: the INFO list is
+// ours, TagLib only moves the bytes.
+class WavChunks : public TagLib::RIFF::WAV::File {
+ public:
+  using TagLib::RIFF::File::chunkCount;
+  using TagLib::RIFF::File::chunkData;
+  using TagLib::RIFF::File::chunkDataSize;
+  using TagLib::RIFF::File::chunkName;
+  using TagLib::RIFF::File::removeChunk;
+  using TagLib::RIFF::File::setChunkData;
+  using TagLib::RIFF::WAV::File::File;
+
+  // The first "LIST" "INFO" chunk, or -1.
+  int InfoIndex() {
+    for (unsigned i = 0; i < chunkCount(); ++i) {
+      if (chunkName(i) != "LIST" || chunkDataSize(i) < 4) continue;
+      if (chunkData(i).startsWith("INFO")) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  // The fields of that list; empty when there is none.
+  InfoList Info(int index) {
+    if (index < 0) return {};
+    TagLib::ByteVector data = chunkData(static_cast<unsigned>(index));
+    return InfoList::Parse(std::string_view(data.data(), data.size()).substr(4));
+  }
+};
+
+}  // namespace
+
+void WavFile::SetOption(std::string_view name, std::string_view value) {
+  mode_ = InfoTextModeFromOption(name, value, mode_);
+}
 
 bool WavFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   std::string head = ReadFileBytes(path, 0, 12);
@@ -15,7 +50,7 @@ bool WavFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
     return false;
   }
   InstallRiffInfoStringHandler();
-  TagLib::RIFF::WAV::File file(path.c_str(), true, TagLib::AudioProperties::Average);
+  WavChunks file(path.c_str(), true, TagLib::AudioProperties::Average);
   if (!file.isValid()) {
     if (error) *error = "broken WAV file";
     return false;
@@ -25,12 +60,8 @@ bool WavFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
     if (error) *error = "broken WAV file (no usable format chunk)";
     return false;
   }
-  if (file.hasInfoTag()) {
-    for (const auto& [id, text] : file.InfoTag()->fieldListMap()) {
-      std::string name(id.data(), id.size());
-      if (IsInfoFieldName(name)) values[name] = text.to8Bit(true);
-    }
-  }
+  for (const auto& [id, text] : file.Info(file.InfoIndex()).Fields())
+    if (!values.count(id)) values[id] = text;
   values["TIME"] = TimeText(props->lengthInMilliseconds() / 1000);
   values["AFMT"] = AudioFormatText(WaveFormatName(props->format()), props->bitrate(), props->sampleRate(),
                                    props->bitsPerSample(), props->channels());
@@ -44,18 +75,25 @@ bool WavFile::IsWritable(std::string_view name) const {
 bool WavFile::Write(const std::filesystem::path&, const ValueMap& changes, const ValueMap&,
                     std::string* error) {
   InstallRiffInfoStringHandler();
-  TagLib::RIFF::WAV::File file(CopyStream(), false);
-  if (!file.isValid()) {
+  WavChunks file(CopyStream(), false);
+  if (!file.isValid() || file.readOnly()) {
     if (error) *error = "broken WAV file";
     return false;
   }
-  auto* info = file.InfoTag();
-  for (const auto& [name, value] : changes)
-    info->setFieldText(TagLib::ByteVector(name.data(), 4), TagLib::String(value, TagLib::String::UTF8));
-  if (!file.save(TagLib::RIFF::WAV::File::Info, TagLib::File::StripNone)) {
-    if (error) *error = "TagLib could not write the WAV file";
-    return false;
+  int index = file.InfoIndex();
+  InfoList info = file.Info(index);
+  for (const auto& [name, value] : changes) info.Set(name, value);
+  if (!info.Changed()) return true;
+  if (info.Empty()) {
+    if (index >= 0) file.removeChunk(static_cast<unsigned>(index));
+    return true;
   }
+  std::string body = info.RenderBody(mode_);
+  TagLib::ByteVector data(body.data(), static_cast<unsigned>(body.size()));
+  if (index >= 0)
+    file.setChunkData(static_cast<unsigned>(index), data);
+  else
+    file.setChunkData("LIST", data, true);
   return true;
 }
 

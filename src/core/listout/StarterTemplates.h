@@ -1,0 +1,14 @@
+#pragma once
+// The templates a new user finds in the list window before any template file
+// exists: play lists (M3U, extended M3U, PLS) and a CSV table, each given in
+// the text form of exported templates.
+
+#include <vector>
+
+#include "core/listout/TemplateRow.h"
+
+namespace hozanki {
+
+std::vector<ListTemplate> StarterTemplates();
+
+}  // namespace hozanki
