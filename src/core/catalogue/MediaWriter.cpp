@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/catalogue/TagFile.h"
+#include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/Cp932.h"
@@ -151,7 +152,7 @@ bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& e
   if (!CanWriteMediaFile(entry, error)) return false;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};
-  if (::stat(path.c_str(), &before) != 0) return Fail(error, "cannot find " + path.string());
+  if (::stat(path.c_str(), &before) != 0) return Fail(error, FileErrorReason(errno) + " (" + path.string() + ")");
   bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
                                              : WriteOther(path, entry, settings, error);
   struct timespec times[2];
