@@ -43,7 +43,7 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
               std::string* error) {
   std::unique_ptr<TagFile> file;
   if (!Reopen(path, file, error)) return false;
-  if (file->Type() != FileType::MP3) return Fail(error, "the file is no longer an MP3 file");
+  if (file->Type() != FileType::MP3) return Fail(error, "読み込んだ後にファイルの形式が変わっています (" + path.string() + ")");
   const uint32_t present = file->TagMask();
   const auto& rows = entry.tags;
   bool riffWritten = Wanted(rows[2]);
@@ -98,7 +98,7 @@ bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, 
 bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error) {
   if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
     return Fail(error, "an MP3 file is written with its tag kinds");
-  if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
+  if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
   const TagRow& row = entry.tags[0];
   bool checked = row.state == kChecked;
   TagKind kind = TagKindsOf(entry.format)[0];
