@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -39,13 +40,24 @@ std::string Slurp(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A folder of this process's own, in memory when /dev/shm is there (every
+// save syncs its file), removed at exit.
 const fs::path& Folder() {
   static const fs::path folder = [] {
-    fs::path f = fs::temp_directory_path() / ("hozanki-write-check-" + std::to_string(::getpid()));
-    fs::remove_all(f);
+    std::error_code ec;
+    fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+    fs::path f = base / ("hozanki-write-check-" + std::to_string(::getpid()));
+    fs::remove_all(f, ec);
     fs::create_directories(f);
     return f;
   }();
+  static const bool cleanup = [] {
+    return std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(folder, ec);
+    }) == 0;
+  }();
+  (void)cleanup;
   return folder;
 }
 

@@ -3,13 +3,14 @@
 // temporary copy, and what others read back is checked.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <limits>
 
 #include "MediaTestSupport.h"
 #include "core/catalogue/TagFile.h"
 #include "core/catalogue/formats/AsfVideo.h"
-#include "core/catalogue/formats/AviStructure.h"
+#include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/catalogue/formats/Id3v2Tag.h"
 #include "core/catalogue/formats/VqfStructure.h"
@@ -63,9 +64,12 @@ TEST_F(SanitizerRepro, DamagedHeaderFieldsReadAndWrite) {
   const WriteCase cases[] = {
       // COMM says encoding 0xFF, TIT2 encoding 7: read as code page 932
       // text, kept when another frame changes.
-      {"id3v2_text_encoding_byte_ff.mp3", "IART_v2", "f.tags['TPE1'].text[0]", "ICMT_v2", "x"},
+      {"id3v2_text_encoding_byte_ff.mp3", "IART_v2",
+       "(lambda t: t.text[0].encode(\"latin-1\").decode(\"cp932\") if t.encoding == 0 else t.text[0])"
+       "(f.tags[\"TPE1\"])",
+       "ICMT_v2", "x"},
       // A header extension object of 24 bytes, the size of an object header.
-      {"asf_header_extension_too_short.wma", "IART", "f.tags['Author'][0]", "INAM", ""},
+      {"asf_header_extension_too_short.wma", "IART", "f.tags[\"Author\"][0]", "INAM", ""},
       // COMM gives 2^31 - 1 as the channel count.
       {"vqf_comm_channels_max.vqf", "IART", "", "INAM", ""},
   };
@@ -171,19 +175,36 @@ TEST(SanitizerRegressions, WholeSecondsOfAnyDouble) {
   struct Case {
     double seconds;
     int64_t want;
-  } cases[] = {{245.9, 245}, {0, 0}, {-3, 0}, {std::nan(""), 0}, {inf, 1'000'000'000'000'000}, {1.8e19, 1'000'000'000'000'000}};
+  } cases[] = {{245.9, 245},
+               {0, 0},
+               {-3, 0},
+               {std::nan(""), 0},
+               {inf, 1'000'000'000'000'000},
+               {1.8e19, 1'000'000'000'000'000}};
   for (const Case& c : cases) EXPECT_EQ(WholeSeconds(c.seconds), c.want) << c.seconds;
 }
 
 TEST(SanitizerRegressions, AsfHeaderExtensionShorterThanItsFields) {
-  std::string header = test::ReadBytes(Repro("asf_header_extension_too_short.wma"));
-  header.resize(888);
-  // Every cut of the header, so that the short object also ends the buffer.
-  for (size_t size = 30; size <= header.size(); ++size) {
-    std::string cut = header.substr(0, size);
-    ParseAsfHeader(cut);
-  }
-  EXPECT_FALSE(ParseAsfHeader(header).hasVideo);
+  // The video file's header with a header extension object of 24 bytes (no
+  // room for its own fields) added at the end, as in the damaged file.
+  std::string header = test::ReadBytes(fs::path(HOZANKI_TEST_DATA) / "wma" / "video.wmv");
+  header.resize(ReadLE(header, 16, 8));
+  const AsfVideoInfo plain = ParseAsfHeader(header);
+  ASSERT_TRUE(plain.hasVideo);
+  std::string extension = test::ReadBytes(Repro("asf_header_extension_too_short.wma"));
+  extension = extension.substr(ReadLE(extension, 16, 8) - 24, 24);
+  ASSERT_EQ(ReadLE(extension, 16, 8), 24u);
+  std::string damaged = header + extension;
+  std::string size;
+  for (int i = 0; i < 8; ++i) size.push_back(static_cast<char>((damaged.size() >> (8 * i)) & 0xFF));
+  damaged.replace(16, 8, size);
+  damaged[24] = static_cast<char>(damaged[24] + 1);  // one object more
+  AsfVideoInfo info = ParseAsfHeader(damaged);
+  EXPECT_EQ(info.codec, plain.codec);
+  EXPECT_EQ(info.width, plain.width);
+  EXPECT_EQ(info.height, plain.height);
+  // Every cut, so that the short object also ends the buffer.
+  for (size_t cut = header.size(); cut <= damaged.size(); ++cut) ParseAsfHeader(damaged.substr(0, cut));
 }
 
 }  // namespace
