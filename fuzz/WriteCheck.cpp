@@ -45,8 +45,7 @@ std::string Slurp(const fs::path& path) {
 const fs::path& Folder() {
   static const fs::path folder = [] {
     std::error_code ec;
-    fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path f = base / ("hozanki-write-check-" + std::to_string(::getpid()));
+    fs::path f = WorkFolder(::getpid());
     fs::remove_all(f, ec);
     fs::create_directories(f);
     return f;
@@ -77,6 +76,12 @@ class FileSizeLimit {
 };
 
 }  // namespace
+
+std::filesystem::path WorkFolder(int pid) {
+  std::error_code ec;
+  fs::path base = fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
+  return base / ("hozanki-write-check-" + std::to_string(pid));
+}
 
 std::string_view PickExtension(uint8_t selector, const std::vector<std::string_view>& extensions) {
   return extensions[selector % extensions.size()];

@@ -11,6 +11,7 @@
 // sanitizer build runs over the fixtures.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,10 @@ inline constexpr uint64_t kGrowthMargin = 8192;
 // Extension (without the dot) picked by the first byte of a fuzz input from
 // `extensions`; the rest of the input is the file.
 std::string_view PickExtension(uint8_t selector, const std::vector<std::string_view>& extensions);
+
+// The folder the check of process `pid` works in (a file and whatever the
+// save leaves beside it); removed when that process exits normally.
+std::filesystem::path WorkFolder(int pid);
 
 // Runs the write check on `bytes` saved as "<temporary folder>/input.<extension>".
 // Empty when every invariant holds, else what broke. The process's file size
