@@ -198,6 +198,32 @@ TEST(SanitizerRegressions, WholeSecondsOfAnyDouble) {
   for (const Case& c : cases) EXPECT_EQ(WholeSeconds(c.seconds), c.want) << c.seconds;
 }
 
+TEST_F(SanitizerRepro, AviHeaderFieldsAtTheirLimits) {
+  // The video stream of an AVI file: a frame rate of 1 / (2^32 - 1) over
+  // 2^32 - 1 frames (some 1.8e19 seconds, past what int64_t holds) and a
+  // height of INT32_MIN (a top-down bitmap of a size no int can negate).
+  fs::path path = dir_ / "limits.avi";
+  fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "avi" / "video_only.avi", path);
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+  std::string bytes = test::ReadBytes(path);
+  size_t strh = bytes.find("strh") + 8, strf = bytes.find("strf") + 8;
+  ASSERT_EQ(bytes.substr(strh, 4), "vids");
+  auto put = [&bytes](size_t at, uint32_t v) {
+    std::string le;
+    PutLE32(le, v);
+    bytes.replace(at, 4, le);
+  };
+  put(strh + 20, 0xFFFFFFFF);  // scale
+  put(strh + 24, 1);           // rate
+  put(strh + 32, 0xFFFFFFFF);  // length in frames
+  put(strf + 8, 0x80000000);   // height
+  test::WriteBytes(path, bytes);
+  auto file = OpenTagFile(path);
+  ASSERT_TRUE(file);
+  EXPECT_NE(file->GetValue("TIME").find("(1000000000000000sec)"), std::string::npos) << file->GetValue("TIME");
+  EXPECT_NE(file->GetValue("VFMT").find("x2147483647"), std::string::npos) << file->GetValue("VFMT");
+}
+
 TEST(SanitizerRegressions, AsfHeaderExtensionShorterThanItsFields) {
   // The video file's header with a header extension object of 24 bytes (no
   // room for its own fields) added at the end, as in the damaged file.
