@@ -41,10 +41,12 @@ void Run(const std::filesystem::path& path) {
 int main(int argc, char** argv) {
   __sanitizer_set_death_callback(NameInput);
   std::signal(SIGXFSZ, OnFileSizeLimit);
-  std::signal(SIGTRAP, [](int) {
-    NameInput();
-    std::_Exit(1);
-  });
+  // A target's own check fails with __builtin_trap (SIGILL) or abort().
+  for (int sig : {SIGILL, SIGABRT, SIGTRAP})
+    std::signal(sig, [](int) {
+      NameInput();
+      std::_Exit(1);
+    });
   size_t count = 0;
   for (int i = 1; i < argc; ++i) {
     std::filesystem::path arg = argv[i];
