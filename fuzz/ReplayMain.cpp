@@ -2,6 +2,7 @@
 // line, for builds without libFuzzer (the gcc sanitizer build replays the fuzz
 // corpus and the fixtures this way). A sanitizer report names the input.
 #include <sanitizer/common_interface_defs.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdint>
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 

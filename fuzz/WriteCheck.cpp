@@ -52,9 +52,9 @@ const fs::path& Folder() {
   }();
   static const bool cleanup = [] {
     return std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(folder, ec);
-    }) == 0;
+             std::error_code ec;
+             fs::remove_all(folder, ec);
+           }) == 0;
   }();
   (void)cleanup;
   return folder;
@@ -119,7 +119,8 @@ std::string CheckWrite(std::string_view bytes, std::string_view extension) {
     if (e.path() != file) problem += "left behind: " + e.path().filename().string() + "\n";
   std::string after = Slurp(file);
   if (after.size() > allowed)
-    problem += "grew from " + std::to_string(bytes.size()) + " to " + std::to_string(after.size()) + " bytes\n";
+    problem +=
+        "grew from " + std::to_string(bytes.size()) + " to " + std::to_string(after.size()) + " bytes\n";
   if (!saved) {
     if (after != bytes) problem += "save failed (" + error + ") but the file changed\n";
     return problem;
@@ -138,10 +139,11 @@ std::string CheckWrite(std::string_view bytes, std::string_view extension) {
 int FuzzWrite(const uint8_t* data, size_t size, const std::vector<std::string_view>& extensions) {
   if (size < 1) return 0;
   std::string_view extension = PickExtension(data[0], extensions);
-  std::string problem = CheckWrite(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), extension);
+  std::string problem =
+      CheckWrite(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), extension);
   if (!problem.empty()) {
-    std::fprintf(stderr, "write check failed on .%.*s:\n%s", static_cast<int>(extension.size()), extension.data(),
-                 problem.c_str());
+    std::fprintf(stderr, "write check failed on .%.*s:\n%s", static_cast<int>(extension.size()),
+                 extension.data(), problem.c_str());
     __builtin_trap();
   }
   return 0;

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     }
     if (status != 0) {
       ++failed;
-      std::string how = WIFSIGNALED(status) ? std::string(" (ended by signal ") + strsignal(WTERMSIG(status)) + ")"
-                                             : "";
+      std::string how =
+          WIFSIGNALED(status) ? std::string(" (ended by signal ") + strsignal(WTERMSIG(status)) + ")" : "";
       std::fprintf(stderr, "write check: broken on %s%s\n", path.c_str(), how.c_str());
     }
   }

@@ -106,7 +106,7 @@ TEST_F(SanitizerRepro, BadEncodingFrameKeptAsItWasWhenAnotherChanges) {
   // an encoding that exists); the comment, untouched, keeps its bytes and
   // still reads as code page 932 text.
   fs::path path = Copy("id3v2_text_encoding_byte_ff.mp3");
-  const std::string comm = std::string("COMM\0\0\0\x06\0\0\xFF" "eng\0x", 16);
+  const std::string comm = "COMM" + std::string("\0\0\0\x06\0\0\xFF", 7) + "eng" + std::string("\0x", 2);
   ASSERT_NE(test::ReadBytes(path).find(comm), std::string::npos);
   auto file = OpenTagFile(path);
   ASSERT_TRUE(file);
@@ -119,8 +119,9 @@ TEST_F(SanitizerRepro, BadEncodingFrameKeptAsItWasWhenAnotherChanges) {
   EXPECT_EQ(again->GetValue("INAM_v2"), "題名");
   EXPECT_EQ(again->GetValue("ICMT_v2"), "x");
   std::string title = MutagenRead(
-      path, "(lambda t: t.text[0].encode(\"latin-1\").decode(\"cp932\") if t.encoding == 0 else t.text[0])"
-            "(f.tags[\"TIT2\"])");
+      path,
+      "(lambda t: t.text[0].encode(\"latin-1\").decode(\"cp932\") if t.encoding == 0 else t.text[0])"
+      "(f.tags[\"TIT2\"])");
   if (title != "<no mutagen>") EXPECT_EQ(title, "題名");
 }
 
@@ -131,7 +132,7 @@ std::string Syncsafe(size_t n) {
 TEST(SanitizerRegressions, EncodingBytesOutsideTheFourEncodingsInEveryFrameLayout) {
   // Version 2.4 with a data length indicator, and version 2.3 with whole-tag
   // unsynchronisation (the comment's 0xFF byte is followed by a stuffed zero).
-  std::string body24 = std::string("\x00\x00\x00\x06", 4) + std::string("\xFE" "eng\0y", 6);
+  std::string body24 = std::string("\0\0\0\x06\xFE", 5) + "eng" + std::string("\0y", 2);
   std::string tag24 = "COMM" + Syncsafe(body24.size()) + std::string("\x00\x01", 2) + body24;
   tag24 = "ID3" + std::string("\x04\x00\x00", 3) + Syncsafe(tag24.size()) + tag24;
 
@@ -168,10 +169,10 @@ TEST(SanitizerRegressions, VqfCommFieldsAtTheirLimits) {
   } cases[] = {
       {1, 48, 44, 2, 48, 44100},
       {63, 0, 22, 64, 0, 22050},
-      {64, 1, 11, 0, 1, 11025},                           // 65 channels: not believed
-      {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 0},      // signed limits
-      {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 0},      // unsigned limits
-      {0, 0x80000000, 2147484, 1, 0, 0},                  // kHz whose Hz pass 2^31
+      {64, 1, 11, 0, 1, 11025},                       // 65 channels: not believed
+      {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0, 0, 0},  // signed limits
+      {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 0},  // unsigned limits
+      {0, 0x80000000, 2147484, 1, 0, 0},              // kHz whose Hz pass 2^31
       {0, 320, 96, 1, 320, 96000},
   };
   for (const Case& c : cases) {
@@ -220,7 +221,8 @@ TEST_F(SanitizerRepro, AviHeaderFieldsAtTheirLimits) {
   test::WriteBytes(path, bytes);
   auto file = OpenTagFile(path);
   ASSERT_TRUE(file);
-  EXPECT_NE(file->GetValue("TIME").find("(1000000000000000sec)"), std::string::npos) << file->GetValue("TIME");
+  EXPECT_NE(file->GetValue("TIME").find("(1000000000000000sec)"), std::string::npos)
+      << file->GetValue("TIME");
   EXPECT_NE(file->GetValue("VFMT").find("x2147483647"), std::string::npos) << file->GetValue("VFMT");
 }
 

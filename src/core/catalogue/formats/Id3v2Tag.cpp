@@ -404,7 +404,8 @@ std::vector<size_t> BadEncodingBytes(std::string_view tag) {
     uint8_t flags = uint8_t(tag[pos + 9]);
     bool packed = version == 4 ? (flags & 0x0C) != 0 : (flags & 0xC0) != 0;  // compressed or encrypted
     size_t body = pos + 10 + (version == 4 && (flags & 0x01) ? 4 : 0);
-    if (!packed && HasEncodingByte(id) && body < pos + 10 + size && uint8_t(tag[body]) > 3) out.push_back(body);
+    if (!packed && HasEncodingByte(id) && body < pos + 10 + size && uint8_t(tag[body]) > 3)
+      out.push_back(body);
     pos += 10 + size;
   }
   return out;

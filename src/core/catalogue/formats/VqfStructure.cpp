@@ -54,9 +54,9 @@ bool ParseVqf(std::string_view head, VqfStructure& vqf, std::string* error) {
     uint32_t rate = Be32(c.data, 8);
     vqf.channels = channels < 64 ? static_cast<int>(channels) + 1 : 0;
     vqf.kbps = kbps <= kMaxKbps ? static_cast<int>(kbps) : 0;
-    vqf.sampleRate = rate == 11   ? 11025
-                     : rate == 22 ? 22050
-                     : rate == 44 ? 44100
+    vqf.sampleRate = rate == 11        ? 11025
+                     : rate == 22      ? 22050
+                     : rate == 44      ? 44100
                      : rate <= kMaxKHz ? static_cast<int>(rate) * 1000
                                        : 0;
     break;
