@@ -40,7 +40,7 @@ bool AviFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   if (!ParseFile(path, avi, error)) return false;
   for (const auto& [id, text] : avi.info.Fields())
     if (!values.count(id)) values[id] = text;
-  values["TIME"] = TimeText(static_cast<int64_t>(avi.seconds));
+  values["TIME"] = TimeText(WholeSeconds(avi.seconds));
   values["AFMT"] = avi.audioFormat;
   values["VFMT"] = avi.videoFormat;
   return true;

@@ -70,7 +70,10 @@ void ReadHeaders(std::string_view hdrl, AviStructure& avi) {
     std::string codec = FourCcText(Slice(f, 16, 4));
     if (codec.empty()) codec = FourCcText(video->handler);
     int width = static_cast<int>(Le32(f, 4));
-    int height = std::abs(static_cast<int>(Le32(f, 8)));
+    // Negative for top-down bitmaps; kept in 64 bits so that the smallest
+    // value has a magnitude.
+    int64_t signedHeight = static_cast<int32_t>(Le32(f, 8));
+    int height = static_cast<int>(std::min<int64_t>(std::abs(signedHeight), INT32_MAX));
     double fps = video->scale ? static_cast<double>(video->rate) / video->scale : 0;
     avi.videoFormat = VideoFormatText(codec, width, height, fps);
     uint32_t frames = video->length ? video->length : (odmlFrames ? odmlFrames : totalFrames);

@@ -1,5 +1,6 @@
 #include "core/catalogue/formats/FormatTexts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -11,6 +12,12 @@ std::string TimeText(int64_t seconds) {
   std::snprintf(buf, sizeof buf, "%lld:%02lld (%lldsec)", static_cast<long long>(seconds / 60),
                 static_cast<long long>(seconds % 60), static_cast<long long>(seconds));
   return buf;
+}
+
+int64_t WholeSeconds(double seconds) {
+  constexpr double kMax = 1e15;  // some 30 million years
+  if (!(seconds > 0)) return 0;  // also NaN
+  return static_cast<int64_t>(std::min(seconds, kMax));
 }
 
 std::string AudioFormatText(std::string_view codec, int kbps, int sampleRate, int bits, int channels) {

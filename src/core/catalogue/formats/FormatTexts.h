@@ -11,6 +11,10 @@ namespace hozanki {
 // "m:ss (Nsec)" of whole seconds, e.g. "4:05 (245sec)".
 std::string TimeText(int64_t seconds);
 
+// Whole seconds of a duration worked out from header fields: 0 when it is not
+// a finite positive number, capped far below where int64_t would overflow.
+int64_t WholeSeconds(double seconds);
+
 // "codec, 128kbps, 44100Hz, 16bit, 2ch"; parts that are 0 are left out.
 std::string AudioFormatText(std::string_view codec, int kbps, int sampleRate, int bits, int channels);
 

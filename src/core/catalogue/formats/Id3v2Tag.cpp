@@ -363,6 +363,81 @@ std::string AssembleTag(const std::string& frames, int version, std::string_view
   return out;
 }
 
+// Frames whose body starts with a text-encoding byte, as TagLib parses them.
+bool HasEncodingByte(std::string_view id) {
+  return id[0] == 'T' || id == "COMM" || id == "APIC" || id == "GEOB" || id == "USLT" || id == "SYLT" ||
+         id == "WXXX" || id == "OWNE" || id == "WFED" || id == "MVNM" || id == "MVIN" || id == "GRP1";
+}
+
+bool IsFrameId(std::string_view id) {
+  return id.size() == 4 && std::all_of(id.begin(), id.end(), [](char c) {
+           return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+         });
+}
+
+// A version 2.4 frame size as TagLib reads it: syncsafe, but a plain
+// big-endian number when a byte has its top bit set or when only that
+// reading lands on the next frame (some writers put version 2.3 sizes there).
+size_t FrameSize24(std::string_view tag, size_t pos) {
+  uint32_t plain = Be32(tag, pos + 4);
+  if (plain & 0x80808080u) return plain;
+  size_t size = Syncsafe(tag, pos + 4);
+  auto idAt = [&tag](size_t at) { return at + 4 <= tag.size() ? tag.substr(at, 4) : std::string_view(); };
+  if (size > 127 && !IsFrameId(idAt(pos + 10 + size)) && IsFrameId(idAt(pos + 10 + plain))) return plain;
+  return size;
+}
+
+// Offsets (in `tag`, a version 2.3 or 2.4 tag without whole-tag
+// unsynchronisation) of encoding bytes that name none of the four ID3v2
+// encodings.
+std::vector<size_t> BadEncodingBytes(std::string_view tag) {
+  std::vector<size_t> out;
+  int version = uint8_t(tag[3]);
+  size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+  size_t pos = 10;
+  if (uint8_t(tag[5]) & 0x40) pos += tag.size() >= 14 ? Syncsafe(tag, 10) : end;  // as TagLib reads it
+  while (pos + 10 < end && tag[pos] != '\0') {
+    std::string_view id = tag.substr(pos, 4);
+    if (!IsFrameId(id)) break;
+    size_t size = version == 4 ? FrameSize24(tag, pos) : Be32(tag, pos + 4);
+    if (size == 0 || size > end - pos - 10) break;
+    uint8_t flags = uint8_t(tag[pos + 9]);
+    bool packed = version == 4 ? (flags & 0x0C) != 0 : (flags & 0xC0) != 0;  // compressed or encrypted
+    size_t body = pos + 10 + (version == 4 && (flags & 0x01) ? 4 : 0);
+    if (!packed && HasEncodingByte(id) && body < pos + 10 + size && uint8_t(tag[body]) > 3)
+      out.push_back(body);
+    pos += 10 + size;
+  }
+  return out;
+}
+
+// The tag as TagLib may parse it. TagLib keeps a frame's encoding byte as a
+// String::Type whatever its value: bytes above 3 are values that enum cannot
+// hold, and TagLib renders such a frame's text as nothing. Those frames are
+// handed over as ISO-8859-1 (code page 932 to us), so their text survives.
+std::string WithValidEncodings(const std::string& tag) {
+  if (tag.size() < 10 || (tag[3] != 3 && tag[3] != 4)) return tag;
+  std::string out = tag;
+  if (tag[3] == 3 && (uint8_t(tag[5]) & 0x80)) {
+    size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
+    std::string plain = tag.substr(0, 10) + Deunsync(std::string_view(tag).substr(10, end - 10));
+    if (BadEncodingBytes(plain).empty()) return tag;
+    plain[5] = static_cast<char>(uint8_t(plain[5]) & ~0x80);
+    PutSyncsafe(plain, 6, static_cast<uint32_t>(plain.size() - 10));
+    out = std::move(plain);
+  }
+  for (size_t at : BadEncodingBytes(out)) out[at] = '\0';
+  return out;
+}
+
+// A frame's encoding, one of the four ID3v2 has. WithValidEncodings leaves
+// compressed frames alone, so whatever TagLib holds is checked once more.
+template <typename Frame>
+String::Type EncodingOf(const Frame& frame) {
+  const auto raw = static_cast<unsigned>(frame.textEncoding());
+  return raw <= String::UTF8 ? static_cast<String::Type>(raw) : String::Latin1;
+}
+
 }  // namespace
 
 Id3v2Tag::Id3v2Tag()
@@ -390,7 +465,7 @@ void Id3v2Tag::EnsureParsed() {
   if (parsed_ || raw_.empty()) return;  // parsed already, or a new empty tag
   parsed_ = true;
   tag_.reset();
-  file_ = std::make_unique<Id3v2MemoryFile>(raw_);
+  file_ = std::make_unique<Id3v2MemoryFile>(WithValidEncodings(raw_));
   tag_ = std::make_unique<ID3v2::Tag>(file_.get(), 0);
 }
 
@@ -417,7 +492,7 @@ std::string Id3v2Tag::TagLibValue(std::string_view stem) const {
   const ID3v2::Tag& tag = *tag_;
   if (stem == "ICMT") {
     ID3v2::CommentsFrame* c = CommentFrame(tag);
-    return c ? ToUtf8(c->text(), c->textEncoding()) : std::string();
+    return c ? ToUtf8(c->text(), EncodingOf(*c)) : std::string();
   }
   if (stem == "URL") {
     ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
@@ -429,7 +504,7 @@ std::string Id3v2Tag::TagLibValue(std::string_view stem) const {
   std::string out;
   std::vector<std::string> seen;
   for (const String& field : t->fieldList()) {
-    std::string text = ToUtf8(field, t->textEncoding());
+    std::string text = ToUtf8(field, EncodingOf(*t));
     if (stem == "IGNR") text = Id3v2GenreField(text);
     if (text.empty() || std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
     seen.push_back(text);
@@ -458,13 +533,13 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
       if (c) Touch(c), tag.removeFrame(c);
       return;
     }
-    String::Type enc = ChosenEncoding(value, unicode, c, c ? c->textEncoding() : String::Latin1);
+    String::Type enc = ChosenEncoding(value, unicode, c, c ? EncodingOf(*c) : String::Latin1);
     if (!c) {
       c = new ID3v2::CommentsFrame(enc);
       c->setLanguage("jpn");
       tag.addFrame(c);
-    } else if (enc != c->textEncoding()) {
-      std::string description = ToUtf8(c->description(), c->textEncoding());
+    } else if (enc != EncodingOf(*c)) {
+      std::string description = ToUtf8(c->description(), EncodingOf(*c));
       c->setTextEncoding(enc);
       c->setDescription(FromUtf8(description, enc));
     }
@@ -498,7 +573,7 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
     }
     return;
   }
-  String::Type enc = ChosenEncoding(value, unicode, t, t ? t->textEncoding() : String::Latin1);
+  String::Type enc = ChosenEncoding(value, unicode, t, t ? EncodingOf(*t) : String::Latin1);
   if (!t) {
     t = new ID3v2::TextIdentificationFrame(id, enc);
     tag.addFrame(t);
@@ -515,11 +590,11 @@ bool Id3v2Tag::EncodedAsWanted(std::string_view stem, std::string_view value, in
   if (stem == "URL") return true;  // always ISO-8859-1
   if (stem == "ICMT") {
     const ID3v2::CommentsFrame* c = CommentFrame(tag);
-    if (c) frame = c, encoding = c->textEncoding();
+    if (c) frame = c, encoding = EncodingOf(*c);
   } else {
     const ID3v2::TextIdentificationFrame* t = TextFrame(tag, FrameOf(stem));
     if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
-    if (t) frame = t, encoding = t->textEncoding();
+    if (t) frame = t, encoding = EncodingOf(*t);
   }
   return !frame || ChosenEncoding(value, unicode, frame, encoding) == encoding;
 }
@@ -529,7 +604,7 @@ void Id3v2Tag::FixDateFrame(int version) {
   const char* to = version == 4 ? "TDRC" : "TYER";
   ID3v2::TextIdentificationFrame* t = TextFrame(*tag_, from);
   if (!t || TextFrame(*tag_, to)) return;
-  auto* replacement = new ID3v2::TextIdentificationFrame(to, t->textEncoding());
+  auto* replacement = new ID3v2::TextIdentificationFrame(to, EncodingOf(*t));
   replacement->setText(t->fieldList());
   for (ID3v2::Frame* f : tag_->frameList(from)) Touch(f);
   tag_->removeFrames(from);

@@ -107,7 +107,7 @@ bool Mp4File::Read(const std::filesystem::path& path, ValueMap& values, std::str
       props && props->sampleRate() > 0
           ? std::string(lead) + ", " + AudioFormatText("", props->bitrate(), props->sampleRate(), 0, channels)
           : std::string(lead);
-  values["TIME"] = TimeText(static_cast<int64_t>(seconds));
+  values["TIME"] = TimeText(WholeSeconds(seconds));
   if (haveMovie && movie.hasVideo)
     values["VFMT"] = VideoFormatText(movie.videoCodec, movie.width, movie.height, movie.fps);
   return true;

@@ -1,7 +1,10 @@
 #include "core/catalogue/formats/MpegAudio.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+
+#include "core/catalogue/formats/FormatTexts.h"
 
 namespace hozanki {
 namespace {
@@ -117,7 +120,7 @@ std::optional<MpegAudioInfo> ReadMpegAudio(std::string_view head, uint64_t audio
     info.seconds = double(*frames) * h.samples / h.sampleRate;
     info.vbr = vbr;
     if (vbr && info.seconds > 0)
-      info.bitrate = static_cast<int>(double(streamBytes) * 8 / info.seconds / 1000 + 0.5);
+      info.bitrate = static_cast<int>(std::min(double(streamBytes) * 8 / info.seconds / 1000 + 0.5, 1e9));
   } else if (h.bitrate > 0) {
     info.seconds = double(streamBytes) * 8 / (h.bitrate * 1000.0);
   }
@@ -130,7 +133,7 @@ bool LooksLikeMpegAudio(std::string_view head) {
 }
 
 std::string PlayingTimeText(double seconds) {
-  long long s = seconds > 0 ? static_cast<long long>(seconds) : 0;
+  long long s = WholeSeconds(seconds);
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%lld:%02lld (%lldsec)", s / 60, s % 60, s);
   return buffer;

@@ -8,6 +8,8 @@ namespace hozanki {
 namespace {
 
 constexpr uint64_t kMaxHeader = 16u << 20;
+constexpr uint32_t kMaxKbps = 1u << 20;
+constexpr uint32_t kMaxKHz = 1u << 20;
 
 }  // namespace
 
@@ -44,15 +46,19 @@ bool ParseVqf(std::string_view head, VqfStructure& vqf, std::string* error) {
   vqf.dataOffset = pos;
   for (const auto& c : vqf.chunks) {
     if (c.id != "COMM" || c.data.size() < 12) continue;
-    vqf.channels = static_cast<int>(Be32(c.data, 0)) + 1;
-    vqf.kbps = static_cast<int>(Be32(c.data, 4));
+    // Header fields stay unsigned until they are known to fit: the channel
+    // field counts from 0, the rate is in kHz (11, 22 and 44 stand for the
+    // CD-derived rates).
+    uint32_t channels = Be32(c.data, 0);
+    uint32_t kbps = Be32(c.data, 4);
     uint32_t rate = Be32(c.data, 8);
-    vqf.sampleRate = rate == 11   ? 11025
-                     : rate == 22 ? 22050
-                     : rate == 44 ? 44100
-                                  : static_cast<int>(rate * 1000);
-    if (vqf.channels < 0 || vqf.channels > 64) vqf.channels = 0;
-    if (vqf.kbps < 0 || vqf.sampleRate < 0) vqf.kbps = vqf.sampleRate = 0;
+    vqf.channels = channels < 64 ? static_cast<int>(channels) + 1 : 0;
+    vqf.kbps = kbps <= kMaxKbps ? static_cast<int>(kbps) : 0;
+    vqf.sampleRate = rate == 11        ? 11025
+                     : rate == 22      ? 22050
+                     : rate == 44      ? 44100
+                     : rate <= kMaxKHz ? static_cast<int>(rate) * 1000
+                                       : 0;
     break;
   }
   return true;
