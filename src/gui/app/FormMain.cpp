@@ -73,6 +73,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpCompoundEdits();
   SetUpRenamePatterns();
   SetUpListOut();
+  SetUpOptions();
 }
 
 TFormMain::~TFormMain() {

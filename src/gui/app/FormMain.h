@@ -13,7 +13,8 @@
 // FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
-// FormMainListOut.cpp (the list window).
+// FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
+// dialog).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -32,6 +33,7 @@
 #include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
+#include "gui/options/FormOption.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -164,6 +166,13 @@ class TFormMain : public QMainWindow {
   void PopupFListOutClick();
   // The selected files of the active file list as list window records.
   std::vector<PickedFile> PickSelectedFiles() const;
+  // FormMainOptions.cpp
+  // "動作環境(&E)": the options dialog, modal; OK applies its settings.
+  void MenuOptionGeneralClick();
+  // The options applied at once: memo height, font, colours and the rest.
+  void ApplyOptions(const AppSettings& options);
+  // The desktop dialogs the options dialog uses (tests put their own in).
+  void SetOptionDialogs(OptionDialogs dialogs) { optionDialogs_ = std::move(dialogs); }
 
  signals:
   // A save and the re-read after it are over.
@@ -274,6 +283,8 @@ class TFormMain : public QMainWindow {
   void FormRenameClosed();
   // FormMainListOut.cpp
   void SetUpListOut();
+  // FormMainOptions.cpp
+  void SetUpOptions();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -376,6 +387,7 @@ class TFormMain : public QMainWindow {
   QPointer<TFormRename> formRename_;
   // The list window, kept from its first use.
   QPointer<TFormListMain> formListMain_;
+  OptionDialogs optionDialogs_;
 };
 
 }  // namespace hozanki
