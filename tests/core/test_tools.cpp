@@ -198,6 +198,11 @@ TEST(EditorExchange, LineBreaksComeBackOnlyInMultiLineColumns) {
   ApplyExchangeLines(catalogue, EditTarget::TagColumn(kind, line), rows, Words{"a\\nb"});
   EXPECT_EQ(test::Tag(catalogue, kind, 0).cells[static_cast<size_t>(memo)].text, "a\r\nb");
   EXPECT_EQ(test::Tag(catalogue, kind, 0).cells[static_cast<size_t>(line)].text, "ab");
+  // A line break in a one-line cell survives an untouched line.
+  test::SetText(catalogue, kind, 0, line, "c\r\nd");
+  const EditTarget target = EditTarget::TagColumn(kind, line);
+  EXPECT_EQ(ApplyExchangeLines(catalogue, target, rows, ExchangeLines(ExchangeText(Words{"c\r\nd"}))), 0);
+  EXPECT_EQ(test::Tag(catalogue, kind, 0).cells[static_cast<size_t>(line)].text, "c\r\nd");
 }
 
 TEST(EditorExchange, SingleInstanceEditorsAreMadeToWait) {

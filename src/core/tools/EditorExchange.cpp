@@ -44,8 +44,11 @@ int ApplyExchangeLines(Catalogue& catalogue, const EditTarget& target, std::span
   const int columnTag = target.ColumnTag();
   int stored = 0;
   for (size_t i = 0; i < rows.size() && i < lines.size(); ++i) {
+    const std::string& cell = CellText(catalogue, target, rows[i]);
+    // An untouched line leaves its cell alone, line breaks and all.
+    if (lines[i] == EscapeLineBreaks(cell)) continue;
     const std::string value = PastedValue(lines[i], columnTag);
-    if (value == CellText(catalogue, target, rows[i])) continue;
+    if (value == cell) continue;
     stored += SetCellValue(catalogue, target, rows[i], value) ? 1 : 0;
   }
   return stored;

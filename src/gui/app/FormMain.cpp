@@ -74,6 +74,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpRenamePatterns();
   SetUpListOut();
   SetUpOptions();
+  SetUpTools();
 }
 
 TFormMain::~TFormMain() {

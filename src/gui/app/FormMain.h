@@ -14,7 +14,7 @@
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
 // FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
-// dialog).
+// dialog), FormMainTools.cpp (user tools, the player, the external editor).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -34,6 +34,7 @@
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
 #include "gui/options/FormOption.h"
+#include "gui/tools/ProgramStarter.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -173,6 +174,23 @@ class TFormMain : public QMainWindow {
   void ApplyOptions(const AppSettings& options);
   // The desktop dialogs the options dialog uses (tests put their own in).
   void SetOptionDialogs(OptionDialogs dialogs) { optionDialogs_ = std::move(dialogs); }
+  // FormMainTools.cpp
+  // "ツール(&T)" of the Option menu and "設定(&O)" of the tool submenu.
+  void MenuOptionToolClick();
+  // A tool entry: its program on the selected files of the active file list.
+  void MenuEditToolClick(QAction* item);
+  // "再生(&P)": the format's player, or the focused file opened by the desktop.
+  void PopupFPlayClick();
+  // "エディタ(&E)": the edit column of the selected rows in the text editor.
+  void PopupEditorClick();
+  // How programs start and the program file dialog (tests put their own in).
+  void SetProgramStarter(ProgramStarter starter) { programStarter_ = std::move(starter); }
+  void SetProgramDialog(std::function<QString(QWidget*, const QString&)> dialog) {
+    openProgram_ = std::move(dialog);
+  }
+  // The names (relative to the current folder) of the selected files of a
+  // file list, in list order.
+  std::vector<std::string> SelectedFileNames(int page) const;
 
  signals:
   // A save and the re-read after it are over.
@@ -285,6 +303,9 @@ class TFormMain : public QMainWindow {
   void SetUpListOut();
   // FormMainOptions.cpp
   void SetUpOptions();
+  // FormMainTools.cpp
+  void SetUpTools();
+  void RebuildToolItems();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -388,6 +409,8 @@ class TFormMain : public QMainWindow {
   // The list window, kept from its first use.
   QPointer<TFormListMain> formListMain_;
   OptionDialogs optionDialogs_;
+  ProgramStarter programStarter_;
+  std::function<QString(QWidget*, const QString&)> openProgram_;
 };
 
 }  // namespace hozanki
