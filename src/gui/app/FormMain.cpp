@@ -75,6 +75,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpListOut();
   SetUpOptions();
   SetUpTools();
+  SetUpRowDrag();
 }
 
 TFormMain::~TFormMain() {

@@ -14,7 +14,8 @@
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
 // FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
-// dialog), FormMainTools.cpp (user tools, the player, the external editor).
+// dialog), FormMainTools.cpp (user tools, the player, the external editor),
+// FormMainRowDrag.cpp (dragging rows of the tag tables).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -59,6 +60,7 @@ struct EditTarget;
 struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
+class TagRowDrag;
 class TagTableModel;
 class TFormRegexp;
 class TFormReplace;
@@ -188,6 +190,8 @@ class TFormMain : public QMainWindow {
   void SetProgramDialog(std::function<QString(QWidget*, const QString&)> dialog) {
     openProgram_ = std::move(dialog);
   }
+  // Dragging rows of the tag tables.
+  TagRowDrag& RowDrag() const { return *rowDrag_; }
   // The names (relative to the current folder) of the selected files of a
   // file list, in list order.
   std::vector<std::string> SelectedFileNames(int page) const;
@@ -306,6 +310,8 @@ class TFormMain : public QMainWindow {
   // FormMainTools.cpp
   void SetUpTools();
   void RebuildToolItems();
+  // FormMainRowDrag.cpp
+  void SetUpRowDrag();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -410,6 +416,7 @@ class TFormMain : public QMainWindow {
   QPointer<TFormListMain> formListMain_;
   OptionDialogs optionDialogs_;
   ProgramStarter programStarter_;
+  TagRowDrag* rowDrag_ = nullptr;
   std::function<QString(QWidget*, const QString&)> openProgram_;
 };
 
