@@ -267,8 +267,8 @@ void TFormMain::MenuHelpAboutClick() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  // FormCloseQuery: never while a worker runs.
-  if (MenuCancel->isVisible()) {
+  // FormCloseQuery: never while a worker or the external editor runs.
+  if (MenuCancel->isVisible() || editorRunning_) {
     event->ignore();
     return;
   }

@@ -417,6 +417,8 @@ class TFormMain : public QMainWindow {
   OptionDialogs optionDialogs_;
   ProgramStarter programStarter_;
   TagRowDrag* rowDrag_ = nullptr;
+  // The external editor is being waited for.
+  bool editorRunning_ = false;
   std::function<QString(QWidget*, const QString&)> openProgram_;
 };
 

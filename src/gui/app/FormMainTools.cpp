@@ -109,7 +109,9 @@ void TFormMain::PopupEditorClick() {
     return;
   }
   const ProgramCall call = EditorCall(EditorCommand(AppSettings::Current().editor), file.string());
+  editorRunning_ = true;
   const int failure = RunAndWait(call, this);
+  editorRunning_ = false;
   if (failure != 0) {
     QMessageBox box(QMessageBox::Critical, windowTitle(), QStringLiteral("ShellExecute Error%1").arg(failure),
                     QMessageBox::Ok, this);
