@@ -73,6 +73,9 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpCompoundEdits();
   SetUpRenamePatterns();
   SetUpListOut();
+  SetUpOptions();
+  SetUpTools();
+  SetUpRowDrag();
 }
 
 TFormMain::~TFormMain() {
@@ -264,8 +267,8 @@ void TFormMain::MenuHelpAboutClick() {
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
-  // FormCloseQuery: never while a worker runs.
-  if (MenuCancel->isVisible()) {
+  // FormCloseQuery: never while a worker or the external editor runs.
+  if (MenuCancel->isVisible() || editorRunning_) {
     event->ignore();
     return;
   }

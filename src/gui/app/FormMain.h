@@ -13,7 +13,9 @@
 // FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
-// FormMainListOut.cpp (the list window).
+// FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
+// dialog), FormMainTools.cpp (user tools, the player, the external editor),
+// FormMainRowDrag.cpp (dragging rows of the tag tables).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -32,6 +34,8 @@
 #include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
+#include "gui/options/FormOption.h"
+#include "gui/tools/ProgramStarter.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -57,6 +61,7 @@ struct SaveFailure;
 struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
+class TagRowDrag;
 class TagTableModel;
 class TFormRegexp;
 class TFormReplace;
@@ -170,6 +175,32 @@ class TFormMain : public QMainWindow {
   void PopupFListOutClick();
   // The selected files of the active file list as list window records.
   std::vector<PickedFile> PickSelectedFiles() const;
+  // FormMainOptions.cpp
+  // "動作環境(&E)": the options dialog, modal; OK applies its settings.
+  void MenuOptionGeneralClick();
+  // The options applied at once: memo height, font, colours and the rest.
+  void ApplyOptions(const AppSettings& options);
+  // The desktop dialogs the options dialog uses (tests put their own in).
+  void SetOptionDialogs(OptionDialogs dialogs) { optionDialogs_ = std::move(dialogs); }
+  // FormMainTools.cpp
+  // "ツール(&T)" of the Option menu and "設定(&O)" of the tool submenu.
+  void MenuOptionToolClick();
+  // A tool entry: its program on the selected files of the active file list.
+  void MenuEditToolClick(QAction* item);
+  // "再生(&P)": the format's player, or the focused file opened by the desktop.
+  void PopupFPlayClick();
+  // "エディタ(&E)": the edit column of the selected rows in the text editor.
+  void PopupEditorClick();
+  // How programs start and the program file dialog (tests put their own in).
+  void SetProgramStarter(ProgramStarter starter) { programStarter_ = std::move(starter); }
+  void SetProgramDialog(std::function<QString(QWidget*, const QString&)> dialog) {
+    openProgram_ = std::move(dialog);
+  }
+  // Dragging rows of the tag tables.
+  TagRowDrag& RowDrag() const { return *rowDrag_; }
+  // The names (relative to the current folder) of the selected files of a
+  // file list, in list order.
+  std::vector<std::string> SelectedFileNames(int page) const;
 
  signals:
   // A save and the re-read after it are over.
@@ -282,6 +313,13 @@ class TFormMain : public QMainWindow {
   void FormRenameClosed();
   // FormMainListOut.cpp
   void SetUpListOut();
+  // FormMainOptions.cpp
+  void SetUpOptions();
+  // FormMainTools.cpp
+  void SetUpTools();
+  void RebuildToolItems();
+  // FormMainRowDrag.cpp
+  void SetUpRowDrag();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -386,6 +424,12 @@ class TFormMain : public QMainWindow {
   QPointer<TFormRename> formRename_;
   // The list window, kept from its first use.
   QPointer<TFormListMain> formListMain_;
+  OptionDialogs optionDialogs_;
+  ProgramStarter programStarter_;
+  TagRowDrag* rowDrag_ = nullptr;
+  // The external editor is being waited for.
+  bool editorRunning_ = false;
+  std::function<QString(QWidget*, const QString&)> openProgram_;
 };
 
 }  // namespace hozanki

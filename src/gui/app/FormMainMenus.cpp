@@ -224,7 +224,7 @@ void TFormMain::AddToolItems() {
         QString::fromStdString(tool.exec) + QLatin1Char('\t') + QString::fromStdString(tool.parm);
     item->setStatusTip(hint);
     item->setData(hint);
-    item->setEnabled(false);  // starting tools is not built yet
+    connect(item, &QAction::triggered, this, [this, item] { MenuEditToolClick(item); });
     PopupFTool->insertAction(first, item);
     ++i;
   }

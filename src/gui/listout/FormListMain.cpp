@@ -439,4 +439,14 @@ void TFormListMain::WriteSettings() const {
   if (!ini.Save(path, &error)) qWarning("Hozanki: cannot write %s: %s", path.c_str(), error.c_str());
 }
 
+void TFormListMain::SetListFont(const QFont& font) {
+  host_.listFont = font;
+  for (PickedFileView* view : {ListViewF, ListViewT}) {
+    view->setFont(font);
+    view->verticalHeader()->setDefaultSectionSize(RowHeightFor(view));
+  }
+  StatusBar->setFont(font);
+  for (QWidget* panel : StatusBar->findChildren<QWidget*>()) panel->setFont(font);
+}
+
 }  // namespace hozanki

@@ -119,6 +119,8 @@ class TFormListMain : public QMainWindow {
   const TemplateLibrary& Library() const { return library_; }
   QString StatusPanelText(int panel) const;
   void ShowPage(int page);
+  // The font of the lists and the status bar, changed by the options dialog.
+  void SetListFont(const QFont& font);
 
   // Controls, named as their objectName.
   QTabWidget* PageControl = nullptr;

@@ -1,0 +1,226 @@
+#include "gui/tagedit/TagRowDrag.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTableView>
+#include <algorithm>
+
+#include "core/tagedit/RowDrag.h"
+#include "gui/app/FormMain.h"
+#include "gui/catalogue/CatalogueRoles.h"
+#include "gui/catalogue/ImageListCheckBox.h"
+#include "gui/tagedit/InPlaceEditors.h"
+
+namespace hozanki {
+namespace {
+
+constexpr const char* kRowsMime = "application/x-hozanki-tag-rows";
+
+QByteArray DragId(int page) {
+  return QByteArray::number(QCoreApplication::applicationPid()) + ':' + QByteArray::number(page);
+}
+
+bool IsRowDragOf(const QMimeData* data, int page) {
+  return data && data->data(QLatin1String(kRowsMime)) == DragId(page);
+}
+
+std::vector<int> SelectedRows(const QTableView* view) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void SelectRows(QTableView* view, const std::vector<int>& rows) {
+  QItemSelection selection;
+  for (int row : rows) {
+    const QModelIndex index = view->model()->index(row, 0);
+    selection.select(index, index);
+  }
+  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  if (!rows.empty()) view->scrollTo(view->model()->index(rows.front(), 0));
+  view->viewport()->update();
+}
+
+}  // namespace
+
+TagRowDrag::TagRowDrag(TFormMain& window) : QObject(&window), w_(window) {
+  timer_.setObjectName(QStringLiteral("TimerScroll"));
+  timer_.setInterval(kScrollInterval);
+  connect(&timer_, &QTimer::timeout, this, &TagRowDrag::cmnTimerScrollTimer);
+  for (int k = 0; k < kTagKindCount; ++k) {
+    QTableView* view = w_.TagTable(k);
+    view->setAcceptDrops(true);
+    view->viewport()->setAcceptDrops(true);
+    view->viewport()->installEventFilter(this);
+  }
+}
+
+QMimeData* TagRowDrag::MakeMimeData(int page) {
+  auto* data = new QMimeData;
+  data->setData(QLatin1String(kRowsMime), DragId(page));
+  return data;
+}
+
+int TagRowDrag::PageOf(const QObject* viewport) const {
+  for (int k = 0; k < kTagKindCount; ++k)
+    if (w_.TagTable(k)->viewport() == viewport) return k;
+  return -1;
+}
+
+bool TagRowDrag::eventFilter(QObject* watched, QEvent* event) {
+  const int page = PageOf(watched);
+  if (page < 0) return false;
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      return Press(page, static_cast<QMouseEvent*>(event));
+    case QEvent::MouseMove:
+      return Move(page, static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonRelease:
+      return Release(page, static_cast<QMouseEvent*>(event));
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+      DragOver(page, static_cast<QDragMoveEvent*>(event));
+      return true;
+    case QEvent::DragLeave:
+      StopScroll();
+      return true;
+    case QEvent::Drop:
+      Drop(page, static_cast<QDropEvent*>(event));
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TagRowDrag::Press(int page, QMouseEvent* event) {
+  pressPage_ = -1;
+  if (event->button() != Qt::LeftButton || event->modifiers() != Qt::NoModifier || w_.IsBusy()) return false;
+  QTableView* view = w_.TagTable(page);
+  const QModelIndex index = view->indexAt(event->position().toPoint());
+  if (!index.isValid() || !view->selectionModel()->isRowSelected(index.row(), {})) return false;
+  if (InPlaceEditors::ArmedRow(view) >= 0) return false;  // the press opens an editor
+  const int x = event->position().toPoint().x() - view->visualRect(index).left();
+  if (index.column() == 0 && x >= 0 && x <= ImageListCheckBox::kSize + 1) return false;  // the check box
+  // Held back: a move starts the drag, a release selects only this row.
+  pressPage_ = page;
+  pressPos_ = event->position().toPoint();
+  view->setFocus(Qt::MouseFocusReason);
+  return true;
+}
+
+bool TagRowDrag::Move(int page, QMouseEvent* event) {
+  if (pressPage_ != page || !(event->buttons() & Qt::LeftButton)) return false;
+  if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) return true;
+  pressPage_ = -1;
+  auto* drag = new QDrag(w_.TagTable(page));
+  drag->setMimeData(MakeMimeData(page));
+  drag->exec(Qt::MoveAction);
+  StopScroll();  // cmnListViewTEndDrag
+  return true;
+}
+
+bool TagRowDrag::Release(int page, QMouseEvent* event) {
+  if (pressPage_ != page || event->button() != Qt::LeftButton) return false;
+  pressPage_ = -1;
+  QTableView* view = w_.TagTable(page);
+  const QModelIndex index = view->indexAt(pressPos_);
+  if (index.isValid())
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+  return true;
+}
+
+int TagRowDrag::ScrollStep(const QTableView* view, int y) const {
+  const int pitch = std::max(1, w_.RowPitch());
+  if (y < w_.FirstRowOffset() + pitch / 2) return -pitch;
+  if (y > view->height() - pitch) return pitch;
+  return 0;
+}
+
+void TagRowDrag::DragOver(int page, QDragMoveEvent* event) {
+  if (!IsRowDragOf(event->mimeData(), page) || w_.IsBusy()) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(Qt::MoveAction);
+  event->accept();
+  QTableView* view = w_.TagTable(page);
+  scrolled_ = view;
+  const int y = view->viewport()->mapTo(view, event->position().toPoint()).y();
+  step_ = ScrollStep(view, y);
+  if (step_ > 0) view->viewport()->update();
+  if (step_ != 0 && !timer_.isActive())
+    timer_.start();
+  else if (step_ == 0)
+    timer_.stop();
+}
+
+void TagRowDrag::cmnTimerScrollTimer() {
+  if (step_ == 0 || !scrolled_) return;
+  QScrollBar* bar = scrolled_->verticalScrollBar();
+  const bool perItem = scrolled_->verticalScrollMode() == QAbstractItemView::ScrollPerItem;
+  const int amount = perItem ? 1 : std::abs(step_);
+  bar->setValue(bar->value() + (step_ < 0 ? -amount : amount));
+  scrolled_->viewport()->update();
+}
+
+void TagRowDrag::StopScroll() {
+  step_ = 0;
+  timer_.stop();
+}
+
+void TagRowDrag::Drop(int page, QDropEvent* event) {
+  StopScroll();
+  if (!IsRowDragOf(event->mimeData(), page) || w_.IsBusy()) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(Qt::MoveAction);
+  event->accept();
+  DropRows(page, w_.TagTable(page)->rowAt(event->position().toPoint().y()));
+}
+
+bool TagRowDrag::DropRows(int page, int target) {
+  QTableView* view = w_.TagTable(page);
+  const auto kind = static_cast<TagKind>(page);
+  const MediaFormat format = FormatOfTagKind(kind);
+  const std::vector<int> selected = SelectedRows(view);
+  const auto order = DraggedRowOrder(w_.CatalogueData().RowCount(format), selected, target);
+  if (!order) return false;
+  const int focused = view->selectionModel()->currentIndex().row();
+  const int focusedColumn = std::max(0, view->selectionModel()->currentIndex().column());
+  if (!w_.CatalogueData().Reorder(format, *order)) return false;
+
+  std::vector<int> moved;
+  int newFocus = -1;
+  for (size_t row = 0; row < order->size(); ++row) {
+    const int old = (*order)[row];
+    if (std::binary_search(selected.begin(), selected.end(), old)) moved.push_back(static_cast<int>(row));
+    if (old == focused) newFocus = static_cast<int>(row);
+  }
+  // The file list and the sister tables first, without asking for mirroring.
+  std::vector<QTableView*> others{w_.FileList(static_cast<int>(format))};
+  if (format == MediaFormat::MP3)
+    for (int k = 0; k < 4; ++k)
+      if (k != page) others.push_back(w_.TagTable(k));
+  for (QTableView* other : others) {
+    const QSignalBlocker blocker(other->selectionModel());
+    SelectRows(other, moved);
+  }
+  SelectRows(view, moved);
+  if (newFocus >= 0)
+    view->selectionModel()->setCurrentIndex(view->model()->index(newFocus, focusedColumn),
+                                            QItemSelectionModel::NoUpdate);
+  return true;
+}
+
+}  // namespace hozanki
