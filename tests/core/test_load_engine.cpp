@@ -109,6 +109,26 @@ TEST_F(LoadEngineTest, PathListRequestOpensTheFirstEntrysFolder) {
   EXPECT_FALSE(PathListRequest({dir_ / "none/z.mp3"}, dir_).has_value());
 }
 
+TEST_F(LoadEngineTest, ArgumentRequestOpensAFolderItselfAndFilesAsAPathList) {
+  Write("Music/x.wav", "WAV 0");
+  Write("Music/sub/y.mp3", "MP3 0");
+  for (fs::path folder : {dir_ / "Music", fs::path("Music/"), dir_ / "Music/sub/.."}) {
+    SCOPED_TRACE(folder.string());
+    std::optional<LoadRequest> request = ArgumentRequest({folder, dir_ / "Music/sub/y.mp3"}, dir_);
+    ASSERT_TRUE(request.has_value());
+    std::vector<LoadBatch> batches;
+    Engine().Load(*request, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+    EXPECT_EQ(Paths(batches), (std::vector<std::string>{"x.wav"}));  // listed as a double click would
+    EXPECT_FALSE(request->recursive);
+  }
+  std::optional<LoadRequest> files = ArgumentRequest({"Music/sub/y.mp3", dir_ / "Music/x.wav"}, dir_);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ(files->folder, dir_ / "Music/sub");
+  EXPECT_TRUE(files->pathList.has_value());
+  EXPECT_FALSE(ArgumentRequest({dir_ / "nowhere/deeper"}, dir_).has_value());
+  EXPECT_FALSE(ArgumentRequest({}, dir_).has_value());
+}
+
 TEST_F(LoadEngineTest, CancelKeepsAPrefixOfTheListing) {
   std::vector<std::string> all;
   for (int i = 0; i < 40; ++i) {

@@ -162,6 +162,19 @@ std::optional<LoadRequest> PathListRequest(const std::vector<fs::path>& paths,
   return request;
 }
 
+std::optional<LoadRequest> ArgumentRequest(const std::vector<fs::path>& paths, const fs::path& workingFolder) {
+  if (paths.empty() || paths.front().empty()) return std::nullopt;
+  fs::path first = AbsolutePathForm(paths.front(), workingFolder);
+  if (!first.has_filename() && first.has_relative_path()) first = first.parent_path();
+  std::error_code ec;
+  if (fs::is_directory(fs::status(first, ec)) && !ec) {
+    LoadRequest request;
+    request.folder = first;
+    return request;
+  }
+  return PathListRequest(paths, workingFolder);
+}
+
 LoadEngine::LoadEngine(MediaReaders readers, unsigned threads)
     : readers_(std::move(readers)), threads_(ThreadCount(threads)) {}
 

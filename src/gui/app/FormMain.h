@@ -121,6 +121,14 @@ class TFormMain : public QMainWindow {
   // A path list kept while busy, opened when idle again.
   bool HasPendingPathList() const { return pendingPathList_.has_value(); }
 
+  // FormMainUnsaved.cpp
+  // Whether any row carries the changed mark.
+  bool HasStagedEdits() const;
+  // Runs `then` at once when nothing is staged; otherwise asks
+  // "変更が保存されていません。保存しますか？": 破棄 runs `then`, 保存 saves and
+  // runs `then` once the save wrote everything, キャンセル does nothing.
+  void AfterStagedEdits(std::function<void()> then);
+
   // FormMainFileLists.cpp
   // `cmnListViewFColumnClick` on file page `page`.
   void cmnListViewFColumnClick(int page, int column, bool shift);
@@ -239,6 +247,11 @@ class TFormMain : public QMainWindow {
   void RunSync(int request);
   // FormMainSave.cpp
   void SaveFinished(const std::shared_ptr<const SaveResult>& result);
+  // FormMainUnsaved.cpp
+  void SaveThen(std::function<void()> then);
+  void ContinueAfterSave();
+  // FormCloseQuery's question; false when the window stays (event ignored).
+  bool CloseQueryStagedEdits(QCloseEvent* event);
   // FormMainEdit.cpp
   void ConnectEditCommands();
   EditTarget CurrentTarget(bool fromFileList) const;
@@ -346,6 +359,12 @@ class TFormMain : public QMainWindow {
   int rowPitch_ = 0;
   QTimer idleTimer_;
   SaveTag* saveTag_ = nullptr;
+  // What the unsaved-changes question's 保存 continues with, whether the
+  // last save failed for any file or was cancelled, and a close that was
+  // answered already.
+  std::function<void()> afterSave_;
+  bool lastSaveFailed_ = false;
+  bool closeConfirmed_ = false;
 
   // Workers (at most one runs) and the path list kept while busy.
   QPointer<FileLoadWorker> loader_;

@@ -3,6 +3,7 @@
 
 #include <QAction>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/FormMain.h"
@@ -25,7 +26,8 @@ void TFormMain::MenuFileSaveClick() {
   Tables().Editors().CloseOpen();
   SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, SaveWriteSettings(AppSettings::Current()));
   BeginWork(1, Text(kSaveModeText));
-  const QString folderText = StatusBar->PanelText(0);
+  // The folder text, not a failure count that an earlier save left there.
+  const QString folderText = QString::fromStdString(FolderPanelText(currentFolder_));
   saveTag_ = new SaveTag(std::move(plan), this);
   // The worker's signals run in its own context: once it is deleted (also
   // when the window goes), steps still queued are dropped.
@@ -57,6 +59,7 @@ void TFormMain::SaveFinished(const SaveResultPtr& result) {
   saveTag_ = nullptr;
   EndWork();
   const QString failures = Text(SaveFailureText(*result));
+  lastSaveFailed_ = result->FailedFiles() > 0 || result->cancelled;
   auto finish = [this, failures] {
     // A failure must not look like success: it stays in panel 0.
     if (!failures.isEmpty()) StatusBar->SetPanelText(0, failures);
