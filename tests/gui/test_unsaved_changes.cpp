@@ -16,6 +16,7 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/tagedit/SetCellValue.h"
 #include "gui/app/UnsavedChangesQuestion.h"
+#include "gui/tagedit/SaveTagWorker.h"
 
 using namespace hozanki;
 using namespace testsupport;
@@ -247,6 +248,27 @@ class TestUnsavedChanges : public QObject {
     QCOMPARE(Panel(window, 0), QString::fromStdString(FolderPanelText(folder.Path())));
     QCOMPARE(TitleOnDisk(folder, "a.mp3"), std::string("一"));
     QVERIFY(!window.HasStagedEdits());
+  }
+
+  void eachFormatPageGivesPanel0BackToTheFolder() {
+    MediaFolder folder;
+    folder.Copy("mp3/plain.mp3", "a.mp3");
+    folder.Copy("wav/tagged.wav", "b.wav");
+    TFormMain window;
+    window.show();
+    LoadInto(window, folder.Path());
+    SetTitle(window, 0, "曲");
+    QVERIFY(SetCellValue(window.CatalogueData(), EditTarget::FileNames(MediaFormat::WAV), 0, "c.wav"));
+    QSignalSpy done(&window, &TFormMain::SaveDone);
+    Action(window, "MenuFileSave")->trigger();
+    QStringList panels;
+    connect(window.findChild<SaveTag*>(), &SaveTag::Progress, this,
+            [&](const QString&, const QString& message) {
+              if (message.isEmpty()) panels << Panel(window, 0);  // the WAV page's rename step
+            });
+    QVERIFY(done.count() > 0 || done.wait(30000));
+    QCOMPARE(panels, QStringList{QString::fromStdString(FolderPanelText(folder.Path()))});
+    QVERIFY(std::filesystem::exists(folder.Path() / "c.wav"));
   }
 };
 

@@ -24,6 +24,10 @@ inline constexpr std::string_view kSplit1 = "Split1";
 inline constexpr int kSplit1Default = 200;
 inline constexpr std::string_view kSplit2 = "Split2";
 inline constexpr int kSplit2Default = 200;
+// Whether the window was maximised when it closed (the bounds and splitters
+// above are always those of the normal window).
+inline constexpr std::string_view kMaximized = "Maximized";
+inline constexpr bool kMaximizedDefault = false;
 inline constexpr std::string_view kPage = "Page";
 inline constexpr int kPageDefault = 1;
 inline constexpr std::string_view kDir = "Dir";

@@ -74,6 +74,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpCompoundEdits();
   SetUpRenamePatterns();
   SetUpListOut();
+  SetUpKeyboard();
 }
 
 TFormMain::~TFormMain() {

@@ -13,7 +13,9 @@
 // FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
-// FormMainListOut.cpp (the list window).
+// FormMainListOut.cpp (the list window), FormMainUnsaved.cpp (the question
+// before staged edits would be dropped), FormMainKeyboard.cpp (keys that
+// walk the window).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -293,6 +295,9 @@ class TFormMain : public QMainWindow {
   void MarkTabs();
   void UnlockAfterLoad();
   void RunPendingPathList();
+  // FormMainKeyboard.cpp
+  void SetUpKeyboard();
+  bool KeyboardEvent(QObject* watched, QEvent* event);
   // FormMainFolders.cpp
   void ShowFolder(const std::filesystem::path& folder);
   void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);

@@ -13,6 +13,7 @@
 #include "core/tagedit/SetCellValue.h"
 #include "core/text/CompoundFile.h"
 #include "gui/app/FormMain.h"
+#include "gui/app/WindowPlacement.h"
 #include "gui/text/FormMulti.h"
 
 namespace hozanki {
@@ -112,6 +113,7 @@ void TFormMain::MenuOptionMultiClick() {
   formMulti_ = form;
   DropEditShortcuts();
   connect(form, &QObject::destroyed, this, [this] { RestoreEditShortcuts(); });
+  CentreOver(*form, *this);
   form->show();
 }
 

@@ -82,6 +82,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (watched == EditListViewCopy) return EditListViewCopyEvent(event);
+  if (KeyboardEvent(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 
