@@ -3,7 +3,8 @@
 // Ctrl+Shift+Tab and Ctrl+PgDn / Ctrl+PgUp switch the tag pages, Alt with
 // the same keys the file pages; Tab walks drive box → folder tree → file
 // list → tag table; a list that gets the focus with nothing selected selects
-// its focused row (row 0 when none), so Space and Enter work at once.
+// its focused row (row 0 when none), so Space and Enter work at once;
+// a click selects its own row.
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -82,7 +83,9 @@ bool TFormMain::KeyboardEvent(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  if (event->type() == QEvent::FocusIn) {
+  // A click selects its own row; only keys and the program's own focus moves
+  // select the focused one.
+  if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
     auto* view = qobject_cast<QTableView*>(watched);
     if (!view || !view->model() || view->model()->rowCount() == 0) return false;
     QItemSelectionModel* selection = view->selectionModel();
