@@ -10,6 +10,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xdg-utils
   ffmpeg lame python3 python3-mutagen
+  gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  qt6-translations-l10n
   librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
 )
 missing=()

@@ -5,6 +5,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/ColumnTables.h"
+#include "core/catalogue/MediaWriter.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/TextWidth.h"
@@ -214,7 +215,18 @@ TEST(AppSettings, DefaultsAndRoundTripThroughTheIniFile) {
   EXPECT_EQ(read.editor, "Notepad.exe");
   EXPECT_EQ(static_cast<unsigned>(read.colorNC), 0x80000008u);
   EXPECT_TRUE(read.timeStamp);
-  EXPECT_EQ(read.unsync, 2);
+  // Linux defaults: Unicode on, unsynchronisation off, version 2.3.
+  EXPECT_EQ(read.unicode, 2);
+  EXPECT_EQ(read.unsync, 1);
+  EXPECT_EQ(read.id3v2Ver, 2);
+  // A settings file that stores the old defaults keeps them.
+  AppSettings stored;
+  stored.ReadOptions(IniFile::Parse("[Option]\nUnicode=1\nUnsync=2\n"));
+  EXPECT_EQ(stored.unicode, 1);
+  EXPECT_EQ(stored.unsync, 2);
+  EXPECT_EQ(WriteSettings::FromIni(IniFile::Parse("[Option]\nUnicode=1\nUnsync=2\n")).unsync, 2);
+  EXPECT_EQ(WriteSettings{}.unicode, read.unicode);
+  EXPECT_EQ(WriteSettings{}.unsync, read.unsync);
 
   AppSettings changed;
   changed.player[7] = "/usr/bin/mpv";

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
@@ -128,6 +130,18 @@ TEST(GenreList, HasTheProgramsSpellings) {
   EXPECT_EQ(GenreName(255), "");
   EXPECT_EQ(GenreCode("rock"), 17);
   EXPECT_EQ(GenreCode("Tecno Ambient(J)"), 152);
+  // The order of both genre boxes: every name once, ASCII case ignored.
+  std::vector<std::string_view> sorted = GenreNamesAlphabetical();
+  ASSERT_EQ(sorted.size(), 156u);
+  EXPECT_EQ(sorted.front(), "A Cappella");
+  auto lower = [](std::string_view s) {
+    std::string t(s);
+    for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return t;
+  };
+  for (size_t i = 1; i < sorted.size(); ++i) EXPECT_LE(lower(sorted[i - 1]), lower(sorted[i])) << sorted[i];
+  EXPECT_LT(std::find(sorted.begin(), sorted.end(), "Acid Jazz") - sorted.begin(),
+            std::find(sorted.begin(), sorted.end(), "Acid Punk") - sorted.begin());
 }
 
 TEST_F(IniFileTest, AFolderInTheFilesPlaceReadsAsNoFile) {

@@ -62,18 +62,18 @@ TEST_F(LoadEngineTest, TwoThreadsDeliverInListingOrderWithARunningCount) {
   Write("b.wav", "WAV 0");
   Write("c.mp3", "bad 0");  // handled and counted, not listed
   Write("d.mp3", "MP3 5");
-  Write("e.txt", "MP3 0");  // not a media extension: never read
+  Write("e.txt", "MP3 0");  // not a media extension: never read, but counted as a file entry
   LoadEngine engine = Engine(2);
   engine.SetBatchLimits(1, std::chrono::milliseconds(1));
   std::vector<LoadBatch> batches;
   LoadResult result =
       engine.Load({dir_, false, std::nullopt}, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
   EXPECT_EQ(Paths(batches), (std::vector<std::string>{"a.mp3", "b.wav", "d.mp3"}));
-  EXPECT_EQ(result.count, 4u);
+  EXPECT_EQ(result.count, 5u);
   EXPECT_EQ(result.listed, 3u);
   EXPECT_FALSE(result.cancelled);
   ASSERT_FALSE(batches.empty());
-  EXPECT_EQ(batches.back().count, 4u);
+  EXPECT_EQ(batches.back().count, 5u);
   for (size_t i = 1; i < batches.size(); ++i) EXPECT_LE(batches[i - 1].count, batches[i].count);
 }
 
@@ -82,16 +82,21 @@ TEST_F(LoadEngineTest, RecursiveAndPathListLoads) {
   Write("A/B/song.mp3", "MP3 0");
   Write("A/x.wav", "WAV 3");
   Write("Other/o.mp3", "MP3 0");
+  Write("A/B/cover.jpg", "JPG");  // a file entry: counted, never listed
   std::vector<LoadBatch> batches;
   auto sink = [&](LoadBatch&& b) { batches.push_back(std::move(b)); };
-  Engine().Load({dir_, true, std::nullopt}, sink);
+  LoadResult recursive = Engine().Load({dir_, true, std::nullopt}, sink);
   EXPECT_EQ(Paths(batches), (std::vector<std::string>{"z.mp3", "A/x.wav", "A/B/song.mp3", "Other/o.mp3"}));
+  EXPECT_EQ(recursive.count, 5u);
+  // The running count shown with each batch counts the entries before it too.
+  EXPECT_EQ(batches.back().count, 5u);
 
   batches.clear();
-  std::vector<fs::path> list = {dir_ / "A/x.wav", dir_ / "A", dir_ / "Other/o.mp3", dir_ / "A/missing.mp3"};
+  std::vector<fs::path> list = {dir_ / "A/x.wav", dir_ / "A", dir_ / "Other/o.mp3", dir_ / "A/missing.mp3",
+                                dir_ / "A/B/cover.jpg"};
   LoadResult result = Engine().Load({dir_ / "A", false, list}, sink);
   EXPECT_EQ(Paths(batches), (std::vector<std::string>{"x.wav", "../Other/o.mp3"}));
-  EXPECT_EQ(result.count, 2u);
+  EXPECT_EQ(result.count, 3u);
 }
 
 TEST_F(LoadEngineTest, PathListRequestOpensTheFirstEntrysFolder) {
@@ -107,6 +112,26 @@ TEST_F(LoadEngineTest, PathListRequestOpensTheFirstEntrysFolder) {
   EXPECT_EQ(Paths(batches), (std::vector<std::string>{"x.wav", "../B/y.mp3"}));
   EXPECT_FALSE(PathListRequest({}, dir_).has_value());
   EXPECT_FALSE(PathListRequest({dir_ / "none/z.mp3"}, dir_).has_value());
+}
+
+TEST_F(LoadEngineTest, ArgumentRequestOpensAFolderItselfAndFilesAsAPathList) {
+  Write("Music/x.wav", "WAV 0");
+  Write("Music/sub/y.mp3", "MP3 0");
+  for (fs::path folder : {dir_ / "Music", fs::path("Music/"), dir_ / "Music/sub/.."}) {
+    SCOPED_TRACE(folder.string());
+    std::optional<LoadRequest> request = ArgumentRequest({folder, dir_ / "Music/sub/y.mp3"}, dir_);
+    ASSERT_TRUE(request.has_value());
+    std::vector<LoadBatch> batches;
+    Engine().Load(*request, [&](LoadBatch&& b) { batches.push_back(std::move(b)); });
+    EXPECT_EQ(Paths(batches), (std::vector<std::string>{"x.wav"}));  // listed as a double click would
+    EXPECT_FALSE(request->recursive);
+  }
+  std::optional<LoadRequest> files = ArgumentRequest({"Music/sub/y.mp3", dir_ / "Music/x.wav"}, dir_);
+  ASSERT_TRUE(files.has_value());
+  EXPECT_EQ(files->folder, dir_ / "Music/sub");
+  EXPECT_TRUE(files->pathList.has_value());
+  EXPECT_FALSE(ArgumentRequest({dir_ / "nowhere/deeper"}, dir_).has_value());
+  EXPECT_FALSE(ArgumentRequest({}, dir_).has_value());
 }
 
 TEST_F(LoadEngineTest, CancelKeepsAPrefixOfTheListing) {

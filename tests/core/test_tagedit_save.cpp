@@ -219,16 +219,23 @@ TEST_F(TagEditSave, CancelStopsAfterTheCurrentFileAndKeepsTheRestStaged) {
   EXPECT_EQ(Tag(c_, V2, 0).image, kNoMark);
   EXPECT_EQ(Tag(c_, V2, 2).image, kChangedMark);
   EXPECT_EQ(Tag(c_, V2, 2).cells[2].text, "t2");
+  EXPECT_TRUE(HasStagedChanges(c_));
+  Save();
+  EXPECT_FALSE(HasStagedChanges(c_));
 }
 
 TEST_F(TagEditSave, FilesThatCannotBeWrittenAreCountedAndKeepTheirChanges) {
   folder_.Copy("mp3/plain.mp3", "a.mp3");
   folder_.Copy("mp3/plain.mp3", "b.mp3");
   folder_.Load(c_, {"a.mp3", "b.mp3"});
+  EXPECT_FALSE(HasStagedChanges(c_));
   Set(V2, 0, 1, "x");
   Set(V2, 1, 1, "y");
+  EXPECT_TRUE(HasStagedChanges(c_));
   ASSERT_TRUE(WriteFileAtomic(folder_.Path() / "a.mp3", "no longer an mp3 file"));
   SaveResult result = Save();
+  // The failed file's edits are still staged, so leaving still asks.
+  EXPECT_TRUE(HasStagedChanges(c_));
   EXPECT_EQ(result.writeFailures, 1);
   EXPECT_EQ(result.rows.at(0).write, WriteOutcome::Failed);
   EXPECT_FALSE(result.rows.at(0).error.empty());

@@ -17,6 +17,7 @@
 #include "core/catalogue/GenreList.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/FormMain.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/FileListModel.h"
@@ -268,6 +269,8 @@ void MainWindowBehaviourTest::HelpAndAboutOpenTheirPages() {
   UrlCatcher catcher;
   QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
   QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "Open");
+  // The catcher is the desktop's browser here (this machine may have none).
+  HelpDesktopOpener() = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   {
     TFormMain window;
     Settle(window);

@@ -58,6 +58,7 @@ QStringList ExpectedWindowKeys() {
       keys << QStringLiteral("CT%1-%2").arg(QString::fromLatin1(TagKindKey(kind).data(), 3)).arg(n);
   }
   keys << "Page"
+       << "Maximized"
        << "Dir";
   return keys;
 }

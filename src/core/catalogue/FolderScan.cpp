@@ -109,21 +109,30 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
   if (leftovers) SweepTemporaryFiles(dir);
 }
 
+// One more file entry seen; when `listed`, the count of the file just listed.
+void Count(ListingCounts* counts, bool listed) {
+  if (!counts) return;
+  ++counts->total;
+  if (listed) counts->upTo.push_back(counts->total);
+}
+
 void ListLevel(const fs::path& root, const fs::path& relative, std::set<std::pair<dev_t, ino_t>>& visited,
-               const std::atomic<bool>* cancel, std::vector<fs::path>& out) {
+               const std::atomic<bool>* cancel, std::vector<fs::path>& out, ListingCounts* counts) {
   fs::path dir = relative.empty() ? root : root / relative;
   std::vector<NamedEntry> files, folders;
   ReadFolder(dir, &files, &folders);
   for (const NamedEntry& f : files) {
     if (Cancelled(cancel)) return;
-    if (IsMediaName(f.name)) out.push_back(relative.empty() ? f.name : relative / f.name);
+    const bool media = IsMediaName(f.name);
+    if (media) out.push_back(relative.empty() ? f.name : relative / f.name);
+    Count(counts, media);
   }
   for (const NamedEntry& d : folders) {
     if (Cancelled(cancel)) return;
     struct stat st {};
     if (::stat((dir / d.name).c_str(), &st) != 0) continue;
     if (!visited.insert({st.st_dev, st.st_ino}).second) continue;
-    ListLevel(root, relative.empty() ? d.name : relative / d.name, visited, cancel, out);
+    ListLevel(root, relative.empty() ? d.name : relative / d.name, visited, cancel, out, counts);
   }
 }
 
@@ -141,28 +150,32 @@ int CompareFolderEntryNames(std::string_view a, std::string_view b) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-std::vector<fs::path> ListMediaFiles(const fs::path& folder, const std::atomic<bool>* cancel) {
+std::vector<fs::path> ListMediaFiles(const fs::path& folder, const std::atomic<bool>* cancel,
+                                     ListingCounts* counts) {
   std::vector<NamedEntry> files;
   ReadFolder(folder, &files, nullptr);
   std::vector<fs::path> out;
   for (const NamedEntry& f : files) {
     if (Cancelled(cancel)) break;
-    if (IsMediaName(f.name)) out.push_back(f.name);
+    const bool media = IsMediaName(f.name);
+    if (media) out.push_back(f.name);
+    Count(counts, media);
   }
   return out;
 }
 
-std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std::atomic<bool>* cancel) {
+std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std::atomic<bool>* cancel,
+                                              ListingCounts* counts) {
   std::vector<fs::path> out;
   std::set<std::pair<dev_t, ino_t>> visited;
   struct stat st {};
   if (::stat(folder.c_str(), &st) == 0) visited.insert({st.st_dev, st.st_ino});
-  ListLevel(folder, fs::path(), visited, cancel, out);
+  ListLevel(folder, fs::path(), visited, cancel, out, counts);
   return out;
 }
 
 std::vector<fs::path> ListPathList(const fs::path& folder, const std::vector<fs::path>& paths,
-                                   const std::atomic<bool>* cancel) {
+                                   const std::atomic<bool>* cancel, ListingCounts* counts) {
   fs::path base = NormalFolder(folder);
   std::vector<fs::path> out;
   std::set<fs::path> seen, swept;
@@ -173,11 +186,11 @@ std::vector<fs::path> ListPathList(const fs::path& folder, const std::vector<fs:
     if (swept.insert(full.parent_path()).second) SweepTemporaryFiles(full.parent_path());
     std::error_code ec;
     if (!fs::is_regular_file(fs::status(full, ec)) || ec) continue;
-    if (!IsMediaName(full)) continue;
+    // Every existing file of the list counts, listed or not.
     fs::path relative = full.lexically_relative(base);
-    if (relative.empty()) continue;
-    if (!seen.insert(relative).second) continue;
-    out.push_back(std::move(relative));
+    const bool listed = IsMediaName(full) && !relative.empty() && seen.insert(relative).second;
+    Count(counts, listed);
+    if (listed) out.push_back(std::move(relative));
   }
   return out;
 }

@@ -24,10 +24,19 @@ std::string DisplayName(const std::filesystem::path& path);
 // Negative, 0 or positive.
 int CompareFolderEntryNames(std::string_view a, std::string_view b);
 
+// The running count of a listing: every file entry (not only media files)
+// counts, as the status bar's running count shows. `upTo[i]` is the count
+// at the i-th listed file, `total` the count of the whole listing.
+struct ListingCounts {
+  std::vector<size_t> upTo;
+  size_t total = 0;
+};
+
 // The media files directly in `folder`, as relative paths ("song.mp3"), in
 // listing order. Stops early (returning what was listed) when `cancel` is set.
 std::vector<std::filesystem::path> ListMediaFiles(const std::filesystem::path& folder,
-                                                   const std::atomic<bool>* cancel = nullptr);
+                                                   const std::atomic<bool>* cancel = nullptr,
+                                                   ListingCounts* counts = nullptr);
 
 // The media files of `folder` and all its subfolders as relative paths
 // ("A/B/song.mp3"): the files of a folder before those of its subfolders,
@@ -35,7 +44,8 @@ std::vector<std::filesystem::path> ListMediaFiles(const std::filesystem::path& f
 // folder already visited (a link cycle) is not entered again. Cancel is
 // checked before each file and each subfolder.
 std::vector<std::filesystem::path> ListMediaFilesRecursive(const std::filesystem::path& folder,
-                                                       const std::atomic<bool>* cancel = nullptr);
+                                                       const std::atomic<bool>* cancel = nullptr,
+                                                       ListingCounts* counts = nullptr);
 
 // The entries of a path list that are existing media files (links followed),
 // in list order, as paths relative to `folder`; entries outside it come out as
@@ -44,7 +54,8 @@ std::vector<std::filesystem::path> ListMediaFilesRecursive(const std::filesystem
 // `folder`.
 std::vector<std::filesystem::path> ListPathList(const std::filesystem::path& folder,
                                                 const std::vector<std::filesystem::path>& paths,
-                                                const std::atomic<bool>* cancel = nullptr);
+                                                const std::atomic<bool>* cancel = nullptr,
+                                                ListingCounts* counts = nullptr);
 
 // The subfolders of `folder` (hidden ones included), sorted by name as above.
 // Empty when the folder cannot be read.

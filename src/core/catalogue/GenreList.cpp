@@ -1,5 +1,6 @@
 #include "core/catalogue/GenreList.h"
 
+#include <algorithm>
 #include <array>
 
 namespace hozanki {
@@ -176,6 +177,16 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> GenreNamesAlphabetical() {
+  std::vector<std::string_view> names(kGenres.begin(), kGenres.end());
+  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+  std::stable_sort(names.begin(), names.end(), [&](std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return lower(x) < lower(y); });
+  });
+  return names;
+}
 
 std::span<const std::string_view> GenreNames() { return kGenres; }
 

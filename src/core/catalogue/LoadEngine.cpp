@@ -162,6 +162,19 @@ std::optional<LoadRequest> PathListRequest(const std::vector<fs::path>& paths,
   return request;
 }
 
+std::optional<LoadRequest> ArgumentRequest(const std::vector<fs::path>& paths, const fs::path& workingFolder) {
+  if (paths.empty() || paths.front().empty()) return std::nullopt;
+  fs::path first = AbsolutePathForm(paths.front(), workingFolder);
+  if (!first.has_filename() && first.has_relative_path()) first = first.parent_path();
+  std::error_code ec;
+  if (fs::is_directory(fs::status(first, ec)) && !ec) {
+    LoadRequest request;
+    request.folder = first;
+    return request;
+  }
+  return PathListRequest(paths, workingFolder);
+}
+
 LoadEngine::LoadEngine(MediaReaders readers, unsigned threads)
     : readers_(std::move(readers)), threads_(ThreadCount(threads)) {}
 
@@ -172,12 +185,13 @@ void LoadEngine::SetBatchLimits(size_t batchSize, std::chrono::milliseconds batc
 
 LoadResult LoadEngine::Load(const LoadRequest& request, const std::function<void(LoadBatch&&)>& onBatch) {
   std::vector<fs::path> files;
+  ListingCounts counts;
   if (request.pathList)
-    files = ListPathList(request.folder, *request.pathList, &cancel_);
+    files = ListPathList(request.folder, *request.pathList, &cancel_, &counts);
   else if (request.recursive)
-    files = ListMediaFilesRecursive(request.folder, &cancel_);
+    files = ListMediaFilesRecursive(request.folder, &cancel_, &counts);
   else
-    files = ListMediaFiles(request.folder, &cancel_);
+    files = ListMediaFiles(request.folder, &cancel_, &counts);
 
   LoadResult result;
   Batcher<LoadBatch> batcher(batchSize_, batchInterval_, onBatch);
@@ -186,15 +200,16 @@ LoadResult LoadEngine::Load(const LoadRequest& request, const std::function<void
       files.size(), threads_, cancel_, batchInterval_, batchSize_,
       [&](size_t i) { return readers_.read(request.folder, files[i]); },
       [&](size_t i, Read&& entry) {
-        batcher.SetCount(i + 1);
+        batcher.SetCount(counts.upTo[i]);
         if (entry) {
           batcher.batch().entries.push_back(std::move(*entry));
           ++result.listed;
         }
       },
       [&] { batcher.Tick(batcher.batch().entries.size(), false); });
-  result.count = handled;
-  batcher.SetCount(handled);
+  // Every file entry counts; after a cancel, those up to the last file read.
+  result.count = handled == files.size() && !cancel_.load() ? counts.total : (handled ? counts.upTo[handled - 1] : 0);
+  batcher.SetCount(result.count);
   batcher.Tick(batcher.batch().entries.size(), true);
   result.cancelled = cancel_.load();
   return result;

@@ -49,6 +49,12 @@ struct LoadRequest {
 std::optional<LoadRequest> PathListRequest(const std::vector<std::filesystem::path>& paths,
                                            const std::filesystem::path& workingFolder);
 
+// The paths of a command line or of a later start: when the first one is a
+// folder, that folder is opened and listed as a double click in the folder
+// tree would (not recursive); otherwise PathListRequest.
+std::optional<LoadRequest> ArgumentRequest(const std::vector<std::filesystem::path>& paths,
+                                           const std::filesystem::path& workingFolder);
+
 // A batch of new rows in listing order. `count` is the number of files
 // handled so far (listed or not), for the running count in the status bar.
 struct LoadBatch {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/catalogue/MediaFileEntry.h"
+#include "core/settings/SettingsKeys.h"
 
 namespace hozanki {
 
@@ -14,10 +15,10 @@ class TagFile;
 
 // The "Option" settings that saving uses.
 struct WriteSettings {
-  int unicode = 1;            // "Unicode": 0 leave as is, 1 off, 2 on
-  int unsync = 2;             // "Unsync": 0 leave as is, 1 off, 2 on
-  int id3v2Version = 2;       // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
-  bool keepTimeStamp = true;  // "TimeStamp"
+  int unicode = settings::option::kUnicodeDefault;         // "Unicode": 0 leave as is, 1 off, 2 on
+  int unsync = settings::option::kUnsyncDefault;           // "Unsync": 0 leave as is, 1 off, 2 on
+  int id3v2Version = settings::option::kID3v2VerDefault;   // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
+  bool keepTimeStamp = settings::option::kTimeStampDefault;  // "TimeStamp"
 
   static WriteSettings FromIni(const IniFile& ini);
 };

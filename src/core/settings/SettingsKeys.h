@@ -24,6 +24,10 @@ inline constexpr std::string_view kSplit1 = "Split1";
 inline constexpr int kSplit1Default = 200;
 inline constexpr std::string_view kSplit2 = "Split2";
 inline constexpr int kSplit2Default = 200;
+// Whether the window was maximised when it closed (the bounds and splitters
+// above are always those of the normal window).
+inline constexpr std::string_view kMaximized = "Maximized";
+inline constexpr bool kMaximizedDefault = false;
 inline constexpr std::string_view kPage = "Page";
 inline constexpr int kPageDefault = 1;
 inline constexpr std::string_view kDir = "Dir";
@@ -54,12 +58,20 @@ inline constexpr std::string_view kMemoSize = "MemoSize";
 inline constexpr int kMemoSizeDefault = 82;
 inline constexpr std::string_view kFontName = "FontName";
 inline constexpr std::string_view kFontNameDefault = "ＭＳ ゴシック";
+// ID3v2 save options, each an item index of its box in the options dialog.
+// On Linux every reader takes an ISO-8859-1 frame as ISO-8859-1 and several
+// mis-read unsynchronised tags, so Unicode is on and unsynchronisation off
+// by default, and the "（推奨）" marks sit on those items. A settings file that
+// stores other values keeps them.
 inline constexpr std::string_view kUnicode = "Unicode";
-inline constexpr int kUnicodeDefault = 1;
+inline constexpr int kUnicodeDefault = 2;
+inline constexpr std::array<std::string_view, 3> kUnicodeItems = {"変更なし", "無効", "有効 （推奨）"};
 inline constexpr std::string_view kUnsync = "Unsync";
-inline constexpr int kUnsyncDefault = 2;
+inline constexpr int kUnsyncDefault = 1;
+inline constexpr std::array<std::string_view, 3> kUnsyncItems = {"変更なし", "無効 （推奨）", "有効"};
 inline constexpr std::string_view kID3v2Ver = "ID3v2Ver";
 inline constexpr int kID3v2VerDefault = 2;
+inline constexpr std::array<std::string_view, 4> kID3v2VerItems = {"変更なし", "2.2", "2.3 （推奨）", "2.4"};
 inline constexpr std::string_view kTimeStamp = "TimeStamp";
 inline constexpr bool kTimeStampDefault = true;
 inline constexpr std::string_view kClmMode = "ClmMode";

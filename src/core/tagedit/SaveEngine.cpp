@@ -54,6 +54,13 @@ WriteSettings SaveWriteSettings(const AppSettings& settings) {
   return s;
 }
 
+bool HasStagedChanges(const Catalogue& catalogue) {
+  for (int f = 0; f < kFormatCount; ++f)
+    for (const MediaFileEntry& entry : catalogue.Entries(static_cast<MediaFormat>(f)))
+      if (entry.file.image == kChangedMark || AnyTagChanged(entry)) return true;
+  return false;
+}
+
 SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
                          const WriteSettings& settings) {
   SavePlan plan;

@@ -54,6 +54,10 @@ struct SavePlan {
 SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
                          const WriteSettings& settings);
 
+// Whether any file row or tag row carries the changed mark: edits that a
+// load, a reload or closing the window would drop.
+bool HasStagedChanges(const Catalogue& catalogue);
+
 // Why a new name cannot be used: empty, ".", "..", or holding "/" or NUL.
 bool IsBadFileName(std::string_view name);
 

@@ -49,6 +49,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::ApplicationEventsIdle);
   connect(PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
   connect(PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
+  connect(this, &TFormMain::SaveDone, this, &TFormMain::ContinueAfterSave, Qt::QueuedConnection);
   // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
   // handler to mirror it, unless a request is already pending or a worker
   // runs (the handlers are detached meanwhile).
@@ -76,6 +77,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpOptions();
   SetUpTools();
   SetUpRowDrag();
+  SetUpKeyboard();
 }
 
 TFormMain::~TFormMain() {
@@ -272,6 +274,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (!CloseQueryStagedEdits(event)) return;
   CloseCompoundWindow();
   FormClose();
   event->accept();

@@ -15,7 +15,9 @@
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
 // FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
 // dialog), FormMainTools.cpp (user tools, the player, the external editor),
-// FormMainRowDrag.cpp (dragging rows of the tag tables).
+// FormMainRowDrag.cpp (dragging rows of the tag tables), FormMainUnsaved.cpp
+// (the question before staged edits would be dropped), FormMainKeyboard.cpp
+// (keys that walk the window).
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -126,6 +128,14 @@ class TFormMain : public QMainWindow {
   void SetMediaReaders(MediaReaders readers) { readers_ = std::move(readers); }
   // A path list kept while busy, opened when idle again.
   bool HasPendingPathList() const { return pendingPathList_.has_value(); }
+
+  // FormMainUnsaved.cpp
+  // Whether any row carries the changed mark.
+  bool HasStagedEdits() const;
+  // Runs `then` at once when nothing is staged; otherwise asks
+  // "変更が保存されていません。保存しますか？": 破棄 runs `then`, 保存 saves and
+  // runs `then` once the save wrote everything, キャンセル does nothing.
+  void AfterStagedEdits(std::function<void()> then);
 
   // FormMainFileLists.cpp
   // `cmnListViewFColumnClick` on file page `page`.
@@ -278,6 +288,11 @@ class TFormMain : public QMainWindow {
   void SaveFinished(const std::shared_ptr<const SaveResult>& result);
   // Lists the files a save could not handle with their reasons (modeless).
   void ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures);
+  // FormMainUnsaved.cpp
+  void SaveThen(std::function<void()> then);
+  void ContinueAfterSave();
+  // FormCloseQuery's question; false when the window stays (event ignored).
+  bool CloseQueryStagedEdits(QCloseEvent* event);
   // FormMainEdit.cpp
   void ConnectEditCommands();
   EditTarget CurrentTarget(bool fromFileList) const;
@@ -326,6 +341,9 @@ class TFormMain : public QMainWindow {
   void MarkTabs();
   void UnlockAfterLoad();
   void RunPendingPathList();
+  // FormMainKeyboard.cpp
+  void SetUpKeyboard();
+  bool KeyboardEvent(QObject* watched, QEvent* event);
   // FormMainFolders.cpp
   void ShowFolder(const std::filesystem::path& folder);
   void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);
@@ -392,6 +410,12 @@ class TFormMain : public QMainWindow {
   int rowPitch_ = 0;
   QTimer idleTimer_;
   SaveTag* saveTag_ = nullptr;
+  // What the unsaved-changes question's 保存 continues with, whether the
+  // last save failed for any file or was cancelled, and a close that was
+  // answered already.
+  std::function<void()> afterSave_;
+  bool lastSaveFailed_ = false;
+  bool closeConfirmed_ = false;
 
   // Workers (at most one runs) and the path list kept while busy.
   QPointer<FileLoadWorker> loader_;

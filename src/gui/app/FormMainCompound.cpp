@@ -14,6 +14,7 @@
 #include "core/settings/IniFile.h"
 #include "core/text/CompoundFile.h"
 #include "gui/app/FormMain.h"
+#include "gui/app/WindowPlacement.h"
 #include "gui/text/FormMulti.h"
 
 namespace hozanki {
@@ -117,6 +118,7 @@ void TFormMain::MenuOptionMultiClick() {
   formMulti_ = form;
   DropEditShortcuts();
   connect(form, &QObject::destroyed, this, [this] { RestoreEditShortcuts(); });
+  CentreOver(*form, *this);
   form->show();
 }
 

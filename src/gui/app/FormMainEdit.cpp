@@ -126,8 +126,10 @@ void TFormMain::UndoIn(bool inFileList) {
   const int page = PageControlT->currentIndex();
   const std::vector<int> rows = SelectedRowsOf(ActiveTagTable(), false);
   if (rows.empty()) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
   const int column = editColumn_[static_cast<size_t>(page)];
+  // The file-name column is not a value: nothing to take back there.
+  if (column == 1) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   UndoTagRows(catalogue_, currentFolder_, static_cast<TagKind>(page), rows, column >= 2 ? column - 1 : 0);
   QApplication::restoreOverrideCursor();
 }

@@ -53,14 +53,22 @@ void TFormMain::ShowFolder(const std::filesystem::path& folder) {
 
 void TFormMain::DirectoryTreeViewDblClick(const QModelIndex& index, bool shift) {
   if (!index.isValid() || IsBusy()) return;
-  OpenFolder(LoadRequest{FolderOfNode(index), shift, std::nullopt});
+  const LoadRequest request{FolderOfNode(index), shift, std::nullopt};
+  AfterStagedEdits([this, request] { OpenFolder(request); });
 }
 
 void TFormMain::DriveComboBoxChange(int index) {
   if (IsBusy()) return;
   // Choosing the drive of the current folder does nothing.
-  if (std::optional<std::filesystem::path> root = DriveToOpen(*DriveComboBox, index, currentFolder_))
-    OpenFolder(LoadRequest{*root, false, std::nullopt});
+  std::optional<std::filesystem::path> root = DriveToOpen(*DriveComboBox, index, currentFolder_);
+  if (!root) return;
+  bool opened = false;
+  AfterStagedEdits([this, &opened, folder = *root] {
+    opened = true;
+    OpenFolder(LoadRequest{folder, false, std::nullopt});
+  });
+  // Kept edits: the box shows the current folder's drive again.
+  if (!opened) FillDriveBox(*DriveComboBox, currentFolder_);
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
@@ -74,6 +82,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (watched == EditListViewCopy) return EditListViewCopyEvent(event);
+  if (KeyboardEvent(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 

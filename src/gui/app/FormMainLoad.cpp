@@ -88,7 +88,9 @@ void TFormMain::OpenPathList(const std::vector<fs::path>& paths) {
   std::error_code ec;
   fs::path working = fs::current_path(ec);
   if (ec) working = "/";
-  if (std::optional<LoadRequest> request = PathListRequest(paths, working)) OpenFolder(*request);
+  // A folder first opens that folder itself; files open as a path list.
+  if (std::optional<LoadRequest> request = ArgumentRequest(paths, working))
+    AfterStagedEdits([this, request = *request] { OpenFolder(request); });
 }
 
 void TFormMain::RunPendingPathList() {
@@ -177,6 +179,8 @@ void TFormMain::StartReload(bool changedOnly) {
 void TFormMain::StartReload(std::vector<ReloadItem> items) {
   if (IsBusy()) return;
   BeginWork(3, QStringLiteral("リロード"));
+  // A failure count of an earlier save gives way to the folder again.
+  StatusBar->SetPanelText(0, QString::fromStdString(FolderPanelText(currentFolder_)));
   reloader_ = new FileReloadWorker(currentFolder_, std::move(items), readers_, this);
   connect(reloader_, &FileReloadWorker::BatchReady, this, [this](ReloadBatchPtr batch) {
     // Rows are overwritten in place; a row that holds another file now is left.
@@ -199,7 +203,7 @@ void TFormMain::StartReload(std::vector<ReloadItem> items) {
 }
 
 void TFormMain::MenuFileReloadClick() {
-  StartReload(false);
+  AfterStagedEdits([this] { StartReload(false); });
 }
 
 void TFormMain::MenuCancelClick() {

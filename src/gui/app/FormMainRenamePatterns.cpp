@@ -15,6 +15,7 @@
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SetCellValue.h"
 #include "gui/app/FormMain.h"
+#include "gui/app/WindowPlacement.h"
 #include "gui/rename/FormRename.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
@@ -143,6 +144,7 @@ TFormRename* TFormMain::OpenFormRename() {
   DropEditShortcuts();
   formRename_ = new TFormRename(*this, ActiveFilePage());
   connect(formRename_.data(), &QObject::destroyed, this, &TFormMain::FormRenameClosed);
+  CentreOver(*formRename_, *this);
   formRename_->show();
   return formRename_.data();
 }

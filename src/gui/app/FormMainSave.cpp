@@ -2,7 +2,9 @@
 // the GUI thread, its cancel, and the re-read of the saved files.
 
 #include <QAction>
+#include <array>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/FormMain.h"
@@ -25,8 +27,14 @@ void TFormMain::MenuFileSaveClick() {
   if (IsBusy() || currentFolder_.empty()) return;
   Tables().Editors().CloseOpen();
   SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, SaveWriteSettings(AppSettings::Current()));
+  // The last file of each format page: panel 0 gets back the folder text
+  // after it.
+  std::array<int, kFormatCount> lastRow;
+  lastRow.fill(-1);
+  for (const SaveItem& item : plan.items) lastRow[static_cast<size_t>(item.format)] = item.row;
   BeginWork(1, Text(kSaveModeText));
-  const QString folderText = StatusBar->PanelText(0);
+  // The folder text, not a failure count that an earlier save left there.
+  const QString folderText = QString::fromStdString(FolderPanelText(currentFolder_));
   saveTag_ = new SaveTag(std::move(plan), this);
   // The worker's signals run in its own context: once it is deleted (also
   // when the window goes), steps still queued are dropped.
@@ -35,12 +43,14 @@ void TFormMain::MenuFileSaveClick() {
     // After a cancel panel 0 keeps saying so.
     if (!message.isEmpty() && MenuCancel->isEnabled()) StatusBar->SetPanelText(0, message);
   });
-  connect(saveTag_, &SaveTag::RowDone, saveTag_, [this, folderText](const SaveRowResultPtr& row) {
+  connect(saveTag_, &SaveTag::RowDone, saveTag_, [this, folderText, lastRow](const SaveRowResultPtr& row) {
     ApplySaveRowResult(catalogue_, *row);
     if (row->rename == RenameOutcome::Failed) {
       PageControlF->setCurrentIndex(static_cast<int>(row->format));
       if (MenuCancel->isEnabled()) StatusBar->SetPanelText(0, folderText);
     }
+    if (row->row == lastRow[static_cast<size_t>(row->format)] && MenuCancel->isEnabled())
+      StatusBar->SetPanelText(0, folderText);
   });
   connect(saveTag_, &SaveTag::Finished, saveTag_, [this, folderText](const SaveResultPtr& result) {
     StatusBar->SetPanelText(0, folderText);
@@ -59,6 +69,7 @@ void TFormMain::SaveFinished(const SaveResultPtr& result) {
   EndWork();
   const QString failures = Text(SaveFailureText(*result));
   std::vector<SaveFailure> failed = SaveFailures(currentFolder_, *result);
+  lastSaveFailed_ = result->FailedFiles() > 0 || result->cancelled;
   auto finish = [this, failures, failed = std::move(failed)] {
     // A failure must not look like success: it stays in panel 0, and the
     // files with their reasons are listed.

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "core/common/AtomicFile.h"
+#include "core/catalogue/ColumnTables.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
 #include "core/rename/RenamePattern.h"
@@ -35,6 +36,11 @@ namespace {
 namespace window = settings::window;
 
 constexpr int kMaxExtent = 20000;  // larger sizes and widths are damage
+// Room the splitters always leave: the file lists right of the folder tree,
+// and the tag table (tabs, header, a few rows) below the upper panel, menu
+// and status bar.
+constexpr int kMinFileListWidth = 150;
+constexpr int kMinLowerHeight = 200;
 
 std::string FileColumnKey(MediaFormat format, int n) {
   return std::string(window::kFileColumnPrefix) + std::string(FormatName(format)) + "-" + std::to_string(n);
@@ -50,11 +56,42 @@ int ReadInRange(const IniFile& ini, std::string_view key, int fallback, int low,
   return value < low || value > high ? fallback : value;
 }
 
+// A column without a stored width (first start) and the text it must show.
+struct UnstoredColumn {
+  QTableView* view;
+  int column;
+  QString typical;
+};
+
 void ReadColumnWidths(const IniFile& ini, QTableView* view, std::span<const int> defaults,
-                      const std::function<std::string(int)>& key) {
-  for (int n = 1; n <= static_cast<int>(defaults.size()); ++n)
+                      std::span<const ColumnSpec> columns, const std::function<std::string(int)>& key,
+                      std::vector<UnstoredColumn>& unstored) {
+  for (int n = 1; n <= static_cast<int>(defaults.size()); ++n) {
     view->horizontalHeader()->resizeSection(
         n, ReadInRange(ini, key(n), defaults[static_cast<size_t>(n - 1)], 0, kMaxExtent));
+    if (ini.HasKey(window::kSection, key(n))) continue;
+    // Track and disc numbers show "12/12", years four digits.
+    if (n >= static_cast<int>(columns.size())) continue;
+    const ColumnSpec& spec = columns[static_cast<size_t>(n)];
+    const QString caption = QString::fromUtf8(spec.caption.data(), static_cast<qsizetype>(spec.caption.size())).trimmed();
+    QString typical;
+    if (spec.tag == kColumnNumberPair || caption == QStringLiteral("№"))
+      typical = QStringLiteral("88/88");
+    else if (caption == QStringLiteral("年"))
+      typical = QStringLiteral("8888");
+    if (!typical.isEmpty()) unstored.push_back({view, n, typical});
+  }
+}
+
+// Widens first-start number columns whose typical value the installed font
+// cannot show at the default width (stored widths are never touched).
+void WidenUnstoredColumns(const std::vector<UnstoredColumn>& unstored) {
+  constexpr int kCellPadding = 14;  // the cell's margins and a little air
+  for (const UnstoredColumn& c : unstored) {
+    QHeaderView* header = c.view->horizontalHeader();
+    const int needed = c.view->fontMetrics().horizontalAdvance(c.typical) + kCellPadding;
+    if (header->sectionSize(c.column) < needed) header->resizeSection(c.column, needed);
+  }
 }
 
 void WriteColumnWidths(IniFile& ini, const QTableView* view, const std::function<std::string(int)>& key) {
@@ -86,20 +123,25 @@ void TFormMain::FormCreate() {
   }
   move(left, top);
   resize(std::max(width, minimumWidth()), std::max(height, minimumHeight()));
-  const int split1 = ReadInRange(ini, window::kSplit1, window::kSplit1Default, 0, kMaxExtent);
+  std::vector<UnstoredColumn> unstored;
+  const int split1 = std::min(ReadInRange(ini, window::kSplit1, window::kSplit1Default, 0, kMaxExtent),
+                              std::max(PanelUL->minimumWidth(), this->width() - kMinFileListWidth));
   SplitterFile->setSizes({std::max(split1, PanelUL->minimumWidth()), std::max(1, this->width() - split1)});
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     ReadColumnWidths(ini, listViewF_[static_cast<size_t>(f)], settings::FileColumnDefaults(format),
-                     [format](int n) { return FileColumnKey(format, n); });
+                     FileListColumns(format), [format](int n) { return FileColumnKey(format, n); }, unstored);
   }
-  const int split2 = ReadInRange(ini, window::kSplit2, window::kSplit2Default, 0, kMaxExtent);
+  const int split2 = std::min(ReadInRange(ini, window::kSplit2, window::kSplit2Default, 0, kMaxExtent),
+                              std::max(1, this->height() - kMinLowerHeight));
   SplitterUD->setSizes({std::max(split2, 1), std::max(1, this->height() - split2)});
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
     ReadColumnWidths(ini, listViewT_[static_cast<size_t>(k)], settings::TagColumnDefaults(kind),
-                     [kind](int n) { return TagColumnKey(kind, n); });
+                     TagTableColumns(kind), [kind](int n) { return TagColumnKey(kind, n); }, unstored);
   }
+  if (ini.ReadBool(window::kSection, window::kMaximized, window::kMaximizedDefault))
+    setWindowState(windowState() | Qt::WindowMaximized);
   const int page = ReadInRange(ini, window::kPage, window::kPageDefault, 0, kTagKindCount - 1);
   {
     const QSignalBlocker blocker(PageControlT);
@@ -115,6 +157,7 @@ void TFormMain::FormCreate() {
   options.ReadOptions(ini);
   MemoListView->setFixedHeight(options.memoSize > 0 ? options.memoSize : settings::option::kMemoSizeDefault);
   ApplyFont(QString::fromStdString(options.fontName));
+  WidenUnstoredColumns(unstored);
 
   // Step 6: the user tools ahead of the fixed items of PopupFTool.
   options.ReadTools(ini);
@@ -145,11 +188,8 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FillGenreList() {
   QStringList genres{QString()};
-  for (std::string_view name : GenreNames())
+  for (std::string_view name : GenreNamesAlphabetical())
     genres << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-  std::stable_sort(genres.begin(), genres.end(), [](const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-  });
   ComboBoxListView->clear();
   ComboBoxListView->addItems(genres);
 }
@@ -177,27 +217,33 @@ void TFormMain::FormClose() {
   const std::filesystem::path path = settingsFolder_ / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
   QRect bounds(pos(), size());
-  if (isMaximized() || isFullScreen()) {
+  const bool maximized = isMaximized() || isFullScreen();
+  // Splitter positions of a maximised window, scaled to the normal one.
+  double scaleX = 1.0, scaleY = 1.0;
+  if (maximized && normalGeometry().isValid()) {
     const QPoint frameOffset = geometry().topLeft() - pos();
     bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
+    scaleX = static_cast<double>(bounds.width()) / std::max(1, width());
+    scaleY = static_cast<double>(bounds.height()) / std::max(1, height());
   }
   ini.WriteInteger(window::kSection, window::kTop, bounds.top());
   ini.WriteInteger(window::kSection, window::kLeft, bounds.left());
   ini.WriteInteger(window::kSection, window::kHeight, bounds.height());
   ini.WriteInteger(window::kSection, window::kWidth, bounds.width());
-  ini.WriteInteger(window::kSection, window::kSplit1, PanelUL->width());
+  ini.WriteInteger(window::kSection, window::kSplit1, static_cast<int>(PanelUL->width() * scaleX));
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     WriteColumnWidths(ini, listViewF_[static_cast<size_t>(f)],
                       [format](int n) { return FileColumnKey(format, n); });
   }
-  ini.WriteInteger(window::kSection, window::kSplit2, PanelU->height());
+  ini.WriteInteger(window::kSection, window::kSplit2, static_cast<int>(PanelU->height() * scaleY));
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
     WriteColumnWidths(ini, listViewT_[static_cast<size_t>(k)],
                       [kind](int n) { return TagColumnKey(kind, n); });
   }
   ini.WriteInteger(window::kSection, window::kPage, PageControlT->currentIndex());
+  ini.WriteBool(window::kSection, window::kMaximized, maximized);
   // The folder opened last (panel 0 may hold a message meanwhile).
   ini.WriteString(
       window::kSection, window::kDir,

@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "gui/app/HelpViewer.h"
 
 namespace hozanki {
 
@@ -37,7 +41,37 @@ void OpenHelp(QWidget* parent, int context) {
                          QStringLiteral("ヘルプファイルが見つかりません。"));
     return;
   }
-  QDesktopServices::openUrl(url);
+  if (HelpDesktopOpener()(url)) return;
+  // No browser: the built-in viewer, never nothing.
+  HelpViewer* viewer = parent ? parent->findChild<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+  if (!viewer) viewer = new HelpViewer(parent);
+  viewer->ShowPage(url);
+  viewer->show();
+  viewer->raise();
+  viewer->activateWindow();
+}
+
+bool DesktopHasBrowser() {
+  if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+  for (const char* program : {"x-www-browser", "firefox", "firefox-esr", "chromium", "google-chrome", "epiphany",
+                              "konqueror", "falkon", "midori"})
+    if (!QStandardPaths::findExecutable(QLatin1String(program)).isEmpty()) return true;
+  if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty()) return false;
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+  if (!query.waitForFinished(3000)) {
+    query.kill();
+    query.waitForFinished(1000);
+    return false;
+  }
+  return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+std::function<bool(const QUrl&)>& HelpDesktopOpener() {
+  static std::function<bool(const QUrl&)> opener = [](const QUrl& url) {
+    return DesktopHasBrowser() && QDesktopServices::openUrl(url);
+  };
+  return opener;
 }
 
 }  // namespace hozanki

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QUrl>
+#include <functional>
 
 class QWidget;
 
@@ -17,8 +18,15 @@ namespace hozanki {
 QString HelpIndexPath();
 // URL of the page, with the anchor of `context` when it is not 0.
 QUrl HelpUrl(int context = 0);
-// Opens the page (at the context's anchor) in the desktop's browser; tells
-// the user when the page is missing.
+// Opens the page (at the context's anchor) in the desktop's browser; when
+// the desktop has none, in the built-in help viewer (one per parent window,
+// raised again). Tells the user when the page is missing.
 void OpenHelp(QWidget* parent, int context = 0);
+// Whether the desktop can show an HTML page: a handler for text/html, the
+// BROWSER variable or a browser program in PATH.
+bool DesktopHasBrowser();
+// The opener OpenHelp tries first (the desktop's; tests put others in).
+// False when the page was not handed to a browser.
+std::function<bool(const QUrl&)>& HelpDesktopOpener();
 
 }  // namespace hozanki

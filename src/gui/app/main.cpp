@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "gui/app/FormMain.h"
+#include "gui/app/QtJapanese.h"
 #include "gui/app/StartUp.h"
 #include "gui/catalogue/SingleInstance.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("hozanki"));
   QApplication::setApplicationVersion(QStringLiteral(HOZANKI_VERSION));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/hozanki.svg")));
+  InstallQtJapanese(app);
   // Raw argument bytes, relative paths resolved against this working folder.
   std::error_code ec;
   std::filesystem::path working = std::filesystem::current_path(ec);

@@ -115,7 +115,7 @@ QWidget* TFormSetAll::BuildGenrePage(const std::string& cell) {
   ComboBoxSetAll->setEditable(true);
   ComboBoxSetAll->setMaxVisibleItems(16);
   ComboBoxSetAll->addItem(QString());
-  for (std::string_view name : GenreNames())
+  for (std::string_view name : GenreNamesAlphabetical())
     ComboBoxSetAll->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
   if (layout_.page == SetAllPage::TS2) ComboBoxSetAll->setEditText(QString::fromStdString(cell));
   auto* box = new QVBoxLayout(page);

@@ -10,9 +10,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
+#include <algorithm>
 
 #include "gui/catalogue/FileListView.h"
 #include "gui/tagedit/WidthLimitValidator.h"
@@ -54,7 +57,9 @@ InPlaceEditors::InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QActi
       widgets_(widgets),
       host_(host),
       shortcutActions_(std::move(shortcutActions)),
-      validator_(new WidthLimitValidator(this)) {
+      validator_(new WidthLimitValidator(this)),
+      trackValidator_(new QRegularExpressionValidator(
+          QRegularExpression(QStringLiteral("|[1-9]|[1-9][0-9]|1[0-9][0-9]|2[0-4][0-9]|25[0-5]")), this)) {
   for (QWidget* editor : {static_cast<QWidget*>(widgets_.edit), static_cast<QWidget*>(widgets_.copy),
                           static_cast<QWidget*>(widgets_.combo), static_cast<QWidget*>(widgets_.memo)}) {
     if (!editor) continue;
@@ -65,6 +70,11 @@ InPlaceEditors::InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QActi
   if (widgets_.edit) {
     widgets_.edit->setFrame(false);
     widgets_.edit->setTextMargins(3, 0, 0, 0);
+    connect(widgets_.edit, &QLineEdit::inputRejected, this, [this] {
+      if (!open_ || !session_.id3v1Track) return;
+      QLineEdit* edit = widgets_.edit;
+      QToolTip::showText(edit->mapToGlobal(QPoint(0, edit->height())), QString::fromUtf8(kId3v1TrackHint), edit);
+    });
   }
   if (widgets_.copy) {
     widgets_.copy->setFrame(false);
@@ -166,7 +176,18 @@ void InPlaceEditors::Open(EditorKind kind, EditSession session, int limit) {
     widgets_.edit->setValidator(nullptr);
     SetEditorText(text);
     validator_->SetLimit(limit > 0 ? limit : 0);
-    widgets_.edit->setValidator(limit > 0 ? validator_ : nullptr);
+    if (session_.id3v1Track)
+      widgets_.edit->setValidator(trackValidator_);
+    else
+      widgets_.edit->setValidator(limit > 0 ? validator_ : nullptr);
+  } else if (kind_ == EditorKind::Combo) {
+    SetEditorText(text);
+    // The drop-down list as wide as its longest entry.
+    QComboBox* combo = widgets_.combo;
+    int widest = 0;
+    for (int i = 0; i < combo->count(); ++i)
+      widest = std::max(widest, combo->view()->fontMetrics().horizontalAdvance(combo->itemText(i)));
+    combo->view()->setMinimumWidth(widest + combo->view()->verticalScrollBar()->sizeHint().width() + 16);
   } else {
     SetEditorText(text);
   }
@@ -211,7 +232,14 @@ void InPlaceEditors::Place() {
   int height = cell.height() + 2;
   if (kind_ == EditorKind::Combo) height = std::max(height, editor->minimumSizeHint().height());
   if (kind_ == EditorKind::Memo) height = editor->minimumHeight() > 0 ? editor->minimumHeight() : 82;
-  editor->setGeometry(topLeft.x(), topLeft.y() - 1, cell.width() + 1, height);
+  int x = topLeft.x();
+  int width = cell.width() + 1;
+  if (kind_ == EditorKind::Memo) {
+    // Wide enough to read what is typed, and inside the window.
+    width = std::min(std::max(width, kMemoMinimumWidth), std::max(1, host_->width()));
+    x = std::clamp(x, 0, std::max(0, host_->width() - width));
+  }
+  editor->setGeometry(x, topLeft.y() - 1, width, height);
 }
 
 void InPlaceEditors::TakeShortcuts() {

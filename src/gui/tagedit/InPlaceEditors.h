@@ -27,6 +27,7 @@ class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QTableView;
+class QValidator;
 class QWidget;
 
 namespace hozanki {
@@ -47,7 +48,15 @@ struct EditSession {
   // Applied to the combo box's text before it is stored (the ID3v1 genre
   // rule); none for other tables.
   std::function<QString(const QString& text)> comboRule;
+  // The ID3v1 track: EditListView takes only 1-255 (or nothing) and says so
+  // when a key is refused.
+  bool id3v1Track = false;
 };
+
+// The multi-line editor is at least this wide, however narrow its column.
+inline constexpr int kMemoMinimumWidth = 300;
+// The hint shown when the ID3v1 track refuses a key.
+inline constexpr const char* kId3v1TrackHint = "ID3v1 のトラック番号は 1～255 の数字です。";
 
 class InPlaceEditors : public QObject {
   Q_OBJECT
@@ -121,6 +130,7 @@ class InPlaceEditors : public QObject {
   std::vector<QKeySequence> savedShortcuts_;
   bool shortcutsTaken_ = false;
   WidthLimitValidator* validator_;
+  QValidator* trackValidator_;
   EditorKind kind_ = EditorKind::Edit;
   EditSession session_;
   QString original_;  // the cell's text as the editor showed it

@@ -250,6 +250,7 @@ bool TagTableController::OpenCellEditor(int page, int row, int column) {
       };
     editors_->Open(EditorKind::Combo, std::move(session));
   } else {
+    session.id3v1Track = kind == TagKind::MP3ID3v1 && ValueNamesOf(kind)[At(column - 2)] == "TRACK_v1";
     editors_->Open(EditorKind::Edit, std::move(session), tag > 0 ? tag : 0);
   }
   return true;
@@ -278,6 +279,21 @@ bool TagTableController::KeyPress(int page, QKeyEvent* event) {
   QTableView* view = w_.listViewT_[At(page)];
   const int editColumn = w_.editColumn_[At(page)];
   const int key = event->key();
+  // Ctrl+Left / Ctrl+Right: the edit column moves (from none: the first or
+  // the last column), as a click on a header would choose it.
+  if ((event->modifiers() & Qt::ControlModifier) && !(event->modifiers() & Qt::AltModifier) &&
+      (key == Qt::Key_Left || key == Qt::Key_Right) && !w_.IsRenameMode()) {
+    const int last = view->model()->columnCount() - 1;
+    int column = key == Qt::Key_Right ? (editColumn < 1 ? 1 : editColumn + 1) : (editColumn < 1 ? last : editColumn - 1);
+    column = std::clamp(column, 1, last);
+    if (column != editColumn) {
+      editors_->CloseOpen();
+      SetEditColumn(page, column);
+    }
+    const QModelIndex current = view->currentIndex();
+    if (current.isValid()) view->scrollTo(view->model()->index(current.row(), column));
+    return true;
+  }
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
   if (key == Qt::Key_Space) {
     const std::vector<int> rows = SelectedRows(view);
