@@ -69,6 +69,7 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
     // "Unicode" also decides how RIFF INFO text that is not ASCII is written.
     if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3RIFF) && (settings.unicode == 1 || settings.unicode == 2))
       file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
+    if (kind == TagKind::MP3ID3v2 && entry.id3v2Unicode) file->SetOption("mp3_ID3v2Unicode", "1");
     if (kind == TagKind::MP3ID3v2) {
       if (settings.unsync == 1 || settings.unsync == 2)
         file->SetOption("mp3_ID3v2Unsync", settings.unsync == 1 ? "0" : "1");
