@@ -92,6 +92,9 @@ int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKi
         }
         if (row.image == kChangedMark) row.image = kNoMark;
       }
+      // An ID3v2 tag that no longer has a change to write is not written as
+      // Unicode for the encoding repair either.
+      if (kind == TagKind::MP3ID3v2 && row.image != kChangedMark) entry.id3v2Unicode = false;
       ++count;
     });
   }

@@ -69,6 +69,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   FormCreate();
   ConnectEditCommands();
   ConnectTextCommands();
+  SetUpRepairCommand();
   SetUpRenameMode();
   SetUpCompoundEdits();
   SetUpRenamePatterns();
