@@ -102,8 +102,10 @@ TEST_F(EncodingRepairFiles, Id3v2EveryVersionEveryDamage) {
     EXPECT_EQ(by["ICMT"].form, StoredForm::kLatin1Frame);
     EXPECT_EQ(by["INAM"].form, StoredForm::kUnicode);
 
-    // Saved with "Unicode" off: the repaired tag is Unicode all the same.
-    Repair(name, WriteSettings{1, 1, version, true});
+    // Saved with "Unicode" off and "Unsync" on: the repaired tag is Unicode
+    // and not unsynchronised all the same.
+    Repair(name, WriteSettings{1, 2, version, true});
+    EXPECT_EQ(uint8_t(test::ReadBytes(dir_ / name)[5]) & 0x80, 0);
     auto e = ReadMediaFile(dir_, name);
     ASSERT_TRUE(e);
     EXPECT_EQ(e->tags[1].cells[1].text, kArtist);

@@ -72,14 +72,6 @@ class TestRepairDialog : public QObject {
   ScopedConfigDir config_;
 
  private slots:
-  void initTestCase() {
-    // Without unsynchronisation: FFmpeg cuts UTF-16 text short in a version
-    // 2.3 tag unsynchronised as a whole.
-    QFile ini(config_.path() + QStringLiteral("/NR284.ini"));
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[Option]\r\nUnsync=1\r\n");
-  }
-
   void itemsInTheEditMenuAndBothPopups() {
     TFormMain w;
     for (const char* name : {"MenuEditRepair", "PopupTRepair", "PopupRRepair"}) {

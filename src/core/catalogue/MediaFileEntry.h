@@ -56,9 +56,9 @@ struct MediaFileEntry {
   int64_t modified = 0;     // last-write time, seconds since the epoch
   FileRow file;
   std::vector<TagRow> tags;  // TagKindsOf(format), in order
-  // MP3: the next write renders the ID3v2 tag's text frames as Unicode,
-  // whatever the "Unicode" option says (set by the encoding repair; cleared
-  // when the file is read again).
+  // MP3: the next write renders the ID3v2 tag's text frames as Unicode and
+  // without unsynchronisation, whatever the "Unicode" and "Unsync" options
+  // say (set by the encoding repair; cleared when the file is read again).
   bool id3v2Unicode = false;
   std::string sortKey;       // temporary key while sorting
 };

@@ -148,7 +148,7 @@ TFormRepair::TFormRepair(std::vector<RepairRow> rows, QWidget* parent) : QDialog
   Table->setEditTriggers(QAbstractItemView::AllEditTriggers);
   Table->setSelectionBehavior(QAbstractItemView::SelectRows);
   Table->verticalHeader()->hide();
-  Table->horizontalHeader()->setStretchLastSection(false);
+  Table->horizontalHeader()->setStretchLastSection(true);
   Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   Table->resizeColumnsToContents();
   for (int c = 0; c < RepairModel::kColumnCount; ++c)
