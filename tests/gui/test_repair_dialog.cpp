@@ -74,7 +74,7 @@ class TestRepairDialog : public QObject {
  private slots:
   void itemsInTheEditMenuAndBothPopups() {
     TFormMain w;
-    for (const char* name : {"MenuEditRepair", "PopupTRepair", "PopupRRepair"}) {
+    for (const char* name : {"MenuEditRepair", "PopupFRepair", "PopupTRepair", "PopupRRepair"}) {
       QAction* item = Action(w, name);
       QVERIFY2(item, name);
       QCOMPARE(item->text(), QStringLiteral("文字コード修復…"));

@@ -1,5 +1,5 @@
-// TFormMain: "文字コード修復…" in the Edit menu and the popups of the tag
-// tables and of the rename-mode file lists. On the selected files (all when
+// TFormMain: "文字コード修復…" in the Edit menu and the popups of the file
+// lists and tag tables (PopupF, PopupT) and of the rename-mode lists (PopupR). On the selected files (all when
 // none is selected) of the current format: every value that is garbled or
 // held in a legacy form is listed in TFormRepair; OK stores the ticked ones
 // with SetCellValue and marks the files' ID3v2 tags to be written as
@@ -52,6 +52,10 @@ void TFormMain::SetUpRepairCommand() {
   QAction* tags = NewItem(this, "PopupTRepair");
   InsertAfter(PopupT, "PopupTSubstr", tags);
   connect(tags, &QAction::triggered, this, [this] { RepairClick(false); });
+  // The file lists' popup, also shown by a tag table without an edit column.
+  QAction* files = NewItem(this, "PopupFRepair");
+  InsertAfter(PopupF, "PopupFListOut", files);
+  connect(files, &QAction::triggered, this, [this] { RepairClick(!ActiveTagTable()->hasFocus()); });
   QAction* names = NewItem(this, "PopupRRepair");
   InsertAfter(PopupR, "PopupRSubstr", names);
   connect(names, &QAction::triggered, this, [this] { RepairClick(true); });
