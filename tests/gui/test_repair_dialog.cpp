@@ -123,7 +123,7 @@ class TestRepairDialog : public QObject {
     QCOMPARE(V2Row(w, garbled).cells[title].text, kTitle);
     QCOMPARE(V2Row(w, garbled).cells[title].value, 1);
     QCOMPARE(V2Row(w, garbled).image, kChangedMark);
-    QVERIFY(w.CatalogueData().Entries(MediaFormat::MP3)[static_cast<size_t>(garbled)].id3v2Unicode);
+    QVERIFY(w.CatalogueData().Entries(MediaFormat::MP3)[static_cast<size_t>(garbled)].forceUnicode);
     QCOMPARE(V2Row(w, legacy).cells[title].value, 1);
     QCOMPARE(V2Row(w, legacy).cells[artist].value, 0);  // unticked
     QCOMPARE(V2Row(w, legacy).cells[artist].text, legacyArtist);
@@ -134,7 +134,7 @@ class TestRepairDialog : public QObject {
     Action(w, "PopupTUndo")->trigger();
     QCOMPARE(V2Row(w, garbled).cells[title].text, corpus::ReadAsSingleByte(*EncodeCp932(kTitle), true));
     QCOMPARE(V2Row(w, garbled).image, kNoMark);
-    QVERIFY(!w.CatalogueData().Entries(MediaFormat::MP3)[static_cast<size_t>(garbled)].id3v2Unicode);
+    QVERIFY(!w.CatalogueData().Entries(MediaFormat::MP3)[static_cast<size_t>(garbled)].forceUnicode);
 
     // Again, everything ticked, and saved: the files hold Unicode frames.
     w.TagTable(1)->clearSelection();

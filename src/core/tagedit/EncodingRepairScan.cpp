@@ -69,7 +69,7 @@ void ApplyRepair(MediaFileEntry& entry, const RepairFinding& finding, std::strin
     row.state = kChecked;
     ApplyExclusionRule(entry, finding.kind);
   }
-  if (finding.kind == TagKind::MP3ID3v2) entry.id3v2Unicode = true;
+  entry.forceUnicode = true;
 }
 
 }  // namespace hozanki

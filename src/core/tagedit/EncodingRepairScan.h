@@ -36,9 +36,9 @@ std::vector<RepairFinding> FindRepairs(const MediaFileEntry& entry, const TagFil
 std::optional<std::string> RepairedText(const RepairFinding& finding, SourceEncoding source);
 
 // Stores a repaired value in the entry as SetCellValue does (cell changed
-// flag, changed mark, row checked) and, for an ID3v2 value, marks the tag to
-// be written as Unicode. For a value held by the catalogue, go through
-// SetCellValue and set `id3v2Unicode` instead.
+// flag, changed mark, row checked) and marks the entry to be written in
+// Unicode forms. For a value held by the catalogue, go through SetCellValue
+// and set `forceUnicode` instead.
 void ApplyRepair(MediaFileEntry& entry, const RepairFinding& finding, std::string_view text);
 
 }  // namespace hozanki

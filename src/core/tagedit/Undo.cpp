@@ -92,9 +92,11 @@ int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKi
         }
         if (row.image == kChangedMark) row.image = kNoMark;
       }
-      // An ID3v2 tag that no longer has a change to write is not written as
-      // Unicode for the encoding repair either.
-      if (kind == TagKind::MP3ID3v2 && row.image != kChangedMark) entry.id3v2Unicode = false;
+      // A file that no longer has a change to write is not written in
+      // Unicode forms for the encoding repair either.
+      if (std::none_of(entry.tags.begin(), entry.tags.end(),
+                       [](const TagRow& t) { return t.image == kChangedMark; }))
+        entry.forceUnicode = false;
       ++count;
     });
   }

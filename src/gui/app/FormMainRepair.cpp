@@ -2,8 +2,8 @@
 // lists and tag tables (PopupF, PopupT) and of the rename-mode lists (PopupR). On the selected files (all when
 // none is selected) of the current format: every value that is garbled or
 // held in a legacy form is listed in TFormRepair; OK stores the ticked ones
-// with SetCellValue and marks the files' ID3v2 tags to be written as
-// Unicode. Nothing reaches the disk before a save; undo reads the files again.
+// with SetCellValue and marks the files to be written in Unicode forms (ID3v2
+// as UTF-16, RIFF INFO as UTF-8). Nothing reaches the disk before a save; undo reads the files again.
 
 #include <QAction>
 #include <QApplication>
@@ -96,8 +96,7 @@ void TFormMain::RepairClick(bool fromFileList) {
   for (const RepairRow& r : dialog.Accepted()) {
     const EditTarget target = EditTarget::TagColumn(r.finding.kind, r.finding.subItem);
     SetCellValue(catalogue_, target, r.row, *r.Result());
-    if (r.finding.kind == TagKind::MP3ID3v2)
-      catalogue_.EditRow(r.format, r.row, [](MediaFileEntry& e) { e.id3v2Unicode = true; });
+    catalogue_.EditRow(r.format, r.row, [](MediaFileEntry& e) { e.forceUnicode = true; });
   }
 }
 
