@@ -56,6 +56,11 @@ struct MediaFileEntry {
   int64_t modified = 0;     // last-write time, seconds since the epoch
   FileRow file;
   std::vector<TagRow> tags;  // TagKindsOf(format), in order
+  // The next write stores text in the Unicode form of each tag that has one,
+  // whatever the "Unicode" and "Unsync" options say: ID3v2 frames as UTF-16
+  // without unsynchronisation, RIFF INFO text as UTF-8 (set by the encoding
+  // repair; cleared when the file is read again).
+  bool forceUnicode = false;
   std::string sortKey;       // temporary key while sorting
 };
 

@@ -200,6 +200,7 @@ bool RereadMediaFile(const std::filesystem::path& folder, MediaFileEntry& entry)
   if (!file || file->Type() != TypeOfFormat(entry.format)) return false;
 
   entry.file.image = kNoMark;
+  entry.forceUnicode = false;
   entry.file.cells.resize(static_cast<size_t>(FileCellCount(entry.format)));
   SetFileFacts(entry, *facts);
   if (entry.format == MediaFormat::MP3)

@@ -70,12 +70,17 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
     // "Unicode" also decides how RIFF INFO text that is not ASCII is written.
     if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3RIFF) && (settings.unicode == 1 || settings.unicode == 2))
       file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
+    if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3RIFF) && entry.forceUnicode)
+      file->SetOption("mp3_ID3v2Unicode", "1");
     if (kind == TagKind::MP3ID3v2) {
       if (settings.unsync == 1 || settings.unsync == 2)
         file->SetOption("mp3_ID3v2Unsync", settings.unsync == 1 ? "0" : "1");
       static constexpr const char* kVersions[] = {"", "2.2", "2.3", "2.4"};
       if (settings.id3v2Version >= 1 && settings.id3v2Version <= 3)
         file->SetOption("mp3_SaveID3v2Version", kVersions[settings.id3v2Version]);
+      // A tag the encoding repair marked is written for every reader:
+      // without unsynchronisation, with which FFmpeg misreads UTF-16 frames.
+      if (entry.forceUnicode) file->SetOption("mp3_ID3v2Unsync", "0");
     }
     std::span<const std::string_view> names = ValueNamesOf(kind);
     for (size_t i = 0; i < names.size(); ++i) file->SetValue(names[i], CellText(rows[k], i + 1));
@@ -90,6 +95,7 @@ bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, 
   // "Unicode" decides how RIFF INFO text that is not ASCII is written.
   if (settings.unicode == 1 || settings.unicode == 2)
     file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
+  if (entry.forceUnicode) file->SetOption("mp3_ID3v2Unicode", "1");
   return WriteRowToTagFile(*file, entry, error);
 }
 

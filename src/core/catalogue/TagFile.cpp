@@ -8,6 +8,12 @@
 
 namespace hozanki {
 
+StoredForm TagFile::StoredFormOf(std::string_view) const {
+  FileType type = Type();
+  return type == FileType::WAV || type == FileType::AVI || type == FileType::VQF ? StoredForm::kLegacyBytes
+                                                                                : StoredForm::kUnicode;
+}
+
 bool TagFile::RemoveTag(Mp3Tag, std::string* error) {
   if (error) *error = "only MP3 files carry several tag kinds";
   return false;

@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/catalogue/MediaFormat.h"
+#include "core/text/EncodingRepair.h"
 
 namespace hozanki {
 
@@ -54,6 +55,10 @@ class TagFile {
   virtual void SetValue(std::string_view name, std::string_view value) = 0;
   // Save options ("mp3_ID3v2Unicode" "0"/"1" ...); ignored by formats without them.
   virtual void SetOption(std::string_view name, std::string_view value) { (void)name, (void)value; }
+  // How a value is stored in the file as read (for the encoding check; read
+  // only): by default the format's text form (RIFF INFO and VQF legacy
+  // bytes, the others Unicode).
+  virtual StoredForm StoredFormOf(std::string_view name) const;
   // Writes the staged values to disk (crash-safe). False with `error` set on failure.
   virtual bool Save(std::string* error) = 0;
   // MP3 only: remove or create (empty) one tag kind on disk at once; the object

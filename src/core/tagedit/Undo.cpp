@@ -92,6 +92,11 @@ int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKi
         }
         if (row.image == kChangedMark) row.image = kNoMark;
       }
+      // A file that no longer has a change to write is not written in
+      // Unicode forms for the encoding repair either.
+      if (std::none_of(entry.tags.begin(), entry.tags.end(),
+                       [](const TagRow& t) { return t.image == kChangedMark; }))
+        entry.forceUnicode = false;
       ++count;
     });
   }

@@ -70,6 +70,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   FormCreate();
   ConnectEditCommands();
   ConnectTextCommands();
+  SetUpRepairCommand();
   SetUpRenameMode();
   SetUpCompoundEdits();
   SetUpRenamePatterns();

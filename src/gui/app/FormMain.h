@@ -256,6 +256,9 @@ class TFormMain : public QMainWindow {
   void PopupReplaceClick();
   void PopupRegexpClick();
   void PopupSubstrClick();
+  // FormMainRepair.cpp: "文字コード修復…" (`fromFileList`: the file list's
+  // selection, else the tag table's).
+  void RepairClick(bool fromFileList);
   void MenuCancelClick();
   void MenuFileReloadClick();
   void DriveComboBoxChange(int index);
@@ -306,6 +309,8 @@ class TFormMain : public QMainWindow {
   std::optional<std::string> CompoundCheckCell() const;
   // Closes the compound edit window (its changes are dropped) at once.
   void CloseCompoundWindow();
+  // FormMainRepair.cpp
+  void SetUpRepairCommand();
   // FormMainTextCommands.cpp
   void ConnectTextCommands();
   bool HasTextCommandTarget() const;

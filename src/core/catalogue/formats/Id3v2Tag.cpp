@@ -486,6 +486,21 @@ std::string Id3v2Tag::Stored(std::string_view stem) const {
   return TagLibValue(stem);
 }
 
+int Id3v2Tag::StoredEncoding(std::string_view stem) {
+  const char* id = FrameOf(stem);
+  if (!id) return -1;
+  EnsureParsed();
+  const ID3v2::Tag& tag = *tag_;
+  if (stem == "ICMT") {
+    ID3v2::CommentsFrame* c = CommentFrame(tag);
+    return c ? static_cast<int>(c->textEncoding()) : -1;
+  }
+  if (stem == "URL") return UrlFrame(tag) ? 0 : -1;
+  ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
+  if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
+  return t ? static_cast<int>(t->textEncoding()) : -1;
+}
+
 std::string Id3v2Tag::TagLibValue(std::string_view stem) const {
   const char* id = FrameOf(stem);
   if (!id) return {};

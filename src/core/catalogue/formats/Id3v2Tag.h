@@ -44,6 +44,10 @@ class Id3v2Tag {
   // equals the present value.
   void Set(std::string_view stem, std::string_view value);
   bool Changed() const { return !pending_.empty(); }
+  // The text encoding byte of the frame a stored value comes from (0
+  // ISO-8859-1, 1 UTF-16, 2 UTF-16BE, 3 UTF-8); -1 when there is no such
+  // frame. The URL's frame counts as ISO-8859-1. Read only.
+  int StoredEncoding(std::string_view stem);
 
   // Text encoding of the frames: -1 leaves untouched frames as they are and
   // keeps a changed frame's encoding when the text fits it (ISO-8859-1 frames

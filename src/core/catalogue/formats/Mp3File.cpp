@@ -219,6 +219,13 @@ std::string Mp3File::GetValue(std::string_view name) const {
   return {};
 }
 
+StoredForm Mp3File::StoredFormOf(std::string_view name) const {
+  auto [stem, kind] = SplitName(name);
+  if (kind == "v2") return id3v2_ && id3v2_->StoredEncoding(stem) == 0 ? StoredForm::kLatin1Frame : StoredForm::kUnicode;
+  if (kind == "APE") return ape_ && ape_->version == 1000 ? StoredForm::kLegacyBytes : StoredForm::kUnicode;
+  return StoredForm::kLegacyBytes;  // ID3v1, RIFF INFO
+}
+
 void Mp3File::SetValue(std::string_view name, std::string_view value) {
   const auto [stemPart, kind] = SplitName(name);
   std::string_view stem = stemPart;

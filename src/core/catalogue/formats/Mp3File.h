@@ -39,6 +39,7 @@ class Mp3File : public TagFile {
   // Values of tag kinds the file does not carry are ignored.
   void SetValue(std::string_view name, std::string_view value) override;
   void SetOption(std::string_view name, std::string_view value) override;
+  StoredForm StoredFormOf(std::string_view name) const override;
   bool Save(std::string* error) override;
   // RIFF cannot be created while an ID3v2 or APE tag is present, nor ID3v2 or
   // APE while the file is RIFF-wrapped: the call fails and nothing changes.

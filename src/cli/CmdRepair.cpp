@@ -1,0 +1,139 @@
+// hozanki-cli repair: finds tag values read in the wrong code page (or held
+// as Shift-JIS in ISO-8859-1 frames) and, without --dry-run, writes them
+// back as proper text through the same write operation as saving in the
+// program (ID3v2 tags as Unicode).
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "CliCommand.h"
+#include "TextFilter.h"
+#include "core/catalogue/MediaReader.h"
+#include "core/catalogue/MediaWriter.h"
+#include "core/catalogue/TagFile.h"
+#include "core/common/AtomicFile.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/SettingsFolder.h"
+#include "core/tagedit/EncodingRepairScan.h"
+
+namespace hozanki::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "repair [--dry-run] [--json] PATH...   find garbled Japanese tags (Shift-JIS, UTF-8 or EUC-JP read as\n"
+    "        Latin-1) and Shift-JIS in ISO-8859-1 frames; write them back as Unicode (folders: every file below)";
+
+bool IsRegularFile(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The files named: files as given, folders walked (sorted, media types only).
+bool CollectFiles(const std::string& arg, std::vector<fs::path>& out) {
+  fs::path path(arg);
+  if (IsRegularFile(path)) {
+    out.push_back(path);
+    return true;
+  }
+  std::error_code ec;
+  if (!fs::is_directory(path, ec)) return false;
+  std::vector<fs::path> found;
+  for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    if (it->is_regular_file(ec) && TypeFromExtension(it->path()) != FileType::Unknown) found.push_back(it->path());
+  }
+  std::sort(found.begin(), found.end());
+  out.insert(out.end(), found.begin(), found.end());
+  return true;
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (!ArgumentsAreUtf8("repair", args)) return kExitUsage;
+  bool dryRun = false, json = false;
+  std::vector<std::string> paths;
+  for (const std::string& a : args) {
+    if (a == "--dry-run")
+      dryRun = true;
+    else if (a == "--json")
+      json = true;
+    else if (a.size() > 1 && a[0] == '-' && a != "-")
+      return UsageError("repair", "unknown option \"" + a + "\"", kUsage);
+    else
+      paths.push_back(a);
+  }
+  if (paths.empty()) return UsageError("repair", "no file or folder given", kUsage);
+
+  bool failed = false;
+  std::vector<fs::path> files;
+  for (const std::string& p : paths) {
+    if (!CollectFiles(p, files)) {
+      std::cerr << "hozanki-cli repair: " << p << ": no such file or folder\n";
+      failed = true;
+    }
+  }
+  WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
+  nlohmann::json report = nlohmann::json::array();
+  size_t repairedFiles = 0, values = 0;
+  std::vector<fs::path> swept;
+  for (const fs::path& path : files) {
+    fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+    if (!dryRun && std::find(swept.begin(), swept.end(), folder) == swept.end()) {
+      SweepTemporaryFiles(folder);  // leftovers of a save that died
+      swept.push_back(folder);
+    }
+    std::string error;
+    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
+    std::unique_ptr<TagFile> file = entry ? OpenTagFile(path, &error) : nullptr;
+    if (!entry || !file) {
+      std::cerr << "hozanki-cli repair: " << path.string() << ": "
+                << (error.empty() ? "not a supported media file" : error) << " (skipped)\n";
+      failed = true;
+      continue;
+    }
+    std::vector<RepairFinding> findings = FindRepairs(*entry, file.get());
+    file.reset();
+    for (const RepairFinding& f : findings) {
+      std::string_view kind = TagKindName(f.kind);
+      if (json) {
+        report.push_back({{"file", path.string()},
+                          {"tag", kind},
+                          {"field", f.field},
+                          {"verdict", TextVerdictName(f.diagnosis.verdict)},
+                          {"source", SourceEncodingName(f.diagnosis.source)},
+                          {"confidence", f.diagnosis.confidence},
+                          {"current", f.current},
+                          {"proposed", f.diagnosis.proposed}});
+      } else {
+        std::cout << path.string() << "\t" << kind << "\t" << f.field << "\t" << TextVerdictName(f.diagnosis.verdict)
+                  << "\t" << SourceEncodingName(f.diagnosis.source) << "\t" << f.current << "\t"
+                  << f.diagnosis.proposed << "\n";
+      }
+      ApplyRepair(*entry, f, f.diagnosis.proposed);
+    }
+    values += findings.size();
+    if (dryRun || findings.empty()) continue;
+    if (!CanWriteMediaFile(*entry, &error) || !WriteMediaFile(folder, *entry, settings, &error)) {
+      std::cerr << "hozanki-cli repair: " << path.string() << ": " << error << " (file left untouched)\n";
+      failed = true;
+      continue;
+    }
+    ++repairedFiles;
+  }
+  if (json) std::cout << report.dump(2) << "\n";
+  if (dryRun)
+    std::cerr << "hozanki-cli repair: " << values << " value(s) to repair in " << files.size()
+              << " file(s); nothing written (--dry-run)\n";
+  else
+    std::cerr << "hozanki-cli repair: " << values << " value(s) repaired in " << repairedFiles << " file(s)\n";
+  return failed ? kExitFailed : kExitOk;
+}
+
+const CliCommandRegistration kRegistration({"repair", kUsage, Run});
+
+}  // namespace
+}  // namespace hozanki::cli
