@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-noto-cjk xdg-utils
   ffmpeg lame python3 python3-mutagen
   librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
+  dosfstools
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

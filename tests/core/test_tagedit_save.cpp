@@ -163,7 +163,7 @@ TEST_F(TagEditSave, RenameOntoAnExistingNameLeavesBothFilesAndSkipsTheTags) {
   EXPECT_EQ(entry.relativePath, "a.mp3");
 }
 
-TEST_F(TagEditSave, BadNamesMissingFilesAndSwapsFail) {
+TEST_F(TagEditSave, BadNamesAndMissingFilesFailWhileASwapWorksOut) {
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}) folder_.Copy("mp3/plain.mp3", name);
   folder_.Load(c_, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"});
   std::filesystem::create_directories(folder_.Path() / "sub");
@@ -172,10 +172,17 @@ TEST_F(TagEditSave, BadNamesMissingFilesAndSwapsFail) {
   Rename(MediaFormat::MP3, 2, "..");
   Rename(MediaFormat::MP3, 3, "e.mp3");  // a swap: d -> e, e -> d
   Rename(MediaFormat::MP3, 4, "d.mp3");
+  Set(V2, 3, 1, "was d");
   SaveResult result = Save();
-  EXPECT_EQ(result.renameFailures, 5);
+  EXPECT_EQ(result.renameFailures, 3);
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder_.Path() / name)) << name;
+  ASSERT_EQ(result.rows.size(), 5u);
+  EXPECT_EQ(result.rows[3].rename, RenameOutcome::Renamed);
+  EXPECT_EQ(result.rows[4].rename, RenameOutcome::Renamed);
+  // The tags of the swapped file follow it to its new name.
+  EXPECT_EQ(Disk("e.mp3").tags[1].cells[1].text, "was d");
+  EXPECT_NE(Disk("d.mp3").tags[1].cells[1].text, "was d");
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "sub" / "x.mp3"));
   EXPECT_TRUE(IsBadFileName(""));
   EXPECT_FALSE(IsBadFileName("曲 (1).mp3"));
