@@ -1,4 +1,7 @@
-// hozanki-cli rename: applies a fixed-form rename pattern to files.
+// hozanki-cli rename: applies a fixed-form rename pattern to files. Names
+// that would collide are reported (and, with --dry-run, make the exit status
+// non-zero); the other files are renamed in an order that lets swaps and
+// cycles among them work out.
 
 #include <iostream>
 #include <map>
@@ -6,7 +9,9 @@
 #include "CliCommand.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
+#include "core/rename/NameConflicts.h"
 #include "core/rename/PatternEvaluator.h"
+#include "core/rename/RenameBatch.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
@@ -32,40 +37,79 @@ const RenamePattern* FindPattern(const RenamePatternStore& store, MediaFormat fo
   return nullptr;
 }
 
-// One file: prints "FILE -> NEW" and, on failure, the reason. True on success.
-bool RenameOne(const std::string& file, const std::string& title, const RenamePatternStore& store,
-               bool extProtect, bool dryRun) {
+// One file named on the command line and the name its pattern gives it.
+struct Planned {
+  std::string file;     // as given
+  fs::path folder;      // absolute
+  fs::path oldName;
+  std::string newName;
+  std::string problem;  // why it cannot be renamed
+  bool rename = false;  // the name changes
+};
+
+Planned PlanOne(const std::string& file, const std::string& title, const RenamePatternStore& store,
+                bool extProtect) {
+  Planned p{file, {}, {}, {}, {}, false};
   const fs::path path(file);
-  fs::path folder = path.parent_path();
-  if (folder.empty()) folder = ".";
-  std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename());
+  std::error_code ec;
+  p.folder = fs::absolute(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec).lexically_normal();
+  if (p.folder.has_relative_path() && p.folder.filename().empty()) p.folder = p.folder.parent_path();
+  p.oldName = path.filename();
+  std::optional<MediaFileEntry> entry = ReadMediaFile(p.folder, p.oldName);
   if (!entry) {
-    std::cout << file << " -> : not a readable media file\n";
-    return false;
+    p.problem = "not a readable media file";
+    return p;
   }
   const RenamePattern* pattern = FindPattern(store, entry->format, title);
   if (!pattern) {
-    std::cout << file << " -> : no pattern \"" << title << "\" for " << FormatName(entry->format) << "\n";
-    return false;
+    p.problem = "no pattern \"" + title + "\" for " + std::string(FormatName(entry->format));
+    return p;
   }
-  const RenameProposal p = ApplyRenamePattern(entry->format, *pattern, {*entry}, {0}, extProtect).front();
-  std::cout << file << " -> " << p.newName;
-  if (!p.refusal.empty()) {
-    std::cout << ": " << p.refusal << "\n";
-    return false;
+  const RenameProposal proposal = ApplyRenamePattern(entry->format, *pattern, {*entry}, {0}, extProtect).front();
+  p.newName = proposal.newName;
+  p.problem = proposal.refusal;
+  p.rename = p.problem.empty() && proposal.changed && fs::path(p.newName) != p.oldName;
+  return p;
+}
+
+// Prints "FILE -> NEW" per file, with the reason when it is not renamed
+// (collisions included), renaming the others unless `dryRun`. True when
+// every file is (or would be) renamed or keeps its name.
+bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
+  std::vector<NameRow> rows;
+  for (const Planned& p : planned)
+    rows.push_back(NameRow{p.folder, p.oldName.native(), p.rename ? p.newName : std::string(), p.rename});
+  NameConflictIndex conflicts;
+  conflicts.Reset(std::move(rows));
+  std::vector<std::string> why(planned.size());
+  for (size_t i = 0; i < planned.size(); ++i) {
+    why[i] = planned[i].problem;
+    if (why[i].empty() && conflicts.HasConflict(i)) why[i] = ConflictText(conflicts.OtherName(i));
   }
-  const fs::path target = folder / p.newName;
-  if (!p.changed || target == folder / path.filename() || dryRun) {
+  if (!dryRun) {
+    std::vector<RenameMove> moves;
+    std::vector<size_t> fileOf;
+    for (size_t i = 0; i < planned.size(); ++i) {
+      if (!planned[i].rename || !why[i].empty()) continue;
+      moves.push_back({planned[i].folder / planned[i].oldName, planned[i].folder / planned[i].newName});
+      fileOf.push_back(i);
+    }
+    RenameBatchOptions options;
+    options.logPath = SettingsFolder() / kRenameLogFileName;
+    const std::vector<MoveResult> done = RunRenameBatch(moves, options);
+    for (size_t m = 0; m < moves.size(); ++m)
+      if (done[m].outcome == MoveOutcome::Failed) why[fileOf[m]] = done[m].error.empty() ? "rename failed" : done[m].error;
+  }
+  bool allDone = true;
+  for (size_t i = 0; i < planned.size(); ++i) {
+    std::cout << planned[i].file << " -> " << planned[i].newName;
+    if (!why[i].empty()) {
+      std::cout << ": " << why[i];
+      allDone = false;
+    }
     std::cout << "\n";
-    return true;
   }
-  std::string error;
-  if (!RenameNoReplace(folder / path.filename(), target, &error)) {
-    std::cout << ": " << (error.empty() ? "rename failed" : error) << "\n";
-    return false;
-  }
-  std::cout << "\n";
-  return true;
+  return allDone;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -103,10 +147,9 @@ int Run(const std::vector<std::string>& args) {
   const bool extProtect = IniFile::Load(settings / kSettingsFileName)
                               .ReadBool(settings::option::kSection, settings::option::kExtProtect,
                                         settings::option::kExtProtectDefault);
-  bool allDone = true;
-  for (const std::string& file : files)
-    allDone = RenameOne(file, title, store, extProtect, dryRun) && allDone;
-  return allDone ? kExitOk : kExitFailed;
+  std::vector<Planned> planned;
+  for (const std::string& file : files) planned.push_back(PlanOne(file, title, store, extProtect));
+  return RenameAll(planned, dryRun) ? kExitOk : kExitFailed;
 }
 
 const CliCommandRegistration kRegistration({"rename", kUsage, Run});

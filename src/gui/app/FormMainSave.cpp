@@ -3,6 +3,7 @@
 
 #include <QAction>
 
+#include "core/rename/RenameBatch.h"
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/FormMain.h"
@@ -24,6 +25,7 @@ void TFormMain::MenuFileSaveClick() {
   if (IsBusy() || currentFolder_.empty()) return;
   Tables().Editors().CloseOpen();
   SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, SaveWriteSettings(AppSettings::Current()));
+  plan.renameLog = settingsFolder_ / kRenameLogFileName;
   BeginWork(1, Text(kSaveModeText));
   const QString folderText = StatusBar->PanelText(0);
   saveTag_ = new SaveTag(std::move(plan), this);
