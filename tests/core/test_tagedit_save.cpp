@@ -228,6 +228,30 @@ TEST_F(TagEditSave, CancelStopsAfterTheCurrentFileAndKeepsTheRestStaged) {
   EXPECT_EQ(Tag(c_, V2, 2).cells[2].text, "t2");
 }
 
+TEST_F(TagEditSave, ACancelAfterTheRenamesKeepsUnwrittenTagsStagedUnderTheNewNames) {
+  for (const char* name : {"f0.mp3", "f1.mp3", "f2.mp3"}) folder_.Copy("mp3/plain.mp3", name);
+  folder_.Load(c_, {"f0.mp3", "f1.mp3", "f2.mp3"});
+  Rename(MediaFormat::MP3, 0, "g0.mp3");
+  Rename(MediaFormat::MP3, 1, "g1.mp3");
+  for (int i = 0; i < 3; ++i) Set(V2, i, 2, "t" + std::to_string(i));
+  SaveEngine* engine = nullptr;
+  SaveResult result = Save(
+      {},
+      [&](const SaveProgress& p) {
+        if (p.step == SaveProgress::Step::Write) engine->Cancel();
+      },
+      &engine);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(Disk("g0.mp3").tags[1].cells[2].text, "t0");  // the file being written was completed
+  EXPECT_NE(Disk("g1.mp3").tags[1].cells[2].text, "t1");
+  // The renamed file knows its new name and keeps its tags staged.
+  EXPECT_EQ(test::EntryAt(c_, MediaFormat::MP3, 1).relativePath, "g1.mp3");
+  EXPECT_EQ(test::EntryAt(c_, MediaFormat::MP3, 1).file.image, kNoMark);
+  EXPECT_EQ(Tag(c_, V2, 1).image, kChangedMark);
+  EXPECT_EQ(Tag(c_, V2, 1).cells[2].text, "t1");
+  EXPECT_EQ(Tag(c_, V2, 2).image, kChangedMark);
+}
+
 TEST_F(TagEditSave, FilesThatCannotBeWrittenAreCountedAndKeepTheirChanges) {
   folder_.Copy("mp3/plain.mp3", "a.mp3");
   folder_.Copy("mp3/plain.mp3", "b.mp3");
