@@ -17,6 +17,7 @@ NameConflictWatch::~NameConflictWatch() { catalogue_->RemoveObserver(this); }
 
 void NameConflictWatch::SetProbe(FolderCaseProbe probe, FolderLister lister) {
   index_ = NameConflictIndex(std::move(probe), std::move(lister));
+  customProbe_ = true;
   StartOver();
 }
 
@@ -60,6 +61,8 @@ void NameConflictWatch::Rebuild() {
         break;
       }
   std::vector<NameRow> rows;
+  // Drives come and go: the mount table is read afresh.
+  if (anyStaged && !customProbe_) index_ = NameConflictIndex();
   if (anyStaged) {
     rows.reserve(static_cast<size_t>(catalogue_->TotalCount()));
     for (int f = 0; f < kFormatCount; ++f) {

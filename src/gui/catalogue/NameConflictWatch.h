@@ -63,6 +63,7 @@ class NameConflictWatch : public QObject, public CatalogueObserver {
   bool indexed_ = false;
   bool stale_ = true;
   bool suspended_ = false;
+  bool customProbe_ = false;
   std::array<size_t, kFormatCount + 1> offsets_{};  // first id of each format
   std::set<std::pair<int, int>> dirty_;               // (format, row)
   QTimer timer_;
