@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/common/PathText.h"
+
 namespace hozanki::cli {
 
 // Exit statuses shared by the commands.
@@ -21,6 +23,16 @@ struct CliCommand {
 };
 
 std::vector<CliCommand>& CliCommands();
+
+// A file argument as bytes: the escape form of list --json's "path" decoded
+// (see PathText.h), any other text as it is.
+inline std::string PathArgument(const std::string& argument) {
+  return DecodePathText(argument);
+}
+
+// A hint for a file argument that was read as the escape form and names
+// nothing, while its literal text names a file ("" otherwise).
+std::string EscapedPathHint(const std::string& argument);
 
 struct CliCommandRegistration {
   explicit CliCommandRegistration(CliCommand command) { CliCommands().push_back(std::move(command)); }

@@ -5,6 +5,7 @@
 
 #include "CliCommand.h"
 #include "TextFilter.h"
+#include "core/common/AtomicFile.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/text/CompoundFile.h"
@@ -18,11 +19,14 @@ int Run(const std::vector<std::string>& args) {
   if (!ArgumentsAreUtf8("compound", args)) return kExitUsage;
   if (args.size() != 1) return UsageError("compound", "one TITLE is needed", kUsage);
   std::filesystem::path file = SettingsFolder() / kCompoundFileName;
-  std::error_code ec;
   // Read the recovery copy when an interrupted save left only that.
-  if (!std::filesystem::exists(file, ec) && std::filesystem::exists(RecoveryCopyOf(file), ec))
-    file = RecoveryCopyOf(file);
-  const std::vector<CompoundEdit> edits = ReadCompoundFile(file);
+  if (IsMissingFile(file) && !IsMissingFile(RecoveryCopyOf(file))) file = RecoveryCopyOf(file);
+  std::string readError;
+  const std::vector<CompoundEdit> edits = ReadCompoundFile(file, &readError);
+  if (!readError.empty()) {
+    std::cerr << "hozanki-cli compound: cannot read the compound edits: " << readError << "\n";
+    return kExitFailed;
+  }
   for (const CompoundEdit& edit : edits) {
     if (edit.title != args[0]) continue;
     return RunCheckedLineFilter("compound", [&](std::string_view line, std::string& error) {

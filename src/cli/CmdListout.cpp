@@ -72,6 +72,10 @@ int Run(const std::vector<std::string>& args) {
 
   TemplateLibrary library;
   library.Load(SettingsFolder() / kTemplateFileName);
+  if (!library.ReadError().empty()) {
+    std::cerr << "hozanki-cli listout: cannot read the template library: " << library.ReadError() << "\n";
+    return kExitFailed;
+  }
   const int index = library.Find(title);
   if (index < 0) {
     std::cerr << "hozanki-cli listout: no template titled \"" << title << "\"\nTemplates:\n";
@@ -84,9 +88,11 @@ int Run(const std::vector<std::string>& args) {
   for (const std::string& file : files) {
     const fs::path path(file);
     const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename());
+    std::string error;
+    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
     if (!entry) {
-      std::cerr << "hozanki-cli listout: " << file << ": not a readable media file, left out\n";
+      std::cerr << "hozanki-cli listout: " << file << ": "
+                << (error.empty() ? std::string("not a readable media file") : error) << ", left out\n";
       allRead = false;
       continue;
     }

@@ -55,9 +55,10 @@ Planned PlanOne(const std::string& file, const std::string& title, const RenameP
   p.folder = fs::absolute(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec).lexically_normal();
   if (p.folder.has_relative_path() && p.folder.filename().empty()) p.folder = p.folder.parent_path();
   p.oldName = path.filename();
-  std::optional<MediaFileEntry> entry = ReadMediaFile(p.folder, p.oldName);
+  std::string readError;
+  std::optional<MediaFileEntry> entry = ReadMediaFile(p.folder, p.oldName, &readError);
   if (!entry) {
-    p.problem = "not a readable media file";
+    p.problem = readError.empty() ? "not a readable media file" : readError;
     return p;
   }
   const RenamePattern* pattern = FindPattern(store, entry->format, title);
@@ -72,9 +73,11 @@ Planned PlanOne(const std::string& file, const std::string& title, const RenameP
   return p;
 }
 
-// Prints "FILE -> NEW" per file, with the reason when it is not renamed
-// (collisions included), renaming the others unless `dryRun`. True when
-// every file is (or would be) renamed or keeps its name.
+// Prints "FILE -> NEW" on standard output for each file that is (or with
+// `dryRun` would be) renamed or keeps its name, and "FILE -> NEW: reason" (or
+// "FILE: reason" before there is a new name) on standard error for each that
+// is not, collisions included; renames the others unless `dryRun`. True when
+// no file failed.
 bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
   std::vector<NameRow> rows;
   for (const Planned& p : planned)
@@ -102,12 +105,13 @@ bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
   }
   bool allDone = true;
   for (size_t i = 0; i < planned.size(); ++i) {
-    std::cout << planned[i].file << " -> " << planned[i].newName;
-    if (!why[i].empty()) {
-      std::cout << ": " << why[i];
+    const std::string shown = planned[i].file + (planned[i].newName.empty() ? "" : " -> " + planned[i].newName);
+    if (why[i].empty()) {
+      std::cout << shown << "\n";
+    } else {
+      std::cerr << "hozanki-cli rename: " << shown << ": " << why[i] << "\n";
       allDone = false;
     }
-    std::cout << "\n";
   }
   return allDone;
 }
@@ -133,7 +137,12 @@ int Run(const std::vector<std::string>& args) {
   if (files.empty()) return Usage("no files");
 
   const fs::path settings = SettingsFolder();
-  const RenamePatternStore store = LoadRenamePatterns(settings / kRenamePatternFileName);
+  std::string readError;
+  const RenamePatternStore store = LoadRenamePatterns(settings / kRenamePatternFileName, &readError);
+  if (!readError.empty()) {
+    std::cerr << "hozanki-cli rename: cannot read the rename patterns: " << readError << "\n";
+    return kExitFailed;
+  }
   bool known = false;
   for (int f = 0; f < kFormatCount && !known; ++f)
     known = FindPattern(store, static_cast<MediaFormat>(f), title) != nullptr;

@@ -19,6 +19,15 @@ int Usage(const std::string& message) {
   return kExitUsage;
 }
 
+// The library, or an explanation on standard error when its file exists but
+// cannot be read.
+bool LoadLibrary(TemplateLibrary& library, const std::filesystem::path& path) {
+  library.Load(path);
+  if (library.ReadError().empty()) return true;
+  std::cerr << "hozanki-cli template: cannot read the template library: " << library.ReadError() << "\n";
+  return false;
+}
+
 void ListTitles(const TemplateLibrary& library) {
   std::cerr << "Templates:";
   if (library.Templates().empty()) std::cerr << " (none)";
@@ -41,7 +50,7 @@ int Export(const std::vector<std::string>& args) {
   }
   if (title.empty()) return Usage("no title");
   TemplateLibrary library;
-  library.Load(SettingsFolder() / kTemplateFileName);
+  if (!LoadLibrary(library, SettingsFolder() / kTemplateFileName)) return kExitFailed;
   const int index = library.Find(title);
   if (index < 0) {
     std::cerr << "hozanki-cli template: no template titled \"" << title << "\"\n";
@@ -91,7 +100,12 @@ int Import(const std::vector<std::string>& args) {
   const std::vector<TemplateRow> rows = ImportTemplate(lines);
   const std::filesystem::path path = SettingsFolder() / kTemplateFileName;
   TemplateLibrary library;
-  library.Load(path);
+  if (!LoadLibrary(library, path)) {
+    // Registering now would replace the templates it holds with this one.
+    std::cerr << "hozanki-cli template: \"" << name << "\" not registered; " << path.string()
+              << " is left as it is\n";
+    return kExitFailed;
+  }
   if (LibraryWarning w = library.Register(name, extension, rows); w != LibraryWarning::None) {
     std::cerr << "hozanki-cli template: " << LibraryWarningText(w) << "\n";
     return w == LibraryWarning::NoName ? kExitUsage : kExitFailed;

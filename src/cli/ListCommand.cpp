@@ -17,10 +17,13 @@
 namespace hozanki::cli {
 namespace {
 
-nlohmann::ordered_json EntryJson(const std::string& path, const MediaFileEntry& e) {
+// `path` is the file's path as bytes; `shown` is that path as the window
+// shows it.
+nlohmann::ordered_json EntryJson(const std::string& path, const std::string& shown, const MediaFileEntry& e) {
   nlohmann::ordered_json j;
   const auto& cells = e.file.cells;
-  j["path"] = path;
+  j["path"] = EncodePathText(path);
+  j["display"] = shown;
   j["format"] = FormatName(e.format);
   j["name"] = cells[0].text;
   j["size"] = e.size;
@@ -102,10 +105,12 @@ int RunList(const std::vector<std::string>& args) {
   }
   int status = kExitOk;
   std::vector<Group> groups;
-  for (const std::string& p : paths) {
+  for (const std::string& argument : paths) {
+    const std::string p = PathArgument(argument);
     struct stat st {};
     if (::stat(p.c_str(), &st) != 0) {
-      std::cerr << "hozanki-cli list: " << p << ": no such file or folder\n";
+      std::cerr << "hozanki-cli list: " << argument << ": no such file or folder" << EscapedPathHint(argument)
+                << "\n";
       status = kExitUsage;
       continue;
     }
@@ -129,16 +134,16 @@ int RunList(const std::vector<std::string>& args) {
     ReadMediaFiles(
         g.folder, g.files, threads,
         [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
-          std::string shown =
+          const std::string path =
               g.explicitFiles && g.folder == "." ? g.files[i].string() : (g.folder / g.files[i]).string();
-          shown = DisplayPath(shown);
+          const std::string shown = DisplayPath(path);
           if (!entry) {
             if (g.explicitFiles || TypeFromExtension(g.files[i]) != FileType::Unknown)
               errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
             return;
           }
           outputs[i] =
-              json ? EntryJson(shown, *entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+              json ? EntryJson(path, shown, *entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                    : EntryTable(shown, *entry);
         });
     for (size_t i = 0; i < outputs.size(); ++i) {

@@ -15,9 +15,9 @@
 namespace hozanki::cli {
 namespace {
 
-int Refuse(const std::string& text) {
+int Refuse(const std::string& text, int status = kExitUsage) {
   std::cerr << "hozanki-cli set: " << text << " (file left untouched)\n";
-  return kExitUsage;
+  return status;
 }
 
 void Mark(TagRow& row, int state) {
@@ -59,7 +59,8 @@ std::string SetPairPart(const std::string& cell, int part, const std::string& va
 
 int RunSet(const std::vector<std::string>& args) {
   if (args.empty()) return Refuse("no file given");
-  std::string fileArg = args[0];
+  const std::string fileArg = args[0];
+  const std::string filePath = PathArgument(fileArg);
   std::vector<std::pair<std::string, std::string>> values;
   std::vector<std::string> removals;
   bool touch = false;
@@ -79,14 +80,16 @@ int RunSet(const std::vector<std::string>& args) {
   if (values.empty() && removals.empty()) return Refuse("nothing to set");
 
   struct stat st {};
-  if (::stat(fileArg.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return Refuse(fileArg + ": no such file");
-  std::filesystem::path path(fileArg);
+  if (::stat(filePath.c_str(), &st) != 0) return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
+  if (!S_ISREG(st.st_mode)) return Refuse(fileArg + ": not a regular file");
+  std::filesystem::path path(filePath);
   std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   // Temporary files of a save that died are cleared before a new one.
   SweepTemporaryFiles(folder);
   std::string error;
   std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
-  if (!entry) return Refuse(fileArg + ": " + (error.empty() ? "not a supported media file" : error));
+  if (!entry)
+    return Refuse(fileArg + ": " + (error.empty() ? "not a supported media file" : error), kExitFailed);
 
   std::span<const TagKind> kinds = TagKindsOf(entry->format);
   for (const std::string& kind : removals) {
@@ -117,12 +120,13 @@ int RunSet(const std::vector<std::string>& args) {
   }
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
   settings.keepTimeStamp = !touch;
-  if (!WriteMediaFile(folder, *entry, settings, &error)) return Refuse(fileArg + ": " + error);
+  if (!WriteMediaFile(folder, *entry, settings, &error)) return Refuse(fileArg + ": " + error, kExitFailed);
   return kExitOk;
 }
 
 CliCommandRegistration registration(
-    {"set", "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name", RunSet});
+    {"set", "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name\n"
+     "                                    (FILE as a path or as the \"path\" text of list --json)", RunSet});
 
 }  // namespace
 }  // namespace hozanki::cli

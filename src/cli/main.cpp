@@ -1,6 +1,7 @@
 // hozanki-cli: the core's commands without a window.
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include "CliCommand.h"
@@ -15,6 +16,15 @@ std::vector<CliCommand>& CliCommands() {
   return commands;
 }
 
+std::string EscapedPathHint(const std::string& argument) {
+  if (!IsEscapedPathText(argument)) return {};
+  std::error_code ec;
+  if (std::filesystem::exists(DecodePathText(argument), ec) || !std::filesystem::exists(argument, ec)) return {};
+  const std::string literal = EncodePathText(argument);
+  return " (read as an escaped name; the file named \"" + argument + "\" itself is written \"" + literal +
+         "\")";
+}
+
 namespace {
 
 void PrintHelp(std::ostream& out) {
@@ -26,6 +36,14 @@ void PrintHelp(std::ostream& out) {
             [](const CliCommand& a, const CliCommand& b) { return a.name < b.name; });
   if (!commands.empty()) out << "\nCommands:\n";
   for (const CliCommand& c : commands) out << "  " << c.usage << "\n";
+  out << "\nErrors and the reason each file could not be handled go to standard error.\n"
+         "Exit status: 0 done, 1 a file or data file could not be handled, 2 usage error.\n"
+         "\nNames that are not UTF-8: list --json gives each file a \"path\" that names exactly\n"
+         "that file. In a path that is not valid UTF-8 every byte outside valid UTF-8 is\n"
+         "written %XX (upper-case hexadecimal) and every % as %25; a valid UTF-8 path\n"
+         "keeps its text, unless it is itself exactly such an escape form (its % then\n"
+         "becomes %25). \"display\" beside it is the path as the window shows it (read\n"
+         "as Shift-JIS). set and list accept the \"path\" text as a file argument.\n";
 }
 
 }  // namespace

@@ -124,8 +124,9 @@ TEST_F(CliRenameTest, CollisionsAreReportedByADryRunAndNeverRenamed) {
     if (dryRun) args.insert(args.begin() + 2, "--dry-run");
     Result r = Run(args);
     EXPECT_EQ(r.status, 1) << dryRun;
-    EXPECT_EQ(r.out, Media("a.mp3") + " -> " + mp3Name + conflict + "\n" + Media("c.mp3") + " -> " + mp3Name +
-                         conflict + "\n" + Media("b.ogg") + " -> Song_Artist-Name\n");
+    EXPECT_EQ(r.out, Media("b.ogg") + " -> Song_Artist-Name\n");
+    EXPECT_EQ(Stderr(), "hozanki-cli rename: " + Media("a.mp3") + " -> " + mp3Name + conflict +
+                            "\nhozanki-cli rename: " + Media("c.mp3") + " -> " + mp3Name + conflict + "\n");
     EXPECT_TRUE(fs::exists(Media("a.mp3")));
     EXPECT_TRUE(fs::exists(Media("c.mp3")));
     EXPECT_FALSE(fs::exists(Media(mp3Name)));
@@ -140,8 +141,14 @@ TEST_F(CliRenameTest, ExtProtectRefusalsAndUnknownTitles) {
   EXPECT_EQ(r.out, Media("b.ogg") + " -> Song_Artist-Name.ogg\n");
   r = Run({"rename", "URL", Media("a.mp3"), Media("b.ogg")});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find(Media("a.mp3") + " -> http://example.com/.mp3: "), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("no pattern \"URL\" for OGG"), std::string::npos) << r.out;
+  // Failures and their reasons go to standard error, one line each.
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(Stderr().find("hozanki-cli rename: " + Media("a.mp3") + " -> http://example.com/.mp3: "),
+            std::string::npos)
+      << Stderr();
+  EXPECT_NE(Stderr().find("hozanki-cli rename: " + Media("b.ogg") + ": no pattern \"URL\" for OGG\n"),
+            std::string::npos)
+      << Stderr();
   EXPECT_TRUE(fs::exists(Media("a.mp3")));
   EXPECT_TRUE(fs::exists(Media("b.ogg")));
   r = Run({"rename", "Nope", Media("a.mp3")});

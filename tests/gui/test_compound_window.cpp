@@ -17,6 +17,7 @@
 
 #include "GuiTestSupport.h"
 #include "MainWindowTestSupport.h"
+#include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/text/CompoundFile.h"
 #include "gui/tagedit/TagTableController.h"
@@ -277,6 +278,37 @@ class TestCompoundWindow : public QObject {
     QCOMPARE(Captions(Submenu(w, "PopupTMulti")), QStringList({"-", "設定(&O)"}));
     form->close();
     std::filesystem::remove_all(DataFile());
+  }
+
+  void aStoreThatCouldNotBeReadAtStartIsNeverSavedOver() {
+    // Unreadable at start (a folder in its place), readable by the time of
+    // the save: the edits in it were never shown, so they are not replaced.
+    std::filesystem::create_directory(DataFile());
+    TFormMain w;
+    std::filesystem::remove(DataFile());
+    QVERIFY(WriteCompoundFile(DataFile(), {{"kept", {{1, "a", "b"}}}}, 0));
+    std::string before;
+    QVERIFY(ReadWholeFile(DataFile(), before));
+    TFormMulti* form = OpenWindow(w);
+    form->LabeledEditMulti->setText(QStringLiteral("new"));
+    form->MenuItemAddClick();
+    form->MenuRegClick();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown = box->text();
+        box->accept();
+      }
+    });
+    form->MenuSaveClick();
+    QVERIFY2(shown.contains(QStringLiteral("NR284Cnv.dat")) && shown.contains(QStringLiteral("読み込めない")),
+             qPrintable(shown));
+    std::string after;
+    QVERIFY(ReadWholeFile(DataFile(), after));
+    QCOMPARE(after, before);
+    QCOMPARE(w.findChild<TFormMulti*>(), form);
+    form->close();
+    std::filesystem::remove(DataFile());
   }
 
   void aStepPcre2GivesUpOnLeavesTheCellAndIsReported() {

@@ -5,6 +5,8 @@
 // preview and output in each encoding, the base path, the menu per page,
 // the Ctrl+C/V/Z hand-over and the window's settings.
 
+#include <sys/stat.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -408,6 +410,30 @@ class TestListWindow : public QObject {
     form->MenuListSaveClick();
     form.reset();
     QCOMPARE(MakeWindow()->TreeView->topLevelItemCount(), 0);
+  }
+
+  void aLibraryThatCouldNotBeReadIsNeverSavedOver() {
+    // Unreadable when the window opens (a FIFO in its place: read without
+    // blocking), readable by the time of the save: its templates were never
+    // shown, so they are not replaced and no starters are offered.
+    const fs::path library = ConfigPath() / kTemplateFileName;
+    fs::remove(library);
+    QVERIFY(::mkfifo(library.c_str(), 0644) == 0);
+    auto form = MakeWindow();
+    form->ShowPage(TFormListMain::kListFormPage);
+    QCOMPARE(form->TreeView->topLevelItemCount(), 0);
+    fs::remove(library);
+    const std::string before = "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=kept\r\nCount=0\r\n";
+    QVERIFY(WriteFileAtomic(library, before));
+    form->LabeledEdit->setText(QStringLiteral("new"));
+    form->ListView->SetRows(kM3u);
+    form->MenuListRegClick();
+    form->MenuListSaveClick();
+    const QString shown = TakeMessage(*form);
+    QVERIFY2(shown.contains(QStringLiteral("NR284Lst.dat")) && shown.contains(QStringLiteral("読み込めない")),
+             qPrintable(shown));
+    QCOMPARE(Bytes(library), before);
+    QVERIFY(form->MenuListSave->isEnabled());  // the changes are still there to save
   }
 
   void importAndExportThroughTheTextForm() {

@@ -13,10 +13,12 @@
 #include <QMessageBox>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
 
 #include "GuiTestSupport.h"
 #include "MainWindowTestSupport.h"
+#include "core/common/AtomicFile.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
@@ -337,6 +339,41 @@ class TestRenameWindow : public QObject {
     // A new main window reads the file at start.
     TFormMain second;
     QCOMPARE(second.RenamePatterns(), w.RenamePatterns());
+  }
+
+  void patternsThatCouldNotBeReadAtStartAreNeverSavedOver() {
+    // Unreadable at start (a folder in its place), readable by the time of
+    // the save: the patterns in it were never shown, so they are not replaced.
+    std::filesystem::create_directory(PatternFile());
+    TFormMain w;
+    std::filesystem::remove(PatternFile());
+    RenamePatternStore store;
+    store[0].push_back({"kept", {PatternItem::Make(0, -1, "x")}});
+    QVERIFY(SaveRenamePatterns(PatternFile(), store));
+    std::string before;
+    QVERIFY(ReadWholeFile(PatternFile(), before));
+    Action(w, "MenuOptionRename")->trigger();
+    QPointer<TFormRename> form = w.FormRenameWindow();
+    QVERIFY(form);
+    form->TabAt(0).name->setText(QStringLiteral("new"));
+    form->MenuItemAdd->trigger();
+    form->MenuReg->trigger();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown = box->text();
+        box->accept();
+      }
+    });
+    form->MenuSave->trigger();
+    QVERIFY2(shown.contains(QStringLiteral("NR284Ren.dat")) && shown.contains(QStringLiteral("読み込めない")),
+             qPrintable(shown));
+    std::string after;
+    QVERIFY(ReadWholeFile(PatternFile(), after));
+    QCOMPARE(after, before);
+    QVERIFY(form);  // still open with its changes
+    form->close();
+    QTRY_VERIFY(!form);
   }
 
   void editShortcutsStayOffWhileTheWindowIsOpen() {

@@ -4,7 +4,12 @@
 // left visible, and the re-read that clears the marks.
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -13,6 +18,7 @@
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveEngine.h"
 #include "core/tagedit/SetCellValue.h"
+#include "gui/tagedit/FormSaveErrors.h"
 #include "gui/tagedit/SaveTagWorker.h"
 
 using namespace hozanki;
@@ -154,6 +160,63 @@ class TestSaving : public QObject {
     QCOMPARE(TitleOf(failed), std::string("lost?"));
     QCOMPARE(TitleOf(folder.Disk("kept.ogg")), std::string("written"));
     QCOMPARE(TagOf(window.CatalogueData().Entries(MediaFormat::OGG)[0], TagKind::OGG).image, kNoMark);
+  }
+
+  void theFailedFilesAreListedWithTheirReasons() {
+    MediaFolder folder;
+    for (const char* name : {"b.mp3", "c.mp3", "gone.mp3"}) folder.Copy("mp3/plain.mp3", name);
+    folder.Copy("ogg/tagged.ogg", "kept.ogg");
+    TFormMain window;
+    LoadInto(window, folder.Path());
+    Catalogue& c = window.CatalogueData();
+    QVERIFY(SetCellValue(c, EditTarget::FileNames(MediaFormat::MP3), 0, "c.mp3"));  // taken
+    SetTitle(window, MediaFormat::MP3, 2, "lost?");
+    SetTitle(window, MediaFormat::OGG, 0, "written");
+    std::filesystem::remove(folder.Path() / "gone.mp3");
+    QVERIFY(!window.findChild<TFormSaveErrors*>());
+    QVERIFY(SaveAndWait(window));
+
+    // The count stays in the status bar, and the files are listed with their reasons.
+    const QString summary = QStringLiteral("2 個のファイルを保存できませんでした");
+    QCOMPARE(Panel(window, 0), summary);
+    QPointer<TFormSaveErrors> form = window.findChild<TFormSaveErrors*>();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QVERIFY(!form->isModal());
+    QCOMPARE(form->windowTitle(), QStringLiteral("保存できなかったファイル"));
+    QCOMPARE(form->LabelSummary->text(), summary);
+    QCOMPARE(form->ListFailures->headerItem()->text(0), QStringLiteral("ファイル"));
+    QCOMPARE(form->ListFailures->headerItem()->text(1), QStringLiteral("理由"));
+    QCOMPARE(form->ListFailures->topLevelItemCount(), 2);
+    const QString base = QString::fromStdString(folder.Path().string()) + QLatin1Char('/');
+    const QTreeWidgetItem* renamed = form->ListFailures->topLevelItem(0);
+    QCOMPARE(renamed->text(0), base + QStringLiteral("b.mp3"));
+    QVERIFY2(renamed->text(1).startsWith(QStringLiteral("名前の変更: 同じ名前のファイルがあります")),
+             qPrintable(renamed->text(1)));
+    const QTreeWidgetItem* gone = form->ListFailures->topLevelItem(1);
+    QCOMPARE(gone->text(0), base + QStringLiteral("gone.mp3"));
+    QVERIFY2(!gone->text(1).isEmpty() && gone->text(1) != QStringLiteral("原因不明のエラー"),
+             qPrintable(gone->text(1)));
+    if (const QString shots = qEnvironmentVariable("HOZANKI_SCREENSHOT_DIR"); !shots.isEmpty()) {
+      QApplication::processEvents();
+      form->grab().save(shots + QStringLiteral("/save_errors.png"));
+    }
+    form->ButtonCopy->click();
+    QCOMPARE(QApplication::clipboard()->text(), renamed->text(0) + QLatin1Char('\t') + renamed->text(1) +
+                                                    QLatin1Char('\n') + gone->text(0) + QLatin1Char('\t') +
+                                                    gone->text(1) + QLatin1Char('\n'));
+
+    // The next save's failures replace the list; a save without failures adds none.
+    QVERIFY(SaveAndWait(window));
+    QCOMPARE(window.findChildren<TFormSaveErrors*>().size(), 1);
+    QCOMPARE(form->ListFailures->topLevelItemCount(), 1);  // the rename failure closed the row
+    form->ButtonClose->click();
+    QTRY_VERIFY(form.isNull());
+    folder.Copy("mp3/plain.mp3", "gone.mp3");
+    SetTitle(window, MediaFormat::OGG, 0, "again");
+    QVERIFY(SaveAndWait(window));
+    QCOMPARE(TitleOf(folder.Disk("gone.mp3")), std::string("lost?"));
+    QVERIFY(!window.findChild<TFormSaveErrors*>());
   }
 
   void cancelStopsAfterTheCurrentFileAndKeepsTheRestStaged() {

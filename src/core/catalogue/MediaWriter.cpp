@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/catalogue/TagFile.h"
+#include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/Cp932.h"
@@ -42,7 +43,7 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
               std::string* error) {
   std::unique_ptr<TagFile> file;
   if (!Reopen(path, file, error)) return false;
-  if (file->Type() != FileType::MP3) return Fail(error, "the file is no longer an MP3 file");
+  if (file->Type() != FileType::MP3) return Fail(error, "読み込んだ後にファイルの形式が変わっています (" + path.string() + ")");
   const uint32_t present = file->TagMask();
   const auto& rows = entry.tags;
   bool riffWritten = Wanted(rows[2]);
@@ -97,7 +98,7 @@ bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, 
 bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error) {
   if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
     return Fail(error, "an MP3 file is written with its tag kinds");
-  if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "the file's format has changed");
+  if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
   const TagRow& row = entry.tags[0];
   bool checked = row.state == kChecked;
   TagKind kind = TagKindsOf(entry.format)[0];
@@ -151,7 +152,7 @@ bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& e
   if (!CanWriteMediaFile(entry, error)) return false;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};
-  if (::stat(path.c_str(), &before) != 0) return Fail(error, "cannot find " + path.string());
+  if (::stat(path.c_str(), &before) != 0) return Fail(error, FileErrorReason(errno) + " (" + path.string() + ")");
   bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
                                              : WriteOther(path, entry, settings, error);
   struct timespec times[2];

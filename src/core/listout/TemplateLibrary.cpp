@@ -101,6 +101,7 @@ int TemplateLibrary::Find(std::string_view title) const {
 void TemplateLibrary::Load(const std::filesystem::path& path) {
   RecoverDataFile(path);
   const IniFile ini = IniFile::Load(path);
+  readError_ = ini.ReadError();
   templates_.clear();
   const int version = ini.ReadInteger(kTotal, kVersion, 0);
   // Damaged counts never reach past what the file could hold.
@@ -120,6 +121,10 @@ void TemplateLibrary::Load(const std::filesystem::path& path) {
 }
 
 bool TemplateLibrary::Save(const std::filesystem::path& path, std::string* error) {
+  if (!readError_.empty()) {
+    if (error) *error = UnreadableStoreText(readError_);
+    return false;
+  }
   IniFile ini = IniFile::Load(path);
   ini.SetBlankLineBetweenSections(false);
   const int oldCount = ini.ReadInteger(kTotal, kCount, 0);

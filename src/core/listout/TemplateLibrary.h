@@ -40,15 +40,23 @@ class TemplateLibrary {
   int Find(std::string_view title) const;
 
   // Reads the template file (after recovering it from its recovery copy). A
-  // missing file is an empty library.
+  // missing file is an empty library; so is one that exists but cannot be
+  // read, and then ReadError() says why.
   void Load(const std::filesystem::path& path);
+  // Why the last Load could not read the file ("" when it could, or when it
+  // was missing).
+  const std::string& ReadError() const { return readError_; }
   // Erases the old "Lst" sections and writes every template, "Version" and
   // "Count" of "Total"; atomic, through the recovery copy. Clears Dirty().
+  // Refused, leaving the file as it is, when the library was loaded from a
+  // file that could not be read or the file cannot be read now: the
+  // templates in it would be lost.
   bool Save(const std::filesystem::path& path, std::string* error = nullptr);
 
  private:
   std::vector<ListTemplate> templates_;
   bool dirty_ = false;
+  std::string readError_;
 };
 
 }  // namespace hozanki

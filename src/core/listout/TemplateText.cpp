@@ -157,8 +157,9 @@ std::vector<TemplateRow> ImportTemplate(const std::vector<std::string>& lines) {
 bool ReadTemplateFile(const std::filesystem::path& path, std::vector<std::string>& lines,
                       std::string* error) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    if (error) *error = "cannot read " + path.string();
+  std::string reason;
+  if (!ReadWholeFile(path, bytes, &reason)) {
+    if (error) *error = "cannot read " + path.string() + ": " + reason;
     return false;
   }
   lines = SplitPreviewLines(DecodeLegacy(bytes));

@@ -202,7 +202,7 @@ class Batch {
       log_.push_back(LogEntry{temporary, moves_[i].from, moves_[i].to, steps});
       if (!WriteLog(options_.logPath, log_, &error)) {
         log_.pop_back();
-        results_[i] = MoveResult{MoveOutcome::Failed, "rename log: " + error};
+        results_[i] = MoveResult{MoveOutcome::Failed, "名前の変更の記録を書き込めません: " + error};
         return false;
       }
       if (RenameNoReplace(current_[i], temporary, &error)) {
@@ -215,7 +215,7 @@ class Batch {
       if (Exists(temporary)) continue;  // taken meanwhile: another name
       break;
     }
-    results_[i] = MoveResult{MoveOutcome::Failed, error.empty() ? "cannot rename" : error};
+    results_[i] = MoveResult{MoveOutcome::Failed, error.empty() ? "名前を変更できません" : error};
     return false;
   }
 
@@ -243,7 +243,7 @@ class Batch {
       results_[i].outcome = MoveOutcome::Renamed;
       return;
     }
-    results_[i] = MoveResult{MoveOutcome::Failed, error.empty() ? "cannot rename" : error};
+    results_[i] = MoveResult{MoveOutcome::Failed, error.empty() ? "名前を変更できません" : error};
     if (current_[i] == m.from) return;
     // Back from the temporary name to the old one when that is free.
     std::string back;
@@ -252,7 +252,7 @@ class Batch {
       Unlog(current_[i]);
       current_[i] = m.from;
     } else {
-      results_[i].error += "; the file is kept as " + current_[i].string();
+      results_[i].error += "（ファイルは一時的な名前 " + current_[i].string() + " のまま残っています）";
     }
   }
 

@@ -108,9 +108,10 @@ PatternFieldOf FieldOfKind(MediaFormat format, int kind) {
   return {PatternField::Tag, kind - separator};
 }
 
-RenamePatternStore LoadRenamePatterns(const std::filesystem::path& path) {
+RenamePatternStore LoadRenamePatterns(const std::filesystem::path& path, std::string* readError) {
   RecoverDataFile(path);
   const IniFile ini = IniFile::Load(path);
+  if (readError) *readError = ini.ReadError();
   RenamePatternStore store;
   for (int f = 0; f < kFormatCount; ++f) {
     const std::string_view section = FormatName(static_cast<MediaFormat>(f));

@@ -75,10 +75,12 @@ PatternFieldOf FieldOfKind(MediaFormat format, int kind);
 
 // Reads "NR284Ren.dat" (after recovering it from its recovery copy). A missing
 // file gives empty lists; short or damaged values give code 900 and what is
-// left of the text.
-RenamePatternStore LoadRenamePatterns(const std::filesystem::path& path);
+// left of the text. A file that exists but cannot be read gives empty lists
+// too, and its reason in `readError` (cleared otherwise): such a store must
+// not be saved over the file.
+RenamePatternStore LoadRenamePatterns(const std::filesystem::path& path, std::string* readError = nullptr);
 // Erases and rewrites the eight format sections in order; atomic, through
-// the recovery copy.
+// the recovery copy. Refused when the file exists but cannot be read.
 bool SaveRenamePatterns(const std::filesystem::path& path, const RenamePatternStore& store,
                         std::string* error = nullptr);
 

@@ -33,8 +33,22 @@ std::string_view Trim(std::string_view s) {
 
 IniFile IniFile::Load(const std::filesystem::path& path) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return IniFile();
+  std::string error;
+  if (!ReadWholeFile(path, bytes, &error)) {
+    IniFile empty;
+    if (IsMissingFile(path)) {
+      empty.state_ = StoredFileState::Missing;
+    } else {
+      empty.state_ = StoredFileState::Unreadable;
+      empty.readError_ = error.empty() ? "読み込めません (" + path.string() + ")" : error;
+    }
+    return empty;
+  }
   return Parse(bytes);
+}
+
+std::string UnreadableStoreText(const std::string& readError) {
+  return "読み込めないファイルには、内容を失わないよう書き込みません: " + readError;
 }
 
 IniFile IniFile::Parse(std::string_view bytes) {
@@ -205,6 +219,10 @@ std::string IniFile::Serialize() const {
 
 bool IniFile::Save(const std::filesystem::path& path, std::string* error,
                    const std::filesystem::path& temporary) const {
+  if (Unreadable()) {
+    if (error) *error = UnreadableStoreText(readError_);
+    return false;
+  }
   ReplaceOptions options;
   options.temporaryName = temporary.empty() ? std::string() : temporary.filename().string();
   options.keepIdentity = false;

@@ -78,6 +78,18 @@ std::string SaveFailureText(const SaveResult& result) {
   return std::to_string(failed) + " 個のファイルを保存できませんでした";
 }
 
+std::vector<SaveFailure> SaveFailures(const std::filesystem::path& folder, const SaveResult& result) {
+  std::vector<SaveFailure> failures;
+  for (const SaveRowResult& row : result.rows) {
+    if (!row.Failed()) continue;
+    const bool rename = row.rename == RenameOutcome::Failed;
+    std::string reason = row.error.empty() ? std::string("原因不明のエラー") : row.error;
+    if (rename) reason = "名前の変更: " + reason;
+    failures.push_back({ShownPath(folder, rename ? row.oldRelativePath : row.newRelativePath), std::move(reason)});
+  }
+  return failures;
+}
+
 SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onProgress,
                            const std::function<void(const SaveRowResult&)>& onRowDone) {
   SaveResult result;

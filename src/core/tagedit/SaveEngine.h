@@ -102,6 +102,15 @@ struct SaveResult {
 // The status-bar line after a save with failures ("" when there were none).
 std::string SaveFailureText(const SaveResult& result);
 
+// One file that could not be saved: its full path as shown (the old name
+// when the rename failed) and why, in the user's words.
+struct SaveFailure {
+  std::string path;
+  std::string reason;
+};
+// The failed files of a save in the order they were handled.
+std::vector<SaveFailure> SaveFailures(const std::filesystem::path& folder, const SaveResult& result);
+
 class SaveEngine {
  public:
   explicit SaveEngine(SavePlan plan) : plan_(std::move(plan)) {}

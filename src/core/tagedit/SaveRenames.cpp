@@ -29,7 +29,7 @@ std::vector<bool> RunSaveRenames(const SavePlan& plan, const std::atomic<bool>& 
     if (IsBadFileName(item.newName)) {
       progress(k);
       row.rename = RenameOutcome::Failed;
-      row.error = "bad file name \"" + item.newName + "\"";
+      row.error = "使えないファイル名です (\"" + item.newName + "\")";
       ++result.renameFailures;
     } else if (item.newName == DisplayPath(oldRelative.filename())) {
       progress(k);
@@ -61,7 +61,7 @@ std::vector<bool> RunSaveRenames(const SavePlan& plan, const std::atomic<bool>& 
         break;
       case MoveOutcome::Failed:
         row.rename = RenameOutcome::Failed;
-        row.error = done[m].error.empty() ? "cannot rename" : done[m].error;
+        row.error = done[m].error.empty() ? "名前を変更できません" : done[m].error;
         ++result.renameFailures;
         break;
     }

@@ -71,8 +71,9 @@ int IndexLimit(const std::vector<std::string>& names, std::string_view prefix) {
 
 }  // namespace
 
-std::vector<CompoundEdit> ReadCompoundFile(const std::filesystem::path& dataFile) {
+std::vector<CompoundEdit> ReadCompoundFile(const std::filesystem::path& dataFile, std::string* readError) {
   const IniFile ini = IniFile::Load(dataFile);
+  if (readError) *readError = ini.ReadError();
   std::vector<CompoundEdit> edits;
   const int count = std::min(ini.ReadInteger(kTotalSection, kCountKey, 0), IndexLimit(ini.Sections(), "Cnv"));
   for (int i = 0; i < count; ++i) {
@@ -94,9 +95,9 @@ std::vector<CompoundEdit> ReadCompoundFile(const std::filesystem::path& dataFile
   return edits;
 }
 
-std::vector<CompoundEdit> LoadCompoundStore(const std::filesystem::path& dataFile) {
+std::vector<CompoundEdit> LoadCompoundStore(const std::filesystem::path& dataFile, std::string* readError) {
   RecoverDataFile(dataFile);
-  return ReadCompoundFile(dataFile);
+  return ReadCompoundFile(dataFile, readError);
 }
 
 bool WriteCompoundFile(const std::filesystem::path& dataFile, const std::vector<CompoundEdit>& edits,

@@ -17,14 +17,19 @@ namespace hozanki {
 inline constexpr const char* kCompoundFileName = "NR284Cnv.dat";
 
 // Reads the file as it is (a missing file gives no compound edits). A kind
-// that is not a digit reads as 0.
-std::vector<CompoundEdit> ReadCompoundFile(const std::filesystem::path& dataFile);
+// that is not a digit reads as 0. A file that exists but cannot be read gives
+// none either, and its reason in `readError` (cleared otherwise): such a
+// store must not be written over the file.
+std::vector<CompoundEdit> ReadCompoundFile(const std::filesystem::path& dataFile,
+                                           std::string* readError = nullptr);
 
 // Start-up reading: recovers the data file from its recovery copy first.
-std::vector<CompoundEdit> LoadCompoundStore(const std::filesystem::path& dataFile);
+std::vector<CompoundEdit> LoadCompoundStore(const std::filesystem::path& dataFile,
+                                            std::string* readError = nullptr);
 
 // Writes the compound edits, erasing every old "CnvI" section first (at
 // least those below `previousCount`), so that no stale section remains.
+// Refused when the file exists but cannot be read.
 bool WriteCompoundFile(const std::filesystem::path& dataFile, const std::vector<CompoundEdit>& edits,
                        int previousCount, std::string* error = nullptr);
 

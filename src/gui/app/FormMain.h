@@ -54,6 +54,7 @@ class FileReloadWorker;
 class NameConflictWatch;
 class SaveTag;
 struct EditTarget;
+struct SaveFailure;
 struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
@@ -141,6 +142,8 @@ class TFormMain : public QMainWindow {
   // `MenuOptionMulti`: opens the compound edit window (or raises it).
   void MenuOptionMultiClick();
   // Writes "NR284Cnv.dat", replaces the store and rebuilds both submenus.
+  // Refused (with `error`) when the file could not be read at start: its
+  // compound edits, never shown, would be lost.
   bool StoreCompoundEdits(const std::vector<CompoundEdit>& edits, std::string* error);
   // While a modeless window is open, Ctrl+C, Ctrl+V and Ctrl+Z are its own.
   void DropEditShortcuts();
@@ -149,6 +152,9 @@ class TFormMain : public QMainWindow {
   // The fixed-form rename patterns, read at start, replaced when the pattern
   // window saves (the submenu is then rebuilt on its next opening).
   const RenamePatternStore& RenamePatterns() const { return renamePatterns_; }
+  // Why "NR284Ren.dat" could not be read at start ("" when it could or was
+  // missing): the pattern window then refuses to save over it.
+  const std::string& RenamePatternsReadError() const { return renamePatternsReadError_; }
   void ReplaceRenamePatterns(RenamePatternStore store);
   // `PopupRFormClick`: applies pattern `index` of the active file page's
   // format to the selected rows (all rows when none is selected).
@@ -242,6 +248,8 @@ class TFormMain : public QMainWindow {
   void RunSync(int request);
   // FormMainSave.cpp
   void SaveFinished(const std::shared_ptr<const SaveResult>& result);
+  // Lists the files a save could not handle with their reasons (modeless).
+  void ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures);
   // FormMainEdit.cpp
   void ConnectEditCommands();
   EditTarget CurrentTarget(bool fromFileList) const;
@@ -367,6 +375,7 @@ class TFormMain : public QMainWindow {
 
   // Compound edits and their window; the shortcuts taken while it is open.
   std::vector<CompoundEdit> compoundStore_;
+  std::string compoundStoreReadError_;
   QPointer<QWidget> formMulti_;
   int shortcutDrops_ = 0;
   std::vector<std::pair<QPointer<QAction>, QKeySequence>> droppedShortcuts_;
@@ -377,6 +386,7 @@ class TFormMain : public QMainWindow {
   // Fixed-form rename patterns, the open pattern window and the shortcuts it
   // took from the Edit menu.
   RenamePatternStore renamePatterns_;
+  std::string renamePatternsReadError_;
   QPointer<TFormRename> formRename_;
   // The list window, kept from its first use.
   QPointer<TFormListMain> formListMain_;

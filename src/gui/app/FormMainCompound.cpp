@@ -11,6 +11,7 @@
 #include <QTableView>
 
 #include "core/tagedit/SetCellValue.h"
+#include "core/settings/IniFile.h"
 #include "core/text/CompoundFile.h"
 #include "gui/app/FormMain.h"
 #include "gui/text/FormMulti.h"
@@ -18,7 +19,7 @@
 namespace hozanki {
 
 void TFormMain::SetUpCompoundEdits() {
-  compoundStore_ = LoadCompoundStore(settingsFolder_ / kCompoundFileName);
+  compoundStore_ = LoadCompoundStore(settingsFolder_ / kCompoundFileName, &compoundStoreReadError_);
   BuildCompoundMenus();
   for (const char* name : {"MenuOptionMulti", "PopupTMultiOption", "PopupRMultiOption"}) {
     QAction* item = findChild<QAction*>(QLatin1String(name));
@@ -88,6 +89,10 @@ std::optional<std::string> TFormMain::CompoundCheckCell() const {
 }
 
 bool TFormMain::StoreCompoundEdits(const std::vector<CompoundEdit>& edits, std::string* error) {
+  if (!compoundStoreReadError_.empty()) {
+    if (error) *error = UnreadableStoreText(compoundStoreReadError_);
+    return false;
+  }
   if (!WriteCompoundFile(settingsFolder_ / kCompoundFileName, edits, static_cast<int>(compoundStore_.size()),
                          error))
     return false;

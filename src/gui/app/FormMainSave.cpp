@@ -8,6 +8,7 @@
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/tagedit/FormSaveErrors.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/SaveTagWorker.h"
 #include "gui/tagedit/TagTableController.h"
@@ -59,9 +60,14 @@ void TFormMain::SaveFinished(const SaveResultPtr& result) {
   saveTag_ = nullptr;
   EndWork();
   const QString failures = Text(SaveFailureText(*result));
-  auto finish = [this, failures] {
-    // A failure must not look like success: it stays in panel 0.
-    if (!failures.isEmpty()) StatusBar->SetPanelText(0, failures);
+  std::vector<SaveFailure> failed = SaveFailures(currentFolder_, *result);
+  auto finish = [this, failures, failed = std::move(failed)] {
+    // A failure must not look like success: it stays in panel 0, and the
+    // files with their reasons are listed.
+    if (!failures.isEmpty()) {
+      StatusBar->SetPanelText(0, failures);
+      ShowSaveErrors(failures, failed);
+    }
     emit SaveDone();
   };
   std::vector<ReloadItem> items = ReloadItemsAfterSave(catalogue_, *result);
@@ -75,6 +81,18 @@ void TFormMain::SaveFinished(const SaveResultPtr& result) {
     finish();
   });
   StartReload(std::move(items));
+}
+
+void TFormMain::ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures) {
+  // One list at a time: a later save's failures replace an earlier one's.
+  auto* form = findChild<TFormSaveErrors*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!form) {
+    form = new TFormSaveErrors(this);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  form->SetFailures(summary, failures);
+  form->show();
+  form->raise();
 }
 
 }  // namespace hozanki

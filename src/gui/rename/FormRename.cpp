@@ -217,7 +217,11 @@ void TFormRename::MenuSaveClick() {
   for (int n = 0; n < kFormatCount; ++n)
     store[static_cast<size_t>(n)] = tabs_[static_cast<size_t>(n)].tree->Patterns();
   std::string error;
-  if (!SaveRenamePatterns(main_.SettingsFolderPath() / kRenamePatternFileName, store, &error)) {
+  // A file that could not be read at start holds patterns this window never
+  // showed: saving would lose them.
+  const bool unread = !main_.RenamePatternsReadError().empty();
+  if (unread) error = UnreadableStoreText(main_.RenamePatternsReadError());
+  if (unread || !SaveRenamePatterns(main_.SettingsFolderPath() / kRenamePatternFileName, store, &error)) {
     // Nothing is lost: the window stays open with the changes.
     QMessageBox::warning(
         this, windowTitle(),
