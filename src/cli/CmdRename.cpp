@@ -1,4 +1,7 @@
-// hozanki-cli rename: applies a fixed-form rename pattern to files.
+// hozanki-cli rename: applies a fixed-form rename pattern to files. Names
+// that would collide are reported (and, with --dry-run, make the exit status
+// non-zero); the other files are renamed in an order that lets swaps and
+// cycles among them work out.
 
 #include <iostream>
 #include <map>
@@ -6,7 +9,9 @@
 #include "CliCommand.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
+#include "core/rename/NameConflicts.h"
 #include "core/rename/PatternEvaluator.h"
+#include "core/rename/RenameBatch.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
@@ -32,37 +37,83 @@ const RenamePattern* FindPattern(const RenamePatternStore& store, MediaFormat fo
   return nullptr;
 }
 
-// A file that could not be renamed: "FILE -> NEW: reason" (or "FILE: reason"
-// before there is a new name) on standard error.
-bool Failed(const std::string& file, const std::string& newName, const std::string& reason) {
-  std::cerr << "hozanki-cli rename: " << file << (newName.empty() ? "" : " -> " + newName) << ": " << reason
-            << "\n";
-  return false;
+// One file named on the command line and the name its pattern gives it.
+struct Planned {
+  std::string file;     // as given
+  fs::path folder;      // absolute
+  fs::path oldName;
+  std::string newName;
+  std::string problem;  // why it cannot be renamed
+  bool rename = false;  // the name changes
+};
+
+Planned PlanOne(const std::string& file, const std::string& title, const RenamePatternStore& store,
+                bool extProtect) {
+  Planned p{file, {}, {}, {}, {}, false};
+  const fs::path path(file);
+  std::error_code ec;
+  p.folder = fs::absolute(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec).lexically_normal();
+  if (p.folder.has_relative_path() && p.folder.filename().empty()) p.folder = p.folder.parent_path();
+  p.oldName = path.filename();
+  std::string readError;
+  std::optional<MediaFileEntry> entry = ReadMediaFile(p.folder, p.oldName, &readError);
+  if (!entry) {
+    p.problem = readError.empty() ? "not a readable media file" : readError;
+    return p;
+  }
+  const RenamePattern* pattern = FindPattern(store, entry->format, title);
+  if (!pattern) {
+    p.problem = "no pattern \"" + title + "\" for " + std::string(FormatName(entry->format));
+    return p;
+  }
+  const RenameProposal proposal = ApplyRenamePattern(entry->format, *pattern, {*entry}, {0}, extProtect).front();
+  p.newName = proposal.newName;
+  p.problem = proposal.refusal;
+  p.rename = p.problem.empty() && proposal.changed && fs::path(p.newName) != p.oldName;
+  return p;
 }
 
-// One file: prints "FILE -> NEW" on standard output, or the reason it failed
-// on standard error. True on success.
-bool RenameOne(const std::string& file, const std::string& title, const RenamePatternStore& store,
-               bool extProtect, bool dryRun) {
-  const fs::path path(file);
-  fs::path folder = path.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string readError;
-  std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &readError);
-  if (!entry) return Failed(file, "", readError.empty() ? "not a readable media file" : readError);
-  const RenamePattern* pattern = FindPattern(store, entry->format, title);
-  if (!pattern)
-    return Failed(file, "", "no pattern \"" + title + "\" for " + std::string(FormatName(entry->format)));
-  const RenameProposal p = ApplyRenamePattern(entry->format, *pattern, {*entry}, {0}, extProtect).front();
-  if (!p.refusal.empty()) return Failed(file, p.newName, p.refusal);
-  const fs::path target = folder / p.newName;
-  if (p.changed && target != folder / path.filename() && !dryRun) {
-    std::string error;
-    if (!RenameNoReplace(folder / path.filename(), target, &error))
-      return Failed(file, p.newName, error.empty() ? "rename failed" : error);
+// Prints "FILE -> NEW" on standard output for each file that is (or with
+// `dryRun` would be) renamed or keeps its name, and "FILE -> NEW: reason" (or
+// "FILE: reason" before there is a new name) on standard error for each that
+// is not, collisions included; renames the others unless `dryRun`. True when
+// no file failed.
+bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
+  std::vector<NameRow> rows;
+  for (const Planned& p : planned)
+    rows.push_back(NameRow{p.folder, p.oldName.native(), p.rename ? p.newName : std::string(), p.rename});
+  NameConflictIndex conflicts;
+  conflicts.Reset(std::move(rows));
+  std::vector<std::string> why(planned.size());
+  for (size_t i = 0; i < planned.size(); ++i) {
+    why[i] = planned[i].problem;
+    if (why[i].empty() && conflicts.HasConflict(i)) why[i] = ConflictText(conflicts.OtherName(i));
   }
-  std::cout << file << " -> " << p.newName << "\n";
-  return true;
+  if (!dryRun) {
+    std::vector<RenameMove> moves;
+    std::vector<size_t> fileOf;
+    for (size_t i = 0; i < planned.size(); ++i) {
+      if (!planned[i].rename || !why[i].empty()) continue;
+      moves.push_back({planned[i].folder / planned[i].oldName, planned[i].folder / planned[i].newName});
+      fileOf.push_back(i);
+    }
+    RenameBatchOptions options;
+    options.logPath = SettingsFolder() / kRenameLogFileName;
+    const std::vector<MoveResult> done = RunRenameBatch(moves, options);
+    for (size_t m = 0; m < moves.size(); ++m)
+      if (done[m].outcome == MoveOutcome::Failed) why[fileOf[m]] = done[m].error.empty() ? "rename failed" : done[m].error;
+  }
+  bool allDone = true;
+  for (size_t i = 0; i < planned.size(); ++i) {
+    const std::string shown = planned[i].file + (planned[i].newName.empty() ? "" : " -> " + planned[i].newName);
+    if (why[i].empty()) {
+      std::cout << shown << "\n";
+    } else {
+      std::cerr << "hozanki-cli rename: " << shown << ": " << why[i] << "\n";
+      allDone = false;
+    }
+  }
+  return allDone;
 }
 
 int Run(const std::vector<std::string>& args) {
@@ -105,10 +156,9 @@ int Run(const std::vector<std::string>& args) {
   const bool extProtect = IniFile::Load(settings / kSettingsFileName)
                               .ReadBool(settings::option::kSection, settings::option::kExtProtect,
                                         settings::option::kExtProtectDefault);
-  bool allDone = true;
-  for (const std::string& file : files)
-    allDone = RenameOne(file, title, store, extProtect, dryRun) && allDone;
-  return allDone ? kExitOk : kExitFailed;
+  std::vector<Planned> planned;
+  for (const std::string& file : files) planned.push_back(PlanOne(file, title, store, extProtect));
+  return RenameAll(planned, dryRun) ? kExitOk : kExitFailed;
 }
 
 const CliCommandRegistration kRegistration({"rename", kUsage, Run});

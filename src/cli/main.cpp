@@ -6,6 +6,7 @@
 
 #include "CliCommand.h"
 #include "core/common/AtomicFile.h"
+#include "core/rename/RenameBatch.h"
 #include "core/settings/SettingsFolder.h"
 
 namespace hozanki::cli {
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
   }
   // Temporary files of a settings write that died are cleared first.
   hozanki::SweepTemporaryFiles(hozanki::SettingsFolder());
+  // Files a crash left under a temporary name while renaming are put back.
+  std::vector<std::string> problems;
+  hozanki::ReplayRenameLog(hozanki::SettingsFolder() / hozanki::kRenameLogFileName, &problems);
+  for (const std::string& p : problems) std::cerr << "hozanki-cli: rename left unfinished: " << p << "\n";
   for (const CliCommand& c : CliCommands()) {
     if (c.name == args[0]) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -115,6 +115,26 @@ TEST_F(CliRenameTest, RenamesInOrderAndDryRunTouchesNothing) {
   EXPECT_EQ(fs::file_size(Media(mp3Name)), fs::file_size(Media("c.mp3")));
 }
 
+TEST_F(CliRenameTest, CollisionsAreReportedByADryRunAndNeverRenamed) {
+  const std::string mp3Name = "아이유 - Café 〜 ¥100.mp3";
+  fs::copy_file(kData / "mp3" / "utf16_id3v2.mp3", Media("c.mp3"));  // the same tags as a.mp3
+  const std::string conflict = ": 「" + mp3Name + "」と同じ名前になります";
+  for (bool dryRun : {true, false}) {
+    std::vector<std::string> args = {"rename", "AT", Media("a.mp3"), Media("c.mp3"), Media("b.ogg")};
+    if (dryRun) args.insert(args.begin() + 2, "--dry-run");
+    Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << dryRun;
+    EXPECT_EQ(r.out, Media("b.ogg") + " -> Song_Artist-Name\n");
+    EXPECT_EQ(Stderr(), "hozanki-cli rename: " + Media("a.mp3") + " -> " + mp3Name + conflict +
+                            "\nhozanki-cli rename: " + Media("c.mp3") + " -> " + mp3Name + conflict + "\n");
+    EXPECT_TRUE(fs::exists(Media("a.mp3")));
+    EXPECT_TRUE(fs::exists(Media("c.mp3")));
+    EXPECT_FALSE(fs::exists(Media(mp3Name)));
+    // The file without a collision is renamed only for real.
+    EXPECT_EQ(fs::exists(Media("Song_Artist-Name")), !dryRun);
+  }
+}
+
 TEST_F(CliRenameTest, ExtProtectRefusalsAndUnknownTitles) {
   WriteFile(dir_ / "config" / "NR284.ini", "[Option]\r\nExtProtect=1\r\n");
   Result r = Run({"rename", "AT", "--dry-run", Media("b.ogg")});

@@ -163,7 +163,7 @@ TEST_F(TagEditSave, RenameOntoAnExistingNameLeavesBothFilesAndSkipsTheTags) {
   EXPECT_EQ(entry.relativePath, "a.mp3");
 }
 
-TEST_F(TagEditSave, BadNamesMissingFilesAndSwapsFail) {
+TEST_F(TagEditSave, BadNamesAndMissingFilesFailWhileASwapWorksOut) {
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}) folder_.Copy("mp3/plain.mp3", name);
   folder_.Load(c_, {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"});
   std::filesystem::create_directories(folder_.Path() / "sub");
@@ -172,10 +172,17 @@ TEST_F(TagEditSave, BadNamesMissingFilesAndSwapsFail) {
   Rename(MediaFormat::MP3, 2, "..");
   Rename(MediaFormat::MP3, 3, "e.mp3");  // a swap: d -> e, e -> d
   Rename(MediaFormat::MP3, 4, "d.mp3");
+  Set(V2, 3, 1, "was d");
   SaveResult result = Save();
-  EXPECT_EQ(result.renameFailures, 5);
+  EXPECT_EQ(result.renameFailures, 3);
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"})
     EXPECT_TRUE(std::filesystem::exists(folder_.Path() / name)) << name;
+  ASSERT_EQ(result.rows.size(), 5u);
+  EXPECT_EQ(result.rows[3].rename, RenameOutcome::Renamed);
+  EXPECT_EQ(result.rows[4].rename, RenameOutcome::Renamed);
+  // The tags of the swapped file follow it to its new name.
+  EXPECT_EQ(Disk("e.mp3").tags[1].cells[1].text, "was d");
+  EXPECT_NE(Disk("d.mp3").tags[1].cells[1].text, "was d");
   EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "sub" / "x.mp3"));
   EXPECT_TRUE(IsBadFileName(""));
   EXPECT_FALSE(IsBadFileName("曲 (1).mp3"));
@@ -222,6 +229,30 @@ TEST_F(TagEditSave, CancelStopsAfterTheCurrentFileAndKeepsTheRestStaged) {
   EXPECT_TRUE(HasStagedChanges(c_));
   Save();
   EXPECT_FALSE(HasStagedChanges(c_));
+}
+
+TEST_F(TagEditSave, ACancelAfterTheRenamesKeepsUnwrittenTagsStagedUnderTheNewNames) {
+  for (const char* name : {"f0.mp3", "f1.mp3", "f2.mp3"}) folder_.Copy("mp3/plain.mp3", name);
+  folder_.Load(c_, {"f0.mp3", "f1.mp3", "f2.mp3"});
+  Rename(MediaFormat::MP3, 0, "g0.mp3");
+  Rename(MediaFormat::MP3, 1, "g1.mp3");
+  for (int i = 0; i < 3; ++i) Set(V2, i, 2, "t" + std::to_string(i));
+  SaveEngine* engine = nullptr;
+  SaveResult result = Save(
+      {},
+      [&](const SaveProgress& p) {
+        if (p.step == SaveProgress::Step::Write) engine->Cancel();
+      },
+      &engine);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_EQ(Disk("g0.mp3").tags[1].cells[2].text, "t0");  // the file being written was completed
+  EXPECT_NE(Disk("g1.mp3").tags[1].cells[2].text, "t1");
+  // The renamed file knows its new name and keeps its tags staged.
+  EXPECT_EQ(test::EntryAt(c_, MediaFormat::MP3, 1).relativePath, "g1.mp3");
+  EXPECT_EQ(test::EntryAt(c_, MediaFormat::MP3, 1).file.image, kNoMark);
+  EXPECT_EQ(Tag(c_, V2, 1).image, kChangedMark);
+  EXPECT_EQ(Tag(c_, V2, 1).cells[2].text, "t1");
+  EXPECT_EQ(Tag(c_, V2, 2).image, kChangedMark);
 }
 
 TEST_F(TagEditSave, FilesThatCannotBeWrittenAreCountedAndKeepTheirChanges) {

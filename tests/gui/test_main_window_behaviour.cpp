@@ -95,7 +95,7 @@ class MainWindowBehaviourTest : public QObject {
   void HelpAndAboutOpenTheirPages();
   void ModelsShowTheCatalogueWithRolesAndColumns();
   void SelectionIsMirroredAtIdle();
-  void CheckBoxImagesAreFiveDistinctPictures();
+  void CheckBoxImagesAreSixDistinctPictures();
   void ClosingIsRefusedWhileAWorkerRuns();
 
  private:
@@ -394,7 +394,7 @@ void MainWindowBehaviourTest::SelectionIsMirroredAtIdle() {
   QTRY_COMPARE(Child<StatusBarPanels>(window, "StatusBar")->PanelText(1), QStringLiteral("7 / 7"));
 }
 
-void MainWindowBehaviourTest::CheckBoxImagesAreFiveDistinctPictures() {
+void MainWindowBehaviourTest::CheckBoxImagesAreSixDistinctPictures() {
   QList<QImage> images;
   for (int i = 0; i < ImageListCheckBox::kCount; ++i) {
     const QPixmap& pixmap = ImageListCheckBox::Image(i);
@@ -405,7 +405,7 @@ void MainWindowBehaviourTest::CheckBoxImagesAreFiveDistinctPictures() {
     for (int j = i + 1; j < images.size(); ++j)
       QVERIFY2(images[i] != images[j], qPrintable(QString("%1 %2").arg(i).arg(j)));
   QVERIFY(ImageListCheckBox::Image(-1).isNull());
-  QVERIFY(ImageListCheckBox::Image(5).isNull());
+  QVERIFY(ImageListCheckBox::Image(ImageListCheckBox::kCount).isNull());
 
   // Column 0 of a tag table shows the check box and the row image.
   TFormMain window;

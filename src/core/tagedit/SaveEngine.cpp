@@ -5,6 +5,7 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/AppSettings.h"
+#include "core/tagedit/SaveRenames.h"
 
 namespace hozanki {
 namespace {
@@ -18,29 +19,6 @@ std::string ShownPath(const std::filesystem::path& folder, const std::filesystem
   std::string text = DisplayPath(folder);
   if (text.empty() || text.back() != '/') text += '/';
   return text + DisplayPath(relative.generic_string());
-}
-
-// The rename step of one file; sets the outcome and the new relative path.
-void Rename(const std::filesystem::path& folder, const SaveItem& item, SaveRowResult& result) {
-  const std::filesystem::path& oldRelative = item.entry.relativePath;
-  if (IsBadFileName(item.newName)) {
-    result.rename = RenameOutcome::Failed;
-    result.error = "使えないファイル名です (\"" + item.newName + "\")";
-    return;
-  }
-  if (item.newName == DisplayPath(oldRelative.filename())) {
-    result.rename = RenameOutcome::Unchanged;
-    return;
-  }
-  std::filesystem::path newRelative = oldRelative.parent_path() / item.newName;
-  std::string error;
-  if (!RenameNoReplace(folder / oldRelative, folder / newRelative, &error)) {
-    result.rename = RenameOutcome::Failed;
-    result.error = error.empty() ? "名前を変更できません" : error;
-    return;
-  }
-  result.rename = RenameOutcome::Renamed;
-  result.newRelativePath = newRelative;
 }
 
 }  // namespace
@@ -123,24 +101,31 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
                            const std::function<void(const SaveRowResult&)>& onRowDone) {
   SaveResult result;
   result.total = plan_.total;
-  for (const SaveItem& item : plan_.items) {
-    if (cancel_.load()) {
-      result.cancelled = true;
-      break;
-    }
-    SaveRowResult row;
+  std::vector<SaveRowResult> renamed(plan_.items.size());
+  for (size_t k = 0; k < plan_.items.size(); ++k) {
+    const SaveItem& item = plan_.items[k];
+    SaveRowResult& row = renamed[k];
     row.format = item.format;
     row.row = item.row;
     row.oldRelativePath = item.entry.relativePath;
     row.newRelativePath = item.entry.relativePath;
-    if (item.rename) {
-      ++result.count;
-      if (onProgress)
-        onProgress(SaveProgress{SaveProgress::Step::Rename, result.count, result.total, item.format, item.row,
-                                ShownPath(plan_.folder, row.oldRelativePath)});
-      Rename(plan_.folder, item, row);
-      if (row.rename == RenameOutcome::Failed) ++result.renameFailures;
+  }
+  const std::vector<bool> reached = RunSaveRenames(plan_, cancel_, renamed, result, onProgress);
+  for (size_t k = 0; k < plan_.items.size(); ++k) {
+    const SaveItem& item = plan_.items[k];
+    if (cancel_.load() || !reached[k]) {
+      result.cancelled = true;
+      // Files renamed before the cancel are reported with their tags unwritten.
+      for (size_t rest = k; rest < plan_.items.size(); ++rest) {
+        SaveRowResult& row = renamed[rest];
+        if (!reached[rest] || row.rename == RenameOutcome::None) continue;
+        if (plan_.items[rest].write) row.write = WriteOutcome::Skipped;
+        if (onRowDone) onRowDone(row);
+        result.rows.push_back(std::move(row));
+      }
+      break;
     }
+    SaveRowResult row = std::move(renamed[k]);
     if (item.write) {
       if (row.rename == RenameOutcome::Failed) {
         row.write = WriteOutcome::Skipped;
@@ -164,7 +149,6 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
     if (onRowDone) onRowDone(row);
     result.rows.push_back(std::move(row));
   }
-  if (!result.cancelled && cancel_.load() && result.rows.size() < plan_.items.size()) result.cancelled = true;
   return result;
 }
 
@@ -193,6 +177,7 @@ std::vector<ReloadItem> ReloadItemsAfterSave(const Catalogue& catalogue, const S
   std::vector<ReloadItem> items;
   for (const SaveRowResult& row : result.rows) {
     if (row.Failed() || row.row < 0 || row.row >= catalogue.RowCount(row.format)) continue;
+    if (row.write == WriteOutcome::Skipped) continue;  // renamed, tags still staged
     if (row.rename == RenameOutcome::None && row.write == WriteOutcome::None) continue;
     const MediaFileEntry& entry = catalogue.Entries(row.format)[static_cast<size_t>(row.row)];
     if (entry.relativePath != row.newRelativePath) continue;

@@ -46,6 +46,9 @@ struct SavePlan {
   std::filesystem::path folder;
   WriteSettings settings;
   std::vector<SaveItem> items;  // file pages in order, rows in list order
+  // The rename log that lets the next start finish renames a crash cut short
+  // (in the settings folder; empty: none is kept).
+  std::filesystem::path renameLog;
   // Rows carrying the changed mark over all file lists and all tag tables
   // (a file changed in several MP3 tables counts once per table).
   int total = 0;
@@ -116,10 +119,11 @@ class SaveEngine {
  public:
   explicit SaveEngine(SavePlan plan) : plan_(std::move(plan)) {}
 
-  // Runs the plan: for each file, first the rename (never replacing an
-  // existing file; a failure skips the file's tags), then the write through
-  // WriteMediaFile under the new name. Callbacks run on the calling thread:
-  // `onProgress` before each step, `onRowDone` after each file.
+  // Runs the plan: first the renames of all files, ordered so that swaps and
+  // cycles work out and never replacing an existing file (a failure skips the
+  // file's tags), then for each file the write through WriteMediaFile under
+  // the new name. Callbacks run on the calling thread: `onProgress` before
+  // each step, `onRowDone` after each file.
   SaveResult Run(const std::function<void(const SaveProgress&)>& onProgress = {},
                  const std::function<void(const SaveRowResult&)>& onRowDone = {});
 
@@ -141,7 +145,8 @@ bool ApplySaveRowResult(Catalogue& catalogue, const SaveRowResult& result);
 // GUI thread, after the results are applied: the rows to read again, those
 // whose files were renamed or written. Files that failed keep their marks
 // and staged values (and the error mark), so the user sees what was not
-// saved; files not reached after a cancel keep their staged changes.
+// saved; files not reached after a cancel keep their staged changes (also
+// those renamed before the cancel whose tags were not written).
 std::vector<ReloadItem> ReloadItemsAfterSave(const Catalogue& catalogue, const SaveResult& result);
 
 }  // namespace hozanki

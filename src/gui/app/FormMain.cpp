@@ -20,6 +20,7 @@
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/catalogue/FileListModel.h"
+#include "gui/catalogue/NameConflictWatch.h"
 #include "gui/catalogue/FileLoadWorker.h"
 #include "gui/tagedit/SaveTagWorker.h"
 #include "gui/tagedit/TagTableModel.h"
@@ -94,6 +95,7 @@ TFormMain::~TFormMain() {
   delete centralWidget();
   for (FileListModel* model : fileModels_) delete model;
   for (TagTableModel* model : tagModels_) delete model;
+  delete nameConflicts_;
 }
 
 bool TFormMain::IsRenameMode() const {

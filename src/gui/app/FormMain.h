@@ -57,6 +57,7 @@ class CatalogueTableModel;
 class FileListModel;
 class FileLoadWorker;
 class FileReloadWorker;
+class NameConflictWatch;
 class SaveTag;
 struct EditTarget;
 struct SaveFailure;
@@ -102,6 +103,8 @@ class TFormMain : public QMainWindow {
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
   // The tag tables' behaviour and the in-place editors.
   TagTableController& Tables() const { return *tables_; }
+  // The collisions of staged file names, as the file lists show them.
+  NameConflictWatch& NameConflicts() const { return *nameConflicts_; }
 
   // FormMainLoad.cpp
   // `OpenFolder`: clears every list and loads the folder (plain, recursive or
@@ -387,6 +390,7 @@ class TFormMain : public QMainWindow {
   std::array<FileListView*, kFormatCount> listViewF_{};
   std::array<QTableView*, kTagKindCount> listViewT_{};
   std::array<FileListModel*, kFormatCount> fileModels_{};
+  NameConflictWatch* nameConflicts_ = nullptr;
   std::array<TagTableModel*, kTagKindCount> tagModels_{};
 
   // Menus.

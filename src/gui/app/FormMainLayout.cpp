@@ -20,6 +20,7 @@
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/FileListView.h"
 #include "gui/catalogue/ListViewSetup.h"
+#include "gui/catalogue/NameConflictWatch.h"
 #include "gui/tagedit/TagTableModel.h"
 
 namespace hozanki {
@@ -80,12 +81,14 @@ void TFormMain::BuildLayout() {
   PageControlF = new QTabWidget;
   PageControlF->setObjectName(QStringLiteral("PageControlF"));
   PageControlF->setDocumentMode(true);
+  nameConflicts_ = new NameConflictWatch(&catalogue_, [this] { return currentFolder_; });
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     auto* model = new FileListModel(&catalogue_, format, this);
     auto* view = new FileListView;
     MakeList(view, QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
     fileModels_[static_cast<size_t>(f)] = model;
+    model->SetConflictWatch(nameConflicts_);
     listViewF_[static_cast<size_t>(f)] = view;
     PageControlF->addTab(view, Latin(FormatName(format)));
     SetUpFileList(f);
@@ -137,6 +140,7 @@ void TFormMain::BuildLayout() {
 
   StatusBar = new StatusBarPanels(this);
   setStatusBar(StatusBar);
+  connect(nameConflicts_, &NameConflictWatch::CountChanged, StatusBar, &StatusBarPanels::SetConflictCount);
 
   // Hidden in-place editors (their behaviour belongs to the editing code).
   EditListView = new QLineEdit(this);

@@ -15,6 +15,7 @@
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/FileListModel.h"
+#include "gui/catalogue/NameConflictWatch.h"
 #include "gui/catalogue/FileLoadWorker.h"
 #include "gui/tagedit/TagTableModel.h"
 
@@ -60,6 +61,7 @@ void TFormMain::BeginWork(int cancelTag, const QString& activity) {
   PanelU->setEnabled(false);
   PageControlT->setEnabled(false);
   StatusBar->SetPanelText(2, activity);
+  nameConflicts_->SetSuspended(true);
   if (!cursorOverridden_) QApplication::setOverrideCursor(Qt::WaitCursor);
   cursorOverridden_ = true;
 }
@@ -75,6 +77,7 @@ void TFormMain::EndWork() {
   StatusBar->SetPanelText(2, IsRenameMode() ? QStringLiteral("リネーム") : QStringLiteral("タグ編集"));
   if (cursorOverridden_) QApplication::restoreOverrideCursor();
   cursorOverridden_ = false;
+  nameConflicts_->SetSuspended(false);
   // A path list handed over meanwhile is opened once this step is over.
   if (pendingPathList_) QTimer::singleShot(0, this, &TFormMain::RunPendingPathList);
 }

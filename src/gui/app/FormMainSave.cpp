@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/catalogue/FolderScan.h"
+#include "core/rename/RenameBatch.h"
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/FormMain.h"
@@ -32,6 +33,7 @@ void TFormMain::MenuFileSaveClick() {
   std::array<int, kFormatCount> lastRow;
   lastRow.fill(-1);
   for (const SaveItem& item : plan.items) lastRow[static_cast<size_t>(item.format)] = item.row;
+  plan.renameLog = settingsFolder_ / kRenameLogFileName;
   BeginWork(1, Text(kSaveModeText));
   // The folder text, not a failure count that an earlier save left there.
   const QString folderText = QString::fromStdString(FolderPanelText(currentFolder_));

@@ -18,6 +18,7 @@
 #include "core/catalogue/ColumnTables.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
+#include "core/rename/RenameBatch.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/DataFileRecovery.h"
@@ -176,6 +177,9 @@ void TFormMain::FormCreate() {
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
   SweepTemporaryFiles(settingsFolder_);
+  // Files a crash left under a temporary name in the middle of renaming get
+  // their new name, or their old one.
+  ReplayRenameLog(settingsFolder_ / kRenameLogFileName);
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
   renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName, &renamePatternsReadError_);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");

@@ -30,12 +30,26 @@ StatusBarPanels::StatusBarPanels(QWidget* parent) : QStatusBar(parent) {
     }
     row->addWidget(label, i == 0 ? 1 : 0);
     panels_[static_cast<size_t>(i)] = label;
+    if (i == 0) {
+      conflicts_ = new QLabel(strip);
+      conflicts_->setObjectName(QStringLiteral("StatusBarConflicts"));
+      conflicts_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+      conflicts_->setTextFormat(Qt::PlainText);
+      conflicts_->setStyleSheet(QStringLiteral("color: #a04000; padding: 0 4px;"));
+      conflicts_->hide();
+      row->addWidget(conflicts_);
+    }
   }
   addWidget(strip, 1);
 }
 
 void StatusBarPanels::SetPanelText(int panel, const QString& text) {
   if (panel >= 0 && panel < kPanelCount) panels_[static_cast<size_t>(panel)]->setText(text);
+}
+
+void StatusBarPanels::SetConflictCount(int count) {
+  conflicts_->setText(QStringLiteral("名前の重複: %1 件").arg(count));
+  conflicts_->setVisible(count > 0);
 }
 
 QString StatusBarPanels::PanelText(int panel) const {

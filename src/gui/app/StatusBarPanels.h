@@ -22,12 +22,16 @@ class StatusBarPanels : public QStatusBar {
   void SetPanelText(int panel, const QString& text);
   QString PanelText(int panel) const;
   QLabel* Panel(int panel) const { return panels_[static_cast<size_t>(panel)]; }
+  // The count of colliding new names, shown beside panel 0 while not 0.
+  void SetConflictCount(int count);
+  QLabel* ConflictPanel() const { return conflicts_; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;  // StatusBarResize
 
  private:
   std::array<QLabel*, kPanelCount> panels_{};
+  QLabel* conflicts_ = nullptr;
 };
 
 }  // namespace hozanki

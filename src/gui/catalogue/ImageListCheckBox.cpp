@@ -47,6 +47,21 @@ void PaintError(QPainter& p) {
   p.drawLine(QPointF(10.5, 5.5), QPointF(5.5, 10.5));
 }
 
+void PaintConflict(QPainter& p) {
+  // An amber warning triangle with an exclamation mark: the new name collides.
+  QPainterPath t;
+  t.moveTo(8, 1.5);
+  t.lineTo(14.5, 14);
+  t.lineTo(1.5, 14);
+  t.closeSubpath();
+  p.setPen(QPen(QColor(140, 90, 0), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(QColor(255, 200, 0));
+  p.drawPath(t);
+  p.setPen(QPen(QColor(40, 30, 0), 1.8, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(QPointF(8, 5.5), QPointF(8, 9.5));
+  p.drawPoint(QPointF(8, 12));
+}
+
 std::array<QPixmap, ImageListCheckBox::kCount> PaintAll() {
   std::array<QPixmap, ImageListCheckBox::kCount> images;
   const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
@@ -60,8 +75,10 @@ std::array<QPixmap, ImageListCheckBox::kCount> PaintAll() {
       PaintBox(p, i);
     else if (i == 3)
       PaintChanged(p);
-    else
+    else if (i == 4)
       PaintError(p);
+    else
+      PaintConflict(p);
     p.end();
     images[static_cast<size_t>(i)] = pixmap;
   }

@@ -1,7 +1,8 @@
 #pragma once
 // `ImageListCheckBox`: the pictures of the mark column of all nineteen lists,
 // by index: 0 unchecked, 1 checked, 2 unavailable, 3 changed mark, 4 error
-// mark. Painted once, 16 x 16 device-independent pixels each.
+// mark, 5 collision mark (a new name that another file has or will have).
+// Painted once, 16 x 16 device-independent pixels each.
 
 #include <QPixmap>
 
@@ -9,9 +10,10 @@ namespace hozanki {
 
 class ImageListCheckBox {
  public:
-  static constexpr int kCount = 5;
+  static constexpr int kCount = 6;
+  static constexpr int kConflictImage = 5;
   static constexpr int kSize = 16;
-  // An empty pixmap for an index outside 0..4.
+  // An empty pixmap for an index outside 0..5.
   static const QPixmap& Image(int index);
 };
 

@@ -1,0 +1,233 @@
+#include "core/rename/NameConflicts.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <sstream>
+
+#include "core/catalogue/FolderScan.h"
+#include "core/tagedit/SaveEngine.h"
+#include "core/text/CaseMapping.h"
+#include "core/text/TextWidth.h"
+
+namespace hozanki {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::array<std::string_view, 6> kCaseInsensitiveTypes = {"vfat",  "msdos", "exfat",
+                                                                   "ntfs",  "ntfs3", "fuseblk"};
+
+// "\040" and the like of the mount table.
+std::string UnescapeMountField(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() &&
+        std::all_of(text.begin() + static_cast<long>(i) + 1, text.begin() + static_cast<long>(i) + 4,
+                    [](char c) { return c >= '0' && c <= '7'; })) {
+      out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The displayed form of a final name.
+std::string Shown(const NameRow& row, bool renamed) {
+  return renamed ? row.newName : DisplayName(fs::path(row.oldName));
+}
+
+bool Renamed(const NameRow& row) { return row.staged && !IsBadFileName(row.newName); }
+
+}  // namespace
+
+bool IsCaseInsensitiveFileSystem(std::string_view type) {
+  return std::find(kCaseInsensitiveTypes.begin(), kCaseInsensitiveTypes.end(), type) !=
+         kCaseInsensitiveTypes.end();
+}
+
+std::vector<Drive> ParseAllMounts(std::string_view text) {
+  std::vector<Drive> mounts;
+  std::istringstream lines{std::string(text)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string device, mountPoint, type;
+    if (!(fields >> device >> mountPoint >> type)) continue;
+    mounts.push_back(Drive{fs::path(UnescapeMountField(mountPoint)), UnescapeMountField(device), type});
+  }
+  return mounts;
+}
+
+FolderCaseProbe FolderCaseProbe::FromSystem() {
+  std::ifstream in("/proc/self/mounts");
+  std::stringstream text;
+  if (in) text << in.rdbuf();
+  return FolderCaseProbe(ParseAllMounts(text.str()));
+}
+
+NameCase FolderCaseProbe::CaseOf(const fs::path& folder) const {
+  std::error_code ec;
+  fs::path real = fs::weakly_canonical(fs::absolute(folder, ec), ec);
+  if (ec) real = folder;
+  // Later mounts on the same point hide earlier ones: the last one counts.
+  std::optional<size_t> best;
+  size_t bestLength = 0;
+  for (size_t i = 0; i < mounts_.size(); ++i) {
+    std::optional<size_t> hit = DriveOfFolder({mounts_[i]}, real);
+    if (!hit) continue;
+    size_t length = mounts_[i].mountPoint.native().size();
+    if (!best || length >= bestLength) {
+      best = i;
+      bestLength = length;
+    }
+  }
+  if (best && IsCaseInsensitiveFileSystem(mounts_[*best].type)) return NameCase::Insensitive;
+  return NameCase::Exact;
+}
+
+std::string NameKey(std::string_view name, NameCase nameCase) {
+  // A name that is not UTF-8 (an old code page 932 name) compares as bytes.
+  if (nameCase == NameCase::Exact || !IsValidUtf8(name)) return std::string(name);
+  std::string key;
+  key.reserve(name.size());
+  for (size_t pos = 0; pos < name.size();) {
+    char32_t cp = 0;
+    size_t length = DecodeUtf8Char(name, pos, cp);
+    AppendUtf8(key, UnicodeUpper(cp));
+    pos += length;
+  }
+  return key;
+}
+
+std::vector<std::string> ListFolderNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return names;
+  while (dirent* entry = ::readdir(dir)) {
+    std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+NameRow NameRowOf(const fs::path& root, const MediaFileEntry& entry) {
+  NameRow row;
+  fs::path full = root / entry.relativePath;
+  row.folder = full.parent_path();
+  row.oldName = entry.relativePath.filename().native();
+  row.staged = entry.file.image == kChangedMark && !entry.file.cells.empty();
+  if (row.staged) row.newName = entry.file.cells[0].text;
+  return row;
+}
+
+std::string ConflictText(std::string_view otherName) {
+  return "「" + std::string(otherName) + "」と同じ名前になります";
+}
+
+NameConflictIndex::NameConflictIndex(FolderCaseProbe probe, FolderLister lister)
+    : probe_(std::move(probe)), lister_(std::move(lister)) {}
+
+size_t NameConflictIndex::FolderOf(const fs::path& folder) {
+  auto [it, added] = folderIds_.try_emplace(folder.native(), folders_.size());
+  if (!added) return it->second;
+  Folder f;
+  f.nameCase = probe_.CaseOf(folder);
+  for (std::string& name : lister_(folder)) {
+    std::string key = NameKey(name, f.nameCase);
+    f.disk.emplace(std::move(key), std::move(name));
+  }
+  folders_.push_back(std::move(f));
+  return it->second;
+}
+
+std::string NameConflictIndex::FinalKey(const Entry& e) const {
+  const NameCase c = folders_[e.folder].nameCase;
+  return NameKey(Renamed(e.row) ? e.row.newName : e.row.oldName, c);
+}
+
+void NameConflictIndex::Evaluate(size_t id) {
+  Entry& e = rows_[id];
+  const bool was = e.conflict;
+  e.conflict = false;
+  e.other.clear();
+  if (Renamed(e.row)) {
+    const Folder& f = folders_[e.folder];
+    auto bucket = f.finals.find(e.finalKey);
+    if (bucket != f.finals.end()) {
+      for (size_t other : bucket->second) {
+        if (other == id) continue;
+        e.conflict = true;
+        e.other = Shown(rows_[other].row, Renamed(rows_[other].row));
+        break;
+      }
+    }
+    if (!e.conflict) {
+      auto disk = f.disk.find(e.finalKey);
+      auto old = f.olds.find(e.finalKey);
+      if (disk != f.disk.end() && (old == f.olds.end() || old->second == 0)) {
+        e.conflict = true;
+        e.other = DisplayName(fs::path(disk->second));
+      }
+    }
+  }
+  if (was != e.conflict) e.conflict ? ++count_ : --count_;
+}
+
+void NameConflictIndex::Reset(std::vector<NameRow> rows) {
+  folders_.clear();
+  folderIds_.clear();
+  rows_.clear();
+  count_ = 0;
+  rows_.resize(rows.size());
+  for (size_t id = 0; id < rows.size(); ++id) {
+    Entry& e = rows_[id];
+    e.row = std::move(rows[id]);
+    e.folder = FolderOf(e.row.folder);
+    Folder& f = folders_[e.folder];
+    ++f.olds[NameKey(e.row.oldName, f.nameCase)];
+    e.finalKey = FinalKey(e);
+    f.finals[e.finalKey].push_back(id);
+  }
+  for (size_t id = 0; id < rows_.size(); ++id) Evaluate(id);
+}
+
+std::vector<size_t> NameConflictIndex::Update(size_t id, const NameRow& row) {
+  if (id >= rows_.size()) return {};
+  Entry& e = rows_[id];
+  if (e.row.folder != row.folder || e.row.oldName != row.oldName) {
+    std::vector<NameRow> all;
+    all.reserve(rows_.size());
+    for (Entry& r : rows_) all.push_back(std::move(r.row));
+    all[id] = row;
+    Reset(std::move(all));
+    std::vector<size_t> every(rows_.size());
+    for (size_t i = 0; i < every.size(); ++i) every[i] = i;
+    return every;
+  }
+  Folder& f = folders_[e.folder];
+  const std::string before = e.finalKey;
+  e.row = row;
+  e.finalKey = FinalKey(e);
+  std::vector<size_t> touched{id};
+  if (before != e.finalKey) {
+    std::vector<size_t>& from = f.finals[before];
+    from.erase(std::remove(from.begin(), from.end(), id), from.end());
+    touched.insert(touched.end(), from.begin(), from.end());
+    if (from.empty()) f.finals.erase(before);
+    std::vector<size_t>& to = f.finals[e.finalKey];
+    to.push_back(id);
+    touched.insert(touched.end(), to.begin(), to.end());
+  }
+  std::sort(touched.begin(), touched.end());
+  touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+  for (size_t t : touched) Evaluate(t);
+  return touched;
+}
+
+}  // namespace hozanki
