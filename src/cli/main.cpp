@@ -5,6 +5,7 @@
 
 #include "CliCommand.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/SaveJournal.h"
 #include "core/settings/SettingsFolder.h"
 
 namespace hozanki::cli {
@@ -47,6 +48,10 @@ int main(int argc, char** argv) {
   }
   // Temporary files of a settings write that died are cleared first.
   hozanki::SweepTemporaryFiles(hozanki::SettingsFolder());
+  // Files a save left half written in place (it died) are put back first.
+  std::string report;
+  hozanki::PlayBackJournals(hozanki::SettingsFolder(), &report);
+  if (!report.empty()) std::cerr << "hozanki-cli: " << report;
   for (const CliCommand& c : CliCommands()) {
     if (c.name == args[0]) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -1,13 +1,20 @@
 #include "core/tagedit/SaveEngine.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/SaveJournal.h"
 #include "core/settings/AppSettings.h"
 
 namespace hozanki {
 namespace {
+
+// A batch of in-place writes: files kept open at once, and old bytes held
+// in memory and in the journal.
+constexpr size_t kBatchFiles = 200;
+constexpr uint64_t kBatchBytes = 32u << 20;
 
 bool AnyTagChanged(const MediaFileEntry& entry) {
   return std::any_of(entry.tags.begin(), entry.tags.end(),
@@ -104,12 +111,38 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
                            const std::function<void(const SaveRowResult&)>& onRowDone) {
   SaveResult result;
   result.total = plan_.total;
+  // Files written in place wait for one journal flush for the whole batch
+  // (group commit); their results, and those of the files between them,
+  // are given out in order once the batch is written.
+  SaveJournal journal(plan_.settings.journalFolder);
+  struct Pending {
+    SaveRowResult row;
+    size_t edit = SIZE_MAX;
+  };
+  std::vector<Pending> pending;
+  auto flush = [&] {
+    if (journal.Size() > 0) journal.Commit();
+    for (Pending& p : pending) {
+      if (p.edit != SIZE_MAX) {
+        const SaveJournal::Result& written = journal.Results()[p.edit];
+        p.row.write = written.ok ? WriteOutcome::Written : WriteOutcome::Failed;
+        if (!written.ok) {
+          p.row.error = written.error;
+          ++result.writeFailures;
+        }
+      }
+      if (onRowDone) onRowDone(p.row);
+      result.rows.push_back(std::move(p.row));
+    }
+    pending.clear();
+  };
   for (const SaveItem& item : plan_.items) {
     if (cancel_.load()) {
       result.cancelled = true;
       break;
     }
-    SaveRowResult row;
+    Pending p;
+    SaveRowResult& row = p.row;
     row.format = item.format;
     row.row = item.row;
     row.oldRelativePath = item.entry.relativePath;
@@ -133,18 +166,27 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
         MediaFileEntry entry = item.entry;
         entry.relativePath = row.newRelativePath;
         std::string error;
-        if (WriteMediaFile(plan_.folder, entry, plan_.settings, &error)) {
-          row.write = WriteOutcome::Written;
-        } else {
-          row.write = WriteOutcome::Failed;
-          row.error = error;
-          ++result.writeFailures;
+        InPlaceEdit edit;
+        switch (PrepareMediaWrite(plan_.folder, entry, plan_.settings, edit, &error)) {
+          case PreparedWrite::Written:
+            row.write = WriteOutcome::Written;
+            break;
+          case PreparedWrite::Failed:
+            row.write = WriteOutcome::Failed;
+            row.error = error;
+            ++result.writeFailures;
+            break;
+          case PreparedWrite::InPlace:
+            row.write = WriteOutcome::Written;
+            if (!edit.Unchanged()) p.edit = journal.Add(std::move(edit));
+            break;
         }
       }
     }
-    if (onRowDone) onRowDone(row);
-    result.rows.push_back(std::move(row));
+    pending.push_back(std::move(p));
+    if (journal.Size() >= kBatchFiles || journal.JournalBytes() >= kBatchBytes) flush();
   }
+  flush();
   if (!result.cancelled && cancel_.load() && result.rows.size() < plan_.items.size()) result.cancelled = true;
   return result;
 }

@@ -23,7 +23,9 @@ QString Text(std::string_view text) {
 void TFormMain::MenuFileSaveClick() {
   if (IsBusy() || currentFolder_.empty()) return;
   Tables().Editors().CloseOpen();
-  SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, SaveWriteSettings(AppSettings::Current()));
+  WriteSettings settings = SaveWriteSettings(AppSettings::Current());
+  settings.journalFolder = settingsFolder_;  // in-place writes, journalled
+  SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, settings);
   BeginWork(1, Text(kSaveModeText));
   const QString folderText = StatusBar->PanelText(0);
   saveTag_ = new SaveTag(std::move(plan), this);

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "core/common/AtomicFile.h"
+#include "core/common/SaveJournal.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
 #include "core/rename/RenamePattern.h"
@@ -133,6 +134,8 @@ void TFormMain::FormCreate() {
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
   SweepTemporaryFiles(settingsFolder_);
+  // Files a save left half written in place (it died) are put back as they were.
+  PlayBackJournals(settingsFolder_);
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
   renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");
