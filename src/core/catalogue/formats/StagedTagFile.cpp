@@ -53,9 +53,9 @@ bool StagedTagFile::Open(const fs::path& path, std::string* error) {
   return Read(path, values_, error);
 }
 
-bool StagedTagFile::Save(std::string* error) {
+StagedTagFile::ValueMap StagedTagFile::Changes(uint64_t& growth) const {
   ValueMap changes;
-  uint64_t growth = 64 * 1024;
+  growth = 64 * 1024;
   for (const auto& [name, value] : staged_) {
     auto it = values_.find(name);
     if ((it == values_.end() ? std::string() : it->second) != value) {
@@ -63,10 +63,10 @@ bool StagedTagFile::Save(std::string* error) {
       growth += 4 * value.size() + 256;
     }
   }
-  if (changes.empty()) {
-    staged_.clear();
-    return true;
-  }
+  return changes;
+}
+
+bool StagedTagFile::WriteCopy(FileReplacement& copy, const ValueMap& changes, uint64_t growth, std::string* error) {
   // A file whose structure does not add up is never written: a writer
   // misled by it could cut the audio or grow the file without end.
   PayloadMap before;
@@ -75,8 +75,6 @@ bool StagedTagFile::Save(std::string* error) {
     if (error) *error = "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")";
     return false;
   }
-  FileReplacement copy;
-  if (!copy.Begin(path_, error)) return false;
   if (!copy.AppendTarget()) return copy.Commit(error);
   // The new file may grow by what the new values can take in the worst
   // encoding, plus room for a writer's padding; a writer misled by a
@@ -102,7 +100,20 @@ bool StagedTagFile::Save(std::string* error) {
     if (error) *error = "書き込んだファイルの音声・映像データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")";
     return false;
   }
-  if (!Verify(copy.Temporary(), changes, error)) return false;
+  payload_ = before.ranges;
+  return Verify(copy.Temporary(), changes, error);
+}
+
+bool StagedTagFile::Save(std::string* error) {
+  uint64_t growth = 0;
+  ValueMap changes = Changes(growth);
+  if (changes.empty()) {
+    staged_.clear();
+    return true;
+  }
+  FileReplacement copy;
+  if (!copy.Begin(path_, error)) return false;
+  if (!WriteCopy(copy, changes, growth, error)) return false;
   if (!copy.Commit(error)) return false;
   ValueMap fresh;
   std::string readError;
@@ -113,6 +124,83 @@ bool StagedTagFile::Save(std::string* error) {
   values_ = std::move(fresh);
   staged_.clear();
   return true;
+}
+
+namespace {
+
+// In-place edits larger than this are written as a new copy (the journal
+// holds the old bytes).
+constexpr uint64_t kMaxInPlaceBytes = 16u << 20;
+
+bool Overlaps(uint64_t offset, uint64_t end, const std::vector<ByteRange>& ranges) {
+  for (const ByteRange& r : ranges)
+    if (offset < r.offset + r.length && r.offset < end) return true;
+  return false;
+}
+
+}  // namespace
+
+TagFile::InPlacePlan StagedTagFile::PlanInPlace(InPlaceEdit& edit, std::string* error) {
+  if (!edit.Identify(path_, error)) return InPlacePlan::Failed;
+  uint64_t growth = 0;
+  ValueMap changes = Changes(growth);
+  if (changes.empty()) return InPlacePlan::InPlace;
+  // A scratch copy, never renamed over the file: links and owners need no
+  // keeping (a copy that is to replace the file is made again by Save).
+  FileReplacement copy;
+  std::string ignored;
+  if (!copy.Begin(path_, &ignored, {.temporaryName = {}, .keepIdentity = false})) return InPlacePlan::Rewrite;
+  if (!WriteCopy(copy, changes, growth, error)) return InPlacePlan::Failed;
+  const uint64_t oldSize = edit.oldSize, newSize = copy.Size();
+  int in = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return InPlacePlan::Rewrite;
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{in};
+  // The differences, in runs (close ones merged), outside the payload.
+  constexpr size_t kBlock = 1 << 20;
+  constexpr uint64_t kGap = 64;
+  std::string a, b;
+  uint64_t total = 0;
+  auto add = [&](uint64_t offset, uint64_t end) {
+    if (!edit.writes.empty()) {
+      InPlaceEdit::Write& last = edit.writes.back();
+      if (offset <= last.offset + last.bytes.size() + kGap) offset = last.offset + last.bytes.size();
+    }
+    std::string bytes;
+    if (!copy.ReadAt(offset, static_cast<size_t>(end - offset), bytes) || bytes.size() != end - offset) return false;
+    total += bytes.size();
+    if (!edit.writes.empty() && edit.writes.back().offset + edit.writes.back().bytes.size() == offset)
+      edit.writes.back().bytes += bytes;
+    else
+      edit.writes.push_back({offset, std::move(bytes)});
+    return total <= kMaxInPlaceBytes;
+  };
+  const uint64_t common = std::min(oldSize, newSize);
+  for (uint64_t pos = 0; pos < common; pos += kBlock) {
+    size_t n = static_cast<size_t>(std::min<uint64_t>(kBlock, common - pos));
+    a.resize(n);
+    ssize_t r = ::pread(in, a.data(), n, static_cast<off_t>(pos));
+    if (r != static_cast<ssize_t>(n) || !copy.ReadAt(pos, n, b) || b.size() != n) return InPlacePlan::Rewrite;
+    if (a == b) continue;
+    for (size_t i = 0; i < n;) {
+      if (a[i] == b[i]) {
+        ++i;
+        continue;
+      }
+      size_t j = i;
+      while (j < n && a[j] != b[j]) ++j;
+      if (!add(pos + i, pos + j)) return InPlacePlan::Rewrite;
+      i = j;
+    }
+  }
+  if (newSize > common && !add(common, newSize)) return InPlacePlan::Rewrite;
+  for (const InPlaceEdit::Write& w : edit.writes)
+    if (Overlaps(w.offset, w.offset + w.bytes.size(), payload_)) return edit.writes.clear(), InPlacePlan::Rewrite;
+  if (oldSize > newSize && Overlaps(newSize, oldSize, payload_)) return edit.writes.clear(), InPlacePlan::Rewrite;
+  edit.newSize = newSize;
+  return InPlacePlan::InPlace;
 }
 
 namespace {
