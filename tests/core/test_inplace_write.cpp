@@ -342,6 +342,9 @@ TEST_F(InPlace, OtherFormatsChangeOnlyTheirTagBytesInPlace) {
       {"a.ogg", "-c:a libvorbis", false, true},
       {"a.wma", "-c:a wmav2", false, true},
       {"a.m4a", "-c:a aac", true, true},
+      // Large enough that the scratch copy leaves the media data out.
+      {"big.avi", "-f lavfi -i 'nullsrc=s=320x240:r=25:d=3,geq=random(1)*255:128:128' -c:v mpeg4 -b:v 8M", true, true},
+      {"big.mp4", "-f lavfi -i 'nullsrc=s=320x240:r=25:d=3,geq=random(1)*255:128:128' -c:v mpeg4 -b:v 8M -c:a aac", true, true},
       {"a.ape", "ape/tagged.ape", true, true},
       {"a.vqf", "vqf/tagged.vqf", false, false},
   };
@@ -355,6 +358,8 @@ TEST_F(InPlace, OtherFormatsChangeOnlyTheirTagBytesInPlace) {
                             " -metadata title=old " + test::Quote(p) + " </dev/null";
       ASSERT_EQ(std::system(command.c_str()), 0);
     }
+    const std::string streams = test::StreamHash(p);
+    ASSERT_FALSE(streams.empty());
     auto save = [&](const std::string& title, bool inPlace) {
       std::string error;
       std::unique_ptr<TagFile> file = OpenTagFile(p, &error);
@@ -388,6 +393,9 @@ TEST_F(InPlace, OtherFormatsChangeOnlyTheirTagBytesInPlace) {
       ASSERT_TRUE(back) << error;
       EXPECT_EQ(back->GetValue("INAM"), title);
       if (c.probe) EXPECT_EQ(test::ProbeTags(p)["title"], title);
+      // (ffmpeg counts an APE file's tag into its last frame: its payload is
+      // checked by the ranges above.)
+      if (std::string(c.name) != "a.ape") EXPECT_EQ(test::StreamHash(p), streams);
     };
     save("first", false);                   // our layout first
     save("other", true);                    // the same length: in place

@@ -323,6 +323,13 @@ void SaveJournal::Commit() {
                              std::to_string(::time(nullptr)) + "-" + std::to_string(attempt) + std::string(kSuffix));
     jfd = ::open(journalPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (jfd < 0 && errno != EEXIST) break;
+    // Another run may have taken the fresh, empty file for a torn journal
+    // and removed it before the lock was ours: then take another name.
+    struct stat st {};
+    if (jfd >= 0 && (::flock(jfd, LOCK_EX) != 0 || ::fstat(jfd, &st) != 0 || st.st_nlink == 0)) {
+      ::close(jfd);
+      jfd = -1;
+    }
   }
   auto failAll = [&](const std::string& why) {
     for (Result& result : results_)
@@ -332,7 +339,6 @@ void SaveJournal::Commit() {
     failAll("保存の記録を作れません: " + FileErrorReason(errno) + " (" + folder_.string() + ")");
     return finish();
   }
-  ::flock(jfd, LOCK_EX);
   bool journalOk = PWriteAll(jfd, journal, 0);
   Step("journal-written");
   journalOk = journalOk && ::fsync(jfd) == 0;
@@ -422,7 +428,13 @@ int PlayBackJournals(const fs::path& folder, std::string* report) {
     }
     std::string bytes;
     struct stat st {};
-    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+    // A writer that finished in the meantime removed its journal before
+    // letting the lock go: nothing to play back then.
+    if (::fstat(fd, &st) != 0 || st.st_nlink == 0) {
+      ::close(fd);
+      continue;
+    }
+    bool read = S_ISREG(st.st_mode) &&
                 PReadAll(fd, bytes, 0, static_cast<uint64_t>(st.st_size));
     if (!read) {
       ::close(fd);

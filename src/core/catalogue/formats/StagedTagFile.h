@@ -71,13 +71,19 @@ class StagedTagFile : public TagFile {
   // The staged values that differ from the file's, and how much the file may grow by them.
   ValueMap Changes(uint64_t& growth) const;
   // Writes `changes` into `copy` (begun on the file) and checks the result.
-  bool WriteCopy(FileReplacement& copy, const ValueMap& changes, uint64_t growth, std::string* error);
+  // With `moved` (an in-place plan), the copy's payload must lie where the
+  // file's does (*moved set and false returned otherwise) and is not compared.
+  bool WriteCopy(FileReplacement& copy, const ValueMap& changes, uint64_t growth, std::string* error,
+                 bool* moved = nullptr);
   TagLib::IOStream* stream_ = nullptr;
   FileReplacement* copy_ = nullptr;
   FileType type_;
   std::filesystem::path path_;
   ValueMap values_;
   ValueMap staged_;
+  // Media data that no tag reader or writer reads (MP4 "mdat" contents, AVI
+  // "movi" lists), sorted; empty for other formats.
+  std::vector<ByteRange> UnreadRanges(const PayloadMap& map) const;
   std::vector<ByteRange> payload_;  // of the file, as WriteCopy last mapped it
 };
 
