@@ -267,7 +267,14 @@ void SaveJournal::Commit() {
     const InPlaceEdit& e = edits_[i];
     Result& result = results_[i];
     Open& f = files[i];
-    f.fd = ::open(e.path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    f.fd = ::open(e.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct FdCloser {
+      int& fd;
+      ~FdCloser() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+      }
+    } fdCloser{f.fd};  // files are not held open between the steps (a batch may be large)
     struct stat st {};
     if (f.fd < 0 || ::fstat(f.fd, &st) != 0) {
       result.error = FileErrorReason(errno) + " (" + e.path.string() + ")";
@@ -351,12 +358,28 @@ void SaveJournal::Commit() {
   SyncFolder(folder_);
   Step("journal-synced");
 
+  // Files per device: one flush of the file system for many, else one per file.
+  std::map<dev_t, size_t> perDevice;
+  for (size_t i = 0; i < edits_.size(); ++i)
+    if (results_[i].ok) ++perDevice[edits_[i].device];
+  std::map<dev_t, size_t> syncFile;  // the file whose descriptor flushes its file system
+
   // The overwrite. A file that fails midway is put back from memory at once.
   for (size_t i = 0; i < edits_.size(); ++i) {
     if (!results_[i].ok) continue;
     Step("overwriting");
     const InPlaceEdit& e = edits_[i];
     Open& f = files[i];
+    f.fd = ::open(e.path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    struct stat st {};
+    if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || st.st_dev != e.device || st.st_ino != e.inode ||
+        static_cast<uint64_t>(st.st_size) != e.oldSize) {
+      results_[i].ok = false;
+      results_[i].error = f.fd < 0 ? FileErrorReason(errno) + " (" + e.path.string() + ")"
+                                   : "読み込んだ後にファイルが変更されたため保存しません (" + e.path.string() + ")";
+      if (f.fd >= 0) ::close(f.fd), f.fd = -1;
+      continue;
+    }
     bool ok = true;
     for (const InPlaceEdit::Write& w : e.writes) ok = ok && PWriteAll(f.fd, w.bytes, w.offset);
     if (ok && e.newSize != e.oldSize) ok = ::ftruncate(f.fd, static_cast<off_t>(e.newSize)) == 0;
@@ -374,6 +397,12 @@ void SaveJournal::Commit() {
       times[1] = e.oldTime;
       ::futimens(f.fd, times);
     }
+    // Kept open: each file of a small batch, one file per file system of a large one.
+    if (perDevice[e.device] >= kSyncFsFiles) {
+      if (syncFile.emplace(e.device, i).second) continue;
+      ::close(f.fd);
+      f.fd = -1;
+    }
   }
   Step("overwritten");
 
@@ -387,10 +416,11 @@ void SaveJournal::Commit() {
       results_[i].ok = false;
       results_[i].error = FileErrorReason(err) + " (" + edits_[i].path.string() + ")";
       std::string ignored;
-      Restore(files[i].fd, files[i].record, &ignored);
+      if (files[i].fd < 0) files[i].fd = ::open(edits_[i].path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+      if (files[i].fd >= 0) Restore(files[i].fd, files[i].record, &ignored);
     };
-    if (members.size() >= kSyncFsFiles) {
-      if (::syncfs(files[members.front()].fd) != 0) {
+    if (perDevice[device] >= kSyncFsFiles) {
+      if (::syncfs(files[syncFile[device]].fd) != 0) {
         int err = errno;
         for (size_t i : members) fail(i, err);
       }
