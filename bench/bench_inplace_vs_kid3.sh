@@ -74,7 +74,8 @@ for r in $(seq 1 "$ROUNDS"); do
 done
 # Every file written: the last titles read back.
 first=$(ls "$dir/h" | head -1)
-test "$("$cli" list --json "$dir/h/$first" | grep -c "apply $ROUNDS 0")" = 1
+written=$("$cli" list --json "$dir/h/$first")
+[[ $written == *"\"apply $ROUNDS 0\""* ]] || { echo "apply did not write $first: $written"; exit 1; }
 /usr/bin/python3 -c "
 import sys; from mutagen.id3 import ID3; t=str(ID3(sys.argv[1])['TIT2']); sys.exit(0 if t=='kid3 $ROUNDS 0' else 'kid3 wrote '+t)" "$dir/k/$first"
 
