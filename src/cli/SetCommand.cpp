@@ -120,6 +120,7 @@ int RunSet(const std::vector<std::string>& args) {
   }
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
   settings.keepTimeStamp = !touch;
+  settings.journalFolder = SettingsFolder();
   if (!WriteMediaFile(folder, *entry, settings, &error)) return Refuse(fileArg + ": " + error, kExitFailed);
   return kExitOk;
 }

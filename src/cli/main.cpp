@@ -7,6 +7,7 @@
 #include "CliCommand.h"
 #include "core/common/AtomicFile.h"
 #include "core/rename/RenameBatch.h"
+#include "core/common/SaveJournal.h"
 #include "core/settings/SettingsFolder.h"
 
 namespace hozanki::cli {
@@ -66,6 +67,10 @@ int main(int argc, char** argv) {
   }
   // Temporary files of a settings write that died are cleared first.
   hozanki::SweepTemporaryFiles(hozanki::SettingsFolder());
+  // Files a save left half written in place (it died) are put back first.
+  std::string report;
+  hozanki::PlayBackJournals(hozanki::SettingsFolder(), &report);
+  if (!report.empty()) std::cerr << "hozanki-cli: " << report;
   // Files a crash left under a temporary name while renaming are put back.
   std::vector<std::string> problems;
   hozanki::ReplayRenameLog(hozanki::SettingsFolder() / hozanki::kRenameLogFileName, &problems);

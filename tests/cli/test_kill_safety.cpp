@@ -16,6 +16,7 @@
 
 #include "CliTestSupport.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/SaveJournal.h"
 
 namespace hozanki {
 namespace {
@@ -158,6 +159,101 @@ TEST_F(KillSafety, EveryFileIsOldOrNewAfterAKillAndNothingIsLeftBehind) {
   std::this_thread::sleep_for(std::chrono::milliseconds(2100));
   int status = Wait(Start(dir_ / "config", {"list", work.string()}));
   EXPECT_TRUE(WIFEXITED(status));
+  for (const auto& e : fs::directory_iterator(work))
+    EXPECT_FALSE(IsTemporaryFileName(e.path().filename().string())) << e.path();
+}
+
+}  // namespace
+}  // namespace hozanki
+
+namespace hozanki {
+namespace {
+
+// In-place writes of a batch of files, killed at random moments: after the
+// next run has played the journal back, every file is old or new (all old
+// when the kill left a journal), and no journal or temporary file is left.
+TEST_F(KillSafety, InPlaceBatchesAreOldOrNewOnceTheNextRunHasPlayedBackTheJournal) {
+  constexpr int kFiles = 24;
+  constexpr int kKills = 60;
+  const fs::path work = dir_ / "batch", originals = dir_ / "batch-originals";
+  fs::create_directories(work);
+  fs::create_directories(originals);
+  std::string stream = ReadFile(fs::path(HOZANKI_TEST_DATA) / "mp3" / "plain.mp3"), bytes;
+  while (bytes.size() < (512u << 10)) bytes += stream;
+  for (int i = 0; i < kFiles; ++i) WriteFile(work / ("t" + std::to_string(i) + ".mp3"), bytes);
+  // First tags (written as new copies, with room to grow), through apply.
+  auto listing = [&](const std::string& title, bool create) {
+    std::string json = "[";
+    for (int i = 0; i < kFiles; ++i) {
+      std::string path = (work / ("t" + std::to_string(i) + ".mp3")).string();
+      json += std::string(i ? "," : "") + "{\"path\":\"" + path + "\",\"tags\":{\"ID3v2\":{" +
+              (create ? "\"state\":1," : "") + "\"INAM_v2\":\"" + title + " " + std::to_string(i) +
+              "\"},\"ID3v1\":{" + (create ? "\"state\":1," : "") + "\"INAM_v1\":\"" + title + "\"}}}";
+    }
+    return json + "]";
+  };
+  WriteFile(dir_ / "first.json", listing("old", true));
+  ASSERT_EQ(WEXITSTATUS(Wait(Start(dir_ / "config", {"apply", (dir_ / "first.json").string()}))), 0);
+  std::vector<std::string> old(kFiles), meant(kFiles);
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = "t" + std::to_string(i) + ".mp3";
+    fs::copy_file(work / name, originals / name);
+    old[static_cast<size_t>(i)] = ReadFile(work / name);
+  }
+  WriteFile(dir_ / "second.json", listing("新しい題名", false));
+  auto reset = [&] {
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "t" + std::to_string(i) + ".mp3";
+      // Written over, not replaced: the same inodes, as a user's files are.
+      WriteFile(work / name, old[static_cast<size_t>(i)]);
+    }
+  };
+  auto journals = [&] {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator(dir_ / "config"))
+      n += SaveJournal::IsJournalName(e.path().filename().string());
+    return n;
+  };
+  auto t0 = std::chrono::steady_clock::now();
+  ASSERT_EQ(WEXITSTATUS(Wait(Start(dir_ / "config", {"apply", (dir_ / "second.json").string()}))), 0);
+  const auto span =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0).count();
+  for (int i = 0; i < kFiles; ++i) {
+    meant[static_cast<size_t>(i)] = ReadFile(work / ("t" + std::to_string(i) + ".mp3"));
+    ASSERT_NE(meant[static_cast<size_t>(i)], old[static_cast<size_t>(i)]);
+    ASSERT_EQ(meant[static_cast<size_t>(i)].size(), old[static_cast<size_t>(i)].size()) << "not in place";
+  }
+
+  std::mt19937 rng(11);
+  int journalled = 0, mixed = 0;
+  for (int k = 0; k < kKills; ++k) {
+    reset();
+    pid_t pid = Start(dir_ / "config", {"apply", (dir_ / "second.json").string()});
+    // The later part of a run is where the journal lives.
+    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(span / 3, span)(rng)));
+    ::kill(pid, SIGKILL);
+    Wait(pid);
+    const bool left = journals() > 0;
+    journalled += left;
+    int news = 0;
+    for (int i = 0; i < kFiles; ++i) news += ReadFile(work / ("t" + std::to_string(i) + ".mp3")) == meant[static_cast<size_t>(i)];
+    mixed += left && news > 0;
+    // The next run plays the journal back before anything else.
+    ASSERT_TRUE(WIFEXITED(Wait(Start(dir_ / "config", {"list", work.string()}))));
+    EXPECT_EQ(journals(), 0) << "kill " << k << " left a journal the next run did not clear";
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string now = ReadFile(work / ("t" + std::to_string(i) + ".mp3"));
+      const bool isOld = now == old[static_cast<size_t>(i)], isNew = now == meant[static_cast<size_t>(i)];
+      EXPECT_TRUE(isOld || isNew) << "kill " << k << " file " << i << " is neither old nor new";
+      if (left) EXPECT_TRUE(isOld) << "kill " << k << " file " << i << ": a journal was left, so all go back";
+    }
+  }
+  std::cout << kKills << " kills of in-place batches, " << journalled << " left a journal (" << mixed
+            << " with files already overwritten), span " << span << " us\n";
+  // Enough kills must land while the journal is live to prove anything.
+  EXPECT_GE(journalled, kKills / 10);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  Wait(Start(dir_ / "config", {"list", work.string()}));
   for (const auto& e : fs::directory_iterator(work))
     EXPECT_FALSE(IsTemporaryFileName(e.path().filename().string())) << e.path();
 }

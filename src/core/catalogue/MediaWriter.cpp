@@ -39,11 +39,9 @@ bool Reopen(const std::filesystem::path& path, std::unique_ptr<TagFile>& file, s
   return file != nullptr;
 }
 
-bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, const WriteSettings& settings,
-              std::string* error) {
-  std::unique_ptr<TagFile> file;
-  if (!Reopen(path, file, error)) return false;
-  if (file->Type() != FileType::MP3) return Fail(error, "読み込んだ後にファイルの形式が変わっています (" + path.string() + ")");
+// Stages the entry's MP3 rows in `file` (nothing written).
+bool StageMp3(TagFile* file, const MediaFileEntry& entry, const WriteSettings& settings, std::string* error) {
+  if (file->Type() != FileType::MP3) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
   const uint32_t present = file->TagMask();
   const auto& rows = entry.tags;
   bool riffWritten = Wanted(rows[2]);
@@ -85,23 +83,29 @@ bool WriteMp3(const std::filesystem::path& path, const MediaFileEntry& entry, co
     std::span<const std::string_view> names = ValueNamesOf(kind);
     for (size_t i = 0; i < names.size(); ++i) file->SetValue(names[i], CellText(rows[k], i + 1));
   }
-  return file->Save(error);
+  return true;
 }
 
-bool WriteOther(const std::filesystem::path& path, const MediaFileEntry& entry, const WriteSettings& settings,
-                std::string* error) {
+bool StageRow(TagFile& file, const MediaFileEntry& entry, std::string* error);
+
+// Opens the file and stages the entry's rows in it.
+std::unique_ptr<TagFile> Stage(const std::filesystem::path& path, const MediaFileEntry& entry,
+                               const WriteSettings& settings, std::string* error) {
   std::unique_ptr<TagFile> file;
-  if (!Reopen(path, file, error)) return false;
+  if (!Reopen(path, file, error)) return nullptr;
+  if (entry.format == MediaFormat::MP3) {
+    if (!StageMp3(file.get(), entry, settings, error)) return nullptr;
+    return file;
+  }
   // "Unicode" decides how RIFF INFO text that is not ASCII is written.
   if (settings.unicode == 1 || settings.unicode == 2)
     file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
   if (entry.forceUnicode) file->SetOption("mp3_ID3v2Unicode", "1");
-  return WriteRowToTagFile(*file, entry, error);
+  if (!StageRow(*file, entry, error)) return nullptr;
+  return file;
 }
 
-}  // namespace
-
-bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error) {
+bool StageRow(TagFile& file, const MediaFileEntry& entry, std::string* error) {
   if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
     return Fail(error, "an MP3 file is written with its tag kinds");
   if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
@@ -120,7 +124,13 @@ bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* 
       file.SetValue(names[i], text);
     }
   }
-  return file.Save(error);
+  return true;
+}
+
+}  // namespace
+
+bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* error) {
+  return StageRow(file, entry, error) && file.Save(error);
 }
 
 WriteSettings WriteSettings::FromIni(const IniFile& ini) {
@@ -151,23 +161,56 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
   return true;
 }
 
-bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
-                    const WriteSettings& settings, std::string* error) {
+PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const MediaFileEntry& entry,
+                                const WriteSettings& settings, InPlaceEdit& edit, std::string* error) {
   if (entry.tags.size() != TagKindsOf(entry.format).size())
-    return Fail(error, "the entry's rows are incomplete");
-  if (!CanWriteMediaFile(entry, error)) return false;
+    return Fail(error, "the entry's rows are incomplete"), PreparedWrite::Failed;
+  if (!CanWriteMediaFile(entry, error)) return PreparedWrite::Failed;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};
-  if (::stat(path.c_str(), &before) != 0) return Fail(error, FileErrorReason(errno) + " (" + path.string() + ")");
-  bool ok = entry.format == MediaFormat::MP3 ? WriteMp3(path, entry, settings, error)
-                                             : WriteOther(path, entry, settings, error);
+  if (::stat(path.c_str(), &before) != 0) return Fail(error, FileErrorReason(errno) + " (" + path.string() + ")"), PreparedWrite::Failed;
+  std::unique_ptr<TagFile> file = Stage(path, entry, settings, error);
+  if (!file) return PreparedWrite::Failed;
+  if (!settings.journalFolder.empty()) {
+    edit = InPlaceEdit{};
+    switch (file->PlanInPlace(edit, error)) {
+      case TagFile::InPlacePlan::InPlace:
+        edit.keepTime = settings.keepTimeStamp;
+        return PreparedWrite::InPlace;
+      case TagFile::InPlacePlan::Failed:
+        return PreparedWrite::Failed;
+      case TagFile::InPlacePlan::Rewrite:
+        break;
+    }
+  }
+  bool ok = file->Save(error);
   struct timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
   times[1] = before.st_mtim;
   if (!settings.keepTimeStamp) times[1].tv_nsec = UTIME_NOW;
   if (settings.keepTimeStamp || ok) ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-  return ok;
+  return ok ? PreparedWrite::Written : PreparedWrite::Failed;
+}
+
+bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
+                    const WriteSettings& settings, std::string* error) {
+  InPlaceEdit edit;
+  switch (PrepareMediaWrite(folder, entry, settings, edit, error)) {
+    case PreparedWrite::Written:
+      return true;
+    case PreparedWrite::Failed:
+      return false;
+    case PreparedWrite::InPlace:
+      break;
+  }
+  // The same value set again leaves the file alone.
+  if (edit.Unchanged()) return true;
+  SaveJournal journal(settings.journalFolder);
+  journal.Add(std::move(edit));
+  journal.Commit();
+  const SaveJournal::Result& result = journal.Results().front();
+  return result.ok || Fail(error, result.error);
 }
 
 }  // namespace hozanki

@@ -7,6 +7,7 @@
 
 #include "core/catalogue/MediaFileEntry.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/common/SaveJournal.h"
 
 namespace hozanki {
 
@@ -19,6 +20,9 @@ struct WriteSettings {
   int unsync = settings::option::kUnsyncDefault;           // "Unsync": 0 leave as is, 1 off, 2 on
   int id3v2Version = settings::option::kID3v2VerDefault;   // "ID3v2Ver": 0 leave as is, 1 "2.2", 2 "2.3", 3 "2.4"
   bool keepTimeStamp = settings::option::kTimeStampDefault;  // "TimeStamp"
+  // Where the undo journal of in-place writes goes (the settings folder);
+  // empty: every file is written as a new copy.
+  std::filesystem::path journalFolder;
 
   static WriteSettings FromIni(const IniFile& ini);
 };
@@ -39,6 +43,15 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error);
 // `keepTimeStamp`, else set to now. False with `error` set on failure.
 bool WriteMediaFile(const std::filesystem::path& folder, const MediaFileEntry& entry,
                     const WriteSettings& settings, std::string* error);
+
+// The first half of WriteMediaFile for a batch of files: the file is
+// written at once as a new copy (Written), or, when `settings.journalFolder`
+// is set and the change fits in place, `edit` is filled for a SaveJournal
+// that writes it with others (InPlace; nothing written yet, and nothing to
+// write when edit.Unchanged()), or Failed with `error` set.
+enum class PreparedWrite { Written, InPlace, Failed };
+PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const MediaFileEntry& entry,
+                                const WriteSettings& settings, InPlaceEdit& edit, std::string* error);
 
 // The write step of a format with one tag table (not MP3) on a loaded file:
 // every value from its cell when the row is checked, else emptied ("TRACK"

@@ -14,6 +14,7 @@
 
 #include "core/catalogue/MediaFormat.h"
 #include "core/text/EncodingRepair.h"
+#include "core/common/SaveJournal.h"
 
 namespace hozanki {
 
@@ -69,6 +70,17 @@ class TagFile {
   // file reaches the disk at once.
   virtual bool RemoveTagOnSave(Mp3Tag kind, std::string* error);
   virtual bool CreateTagOnSave(Mp3Tag kind, std::string* error);
+
+  // Plans the staged changes as a change of the file in place, writing
+  // nothing: InPlace with `edit` holding the writes (none when nothing
+  // changes), each checked to parse back as meant and to leave the audio and
+  // video bytes alone; Rewrite when they do not fit (Save then writes a new
+  // copy); Failed with `error` set when the file must not be written.
+  enum class InPlacePlan { InPlace, Rewrite, Failed };
+  virtual InPlacePlan PlanInPlace(InPlaceEdit& edit, std::string* error) {
+    (void)edit, (void)error;
+    return InPlacePlan::Rewrite;
+  }
 };
 
 // The type a file name's extension claims (Unknown when none).

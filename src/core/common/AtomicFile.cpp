@@ -277,6 +277,20 @@ bool FileReplacement::Truncate(uint64_t size) {
   return true;
 }
 
+bool FileReplacement::AppendHole(uint64_t length) {
+  if (failed_ || fd_ < 0) return false;
+  if (limit_ && size_ + length > limit_) {
+    Fail(EFBIG, "書き込みが想定の大きさを超えたため中止しました (" + target_.string() + ")");
+    return false;
+  }
+  if (::ftruncate(fd_, static_cast<off_t>(size_ + length)) != 0) {
+    Fail(errno);
+    return false;
+  }
+  size_ += length;
+  return true;
+}
+
 bool FileReplacement::Append(std::string_view bytes) {
   return WriteAt(size_, bytes);
 }

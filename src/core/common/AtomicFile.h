@@ -80,6 +80,9 @@ class FileReplacement {
   bool ReadAt(uint64_t offset, size_t length, std::string& bytes);
   // Cuts or extends (with zeros, within the size limit) what was written.
   bool Truncate(uint64_t size);
+  // Extends what was written by a hole (reads as zeros, takes no space): for
+  // scratch copies that are never committed.
+  bool AppendHole(uint64_t length);
   uint64_t Size() const { return size_; }
 
   // Records a failure found by another writer on the descriptor (errno value

@@ -1,14 +1,21 @@
 #include "core/tagedit/SaveEngine.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/SaveJournal.h"
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveRenames.h"
 
 namespace hozanki {
 namespace {
+
+// A batch of in-place writes: files whose old bytes are held in memory and
+// in one journal, and flushed together (a batch costs about four flushes).
+constexpr size_t kBatchFiles = 1000;
+constexpr uint64_t kBatchBytes = 32u << 20;
 
 bool AnyTagChanged(const MediaFileEntry& entry) {
   return std::any_of(entry.tags.begin(), entry.tags.end(),
@@ -110,10 +117,38 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
     row.oldRelativePath = item.entry.relativePath;
     row.newRelativePath = item.entry.relativePath;
   }
+  // Renames first, in an order that lets swaps and cycles work out.
   const std::vector<bool> reached = RunSaveRenames(plan_, cancel_, renamed, result, onProgress);
+
+  // Then the tags. Files written in place wait for one journal flush for
+  // the whole batch (group commit); their results, and those of the files
+  // between them, are given out in order once the batch is written.
+  SaveJournal journal(plan_.settings.journalFolder);
+  struct Pending {
+    SaveRowResult row;
+    size_t edit = SIZE_MAX;
+  };
+  std::vector<Pending> pending;
+  auto flush = [&] {
+    if (journal.Size() > 0) journal.Commit();
+    for (Pending& p : pending) {
+      if (p.edit != SIZE_MAX) {
+        const SaveJournal::Result& written = journal.Results()[p.edit];
+        p.row.write = written.ok ? WriteOutcome::Written : WriteOutcome::Failed;
+        if (!written.ok) {
+          p.row.error = written.error;
+          ++result.writeFailures;
+        }
+      }
+      if (onRowDone) onRowDone(p.row);
+      result.rows.push_back(std::move(p.row));
+    }
+    pending.clear();
+  };
   for (size_t k = 0; k < plan_.items.size(); ++k) {
     const SaveItem& item = plan_.items[k];
     if (cancel_.load() || !reached[k]) {
+      flush();
       result.cancelled = true;
       // Files renamed before the cancel are reported with their tags unwritten.
       for (size_t rest = k; rest < plan_.items.size(); ++rest) {
@@ -123,9 +158,11 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
         if (onRowDone) onRowDone(row);
         result.rows.push_back(std::move(row));
       }
-      break;
+      return result;
     }
-    SaveRowResult row = std::move(renamed[k]);
+    Pending p;
+    p.row = std::move(renamed[k]);
+    SaveRowResult& row = p.row;
     if (item.write) {
       if (row.rename == RenameOutcome::Failed) {
         row.write = WriteOutcome::Skipped;
@@ -137,18 +174,27 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
         MediaFileEntry entry = item.entry;
         entry.relativePath = row.newRelativePath;
         std::string error;
-        if (WriteMediaFile(plan_.folder, entry, plan_.settings, &error)) {
-          row.write = WriteOutcome::Written;
-        } else {
-          row.write = WriteOutcome::Failed;
-          row.error = error;
-          ++result.writeFailures;
+        InPlaceEdit edit;
+        switch (PrepareMediaWrite(plan_.folder, entry, plan_.settings, edit, &error)) {
+          case PreparedWrite::Written:
+            row.write = WriteOutcome::Written;
+            break;
+          case PreparedWrite::Failed:
+            row.write = WriteOutcome::Failed;
+            row.error = error;
+            ++result.writeFailures;
+            break;
+          case PreparedWrite::InPlace:
+            row.write = WriteOutcome::Written;
+            if (!edit.Unchanged()) p.edit = journal.Add(std::move(edit));
+            break;
         }
       }
     }
-    if (onRowDone) onRowDone(row);
-    result.rows.push_back(std::move(row));
+    pending.push_back(std::move(p));
+    if (journal.Size() >= kBatchFiles || journal.JournalBytes() >= kBatchBytes) flush();
   }
+  flush();
   return result;
 }
 

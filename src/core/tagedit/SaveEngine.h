@@ -7,6 +7,12 @@
 // catalogue), and the GUI thread applies each SaveRowResult with
 // ApplySaveRowResult and finally re-reads ReloadItemsAfterSave. Cancel() may
 // be called from any thread; the file being saved is completed first.
+//
+// With a journal folder in the plan's settings, files whose new tags fit are
+// written in place in batches (one journal flush per batch, see
+// SaveJournal): their results, and those of the files between them, come
+// out in order when the batch is written, and a cancel writes the batch
+// begun.
 
 #include <atomic>
 #include <filesystem>

@@ -27,7 +27,9 @@ QString Text(std::string_view text) {
 void TFormMain::MenuFileSaveClick() {
   if (IsBusy() || currentFolder_.empty()) return;
   Tables().Editors().CloseOpen();
-  SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, SaveWriteSettings(AppSettings::Current()));
+  WriteSettings settings = SaveWriteSettings(AppSettings::Current());
+  settings.journalFolder = settingsFolder_;  // in-place writes, journalled
+  SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, settings);
   // The last file of each format page: panel 0 gets back the folder text
   // after it.
   std::array<int, kFormatCount> lastRow;

@@ -16,6 +16,7 @@
 
 #include "core/common/AtomicFile.h"
 #include "core/catalogue/ColumnTables.h"
+#include "core/common/SaveJournal.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
 #include "core/rename/RenameBatch.h"
@@ -177,6 +178,8 @@ void TFormMain::FormCreate() {
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
   SweepTemporaryFiles(settingsFolder_);
+  // Files a save left half written in place (it died) are put back as they were.
+  PlayBackJournals(settingsFolder_);
   // Files a crash left under a temporary name in the middle of renaming get
   // their new name, or their old one.
   ReplayRenameLog(settingsFolder_ / kRenameLogFileName);

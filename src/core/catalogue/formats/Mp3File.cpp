@@ -72,6 +72,45 @@ void Pad(std::string& s) {
   if (s.size() & 1) s.push_back('\0');
 }
 
+// A rendered ID3v2 tag without the zero bytes at its end (padding, and
+// perhaps the last frame's terminator, which the padding gives back).
+size_t Id3v2UsedSize(std::string_view tag) {
+  size_t n = tag.size();
+  while (n > 10 && tag[n - 1] == '\0') --n;
+  return n;
+}
+
+bool HasId3v2Footer(std::string_view tag) {
+  return tag.size() >= 10 && uint8_t(tag[3]) == 4 && (uint8_t(tag[5]) & 0x10);
+}
+
+// `tag` padded with zeros to exactly `space` bytes; empty when it does not
+// fit (or has a footer, which allows no padding).
+std::string FitId3v2(std::string_view tag, uint64_t space) {
+  if (tag.size() < 10 || HasId3v2Footer(tag) || space < 10 || space - 10 >= (1u << 28)) return {};
+  size_t used = Id3v2UsedSize(tag);
+  if (used > space) return {};
+  std::string out(tag.substr(0, used));
+  out.resize(static_cast<size_t>(space), '\0');
+  uint32_t body = static_cast<uint32_t>(space - 10);
+  for (int i = 0; i < 4; ++i) out[static_cast<size_t>(9 - i)] = static_cast<char>((body >> (7 * i)) & 0x7F);
+  return out;
+}
+
+// Padding of a tag written anew: at least 2 KiB of room (a dozen more
+// fields, or a long comment in UTF-16, fit the next time in place), and the
+// audio starting on a 4 KiB boundary so that an in-place write covers whole
+// file-system blocks and never shares one with the audio.
+constexpr uint64_t kNewTagRoom = 2048, kNewTagAlign = 4096;
+
+std::string PadNewId3v2(const std::string& tag) {
+  if (tag.size() < 10 || HasId3v2Footer(tag)) return tag;
+  uint64_t used = Id3v2UsedSize(tag);
+  uint64_t size = (used + kNewTagRoom + kNewTagAlign - 1) / kNewTagAlign * kNewTagAlign;
+  std::string out = FitId3v2(tag, size);
+  return out.empty() ? tag : out;
+}
+
 }  // namespace
 
 std::unique_ptr<Mp3File> Mp3File::Open(const std::filesystem::path& path, std::string* error) {
@@ -278,6 +317,7 @@ bool Mp3File::MakePlan(Plan& plan, std::string* error) const {
       int version = version_ ? version_ : id3v2_->Version();
       bool unsync = unsync_ >= 0 ? unsync_ == 1 : id3v2_->Unsynchronised();
       plan.id3v2 = id3v2_->Render(version, unsync, unicode_, error);
+      plan.id3v2Rendered = true;
     } else {
       plan.id3v2 = ReadRange(0, id3v2Size_);
     }
@@ -296,15 +336,24 @@ bool Mp3File::MakePlan(Plan& plan, std::string* error) const {
   return true;
 }
 
+bool Mp3File::Dirty() const {
+  return id3v1Dirty_ || apeDirty_ || infoDirty_ || Id3v2NeedsRender() || wantRiff_ != riff_ ||
+         hadId3v1_ != id3v1_.has_value() || hadId3v2_ != (id3v2_ != nullptr) || hadApe_ != ape_.has_value();
+}
+
 bool Mp3File::Save(std::string* error) {
-  bool dirty = id3v1Dirty_ || apeDirty_ || infoDirty_ || Id3v2NeedsRender() || wantRiff_ != riff_ ||
-               hadId3v1_ != id3v1_.has_value() || hadId3v2_ != (id3v2_ != nullptr) || hadApe_ != ape_.has_value();
-  if (!dirty) return true;
   Plan plan;
-  // The values meant, taken before rendering.
-  for (TagKind kind : TagKindsOf(MediaFormat::MP3))
-    for (std::string_view name : ValueNamesOf(kind)) plan.values.emplace_back(name, GetValue(name));
-  if (!MakePlan(plan, error)) return false;
+  if (planned_) {
+    // Rendered by PlanInPlace already (rendering consumes the staged values).
+    plan = std::move(*planned_);
+    planned_.reset();
+  } else {
+    if (!Dirty()) return true;
+    // The values meant, taken before rendering.
+    for (TagKind kind : TagKindsOf(MediaFormat::MP3))
+      for (std::string_view name : ValueNamesOf(kind)) plan.values.emplace_back(name, GetValue(name));
+    if (!MakePlan(plan, error)) return false;
+  }
   return Write(plan, error);
 }
 
@@ -330,7 +379,8 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
     return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
 
   if (!plan.riff) {
-    if (plan.id3v2) out.Append(*plan.id3v2);
+    // A tag written anew gets room to grow in place next time.
+    if (plan.id3v2) out.Append(plan.id3v2Rendered ? PadNewId3v2(*plan.id3v2) : *plan.id3v2);
     out.AppendRange(in, audioOffset_, audioSize_);
     if (plan.ape) out.Append(*plan.ape);
     if (plan.id3v1) out.Append(*plan.id3v1);
@@ -391,14 +441,92 @@ bool Mp3File::Verify(const std::filesystem::path& written, const Plan& plan, std
       (copy->id3v2_ != nullptr) != plan.id3v2.has_value() || copy->ape_.has_value() != plan.ape.has_value())
     return refuse("タグの種類が一致しません");
   if (copy->audioSize_ != audioSize_) return refuse("音声データの大きさが一致しません");
+  return ValuesMatch(*copy, plan, &why) || refuse(why);
+}
+
+bool Mp3File::ValuesMatch(const Mp3File& copy, const Plan& plan, std::string* why) const {
   // Every value reads back as meant. ID3v1 fields are cut to their width.
   for (const auto& [name, meant] : plan.values) {
-    std::string now = copy->GetValue(name);
+    std::string now = copy.GetValue(name);
     if (meant == now) continue;
     if (name.ends_with("_v1") && meant.compare(0, now.size(), now) == 0) continue;
-    return refuse(name + " を読み戻せません");
+    return Fail(why, name + " を読み戻せません");
   }
   return true;
+}
+
+TagFile::InPlacePlan Mp3File::PlanInPlace(InPlaceEdit& edit, std::string* error) {
+  if (!edit.Identify(path_, error)) return InPlacePlan::Failed;
+  if (edit.oldSize != fileSize_)
+    return Fail(error, "読み込んだ後にファイルが変更されたため保存しません (" + path_.string() + ")"),
+           InPlacePlan::Failed;
+  if (!Dirty()) return InPlacePlan::InPlace;
+  // Wrapping, unwrapping, or adding or removing the ID3v2 tag moves the audio.
+  if (riff_ || wantRiff_ || hadId3v2_ != (id3v2_ != nullptr)) return InPlacePlan::Rewrite;
+  Plan plan;
+  for (TagKind kind : TagKindsOf(MediaFormat::MP3))
+    for (std::string_view name : ValueNamesOf(kind)) plan.values.emplace_back(name, GetValue(name));
+  if (!MakePlan(plan, error)) return InPlacePlan::Failed;
+  // A tag not rendered again keeps its bytes (and is not written).
+  const bool renderFront = plan.id3v2 && plan.id3v2Rendered;
+  std::string front = plan.id3v2.value_or(std::string());
+  if (renderFront) {
+    front = FitId3v2(*plan.id3v2, id3v2Size_);
+    if (front.empty()) {
+      planned_ = std::move(plan);
+      return InPlacePlan::Rewrite;
+    }
+  }
+  std::string tail = plan.ape.value_or(std::string()) + plan.id3v1.value_or(std::string());
+  const uint64_t tailStart = audioOffset_ + audioSize_;
+
+  // A file whose structure does not add up is never written; the audio
+  // must lie between the two regions written.
+  PayloadMap map;
+  std::string why;
+  if (!MapPayload(FileType::MP3, path_, map, &why))
+    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")"),
+           InPlacePlan::Failed;
+  for (const ByteRange& r : map.ranges) {
+    if (r.offset < id3v2Size_ || r.offset + r.length > tailStart) {
+      planned_ = std::move(plan);
+      return InPlacePlan::Rewrite;
+    }
+  }
+
+  // The new bytes parse back as the tags meant, with the values meant.
+  auto refuse = [&](const std::string& what) {
+    return Fail(error, "書き込む内容を確かめられないため保存しません: " + what + " (" + path_.string() + ")"),
+           InPlacePlan::Failed;
+  };
+  Mp3File copy(path_);
+  if (plan.id3v2) {
+    copy.id3v2_ = Id3v2Tag::Parse(front);
+    if (!copy.id3v2_) return refuse("ID3v2");
+  }
+  std::string_view rest = tail;
+  if (plan.id3v1) {
+    copy.id3v1_ = rest.size() >= kId3v1Size ? Id3v1Tag::Parse(rest.substr(rest.size() - kId3v1Size)) : std::nullopt;
+    if (!copy.id3v1_) return refuse("ID3v1");
+    rest.remove_suffix(kId3v1Size);
+  }
+  if (plan.ape) {
+    uint64_t size = rest.size() >= kApeFooterSize ? ApeTagData::TagSizeAtEnd(rest.substr(rest.size() - kApeFooterSize)) : 0;
+    if (size != rest.size()) return refuse("APE");
+    copy.ape_ = ApeTagData::Parse(rest);
+    if (!copy.ape_) return refuse("APE");
+    rest = {};
+  }
+  if (!rest.empty()) return refuse("tail");
+  if (!ValuesMatch(copy, plan, &why)) return refuse(why);
+
+  // Only the bytes that differ are written.
+  if (renderFront && front != ReadRange(0, id3v2Size_)) edit.writes.push_back({0, std::move(front)});
+  if (tail != ReadRange(tailStart, fileSize_ - tailStart)) edit.writes.push_back({tailStart, std::move(tail)});
+  edit.newSize = tailStart + (edit.writes.empty() || edit.writes.back().offset != tailStart
+                                  ? fileSize_ - tailStart
+                                  : edit.writes.back().bytes.size());
+  return InPlacePlan::InPlace;
 }
 
 bool Mp3File::RemoveTagOnSave(Mp3Tag kind, std::string*) {

@@ -47,6 +47,11 @@ class Mp3File : public TagFile {
   bool CreateTag(Mp3Tag kind, std::string* error) override;
   bool RemoveTagOnSave(Mp3Tag kind, std::string* error) override;
   bool CreateTagOnSave(Mp3Tag kind, std::string* error) override;
+  // In place when the file is not RIFF-wrapped, keeps its ID3v2 tag (or
+  // keeps having none) and the new ID3v2 tag fits the old one with its
+  // padding: then only the tag bytes at the front and the APE and ID3v1
+  // tags at the end are written, and the file may grow or shrink at its end.
+  InPlacePlan PlanInPlace(InPlaceEdit& edit, std::string* error) override;
 
  private:
   explicit Mp3File(std::filesystem::path path) : path_(std::move(path)) {}
@@ -57,8 +62,13 @@ class Mp3File : public TagFile {
     bool riff = false;
     std::optional<std::string> id3v1, id3v2, ape, info;
     std::vector<std::pair<std::string, std::string>> values;  // every value as meant
+    bool id3v2Rendered = false;  // the ID3v2 tag written anew (else its bytes kept)
   };
+  std::optional<Plan> planned_;  // made by PlanInPlace, for the Save that follows
+  bool Dirty() const;
   bool MakePlan(Plan& plan, std::string* error) const;
+  // Whether `copy` reads every value of the plan as meant.
+  bool ValuesMatch(const Mp3File& copy, const Plan& plan, std::string* why) const;
   bool Write(const Plan& plan, std::string* error);
   bool Verify(const std::filesystem::path& written, const Plan& plan, std::string* error) const;
   std::string ReadRange(uint64_t offset, uint64_t length) const;

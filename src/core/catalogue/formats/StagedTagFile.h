@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "core/catalogue/TagFile.h"
+#include "core/catalogue/formats/PayloadMap.h"
 
 namespace hozanki {
 class FileReplacement;
@@ -33,6 +34,11 @@ class StagedTagFile : public TagFile {
   std::string GetValue(std::string_view name) const override;
   void SetValue(std::string_view name, std::string_view value) override;
   bool Save(std::string* error) override;
+  // TagLib (or our own writer) writes a scratch copy as Save does, with the
+  // same checks; when the copy differs from the file only outside the audio
+  // and video bytes, those differences are the in-place edit and the copy
+  // is dropped unused.
+  InPlacePlan PlanInPlace(InPlaceEdit& edit, std::string* error) override;
 
   // Reads the file (magic bytes first); false with `error` set when it is not
   // a readable file of this format.
@@ -62,12 +68,23 @@ class StagedTagFile : public TagFile {
 
  private:
   bool Verify(const std::filesystem::path& copy, const ValueMap& changes, std::string* error);
+  // The staged values that differ from the file's, and how much the file may grow by them.
+  ValueMap Changes(uint64_t& growth) const;
+  // Writes `changes` into `copy` (begun on the file) and checks the result.
+  // With `moved` (an in-place plan), the copy's payload must lie where the
+  // file's does (*moved set and false returned otherwise) and is not compared.
+  bool WriteCopy(FileReplacement& copy, const ValueMap& changes, uint64_t growth, std::string* error,
+                 bool* moved = nullptr);
   TagLib::IOStream* stream_ = nullptr;
   FileReplacement* copy_ = nullptr;
   FileType type_;
   std::filesystem::path path_;
   ValueMap values_;
   ValueMap staged_;
+  // Media data that no tag reader or writer reads (MP4 "mdat" contents, AVI
+  // "movi" lists), sorted; empty for other formats.
+  std::vector<ByteRange> UnreadRanges(const PayloadMap& map) const;
+  std::vector<ByteRange> payload_;  // of the file, as WriteCopy last mapped it
 };
 
 }  // namespace hozanki

@@ -1,0 +1,253 @@
+// hozanki-cli apply: writes the edited values of a `list --json` listing
+// back to the files, all in one run through the window's save engine (same
+// options, same in-place writes and journal).
+//
+//   hozanki-cli list --json DIR | jq '.[].tags.ID3v2.INAM |= ascii_upcase' | hozanki-cli apply -
+//
+// A file is refused on its own (the others are still written) when its
+// entry is malformed, names a tag kind or value the format does not have, or
+// the file changed on disk since it was listed (size or time stamp).
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <set>
+
+#include "CliCommand.h"
+#include "core/common/PathText.h"
+#include "core/catalogue/MediaReader.h"
+#include "core/catalogue/MediaWriter.h"
+#include "core/settings/IniFile.h"
+#include "core/settings/SettingsFolder.h"
+#include "core/tagedit/SaveEngine.h"
+
+namespace hozanki::cli {
+namespace {
+
+using Json = nlohmann::json;
+
+// The file an entry of `list --json` names (its "path" field).
+std::optional<std::filesystem::path> PathOfListEntry(const Json& entry) {
+  auto it = entry.find("path");
+  if (it == entry.end() || !it->is_string() || it->get_ref<const std::string&>().empty()) return std::nullopt;
+  // The same text `list --json` gives: bytes that are not UTF-8 escaped.
+  return std::filesystem::path(DecodePathText(it->get<std::string>()));
+}
+
+struct Change {
+  std::string what;  // "ID3v2 INAM" or "name"
+  std::string from, to;
+};
+
+// Brings `entry` (as read now) in line with the listing's `j`; the rows
+// that change get the changed mark. False with `error` set when the listing
+// entry cannot be applied.
+bool ApplyEntry(const Json& j, MediaFileEntry& entry, std::string& newName, std::vector<Change>& changes,
+                std::string* error) {
+  auto fail = [&](std::string text) {
+    *error = std::move(text);
+    return false;
+  };
+  if (auto f = j.find("format"); f != j.end() && (!f->is_string() || *f != FormatName(entry.format)))
+    return fail("the file is a " + std::string(FormatName(entry.format)) + " file, not what was listed");
+  // Changed on disk since it was listed.
+  if (auto s = j.find("size"); s != j.end() && (!s->is_number_unsigned() || s->get<uint64_t>() != entry.size))
+    return fail("the file changed since it was listed (size)");
+  if (auto t = j.find("timestamp"); t != j.end() && (!t->is_string() || *t != entry.file.cells[2].text))
+    return fail("the file changed since it was listed (time stamp)");
+
+  newName = entry.file.cells[0].text;
+  if (auto n = j.find("name"); n != j.end()) {
+    if (!n->is_string() || n->get_ref<const std::string&>().empty()) return fail("\"name\" must be a file name");
+    if (*n != newName) {
+      if (IsBadFileName(n->get<std::string>())) return fail("bad file name \"" + n->get<std::string>() + "\"");
+      changes.push_back({"name", newName, n->get<std::string>()});
+      newName = n->get<std::string>();
+      entry.file.image = kChangedMark;
+    }
+  }
+  auto tags = j.find("tags");
+  if (tags == j.end()) return true;
+  if (!tags->is_object()) return fail("\"tags\" must be an object");
+  std::span<const TagKind> kinds = TagKindsOf(entry.format);
+  for (const auto& [kindName, values] : tags->items()) {
+    size_t k = 0;
+    while (k < kinds.size() && TagKindName(kinds[k]) != kindName) ++k;
+    if (k == kinds.size())
+      return fail("unknown tag kind \"" + kindName + "\" for a " + std::string(FormatName(entry.format)) + " file");
+    if (!values.is_object()) return fail("tags." + kindName + " must be an object");
+    TagRow& row = entry.tags[k];
+    std::span<const std::string_view> names = ValueNamesOf(kinds[k]);
+    int state = row.state;
+    bool valuesChanged = false;
+    for (const auto& [name, value] : values.items()) {
+      if (name == "state") {
+        if (!value.is_number_integer() || value.get<int>() < kUnchecked || value.get<int>() > kUnavailable)
+          return fail("tags." + kindName + ".state must be 0, 1 or 2");
+        state = value.get<int>();
+        continue;
+      }
+      auto it = std::find(names.begin(), names.end(), name);
+      if (it == names.end())
+        return fail("unknown value name \"" + name + "\" in tags." + kindName);
+      if (!value.is_string()) return fail("tags." + kindName + "." + name + " must be a string");
+      Cell& cell = row.cells[static_cast<size_t>(it - names.begin()) + 1];
+      if (cell.text == value.get_ref<const std::string&>()) continue;
+      changes.push_back({kindName + " " + name, cell.text, value.get<std::string>()});
+      cell.text = value.get<std::string>();
+      cell.value = 1;
+      valuesChanged = true;
+    }
+    if (state != row.state) {
+      if (state == kUnavailable || row.state == kUnavailable)
+        return fail("tags." + kindName + ".state cannot be changed to or from 2 (unavailable)");
+      if (state == kUnchecked && valuesChanged)
+        return fail("tags." + kindName + " is removed (state 0) and changed at once");
+      changes.push_back({kindName + " state", std::to_string(row.state), std::to_string(state)});
+      row.state = state;
+      row.image = kChangedMark;
+    }
+    if (valuesChanged) {
+      if (row.state == kUnavailable) return fail("tags." + kindName + " cannot be written to this file");
+      if (row.state == kUnchecked) changes.push_back({kindName + " state", "0", "1"});
+      row.state = kChecked;
+      row.image = kChangedMark;
+    }
+  }
+  return CanWriteMediaFile(entry, error);
+}
+
+int RunApply(const std::vector<std::string>& args) {
+  bool dryRun = false, touch = false;
+  std::string input;
+  for (const std::string& a : args) {
+    if (a == "--dry-run" || a == "-n") {
+      dryRun = true;
+    } else if (a == "--touch") {
+      touch = true;
+    } else if (a != "-" && a.size() > 1 && a[0] == '-') {
+      std::cerr << "hozanki-cli apply: unknown option " << a << "\n";
+      return kExitUsage;
+    } else if (!input.empty()) {
+      std::cerr << "hozanki-cli apply: one listing at a time\n";
+      return kExitUsage;
+    } else {
+      input = a;
+    }
+  }
+  if (input.empty()) {
+    std::cerr << "hozanki-cli apply: no listing given (a file, or - for standard input)\n";
+    return kExitUsage;
+  }
+  std::string text;
+  if (input == "-") {
+    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+  } else {
+    std::ifstream in(input, std::ios::binary);
+    if (!in) {
+      std::cerr << "hozanki-cli apply: cannot read " << input << "\n";
+      return kExitUsage;
+    }
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  Json listing = Json::parse(text, nullptr, /*allow_exceptions=*/false);
+  if (listing.is_discarded() || !listing.is_array()) {
+    std::cerr << "hozanki-cli apply: " << (input == "-" ? "standard input" : input)
+              << " is not a JSON array as `list --json` prints (nothing written)\n";
+    return kExitFailed;
+  }
+
+  // Every file from the root: a plan over files of any folder.
+  WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
+  if (touch) settings.keepTimeStamp = false;
+  settings.journalFolder = SettingsFolder();
+  SavePlan plan;
+  plan.folder = "/";
+  plan.settings = settings;
+  int refused = 0, unchanged = 0;
+  std::set<std::filesystem::path> seen;
+  for (size_t i = 0; i < listing.size(); ++i) {
+    const Json& j = listing[i];
+    std::string shown = "entry " + std::to_string(i + 1);
+    auto refuse = [&](const std::string& why) {
+      std::cerr << "hozanki-cli apply: " << shown << ": " << why << " (file left untouched)\n";
+      ++refused;
+    };
+    if (!j.is_object()) {
+      refuse("not an object");
+      continue;
+    }
+    std::optional<std::filesystem::path> path = PathOfListEntry(j);
+    if (!path) {
+      refuse("no \"path\"");
+      continue;
+    }
+    shown = DisplayPath(*path);
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(*path, ec).lexically_normal();
+    if (ec || !seen.insert(absolute).second) {
+      refuse(ec ? "bad path" : "listed twice");
+      continue;
+    }
+    std::string error;
+    std::optional<MediaFileEntry> entry = ReadMediaFile(plan.folder, absolute.relative_path(), &error);
+    if (!entry) {
+      refuse(error.empty() ? "not a supported media file" : error);
+      continue;
+    }
+    std::string newName;
+    std::vector<Change> changes;
+    if (!ApplyEntry(j, *entry, newName, changes, &error)) {
+      refuse(error);
+      continue;
+    }
+    if (changes.empty()) {
+      ++unchanged;
+      continue;
+    }
+    if (dryRun) {
+      std::cout << shown << "\n";
+      for (const Change& c : changes) std::cout << "  " << c.what << ": \"" << c.from << "\" -> \"" << c.to << "\"\n";
+      continue;
+    }
+    SaveItem item;
+    item.format = entry->format;
+    item.row = static_cast<int>(i);
+    item.rename = entry->file.image == kChangedMark;
+    item.newName = newName;
+    item.write = std::any_of(entry->tags.begin(), entry->tags.end(),
+                             [](const TagRow& r) { return r.image == kChangedMark; });
+    plan.total += item.rename + item.write;
+    item.entry = std::move(*entry);
+    plan.items.push_back(std::move(item));
+  }
+  int failed = 0, written = 0;
+  if (!dryRun && !plan.items.empty()) {
+    SaveEngine engine(std::move(plan));
+    SaveResult result = engine.Run({}, [&](const SaveRowResult& row) {
+      if (row.Failed()) {
+        ++failed;
+        std::cerr << "hozanki-cli apply: " << DisplayPath(std::filesystem::path("/") / row.oldRelativePath) << ": "
+                  << row.error << "\n";
+      } else {
+        ++written;
+      }
+    });
+  }
+  std::cerr << "hozanki-cli apply: " << (dryRun ? "would write " : "") << (dryRun ? listing.size() - refused - unchanged : written)
+            << " file(s), " << unchanged << " unchanged, " << refused + failed << " refused or failed\n";
+  return refused + failed > 0 ? kExitFailed : kExitOk;
+}
+
+CliCommandRegistration registration(
+    {"apply",
+     "apply [--dry-run] [--touch] FILE.json|-   write the values edited in a `list --json` listing",
+     RunApply});
+
+}  // namespace
+}  // namespace hozanki::cli
