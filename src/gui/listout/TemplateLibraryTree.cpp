@@ -1,10 +1,8 @@
 #include "gui/listout/TemplateLibraryTree.h"
 
-#include <QDropEvent>
-
 namespace hozanki {
 
-TemplateLibraryTree::TemplateLibraryTree(QWidget* parent) : QTreeWidget(parent) {
+TemplateLibraryTree::TemplateLibraryTree(QWidget* parent) : InternalMoveTree(parent) {
   setObjectName(QStringLiteral("TreeView"));
   setColumnCount(1);
   setHeaderHidden(true);
@@ -13,11 +11,6 @@ TemplateLibraryTree::TemplateLibraryTree(QWidget* parent) : QTreeWidget(parent) 
   setItemsExpandable(false);
   setExpandsOnDoubleClick(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setDragEnabled(true);
-  setAcceptDrops(true);
-  setDropIndicatorShown(true);
-  setDragDropMode(QAbstractItemView::InternalMove);
   connect(this, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { emit OpenRequested(indexOfTopLevelItem(item)); });
 }
@@ -45,28 +38,13 @@ void TemplateLibraryTree::SelectIndex(int index) {
     clearSelection();
 }
 
-void TemplateLibraryTree::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->source() != this) {
-    event->ignore();
-    return;
-  }
-  QTreeWidget::dragMoveEvent(event);
-  event->setDropAction(Qt::MoveAction);
-  event->accept();
-}
-
-void TemplateLibraryTree::dropEvent(QDropEvent* event) {
+bool TemplateLibraryTree::DropRows(const QPoint& at) {
   const int from = SelectedIndex();
-  QTreeWidgetItem* target = itemAt(event->position().toPoint());
-  if (event->source() != this || from < 0 || !target) {
-    event->ignore();
-    return;
-  }
-  // Copy, not move: the view must not remove the dragged item afterwards.
-  event->setDropAction(Qt::CopyAction);
-  event->accept();
+  QTreeWidgetItem* target = itemAt(at);
+  if (from < 0 || !target) return false;
   const int onto = indexOfTopLevelItem(target);
   if (onto != from) emit MoveRequested(from, onto);
+  return true;
 }
 
 }  // namespace hozanki

@@ -4,14 +4,14 @@
 // opened into the row editor by a double click instead). Dragging a title
 // onto another asks the window to move that template (MoveRequested).
 
-#include <QTreeWidget>
 #include <vector>
 
 #include "core/listout/TemplateRow.h"
+#include "gui/common/InternalMoveTree.h"
 
 namespace hozanki {
 
-class TemplateLibraryTree : public QTreeWidget {
+class TemplateLibraryTree : public InternalMoveTree {
   Q_OBJECT
 
  public:
@@ -27,8 +27,7 @@ class TemplateLibraryTree : public QTreeWidget {
   void OpenRequested(int index);
 
  protected:
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
+  bool DropRows(const QPoint& at) override;
 };
 
 }  // namespace hozanki

@@ -21,7 +21,7 @@ const char* const kTagProperty = "hozankiTag";
 
 }  // namespace
 
-TemplateRowEditor::TemplateRowEditor(QWidget* parent) : QTreeWidget(parent) {
+TemplateRowEditor::TemplateRowEditor(QWidget* parent) : InternalMoveTree(parent) {
   setObjectName(QStringLiteral("ListView"));
   setColumnCount(4);
   setHeaderLabels({QStringLiteral("*"), QStringLiteral("ｱｲﾃﾑ"), QStringLiteral("文字列 / 書式"),
@@ -35,11 +35,6 @@ TemplateRowEditor::TemplateRowEditor(QWidget* parent) : QTreeWidget(parent) {
   setAllColumnsShowFocus(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setDragEnabled(true);
-  setAcceptDrops(true);
-  setDropIndicatorShown(true);
-  setDragDropMode(QAbstractItemView::InternalMove);
 
   ComboBoxItem = new QComboBox(viewport());
   ComboBoxItem->setObjectName(QStringLiteral("ComboBoxItem"));
@@ -290,37 +285,21 @@ void TemplateRowEditor::mouseDoubleClickEvent(QMouseEvent* event) {
   if (index.column() > 0) OpenCellEditor(index.row(), index.column());
 }
 
-void TemplateRowEditor::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Insert) {
-    CopySelected();
-  } else if (event->key() == Qt::Key_Delete) {
-    DeleteSelected();
-  } else {
-    QTreeWidget::keyPressEvent(event);
-  }
+bool TemplateRowEditor::InsertKeyPressed() {
+  CopySelected();
+  return true;
 }
 
-void TemplateRowEditor::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->source() != this) {
-    event->ignore();
-    return;
-  }
-  QTreeWidget::dragMoveEvent(event);
-  event->setDropAction(Qt::MoveAction);
-  event->accept();
+bool TemplateRowEditor::DeleteKeyPressed() {
+  DeleteSelected();
+  return true;
 }
 
-void TemplateRowEditor::dropEvent(QDropEvent* event) {
-  if (event->source() != this) {
-    event->ignore();
-    return;
-  }
-  const QModelIndex at = indexAt(event->position().toPoint());
+bool TemplateRowEditor::DropRows(const QPoint& at) {
+  const QModelIndex target = indexAt(at);
   const int from = SelectedRow();
-  // Copy, not move: the view must not remove the dragged row afterwards.
-  event->setDropAction(Qt::CopyAction);
-  event->accept();
-  if (at.isValid() && from >= 0) MoveRow(from, at.row());
+  if (target.isValid() && from >= 0) MoveRow(from, target.row());
+  return true;
 }
 
 }  // namespace hozanki

@@ -9,17 +9,17 @@
 // Insert duplicates and Delete deletes the selected row; dragging the
 // selected row onto another moves it there.
 
-#include <QTreeWidget>
 #include <vector>
 
 #include "core/listout/TemplateRow.h"
+#include "gui/common/InternalMoveTree.h"
 
 class QComboBox;
 class QLineEdit;
 
 namespace hozanki {
 
-class TemplateRowEditor : public QTreeWidget {
+class TemplateRowEditor : public InternalMoveTree {
   Q_OBJECT
 
  public:
@@ -65,9 +65,9 @@ class TemplateRowEditor : public QTreeWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
+  bool InsertKeyPressed() override;
+  bool DeleteKeyPressed() override;
+  bool DropRows(const QPoint& at) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 
+#include "gui/common/CellEditor.h"
+
 namespace hozanki {
 
 PlayerList::PlayerList(QWidget* parent) : QTableWidget(kFormatCount, 3, parent) {
@@ -73,12 +75,7 @@ void PlayerList::keyPressEvent(QKeyEvent* event) {
 
 void PlayerList::OpenEditor(int row) {
   editedRow_ = row;
-  const QRect cell = visualItemRect(item(row, kParameterColumn));
-  EditListView->setGeometry(cell.x(), cell.y(), columnWidth(kParameterColumn) + 1, cell.height());
-  EditListView->setText(Parameters(row));
-  EditListView->show();
-  EditListView->setFocus();
-  EditListView->selectAll();
+  ShowCellEditor(this, EditListView, row, kParameterColumn, Parameters(row));
 }
 
 void PlayerList::CloseEditor(bool store) {
@@ -91,17 +88,7 @@ void PlayerList::CloseEditor(bool store) {
 }
 
 bool PlayerList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == EditListView) {
-    if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        CloseEditor(key != Qt::Key_Escape);
-        return true;
-      }
-    } else if (event->type() == QEvent::FocusOut) {
-      CloseEditor(true);
-    }
-  }
+  if (watched == EditListView && FilterCellEditorEvent(event, [this](bool store) { CloseEditor(store); })) return true;
   return QTableWidget::eventFilter(watched, event);
 }
 

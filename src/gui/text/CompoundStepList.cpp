@@ -147,7 +147,7 @@ void CompoundStepDelegate::Finish(QWidget* editor) {
 }
 
 CompoundStepList::CompoundStepList(QWidget* parent)
-    : QTreeWidget(parent), delegate_(new CompoundStepDelegate(this)) {
+    : InternalMoveTree(parent), delegate_(new CompoundStepDelegate(this)) {
   setObjectName(QStringLiteral("ListViewMulti"));
   setColumnCount(3);
   setHeaderLabels(
@@ -157,12 +157,7 @@ CompoundStepList::CompoundStepList(QWidget* parent)
   setItemsExpandable(false);
   setAllColumnsShowFocus(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
   setItemDelegate(delegate_);
-  setDragEnabled(true);
-  setAcceptDrops(true);
-  setDropIndicatorShown(true);
-  setDragDropMode(QAbstractItemView::InternalMove);
 }
 
 std::vector<CompoundStep> CompoundStepList::Steps() const {
@@ -239,36 +234,20 @@ void CompoundStepList::mouseDoubleClickEvent(QMouseEvent* event) {
   armedRow_ = index.row();
 }
 
-void CompoundStepList::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Insert) {
-    CopySelected();
-  } else if (event->key() == Qt::Key_Delete) {
-    DeleteSelected();
-  } else {
-    QTreeWidget::keyPressEvent(event);
-  }
+bool CompoundStepList::InsertKeyPressed() {
+  CopySelected();
+  return true;
 }
 
-void CompoundStepList::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->source() != this) {
-    event->ignore();
-    return;
-  }
-  QTreeWidget::dragMoveEvent(event);
-  event->setDropAction(Qt::MoveAction);
-  event->accept();
+bool CompoundStepList::DeleteKeyPressed() {
+  DeleteSelected();
+  return true;
 }
 
-void CompoundStepList::dropEvent(QDropEvent* event) {
-  if (event->source() != this) {
-    event->ignore();
-    return;
-  }
-  const QModelIndex at = indexAt(event->position().toPoint());
-  MoveSelectedTo(at.isValid() ? at.row() : -1);
-  // Copy, not move: the view must not remove the dragged rows afterwards.
-  event->setDropAction(Qt::CopyAction);
-  event->accept();
+bool CompoundStepList::DropRows(const QPoint& at) {
+  const QModelIndex target = indexAt(at);
+  MoveSelectedTo(target.isValid() ? target.row() : -1);
+  return true;
 }
 
 void CompoundStepList::MoveSelectedTo(int row) {

@@ -8,10 +8,10 @@
 
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
 #include <vector>
 
 #include "core/text/Compound.h"
+#include "gui/common/InternalMoveTree.h"
 
 namespace hozanki {
 
@@ -42,7 +42,7 @@ class CompoundStepDelegate : public QStyledItemDelegate {
   mutable QPointer<QWidget> openEditor_;
 };
 
-class CompoundStepList : public QTreeWidget {
+class CompoundStepList : public InternalMoveTree {
   Q_OBJECT
 
  public:
@@ -70,9 +70,9 @@ class CompoundStepList : public QTreeWidget {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
+  bool InsertKeyPressed() override;
+  bool DeleteKeyPressed() override;
+  bool DropRows(const QPoint& at) override;
 
  private:
   CompoundStepDelegate* delegate_;

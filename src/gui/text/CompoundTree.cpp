@@ -1,13 +1,12 @@
 #include "gui/text/CompoundTree.h"
 
-#include <QDropEvent>
 #include <QHeaderView>
 
 #include "gui/text/CompoundStepList.h"
 
 namespace hozanki {
 
-CompoundTree::CompoundTree(QWidget* parent) : QTreeWidget(parent) {
+CompoundTree::CompoundTree(QWidget* parent) : InternalMoveTree(parent) {
   setObjectName(QStringLiteral("TreeViewMulti"));
   setColumnCount(1);
   setHeaderHidden(true);
@@ -15,11 +14,6 @@ CompoundTree::CompoundTree(QWidget* parent) : QTreeWidget(parent) {
   setItemsExpandable(false);
   setExpandsOnDoubleClick(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
-  setDragEnabled(true);
-  setAcceptDrops(true);
-  setDropIndicatorShown(true);
-  setDragDropMode(QAbstractItemView::InternalMove);
 }
 
 void CompoundTree::SetEdits(const std::vector<CompoundEdit>& edits) {
@@ -76,28 +70,13 @@ void CompoundTree::MoveRoot(int from, int onto) {
   emit Reordered();
 }
 
-void CompoundTree::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->source() != this) {
-    event->ignore();
-    return;
-  }
-  QTreeWidget::dragMoveEvent(event);
-  event->setDropAction(Qt::MoveAction);
-  event->accept();
-}
-
-void CompoundTree::dropEvent(QDropEvent* event) {
+bool CompoundTree::DropRows(const QPoint& at) {
   QTreeWidgetItem* source = SelectedRoot();
-  if (event->source() != this || !source) {
-    event->ignore();
-    return;
-  }
-  QTreeWidgetItem* target = itemAt(event->position().toPoint());
+  if (!source) return false;
+  QTreeWidgetItem* target = itemAt(at);
   while (target && target->parent()) target = target->parent();
   MoveRoot(indexOfTopLevelItem(source), target ? indexOfTopLevelItem(target) : -1);
-  // Copy, not move: the view must not remove the dragged item afterwards.
-  event->setDropAction(Qt::CopyAction);
-  event->accept();
+  return true;
 }
 
 }  // namespace hozanki

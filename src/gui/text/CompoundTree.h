@@ -4,15 +4,15 @@
 // expanded. Dragging a compound edit onto another moves it before that one
 // when it came from below, otherwise after it.
 
-#include <QTreeWidget>
 #include <string>
 #include <vector>
 
 #include "core/text/Compound.h"
+#include "gui/common/InternalMoveTree.h"
 
 namespace hozanki {
 
-class CompoundTree : public QTreeWidget {
+class CompoundTree : public InternalMoveTree {
   Q_OBJECT
 
  public:
@@ -35,8 +35,7 @@ class CompoundTree : public QTreeWidget {
   void Reordered();
 
  protected:
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
+  bool DropRows(const QPoint& at) override;
 };
 
 }  // namespace hozanki

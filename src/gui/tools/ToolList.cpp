@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "core/tagedit/RowDrag.h"
+#include "gui/common/CellEditor.h"
 
 namespace hozanki {
 namespace {
@@ -134,12 +135,7 @@ void ToolList::dropEvent(QDropEvent* event) {
 void ToolList::OpenEditor(int row, int column) {
   editedRow_ = row;
   editedColumn_ = column;
-  const QRect cell = visualItemRect(item(row, column));
-  EditListViewTool->setGeometry(cell.x(), cell.y(), columnWidth(column) + 1, cell.height());
-  EditListViewTool->setText(item(row, column)->text());
-  EditListViewTool->show();
-  EditListViewTool->setFocus();
-  EditListViewTool->selectAll();
+  ShowCellEditor(this, EditListViewTool, row, column, item(row, column)->text());
 }
 
 void ToolList::CloseEditor(bool store) {
@@ -155,17 +151,7 @@ void ToolList::CloseEditor(bool store) {
 }
 
 bool ToolList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == EditListViewTool) {
-    if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-        CloseEditor(key != Qt::Key_Escape);
-        return true;
-      }
-    } else if (event->type() == QEvent::FocusOut) {
-      CloseEditor(true);
-    }
-  }
+  if (watched == EditListViewTool && FilterCellEditorEvent(event, [this](bool store) { CloseEditor(store); })) return true;
   return QTableWidget::eventFilter(watched, event);
 }
 
