@@ -50,17 +50,31 @@ bool IsHidden(const std::string& type, const std::string& mountPoint) {
 
 }  // namespace
 
-std::vector<Drive> ParseMountTable(std::string_view text) {
-  std::vector<Drive> drives;
+std::vector<Drive> ParseAllMounts(std::string_view text) {
+  std::vector<Drive> mounts;
   std::istringstream lines{std::string(text)};
   std::string line;
   while (std::getline(lines, line)) {
     std::istringstream fields(line);
     std::string device, mountPoint, type;
     if (!(fields >> device >> mountPoint >> type)) continue;
-    mountPoint = Unescape(mountPoint);
-    if (mountPoint.empty() || mountPoint.front() != '/' || IsHidden(type, mountPoint)) continue;
-    Drive drive{fs::path(mountPoint), Unescape(device), type};
+    mounts.push_back(Drive{fs::path(Unescape(mountPoint)), Unescape(device), type});
+  }
+  return mounts;
+}
+
+std::string ReadMountTable() {
+  std::ifstream in("/proc/self/mounts");
+  std::stringstream text;
+  if (in) text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<Drive> ParseMountTable(std::string_view text) {
+  std::vector<Drive> drives;
+  for (Drive& drive : ParseAllMounts(text)) {
+    const std::string& mountPoint = drive.mountPoint.native();
+    if (mountPoint.empty() || mountPoint.front() != '/' || IsHidden(drive.type, mountPoint)) continue;
     auto same = std::find_if(drives.begin(), drives.end(),
                              [&](const Drive& d) { return d.mountPoint == drive.mountPoint; });
     if (same != drives.end())
@@ -75,10 +89,7 @@ std::vector<Drive> ParseMountTable(std::string_view text) {
 }
 
 std::vector<Drive> ListDrives() {
-  std::ifstream in("/proc/self/mounts");
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  std::vector<Drive> drives = ParseMountTable(text.str());
+  std::vector<Drive> drives = ParseMountTable(ReadMountTable());
   if (std::none_of(drives.begin(), drives.end(), [](const Drive& d) { return d.mountPoint == "/"; }))
     drives.insert(drives.begin(), Drive{"/", "", ""});
   return drives;

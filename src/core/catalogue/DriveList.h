@@ -18,9 +18,15 @@ struct Drive {
   std::string type;                  // "ext4", "vfat", "nfs"
 };
 
-// Parses the text of /proc/self/mounts (octal escapes such as "\040"
-// decoded). Later mounts on the same point replace earlier ones; the result is
-// sorted by mount point, the root first.
+// All mounts of a mount table in the form of /proc/self/mounts (octal
+// escapes such as "\040" decoded), in table order, nothing left out.
+std::vector<Drive> ParseAllMounts(std::string_view text);
+
+// The text of /proc/self/mounts (empty when it cannot be read).
+std::string ReadMountTable();
+
+// The drive box's share of a mount table. Later mounts on the same point
+// replace earlier ones; the result is sorted by mount point, the root first.
 std::vector<Drive> ParseMountTable(std::string_view text);
 
 // The drives of this machine (from /proc/self/mounts; just "/" when it cannot

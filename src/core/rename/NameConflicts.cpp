@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
-#include <sstream>
 
 #include "core/catalogue/FolderScan.h"
 #include "core/tagedit/SaveEngine.h"
@@ -19,22 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr std::array<std::string_view, 6> kCaseInsensitiveTypes = {"vfat",  "msdos", "exfat",
                                                                    "ntfs",  "ntfs3", "fuseblk"};
-
-// "\040" and the like of the mount table.
-std::string UnescapeMountField(std::string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 3 < text.size() &&
-        std::all_of(text.begin() + static_cast<long>(i) + 1, text.begin() + static_cast<long>(i) + 4,
-                    [](char c) { return c >= '0' && c <= '7'; })) {
-      out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
-      i += 3;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
 
 // The displayed form of a final name.
 std::string Shown(const NameRow& row, bool renamed) {
@@ -50,24 +32,8 @@ bool IsCaseInsensitiveFileSystem(std::string_view type) {
          kCaseInsensitiveTypes.end();
 }
 
-std::vector<Drive> ParseAllMounts(std::string_view text) {
-  std::vector<Drive> mounts;
-  std::istringstream lines{std::string(text)};
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    std::string device, mountPoint, type;
-    if (!(fields >> device >> mountPoint >> type)) continue;
-    mounts.push_back(Drive{fs::path(UnescapeMountField(mountPoint)), UnescapeMountField(device), type});
-  }
-  return mounts;
-}
-
 FolderCaseProbe FolderCaseProbe::FromSystem() {
-  std::ifstream in("/proc/self/mounts");
-  std::stringstream text;
-  if (in) text << in.rdbuf();
-  return FolderCaseProbe(ParseAllMounts(text.str()));
+  return FolderCaseProbe(ParseAllMounts(ReadMountTable()));
 }
 
 NameCase FolderCaseProbe::CaseOf(const fs::path& folder) const {

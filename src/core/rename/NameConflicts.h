@@ -31,10 +31,6 @@ enum class NameCase { Exact, Insensitive };
 // regard to case (vfat, msdos, exfat, ntfs, ntfs3, fuseblk).
 bool IsCaseInsensitiveFileSystem(std::string_view type);
 
-// All mounts of a mount table in the form of /proc/self/mounts (octal
-// escapes decoded), nothing left out.
-std::vector<Drive> ParseAllMounts(std::string_view text);
-
 // Tells how names compare in a folder, from a mount table.
 class FolderCaseProbe {
  public:
