@@ -88,7 +88,8 @@ void PlayerList::CloseEditor(bool store) {
 }
 
 bool PlayerList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == EditListView && FilterCellEditorEvent(event, [this](bool store) { CloseEditor(store); })) return true;
+  if (watched == EditListView && FilterCellEditorEvent(event, [this](bool store) { CloseEditor(store); }))
+    return true;
   return QTableWidget::eventFilter(watched, event);
 }
 

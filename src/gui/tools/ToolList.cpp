@@ -151,7 +151,8 @@ void ToolList::CloseEditor(bool store) {
 }
 
 bool ToolList::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == EditListViewTool && FilterCellEditorEvent(event, [this](bool store) { CloseEditor(store); })) return true;
+  if (watched == EditListViewTool && FilterCellEditorEvent(event, [this](bool store) { CloseEditor(store); }))
+    return true;
   return QTableWidget::eventFilter(watched, event);
 }
 
