@@ -1,7 +1,12 @@
 #pragma once
-// Helpers for the tests that run hozanki-cli: shell quoting, whole files, and
-// a fresh folder per test with a private settings folder "config" in it.
+// Helpers for the tests that run hozanki-cli: shell quoting, whole files,
+// running a shell command, and a fresh folder per test with a private
+// settings folder "config" in it.
 
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,12 +33,45 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& byte
   out << bytes;
 }
 
+struct ShellResult {
+  int status = -1;  // exit status; -1 when it could not run or did not exit
+  std::string out;  // standard output
+};
+
+// Runs `command` with the shell.
+inline ShellResult RunShell(const std::string& command) {
+  ShellResult r;
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return r;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
+  const int status = ::pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
 // TempDirTest with the settings folder "config" made in it.
 class CliTempDirTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
     std::filesystem::create_directories(dir_ / "config");
+  }
+};
+
+// CliTempDirTest whose "config" is the settings folder of every command the
+// test runs (HOZANKI_CONFIG_DIR).
+class CliConfigTest : public CliTempDirTest {
+ protected:
+  void SetUp() override {
+    CliTempDirTest::SetUp();
+    ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);
+  }
+  // Copies the mp3 test file `fixture` to `as` in the folder.
+  std::filesystem::path Copy(const std::string& fixture, const std::filesystem::path& as) {
+    std::filesystem::create_directories((dir_ / as).parent_path());
+    std::filesystem::copy_file(std::filesystem::path(HOZANKI_TEST_DATA) / "mp3" / fixture, dir_ / as);
+    return dir_ / as;
   }
 };
 

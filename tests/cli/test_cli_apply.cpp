@@ -19,29 +19,17 @@ using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 using hozanki::test::WriteFile;
 
-struct CliRun {
-  int status = -1;
-  std::string out;  // standard output and error
-};
+using CliRun = hozanki::test::ShellResult;
 
+// Standard output and error together.
 CliRun Cli(const std::string& arguments) {
-  std::string command = std::string(HOZANKI_CLI) + " " + arguments + " 2>&1";
-  CliRun r;
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-  int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return hozanki::test::RunShell(std::string(HOZANKI_CLI) + " " + arguments + " 2>&1");
 }
 
-class CliApply : public hozanki::test::CliTempDirTest {
+class CliApply : public hozanki::test::CliConfigTest {
  protected:
   void SetUp() override {
-    CliTempDirTest::SetUp();
-    ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);
+    CliConfigTest::SetUp();
     fs::create_directories(dir_ / "music");
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
       fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / "sjis_id3v2.mp3", dir_ / "music" / name);

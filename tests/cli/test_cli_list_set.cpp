@@ -16,39 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using Result = hozanki::test::ShellResult;
 
 Result RunCli(const std::string& arguments) {
-  std::string command = std::string(HOZANKI_CLI) + " " + arguments + " 2>/dev/null";
-  Result r;
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-  int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return hozanki::test::RunShell(std::string(HOZANKI_CLI) + " " + arguments + " 2>/dev/null");
 }
 
 using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 
-class CliMedia : public hozanki::test::CliTempDirTest {
- protected:
-  void SetUp() override {
-    CliTempDirTest::SetUp();
-    ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);
-  }
-  fs::path Copy(const std::string& fixture, const fs::path& as) {
-    fs::create_directories((dir_ / as).parent_path());
-    fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / fixture, dir_ / as);
-    return dir_ / as;
-  }
-};
+class CliMedia : public hozanki::test::CliConfigTest {};
 
 TEST_F(CliMedia, ListJsonInLoaderOrderWithTagsAndStates) {
   Copy("sjis_id3v2.mp3", "music/b.mp3");

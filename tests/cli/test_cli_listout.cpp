@@ -11,10 +11,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using Result = hozanki::test::ShellResult;
 
 using hozanki::test::Quote;
 using hozanki::test::ReadFile;
@@ -33,14 +30,7 @@ class CliListoutTest : public hozanki::test::CliTempDirTest {
         "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " + Quote(HOZANKI_CLI);
     for (const std::string& a : args) command += " " + Quote(a);
     command += " 2>" + Quote((dir_ / "stderr.txt").string());
-    Result r;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return hozanki::test::RunShell(command);
   }
   std::string Stderr() const { return ReadFile(dir_ / "stderr.txt"); }
 };

@@ -20,9 +20,7 @@ using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 using hozanki::test::WriteFile;
 
-struct Result {
-  int status = -1;
-  std::string out;
+struct Result : hozanki::test::ShellResult {
   std::string err;
 };
 
@@ -31,13 +29,7 @@ class CliPaths : public hozanki::test::CliTempDirTest {
   Result Run(const std::string& arguments) {
     const std::string command = "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " +
                                 Quote(HOZANKI_CLI) + " " + arguments + " 2>" + Quote((dir_ / "err").string());
-    Result r;
-    FILE* p = ::popen(command.c_str(), "r");
-    if (!p) return r;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
-    const int status = ::pclose(p);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Result r{hozanki::test::RunShell(command)};
     r.err = ReadFile(dir_ / "err");
     return r;
   }

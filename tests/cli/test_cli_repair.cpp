@@ -18,37 +18,15 @@ namespace fs = std::filesystem;
 using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using Result = hozanki::test::ShellResult;
 
 Result RunShell(const std::string& command) {
-  Result r;
-  FILE* p = ::popen((command + " 2>/dev/null").c_str(), "r");
-  if (!p) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.out.append(buffer, n);
-  int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+  return hozanki::test::RunShell(command + " 2>/dev/null");
 }
 
 Result Cli(const std::string& arguments) { return RunShell(std::string(HOZANKI_CLI) + " " + arguments); }
 
-class CliRepair : public hozanki::test::CliTempDirTest {
- protected:
-  void SetUp() override {
-    CliTempDirTest::SetUp();
-    ::setenv("HOZANKI_CONFIG_DIR", (dir_ / "config").c_str(), 1);
-  }
-  fs::path Copy(const std::string& fixture, const fs::path& as) {
-    fs::create_directories((dir_ / as).parent_path());
-    fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / fixture, dir_ / as);
-    return dir_ / as;
-  }
-};
+class CliRepair : public hozanki::test::CliConfigTest {};
 
 TEST_F(CliRepair, DryRunReportsAndWritesNothing) {
   fs::path legacy = Copy("sjis_id3v2.mp3", "music/legacy.mp3");

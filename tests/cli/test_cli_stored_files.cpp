@@ -22,9 +22,7 @@ using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 using hozanki::test::WriteFile;
 
-struct Result {
-  int status = -1;
-  std::string out;
+struct Result : hozanki::test::ShellResult {
   std::string err;
 };
 
@@ -37,13 +35,7 @@ class CliStoredFiles : public hozanki::test::CliTempDirTest {
                           Quote(HOZANKI_CLI);
     for (const std::string& a : args) command += " " + Quote(a);
     command += " 2>" + Quote((dir_ / "stderr.txt").string()) + " </dev/null";
-    Result r;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    Result r{hozanki::test::RunShell(command)};
     r.err = ReadFile(dir_ / "stderr.txt");
     return r;
   }
