@@ -229,8 +229,18 @@ TEST_F(KillSafety, InPlaceBatchesAreOldOrNewOnceTheNextRunHasPlayedBackTheJourna
   for (int k = 0; k < kKills; ++k) {
     reset();
     pid_t pid = Start(dir_ / "config", {"apply", (dir_ / "second.json").string()});
-    // The later part of a run is where the journal lives.
-    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(span / 3, span)(rng)));
+    if (k % 2 == 0) {
+      // At a random moment of the later part of a run, where the journal lives.
+      std::this_thread::sleep_for(
+          std::chrono::microseconds(std::uniform_int_distribution<long>(span / 3, span)(rng)));
+    } else {
+      // Right after the journal appears, plus a little: timing alone misses
+      // its short life on a busy machine.
+      int status = 0;
+      while (journals() == 0 && ::waitpid(pid, &status, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+      std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, 2000)(rng)));
+    }
     ::kill(pid, SIGKILL);
     Wait(pid);
     const bool left = journals() > 0;
