@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
+#include "BenchTemplates.h"
 #include "core/listout/ListEngine.h"
 #include "gui/app/FormMain.h"
 #include "gui/listout/FormListMain.h"
@@ -51,16 +52,6 @@ std::vector<MediaFileEntry> Rows() {
   return rows;
 }
 
-const std::vector<TemplateRow> kTemplate = {
-    {"", "テキスト", "#EXTM3U", "↓"},
-    {" *", "ファイルパス", "", "全体参照"},
-    {" *", "ファイル名", "", "全体参照"},
-    {" *", "テキスト", "\\t", ""},
-    {" *", "タイトル", "0,10", "部分参照"},
-    {" *", "テキスト", " - ", ""},
-    {" *", "アーティスト", "s/ +/_/g", "正規表現"},
-    {" *", "テキスト", "", "↓"},
-};
 
 struct Window {
   Window() {
@@ -105,7 +96,7 @@ void BM_PickTenThousandFiles(benchmark::State& state) {
 void BM_PreviewTenThousandFiles(benchmark::State& state) {
   Window w;
   w.form->MenuListSelectClick();
-  w.form->ListView->SetRows(kTemplate);
+  w.form->ListView->SetRows(bench::EightRowTemplate());
   for (auto _ : state) {
     state.PauseTiming();
     w.form->ShowPage(TFormListMain::kListFormPage);

@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchTemplates.h"
 #include "core/listout/ListEngine.h"
 #include "core/listout/ListOutput.h"
 #include "core/listout/PickedFile.h"
@@ -26,16 +27,6 @@ std::vector<PickedFile> MakeFiles(int count) {
   return files;
 }
 
-const std::vector<TemplateRow> kRows = {
-    {"", "テキスト", "#EXTM3U", "↓"},
-    {" *", "ファイルパス", "", "全体参照"},
-    {" *", "ファイル名", "", "全体参照"},
-    {" *", "テキスト", "\\t", ""},
-    {" *", "タイトル", "0,10", "部分参照"},
-    {" *", "テキスト", " - ", ""},
-    {" *", "アーティスト", "s/ +/_/g", "正規表現"},
-    {" *", "テキスト", "", "↓"},
-};
 
 void BM_GenerateList(benchmark::State& state) {
   std::vector<PickedFile> files = MakeFiles(static_cast<int>(state.range(0)));
@@ -43,7 +34,7 @@ void BM_GenerateList(benchmark::State& state) {
   size_t lines = 0;
   for (auto _ : state) {
     ListEngine engine(files, totals, {});
-    lines = engine.Generate(kRows, 0).size();
+    lines = engine.Generate(bench::EightRowTemplate(), 0).size();
     benchmark::DoNotOptimize(lines);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -57,7 +48,8 @@ void BM_GenerateAndEncodeShiftJis(benchmark::State& state) {
   std::string bytes;
   for (auto _ : state) {
     ListEngine engine(files, totals, {});
-    const std::vector<std::string> lines = SplitPreviewLines(JoinPreviewLines(engine.Generate(kRows, 0)));
+    const std::vector<std::string> lines =
+        SplitPreviewLines(JoinPreviewLines(engine.Generate(bench::EightRowTemplate(), 0)));
     EncodeListOutput(lines, ListEncoding::ShiftJis, bytes);
     benchmark::DoNotOptimize(bytes);
   }

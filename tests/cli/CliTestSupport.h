@@ -36,6 +36,7 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& byte
 struct ShellResult {
   int status = -1;  // exit status; -1 when it could not run or did not exit
   std::string out;  // standard output
+  std::string err;  // standard error, when RunShellWithErrors caught it
 };
 
 // Runs `command` with the shell.
@@ -47,6 +48,13 @@ inline ShellResult RunShell(const std::string& command) {
   for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) r.out.append(buffer, n);
   const int status = ::pclose(p);
   r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+// Runs `command` with the shell, its standard error caught in `errFile`.
+inline ShellResult RunShellWithErrors(const std::string& command, const std::filesystem::path& errFile) {
+  ShellResult r = RunShell(command + " 2>" + Quote(errFile.string()));
+  r.err = ReadFile(errFile);
   return r;
 }
 

@@ -20,18 +20,14 @@ using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 using hozanki::test::WriteFile;
 
-struct Result : hozanki::test::ShellResult {
-  std::string err;
-};
+using Result = hozanki::test::ShellResult;
 
 class CliPaths : public hozanki::test::CliTempDirTest {
  protected:
   Result Run(const std::string& arguments) {
-    const std::string command = "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " +
-                                Quote(HOZANKI_CLI) + " " + arguments + " 2>" + Quote((dir_ / "err").string());
-    Result r{hozanki::test::RunShell(command)};
-    r.err = ReadFile(dir_ / "err");
-    return r;
+    const std::string command =
+        "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " " + Quote(HOZANKI_CLI) + " " + arguments;
+    return hozanki::test::RunShellWithErrors(command, dir_ / "err");
   }
   fs::path Media(const std::string& name) {
     fs::create_directories(dir_ / "m");

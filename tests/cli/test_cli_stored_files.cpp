@@ -22,9 +22,7 @@ using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 using hozanki::test::WriteFile;
 
-struct Result : hozanki::test::ShellResult {
-  std::string err;
-};
+using Result = hozanki::test::ShellResult;
 
 class CliStoredFiles : public hozanki::test::CliTempDirTest {
  protected:
@@ -34,10 +32,8 @@ class CliStoredFiles : public hozanki::test::CliTempDirTest {
     std::string command = "HOZANKI_CONFIG_DIR=" + Quote((dir_ / "config").string()) + " timeout 30 " +
                           Quote(HOZANKI_CLI);
     for (const std::string& a : args) command += " " + Quote(a);
-    command += " 2>" + Quote((dir_ / "stderr.txt").string()) + " </dev/null";
-    Result r{hozanki::test::RunShell(command)};
-    r.err = ReadFile(dir_ / "stderr.txt");
-    return r;
+    command += " </dev/null";
+    return hozanki::test::RunShellWithErrors(command, dir_ / "stderr.txt");
   }
   fs::path Config(const std::string& name) const { return dir_ / "config" / name; }
   std::string Media() {
