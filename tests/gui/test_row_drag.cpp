@@ -120,7 +120,8 @@ void RowDragTest::DragEventsOfThisTableOnlyAndScrollingAtTheEdges() {
   QTableView* table = w.TagTable(1);
   QWidget* viewport = table->viewport();
   QScrollBar* bar = table->verticalScrollBar();
-  QVERIFY(bar->maximum() > 0);
+  // The view lays its rows out on a later turn of the event loop.
+  QTRY_VERIFY(bar->maximum() > 0);
   TagRowDrag& drag = w.RowDrag();
   std::unique_ptr<QMimeData> own(TagRowDrag::MakeMimeData(1));
   std::unique_ptr<QMimeData> otherTable(TagRowDrag::MakeMimeData(2));
