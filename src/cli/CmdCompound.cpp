@@ -8,7 +8,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/SettingsFolder.h"
-#include "core/text/CompoundFile.h"
+#include "core/settings/CompoundFile.h"
 
 namespace hozanki::cli {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "CliTestSupport.h"
 #include "core/text/Compound.h"
-#include "core/text/CompoundFile.h"
+#include "core/settings/CompoundFile.h"
 #include "core/text/ConvertText.h"
 #include "core/text/Regexp.h"
 #include "core/text/Substring.h"

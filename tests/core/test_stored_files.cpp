@@ -21,10 +21,10 @@
 #include "core/listout/ListItems.h"
 #include "core/listout/TemplateLibrary.h"
 #include "core/rename/RenamePattern.h"
+#include "core/settings/CompoundFile.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
-#include "core/text/CompoundFile.h"
 
 namespace hozanki {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "TempDirTestSupport.h"
 #include "core/common/AtomicFile.h"
+#include "core/settings/CompoundFile.h"
 #include "core/settings/IniFile.h"
 #include "core/text/Compound.h"
-#include "core/text/CompoundFile.h"
 #include "core/text/Cp932.h"
 #include "core/text/RegexpPatternCheck.h"
 

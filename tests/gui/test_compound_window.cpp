@@ -19,7 +19,7 @@
 #include "MainWindowTestSupport.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
-#include "core/text/CompoundFile.h"
+#include "core/settings/CompoundFile.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/text/CompoundStepList.h"
 #include "gui/text/CompoundTree.h"

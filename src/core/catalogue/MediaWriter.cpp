@@ -7,6 +7,7 @@
 
 #include "core/catalogue/TagFile.h"
 #include "core/common/AtomicFile.h"
+#include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/text/Cp932.h"
@@ -133,14 +134,19 @@ bool WriteRowToTagFile(TagFile& file, const MediaFileEntry& entry, std::string* 
   return StageRow(file, entry, error) && file.Save(error);
 }
 
-WriteSettings WriteSettings::FromIni(const IniFile& ini) {
-  namespace o = settings::option;
+WriteSettings WriteSettings::FromOptions(const AppSettings& options) {
   WriteSettings s;
-  s.unicode = ini.ReadInteger(o::kSection, o::kUnicode, o::kUnicodeDefault);
-  s.unsync = ini.ReadInteger(o::kSection, o::kUnsync, o::kUnsyncDefault);
-  s.id3v2Version = ini.ReadInteger(o::kSection, o::kID3v2Ver, o::kID3v2VerDefault);
-  s.keepTimeStamp = ini.ReadBool(o::kSection, o::kTimeStamp, o::kTimeStampDefault);
+  s.unicode = options.unicode;
+  s.unsync = options.unsync;
+  s.id3v2Version = options.id3v2Ver;
+  s.keepTimeStamp = options.timeStamp;
   return s;
+}
+
+WriteSettings WriteSettings::FromIni(const IniFile& ini) {
+  AppSettings options;
+  options.ReadOptions(ini);
+  return FromOptions(options);
 }
 
 bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {

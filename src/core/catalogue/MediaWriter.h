@@ -13,6 +13,7 @@ namespace hozanki {
 
 class IniFile;
 class TagFile;
+struct AppSettings;
 
 // The "Option" settings that saving uses.
 struct WriteSettings {
@@ -24,6 +25,10 @@ struct WriteSettings {
   // empty: every file is written as a new copy.
   std::filesystem::path journalFolder;
 
+  // The save options among the general options: the one mapping from
+  // "TimeStamp", "Unicode", "Unsync" and "ID3v2Ver" to these fields.
+  static WriteSettings FromOptions(const AppSettings& options);
+  // The same options read from the settings file (AppSettings::ReadOptions).
   static WriteSettings FromIni(const IniFile& ini);
 };
 

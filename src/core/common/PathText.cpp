@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "core/text/TextWidth.h"
+#include "core/common/Utf8.h"
 
 namespace hozanki {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/common/IntegerText.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/text/TextWidth.h"
@@ -30,7 +31,7 @@ LibraryWarning Check(std::string_view name, const std::vector<TemplateRow>& rows
 TemplateRow ParseRowValue(std::string_view value, int version) {
   const size_t codeEnd = ByteOffsetOfWidth(value, 4);
   int code = 1900;
-  if (!IniFile::ParseInteger(value.substr(0, codeEnd), code) ||
+  if (!ParseInteger(value.substr(0, codeEnd), code) ||
       value.substr(0, codeEnd).find_first_of("$xX") != std::string_view::npos)
     code = 1900;
   std::string_view text = value.substr(ByteOffsetOfWidth(value, 5));
@@ -131,7 +132,7 @@ bool TemplateLibrary::Save(const std::filesystem::path& path, std::string* error
   // "Lst0" ... "Lst" + (count - 1), looked up among the sections present.
   for (const std::string& name : ini.Sections()) {
     int k = 0;
-    if (name.size() > 3 && IniFile::ParseInteger(name.substr(3), k) && k >= 0 && k < oldCount) {
+    if (name.size() > 3 && ParseInteger(name.substr(3), k) && k >= 0 && k < oldCount) {
       // Section names compare without regard to case: "lst1" is "Lst1".
       std::string lower = name;
       for (char& c : lower)

@@ -6,7 +6,6 @@
 #include <array>
 
 #include "core/catalogue/FolderScan.h"
-#include "core/tagedit/SaveEngine.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/TextWidth.h"
 
@@ -80,6 +79,11 @@ std::vector<std::string> ListFolderNames(const fs::path& folder) {
   }
   ::closedir(dir);
   return names;
+}
+
+bool IsBadFileName(std::string_view name) {
+  return name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+         name.find('\0') != std::string_view::npos;
 }
 
 NameRow NameRowOf(const fs::path& root, const MediaFileEntry& entry) {

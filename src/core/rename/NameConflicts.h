@@ -52,6 +52,9 @@ std::string NameKey(std::string_view name, NameCase nameCase);
 using FolderLister = std::function<std::vector<std::string>(const std::filesystem::path& folder)>;
 std::vector<std::string> ListFolderNames(const std::filesystem::path& folder);
 
+// Why a new name cannot be used: empty, ".", "..", or holding "/" or NUL.
+bool IsBadFileName(std::string_view name);
+
 // One listed file.
 struct NameRow {
   std::filesystem::path folder;  // the folder holding the file

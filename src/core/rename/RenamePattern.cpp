@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/common/IntegerText.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/text/TextWidth.h"
@@ -54,7 +55,7 @@ PatternItem ParseItemValue(std::string_view value) {
   const std::string_view code = value.substr(0, ByteOffsetOfWidth(value, 3));
   int number = 0;
   if (code.size() == 3 && code.find_first_not_of("0123456789") == std::string_view::npos &&
-      IniFile::ParseInteger(code, number))
+      ParseInteger(code, number))
     item.code = number;
   std::string_view text = value.substr(ByteOffsetOfWidth(value, 4));
   if (!text.empty()) {

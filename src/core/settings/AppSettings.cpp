@@ -13,22 +13,6 @@ std::string Numbered(std::string_view prefix, int n) {
 }
 }  // namespace
 
-AppSettings::AppSettings()
-    : editor(option::kEditorDefault),
-      extOmit(option::kExtOmitDefault),
-      extProtect(option::kExtProtectDefault),
-      colorNC(option::kColorNCDefault),
-      colorNB(option::kColorNBDefault),
-      colorSC(option::kColorSCDefault),
-      colorSB(option::kColorSBDefault),
-      memoSize(option::kMemoSizeDefault),
-      fontName(option::kFontNameDefault),
-      unicode(option::kUnicodeDefault),
-      unsync(option::kUnsyncDefault),
-      id3v2Ver(option::kID3v2VerDefault),
-      timeStamp(option::kTimeStampDefault),
-      clmMode(option::kClmModeDefault) {}
-
 void AppSettings::ReadOptions(const IniFile& ini) {
   const auto s = option::kSection;
   editor = ini.ReadString(s, option::kEditor, option::kEditorDefault);

@@ -9,6 +9,7 @@
 
 #include "core/catalogue/MediaFormat.h"
 #include "core/settings/IniFile.h"
+#include "core/settings/SettingsKeys.h"
 
 namespace hozanki {
 
@@ -19,28 +20,28 @@ struct ToolEntry {
   std::string parm;
 };
 
+// Every member starts at its default from SettingsKeys.h, the one place the
+// defaults are written.
 struct AppSettings {
-  std::string editor;
-  bool extOmit = false;
-  bool extProtect = false;
+  std::string editor{settings::option::kEditorDefault};
+  bool extOmit = settings::option::kExtOmitDefault;
+  bool extProtect = settings::option::kExtProtectDefault;
   std::array<std::string, kFormatCount> player;     // keys "Player1".."Player8"
   std::array<std::string, kFormatCount> playerPrm;  // keys "PlayerPrm1".."PlayerPrm8"
   // Colours in the stored encoding: top byte 0x80 names a system colour by
   // its index, anything else is 0x00BBGGRR.
-  int colorNC = 0;
-  int colorNB = 0;
-  int colorSC = 0;
-  int colorSB = 0;
-  int memoSize = 0;
-  std::string fontName;
-  int unicode = 0;   // 0 leave as is, 1 off, 2 on
-  int unsync = 0;    // 0 leave as is, 1 off, 2 on
-  int id3v2Ver = 0;  // 0 leave as is, 1 = 2.2, 2 = 2.3, 3 = 2.4
-  bool timeStamp = true;
-  int clmMode = 0;  // 0 leave the mode, 1 show the menu
+  int colorNC = settings::option::kColorNCDefault;
+  int colorNB = settings::option::kColorNBDefault;
+  int colorSC = settings::option::kColorSCDefault;
+  int colorSB = settings::option::kColorSBDefault;
+  int memoSize = settings::option::kMemoSizeDefault;
+  std::string fontName{settings::option::kFontNameDefault};
+  int unicode = settings::option::kUnicodeDefault;    // 0 leave as is, 1 off, 2 on
+  int unsync = settings::option::kUnsyncDefault;      // 0 leave as is, 1 off, 2 on
+  int id3v2Ver = settings::option::kID3v2VerDefault;  // 0 leave as is, 1 = 2.2, 2 = 2.3, 3 = 2.4
+  bool timeStamp = settings::option::kTimeStampDefault;
+  int clmMode = settings::option::kClmModeDefault;  // 0 leave the mode, 1 show the menu
   std::vector<ToolEntry> tools;
-
-  AppSettings();  // every default
 
   // Reads "Option" keys and the "Tool" list (a missing key keeps its default).
   void ReadOptions(const IniFile& ini);

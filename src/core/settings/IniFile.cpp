@@ -1,8 +1,6 @@
 #include "core/settings/IniFile.h"
 
 #include <algorithm>
-#include <charconv>
-#include <limits>
 
 #include "core/common/AtomicFile.h"
 #include "core/text/Cp932.h"
@@ -114,34 +112,6 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view fallback) const {
   const Entry* e = FindEntry(section, key);
   return e ? e->value : std::string(fallback);
-}
-
-bool IniFile::ParseInteger(std::string_view text, int& value) {
-  text = Trim(text);
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  int base = 10;
-  if (!text.empty() && text.front() == '$') {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty()) return false;
-  long long v = 0;
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v, base);
-  if (ec != std::errc() || ptr != text.data() + text.size()) return false;
-  if (negative) v = -v;
-  // Hexadecimal texts name 32-bit patterns (colours such as $80000008).
-  if (base == 16 && v > std::numeric_limits<int>::max() && v <= 0xFFFFFFFFLL)
-    v = static_cast<long long>(static_cast<int32_t>(static_cast<uint32_t>(v)));
-  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
-  value = static_cast<int>(v);
-  return true;
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int fallback) const {

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/common/IntegerText.h"
+
 namespace hozanki {
 
 // What reading a stored file found.
@@ -71,9 +73,9 @@ class IniFile {
   bool Save(const std::filesystem::path& path, std::string* error = nullptr,
             const std::filesystem::path& temporary = {}) const;
 
-  // Decimal integer text as the settings store it; also accepts "$hex" and
-  // "0xhex". False for anything else or out of 32-bit range.
-  static bool ParseInteger(std::string_view text, int& value);
+  // The integer form of core/common/IntegerText.h, kept under this name for
+  // the callers that still use it.
+  static bool ParseInteger(std::string_view text, int& value) { return hozanki::ParseInteger(text, value); }
 
  private:
   struct Entry {

@@ -31,12 +31,7 @@ std::string ShownPath(const std::filesystem::path& folder, const std::filesystem
 }  // namespace
 
 WriteSettings SaveWriteSettings(const AppSettings& settings) {
-  WriteSettings s;
-  s.unicode = settings.unicode;
-  s.unsync = settings.unsync;
-  s.id3v2Version = settings.id3v2Ver;
-  s.keepTimeStamp = settings.timeStamp;
-  return s;
+  return WriteSettings::FromOptions(settings);
 }
 
 bool HasStagedChanges(const Catalogue& catalogue) {
@@ -66,11 +61,6 @@ SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path
     }
   }
   return plan;
-}
-
-bool IsBadFileName(std::string_view name) {
-  return name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
-         name.find('\0') != std::string_view::npos;
 }
 
 std::string SaveProgress::CountText() const {

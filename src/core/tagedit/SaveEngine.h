@@ -24,6 +24,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
 #include "core/catalogue/MediaWriter.h"
+#include "core/rename/NameConflicts.h"
 
 namespace hozanki {
 
@@ -35,7 +36,8 @@ inline constexpr std::string_view kSavingSuffix = " 保存中...";  // after the
 inline constexpr std::string_view kSaveCancelText =
     "キャンセルを受け付けました... 現在処理中のファイルが保存完了するまで待機中...";
 
-// "TimeStamp", "Unicode", "Unsync", "ID3v2Ver" of the options.
+// "TimeStamp", "Unicode", "Unsync", "ID3v2Ver" of the options
+// (WriteSettings::FromOptions).
 WriteSettings SaveWriteSettings(const AppSettings& settings);
 
 // One file to handle, copied from the catalogue.
@@ -67,8 +69,8 @@ SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path
 // load, a reload or closing the window would drop.
 bool HasStagedChanges(const Catalogue& catalogue);
 
-// Why a new name cannot be used: empty, ".", "..", or holding "/" or NUL.
-bool IsBadFileName(std::string_view name);
+// IsBadFileName, the rule for new names, is in core/rename/NameConflicts.h
+// (included above for the callers of the save).
 
 enum class RenameOutcome { None, Renamed, Unchanged, Failed };
 enum class WriteOutcome { None, Written, Failed, Skipped };  // Skipped: rename failed or cancelled

@@ -121,7 +121,7 @@ int ApplySetAll(Catalogue& catalogue, const EditTarget& target, std::span<const 
   int stored = 0;
   for (size_t i = 0; i < rows.size(); ++i) {
     if (CellText(catalogue, target, rows[i]) == values[i]) continue;
-    stored += SetCellValue(catalogue, target, rows[i], values[i], ValueSource::Other);
+    stored += SetCellValue(catalogue, target, rows[i], values[i]);
   }
   return stored;
 }

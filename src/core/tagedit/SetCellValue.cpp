@@ -1,6 +1,5 @@
 #include "core/tagedit/SetCellValue.h"
 
-#include "core/settings/AppSettings.h"
 #include "core/tagedit/CheckStates.h"
 #include "core/text/TextWidth.h"
 
@@ -41,9 +40,8 @@ bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::
   return true;
 }
 
-bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text,
-                  ValueSource source) {
-  return SetCellValue(catalogue, target, row, text, source, AppSettings::Current().extProtect);
+bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text) {
+  return SetCellValue(catalogue, target, row, text, ValueSource::Other, false);
 }
 
 bool CommitCellEdit(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text) {

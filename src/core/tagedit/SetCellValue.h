@@ -34,9 +34,9 @@ std::string StoredText(const MediaFileEntry& entry, const EditTarget& target, st
 // table, is never stored).
 bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text,
                   ValueSource source, bool extProtect);
-// As above with "ExtProtect" from the process-wide settings.
-bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text,
-                  ValueSource source = ValueSource::Other);
+// As above for a text that is neither a paste nor a fixed-form rename result
+// (ValueSource::Other): stored as it is, so "ExtProtect" plays no part.
+bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::string_view text);
 
 // Storing the text of an in-place editor when it closes or walks to another
 // row: nothing happens when the text equals the cell (exact comparison).

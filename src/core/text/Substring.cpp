@@ -1,6 +1,6 @@
 #include "core/text/Substring.h"
 
-#include "core/settings/IniFile.h"
+#include "core/common/IntegerText.h"
 #include "core/text/TextWidth.h"
 
 namespace hozanki {
@@ -9,7 +9,7 @@ namespace {
 
 long long ParseNumber(std::string_view text) {
   int value = 0;
-  if (!IniFile::ParseInteger(text, value)) return 0;
+  if (!ParseInteger(text, value)) return 0;
   return value;
 }
 

@@ -3,22 +3,16 @@
 // code page 932 stores it in one byte (U+0000-U+007F and the half-width
 // katakana U+FF61-U+FF9F) and 2 wide otherwise, also when code page 932 cannot
 // hold it. Every length limit, substring position and "never split a
-// double-byte character" rule of the program counts with these widths.
+// double-byte character" rule of the program counts with these widths. The
+// UTF-8 walking itself is in core/common/Utf8.h.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "core/common/Utf8.h"
+
 namespace hozanki {
-
-// Decodes the character at byte `pos`; returns its length in bytes (at least
-// 1). A malformed sequence is one byte long and decodes to U+FFFD.
-size_t DecodeUtf8Char(std::string_view text, size_t pos, char32_t& cp);
-
-// Appends the UTF-8 form of `cp`.
-void AppendUtf8(std::string& out, char32_t cp);
-
-bool IsValidUtf8(std::string_view text);
 
 constexpr int CharWidth(char32_t cp) {
   return (cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F)) ? 1 : 2;

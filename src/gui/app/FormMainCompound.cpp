@@ -12,7 +12,7 @@
 
 #include "core/tagedit/SetCellValue.h"
 #include "core/settings/IniFile.h"
-#include "core/text/CompoundFile.h"
+#include "core/settings/CompoundFile.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/WindowPlacement.h"
 #include "gui/text/FormMulti.h"

@@ -12,7 +12,7 @@
 
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
-#include "core/text/CompoundFile.h"
+#include "core/settings/CompoundFile.h"
 #include "gui/text/CompoundStepList.h"
 #include "gui/text/CompoundTree.h"
 

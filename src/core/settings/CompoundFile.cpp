@@ -1,4 +1,4 @@
-#include "core/text/CompoundFile.h"
+#include "core/settings/CompoundFile.h"
 
 #include <algorithm>
 #include <cctype>
