@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 #include <string>
 
@@ -250,6 +251,36 @@ TEST(AppSettings, DefaultsAndRoundTripThroughTheIniFile) {
   ASSERT_EQ(again.tools.size(), 2u);
   EXPECT_EQ(again.tools[0].name, "エコー");
   EXPECT_EQ(again.tools[0].parm, "$F");
+}
+
+// The defaults are written once: a fresh AppSettings, one read from an
+// empty file, and the save options taken from either, agree.
+TEST(AppSettings, FreshReadAndSaveOptionsShareOneSetOfDefaults) {
+  const AppSettings fresh;
+  AppSettings read;
+  read.ReadOptions(IniFile());
+  EXPECT_EQ(fresh.editor, read.editor);
+  EXPECT_EQ(fresh.extOmit, read.extOmit);
+  EXPECT_EQ(fresh.extProtect, read.extProtect);
+  EXPECT_EQ((std::array{fresh.colorNC, fresh.colorNB, fresh.colorSC, fresh.colorSB, fresh.memoSize}),
+            (std::array{read.colorNC, read.colorNB, read.colorSC, read.colorSB, read.memoSize}));
+  EXPECT_EQ(fresh.fontName, read.fontName);
+  EXPECT_EQ((std::array{fresh.unicode, fresh.unsync, fresh.id3v2Ver, fresh.clmMode}),
+            (std::array{read.unicode, read.unsync, read.id3v2Ver, read.clmMode}));
+  EXPECT_EQ(fresh.timeStamp, read.timeStamp);
+
+  const auto fields = [](const WriteSettings& s) {
+    return std::array{s.unicode, s.unsync, s.id3v2Version, s.keepTimeStamp ? 1 : 0};
+  };
+  EXPECT_EQ(fields(WriteSettings{}), fields(WriteSettings::FromOptions(fresh)));
+  EXPECT_EQ(fields(WriteSettings{}), fields(WriteSettings::FromIni(IniFile())));
+  // Stored values other than the defaults reach the save the same way from
+  // the file and from the options.
+  const IniFile ini = IniFile::Parse("[Option]\nUnicode=1\nUnsync=2\nID3v2Ver=3\nTimeStamp=0\n");
+  AppSettings options;
+  options.ReadOptions(ini);
+  EXPECT_EQ(fields(WriteSettings::FromIni(ini)), (std::array{1, 2, 3, 0}));
+  EXPECT_EQ(fields(WriteSettings::FromOptions(options)), (std::array{1, 2, 3, 0}));
 }
 
 TEST(AppSettings, NonNumericOptionsKeepDefaultsAndHugeToolCountsStop) {
