@@ -49,7 +49,8 @@ struct AppSettings {
   void WriteOptions(IniFile& ini) const;
   void WriteTools(IniFile& ini) const;
 
-  // The process-wide instance.
+  // The process-wide instance, for the window. Core code never reads it: its
+  // callers hand it the settings, or the one value, it needs.
   static AppSettings& Current();
 };
 
