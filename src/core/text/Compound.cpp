@@ -70,7 +70,8 @@ std::vector<std::string_view> CompoundChoices(int kind) {
   const CompoundKindInfo* info = InfoOf(kind);
   std::vector<std::string_view> choices;
   if (info && info->group)
-    for (const ConvertKindInfo& conversion : ConvertKindsOf(*info->group)) choices.push_back(conversion.caption);
+    for (const ConvertKindInfo& conversion : ConvertKindsOf(*info->group))
+      choices.push_back(conversion.caption);
   return choices;
 }
 
