@@ -34,13 +34,15 @@ std::optional<ConvertKind> KindOf(const std::string& text) {
 
 int Run(const std::vector<std::string>& args) {
   static const std::string usage = Usage();
-  const CliSyntax syntax{"convert", usage, {{"--separators", "", true}, {"--options", "", true}}, false, true};
+  const CliSyntax syntax{
+      "convert", usage, {{"--separators", "", true}, {"--options", "", true}}, false, true};
   int status = kExitOk;
   const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
   if (!parsed) return status;
   if (parsed->operands.size() > 1)
     return UsageError(syntax, "unexpected argument \"" + parsed->operands[1] + "\"");
-  const std::optional<ConvertKind> kind = parsed->operands.empty() ? std::nullopt : KindOf(parsed->operands[0]);
+  const std::optional<ConvertKind> kind =
+      parsed->operands.empty() ? std::nullopt : KindOf(parsed->operands[0]);
   if (!kind)
     return UsageError(syntax, "KIND must be one of the names below or a number from 0 to " +
                                   std::to_string(kConvertKindCount - 1));

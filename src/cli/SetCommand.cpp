@@ -64,7 +64,8 @@ int RunSet(const std::vector<std::string>& args) {
     const std::string& a = parsed->operands[i];
     const size_t eq = a.find('=');
     if (eq == std::string::npos || eq == 0)
-      return UsageError(kSyntax, "unexpected argument \"" + a + "\" (expected NAME=TEXT, --remove KIND or --touch)");
+      return UsageError(kSyntax,
+                        "unexpected argument \"" + a + "\" (expected NAME=TEXT, --remove KIND or --touch)");
     values.emplace_back(a.substr(0, eq), a.substr(eq + 1));
   }
   const std::vector<std::string> removals = parsed->Values("--remove");
@@ -72,15 +73,18 @@ int RunSet(const std::vector<std::string>& args) {
 
   const std::string filePath = PathArgument(fileArg);
   struct stat st {};
-  if (::stat(filePath.c_str(), &st) != 0) return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
+  if (::stat(filePath.c_str(), &st) != 0)
+    return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
   if (!S_ISREG(st.st_mode)) return Refuse(fileArg + ": not a regular file");
   const std::filesystem::path path(filePath);
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  const std::filesystem::path folder =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   // Temporary files of a save that died are cleared before a new one.
   SweepTemporaryFiles(folder);
   std::string error;
   std::optional<MediaFileEntry> read = ReadMediaFile(folder, path.filename(), &error);
-  if (!read) return Refuse(fileArg + ": " + (error.empty() ? "not a supported media file" : error), kExitFailed);
+  if (!read)
+    return Refuse(fileArg + ": " + (error.empty() ? "not a supported media file" : error), kExitFailed);
   const MediaFormat format = read->format;
   const std::string formatName(FormatName(format));
   Catalogue catalogue;
@@ -101,7 +105,8 @@ int RunSet(const std::vector<std::string>& args) {
       std::string known;
       for (TagKind kind : TagKindsOf(format))
         for (std::string_view n : ValueNamesOf(kind)) known.append(" ").append(n);
-      return Refuse("unknown value name \"" + name + "\" for a " + formatName + " file (its names:" + known + ")");
+      return Refuse("unknown value name \"" + name + "\" for a " + formatName + " file (its names:" + known +
+                    ")");
     }
     if (std::find(removed.begin(), removed.end(), *target->kind) != removed.end())
       return Refuse(name + " belongs to a tag kind that is being removed");
@@ -110,7 +115,8 @@ int RunSet(const std::vector<std::string>& args) {
 
   // A removal is a click on the kind's checked box (an absent kind stays absent).
   for (TagKind kind : removed)
-    if (entry.tags[static_cast<size_t>(TagRowIndex(kind))].state == kChecked) ToggleCheckState(catalogue, kind, 0);
+    if (entry.tags[static_cast<size_t>(TagRowIndex(kind))].state == kChecked)
+      ToggleCheckState(catalogue, kind, 0);
   for (size_t i = 0; i < targets.size(); ++i) {
     const EditTarget& target = targets[i];
     // A kind the file's other tags exclude (RIFF beside ID3v2 or APE) is
