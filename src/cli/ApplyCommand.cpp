@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/common/PathText.h"
 #include "core/catalogue/MediaReader.h"
@@ -30,6 +31,9 @@ namespace hozanki::cli {
 namespace {
 
 using Json = nlohmann::json;
+
+constexpr const char* kUsage =
+    "apply [--dry-run] [--touch] FILE.json|-   write the values edited in a `list --json` listing";
 
 // The file an entry of `list --json` names (its "path" field).
 std::optional<std::filesystem::path> PathOfListEntry(const Json& entry) {
@@ -123,27 +127,16 @@ bool ApplyEntry(const Json& j, MediaFileEntry& entry, std::string& newName, std:
 }
 
 int RunApply(const std::vector<std::string>& args) {
-  bool dryRun = false, touch = false;
-  std::string input;
-  for (const std::string& a : args) {
-    if (a == "--dry-run" || a == "-n") {
-      dryRun = true;
-    } else if (a == "--touch") {
-      touch = true;
-    } else if (a != "-" && a.size() > 1 && a[0] == '-') {
-      std::cerr << "hozanki-cli apply: unknown option " << a << "\n";
-      return kExitUsage;
-    } else if (!input.empty()) {
-      std::cerr << "hozanki-cli apply: one listing at a time\n";
-      return kExitUsage;
-    } else {
-      input = a;
-    }
-  }
-  if (input.empty()) {
-    std::cerr << "hozanki-cli apply: no listing given (a file, or - for standard input)\n";
-    return kExitUsage;
-  }
+  const CliSyntax syntax{"apply", kUsage, {{"--dry-run", "-n", false}, {"--touch", "", false}}, true};
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  const bool dryRun = parsed->Has("--dry-run");
+  const bool touch = parsed->Has("--touch");
+  if (parsed->operands.size() > 1) return UsageError(syntax, "one listing at a time");
+  if (parsed->operands.empty() || parsed->operands[0].empty())
+    return UsageError(syntax, "no listing given (a file, or - for standard input)");
+  const std::string& input = parsed->operands[0];
   std::string text;
   if (input == "-") {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
@@ -244,10 +237,7 @@ int RunApply(const std::vector<std::string>& args) {
   return refused + failed > 0 ? kExitFailed : kExitOk;
 }
 
-CliCommandRegistration registration(
-    {"apply",
-     "apply [--dry-run] [--touch] FILE.json|-   write the values edited in a `list --json` listing",
-     RunApply});
+CliCommandRegistration registration({"apply", kUsage, RunApply});
 
 }  // namespace
 }  // namespace hozanki::cli

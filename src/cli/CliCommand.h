@@ -11,11 +11,26 @@
 
 namespace hozanki::cli {
 
-// Exit statuses shared by the commands.
+// Exit statuses shared by the commands:
+// 0 done;
+// 1 a file (or data file, or the output) could not be handled: it could not
+//   be read or written, its content refused the request, a new name
+//   collided;
+// 2 a usage error, or a request the rules refuse before any file is touched
+//   (an unknown value name or tag kind, a tag kind the format excludes, a
+//   value the tag cannot hold, a title that names nothing, a file argument
+//   that names nothing).
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+// The status of a run over several results: the gravest of them.
+inline int WorseStatus(int a, int b) {
+  return a > b ? a : b;
+}
+
+// Messages (errors, warnings, counts, confirmations) go to standard error;
+// standard output carries only the command's results.
 struct CliCommand {
   std::string name;     // "list", "convert", ...
   std::string usage;    // one or more lines shown by --help

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "TextFilter.h"
 #include "core/common/AtomicFile.h"
@@ -16,8 +17,12 @@ namespace {
 constexpr const char* kUsage = "compound TITLE   (the first compound edit of that title in NR284Cnv.dat)";
 
 int Run(const std::vector<std::string>& args) {
-  if (!ArgumentsAreUtf8("compound", args)) return kExitUsage;
-  if (args.size() != 1) return UsageError("compound", "one TITLE is needed", kUsage);
+  const CliSyntax syntax{"compound", kUsage, {}, false, true};
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.size() != 1) return UsageError(syntax, "one TITLE is needed");
+  const std::string& title = parsed->operands[0];
   std::filesystem::path file = SettingsFolder() / kCompoundFileName;
   // Read the recovery copy when an interrupted save left only that.
   if (IsMissingFile(file) && !IsMissingFile(RecoveryCopyOf(file))) file = RecoveryCopyOf(file);
@@ -28,12 +33,12 @@ int Run(const std::vector<std::string>& args) {
     return kExitFailed;
   }
   for (const CompoundEdit& edit : edits) {
-    if (edit.title != args[0]) continue;
+    if (edit.title != title) continue;
     return RunCheckedLineFilter("compound", [&](std::string_view line, std::string& error) {
       return RunCompound(edit.steps, line, &error);
     });
   }
-  std::cerr << "hozanki-cli compound: no compound edit is titled \"" << args[0] << "\".";
+  std::cerr << "hozanki-cli compound: no compound edit is titled \"" << title << "\".";
   if (edits.empty()) {
     std::cerr << " There are none in " << file.string() << ".\n";
   } else {

@@ -1,5 +1,8 @@
 // hozanki-cli convert: the fourteen character conversions as a line filter.
 
+#include <iostream>
+
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "TextFilter.h"
 #include "core/settings/IniFile.h"
@@ -8,33 +11,48 @@
 namespace hozanki::cli {
 namespace {
 
-constexpr const char* kUsage = "convert KIND [--separators TEXT] [--options TEXT]   (KIND 0-13)";
-
-int Run(const std::vector<std::string>& args) {
-  if (!ArgumentsAreUtf8("convert", args)) return kExitUsage;
-  std::string kindText;
-  std::string separators;
-  std::string options;
-  bool haveKind = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--separators" || args[i] == "--options") && i + 1 < args.size()) {
-      (args[i] == "--separators" ? separators : options) = args[i + 1];
-      ++i;
-    } else if (!haveKind && !args[i].starts_with("--")) {
-      kindText = args[i];
-      haveKind = true;
-    } else {
-      return UsageError("convert", "unexpected argument \"" + args[i] + "\"", kUsage);
-    }
+// "convert KIND ..." followed by the kinds, group by group, as the menus
+// hold them: "  lower (0)  大文字 ⇒ 小文字".
+std::string Usage() {
+  std::string usage = "convert KIND [--separators TEXT] [--options TEXT]   convert each line; KIND is";
+  for (const ConvertGroupInfo& group : ConvertGroupTable()) {
+    usage += "\n      " + std::string(group.caption) + ":";
+    for (const ConvertKindInfo& kind : ConvertKindsOf(group.group))
+      usage += "  " + std::string(kind.cliName) + " (" + std::to_string(static_cast<int>(kind.kind)) + ") " +
+               std::string(kind.caption);
   }
-  int kind = -1;
-  if (!haveKind || !IniFile::ParseInteger(kindText, kind) || kind < 0 || kind >= kConvertKindCount)
-    return UsageError("convert", "KIND must be a number from 0 to 13", kUsage);
-  return RunLineFilter("convert",
-                       [&](std::string_view line) { return ConvertText(kind, line, separators, options); });
+  return usage;
 }
 
-const CliCommandRegistration kRegistration({"convert", kUsage, Run});
+// A name, or a kind's number as before the kinds had names.
+std::optional<ConvertKind> KindOf(const std::string& text) {
+  if (std::optional<ConvertKind> named = ConvertKindFromName(text)) return named;
+  int number = -1;
+  if (!IniFile::ParseInteger(text, number)) return std::nullopt;
+  return ConvertKindFromNumber(number);
+}
+
+int Run(const std::vector<std::string>& args) {
+  static const std::string usage = Usage();
+  const CliSyntax syntax{
+      "convert", usage, {{"--separators", "", true}, {"--options", "", true}}, false, true};
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.size() > 1)
+    return UsageError(syntax, "unexpected argument \"" + parsed->operands[1] + "\"");
+  const std::optional<ConvertKind> kind =
+      parsed->operands.empty() ? std::nullopt : KindOf(parsed->operands[0]);
+  if (!kind)
+    return UsageError(syntax, "KIND must be one of the names below or a number from 0 to " +
+                                  std::to_string(kConvertKindCount - 1));
+  const std::string separators = parsed->Value("--separators").value_or("");
+  const std::string options = parsed->Value("--options").value_or("");
+  return RunLineFilter("convert",
+                       [&](std::string_view line) { return ConvertText(*kind, line, separators, options); });
+}
+
+const CliCommandRegistration kRegistration({"convert", Usage(), Run});
 
 }  // namespace
 }  // namespace hozanki::cli

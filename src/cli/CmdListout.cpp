@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/listout/ListEngine.h"
@@ -21,9 +22,11 @@ constexpr const char* kUsage =
     "listout TITLE [--base DIR] [--encoding sjis|utf16|utf8] [--output FILE] FILE...\n"
     "                                    write a list of the files through the list template TITLE";
 
+const CliSyntax kSyntax{
+    "listout", kUsage, {{"--base", "", true}, {"--encoding", "", true}, {"--output", "", true}}};
+
 int Usage(const std::string& message) {
-  std::cerr << "hozanki-cli listout: " << message << "\nUsage: hozanki-cli " << kUsage << "\n";
-  return kExitUsage;
+  return UsageError(kSyntax, message);
 }
 
 // An absolute folder as the lists show it, ending in "/".
@@ -35,31 +38,16 @@ std::string FolderText(const fs::path& folder) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  std::string title;
-  std::string output;
-  std::string encodingName = "sjis";
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(kSyntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.empty() || parsed->operands[0].empty()) return Usage("no template title");
+  const std::string& title = parsed->operands[0];
+  const std::vector<std::string> files(parsed->operands.begin() + 1, parsed->operands.end());
+  const std::string output = parsed->Value("--output").value_or("");
+  const std::string encodingName = parsed->Value("--encoding").value_or("sjis");
   BasePath base;
-  std::vector<std::string> files;
-  bool options = true;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (options && a == "--")
-      options = false;
-    else if (options && a == "--base" && hasValue)
-      base = {true, FolderText(args[++i])};
-    else if (options && a == "--encoding" && hasValue)
-      encodingName = args[++i];
-    else if (options && a == "--output" && hasValue)
-      output = args[++i];
-    else if (options && a.starts_with("--"))
-      return Usage("unknown option or missing value: " + a);
-    else if (title.empty() && options)
-      title = a;
-    else
-      files.push_back(a);
-  }
-  if (title.empty()) return Usage("no template title");
+  if (std::optional<std::string> folder = parsed->Value("--base")) base = {true, FolderText(*folder)};
   ListEncoding encoding;
   if (encodingName == "sjis")
     encoding = ListEncoding::ShiftJis;

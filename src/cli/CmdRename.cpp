@@ -6,6 +6,7 @@
 #include <iostream>
 #include <map>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
@@ -25,10 +26,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "rename TITLE [--dry-run] FILE...  rename files by the fixed-form pattern TITLE of their format";
 
-int Usage(const std::string& message) {
-  std::cerr << "hozanki-cli rename: " << message << "\nUsage: hozanki-cli " << kUsage << "\n";
-  return kExitUsage;
-}
+const CliSyntax kSyntax{"rename", kUsage, {{"--dry-run", "", false}}};
 
 const RenamePattern* FindPattern(const RenamePatternStore& store, MediaFormat format,
                                  const std::string& title) {
@@ -117,24 +115,14 @@ bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  std::string title;
-  bool dryRun = false;
-  std::vector<std::string> files;
-  bool options = true;
-  for (const std::string& a : args) {
-    if (options && a == "--")
-      options = false;
-    else if (options && a == "--dry-run")
-      dryRun = true;
-    else if (options && a.starts_with("--"))
-      return Usage("unknown option " + a);
-    else if (title.empty() && options)
-      title = a;
-    else
-      files.push_back(a);
-  }
-  if (title.empty()) return Usage("no pattern title");
-  if (files.empty()) return Usage("no files");
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(kSyntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.empty() || parsed->operands[0].empty()) return UsageError(kSyntax, "no pattern title");
+  const std::string& title = parsed->operands[0];
+  const std::vector<std::string> files(parsed->operands.begin() + 1, parsed->operands.end());
+  const bool dryRun = parsed->Has("--dry-run");
+  if (files.empty()) return UsageError(kSyntax, "no files");
 
   const fs::path settings = SettingsFolder();
   std::string readError;

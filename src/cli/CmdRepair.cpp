@@ -9,8 +9,8 @@
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
-#include "TextFilter.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/catalogue/TagFile.h"
@@ -53,20 +53,14 @@ bool CollectFiles(const std::string& arg, std::vector<fs::path>& out) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  if (!ArgumentsAreUtf8("repair", args)) return kExitUsage;
-  bool dryRun = false, json = false;
-  std::vector<std::string> paths;
-  for (const std::string& a : args) {
-    if (a == "--dry-run")
-      dryRun = true;
-    else if (a == "--json")
-      json = true;
-    else if (a.size() > 1 && a[0] == '-' && a != "-")
-      return UsageError("repair", "unknown option \"" + a + "\"", kUsage);
-    else
-      paths.push_back(a);
-  }
-  if (paths.empty()) return UsageError("repair", "no file or folder given", kUsage);
+  const CliSyntax syntax{"repair", kUsage, {{"--dry-run", "", false}, {"--json", "", false}}, true, true};
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  const std::vector<std::string>& paths = parsed->operands;
+  const bool dryRun = parsed->Has("--dry-run");
+  const bool json = parsed->Has("--json");
+  if (paths.empty()) return UsageError(syntax, "no file or folder given");
 
   bool failed = false;
   std::vector<fs::path> files;

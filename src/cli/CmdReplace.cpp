@@ -1,5 +1,6 @@
 // hozanki-cli replace: wildcard replace as a line filter.
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "TextFilter.h"
 #include "core/text/WildcardReplace.h"
@@ -11,20 +12,13 @@ constexpr const char* kUsage =
     "replace [--case-sensitive] [--] SEARCH REPLACEMENT   (wildcards * and ?, \\1-\\9)";
 
 int Run(const std::vector<std::string>& args) {
-  if (!ArgumentsAreUtf8("replace", args)) return kExitUsage;
-  bool caseSensitive = false;
-  std::vector<std::string> texts;
-  bool optionsEnded = false;
-  for (const std::string& arg : args) {
-    if (!optionsEnded && arg == "--case-sensitive")
-      caseSensitive = true;
-    else if (!optionsEnded && arg == "--")
-      optionsEnded = true;
-    else
-      texts.push_back(arg);
-  }
-  if (texts.size() != 2) return UsageError("replace", "SEARCH and REPLACEMENT are needed", kUsage);
-  const ReplacePattern pattern = BuildReplacePattern(texts[0], texts[1], !caseSensitive);
+  const CliSyntax syntax{"replace", kUsage, {{"--case-sensitive", "", false}}, false, true};
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  const std::vector<std::string>& texts = parsed->operands;
+  if (texts.size() != 2) return UsageError(syntax, "SEARCH and REPLACEMENT are needed");
+  const ReplacePattern pattern = BuildReplacePattern(texts[0], texts[1], !parsed->Has("--case-sensitive"));
   return RunCheckedLineFilter("replace", [&](std::string_view line, std::string& error) {
     return ApplyReplace(pattern, line, &error);
   });

@@ -1,5 +1,6 @@
 // hozanki-cli substr: substring reference as a line filter.
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "TextFilter.h"
 #include "core/text/Substring.h"
@@ -11,9 +12,12 @@ constexpr const char* kUsage =
     "substr START,END   (positions in code page 932 widths; 0 and negatives count from the right)";
 
 int Run(const std::vector<std::string>& args) {
-  if (!ArgumentsAreUtf8("substr", args)) return kExitUsage;
-  if (args.size() != 1) return UsageError("substr", "one START,END argument is needed", kUsage);
-  const std::string& spec = args[0];
+  const CliSyntax syntax{"substr", kUsage, {}, false, true};
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.size() != 1) return UsageError(syntax, "one START,END argument is needed");
+  const std::string& spec = parsed->operands[0];
   return RunLineFilter("substr", [&](std::string_view line) { return Substring(line, spec); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/listout/TemplateLibrary.h"
 #include "core/listout/TemplateText.h"
@@ -14,9 +15,11 @@ constexpr const char* kUsage =
     "template export TITLE [--output FILE]         write a list template as text\n"
     "  template import FILE --name NAME [--ext EXT]  add a template read from text to the library";
 
+const CliSyntax kExportSyntax{"template", kUsage, {{"--output", "", true}}};
+const CliSyntax kImportSyntax{"template", kUsage, {{"--name", "", true}, {"--ext", "", true}}};
+
 int Usage(const std::string& message) {
-  std::cerr << "hozanki-cli template: " << message << "\nUsage: hozanki-cli " << kUsage << "\n";
-  return kExitUsage;
+  return UsageError(kExportSyntax, message);
 }
 
 // The library, or an explanation on standard error when its file exists but
@@ -36,19 +39,13 @@ void ListTitles(const TemplateLibrary& library) {
 }
 
 int Export(const std::vector<std::string>& args) {
-  std::string title;
-  std::string output;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--output" && i + 1 < args.size())
-      output = args[++i];
-    else if (args[i].starts_with("--"))
-      return Usage("unknown option " + args[i]);
-    else if (title.empty())
-      title = args[i];
-    else
-      return Usage("more than one title");
-  }
-  if (title.empty()) return Usage("no title");
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(kExportSyntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.size() > 1) return Usage("more than one title");
+  if (parsed->operands.empty() || parsed->operands[0].empty()) return Usage("no title");
+  const std::string& title = parsed->operands[0];
+  const std::string output = parsed->Value("--output").value_or("");
   TemplateLibrary library;
   if (!LoadLibrary(library, SettingsFolder() / kTemplateFileName)) return kExitFailed;
   const int index = library.Find(title);
@@ -71,26 +68,15 @@ int Export(const std::vector<std::string>& args) {
 }
 
 int Import(const std::vector<std::string>& args) {
-  std::string file;
-  std::string name;
-  std::string extension;
-  bool haveName = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--name" && i + 1 < args.size()) {
-      name = args[++i];
-      haveName = true;
-    } else if (args[i] == "--ext" && i + 1 < args.size()) {
-      extension = args[++i];
-    } else if (args[i].starts_with("--")) {
-      return Usage("unknown option " + args[i]);
-    } else if (file.empty()) {
-      file = args[i];
-    } else {
-      return Usage("more than one file");
-    }
-  }
-  if (file.empty()) return Usage("no file");
-  if (!haveName) return Usage("--name is required");
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(kImportSyntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.size() > 1) return Usage("more than one file");
+  if (parsed->operands.empty() || parsed->operands[0].empty()) return Usage("no file");
+  if (!parsed->Has("--name")) return Usage("--name is required");
+  const std::string& file = parsed->operands[0];
+  const std::string name = *parsed->Value("--name");
+  const std::string extension = parsed->Value("--ext").value_or("");
   std::vector<std::string> lines;
   std::string error;
   if (!ReadTemplateFile(file, lines, &error)) {
@@ -114,12 +100,18 @@ int Import(const std::vector<std::string>& args) {
     std::cerr << "hozanki-cli template: cannot write " << path.string() << ": " << error << "\n";
     return kExitFailed;
   }
-  std::cout << "registered \"" << library.Templates().back().title << "\" (" << rows.size() << " rows)\n";
+  std::cerr << "hozanki-cli template: registered \"" << library.Templates().back().title << "\" ("
+            << rows.size() << " rows)\n";
   return kExitOk;
 }
 
 int Run(const std::vector<std::string>& args) {
   if (args.empty()) return Usage("export or import?");
+  if (args[0] == "--help" || args[0] == "-h") {
+    int status = kExitOk;
+    ParseArguments(kExportSyntax, args, status);
+    return status;
+  }
   const std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "export") return Export(rest);
   if (args[0] == "import") return Import(rest);

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
@@ -16,6 +17,8 @@
 
 namespace hozanki::cli {
 namespace {
+
+constexpr const char* kUsage = "list [--recursive] [--json] PATH...   list media files with their tags";
 
 // `path` is the file's path as bytes; `shown` is that path as the window
 // shows it.
@@ -86,24 +89,14 @@ int RunList(const std::vector<std::string>& args) {
   // returning it to the system after every file.
   ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
   ::mallopt(M_TOP_PAD, 16 << 20);
-  bool recursive = false, json = false;
-  std::vector<std::string> paths;
-  for (const std::string& a : args) {
-    if (a == "--recursive" || a == "-r")
-      recursive = true;
-    else if (a == "--json")
-      json = true;
-    else if (a.size() > 1 && a[0] == '-') {
-      std::cerr << "hozanki-cli list: unknown option " << a << "\n";
-      return kExitUsage;
-    } else
-      paths.push_back(a);
-  }
-  if (paths.empty()) {
-    std::cerr << "hozanki-cli list: no path given\n";
-    return kExitUsage;
-  }
+  const CliSyntax syntax{"list", kUsage, {{"--recursive", "-r", false}, {"--json", "", false}}, true};
   int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(syntax, args, status);
+  if (!parsed) return status;
+  const bool recursive = parsed->Has("--recursive");
+  const bool json = parsed->Has("--json");
+  const std::vector<std::string>& paths = parsed->operands;
+  if (paths.empty()) return UsageError(syntax, "no path given");
   std::vector<Group> groups;
   for (const std::string& argument : paths) {
     const std::string p = PathArgument(argument);
@@ -111,7 +104,7 @@ int RunList(const std::vector<std::string>& args) {
     if (::stat(p.c_str(), &st) != 0) {
       std::cerr << "hozanki-cli list: " << argument << ": no such file or folder" << EscapedPathHint(argument)
                 << "\n";
-      status = kExitUsage;
+      status = WorseStatus(status, kExitUsage);
       continue;
     }
     if (S_ISDIR(st.st_mode)) {
@@ -148,6 +141,9 @@ int RunList(const std::vector<std::string>& args) {
         });
     for (size_t i = 0; i < outputs.size(); ++i) {
       if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << errors[i] << "\n";
+      // A file named on its own could not be handled; one found in a folder
+      // is skipped as the window skips it.
+      if (!errors[i].empty() && g.explicitFiles) status = WorseStatus(status, kExitFailed);
       if (outputs[i].empty()) continue;
       if (json) std::cout << (first ? "\n" : ",\n");
       std::cout << outputs[i];
@@ -155,12 +151,15 @@ int RunList(const std::vector<std::string>& args) {
     }
   }
   if (json) std::cout << (first ? "]\n" : "\n]\n");
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "hozanki-cli list: the listing could not be written\n";
+    status = WorseStatus(status, kExitFailed);
+  }
   return status;
 }
 
-CliCommandRegistration registration({"list",
-                                     "list [--recursive] [--json] PATH...   list media files with their tags",
-                                     RunList});
+CliCommandRegistration registration({"list", kUsage, RunList});
 
 }  // namespace
 }  // namespace hozanki::cli

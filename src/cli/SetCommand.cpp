@@ -1,133 +1,152 @@
-// hozanki-cli set: sets tag values of one file by value name, through the
-// same write operation as saving in the program.
+// hozanki-cli set: sets tag values of one file by value name as the window
+// does: the file becomes a one-row catalogue, each value is stored with
+// SetCellValue, a tag kind is removed as a click on its checked box removes
+// it, and the save engine writes the file.
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <iostream>
 
+#include "CliArguments.h"
 #include "CliCommand.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
+#include "core/tagedit/CheckStates.h"
+#include "core/tagedit/EditTarget.h"
+#include "core/tagedit/SaveEngine.h"
+#include "core/tagedit/SetCellValue.h"
 
 namespace hozanki::cli {
 namespace {
+
+constexpr const char* kUsage =
+    "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name\n"
+    "                                    (FILE as a path or as the \"path\" text of list --json;\n"
+    "                                    NAME as list shows it, MP4's TRACK and DISC as \"a/b\")";
+
+const CliSyntax kSyntax{"set", kUsage, {{"--remove", "", true}, {"--touch", "", false}}};
 
 int Refuse(const std::string& text, int status = kExitUsage) {
   std::cerr << "hozanki-cli set: " << text << " (file left untouched)\n";
   return status;
 }
 
-void Mark(TagRow& row, int state) {
-  row.state = state;
-  row.image = kChangedMark;
+// The tag kind of the format named `name`.
+std::optional<TagKind> KindNamed(MediaFormat format, std::string_view name) {
+  for (TagKind kind : TagKindsOf(format))
+    if (TagKindName(kind) == name) return kind;
+  return std::nullopt;
 }
 
-// Finds the row and cell of a value name; MP4's "TRACK1"/"TRACK2" and
-// "DISC1"/"DISC2" name a part (1 or 2) of the pair cell.
-bool FindValue(const MediaFileEntry& e, const std::string& name, size_t& kindIndex, size_t& cell, int& part) {
-  std::span<const TagKind> kinds = TagKindsOf(e.format);
-  std::string base = name;
-  part = 0;
-  if (e.format == MediaFormat::MP4 &&
-      (name == "TRACK1" || name == "TRACK2" || name == "DISC1" || name == "DISC2")) {
-    base = name.substr(0, name.size() - 1);
-    part = name.back() - '0';
+// The column of the value named `name` (as list shows it).
+std::optional<EditTarget> ValueColumn(MediaFormat format, std::string_view name) {
+  for (TagKind kind : TagKindsOf(format)) {
+    std::span<const std::string_view> names = ValueNamesOf(kind);
+    auto it = std::find(names.begin(), names.end(), name);
+    if (it != names.end()) return EditTarget::TagColumn(kind, static_cast<int>(it - names.begin()) + 1);
   }
-  for (size_t k = 0; k < kinds.size(); ++k) {
-    std::span<const std::string_view> names = ValueNamesOf(kinds[k]);
-    for (size_t i = 0; i < names.size(); ++i) {
-      if (names[i] == base) {
-        kindIndex = k;
-        cell = i + 1;
-        return true;
-      }
-    }
-  }
-  return false;
-}
-
-std::string SetPairPart(const std::string& cell, int part, const std::string& value) {
-  size_t slash = cell.find('/');
-  std::string first = cell.substr(0, slash);
-  std::string second = slash == std::string::npos ? std::string() : cell.substr(slash + 1);
-  (part == 1 ? first : second) = value;
-  return second.empty() ? first : first + "/" + second;
+  return std::nullopt;
 }
 
 int RunSet(const std::vector<std::string>& args) {
-  if (args.empty()) return Refuse("no file given");
-  const std::string fileArg = args[0];
-  const std::string filePath = PathArgument(fileArg);
+  int status = kExitOk;
+  const std::optional<CliArguments> parsed = ParseArguments(kSyntax, args, status);
+  if (!parsed) return status;
+  if (parsed->operands.empty()) return UsageError(kSyntax, "no file given");
+  const std::string& fileArg = parsed->operands[0];
   std::vector<std::pair<std::string, std::string>> values;
-  std::vector<std::string> removals;
-  bool touch = false;
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--touch") {
-      touch = true;
-    } else if (a == "--remove") {
-      if (i + 1 >= args.size()) return Refuse("--remove needs a tag kind");
-      removals.push_back(args[++i]);
-    } else if (size_t eq = a.find('='); eq != std::string::npos && eq > 0) {
-      values.emplace_back(a.substr(0, eq), a.substr(eq + 1));
-    } else {
-      return Refuse("unexpected argument \"" + a + "\" (expected NAME=TEXT, --remove KIND or --touch)");
-    }
+  for (size_t i = 1; i < parsed->operands.size(); ++i) {
+    const std::string& a = parsed->operands[i];
+    const size_t eq = a.find('=');
+    if (eq == std::string::npos || eq == 0)
+      return UsageError(kSyntax,
+                        "unexpected argument \"" + a + "\" (expected NAME=TEXT, --remove KIND or --touch)");
+    values.emplace_back(a.substr(0, eq), a.substr(eq + 1));
   }
-  if (values.empty() && removals.empty()) return Refuse("nothing to set");
+  const std::vector<std::string> removals = parsed->Values("--remove");
+  if (values.empty() && removals.empty()) return UsageError(kSyntax, "nothing to set");
 
+  const std::string filePath = PathArgument(fileArg);
   struct stat st {};
-  if (::stat(filePath.c_str(), &st) != 0) return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
+  if (::stat(filePath.c_str(), &st) != 0)
+    return Refuse(fileArg + ": no such file" + EscapedPathHint(fileArg));
   if (!S_ISREG(st.st_mode)) return Refuse(fileArg + ": not a regular file");
-  std::filesystem::path path(filePath);
-  std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  const std::filesystem::path path(filePath);
+  const std::filesystem::path folder =
+      path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   // Temporary files of a save that died are cleared before a new one.
   SweepTemporaryFiles(folder);
   std::string error;
-  std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
-  if (!entry)
+  std::optional<MediaFileEntry> read = ReadMediaFile(folder, path.filename(), &error);
+  if (!read)
     return Refuse(fileArg + ": " + (error.empty() ? "not a supported media file" : error), kExitFailed);
+  const MediaFormat format = read->format;
+  const std::string formatName(FormatName(format));
+  Catalogue catalogue;
+  catalogue.Append(format, {std::move(*read)});
+  const MediaFileEntry& entry = catalogue.Entries(format).front();
 
-  std::span<const TagKind> kinds = TagKindsOf(entry->format);
-  for (const std::string& kind : removals) {
-    size_t k = 0;
-    while (k < kinds.size() && TagKindName(kinds[k]) != kind) ++k;
-    if (k == kinds.size())
-      return Refuse("no tag kind \"" + kind + "\" in a " + std::string(FormatName(entry->format)) + " file");
-    Mark(entry->tags[k], kUnchecked);
+  // The whole request is checked before anything changes.
+  std::vector<TagKind> removed;
+  for (const std::string& name : removals) {
+    const std::optional<TagKind> kind = KindNamed(format, name);
+    if (!kind) return Refuse("no tag kind \"" + name + "\" in a " + formatName + " file");
+    removed.push_back(*kind);
   }
+  std::vector<EditTarget> targets;
   for (const auto& [name, value] : values) {
-    size_t k = 0, cell = 0;
-    int part = 0;
-    if (!FindValue(*entry, name, k, cell, part))
-      return Refuse("unknown value name \"" + name + "\" for a " + std::string(FormatName(entry->format)) +
-                    " file");
-    TagRow& row = entry->tags[k];
-    if (std::find(removals.begin(), removals.end(), TagKindName(kinds[k])) != removals.end())
+    const std::optional<EditTarget> target = ValueColumn(format, name);
+    if (!target) {
+      std::string known;
+      for (TagKind kind : TagKindsOf(format))
+        for (std::string_view n : ValueNamesOf(kind)) known.append(" ").append(n);
+      return Refuse("unknown value name \"" + name + "\" for a " + formatName + " file (its names:" + known +
+                    ")");
+    }
+    if (std::find(removed.begin(), removed.end(), *target->kind) != removed.end())
       return Refuse(name + " belongs to a tag kind that is being removed");
-    std::string& text = row.cells[cell].text;
-    text = part ? SetPairPart(text, part, value) : value;
-    row.cells[cell].value = 1;
-    Mark(row, kChecked);
+    targets.push_back(*target);
   }
-  if (!CanWriteMediaFile(*entry, &error)) {
-    if (entry->format == MediaFormat::MP3 && entry->tags[2].state == kChecked)
-      error += "; remove the other kind with --remove";
-    return Refuse(error);
+
+  // A removal is a click on the kind's checked box (an absent kind stays absent).
+  for (TagKind kind : removed)
+    if (entry.tags[static_cast<size_t>(TagRowIndex(kind))].state == kChecked)
+      ToggleCheckState(catalogue, kind, 0);
+  for (size_t i = 0; i < targets.size(); ++i) {
+    const EditTarget& target = targets[i];
+    // A kind the file's other tags exclude (RIFF beside ID3v2 or APE) is
+    // closed to editing until they are removed.
+    if (!IsRowOpenToEditing(entry, target))
+      return Refuse(values[i].first + ": " + std::string(TagKindName(*target.kind)) +
+                    " cannot be written beside the file's other tags; remove them with --remove");
+    if (CellText(catalogue, target, 0) != values[i].second)
+      SetCellValue(catalogue, target, 0, values[i].second, ValueSource::Other, false);
   }
+  if (!HasStagedChanges(catalogue)) {
+    std::cerr << "hozanki-cli set: " << fileArg << ": nothing changed\n";
+    return kExitOk;
+  }
+  if (!CanWriteMediaFile(entry, &error)) return Refuse(error);
+
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
-  settings.keepTimeStamp = !touch;
+  settings.keepTimeStamp = !parsed->Has("--touch");
   settings.journalFolder = SettingsFolder();
-  if (!WriteMediaFile(folder, *entry, settings, &error)) return Refuse(fileArg + ": " + error, kExitFailed);
-  return kExitOk;
+  SaveEngine engine(CollectSavePlan(catalogue, folder, settings));
+  const SaveResult result = engine.Run();
+  for (const SaveRowResult& row : result.rows) {
+    if (!row.Failed()) continue;
+    std::cerr << "hozanki-cli set: " << fileArg << ": " << row.error << "\n";
+    status = kExitFailed;
+  }
+  return status;
 }
 
-CliCommandRegistration registration(
-    {"set", "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name\n"
-     "                                    (FILE as a path or as the \"path\" text of list --json)", RunSet});
+CliCommandRegistration registration({"set", kUsage, RunSet});
 
 }  // namespace
 }  // namespace hozanki::cli

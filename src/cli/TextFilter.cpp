@@ -40,19 +40,4 @@ int RunLineFilter(std::string_view command, const std::function<std::string(std:
                               [&transform](std::string_view line, std::string&) { return transform(line); });
 }
 
-bool ArgumentsAreUtf8(std::string_view command, const std::vector<std::string>& args) {
-  for (const std::string& arg : args) {
-    if (!IsValidUtf8(arg)) {
-      std::cerr << "hozanki-cli " << command << ": an argument is not valid UTF-8\n";
-      return false;
-    }
-  }
-  return true;
-}
-
-int UsageError(std::string_view command, std::string_view message, std::string_view usage) {
-  std::cerr << "hozanki-cli " << command << ": " << message << "\nUsage: hozanki-cli " << usage << "\n";
-  return kExitUsage;
-}
-
 }  // namespace hozanki::cli

@@ -5,7 +5,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace hozanki::cli {
 
@@ -22,13 +21,5 @@ using CheckedLineTransform = std::function<std::string(std::string_view line, st
 // error naming its line number and the reason (nothing is written for it or
 // after it): exit status 1.
 int RunCheckedLineFilter(std::string_view command, const CheckedLineTransform& transform);
-
-// Checks that every argument is valid UTF-8; prints an error and returns
-// false otherwise.
-bool ArgumentsAreUtf8(std::string_view command, const std::vector<std::string>& args);
-
-// Prints "hozanki-cli COMMAND: MESSAGE" and the usage line to standard error;
-// returns the usage exit status.
-int UsageError(std::string_view command, std::string_view message, std::string_view usage);
 
 }  // namespace hozanki::cli

@@ -38,7 +38,10 @@ void PrintHelp(std::ostream& out) {
   if (!commands.empty()) out << "\nCommands:\n";
   for (const CliCommand& c : commands) out << "  " << c.usage << "\n";
   out << "\nErrors and the reason each file could not be handled go to standard error.\n"
-         "Exit status: 0 done, 1 a file or data file could not be handled, 2 usage error.\n"
+         "Exit status: 0 done; 1 a file or data file could not be handled (it could not be\n"
+         "read or written, its content refused the change, a new name collided); 2 a usage\n"
+         "error or a request the rules refuse (an unknown value name or tag kind, a tag kind\n"
+         "the file's format excludes), nothing touched. COMMAND --help shows one command.\n"
          "\nNames that are not UTF-8: list --json gives each file a \"path\" that names exactly\n"
          "that file. In a path that is not valid UTF-8 every byte outside valid UTF-8 is\n"
          "written %XX (upper-case hexadecimal) and every % as %25; a valid UTF-8 path\n"

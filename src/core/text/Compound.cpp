@@ -9,82 +9,118 @@ namespace hozanki {
 
 namespace {
 
-constexpr std::array<std::string_view, kCompoundKindCount> kKindNames = {
-    "置換",       "置換(大小文字区別)", "大文字/小文字", "語頭大文字", "全角/半角", "ひらがな/カタカナ",
-    "トリミング", "正規表現",           "部分参照"};
+using CK = CompoundKind;
 
-// ConvertText kinds of the first choice of kinds 2-6.
-constexpr std::array<int, kCompoundKindCount> kFirstConvertKind = {-1, -1, 0, 3, 5, 8, 11, -1, -1};
+// The conversion kinds take their name and first text from their group
+// (filled in by Kinds()).
+constexpr std::array<CompoundKindInfo, kCompoundKindCount> kKinds = {{
+    {CK::Replace, "置換", std::nullopt, true, "", ""},
+    {CK::ReplaceCaseSensitive, "置換(大小文字区別)", std::nullopt, true, "", ""},
+    {CK::Case, "", ConvertGroup::Case, false, "", ""},
+    {CK::WordCapitals, "", ConvertGroup::WordCapitals, true, "", kDefaultSeparators},
+    {CK::Width, "", ConvertGroup::Width, true, "", kDefaultWidthOptions},
+    {CK::Kana, "", ConvertGroup::Kana, false, "", ""},
+    {CK::Trim, "", ConvertGroup::Trim, false, "", ""},
+    {CK::Regexp, "正規表現", std::nullopt, false, "s///", ""},
+    {CK::Substring, "部分参照", std::nullopt, false, "0,0", ""},
+}};
+
+constexpr bool InNumberOrder() {
+  for (size_t i = 0; i < kKinds.size(); ++i)
+    if (static_cast<size_t>(kKinds[i].kind) != i) return false;
+  return true;
+}
+static_assert(InNumberOrder());
+
+const std::array<CompoundKindInfo, kCompoundKindCount>& Kinds() {
+  static const std::array<CompoundKindInfo, kCompoundKindCount> kinds = [] {
+    std::array<CompoundKindInfo, kCompoundKindCount> k = kKinds;
+    for (CompoundKindInfo& info : k) {
+      if (!info.group) continue;
+      info.name = ConvertGroupInfoOf(*info.group).caption;
+      info.defaultFirst = ConvertKindsOf(*info.group).front().caption;
+    }
+    return k;
+  }();
+  return kinds;
+}
+
+const CompoundKindInfo* InfoOf(int kind) {
+  const std::optional<CompoundKind> named = CompoundKindFromNumber(kind);
+  return named ? &Kinds()[static_cast<size_t>(*named)] : nullptr;
+}
 
 }  // namespace
 
+std::span<const CompoundKindInfo> CompoundKindTable() {
+  return Kinds();
+}
+
+std::optional<CompoundKind> CompoundKindFromNumber(int number) {
+  if (number < 0 || number >= kCompoundKindCount) return std::nullopt;
+  return static_cast<CompoundKind>(number);
+}
+
 std::string_view CompoundKindName(int kind) {
-  return kind >= 0 && kind < kCompoundKindCount ? kKindNames[static_cast<size_t>(kind)] : std::string_view();
+  const CompoundKindInfo* info = InfoOf(kind);
+  return info ? info->name : std::string_view();
 }
 
 std::vector<std::string_view> CompoundChoices(int kind) {
-  switch (kind) {
-    case 2:
-      return {"大文字 ⇒ 小文字", "小文字 ⇒ 大文字", "大文字 ⇔ 小文字"};
-    case 3:
-      return {"語頭以外は小文字", "語頭のみ変換"};
-    case 4:
-      return {"全角 ⇒ 半角", "半角 ⇒ 全角", "全角 ⇔ 半角"};
-    case 5:
-      return {"ひらがな ⇒ カタカナ", "カタカナ ⇒ ひらがな", "ひらがな ⇔ カタカナ"};
-    case 6:
-      return {"左空白除去", "右空白除去", "連続空白圧縮"};
-    default:
-      return {};
-  }
+  const CompoundKindInfo* info = InfoOf(kind);
+  std::vector<std::string_view> choices;
+  if (info && info->group)
+    for (const ConvertKindInfo& conversion : ConvertKindsOf(*info->group))
+      choices.push_back(conversion.caption);
+  return choices;
 }
 
 CompoundStep DefaultCompoundStep(int kind) {
   CompoundStep step;
   step.kind = kind;
-  std::vector<std::string_view> choices = CompoundChoices(kind);
-  if (!choices.empty()) step.first = choices.front();
-  if (kind == 3) step.second = kDefaultSeparators;
-  if (kind == 4) step.second = kDefaultWidthOptions;
-  if (kind == 7) step.first = "s///";
-  if (kind == 8) step.first = "0,0";
+  if (const CompoundKindInfo* info = InfoOf(kind)) {
+    step.first = info->defaultFirst;
+    step.second = info->defaultSecond;
+  }
   return step;
 }
 
 bool CompoundKindHasSecondText(int kind) {
-  return kind == 0 || kind == 1 || kind == 3 || kind == 4;
+  const CompoundKindInfo* info = InfoOf(kind);
+  return info && info->hasSecondText;
 }
 
-int CompoundConvertKind(const CompoundStep& step) {
-  if (step.kind < 2 || step.kind > 6) return -1;
-  const int base = kFirstConvertKind[static_cast<size_t>(step.kind)];
-  const std::vector<std::string_view> choices = CompoundChoices(step.kind);
-  if (step.first == choices[0]) return base;
-  if (step.kind == 3 || step.first == choices[1]) return base + 1;
-  return base + 2;
+std::optional<ConvertKind> CompoundConvertKind(const CompoundStep& step) {
+  const CompoundKindInfo* info = InfoOf(step.kind);
+  if (!info || !info->group) return std::nullopt;
+  const std::span<const ConvertKindInfo> conversions = ConvertKindsOf(*info->group);
+  for (const ConvertKindInfo& conversion : conversions)
+    if (step.first == conversion.caption) return conversion.kind;
+  return conversions.back().kind;
 }
 
 std::string RunCompoundStep(const CompoundStep& step, std::string_view text, std::string* error) {
   if (error) error->clear();
-  switch (step.kind) {
-    case 0:
-    case 1:
-      return WildcardReplace(step.first, step.second, step.kind == 0, text, error);
-    case 2:
-    case 5:
-    case 6:
-      return ConvertText(CompoundConvertKind(step), text);
-    case 3:
-      return ConvertText(CompoundConvertKind(step), text, step.second);
-    case 4:
-      return ConvertText(CompoundConvertKind(step), text, {}, step.second);
-    case 7:
+  const std::optional<CompoundKind> kind = CompoundKindFromNumber(step.kind);
+  if (!kind) return std::string(text);
+  switch (*kind) {
+    case CK::Replace:
+    case CK::ReplaceCaseSensitive:
+      return WildcardReplace(step.first, step.second, *kind == CK::Replace, text, error);
+    case CK::Case:
+    case CK::Kana:
+    case CK::Trim:
+      return ConvertText(*CompoundConvertKind(step), text);
+    case CK::WordCapitals:
+      return ConvertText(*CompoundConvertKind(step), text, step.second);
+    case CK::Width:
+      return ConvertText(*CompoundConvertKind(step), text, {}, step.second);
+    case CK::Regexp:
       return ApplyRegexp(step.first, text, error);
-    case 8:
+    case CK::Substring:
       return Substring(text, step.first);
-    default:
-      return std::string(text);
   }
+  return std::string(text);
 }
 
 std::string RunCompound(const std::vector<CompoundStep>& steps, std::string_view text, std::string* error) {

@@ -196,40 +196,45 @@ std::string CompressSpace(std::string_view text) {
 
 }  // namespace
 
-std::string ConvertText(int kind, std::string_view text, std::string_view separators,
+std::string ConvertText(ConvertKind kind, std::string_view text, std::string_view separators,
                         std::string_view options) {
   switch (kind) {
-    case 0:
+    case ConvertKind::ToLower:
       return CaseText(CaseOp::Lower, text);
-    case 1:
+    case ConvertKind::ToUpper:
       return CaseText(CaseOp::Upper, text);
-    case 2:
+    case ConvertKind::SwapCase:
       return CaseText(CaseOp::Swap, text);
-    case 3:
+    case ConvertKind::CapitalizeWords:
       return WordCapitals(text, separators, true);
-    case 4:
+    case ConvertKind::CapitalizeStarts:
       return WordCapitals(text, separators, false);
-    case 5:
+    case ConvertKind::ToHalfWidth:
       return ConvertWidth(WidthDirection::ToHalf, text, options);
-    case 6:
+    case ConvertKind::ToFullWidth:
       return ConvertWidth(WidthDirection::ToFull, text, options);
-    case 7:
+    case ConvertKind::SwapWidth:
       return ConvertWidth(WidthDirection::Swap, text, options);
-    case 8:
+    case ConvertKind::ToKatakana:
       return SwapKana(text, true, false);
-    case 9:
+    case ConvertKind::ToHiragana:
       return SwapKana(text, false, true);
-    case 10:
+    case ConvertKind::SwapKana:
       return SwapKana(text, true, true);
-    case 11:
+    case ConvertKind::TrimLeft:
       return TrimLeft(text);
-    case 12:
+    case ConvertKind::TrimRight:
       return TrimRight(text);
-    case 13:
+    case ConvertKind::CompressSpaces:
       return CompressSpace(text);
-    default:
-      return std::string(text);
   }
+  return std::string(text);
+}
+
+std::string ConvertText(int kind, std::string_view text, std::string_view separators,
+                        std::string_view options) {
+  const std::optional<ConvertKind> named = ConvertKindFromNumber(kind);
+  return named ? ConvertText(*named, text, separators, options) : std::string(text);
 }
 
 }  // namespace hozanki

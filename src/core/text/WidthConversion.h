@@ -1,5 +1,5 @@
 #pragma once
-// Kinds 5-7 of ConvertText: full width and half width.
+// The width kinds of ConvertText: full width and half width.
 
 #include <string>
 #include <string_view>

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 
 #include "core/settings/AppSettings.h"
+#include "core/text/ConvertTextKinds.h"
 #include "gui/app/FormMain.h"
 
 namespace hozanki {
@@ -29,46 +30,20 @@ QMenu* SubMenu(QMenu* parent, const char* name, const QString& caption, bool ena
   return menu;
 }
 
-// The fourteen character conversions under "変換(&T)", grouped.
+// The fourteen character conversions under "変換(&T)", grouped; the kind's
+// number is the item's data.
 void AddConversions(QMenu* convert, const char* prefix, bool tagPopup) {
-  struct Leaf {
-    const char* tagName;
-    const char* renameName;
-    const char* caption;
+  auto bytes = [](std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
   };
-  struct Group {
-    const char* name;
-    const char* caption;
-    std::vector<Leaf> leaves;
-  };
-  const std::vector<Group> groups = {
-      {"UL",
-       "大文字/小文字",
-       {{"UL1", "UL1", "大文字 ⇒ 小文字"},
-        {"UL2", "UL2", "小文字 ⇒ 大文字"},
-        {"UL3", "UL3", "大文字 ⇔ 小文字"}}},
-      {"BU", "語頭大文字", {{"BU1", "BU1", "語頭以外は小文字"}, {"BU2", "BU2", "語頭のみ変換"}}},
-      {"ZH",
-       "全角/半角",
-       {{"ZH1", "ZH1", "全角 ⇒ 半角"}, {"ZH2", "ZH2", "半角 ⇒ 全角"}, {"ZH3", "ZH3", "全角 ⇔ 半角"}}},
-      {"HK",
-       "ひらがな/カタカナ",
-       {{"HK1", "HK1", "ひらがな ⇒ カタカナ"},
-        {"HK2", "HK2", "カタカナ ⇒ ひらがな"},
-        {"HK3", "HK3", "ひらがな ⇔ カタカナ"}}},
-      {"Trim",
-       "トリミング",
-       {{"TrimLeft", "TrimL", "左空白除去"},
-        {"TrimRight", "TrimR", "右空白除去"},
-        {"TrimSpace", "TrimS", "連続空白圧縮"}}},
-  };
-  int kind = 0;
-  for (const Group& g : groups) {
-    const QByteArray groupName = QByteArray(prefix) + "Convert" + g.name;
-    QMenu* sub = SubMenu(convert, groupName.constData(), QString::fromUtf8(g.caption));
-    for (const Leaf& leaf : g.leaves) {
-      const QByteArray name = QByteArray(prefix) + "Convert" + (tagPopup ? leaf.tagName : leaf.renameName);
-      Item(sub, name.constData(), QString::fromUtf8(leaf.caption))->setData(kind++);
+  for (const ConvertGroupInfo& g : ConvertGroupTable()) {
+    const QByteArray groupName = QByteArray(prefix) + "Convert" + bytes(g.itemName);
+    QMenu* sub = SubMenu(convert, groupName.constData(), QString::fromUtf8(bytes(g.caption)));
+    for (const ConvertKindInfo& leaf : ConvertKindsOf(g.group)) {
+      const std::string_view item = tagPopup ? leaf.tagItemName : leaf.renameItemName;
+      const QByteArray name = QByteArray(prefix) + "Convert" + bytes(item);
+      Item(sub, name.constData(), QString::fromUtf8(bytes(leaf.caption)))
+          ->setData(static_cast<int>(leaf.kind));
     }
   }
 }

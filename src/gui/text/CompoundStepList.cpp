@@ -16,9 +16,18 @@ QString Q(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Kinds whose first text is typed (置換, 置換(大小文字区別), 正規表現, 部分参照).
+bool Is(int kind, CompoundKind named) {
+  return kind == static_cast<int>(named);
+}
+
+// Kinds whose first text is typed: those that are no conversion group.
 bool TypedFirst(int kind) {
-  return kind == 0 || kind == 1 || kind == 7 || kind == 8;
+  return CompoundKindFromNumber(kind) && !CompoundKindTable()[static_cast<size_t>(kind)].group;
+}
+
+// Kinds whose second text is typed (the width options have a list of their own).
+bool TypedSecond(int kind) {
+  return CompoundKindHasSecondText(kind) && !Is(kind, CompoundKind::Width);
 }
 
 // A step row: editable (by the editors only), draggable, never a drop target.
@@ -68,11 +77,11 @@ QWidget* CompoundStepDelegate::createEditor(QWidget* parent, const QStyleOptionV
     connect(combo, &QComboBox::activated, this,
             [this, combo] { const_cast<CompoundStepDelegate*>(this)->Finish(combo); });
     editor = combo;
-  } else if (index.column() == 1 || (index.column() == 2 && (kind == 0 || kind == 1 || kind == 3))) {
+  } else if (index.column() == 1 || (index.column() == 2 && TypedSecond(kind))) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QStringLiteral("EditPatern"));
     editor = edit;
-  } else if (index.column() == 2 && kind == 4) {
+  } else if (index.column() == 2 && Is(kind, CompoundKind::Width)) {
     auto* list = new WidthOptionList(parent);
     connect(list, &WidthOptionList::Finished, this,
             [this, list] { const_cast<CompoundStepDelegate*>(this)->Finish(list); });
