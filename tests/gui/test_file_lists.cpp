@@ -212,7 +212,7 @@ void FileListsTest::ShiftClickSortsEachColumnAndKeepsTagTablesParallel() {
   QCOMPARE(Order(window), before);
   QCOMPARE(Caption(window, 5), QStringLiteral("ID3v1"));
   // A new load forgets the sorted column and clears every mark.
-  window.OpenFolder(LoadRequest{fs::path(config_->path().toStdString()), false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{fs::path(config_->path().toStdString()), false, std::nullopt});
   QCOMPARE(Caption(window, 4), QStringLiteral(" 時間"));
   QCOMPARE(window.SortKey(), -1);
   QTRY_VERIFY(!window.IsBusy());
@@ -357,7 +357,7 @@ void FileListsTest::DragOutCarriesTheSelectedFullPaths() {
   TFormMain window;
   Settle(window);
   const fs::path folder = fs::path(config_->path().toStdString());
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
   QTRY_VERIFY(!window.IsBusy());
   std::vector<MediaFileEntry> entries = Entries();
   entries[4].relativePath = "../Other/亜.mp3";

@@ -17,12 +17,11 @@
 #include "gui/listout/FormListMain.h"
 #include "gui/rename/FormRename.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/app/UnsavedChangesQuestion.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/NameConflictWatch.h"
-#include "gui/catalogue/FileLoadWorker.h"
-#include "gui/tagedit/SaveTagWorker.h"
 #include "gui/tagedit/TagTableModel.h"
 
 namespace hozanki {
@@ -31,13 +30,22 @@ const char* const kPopupProperty = "hozankiPopup";
 }  // namespace
 
 TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* parent)
-    : QMainWindow(parent), arguments_(std::move(arguments)), readers_(DefaultMediaReaders()) {
+    : QMainWindow(parent),
+      session_(std::make_unique<FolderSession>(
+          SettingsFolder(QCoreApplication::applicationFilePath().toStdString()),
+          FolderSessionHost{[this] {
+                              if (tables_) tables_->Editors().CloseOpen();
+                            },
+                            [this] { return AskUnsavedChanges(this); }})),
+      catalogue_(session_->Data()),
+      settingsFolder_(session_->SettingsFolder()),
+      currentFolder_(session_->CurrentFolder()),
+      arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral(" - Hozanki -"));
   setMinimumSize(540, 360);
   setAcceptDrops(true);
   editColumn_.fill(-1);
-  settingsFolder_ = SettingsFolder(QCoreApplication::applicationFilePath().toStdString());
 
   BuildLayout();
   BuildMenus();
@@ -50,7 +58,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::ApplicationEventsIdle);
   connect(PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
   connect(PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
-  connect(this, &TFormMain::SaveDone, this, &TFormMain::ContinueAfterSave, Qt::QueuedConnection);
+  ConnectSession();
   // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
   // handler to mirror it, unless a request is already pending or a worker
   // runs (the handlers are detached meanwhile).
@@ -83,35 +91,29 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
 }
 
 TFormMain::~TFormMain() {
-  // A running worker is cancelled and waited for; the models go before the
-  // catalogue they observe. The modeless windows go first.
+  // The modeless windows go first. The members then go in the reverse order
+  // of their declaration: the models and the name watch before the session
+  // (a running worker is cancelled and waited for, then the catalogue goes).
   delete formRename_.data();
   delete formListMain_.data();  // writes its settings
   CloseCompoundWindow();
-  delete loader_.data();
-  delete reloader_.data();
-  delete saveTag_;
   if (cursorOverridden_) QApplication::restoreOverrideCursor();
-  delete centralWidget();
-  for (FileListModel* model : fileModels_) delete model;
-  for (TagTableModel* model : tagModels_) delete model;
-  delete nameConflicts_;
-}
-
-bool TFormMain::IsRenameMode() const {
-  return MenuFileModeR->isChecked();
 }
 
 void TFormMain::MenuFileModeClick() {
-  SwitchMode(qobject_cast<QAction*>(sender()));
+  // Leaving or choosing a mode closes an open editor, its text stored.
+  tables_->Editors().CloseOpen();
+  SwitchMode(sender() == MenuFileModeR ? EditMode::Rename : EditMode::Tag);
 }
 
-void TFormMain::SwitchMode(QAction* item) {
-  // The item without a shortcut is the mode already active.
-  if (!item || item->shortcut().isEmpty()) return;
+void TFormMain::SwitchMode(EditMode mode) {
+  if (mode == mode_) return;
   tables_->Editors().CloseOpen();
-  item->setChecked(true);
-  const bool rename = item == MenuFileModeR;
+  mode_ = mode;
+  const bool rename = mode == EditMode::Rename;
+  // The menu's check marks follow the mode; F5 is on the other mode's item.
+  MenuFileModeR->setChecked(rename);
+  MenuFileModeT->setChecked(!rename);
   MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));
   MenuFileModeT->setShortcut(rename ? QKeySequence(Qt::Key_F5) : QKeySequence());
   if (rename) {
@@ -141,7 +143,7 @@ void TFormMain::PageControlFChange(int page) {
     const QSignalBlocker blocker(PageControlT);
     PageControlT->setCurrentIndex(tagPage);
   }
-  if (!MenuCancel->isVisible() && syncRequest_ != -1) {
+  if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 1;
     HookIdle();
   }
@@ -152,7 +154,7 @@ void TFormMain::PageControlTChange(int page) {
     const QSignalBlocker blocker(PageControlF);
     PageControlF->setCurrentIndex(page > 3 ? page - 3 : 0);
   }
-  if (!MenuCancel->isVisible() && syncRequest_ != -1) {
+  if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 2;
     HookIdle();
   }
@@ -219,9 +221,10 @@ void TFormMain::RunStartAction() {
   // when it is gone). A path list handed over before this moment is newer.
   if (IsBusy()) return;
   if (!arguments_.empty())
-    OpenPathList(arguments_);
+    session_->OpenPathList(arguments_);
   else
-    OpenFolder(LoadRequest{StartUpFolder(rememberedFolder_, FallbackFolder()), false, std::nullopt});
+    session_->OpenFolder(
+        LoadRequest{StartUpFolder(session_->RememberedFolder(), FallbackFolder()), false, std::nullopt});
 }
 
 QTableView* TFormMain::ActiveFileList() const {
@@ -273,7 +276,7 @@ void TFormMain::MenuHelpAboutClick() {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // FormCloseQuery: never while a worker or the external editor runs.
-  if (MenuCancel->isVisible() || editorRunning_) {
+  if (IsBusy() || editorRunning_) {
     event->ignore();
     return;
   }

@@ -33,6 +33,8 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
 #include "core/listout/PickedFile.h"
+#include "gui/app/EditMode.h"
+#include "gui/app/FolderSession.h"
 #include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
@@ -55,13 +57,10 @@ namespace hozanki {
 
 class CatalogueTableModel;
 class FileListModel;
-class FileLoadWorker;
-class FileReloadWorker;
+class FileListController;
 class NameConflictWatch;
-class SaveTag;
 struct EditTarget;
 struct SaveFailure;
-struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
 class TagRowDrag;
@@ -83,8 +82,11 @@ class TFormMain : public QMainWindow {
 
   static constexpr int kHelpContext = 101;
 
-  Catalogue& CatalogueData() { return catalogue_; }
-  bool IsRenameMode() const;
+  // The folder, its catalogue and the work on it.
+  FolderSession& Session() const { return *session_; }
+  Catalogue& CatalogueData() { return session_->Data(); }
+  EditMode Mode() const { return mode_; }
+  bool IsRenameMode() const { return mode_ == EditMode::Rename; }
   int LastMp3TagPage() const { return lastMp3TagPage_; }
   // Pending synchronisation: -1 first idle still to come, 0 none, 1 file list
   // to tag tables, 2 tag table to file list.
@@ -106,39 +108,10 @@ class TFormMain : public QMainWindow {
   // The collisions of staged file names, as the file lists show them.
   NameConflictWatch& NameConflicts() const { return *nameConflicts_; }
 
-  // FormMainLoad.cpp
-  // `OpenFolder`: clears every list and loads the folder (plain, recursive or
-  // a path list) on the loader thread. Ignored while a worker runs.
-  void OpenFolder(const LoadRequest& request);
-  // `OpenPathList`: opens the folder of the first path and loads exactly the
-  // listed files. While a worker runs, the last list handed over is kept and
-  // opened when the window is idle again.
-  void OpenPathList(const std::vector<std::filesystem::path>& paths);
-  // `StartReload`: reads the listed files of the current folder again (all,
-  // or with `changedOnly` those carrying a changed mark), rows in place.
-  void StartReload(bool changedOnly);
-  // The same for given rows (the re-read at the end of a save).
-  void StartReload(std::vector<ReloadItem> items);
-  // The busy state: the four menus off, `MenuCancel` shown with `cancelTag`
-  // (1 save, 2 load, 3 reload), the upper panel and the tag pages off, the
-  // busy cursor, `activity` in status-bar panel 2. EndWork undoes it.
-  void BeginWork(int cancelTag, const QString& activity);
-  void EndWork();
-  bool IsBusy() const;
+  // A save, load or reload runs (the session's busy state).
+  bool IsBusy() const { return session_->IsBusy(); }
   // The folder the rows are relative to (status-bar panel 0 shows it).
   const std::filesystem::path& CurrentFolder() const { return currentFolder_; }
-  // The readers of later loads and reloads (tests put slow ones in).
-  void SetMediaReaders(MediaReaders readers) { readers_ = std::move(readers); }
-  // A path list kept while busy, opened when idle again.
-  bool HasPendingPathList() const { return pendingPathList_.has_value(); }
-
-  // FormMainUnsaved.cpp
-  // Whether any row carries the changed mark.
-  bool HasStagedEdits() const;
-  // Runs `then` at once when nothing is staged; otherwise asks
-  // "変更が保存されていません。保存しますか？": 破棄 runs `then`, 保存 saves and
-  // runs `then` once the save wrote everything, キャンセル does nothing.
-  void AfterStagedEdits(std::function<void()> then);
 
   // FormMainFileLists.cpp
   // `cmnListViewFColumnClick` on file page `page`.
@@ -216,12 +189,6 @@ class TFormMain : public QMainWindow {
   std::vector<std::string> SelectedFileNames(int page) const;
 
  signals:
-  // A save and the re-read after it are over.
-  void SaveDone();
-  // `MenuCancelClick` with tag 1: the running save is asked to stop.
-  void SaveCancelRequested();
-  // Emitted from the unlock step of a load or reload.
-  void WorkFinished();
   // A press on the armed file-name cell in rename mode: the file-name editor
   // `EditListView` opens there (rename mode's editor).
   void FileNameEditRequested(int page, int row);
@@ -243,9 +210,8 @@ class TFormMain : public QMainWindow {
   void HelpContextClick();
   void MenuHelpAboutClick();
   void ListContextMenu(const QPoint& position);
-  // FormMainSave.cpp
+  // FormMainFolders.cpp
   void MenuFileSaveClick();
-  void SaveCancelClick();
   // FormMainEdit.cpp
   void MenuEditCopyClick();
   void MenuEditPasteClick();
@@ -283,20 +249,16 @@ class TFormMain : public QMainWindow {
   void FillGenreList();
   void MeasureRowGeometry();
   // FormMain.cpp
-  void SwitchMode(QAction* item);
+  // The mode becomes `mode`; the menu's check marks and F5 follow.
+  void SwitchMode(EditMode mode);
   void HookIdle();
   void UnhookIdle();
   QTableView* ActiveFileList() const;
   QTableView* ActiveTagTable() const;
   void SetPopup(QTableView* view, QMenu* popup);
   void RunSync(int request);
-  // FormMainSave.cpp
-  void SaveFinished(const std::shared_ptr<const SaveResult>& result);
   // Lists the files a save could not handle with their reasons (modeless).
   void ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures);
-  // FormMainUnsaved.cpp
-  void SaveThen(std::function<void()> then);
-  void ContinueAfterSave();
   // FormCloseQuery's question; false when the window stays (event ignored).
   bool CloseQueryStagedEdits(QCloseEvent* event);
   // FormMainEdit.cpp
@@ -343,12 +305,15 @@ class TFormMain : public QMainWindow {
   void RebuildToolItems();
   // FormMainRowDrag.cpp
   void SetUpRowDrag();
-  // FormMainLoad.cpp
-  void ResetLists();
-  void AppendBatch(LoadBatch& batch);
+  // FormMainFolders.cpp: the window's side of the session's work. The busy
+  // state: the four menus off, `MenuCancel` shown (its data 1 save, 2 load,
+  // 3 reload), the upper panel and the tag pages off, the busy cursor, the
+  // activity in status-bar panel 2. EndWork undoes it.
+  void ConnectSession();
+  void BeginWork(BusyState state);
+  void EndWork();
+  void ResetTabs();
   void MarkTabs();
-  void UnlockAfterLoad();
-  void RunPendingPathList();
   // FormMainKeyboard.cpp
   void SetUpKeyboard();
   bool KeyboardEvent(QObject* watched, QEvent* event);
@@ -365,12 +330,14 @@ class TFormMain : public QMainWindow {
   void EditListViewCopyExit();
   void FileListEscape(int page);
 
-  Catalogue catalogue_;
-  std::filesystem::path settingsFolder_;
+  // Declared first, so it goes last: the models and the name watch that
+  // observe its catalogue go before it.
+  std::unique_ptr<FolderSession> session_;
+  // The session's data under the names the window's code uses.
+  Catalogue& catalogue_;
+  const std::filesystem::path& settingsFolder_;
+  const std::filesystem::path& currentFolder_;
   std::vector<std::filesystem::path> arguments_;
-  std::filesystem::path rememberedFolder_;
-  std::filesystem::path currentFolder_;
-  MediaReaders readers_;
 
   // Controls, named as their objectName.
   QWidget* PanelU = nullptr;
@@ -389,9 +356,9 @@ class TFormMain : public QMainWindow {
   QPlainTextEdit* MemoListView = nullptr;
   std::array<FileListView*, kFormatCount> listViewF_{};
   std::array<QTableView*, kTagKindCount> listViewT_{};
-  std::array<FileListModel*, kFormatCount> fileModels_{};
-  NameConflictWatch* nameConflicts_ = nullptr;
-  std::array<TagTableModel*, kTagKindCount> tagModels_{};
+  std::unique_ptr<NameConflictWatch> nameConflicts_;
+  std::array<std::unique_ptr<FileListModel>, kFormatCount> fileModels_;
+  std::array<std::unique_ptr<TagTableModel>, kTagKindCount> tagModels_;
 
   // Menus.
   QAction* MenuFileModeR = nullptr;
@@ -418,21 +385,13 @@ class TFormMain : public QMainWindow {
   int firstRowOffset_ = 0;
   int rowPitch_ = 0;
   QTimer idleTimer_;
-  SaveTag* saveTag_ = nullptr;
-  // What the unsaved-changes question's 保存 continues with, whether the
-  // last save failed for any file or was cancelled, and a close that was
-  // answered already.
-  std::function<void()> afterSave_;
-  bool lastSaveFailed_ = false;
+  EditMode mode_ = EditMode::Tag;
+  // A close that the unsaved-changes question answered already.
   bool closeConfirmed_ = false;
 
-  // Workers (at most one runs) and the path list kept while busy.
-  QPointer<FileLoadWorker> loader_;
-  QPointer<FileReloadWorker> reloader_;
   bool cursorOverridden_ = false;
   // Enabled states of the menu items switched off by BeginWork.
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
-  std::optional<std::vector<std::filesystem::path>> pendingPathList_;
   // The list (file list or tag table) whose header carries the sort mark,
   // and the mark's column; only one column of all lists carries it.
   CatalogueTableModel* sortedModel_ = nullptr;

@@ -64,13 +64,13 @@ void TFormMain::cmnListViewFColumnClick(int page, int column, bool shift) {
   if (!shift) {
     if (column != 1) return;
     if (!IsRenameMode()) {
-      SwitchMode(MenuFileModeR);
+      SwitchMode(EditMode::Rename);
     } else if (AppSettings::Current().clmMode == 1) {
       // Under the file-name header of the list.
       QHeaderView* header = listViewF_[static_cast<size_t>(page)]->horizontalHeader();
       PopupR->popup(header->mapToGlobal(QPoint(header->sectionViewportPosition(1), header->height())));
     } else {
-      SwitchMode(MenuFileModeT);
+      SwitchMode(EditMode::Tag);
     }
     return;
   }
@@ -79,7 +79,7 @@ void TFormMain::cmnListViewFColumnClick(int page, int column, bool shift) {
 
 void TFormMain::SortFileList(int page, int column) {
   const auto format = static_cast<MediaFormat>(page);
-  FileListModel* model = fileModels_[static_cast<size_t>(page)];
+  FileListModel* model = fileModels_[static_cast<size_t>(page)].get();
   const bool rightAligned =
       FileListColumns(format)[static_cast<size_t>(column)].alignment == ColumnAlignment::Right;
   const bool descending = SortMarkOf(model->Caption(column).toStdString(), rightAligned) == '+';
@@ -116,7 +116,7 @@ void TFormMain::ArmedPress(int page, int row, int column) {
   FileListView* view = listViewF_[static_cast<size_t>(page)];
   if (column == 1) {
     if (!IsRenameMode()) {
-      SwitchMode(MenuFileModeR);
+      SwitchMode(EditMode::Rename);
       view->SetTag(FileListView::kIdle);
     } else {
       emit FileNameEditRequested(page, row);
@@ -151,7 +151,7 @@ void TFormMain::FileListEscape(int page) {
   // In rename mode Esc is "モード解除(&X)" of PopupR; otherwise it clears the
   // selection.
   if (IsRenameMode()) {
-    SwitchMode(MenuFileModeT);
+    SwitchMode(EditMode::Tag);
     return;
   }
   QTableView* view = listViewF_[static_cast<size_t>(page)];

@@ -133,7 +133,7 @@ void TagTableController::ColumnClick(int page, int column, bool shift) {
   // 4. Rename mode: this column becomes the edit column, back to tag edit mode.
   if (w_.IsRenameMode()) {
     SetEditColumn(page, column);
-    w_.SwitchMode(w_.MenuFileModeT);
+    w_.SwitchMode(EditMode::Tag);
     return;
   }
   // 5. The edit column again.
@@ -168,7 +168,7 @@ void TagTableController::ModeOff(int page) {
 
 void TagTableController::Sort(int page, int column) {
   const auto kind = static_cast<TagKind>(page);
-  TagTableModel* model = w_.tagModels_[At(page)];
+  TagTableModel* model = w_.tagModels_[At(page)].get();
   const ColumnSpec& spec = TagTableColumns(kind)[At(column)];
   const int slot = SortMarkPosition(spec);
   if (slot < 0) return;
