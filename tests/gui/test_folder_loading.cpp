@@ -21,6 +21,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/catalogue/MediaReader.h"
+#include "gui/app/FileListController.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StartUp.h"
 #include "gui/app/StatusBarPanels.h"
@@ -262,7 +263,7 @@ void FolderLoadingTest::TreeDoubleClickOpensAFolderAndShiftLoadsSubfolders() {
   QCOMPARE(tree->model()->rowCount(tree->currentIndex()), 1);
   // Reading the selected rows' full paths back (what a drag out carries).
   window.FileList(0)->selectAll();
-  QCOMPARE(window.SelectedFullPaths(0), std::vector<fs::path>({top / "A" / "mid.mp3"}));
+  QCOMPARE(window.FileLists().SelectedFullPaths(0), std::vector<fs::path>({top / "A" / "mid.mp3"}));
 }
 
 void FolderLoadingTest::DriveBoxOpensAnotherRootButNotTheCurrentOne() {
@@ -440,7 +441,7 @@ void FolderLoadingTest::PathListLoadsExactlyItsFilesEvenOutsideTheFolder() {
   // Outside the folder: addressed relative to it.
   QCOMPARE(Column(window.TagTable(4)->model(), 1), QStringList({"../Other/x.wav"}));
   window.FileList(1)->selectAll();
-  QCOMPARE(window.SelectedFullPaths(1), std::vector<fs::path>({Root() / "Other" / "x.wav"}));
+  QCOMPARE(window.FileLists().SelectedFullPaths(1), std::vector<fs::path>({Root() / "Other" / "x.wav"}));
   // A list whose first folder does not exist changes nothing.
   window.Session().OpenPathList({Root() / "gone" / "a.mp3", folder / "one.mp3"});
   QVERIFY(!window.IsBusy());

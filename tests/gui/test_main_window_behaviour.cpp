@@ -451,7 +451,8 @@ void MainWindowBehaviourTest::ClosingIsRefusedWhileAWorkerRuns() {
     while (!*released) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return std::optional<MediaFileEntry>();
   };
-  window.Session().SetMediaReaders(MediaReaders{read, [](const std::filesystem::path&, MediaFileEntry&) { return false; }});
+  auto reread = [](const std::filesystem::path&, MediaFileEntry&) { return false; };
+  window.Session().SetMediaReaders(MediaReaders{read, reread});
   window.Session().OpenFolder(LoadRequest{media.path().toStdString(), false, std::nullopt});
   QVERIFY(!window.close());
   QVERIFY(!written());

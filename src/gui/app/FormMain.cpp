@@ -12,6 +12,7 @@
 
 #include "core/catalogue/FolderScan.h"
 #include "core/settings/SettingsFolder.h"
+#include "gui/app/FileListController.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
 #include "gui/listout/FormListMain.h"
@@ -75,12 +76,11 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
       HookIdle();
     });
 
-  tables_ = new TagTableController(*this);
+  SetUpListControllers();
   FormCreate();
   ConnectEditCommands();
   ConnectTextCommands();
   SetUpRepairCommand();
-  SetUpRenameMode();
   SetUpCompoundEdits();
   SetUpRenamePatterns();
   SetUpListOut();
@@ -98,6 +98,85 @@ TFormMain::~TFormMain() {
   delete formListMain_.data();  // writes its settings
   CloseCompoundWindow();
   if (cursorOverridden_) QApplication::restoreOverrideCursor();
+}
+
+void TFormMain::SetUpListControllers() {
+  auto action = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+  TagTableHost tables;
+  tables.catalogue = &catalogue_;
+  tables.views = listViewT_;
+  for (size_t k = 0; k < tagModels_.size(); ++k) tables.models[k] = tagModels_[k].get();
+  tables.window = this;
+  tables.editorWidgets = {EditListView, EditListViewCopy, ComboBoxListView, MemoListView};
+  tables.shortcutActions = {action("MenuEditCopy"), action("MenuEditPaste"), action("MenuEditUndo")};
+  tables.menus = {MenuFile, MenuEdit, MenuOption, MenuHelp};
+  tables.popupT = PopupT;
+  tables.fileTabs = PageControlF->tabBar();
+  tables.tagTabs = PageControlT->tabBar();
+  tables.mode = [this] { return mode_; };
+  tables.switchMode = [this](EditMode mode) { SwitchMode(mode); };
+  tables.editColumn = [this](int page) { return editColumn_[static_cast<size_t>(page)]; };
+  tables.setEditColumn = [this](int page, int column) {
+    editColumn_[static_cast<size_t>(page)] = column;
+    SetPopup(listViewT_[static_cast<size_t>(page)], column == -1 ? PopupF : PopupT);
+  };
+  tables.moveSortMark = [this](CatalogueTableModel* model, int column, bool descending, int key) {
+    fileLists_->MoveSortMark(model, column, descending, key);
+  };
+  tables.tagPage = [this] { return PageControlT->currentIndex(); };
+  tables.activeFileList = [this] { return ActiveFileList(); };
+  tables.activeTagTable = [this] { return ActiveTagTable(); };
+  tables_ = new TagTableController(std::move(tables), this);
+
+  FileListHost lists;
+  lists.catalogue = &catalogue_;
+  lists.currentFolder = [this] { return currentFolder_; };
+  lists.isBusy = [this] { return IsBusy(); };
+  lists.mode = [this] { return mode_; };
+  lists.switchMode = [this](EditMode mode) { SwitchMode(mode); };
+  lists.editors = [this] { return &tables_->Editors(); };
+  lists.filePage = [this] { return PageControlF->currentIndex(); };
+  lists.tagPage = [this] { return PageControlT->currentIndex(); };
+  lists.popupRenameMenu = [this](const QPoint& at) { PopupR->popup(at); };
+  lists.runPendingSync = [this] {
+    if (syncRequest_ == 1 || syncRequest_ == 2) {
+      UnhookIdle();
+      RunSync(syncRequest_);
+    }
+  };
+  lists.requestSync = [this] {
+    syncRequest_ = 1;
+    HookIdle();
+  };
+  lists.nameEditor = EditListView;
+  lists.copyBox = EditListViewCopy;
+  lists.window = this;
+  std::array<FileListModel*, kFormatCount> fileModels{};
+  for (size_t f = 0; f < fileModels_.size(); ++f) fileModels[f] = fileModels_[f].get();
+  fileLists_ = new FileListController(listViewF_, fileModels, std::move(lists), this);
+
+  if (QAction* modeOff = action("PopupTMode")) {
+    modeOff->setEnabled(true);
+    connect(modeOff, &QAction::triggered, this, [this] { tables_->ModeOff(PageControlT->currentIndex()); });
+  }
+  for (const char* name : {"PopupFDelete", "PopupTDelete", "PopupRDelete"})
+    if (QAction* item = action(name)) {
+      item->setEnabled(true);
+      connect(item, &QAction::triggered, fileLists_, &FileListController::ExcludeClick);
+    }
+  // Shift+Del anywhere in the window (the popups' own shortcuts are only shown).
+  auto* exclude = new QAction(this);
+  exclude->setObjectName(QStringLiteral("ExcludeShortcut"));
+  exclude->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  exclude->setShortcutContext(Qt::WindowShortcut);
+  addAction(exclude);
+  connect(exclude, &QAction::triggered, fileLists_, &FileListController::ExcludeClick);
+  if (QAction* property = action("PopupFProperty")) {
+    property->setEnabled(true);
+    connect(property, &QAction::triggered, fileLists_, &FileListController::PropertyClick);
+  }
+  // Showing another file page closes an open editor, its text stored.
+  connect(PageControlF, &QTabWidget::currentChanged, this, [this] { tables_->Editors().CloseOpen(); });
 }
 
 void TFormMain::MenuFileModeClick() {

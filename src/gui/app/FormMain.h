@@ -1,22 +1,21 @@
 #pragma once
 // `TFormMain`, the main window: folder tree, the eight file lists, the eleven
 // tag tables, the status bar, the menus, the two editing modes and the
-// coupling of file pages and tag pages. Its code is split by job:
-// FormMain.cpp (modes, pages, idle, closing), FormMainLayout.cpp (controls),
-// FormMainMenus.cpp (menu bar and popups), FormMainSettings.cpp (FormCreate
-// and FormClose: reading and writing "NR284.ini"), FormMainLoad.cpp (the
-// busy state, loading, reloading, cancel), FormMainFolders.cpp (drive box,
-// folder tree, path lists handed over or dropped), FormMainFileLists.cpp
-// (column clicks, sorting, the copy box, dragging files out),
-// FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
+// coupling of file pages and tag pages. The folder, its catalogue and the
+// workers are `FolderSession`'s; the file lists' and the tag tables'
+// behaviour is `FileListController`'s and `TagTableController`'s. Its code is
+// split by job: FormMain.cpp (modes, pages, idle, closing, the list
+// controllers' hosts), FormMainLayout.cpp (controls), FormMainMenus.cpp (menu
+// bar and popups), FormMainSettings.cpp (FormCreate and FormClose: reading
+// and writing "NR284.ini"), FormMainFolders.cpp (the session's busy state on
+// the window, save, reload and cancel, drive box, folder tree, path lists
+// dropped), FormMainEdit.cpp (copy, paste, set-all, clear,
 // undo), FormMainTextCommands.cpp (replace, regular expression, substring),
-// FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
 // FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
 // dialog), FormMainTools.cpp (user tools, the player, the external editor),
-// FormMainRowDrag.cpp (dragging rows of the tag tables), FormMainUnsaved.cpp
-// (the question before staged edits would be dropped), FormMainKeyboard.cpp
+// FormMainRowDrag.cpp (dragging rows of the tag tables), FormMainKeyboard.cpp
 // (keys that walk the window).
 
 #include <QKeySequence>
@@ -55,7 +54,6 @@ class QTreeView;
 
 namespace hozanki {
 
-class CatalogueTableModel;
 class FileListModel;
 class FileListController;
 class NameConflictWatch;
@@ -105,6 +103,8 @@ class TFormMain : public QMainWindow {
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
   // The tag tables' behaviour and the in-place editors.
   TagTableController& Tables() const { return *tables_; }
+  // The file lists' behaviour: sorting, the copy box, rename mode's editor.
+  FileListController& FileLists() const { return *fileLists_; }
   // The collisions of staged file names, as the file lists show them.
   NameConflictWatch& NameConflicts() const { return *nameConflicts_; }
 
@@ -112,14 +112,6 @@ class TFormMain : public QMainWindow {
   bool IsBusy() const { return session_->IsBusy(); }
   // The folder the rows are relative to (status-bar panel 0 shows it).
   const std::filesystem::path& CurrentFolder() const { return currentFolder_; }
-
-  // FormMainFileLists.cpp
-  // `cmnListViewFColumnClick` on file page `page`.
-  void cmnListViewFColumnClick(int page, int column, bool shift);
-  // The full paths of the selected rows of a file list, in list order.
-  std::vector<std::filesystem::path> SelectedFullPaths(int page) const;
-  // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
-  int SortKey() const { return sortKey_; }
 
   // FormMainCompound.cpp
   // The compound edits offered by the "複合編集(&M)" submenus.
@@ -188,11 +180,6 @@ class TFormMain : public QMainWindow {
   // file list, in list order.
   std::vector<std::string> SelectedFileNames(int page) const;
 
- signals:
-  // A press on the armed file-name cell in rename mode: the file-name editor
-  // `EditListView` opens there (rename mode's editor).
-  void FileNameEditRequested(int page, int row);
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -233,8 +220,6 @@ class TFormMain : public QMainWindow {
   void DriveComboBoxChange(int index);
 
  private:
-  friend class TagTableController;
-
   // FormMainLayout.cpp
   void BuildLayout();
   QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
@@ -288,10 +273,11 @@ class TFormMain : public QMainWindow {
   // text command could not handle, and why; nothing for an empty list.
   void ReportTextCommandFailures(const EditTarget& target,
                                  const std::vector<std::pair<int, std::string>>& failures);
-  // FormMainRename.cpp
-  void SetUpRenameMode();
-  void OpenFileNameEditor(int page, int row);
+  // FormMain.cpp
   void RunStartAction();
+  // The tag-table and file-list controllers with their hosts, and the menu
+  // items they serve.
+  void SetUpListControllers();
   // FormMainRenamePatterns.cpp
   void SetUpRenamePatterns();
   void PopupRPopup();
@@ -320,15 +306,6 @@ class TFormMain : public QMainWindow {
   // FormMainFolders.cpp
   void ShowFolder(const std::filesystem::path& folder);
   void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);
-  // FormMainFileLists.cpp
-  void SetUpFileList(int page);
-  void SortFileList(int page, int column);
-  void ArmedPress(int page, int row, int column);
-  void OpenCopyBox(int page, int row, int column);
-  bool EditListViewCopyEvent(QEvent* event);
-  // Closes whichever in-place editor is open (it stores its text).
-  void EditListViewCopyExit();
-  void FileListEscape(int page);
 
   // Declared first, so it goes last: the models and the name watch that
   // observe its catalogue go before it.
@@ -392,12 +369,8 @@ class TFormMain : public QMainWindow {
   bool cursorOverridden_ = false;
   // Enabled states of the menu items switched off by BeginWork.
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
-  // The list (file list or tag table) whose header carries the sort mark,
-  // and the mark's column; only one column of all lists carries it.
-  CatalogueTableModel* sortedModel_ = nullptr;
-  int sortedColumn_ = -1;
-  int sortKey_ = -1;
   TagTableController* tables_ = nullptr;
+  FileListController* fileLists_ = nullptr;
 
   // Compound edits and their window; the shortcuts taken while it is open.
   std::vector<CompoundEdit> compoundStore_;

@@ -21,6 +21,7 @@
 
 #include "core/catalogue/FolderScan.h"
 #include "core/tagedit/SaveEngine.h"
+#include "gui/app/FileListController.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/DriveBox.h"
@@ -102,9 +103,10 @@ void TFormMain::BeginWork(BusyState state) {
   PanelU->setEnabled(false);
   PageControlT->setEnabled(false);
   const std::string_view saveText = kSaveModeText;
-  StatusBar->SetPanelText(2, saving ? QString::fromUtf8(saveText.data(), static_cast<qsizetype>(saveText.size()))
-                             : state == BusyState::Loading ? QStringLiteral("ロード")
-                                                           : QStringLiteral("リロード"));
+  const QString activity = saving ? QString::fromUtf8(saveText.data(), static_cast<qsizetype>(saveText.size()))
+                           : state == BusyState::Loading ? QStringLiteral("ロード")
+                                                         : QStringLiteral("リロード");
+  StatusBar->SetPanelText(2, activity);
   nameConflicts_->SetSuspended(true);
   if (!cursorOverridden_) QApplication::setOverrideCursor(Qt::WaitCursor);
   cursorOverridden_ = true;
@@ -125,8 +127,7 @@ void TFormMain::EndWork() {
 }
 
 void TFormMain::ResetTabs() {
-  sortedModel_ = nullptr;
-  sortedColumn_ = sortKey_ = -1;
+  fileLists_->ForgetSortMark();
   for (int f = 0; f < kFormatCount; ++f) {
     PageControlF->setTabText(f, TabCaption(f));
     for (int column = 1; column <= 4; ++column)
@@ -236,7 +237,8 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (watched == EditListViewCopy) return EditListViewCopyEvent(event);
+  // The in-place editors handle the copy box's keys and its exit.
+  if (watched == EditListViewCopy) return false;
   if (KeyboardEvent(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }

@@ -91,7 +91,6 @@ void TFormMain::BuildLayout() {
     model->SetConflictWatch(nameConflicts_.get());
     listViewF_[static_cast<size_t>(f)] = view;
     PageControlF->addTab(view, Latin(FormatName(format)));
-    SetUpFileList(f);
   }
 
   SplitterFile = new QSplitter(Qt::Horizontal);
