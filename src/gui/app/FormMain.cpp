@@ -92,8 +92,10 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
 
 TFormMain::~TFormMain() {
   // The modeless windows go first. The members then go in the reverse order
-  // of their declaration: the models and the name watch before the session
-  // (a running worker is cancelled and waited for, then the catalogue goes).
+  // of their declaration: the list controllers (with the in-place editors),
+  // the models and the name watch before the session (a running worker is
+  // cancelled and waited for, then the catalogue goes), all before the
+  // widgets.
   delete formRename_.data();
   delete formListMain_.data();  // writes its settings
   CloseCompoundWindow();
@@ -126,7 +128,7 @@ void TFormMain::SetUpListControllers() {
   tables.tagPage = [this] { return PageControlT->currentIndex(); };
   tables.activeFileList = [this] { return ActiveFileList(); };
   tables.activeTagTable = [this] { return ActiveTagTable(); };
-  tables_ = new TagTableController(std::move(tables), this);
+  tables_ = std::make_unique<TagTableController>(std::move(tables));
 
   FileListHost lists;
   lists.catalogue = &catalogue_;
@@ -153,7 +155,7 @@ void TFormMain::SetUpListControllers() {
   lists.window = this;
   std::array<FileListModel*, kFormatCount> fileModels{};
   for (size_t f = 0; f < fileModels_.size(); ++f) fileModels[f] = fileModels_[f].get();
-  fileLists_ = new FileListController(listViewF_, fileModels, std::move(lists), this);
+  fileLists_ = std::make_unique<FileListController>(listViewF_, fileModels, std::move(lists));
 
   if (QAction* modeOff = action("PopupTMode")) {
     modeOff->setEnabled(true);
@@ -162,7 +164,7 @@ void TFormMain::SetUpListControllers() {
   for (const char* name : {"PopupFDelete", "PopupTDelete", "PopupRDelete"})
     if (QAction* item = action(name)) {
       item->setEnabled(true);
-      connect(item, &QAction::triggered, fileLists_, &FileListController::ExcludeClick);
+      connect(item, &QAction::triggered, fileLists_.get(), &FileListController::ExcludeClick);
     }
   // Shift+Del anywhere in the window (the popups' own shortcuts are only shown).
   auto* exclude = new QAction(this);
@@ -170,10 +172,10 @@ void TFormMain::SetUpListControllers() {
   exclude->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
   exclude->setShortcutContext(Qt::WindowShortcut);
   addAction(exclude);
-  connect(exclude, &QAction::triggered, fileLists_, &FileListController::ExcludeClick);
+  connect(exclude, &QAction::triggered, fileLists_.get(), &FileListController::ExcludeClick);
   if (QAction* property = action("PopupFProperty")) {
     property->setEnabled(true);
-    connect(property, &QAction::triggered, fileLists_, &FileListController::PropertyClick);
+    connect(property, &QAction::triggered, fileLists_.get(), &FileListController::PropertyClick);
   }
   // Showing another file page closes an open editor, its text stored.
   connect(PageControlF, &QTabWidget::currentChanged, this, [this] { tables_->Editors().CloseOpen(); });

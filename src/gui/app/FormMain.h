@@ -369,8 +369,10 @@ class TFormMain : public QMainWindow {
   bool cursorOverridden_ = false;
   // Enabled states of the menu items switched off by BeginWork.
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
-  TagTableController* tables_ = nullptr;
-  FileListController* fileLists_ = nullptr;
+  // Declared after the models and the session: they go first, so an editor
+  // open at the end stores nothing into a catalogue that is gone.
+  std::unique_ptr<TagTableController> tables_;
+  std::unique_ptr<FileListController> fileLists_;
 
   // Compound edits and their window; the shortcuts taken while it is open.
   std::vector<CompoundEdit> compoundStore_;
