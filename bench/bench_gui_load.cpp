@@ -157,7 +157,7 @@ LoadRun RunMainWindowLoad(TFormMain& window, int cancelAfterMs) {
   ticker.setInterval(5);
   QObject::connect(&ticker, &QTimer::timeout,
                    [&] { run.maxStallMs = std::max(run.maxStallMs, sinceTick.restart()); });
-  QMetaObject::Connection done = QObject::connect(&window, &TFormMain::WorkFinished, [&] {
+  QMetaObject::Connection done = QObject::connect(&window.Session(), &FolderSession::WorkFinished, [&] {
     if (sinceCancel.isValid()) run.cancelMs = sinceCancel.elapsed();  // -1: done before the cancel
     loop.quit();
   });
@@ -168,7 +168,7 @@ LoadRun RunMainWindowLoad(TFormMain& window, int cancelAfterMs) {
     });
   sinceTick.start();
   ticker.start();
-  window.OpenFolder(LoadRequest{Folder(), false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{Folder(), false, std::nullopt});
   loop.exec();
   QObject::disconnect(done);
   run.rows = window.CatalogueData().TotalCount();

@@ -41,9 +41,9 @@ struct Fixture {
     window = std::make_unique<TFormMain>();
     // The start-up load first, then the generated folder.
     QEventLoop loop;
-    QObject::connect(window.get(), &TFormMain::WorkFinished, &loop, &QEventLoop::quit);
+    QObject::connect(&window->Session(), &FolderSession::WorkFinished, &loop, &QEventLoop::quit);
     loop.exec();
-    window->OpenFolder(LoadRequest{folder, false, std::nullopt});
+    window->Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
     loop.exec();
   }
 
@@ -73,14 +73,14 @@ void BM_GuiSaveInBackground(benchmark::State& state) {
     f.Stage(++run);
     state.ResumeTiming();
     QEventLoop loop;
-    QObject::connect(f.window.get(), &TFormMain::SaveDone, &loop, &QEventLoop::quit);
+    QObject::connect(&f.window->Session(), &FolderSession::SaveDone, &loop, &QEventLoop::quit);
     // A 5 ms ticker on the GUI thread: the gaps between its ticks show stalls.
     QElapsedTimer sinceTick;
     QTimer ticker;
     ticker.setInterval(5);
     QObject::connect(&ticker, &QTimer::timeout, [&] { maxStall = std::max(maxStall, sinceTick.restart()); });
     f.Item("MenuFileSave")->trigger();
-    if (auto* worker = f.window->findChild<SaveTag*>())
+    if (auto* worker = f.window->Session().SaveWorker())
       QObject::connect(worker, &SaveTag::Progress, [&] { ++progress; });
     sinceTick.start();
     ticker.start();
@@ -102,12 +102,12 @@ void BM_GuiSaveCancel(benchmark::State& state) {
   for (auto _ : state) {
     f.Stage(++run);
     QEventLoop loop;
-    QObject::connect(f.window.get(), &TFormMain::SaveDone, &loop, &QEventLoop::quit);
+    QObject::connect(&f.window->Session(), &FolderSession::SaveDone, &loop, &QEventLoop::quit);
     QElapsedTimer sinceCancel;
     int steps = 0;
     int stepsAtCancel = 0;
     f.Item("MenuFileSave")->trigger();
-    auto* worker = f.window->findChild<SaveTag*>();
+    auto* worker = f.window->Session().SaveWorker();
     QObject::connect(worker, &SaveTag::Progress, [&] {
       if (++steps != 50) return;
       stepsAtCancel = steps;

@@ -45,8 +45,8 @@ class MediaFolder {
 // until it is listed.
 inline void LoadInto(hozanki::TFormMain& window, const fs::path& folder) {
   QTRY_VERIFY_WITH_TIMEOUT(window.SyncRequest() != -1 && !window.IsBusy(), 30000);
-  QSignalSpy done(&window, &hozanki::TFormMain::WorkFinished);
-  window.OpenFolder(hozanki::LoadRequest{folder, false, std::nullopt});
+  QSignalSpy done(&window.Session(), &hozanki::FolderSession::WorkFinished);
+  window.Session().OpenFolder(hozanki::LoadRequest{folder, false, std::nullopt});
   QVERIFY(done.count() > 0 || done.wait(30000));
 }
 
@@ -72,7 +72,7 @@ inline QAction* Action(hozanki::TFormMain& window, const char* name) {
 
 // Starts "保存(&S)" and waits until the save and its re-read are over.
 inline bool SaveAndWait(hozanki::TFormMain& window, int timeoutMs = 60000) {
-  QSignalSpy done(&window, &hozanki::TFormMain::SaveDone);
+  QSignalSpy done(&window.Session(), &hozanki::FolderSession::SaveDone);
   Action(window, "MenuFileSave")->trigger();
   return done.count() > 0 || done.wait(timeoutMs);
 }

@@ -18,6 +18,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/settings/AppSettings.h"
+#include "gui/app/FileListController.h"
 #include "gui/app/FormMain.h"
 #include "gui/catalogue/FileDragOut.h"
 
@@ -193,12 +194,12 @@ void FileListsTest::ShiftClickSortsEachColumnAndKeepsTagTablesParallel() {
     const QModelIndexList selected = window.FileList(0)->selectionModel()->selectedRows();
     QCOMPARE(selected.size(), 1);
     QCOMPARE(selected.first().row(), static_cast<int>(c.ascending.indexOf(0)));
-    QCOMPARE(window.SortKey(), c.column * 2 - 2);
+    QCOMPARE(window.FileLists().SortKey(), c.column * 2 - 2);
     // Again: descending, the exact reverse (ties too).
     ClickHeader(window, c.column, Qt::ShiftModifier);
     QList<int> descending(c.ascending.rbegin(), c.ascending.rend());
     QCOMPARE(Order(window), descending);
-    QCOMPARE(window.SortKey(), c.column * 2 - 1);
+    QCOMPARE(window.FileLists().SortKey(), c.column * 2 - 1);
     const QString marked = Caption(window, c.column);
     QCOMPARE(c.column == 2 || c.column == 4 ? marked.front() : marked.back(), QChar('-'));
     previous = c.column;
@@ -208,13 +209,13 @@ void FileListsTest::ShiftClickSortsEachColumnAndKeepsTagTablesParallel() {
   // Shift on column 0 or above 4 does nothing.
   const QList<int> before = Order(window);
   ClickHeader(window, 5, Qt::ShiftModifier);
-  window.cmnListViewFColumnClick(0, 0, true);
+  window.FileLists().ColumnClick(0, 0, true);
   QCOMPARE(Order(window), before);
   QCOMPARE(Caption(window, 5), QStringLiteral("ID3v1"));
   // A new load forgets the sorted column and clears every mark.
-  window.OpenFolder(LoadRequest{fs::path(config_->path().toStdString()), false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{fs::path(config_->path().toStdString()), false, std::nullopt});
   QCOMPARE(Caption(window, 4), QStringLiteral(" 時間"));
-  QCOMPARE(window.SortKey(), -1);
+  QCOMPARE(window.FileLists().SortKey(), -1);
   QTRY_VERIFY(!window.IsBusy());
 }
 
@@ -252,7 +253,7 @@ void FileListsTest::DoubleClicksOpenTheCopyBoxOrRenameMode() {
   FileListView* list = window.FileList(0);
   auto* box = Child<QLineEdit>(window, "EditListViewCopy");
   auto* copy = Child<QAction>(window, "MenuEditCopy");
-  QSignalSpy editRequests(&window, &TFormMain::FileNameEditRequested);
+  QSignalSpy editRequests(&window.FileLists(), &FileListController::FileNameEditRequested);
 
   // A value column: the read-only copy box over the cell, text not selected,
   // the edit shortcuts handed to it.
@@ -297,7 +298,7 @@ void FileListsTest::EscAndEnterKeys() {
   Settle(window);
   window.CatalogueData().Append(MediaFormat::MP3, Entries());
   FileListView* list = window.FileList(0);
-  QSignalSpy editRequests(&window, &TFormMain::FileNameEditRequested);
+  QSignalSpy editRequests(&window.FileLists(), &FileListController::FileNameEditRequested);
   list->setFocus();
   SelectRow(list, 3);
   QTest::keyClick(list, Qt::Key_Return);  // tag edit mode: nothing opens
@@ -357,7 +358,7 @@ void FileListsTest::DragOutCarriesTheSelectedFullPaths() {
   TFormMain window;
   Settle(window);
   const fs::path folder = fs::path(config_->path().toStdString());
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
   QTRY_VERIFY(!window.IsBusy());
   std::vector<MediaFileEntry> entries = Entries();
   entries[4].relativePath = "../Other/亜.mp3";

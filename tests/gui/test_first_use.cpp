@@ -223,7 +223,7 @@ class TestFirstUse : public QObject {
                          table->currentIndex().row(), "ステージ"));
     window.Tables().SetEditColumn(1, 1);
     Key(table, Qt::Key_Z, Qt::ControlModifier);
-    QVERIFY(window.HasStagedEdits());
+    QVERIFY(window.Session().HasStagedEdits());
     Key(table, Qt::Key_Escape);
     QCOMPARE(window.EditColumn(1), -1);
 
@@ -243,7 +243,7 @@ class TestFirstUse : public QObject {
     }
     QVERIFY(sub.isValid());
     tree->setCurrentIndex(sub);
-    QSignalSpy loaded(&window, &TFormMain::WorkFinished);
+    QSignalSpy loaded(&window.Session(), &FolderSession::WorkFinished);
     // The staged title is asked about first.
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [&answer] {

@@ -21,6 +21,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/catalogue/MediaReader.h"
+#include "gui/app/FileListController.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StartUp.h"
 #include "gui/app/StatusBarPanels.h"
@@ -131,7 +132,7 @@ void FolderLoadingTest::PlainLoadListsEachFormatOnItsPage() {
   TFormMain window;
   window.show();
   WaitIdle(window);
-  window.OpenFolder(LoadRequest{music, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{music, false, std::nullopt});
   WaitIdle(window);
 
   // What the core reader makes of each file is what the lists show, each
@@ -208,7 +209,7 @@ void FolderLoadingTest::OnlyWavFilesMarkAndActivateTheWavPage() {
   auto* filePages = Child<QTabWidget>(window, "PageControlF");
   auto* tagPages = Child<QTabWidget>(window, "PageControlT");
   filePages->setCurrentIndex(0);
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
   WaitIdle(window);
   QCOMPARE(filePages->tabText(1), QStringLiteral("WAV *"));
   QCOMPARE(filePages->tabText(0), QStringLiteral("MP3"));
@@ -216,7 +217,7 @@ void FolderLoadingTest::OnlyWavFilesMarkAndActivateTheWavPage() {
   QCOMPARE(tagPages->currentIndex(), 4);  // PageControlFChange ran
   QCOMPARE(Child<StatusBarPanels>(window, "StatusBar")->PanelText(1), QStringLiteral("0 / 2"));
   // The next load starts from empty lists and unmarked tabs.
-  window.OpenFolder(LoadRequest{Root() / "empty", false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{Root() / "empty", false, std::nullopt});
   QCOMPARE(filePages->tabText(1), QStringLiteral("WAV"));
   QCOMPARE(window.CatalogueData().TotalCount(), 0);
   WaitIdle(window);
@@ -231,7 +232,7 @@ void FolderLoadingTest::TreeDoubleClickOpensAFolderAndShiftLoadsSubfolders() {
   TFormMain window;
   window.show();
   WaitIdle(window);
-  window.OpenFolder(LoadRequest{top, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{top, false, std::nullopt});
   WaitIdle(window);
   QCOMPARE(window.CatalogueData().TotalCount(), 1);
 
@@ -262,7 +263,7 @@ void FolderLoadingTest::TreeDoubleClickOpensAFolderAndShiftLoadsSubfolders() {
   QCOMPARE(tree->model()->rowCount(tree->currentIndex()), 1);
   // Reading the selected rows' full paths back (what a drag out carries).
   window.FileList(0)->selectAll();
-  QCOMPARE(window.SelectedFullPaths(0), std::vector<fs::path>({top / "A" / "mid.mp3"}));
+  QCOMPARE(window.FileLists().SelectedFullPaths(0), std::vector<fs::path>({top / "A" / "mid.mp3"}));
 }
 
 void FolderLoadingTest::DriveBoxOpensAnotherRootButNotTheCurrentOne() {
@@ -271,7 +272,7 @@ void FolderLoadingTest::DriveBoxOpensAnotherRootButNotTheCurrentOne() {
   TFormMain window;
   window.show();
   WaitIdle(window);
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
   WaitIdle(window);
   auto* box = Child<QComboBox>(window, "DriveComboBox");
   const int current = box->currentIndex();
@@ -300,8 +301,8 @@ void FolderLoadingTest::BusyStateRefusesCloseAndCancelKeepsTheRowsRead() {
   WaitIdle(window);
   auto* fileSave = Child<QAction>(window, "MenuFileSave");
   const bool saveEnabled = fileSave->isEnabled();
-  window.SetMediaReaders(SlowReaders(60));
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().SetMediaReaders(SlowReaders(60));
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
 
   auto* cancel = Child<QAction>(window, "MenuCancel");
   auto* bar = Child<StatusBarPanels>(window, "StatusBar");
@@ -316,8 +317,8 @@ void FolderLoadingTest::BusyStateRefusesCloseAndCancelKeepsTheRowsRead() {
   QCOMPARE(bar->PanelText(2), QStringLiteral("ロード"));
   QVERIFY(!window.close());
   // One worker at a time: neither a reload nor another load starts.
-  window.StartReload(false);
-  window.OpenFolder(LoadRequest{Root() / "empty", false, std::nullopt});
+  window.Session().StartReload(false);
+  window.Session().OpenFolder(LoadRequest{Root() / "empty", false, std::nullopt});
   QCOMPARE(cancel->data().toInt(), 2);
   QCOMPARE(window.CurrentFolder(), folder);
   // The running count moves and rows arrive while the GUI thread is free.
@@ -353,7 +354,7 @@ void FolderLoadingTest::ReloadShowsNewTimeStampsAndKeepsRowsOfMissingFiles() {
   TFormMain window;
   window.show();
   WaitIdle(window);
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
   WaitIdle(window);
   QAbstractItemModel* mp3 = window.FileList(0)->model();
   QAbstractItemModel* wav = window.FileList(1)->model();
@@ -370,7 +371,7 @@ void FolderLoadingTest::ReloadShowsNewTimeStampsAndKeepsRowsOfMissingFiles() {
                                                    std::chrono::file_clock::to_sys(stamp).time_since_epoch())
                                                    .count())));
 
-  window.SetMediaReaders(SlowReaders(30));
+  window.Session().SetMediaReaders(SlowReaders(30));
   Child<QAction>(window, "MenuFileReload")->trigger();
   QVERIFY(window.IsBusy());
   QCOMPARE(Child<QAction>(window, "MenuCancel")->data().toInt(), 3);
@@ -396,7 +397,7 @@ void FolderLoadingTest::ReloadOfChangedRowsOnly() {
   TFormMain window;
   window.show();
   WaitIdle(window);
-  window.OpenFolder(LoadRequest{folder, false, std::nullopt});
+  window.Session().OpenFolder(LoadRequest{folder, false, std::nullopt});
   WaitIdle(window);
   Catalogue& catalogue = window.CatalogueData();
   catalogue.EditRow(MediaFormat::MP3, 1, [](MediaFileEntry& e) {
@@ -406,7 +407,7 @@ void FolderLoadingTest::ReloadOfChangedRowsOnly() {
   catalogue.EditRow(MediaFormat::MP3, 0, [](MediaFileEntry& e) {
     e.tags[1].cells[2] = {"unmarked edit", 1};
   });
-  window.StartReload(true);
+  window.Session().StartReload(true);
   WaitIdle(window);
   // Only the marked row is read again and loses its marks.
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[1].tags[1].image, kNoMark);
@@ -415,7 +416,7 @@ void FolderLoadingTest::ReloadOfChangedRowsOnly() {
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[1].tags[1].cells[2].value, 0);
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[0].tags[1].cells[2].text, std::string("unmarked edit"));
   // Given rows (the re-read after a save) are read again whatever their marks.
-  window.StartReload(std::vector<ReloadItem>{{MediaFormat::MP3, 0, catalogue.Entries(MediaFormat::MP3)[0]}});
+  window.Session().StartReload(std::vector<ReloadItem>{{MediaFormat::MP3, 0, catalogue.Entries(MediaFormat::MP3)[0]}});
   QCOMPARE(Child<QAction>(window, "MenuCancel")->data().toInt(), 3);
   WaitIdle(window);
   QCOMPARE(catalogue.Entries(MediaFormat::MP3)[0].tags[1].cells[2].text,
@@ -432,7 +433,7 @@ void FolderLoadingTest::PathListLoadsExactlyItsFilesEvenOutsideTheFolder() {
   TFormMain window;
   window.show();
   WaitIdle(window);
-  window.OpenPathList({folder / "two.mp3", folder / "Sub", folder / "missing.mp3", Root() / "Other" / "x.wav",
+  window.Session().OpenPathList({folder / "two.mp3", folder / "Sub", folder / "missing.mp3", Root() / "Other" / "x.wav",
                        folder / "one.mp3", folder / "two.mp3"});
   WaitIdle(window);
   QCOMPARE(window.CurrentFolder(), folder);
@@ -440,14 +441,14 @@ void FolderLoadingTest::PathListLoadsExactlyItsFilesEvenOutsideTheFolder() {
   // Outside the folder: addressed relative to it.
   QCOMPARE(Column(window.TagTable(4)->model(), 1), QStringList({"../Other/x.wav"}));
   window.FileList(1)->selectAll();
-  QCOMPARE(window.SelectedFullPaths(1), std::vector<fs::path>({Root() / "Other" / "x.wav"}));
+  QCOMPARE(window.FileLists().SelectedFullPaths(1), std::vector<fs::path>({Root() / "Other" / "x.wav"}));
   // A list whose first folder does not exist changes nothing.
-  window.OpenPathList({Root() / "gone" / "a.mp3", folder / "one.mp3"});
+  window.Session().OpenPathList({Root() / "gone" / "a.mp3", folder / "one.mp3"});
   QVERIFY(!window.IsBusy());
   QCOMPARE(window.CurrentFolder(), folder);
   // A folder first opens that folder itself, listed as a double click would.
   Copy("mp3/plain.mp3", folder / "Sub" / "s.mp3");
-  window.OpenPathList({folder / "Sub", folder / "one.mp3"});
+  window.Session().OpenPathList({folder / "Sub", folder / "one.mp3"});
   WaitIdle(window);
   QCOMPARE(window.CurrentFolder(), folder / "Sub");
   QCOMPARE(Column(window.FileList(0)->model(), 1), QStringList({"s.mp3"}));
@@ -480,8 +481,8 @@ void FolderLoadingTest::HandOverWhileBusyRunsWhenIdle() {
   QVERIFY(!instance.HandOffOrListen({}));
   AcceptHandOvers(instance, window);
 
-  window.SetMediaReaders(SlowReaders(80));
-  window.OpenFolder(LoadRequest{slow, false, std::nullopt});
+  window.Session().SetMediaReaders(SlowReaders(80));
+  window.Session().OpenFolder(LoadRequest{slow, false, std::nullopt});
   QVERIFY(window.IsBusy());
   // A later start hands its paths over while the load runs (it waits for the
   // answer, so it runs on a thread of its own here).
@@ -491,13 +492,13 @@ void FolderLoadingTest::HandOverWhileBusyRunsWhenIdle() {
         QStringLiteral("hozanki-test-%1").arg(QCoreApplication::applicationPid()),
         {handed / "h2.mp3", handed / "h1.mp3"});
   });
-  QTRY_VERIFY(window.HasPendingPathList());
+  QTRY_VERIFY(window.Session().HasPendingPathList());
   second.join();
   QVERIFY(delivered);
   QCOMPARE(window.CurrentFolder(), slow);  // no second loader
   QTRY_VERIFY_WITH_TIMEOUT(window.CurrentFolder() == handed, 20000);
   WaitIdle(window);
-  QVERIFY(!window.HasPendingPathList());
+  QVERIFY(!window.Session().HasPendingPathList());
   QCOMPARE(Column(window.FileList(0)->model(), 1), QStringList({"h2.mp3", "h1.mp3"}));
 }
 

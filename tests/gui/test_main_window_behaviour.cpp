@@ -11,7 +11,12 @@
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
 
 #include "GuiTestSupport.h"
 #include "core/catalogue/GenreList.h"
@@ -438,10 +443,21 @@ void MainWindowBehaviourTest::ClosingIsRefusedWhileAWorkerRuns() {
     ini.close();
     return has;
   };
-  Child<QAction>(window, "MenuCancel")->setVisible(true);
+  // A load whose reader waits until it is released keeps the window busy.
+  QTemporaryDir media;
+  QFile(media.filePath(QStringLiteral("a.mp3"))).open(QIODevice::WriteOnly);
+  auto released = std::make_shared<std::atomic<bool>>(false);
+  auto read = [released](const std::filesystem::path&, const std::filesystem::path&) {
+    while (!*released) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return std::optional<MediaFileEntry>();
+  };
+  auto reread = [](const std::filesystem::path&, MediaFileEntry&) { return false; };
+  window.Session().SetMediaReaders(MediaReaders{read, reread});
+  window.Session().OpenFolder(LoadRequest{media.path().toStdString(), false, std::nullopt});
   QVERIFY(!window.close());
   QVERIFY(!written());
-  Child<QAction>(window, "MenuCancel")->setVisible(false);
+  *released = true;
+  QTRY_VERIFY_WITH_TIMEOUT(!window.IsBusy(), 30000);
   QVERIFY(window.close());
   QVERIFY(written());
 }

@@ -127,9 +127,9 @@ class TestNewUserWalkthrough : public QObject {
 
     // Ctrl+S, then the re-read.
     Activate(w);
-    QSignalSpy done(&w, &TFormMain::SaveDone);
+    QSignalSpy done(&w.Session(), &FolderSession::SaveDone);
     QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
-    auto* worker = w.findChild<SaveTag*>();
+    auto* worker = w.Session().SaveWorker();
     QVERIFY(worker);
     bool shot = false;
     connect(worker, &SaveTag::Progress, &w, [&](const QString& count) {

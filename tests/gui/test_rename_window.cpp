@@ -18,6 +18,7 @@
 
 #include "GuiTestSupport.h"
 #include "MainWindowTestSupport.h"
+#include "gui/app/FileListController.h"
 #include "core/common/AtomicFile.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/AppSettings.h"
@@ -390,12 +391,12 @@ class TestRenameWindow : public QObject {
     QPointer<TFormRename> form = w->FormRenameWindow();
     QVERIFY(form && paste->shortcut().isEmpty());
     // An in-place editor opened and closed meanwhile gives back nothing.
-    emit w->FileNameEditRequested(0, 0);
+    emit w->FileLists().FileNameEditRequested(0, 0);
     QVERIFY(w->Tables().Editors().IsOpen());
     w->Tables().Editors().CloseOpen();
     QVERIFY(paste->shortcut().isEmpty());
     // One still open when the window closes is closed first; then all come back.
-    emit w->FileNameEditRequested(0, 0);
+    emit w->FileLists().FileNameEditRequested(0, 0);
     form->close();
     QTRY_VERIFY(!form);
     QVERIFY(!w->Tables().Editors().IsOpen());

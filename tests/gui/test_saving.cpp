@@ -65,10 +65,10 @@ class TestSaving : public QObject {
     }
     window.FileList(0)->setFocus();
 
-    QSignalSpy done(&window, &TFormMain::SaveDone);
+    QSignalSpy done(&window.Session(), &FolderSession::SaveDone);
     Action(window, "MenuFileSave")->trigger();
     QStringList progress;
-    connect(window.findChild<SaveTag*>(), &SaveTag::Progress, this,
+    connect(window.Session().SaveWorker(), &SaveTag::Progress, this,
             [&](const QString& count, const QString& message) {
               progress << count + QLatin1Char('|') + message + QLatin1Char('|') + Panel(window, 0);
             });
@@ -226,11 +226,11 @@ class TestSaving : public QObject {
     TFormMain window;
     LoadInto(window, folder.Path());
     for (int i = 0; i < count; ++i) SetTitle(window, MediaFormat::MP3, i, "saved");
-    QSignalSpy done(&window, &TFormMain::SaveDone);
+    QSignalSpy done(&window.Session(), &FolderSession::SaveDone);
     QAction* cancel = Action(window, "MenuCancel");
     Action(window, "MenuFileSave")->trigger();
     // Cancel as soon as the worker reports its third step.
-    auto* worker = window.findChild<SaveTag*>();
+    auto* worker = window.Session().SaveWorker();
     QVERIFY(worker);
     QString cancelText;
     connect(worker, &SaveTag::Progress, this, [&](const QString& count) {

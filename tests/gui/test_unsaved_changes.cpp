@@ -103,11 +103,11 @@ class TestUnsavedChanges : public QObject {
       wanted.sort();
       QCOMPARE(buttons, wanted);
       QVERIFY(window.isVisible());
-      QVERIFY(window.HasStagedEdits());
+      QVERIFY(window.Session().HasStagedEdits());
     }
     {
       Answerer save("ButtonSave");
-      QSignalSpy saved(&window, &TFormMain::SaveDone);
+      QSignalSpy saved(&window.Session(), &FolderSession::SaveDone);
       QVERIFY(!window.close());  // the save runs first
       QCOMPARE(save.Asked(), 1);
       QVERIFY(saved.count() > 0 || saved.wait(30000));
@@ -139,22 +139,22 @@ class TestUnsavedChanges : public QObject {
     broken.write("no longer an mp3 file");
     broken.close();
     Answerer save("ButtonSave");
-    QSignalSpy saved(&window, &TFormMain::SaveDone);
+    QSignalSpy saved(&window.Session(), &FolderSession::SaveDone);
     window.close();
     QVERIFY(saved.count() > 0 || saved.wait(30000));
     QTest::qWait(100);  // the queued continuation has run
     QVERIFY(window.isVisible());
-    QVERIFY(window.HasStagedEdits());
+    QVERIFY(window.Session().HasStagedEdits());
     // The failure count stays in panel 0 until the next reload.
     QVERIFY(Panel(window, 0).contains(QStringLiteral("保存できませんでした")));
     folder.Copy("mp3/plain.mp3", "a.mp3");
     Answerer discard("ButtonDiscard");
-    QSignalSpy reloaded(&window, &TFormMain::WorkFinished);
+    QSignalSpy reloaded(&window.Session(), &FolderSession::WorkFinished);
     Action(window, "MenuFileReload")->trigger();
     QVERIFY(reloaded.count() > 0 || reloaded.wait(30000));
     QCOMPARE(discard.Asked(), 1);
     QCOMPARE(Panel(window, 0), QString::fromStdString(FolderPanelText(folder.Path())));
-    QVERIFY(!window.HasStagedEdits());
+    QVERIFY(!window.Session().HasStagedEdits());
     QVERIFY(window.close());
   }
 
@@ -171,11 +171,11 @@ class TestUnsavedChanges : public QObject {
     {  // Reload, cancelled: nothing is read, the edit stays.
       Answerer cancel("ButtonCancel");
       QVERIFY(Action(window, "MenuFileReload")->isEnabled());
-      QVERIFY(window.HasStagedEdits());
+      QVERIFY(window.Session().HasStagedEdits());
       Action(window, "MenuFileReload")->trigger();
       QCOMPARE(cancel.Asked(), 1);
       QVERIFY(!window.IsBusy());
-      QVERIFY(window.HasStagedEdits());
+      QVERIFY(window.Session().HasStagedEdits());
     }
     {  // A drive switch, cancelled: the box shows the current drive again.
       auto* drives = guitest::Child<QComboBox>(window, "DriveComboBox");
@@ -195,18 +195,18 @@ class TestUnsavedChanges : public QObject {
     }
     {  // A folder handed over, discarded: that folder opens itself.
       Answerer discard("ButtonDiscard");
-      QSignalSpy loaded(&window, &TFormMain::WorkFinished);
-      window.OpenPathList({second.Path()});
+      QSignalSpy loaded(&window.Session(), &FolderSession::WorkFinished);
+      window.Session().OpenPathList({second.Path()});
       QCOMPARE(discard.Asked(), 1);
       QVERIFY(loaded.count() > 0 || loaded.wait(30000));
       QCOMPARE(window.CurrentFolder(), second.Path());
       QCOMPARE(window.CatalogueData().RowCount(MediaFormat::MP3), 2);
-      QVERIFY(!window.HasStagedEdits());
+      QVERIFY(!window.Session().HasStagedEdits());
     }
     {  // Nothing staged: a handed-over file opens without a question.
       Answerer none("ButtonCancel");
-      QSignalSpy loaded(&window, &TFormMain::WorkFinished);
-      window.OpenPathList({first.Path() / "a.mp3"});
+      QSignalSpy loaded(&window.Session(), &FolderSession::WorkFinished);
+      window.Session().OpenPathList({first.Path() / "a.mp3"});
       QVERIFY(loaded.count() > 0 || loaded.wait(30000));
       QCOMPARE(none.Asked(), 0);
       QCOMPARE(window.CurrentFolder(), first.Path());
@@ -247,7 +247,7 @@ class TestUnsavedChanges : public QObject {
     QVERIFY(SaveAndWait(window));
     QCOMPARE(Panel(window, 0), QString::fromStdString(FolderPanelText(folder.Path())));
     QCOMPARE(TitleOnDisk(folder, "a.mp3"), std::string("一"));
-    QVERIFY(!window.HasStagedEdits());
+    QVERIFY(!window.Session().HasStagedEdits());
   }
 
   void eachFormatPageGivesPanel0BackToTheFolder() {
@@ -259,10 +259,10 @@ class TestUnsavedChanges : public QObject {
     LoadInto(window, folder.Path());
     SetTitle(window, 0, "曲");
     QVERIFY(SetCellValue(window.CatalogueData(), EditTarget::FileNames(MediaFormat::WAV), 0, "c.wav"));
-    QSignalSpy done(&window, &TFormMain::SaveDone);
+    QSignalSpy done(&window.Session(), &FolderSession::SaveDone);
     Action(window, "MenuFileSave")->trigger();
     QStringList panels;
-    connect(window.findChild<SaveTag*>(), &SaveTag::Progress, this,
+    connect(window.Session().SaveWorker(), &SaveTag::Progress, this,
             [&](const QString&, const QString& message) {
               if (message.isEmpty()) panels << Panel(window, 0);  // the WAV page's rename step
             });

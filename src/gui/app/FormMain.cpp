@@ -12,17 +12,17 @@
 
 #include "core/catalogue/FolderScan.h"
 #include "core/settings/SettingsFolder.h"
+#include "gui/app/FileListController.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
 #include "gui/listout/FormListMain.h"
 #include "gui/rename/FormRename.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/app/UnsavedChangesQuestion.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/NameConflictWatch.h"
-#include "gui/catalogue/FileLoadWorker.h"
-#include "gui/tagedit/SaveTagWorker.h"
 #include "gui/tagedit/TagTableModel.h"
 
 namespace hozanki {
@@ -31,13 +31,22 @@ const char* const kPopupProperty = "hozankiPopup";
 }  // namespace
 
 TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* parent)
-    : QMainWindow(parent), arguments_(std::move(arguments)), readers_(DefaultMediaReaders()) {
+    : QMainWindow(parent),
+      session_(std::make_unique<FolderSession>(
+          SettingsFolder(QCoreApplication::applicationFilePath().toStdString()),
+          FolderSessionHost{[this] {
+                              if (tables_) tables_->Editors().CloseOpen();
+                            },
+                            [this] { return AskUnsavedChanges(this); }})),
+      catalogue_(session_->Data()),
+      settingsFolder_(session_->SettingsFolder()),
+      currentFolder_(session_->CurrentFolder()),
+      arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral(" - Hozanki -"));
   setMinimumSize(540, 360);
   setAcceptDrops(true);
   editColumn_.fill(-1);
-  settingsFolder_ = SettingsFolder(QCoreApplication::applicationFilePath().toStdString());
 
   BuildLayout();
   BuildMenus();
@@ -50,7 +59,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::ApplicationEventsIdle);
   connect(PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
   connect(PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
-  connect(this, &TFormMain::SaveDone, this, &TFormMain::ContinueAfterSave, Qt::QueuedConnection);
+  ConnectSession();
   // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
   // handler to mirror it, unless a request is already pending or a worker
   // runs (the handlers are detached meanwhile).
@@ -67,12 +76,11 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
       HookIdle();
     });
 
-  tables_ = new TagTableController(*this);
+  SetUpListControllers();
   FormCreate();
   ConnectEditCommands();
   ConnectTextCommands();
   SetUpRepairCommand();
-  SetUpRenameMode();
   SetUpCompoundEdits();
   SetUpRenamePatterns();
   SetUpListOut();
@@ -83,35 +91,110 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
 }
 
 TFormMain::~TFormMain() {
-  // A running worker is cancelled and waited for; the models go before the
-  // catalogue they observe. The modeless windows go first.
+  // The modeless windows go first. The members then go in the reverse order
+  // of their declaration: the list controllers (with the in-place editors),
+  // the models and the name watch before the session (a running worker is
+  // cancelled and waited for, then the catalogue goes), all before the
+  // widgets.
   delete formRename_.data();
   delete formListMain_.data();  // writes its settings
   CloseCompoundWindow();
-  delete loader_.data();
-  delete reloader_.data();
-  delete saveTag_;
   if (cursorOverridden_) QApplication::restoreOverrideCursor();
-  delete centralWidget();
-  for (FileListModel* model : fileModels_) delete model;
-  for (TagTableModel* model : tagModels_) delete model;
-  delete nameConflicts_;
 }
 
-bool TFormMain::IsRenameMode() const {
-  return MenuFileModeR->isChecked();
+void TFormMain::SetUpListControllers() {
+  auto action = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
+  TagTableHost tables;
+  tables.catalogue = &catalogue_;
+  tables.views = listViewT_;
+  for (size_t k = 0; k < tagModels_.size(); ++k) tables.models[k] = tagModels_[k].get();
+  tables.window = this;
+  tables.editorWidgets = {EditListView, EditListViewCopy, ComboBoxListView, MemoListView};
+  tables.shortcutActions = {action("MenuEditCopy"), action("MenuEditPaste"), action("MenuEditUndo")};
+  tables.menus = {MenuFile, MenuEdit, MenuOption, MenuHelp};
+  tables.popupT = PopupT;
+  tables.fileTabs = PageControlF->tabBar();
+  tables.tagTabs = PageControlT->tabBar();
+  tables.mode = [this] { return mode_; };
+  tables.switchMode = [this](EditMode mode) { SwitchMode(mode); };
+  tables.editColumn = [this](int page) { return editColumn_[static_cast<size_t>(page)]; };
+  tables.setEditColumn = [this](int page, int column) {
+    editColumn_[static_cast<size_t>(page)] = column;
+    SetPopup(listViewT_[static_cast<size_t>(page)], column == -1 ? PopupF : PopupT);
+  };
+  tables.moveSortMark = [this](CatalogueTableModel* model, int column, bool descending, int key) {
+    fileLists_->MoveSortMark(model, column, descending, key);
+  };
+  tables.tagPage = [this] { return PageControlT->currentIndex(); };
+  tables.activeFileList = [this] { return ActiveFileList(); };
+  tables.activeTagTable = [this] { return ActiveTagTable(); };
+  tables_ = std::make_unique<TagTableController>(std::move(tables));
+
+  FileListHost lists;
+  lists.catalogue = &catalogue_;
+  lists.currentFolder = [this] { return currentFolder_; };
+  lists.isBusy = [this] { return IsBusy(); };
+  lists.mode = [this] { return mode_; };
+  lists.switchMode = [this](EditMode mode) { SwitchMode(mode); };
+  lists.editors = [this] { return &tables_->Editors(); };
+  lists.filePage = [this] { return PageControlF->currentIndex(); };
+  lists.tagPage = [this] { return PageControlT->currentIndex(); };
+  lists.popupRenameMenu = [this](const QPoint& at) { PopupR->popup(at); };
+  lists.runPendingSync = [this] {
+    if (syncRequest_ == 1 || syncRequest_ == 2) {
+      UnhookIdle();
+      RunSync(syncRequest_);
+    }
+  };
+  lists.requestSync = [this] {
+    syncRequest_ = 1;
+    HookIdle();
+  };
+  lists.nameEditor = EditListView;
+  lists.copyBox = EditListViewCopy;
+  lists.window = this;
+  std::array<FileListModel*, kFormatCount> fileModels{};
+  for (size_t f = 0; f < fileModels_.size(); ++f) fileModels[f] = fileModels_[f].get();
+  fileLists_ = std::make_unique<FileListController>(listViewF_, fileModels, std::move(lists));
+
+  if (QAction* modeOff = action("PopupTMode")) {
+    modeOff->setEnabled(true);
+    connect(modeOff, &QAction::triggered, this, [this] { tables_->ModeOff(PageControlT->currentIndex()); });
+  }
+  for (const char* name : {"PopupFDelete", "PopupTDelete", "PopupRDelete"})
+    if (QAction* item = action(name)) {
+      item->setEnabled(true);
+      connect(item, &QAction::triggered, fileLists_.get(), &FileListController::ExcludeClick);
+    }
+  // Shift+Del anywhere in the window (the popups' own shortcuts are only shown).
+  auto* exclude = new QAction(this);
+  exclude->setObjectName(QStringLiteral("ExcludeShortcut"));
+  exclude->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  exclude->setShortcutContext(Qt::WindowShortcut);
+  addAction(exclude);
+  connect(exclude, &QAction::triggered, fileLists_.get(), &FileListController::ExcludeClick);
+  if (QAction* property = action("PopupFProperty")) {
+    property->setEnabled(true);
+    connect(property, &QAction::triggered, fileLists_.get(), &FileListController::PropertyClick);
+  }
+  // Showing another file page closes an open editor, its text stored.
+  connect(PageControlF, &QTabWidget::currentChanged, this, [this] { tables_->Editors().CloseOpen(); });
 }
 
 void TFormMain::MenuFileModeClick() {
-  SwitchMode(qobject_cast<QAction*>(sender()));
+  // Leaving or choosing a mode closes an open editor, its text stored.
+  tables_->Editors().CloseOpen();
+  SwitchMode(sender() == MenuFileModeR ? EditMode::Rename : EditMode::Tag);
 }
 
-void TFormMain::SwitchMode(QAction* item) {
-  // The item without a shortcut is the mode already active.
-  if (!item || item->shortcut().isEmpty()) return;
+void TFormMain::SwitchMode(EditMode mode) {
+  if (mode == mode_) return;
   tables_->Editors().CloseOpen();
-  item->setChecked(true);
-  const bool rename = item == MenuFileModeR;
+  mode_ = mode;
+  const bool rename = mode == EditMode::Rename;
+  // The menu's check marks follow the mode; F5 is on the other mode's item.
+  MenuFileModeR->setChecked(rename);
+  MenuFileModeT->setChecked(!rename);
   MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));
   MenuFileModeT->setShortcut(rename ? QKeySequence(Qt::Key_F5) : QKeySequence());
   if (rename) {
@@ -141,7 +224,7 @@ void TFormMain::PageControlFChange(int page) {
     const QSignalBlocker blocker(PageControlT);
     PageControlT->setCurrentIndex(tagPage);
   }
-  if (!MenuCancel->isVisible() && syncRequest_ != -1) {
+  if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 1;
     HookIdle();
   }
@@ -152,7 +235,7 @@ void TFormMain::PageControlTChange(int page) {
     const QSignalBlocker blocker(PageControlF);
     PageControlF->setCurrentIndex(page > 3 ? page - 3 : 0);
   }
-  if (!MenuCancel->isVisible() && syncRequest_ != -1) {
+  if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 2;
     HookIdle();
   }
@@ -219,9 +302,10 @@ void TFormMain::RunStartAction() {
   // when it is gone). A path list handed over before this moment is newer.
   if (IsBusy()) return;
   if (!arguments_.empty())
-    OpenPathList(arguments_);
+    session_->OpenPathList(arguments_);
   else
-    OpenFolder(LoadRequest{StartUpFolder(rememberedFolder_, FallbackFolder()), false, std::nullopt});
+    session_->OpenFolder(
+        LoadRequest{StartUpFolder(session_->RememberedFolder(), FallbackFolder()), false, std::nullopt});
 }
 
 QTableView* TFormMain::ActiveFileList() const {
@@ -273,7 +357,7 @@ void TFormMain::MenuHelpAboutClick() {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // FormCloseQuery: never while a worker or the external editor runs.
-  if (MenuCancel->isVisible() || editorRunning_) {
+  if (IsBusy() || editorRunning_) {
     event->ignore();
     return;
   }

@@ -1,22 +1,21 @@
 #pragma once
 // `TFormMain`, the main window: folder tree, the eight file lists, the eleven
 // tag tables, the status bar, the menus, the two editing modes and the
-// coupling of file pages and tag pages. Its code is split by job:
-// FormMain.cpp (modes, pages, idle, closing), FormMainLayout.cpp (controls),
-// FormMainMenus.cpp (menu bar and popups), FormMainSettings.cpp (FormCreate
-// and FormClose: reading and writing "NR284.ini"), FormMainLoad.cpp (the
-// busy state, loading, reloading, cancel), FormMainFolders.cpp (drive box,
-// folder tree, path lists handed over or dropped), FormMainFileLists.cpp
-// (column clicks, sorting, the copy box, dragging files out),
-// FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
+// coupling of file pages and tag pages. The folder, its catalogue and the
+// workers are `FolderSession`'s; the file lists' and the tag tables'
+// behaviour is `FileListController`'s and `TagTableController`'s. Its code is
+// split by job: FormMain.cpp (modes, pages, idle, closing, the list
+// controllers' hosts), FormMainLayout.cpp (controls), FormMainMenus.cpp (menu
+// bar and popups), FormMainSettings.cpp (FormCreate and FormClose: reading
+// and writing "NR284.ini"), FormMainFolders.cpp (the session's busy state on
+// the window, save, reload and cancel, drive box, folder tree, path lists
+// dropped), FormMainEdit.cpp (copy, paste, set-all, clear,
 // undo), FormMainTextCommands.cpp (replace, regular expression, substring),
-// FormMainRename.cpp (rename mode's name editor),
 // FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
 // FormMainCompound.cpp (compound edits: submenus, running, their window),
 // FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
 // dialog), FormMainTools.cpp (user tools, the player, the external editor),
-// FormMainRowDrag.cpp (dragging rows of the tag tables), FormMainUnsaved.cpp
-// (the question before staged edits would be dropped), FormMainKeyboard.cpp
+// FormMainRowDrag.cpp (dragging rows of the tag tables), FormMainKeyboard.cpp
 // (keys that walk the window).
 
 #include <QKeySequence>
@@ -33,6 +32,8 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
 #include "core/listout/PickedFile.h"
+#include "gui/app/EditMode.h"
+#include "gui/app/FolderSession.h"
 #include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
@@ -53,15 +54,11 @@ class QTreeView;
 
 namespace hozanki {
 
-class CatalogueTableModel;
 class FileListModel;
-class FileLoadWorker;
-class FileReloadWorker;
+class FileListController;
 class NameConflictWatch;
-class SaveTag;
 struct EditTarget;
 struct SaveFailure;
-struct SaveResult;
 class StatusBarPanels;
 class TagTableController;
 class TagRowDrag;
@@ -83,8 +80,11 @@ class TFormMain : public QMainWindow {
 
   static constexpr int kHelpContext = 101;
 
-  Catalogue& CatalogueData() { return catalogue_; }
-  bool IsRenameMode() const;
+  // The folder, its catalogue and the work on it.
+  FolderSession& Session() const { return *session_; }
+  Catalogue& CatalogueData() { return session_->Data(); }
+  EditMode Mode() const { return mode_; }
+  bool IsRenameMode() const { return mode_ == EditMode::Rename; }
   int LastMp3TagPage() const { return lastMp3TagPage_; }
   // Pending synchronisation: -1 first idle still to come, 0 none, 1 file list
   // to tag tables, 2 tag table to file list.
@@ -103,50 +103,15 @@ class TFormMain : public QMainWindow {
   const std::filesystem::path& SettingsFolderPath() const { return settingsFolder_; }
   // The tag tables' behaviour and the in-place editors.
   TagTableController& Tables() const { return *tables_; }
+  // The file lists' behaviour: sorting, the copy box, rename mode's editor.
+  FileListController& FileLists() const { return *fileLists_; }
   // The collisions of staged file names, as the file lists show them.
   NameConflictWatch& NameConflicts() const { return *nameConflicts_; }
 
-  // FormMainLoad.cpp
-  // `OpenFolder`: clears every list and loads the folder (plain, recursive or
-  // a path list) on the loader thread. Ignored while a worker runs.
-  void OpenFolder(const LoadRequest& request);
-  // `OpenPathList`: opens the folder of the first path and loads exactly the
-  // listed files. While a worker runs, the last list handed over is kept and
-  // opened when the window is idle again.
-  void OpenPathList(const std::vector<std::filesystem::path>& paths);
-  // `StartReload`: reads the listed files of the current folder again (all,
-  // or with `changedOnly` those carrying a changed mark), rows in place.
-  void StartReload(bool changedOnly);
-  // The same for given rows (the re-read at the end of a save).
-  void StartReload(std::vector<ReloadItem> items);
-  // The busy state: the four menus off, `MenuCancel` shown with `cancelTag`
-  // (1 save, 2 load, 3 reload), the upper panel and the tag pages off, the
-  // busy cursor, `activity` in status-bar panel 2. EndWork undoes it.
-  void BeginWork(int cancelTag, const QString& activity);
-  void EndWork();
-  bool IsBusy() const;
+  // A save, load or reload runs (the session's busy state).
+  bool IsBusy() const { return session_->IsBusy(); }
   // The folder the rows are relative to (status-bar panel 0 shows it).
   const std::filesystem::path& CurrentFolder() const { return currentFolder_; }
-  // The readers of later loads and reloads (tests put slow ones in).
-  void SetMediaReaders(MediaReaders readers) { readers_ = std::move(readers); }
-  // A path list kept while busy, opened when idle again.
-  bool HasPendingPathList() const { return pendingPathList_.has_value(); }
-
-  // FormMainUnsaved.cpp
-  // Whether any row carries the changed mark.
-  bool HasStagedEdits() const;
-  // Runs `then` at once when nothing is staged; otherwise asks
-  // "変更が保存されていません。保存しますか？": 破棄 runs `then`, 保存 saves and
-  // runs `then` once the save wrote everything, キャンセル does nothing.
-  void AfterStagedEdits(std::function<void()> then);
-
-  // FormMainFileLists.cpp
-  // `cmnListViewFColumnClick` on file page `page`.
-  void cmnListViewFColumnClick(int page, int column, bool shift);
-  // The full paths of the selected rows of a file list, in list order.
-  std::vector<std::filesystem::path> SelectedFullPaths(int page) const;
-  // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
-  int SortKey() const { return sortKey_; }
 
   // FormMainCompound.cpp
   // The compound edits offered by the "複合編集(&M)" submenus.
@@ -215,17 +180,6 @@ class TFormMain : public QMainWindow {
   // file list, in list order.
   std::vector<std::string> SelectedFileNames(int page) const;
 
- signals:
-  // A save and the re-read after it are over.
-  void SaveDone();
-  // `MenuCancelClick` with tag 1: the running save is asked to stop.
-  void SaveCancelRequested();
-  // Emitted from the unlock step of a load or reload.
-  void WorkFinished();
-  // A press on the armed file-name cell in rename mode: the file-name editor
-  // `EditListView` opens there (rename mode's editor).
-  void FileNameEditRequested(int page, int row);
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -243,9 +197,8 @@ class TFormMain : public QMainWindow {
   void HelpContextClick();
   void MenuHelpAboutClick();
   void ListContextMenu(const QPoint& position);
-  // FormMainSave.cpp
+  // FormMainFolders.cpp
   void MenuFileSaveClick();
-  void SaveCancelClick();
   // FormMainEdit.cpp
   void MenuEditCopyClick();
   void MenuEditPasteClick();
@@ -267,8 +220,6 @@ class TFormMain : public QMainWindow {
   void DriveComboBoxChange(int index);
 
  private:
-  friend class TagTableController;
-
   // FormMainLayout.cpp
   void BuildLayout();
   QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
@@ -283,20 +234,16 @@ class TFormMain : public QMainWindow {
   void FillGenreList();
   void MeasureRowGeometry();
   // FormMain.cpp
-  void SwitchMode(QAction* item);
+  // The mode becomes `mode`; the menu's check marks and F5 follow.
+  void SwitchMode(EditMode mode);
   void HookIdle();
   void UnhookIdle();
   QTableView* ActiveFileList() const;
   QTableView* ActiveTagTable() const;
   void SetPopup(QTableView* view, QMenu* popup);
   void RunSync(int request);
-  // FormMainSave.cpp
-  void SaveFinished(const std::shared_ptr<const SaveResult>& result);
   // Lists the files a save could not handle with their reasons (modeless).
   void ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures);
-  // FormMainUnsaved.cpp
-  void SaveThen(std::function<void()> then);
-  void ContinueAfterSave();
   // FormCloseQuery's question; false when the window stays (event ignored).
   bool CloseQueryStagedEdits(QCloseEvent* event);
   // FormMainEdit.cpp
@@ -326,10 +273,11 @@ class TFormMain : public QMainWindow {
   // text command could not handle, and why; nothing for an empty list.
   void ReportTextCommandFailures(const EditTarget& target,
                                  const std::vector<std::pair<int, std::string>>& failures);
-  // FormMainRename.cpp
-  void SetUpRenameMode();
-  void OpenFileNameEditor(int page, int row);
+  // FormMain.cpp
   void RunStartAction();
+  // The tag-table and file-list controllers with their hosts, and the menu
+  // items they serve.
+  void SetUpListControllers();
   // FormMainRenamePatterns.cpp
   void SetUpRenamePatterns();
   void PopupRPopup();
@@ -343,34 +291,30 @@ class TFormMain : public QMainWindow {
   void RebuildToolItems();
   // FormMainRowDrag.cpp
   void SetUpRowDrag();
-  // FormMainLoad.cpp
-  void ResetLists();
-  void AppendBatch(LoadBatch& batch);
+  // FormMainFolders.cpp: the window's side of the session's work. The busy
+  // state: the four menus off, `MenuCancel` shown (its data 1 save, 2 load,
+  // 3 reload), the upper panel and the tag pages off, the busy cursor, the
+  // activity in status-bar panel 2. EndWork undoes it.
+  void ConnectSession();
+  void BeginWork(BusyState state);
+  void EndWork();
+  void ResetTabs();
   void MarkTabs();
-  void UnlockAfterLoad();
-  void RunPendingPathList();
   // FormMainKeyboard.cpp
   void SetUpKeyboard();
   bool KeyboardEvent(QObject* watched, QEvent* event);
   // FormMainFolders.cpp
   void ShowFolder(const std::filesystem::path& folder);
   void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);
-  // FormMainFileLists.cpp
-  void SetUpFileList(int page);
-  void SortFileList(int page, int column);
-  void ArmedPress(int page, int row, int column);
-  void OpenCopyBox(int page, int row, int column);
-  bool EditListViewCopyEvent(QEvent* event);
-  // Closes whichever in-place editor is open (it stores its text).
-  void EditListViewCopyExit();
-  void FileListEscape(int page);
 
-  Catalogue catalogue_;
-  std::filesystem::path settingsFolder_;
+  // Declared first, so it goes last: the models and the name watch that
+  // observe its catalogue go before it.
+  std::unique_ptr<FolderSession> session_;
+  // The session's data under the names the window's code uses.
+  Catalogue& catalogue_;
+  const std::filesystem::path& settingsFolder_;
+  const std::filesystem::path& currentFolder_;
   std::vector<std::filesystem::path> arguments_;
-  std::filesystem::path rememberedFolder_;
-  std::filesystem::path currentFolder_;
-  MediaReaders readers_;
 
   // Controls, named as their objectName.
   QWidget* PanelU = nullptr;
@@ -389,9 +333,9 @@ class TFormMain : public QMainWindow {
   QPlainTextEdit* MemoListView = nullptr;
   std::array<FileListView*, kFormatCount> listViewF_{};
   std::array<QTableView*, kTagKindCount> listViewT_{};
-  std::array<FileListModel*, kFormatCount> fileModels_{};
-  NameConflictWatch* nameConflicts_ = nullptr;
-  std::array<TagTableModel*, kTagKindCount> tagModels_{};
+  std::unique_ptr<NameConflictWatch> nameConflicts_;
+  std::array<std::unique_ptr<FileListModel>, kFormatCount> fileModels_;
+  std::array<std::unique_ptr<TagTableModel>, kTagKindCount> tagModels_;
 
   // Menus.
   QAction* MenuFileModeR = nullptr;
@@ -418,27 +362,17 @@ class TFormMain : public QMainWindow {
   int firstRowOffset_ = 0;
   int rowPitch_ = 0;
   QTimer idleTimer_;
-  SaveTag* saveTag_ = nullptr;
-  // What the unsaved-changes question's 保存 continues with, whether the
-  // last save failed for any file or was cancelled, and a close that was
-  // answered already.
-  std::function<void()> afterSave_;
-  bool lastSaveFailed_ = false;
+  EditMode mode_ = EditMode::Tag;
+  // A close that the unsaved-changes question answered already.
   bool closeConfirmed_ = false;
 
-  // Workers (at most one runs) and the path list kept while busy.
-  QPointer<FileLoadWorker> loader_;
-  QPointer<FileReloadWorker> reloader_;
   bool cursorOverridden_ = false;
   // Enabled states of the menu items switched off by BeginWork.
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
-  std::optional<std::vector<std::filesystem::path>> pendingPathList_;
-  // The list (file list or tag table) whose header carries the sort mark,
-  // and the mark's column; only one column of all lists carries it.
-  CatalogueTableModel* sortedModel_ = nullptr;
-  int sortedColumn_ = -1;
-  int sortKey_ = -1;
-  TagTableController* tables_ = nullptr;
+  // Declared after the models and the session: they go first, so an editor
+  // open at the end stores nothing into a catalogue that is gone.
+  std::unique_ptr<TagTableController> tables_;
+  std::unique_ptr<FileListController> fileLists_;
 
   // Compound edits and their window; the shortcuts taken while it is open.
   std::vector<CompoundEdit> compoundStore_;

@@ -41,7 +41,6 @@ void TFormMain::ConnectEditCommands() {
   hook("PopupRPaste", &TFormMain::PopupPasteClick);
   hook("PopupTSetAll", &TFormMain::PopupTSetAllClick);
   hook("PopupTClear", &TFormMain::PopupTClearClick);
-  connect(this, &TFormMain::SaveCancelRequested, this, &TFormMain::SaveCancelClick);
   QAction* undoT = findChild<QAction*>(QStringLiteral("PopupTUndo"));
   undoT->setEnabled(true);
   connect(undoT, &QAction::triggered, this, [this] { UndoIn(false); });

@@ -81,17 +81,16 @@ void TFormMain::BuildLayout() {
   PageControlF = new QTabWidget;
   PageControlF->setObjectName(QStringLiteral("PageControlF"));
   PageControlF->setDocumentMode(true);
-  nameConflicts_ = new NameConflictWatch(&catalogue_, [this] { return currentFolder_; });
+  nameConflicts_ = std::make_unique<NameConflictWatch>(&catalogue_, [this] { return currentFolder_; });
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
-    auto* model = new FileListModel(&catalogue_, format, this);
+    fileModels_[static_cast<size_t>(f)] = std::make_unique<FileListModel>(&catalogue_, format);
+    FileListModel* model = fileModels_[static_cast<size_t>(f)].get();
     auto* view = new FileListView;
     MakeList(view, QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
-    fileModels_[static_cast<size_t>(f)] = model;
-    model->SetConflictWatch(nameConflicts_);
+    model->SetConflictWatch(nameConflicts_.get());
     listViewF_[static_cast<size_t>(f)] = view;
     PageControlF->addTab(view, Latin(FormatName(format)));
-    SetUpFileList(f);
   }
 
   SplitterFile = new QSplitter(Qt::Horizontal);
@@ -114,12 +113,12 @@ void TFormMain::BuildLayout() {
   PageControlT->setMinimumHeight(1);
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
-    auto* model = new TagTableModel(&catalogue_, kind, this);
+    tagModels_[static_cast<size_t>(k)] = std::make_unique<TagTableModel>(&catalogue_, kind);
+    TagTableModel* model = tagModels_[static_cast<size_t>(k)].get();
     const QString format = Latin(FormatName(FormatOfTagKind(kind)));
     const QString name = k < 4 ? format + Latin(TagKindName(kind)) : format;
     QTableView* view =
         MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
-    tagModels_[static_cast<size_t>(k)] = model;
     listViewT_[static_cast<size_t>(k)] = view;
     PageControlT->addTab(view, k < 4 ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
   }
@@ -140,7 +139,7 @@ void TFormMain::BuildLayout() {
 
   StatusBar = new StatusBarPanels(this);
   setStatusBar(StatusBar);
-  connect(nameConflicts_, &NameConflictWatch::CountChanged, StatusBar, &StatusBarPanels::SetConflictCount);
+  connect(nameConflicts_.get(), &NameConflictWatch::CountChanged, StatusBar, &StatusBarPanels::SetConflictCount);
 
   // Hidden in-place editors (their behaviour belongs to the editing code).
   EditListView = new QLineEdit(this);

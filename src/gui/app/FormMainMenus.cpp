@@ -186,7 +186,7 @@ void TFormMain::BuildPopups() {
   PopupR->addSeparator();
   QAction* modeOff =
       Item(PopupR, "PopupRMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape), true);
-  connect(modeOff, &QAction::triggered, this, [this] { SwitchMode(MenuFileModeT); });
+  connect(modeOff, &QAction::triggered, this, [this] { SwitchMode(EditMode::Tag); });
 }
 
 void TFormMain::AddToolItems() {

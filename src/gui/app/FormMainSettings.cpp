@@ -171,9 +171,9 @@ void TFormMain::FormCreate() {
   if (dir.empty() || !std::filesystem::is_directory(std::filesystem::path(dir), ec))
     dir = FallbackFolder().string();
   StatusBar->SetPanelText(0, QString::fromStdString(dir));
-  rememberedFolder_ = dir;
+  session_->SetRememberedFolder(dir);
   // The drive box shows the file system that holds it.
-  SelectDriveOf(*DriveComboBox, rememberedFolder_);
+  SelectDriveOf(*DriveComboBox, session_->RememberedFolder());
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).

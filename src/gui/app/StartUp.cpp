@@ -9,7 +9,7 @@ void AcceptHandOvers(SingleInstance& instance, TFormMain& window) {
   QObject::connect(&instance, &SingleInstance::PathListReceived, &window,
                    [&window](const QList<QByteArray>& list) {
                      SingleInstance::BringToFront(&window);
-                     window.OpenPathList(ToPaths(list));
+                     window.Session().OpenPathList(ToPaths(list));
                    });
 }
 

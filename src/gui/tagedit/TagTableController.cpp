@@ -6,7 +6,6 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
@@ -20,13 +19,9 @@
 #include "core/tagedit/SetAll.h"
 #include "core/tagedit/SetCellValue.h"
 #include "core/tagedit/TagSort.h"
-#include "gui/app/FormMain.h"
-#include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/ImageListCheckBox.h"
 #include "gui/tagedit/EditColumnDelegate.h"
-#include "gui/tagedit/FormProperty.h"
-#include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableModel.h"
 
 namespace hozanki {
@@ -36,8 +31,8 @@ size_t At(int i) {
   return static_cast<size_t>(i);
 }
 
-QAction* FindAction(QObject& window, const char* name) {
-  return window.findChild<QAction*>(QLatin1String(name));
+QAction* FindAction(QObject* window, const char* name) {
+  return window ? window->findChild<QAction*>(QLatin1String(name)) : nullptr;
 }
 
 std::vector<int> SelectedRows(const QTableView* view) {
@@ -49,25 +44,19 @@ std::vector<int> SelectedRows(const QTableView* view) {
 
 }  // namespace
 
-TagTableController::TagTableController(TFormMain& window) : QObject(&window), w_(window) {
-  InPlaceEditors::Widgets widgets{w_.EditListView, w_.EditListViewCopy, w_.ComboBoxListView, w_.MemoListView};
-  editors_ = new InPlaceEditors(
-      widgets, &w_,
-      {FindAction(w_, "MenuEditCopy"), FindAction(w_, "MenuEditPaste"), FindAction(w_, "MenuEditUndo")},
-      this);
-  editors_->copyReturnFocus = [this] { return static_cast<QWidget*>(w_.ActiveFileList()); };
+TagTableController::TagTableController(TagTableHost host, QObject* parent)
+    : QObject(parent), host_(std::move(host)) {
+  editors_ = new InPlaceEditors(host_.editorWidgets, host_.window, host_.shortcutActions, this);
+  editors_->copyReturnFocus = [this] { return static_cast<QWidget*>(host_.activeFileList()); };
   editors_->copyClosed = [this] {
-    InPlaceEditors::SetArmedRow(w_.ActiveFileList(), -1);
-    InPlaceEditors::SetArmedRow(w_.ActiveTagTable(), -1);
+    InPlaceEditors::SetArmedRow(host_.activeFileList(), -1);
+    InPlaceEditors::SetArmedRow(host_.activeTagTable(), -1);
   };
-  loadedFolder = [this] { return w_.CurrentFolder(); };
 
   for (int k = 0; k < kTagKindCount; ++k) {
-    QTableView* view = w_.listViewT_[At(k)];
+    QTableView* view = host_.views[At(k)];
     view->setItemDelegate(new EditColumnDelegate(
-        [this, k](int column) {
-          return column >= 1 && !w_.IsRenameMode() && column == w_.editColumn_[At(k)];
-        },
+        [this, k](int column) { return column >= 1 && !IsRenameMode() && column == host_.editColumn(k); },
         view));
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
@@ -77,38 +66,16 @@ TagTableController::TagTableController(TFormMain& window) : QObject(&window), w_
     });
   }
   // Closing an open editor from outside.
-  for (const char* name : {"MenuFile", "MenuEdit", "MenuOption", "MenuHelp"})
-    if (auto* menu = w_.findChild<QMenu*>(QLatin1String(name)))
-      connect(menu, &QMenu::aboutToShow, this, [this] { editors_->CloseOpen(); });
-  w_.PageControlT->tabBar()->installEventFilter(this);
-  w_.PageControlF->tabBar()->installEventFilter(this);
-
-  connect(w_.PopupT, &QMenu::aboutToShow, this, &TagTableController::PopupTPopup);
-  if (QAction* modeOff = FindAction(w_, "PopupTMode")) {
-    modeOff->setEnabled(true);
-    connect(modeOff, &QAction::triggered, this, [this] { ModeOff(w_.PageControlT->currentIndex()); });
-  }
-  for (const char* name : {"PopupFDelete", "PopupTDelete", "PopupRDelete"})
-    if (QAction* item = FindAction(w_, name)) {
-      item->setEnabled(true);
-      connect(item, &QAction::triggered, this, &TagTableController::ExcludeClick);
-    }
-  // Shift+Del anywhere in the window (the popups' own shortcuts are only shown).
-  auto* exclude = new QAction(&w_);
-  exclude->setObjectName(QStringLiteral("ExcludeShortcut"));
-  exclude->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-  exclude->setShortcutContext(Qt::WindowShortcut);
-  w_.addAction(exclude);
-  connect(exclude, &QAction::triggered, this, &TagTableController::ExcludeClick);
-  if (QAction* property = FindAction(w_, "PopupFProperty")) {
-    property->setEnabled(true);
-    connect(property, &QAction::triggered, this, &TagTableController::PropertyClick);
-  }
+  for (QMenu* menu : host_.menus)
+    if (menu) connect(menu, &QMenu::aboutToShow, this, [this] { editors_->CloseOpen(); });
+  for (QTabBar* tabs : {host_.tagTabs, host_.fileTabs})
+    if (tabs) tabs->installEventFilter(this);
+  if (host_.popupT) connect(host_.popupT, &QMenu::aboutToShow, this, &TagTableController::PopupTPopup);
 }
 
 int TagTableController::PageOf(const QObject* watched) const {
   for (int k = 0; k < kTagKindCount; ++k) {
-    const QTableView* view = w_.listViewT_[At(k)];
+    const QTableView* view = host_.views[At(k)];
     if (watched == view || watched == view->viewport()) return k;
   }
   return -1;
@@ -117,10 +84,10 @@ int TagTableController::PageOf(const QObject* watched) const {
 void TagTableController::ColumnClick(int page, int column, bool shift) {
   editors_->CloseOpen();
   const auto kind = static_cast<TagKind>(page);
-  QTableView* view = w_.listViewT_[At(page)];
+  QTableView* view = host_.views[At(page)];
   // 1. The check column.
   if (column == 0) {
-    ToggleAllCheckStates(w_.catalogue_, kind);
+    ToggleAllCheckStates(*host_.catalogue, kind);
     return;
   }
   // 2. Outside the columns, or an empty table.
@@ -131,19 +98,19 @@ void TagTableController::ColumnClick(int page, int column, bool shift) {
     return;
   }
   // 4. Rename mode: this column becomes the edit column, back to tag edit mode.
-  if (w_.IsRenameMode()) {
+  if (IsRenameMode()) {
     SetEditColumn(page, column);
-    w_.SwitchMode(w_.MenuFileModeT);
+    host_.switchMode(EditMode::Tag);
     return;
   }
   // 5. The edit column again.
-  if (column == w_.editColumn_[At(page)]) {
+  if (column == host_.editColumn(page)) {
     if (AppSettings::Current().clmMode == 0) {
       ModeOff(page);
     } else {
       QHeaderView* header = view->horizontalHeader();
       const QPoint at(header->sectionViewportPosition(column), header->height());
-      w_.PopupT->popup(header->viewport()->mapToGlobal(at));
+      if (host_.popupT) host_.popupT->popup(header->viewport()->mapToGlobal(at));
     }
     return;
   }
@@ -152,43 +119,36 @@ void TagTableController::ColumnClick(int page, int column, bool shift) {
 }
 
 void TagTableController::SetEditColumn(int page, int column) {
-  QTableView* view = w_.listViewT_[At(page)];
-  w_.editColumn_[At(page)] = column;
-  w_.SetPopup(view, w_.PopupT);
+  QTableView* view = host_.views[At(page)];
+  host_.setEditColumn(page, column);
   view->viewport()->update();
 }
 
 void TagTableController::ModeOff(int page) {
   editors_->CloseOpen();
-  QTableView* view = w_.listViewT_[At(page)];
-  w_.editColumn_[At(page)] = -1;
-  w_.SetPopup(view, w_.PopupF);
+  QTableView* view = host_.views[At(page)];
+  host_.setEditColumn(page, -1);
   view->viewport()->update();
 }
 
 void TagTableController::Sort(int page, int column) {
   const auto kind = static_cast<TagKind>(page);
-  TagTableModel* model = w_.tagModels_[At(page)];
+  TagTableModel* model = host_.models[At(page)];
   const ColumnSpec& spec = TagTableColumns(kind)[At(column)];
   const int slot = SortMarkPosition(spec);
   if (slot < 0) return;
-  // 1. The mark leaves the column that carries it.
-  if (w_.sortedModel_ && (w_.sortedModel_ != model || w_.sortedColumn_ != column))
-    w_.sortedModel_->SetSortMark(w_.sortedColumn_, ' ');
-  // 2. "+" becomes "-" (descending), anything else "+".
+  // 1. The mark leaves the column that carries it; 2. "+" becomes "-"
+  // (descending), anything else "+".
   const bool descending = model->Caption(column).at(slot) == QLatin1Char('+');
-  model->SetSortMark(column, descending ? '-' : '+');
-  w_.sortedModel_ = model;
-  w_.sortedColumn_ = column;
-  w_.sortKey_ = TagSortCode(column, descending);
+  host_.moveSortMark(model, column, descending, TagSortCode(column, descending));
   // 3-7. One reorder of the format's rows moves the file list and every tag
   // table of the format together; the selection moves with its rows.
   const MediaFormat format = FormatOfTagKind(kind);
-  QTableView* view = w_.listViewT_[At(page)];
+  QTableView* view = host_.views[At(page)];
   const std::vector<int> selected = SelectedRows(view);
   const int current = view->selectionModel()->currentIndex().row();
-  const std::vector<int> order = TagSortOrder(w_.catalogue_.Entries(format), kind, column, descending);
-  if (!w_.catalogue_.Reorder(format, order)) return;
+  const std::vector<int> order = TagSortOrder(host_.catalogue->Entries(format), kind, column, descending);
+  if (!host_.catalogue->Reorder(format, order)) return;
   std::vector<int> newRow(order.size());
   for (size_t j = 0; j < order.size(); ++j) newRow[At(order[j])] = static_cast<int>(j);
   QItemSelection selection;
@@ -205,14 +165,14 @@ void TagTableController::Sort(int page, int column) {
 }
 
 bool TagTableController::OpenCellEditor(int page, int row, int column) {
-  QTableView* view = w_.listViewT_[At(page)];
+  QTableView* view = host_.views[At(page)];
   const auto kind = static_cast<TagKind>(page);
   const MediaFormat format = FormatOfTagKind(kind);
-  if (row < 0 || row >= w_.catalogue_.RowCount(format) || column < 1 ||
+  if (row < 0 || row >= host_.catalogue->RowCount(format) || column < 1 ||
       column >= view->model()->columnCount())
     return false;
   if (row != InPlaceEditors::ArmedRow(view) || !view->selectionModel()->isRowSelected(row, {})) return false;
-  const MediaFileEntry& entry = w_.catalogue_.Entries(format)[At(row)];
+  const MediaFileEntry& entry = host_.catalogue->Entries(format)[At(row)];
   if (entry.tags.size() <= At(TagRowIndex(kind))) return false;
   if (entry.tags[At(TagRowIndex(kind))].image == kErrorMark) return false;
 
@@ -228,12 +188,12 @@ bool TagTableController::OpenCellEditor(int page, int row, int column) {
   const EditTarget target = EditTarget::TagColumn(kind, column - 1);
   if (!IsRowOpenToEditing(entry, target)) return false;
   const int tag = target.ColumnTag();
-  if (w_.IsRenameMode()) {
+  if (IsRenameMode()) {
     // The tables are read-only in rename mode.
     editors_->Open(EditorKind::Copy, std::move(session));
     return true;
   }
-  Catalogue* catalogue = &w_.catalogue_;
+  Catalogue* catalogue = host_.catalogue;
   session.store = [catalogue, target](int r, const QString& text) {
     return CommitCellEdit(*catalogue, target, r, text.toStdString());
   };
@@ -258,7 +218,7 @@ bool TagTableController::OpenCellEditor(int page, int row, int column) {
 
 bool TagTableController::MousePress(int page, QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return false;
-  QTableView* view = w_.listViewT_[At(page)];
+  QTableView* view = host_.views[At(page)];
   const QModelIndex index = view->indexAt(event->position().toPoint());
   if (!index.isValid()) return false;  // below the last row
   const int row = index.row();
@@ -267,7 +227,7 @@ bool TagTableController::MousePress(int page, QMouseEvent* event) {
   const QRect cell = view->visualRect(index);
   const int x = event->position().toPoint().x() - cell.left();
   if (index.column() == 0 && x >= 0 && x <= ImageListCheckBox::kSize + 1) {
-    ToggleCheckState(w_.catalogue_, static_cast<TagKind>(page), row);
+    ToggleCheckState(*host_.catalogue, static_cast<TagKind>(page), row);
     return true;
   }
   // The editor-opening press.
@@ -276,15 +236,16 @@ bool TagTableController::MousePress(int page, QMouseEvent* event) {
 }
 
 bool TagTableController::KeyPress(int page, QKeyEvent* event) {
-  QTableView* view = w_.listViewT_[At(page)];
-  const int editColumn = w_.editColumn_[At(page)];
+  QTableView* view = host_.views[At(page)];
+  const int editColumn = host_.editColumn(page);
   const int key = event->key();
   // Ctrl+Left / Ctrl+Right: the edit column moves (from none: the first or
   // the last column), as a click on a header would choose it.
   if ((event->modifiers() & Qt::ControlModifier) && !(event->modifiers() & Qt::AltModifier) &&
-      (key == Qt::Key_Left || key == Qt::Key_Right) && !w_.IsRenameMode()) {
+      (key == Qt::Key_Left || key == Qt::Key_Right) && !IsRenameMode()) {
     const int last = view->model()->columnCount() - 1;
-    int column = key == Qt::Key_Right ? (editColumn < 1 ? 1 : editColumn + 1) : (editColumn < 1 ? last : editColumn - 1);
+    int column = key == Qt::Key_Right ? (editColumn < 1 ? 1 : editColumn + 1)
+                                      : (editColumn < 1 ? last : editColumn - 1);
     column = std::clamp(column, 1, last);
     if (column != editColumn) {
       editors_->CloseOpen();
@@ -297,12 +258,12 @@ bool TagTableController::KeyPress(int page, QKeyEvent* event) {
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
   if (key == Qt::Key_Space) {
     const std::vector<int> rows = SelectedRows(view);
-    if (!rows.empty()) ToggleCheckState(w_.catalogue_, static_cast<TagKind>(page), rows.front());
+    if (!rows.empty()) ToggleCheckState(*host_.catalogue, static_cast<TagKind>(page), rows.front());
     return true;
   }
   if (key == Qt::Key_Escape) {
     if (editColumn == -1)
-      w_.ActiveFileList()->clearSelection();
+      host_.activeFileList()->clearSelection();
     else
       ModeOff(page);
     return true;
@@ -329,66 +290,26 @@ bool TagTableController::KeyPress(int page, QKeyEvent* event) {
 }
 
 void TagTableController::PopupTPopup() {
-  const bool values = w_.editColumn_[At(w_.PageControlT->currentIndex())] != 1;
+  const bool values = host_.editColumn(host_.tagPage()) != 1;
   for (const char* name :
        {"PopupTPaste", "PopupTUndo", "PopupTSetAll", "PopupTEditor", "PopupTReplace", "PopupTConvertItem",
         "PopupTRegexp", "PopupTSubstr", "PopupTMultiItem", "PopupTClear"})
-    if (QAction* item = FindAction(w_, name)) item->setVisible(values);
-}
-
-void TagTableController::RunPendingSync() {
-  if (w_.syncRequest_ == 1 || w_.syncRequest_ == 2) {
-    w_.UnhookIdle();
-    w_.RunSync(w_.syncRequest_);
-  }
-}
-
-void TagTableController::ExcludeClick() {
-  if (w_.IsBusy()) return;
-  editors_->CloseOpen();
-  RunPendingSync();
-  QTableView* list = w_.ActiveFileList();
-  const std::vector<int> rows = SelectedRows(list);
-  if (rows.empty()) return;
-  QMessageBox box(QMessageBox::Question, w_.windowTitle(), QStringLiteral("編集対象から除外しますか？"),
-                  QMessageBox::Yes | QMessageBox::No, &w_);
-  box.setObjectName(QStringLiteral("ExcludeConfirmation"));
-  box.setDefaultButton(QMessageBox::No);
-  const QPoint centre = w_.frameGeometry().center();
-  box.move(centre.x() - 120, centre.y() - 60);
-  if (box.exec() != QMessageBox::Yes) return;
-  const auto format = static_cast<MediaFormat>(w_.PageControlF->currentIndex());
-  w_.catalogue_.Remove(format, rows);
-  list->clearSelection();
-  w_.syncRequest_ = 1;
-  w_.HookIdle();
-}
-
-void TagTableController::PropertyClick() {
-  editors_->CloseOpen();
-  RunPendingSync();
-  const auto format = static_cast<MediaFormat>(w_.PageControlF->currentIndex());
-  const int row = w_.ActiveFileList()->selectionModel()->currentIndex().row();
-  if (row < 0 || row >= w_.catalogue_.RowCount(format)) return;
-  const MediaFileEntry& entry = w_.catalogue_.Entries(format)[At(row)];
-  const int page = w_.PageControlT->currentIndex();
-  FormProperty dialog(loadedFolder() / entry.relativePath, format, page <= 3 ? page : 0, &w_);
-  dialog.exec();
+    if (QAction* item = FindAction(host_.window, name)) item->setVisible(values);
 }
 
 bool TagTableController::eventFilter(QObject* watched, QEvent* event) {
   // PageControlTChanging: an open editor is closed and the change refused once.
-  if (watched == w_.PageControlT->tabBar() || watched == w_.PageControlF->tabBar()) {
+  if (watched && (watched == host_.tagTabs || watched == host_.fileTabs)) {
     const auto type = event->type();
     if ((type == QEvent::MouseButtonPress || type == QEvent::Wheel) && editors_->IsOpen()) {
       editors_->CloseOpen();
-      return watched == w_.PageControlT->tabBar();
+      return watched == host_.tagTabs;
     }
     return false;
   }
   const int page = PageOf(watched);
   if (page < 0) return false;
-  QTableView* view = w_.listViewT_[At(page)];
+  QTableView* view = host_.views[At(page)];
   switch (event->type()) {
     case QEvent::KeyPress:
       if (watched == view) return KeyPress(page, static_cast<QKeyEvent*>(event));
