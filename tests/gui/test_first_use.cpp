@@ -30,6 +30,7 @@
 #include "gui/app/HelpViewer.h"
 #include "gui/app/QtJapanese.h"
 #include "gui/rename/FormRename.h"
+#include "gui/tagedit/CellCommands.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 
@@ -148,7 +149,7 @@ class TestFirstUse : public QObject {
     const QPoint offset = rename->frameGeometry().center() - window.frameGeometry().center();
     QVERIFY2(offset.manhattanLength() < 40, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     rename->close();
-    window.MenuOptionMultiClick();
+    window.Cells().MenuOptionMultiClick();
     QWidget* multi = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets())
       if (top->objectName() == QLatin1String("FormMulti") && top->isVisible()) multi = top;

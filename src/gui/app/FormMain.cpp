@@ -16,6 +16,8 @@
 #include "gui/app/HelpLocator.h"
 #include "gui/listout/FormListMain.h"
 #include "gui/rename/FormRename.h"
+#include "gui/tagedit/CellCommands.h"
+#include "gui/tools/ToolCommands.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
@@ -68,16 +70,13 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
     });
 
   tables_ = new TagTableController(*this);
+  SetUpTools();
   FormCreate();
-  ConnectEditCommands();
-  ConnectTextCommands();
-  SetUpRepairCommand();
+  SetUpCellCommands();
   SetUpRenameMode();
-  SetUpCompoundEdits();
   SetUpRenamePatterns();
   SetUpListOut();
   SetUpOptions();
-  SetUpTools();
   SetUpRowDrag();
   SetUpKeyboard();
 }
@@ -87,7 +86,7 @@ TFormMain::~TFormMain() {
   // catalogue they observe. The modeless windows go first.
   delete formRename_.data();
   delete formListMain_.data();  // writes its settings
-  CloseCompoundWindow();
+  cells_->CloseCompoundWindow();
   delete loader_.data();
   delete reloader_.data();
   delete saveTag_;
@@ -273,12 +272,12 @@ void TFormMain::MenuHelpAboutClick() {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // FormCloseQuery: never while a worker or the external editor runs.
-  if (MenuCancel->isVisible() || editorRunning_) {
+  if (MenuCancel->isVisible() || tools_->EditorRunning()) {
     event->ignore();
     return;
   }
   if (!CloseQueryStagedEdits(event)) return;
-  CloseCompoundWindow();
+  cells_->CloseCompoundWindow();
   FormClose();
   event->accept();
 }

@@ -33,11 +33,9 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
 #include "core/listout/PickedFile.h"
-#include "core/text/Compound.h"
 #include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
 #include "gui/options/FormOption.h"
-#include "gui/tools/ProgramStarter.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -54,6 +52,7 @@ class QTreeView;
 namespace hozanki {
 
 class CatalogueTableModel;
+class CellCommands;
 class FileListModel;
 class FileLoadWorker;
 class FileReloadWorker;
@@ -66,9 +65,7 @@ class StatusBarPanels;
 class TagTableController;
 class TagRowDrag;
 class TagTableModel;
-class TFormRegexp;
-class TFormReplace;
-class TFormSubstr;
+class ToolCommands;
 class TFormRename;
 class TFormListMain;
 
@@ -148,21 +145,8 @@ class TFormMain : public QMainWindow {
   // The sort key of the last sort (column × 2 − 2, + 1 descending), -1 none.
   int SortKey() const { return sortKey_; }
 
-  // FormMainCompound.cpp
-  // The compound edits offered by the "複合編集(&M)" submenus.
-  const std::vector<CompoundEdit>& CompoundStore() const { return compoundStore_; }
-  // `PopupMultiClick`: runs compound edit `index` on the selected cells of
-  // the edit column (rename mode: the whole file names).
-  void PopupMultiClick(int index);
-  // `MenuOptionMulti`: opens the compound edit window (or raises it).
-  void MenuOptionMultiClick();
-  // Writes "NR284Cnv.dat", replaces the store and rebuilds both submenus.
-  // Refused (with `error`) when the file could not be read at start: its
-  // compound edits, never shown, would be lost.
-  bool StoreCompoundEdits(const std::vector<CompoundEdit>& edits, std::string* error);
-  // While a modeless window is open, Ctrl+C, Ctrl+V and Ctrl+Z are its own.
-  void DropEditShortcuts();
-  void RestoreEditShortcuts();
+  // The commands on the selected cells (FormMainWiring.cpp makes them).
+  CellCommands& Cells() const { return *cells_; }
   // FormMainRenamePatterns.cpp
   // The fixed-form rename patterns, read at start, replaced when the pattern
   // window saves (the submenu is then rebuilt on its next opening).
@@ -195,25 +179,10 @@ class TFormMain : public QMainWindow {
   void ApplyOptions(const AppSettings& options);
   // The desktop dialogs the options dialog uses (tests put their own in).
   void SetOptionDialogs(OptionDialogs dialogs) { optionDialogs_ = std::move(dialogs); }
-  // FormMainTools.cpp
-  // "ツール(&T)" of the Option menu and "設定(&O)" of the tool submenu.
-  void MenuOptionToolClick();
-  // A tool entry: its program on the selected files of the active file list.
-  void MenuEditToolClick(QAction* item);
-  // "再生(&P)": the format's player, or the focused file opened by the desktop.
-  void PopupFPlayClick();
-  // "エディタ(&E)": the edit column of the selected rows in the text editor.
-  void PopupEditorClick();
-  // How programs start and the program file dialog (tests put their own in).
-  void SetProgramStarter(ProgramStarter starter) { programStarter_ = std::move(starter); }
-  void SetProgramDialog(std::function<QString(QWidget*, const QString&)> dialog) {
-    openProgram_ = std::move(dialog);
-  }
+  // The user tools, the player and the external editor.
+  ToolCommands& Tools() const { return *tools_; }
   // Dragging rows of the tag tables.
   TagRowDrag& RowDrag() const { return *rowDrag_; }
-  // The names (relative to the current folder) of the selected files of a
-  // file list, in list order.
-  std::vector<std::string> SelectedFileNames(int page) const;
 
  signals:
   // A save and the re-read after it are over.
@@ -246,22 +215,6 @@ class TFormMain : public QMainWindow {
   // FormMainSave.cpp
   void MenuFileSaveClick();
   void SaveCancelClick();
-  // FormMainEdit.cpp
-  void MenuEditCopyClick();
-  void MenuEditPasteClick();
-  void MenuEditUndoClick();
-  void PopupCopyClick();
-  void PopupPasteClick();
-  void PopupTSetAllClick();
-  void PopupTClearClick();
-  void PopupConvertClick(int kind);
-  // FormMainTextCommands.cpp
-  void PopupReplaceClick();
-  void PopupRegexpClick();
-  void PopupSubstrClick();
-  // FormMainRepair.cpp: "文字コード修復…" (`fromFileList`: the file list's
-  // selection, else the tag table's).
-  void RepairClick(bool fromFileList);
   void MenuCancelClick();
   void MenuFileReloadClick();
   void DriveComboBoxChange(int index);
@@ -275,7 +228,6 @@ class TFormMain : public QMainWindow {
   // FormMainMenus.cpp
   void BuildMenus();
   void BuildPopups();
-  void AddToolItems();
   // FormMainSettings.cpp
   void FormCreate();
   void FormClose();
@@ -299,33 +251,10 @@ class TFormMain : public QMainWindow {
   void ContinueAfterSave();
   // FormCloseQuery's question; false when the window stays (event ignored).
   bool CloseQueryStagedEdits(QCloseEvent* event);
-  // FormMainEdit.cpp
-  void ConnectEditCommands();
+  // FormMainWiring.cpp
   EditTarget CurrentTarget(bool fromFileList) const;
-  std::vector<int> SelectedRowsOf(QTableView* view, bool selectAllWhenNone) const;
-  void CopyFrom(bool fromFileList);
-  void PasteInto(bool intoFileList);
-  void UndoIn(bool inFileList);
-  // FormMainCompound.cpp
-  void SetUpCompoundEdits();
-  void BuildCompoundMenus();
-  std::optional<std::string> CompoundCheckCell() const;
-  // Closes the compound edit window (its changes are dropped) at once.
-  void CloseCompoundWindow();
-  // FormMainRepair.cpp
-  void SetUpRepairCommand();
-  // FormMainTextCommands.cpp
-  void ConnectTextCommands();
-  bool HasTextCommandTarget() const;
-  // Stores compute(cell) into every row open to editing of the selected (or,
-  // with none selected or `selectAll`, all) rows where it differs. A row
-  // whose compute sets its error text keeps its cell and is reported.
-  void ApplyTextCommand(bool selectAll,
-                        const std::function<std::string(const std::string&, std::string& error)>& compute);
-  // A message box naming each row (index into the target's entries) that a
-  // text command could not handle, and why; nothing for an empty list.
-  void ReportTextCommandFailures(const EditTarget& target,
-                                 const std::vector<std::pair<int, std::string>>& failures);
+  void SetUpCellCommands();
+  void SetUpTools();
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
@@ -338,9 +267,6 @@ class TFormMain : public QMainWindow {
   void SetUpListOut();
   // FormMainOptions.cpp
   void SetUpOptions();
-  // FormMainTools.cpp
-  void SetUpTools();
-  void RebuildToolItems();
   // FormMainRowDrag.cpp
   void SetUpRowDrag();
   // FormMainLoad.cpp
@@ -440,16 +366,8 @@ class TFormMain : public QMainWindow {
   int sortKey_ = -1;
   TagTableController* tables_ = nullptr;
 
-  // Compound edits and their window; the shortcuts taken while it is open.
-  std::vector<CompoundEdit> compoundStore_;
-  std::string compoundStoreReadError_;
-  QPointer<QWidget> formMulti_;
-  int shortcutDrops_ = 0;
-  std::vector<std::pair<QPointer<QAction>, QKeySequence>> droppedShortcuts_;
-  // The dialogs of the text commands, made on first use.
-  TFormReplace* formReplace_ = nullptr;
-  TFormRegexp* formRegexp_ = nullptr;
-  TFormSubstr* formSubstr_ = nullptr;
+  CellCommands* cells_ = nullptr;
+  ToolCommands* tools_ = nullptr;
   // Fixed-form rename patterns, the open pattern window and the shortcuts it
   // took from the Edit menu.
   RenamePatternStore renamePatterns_;
@@ -458,11 +376,7 @@ class TFormMain : public QMainWindow {
   // The list window, kept from its first use.
   QPointer<TFormListMain> formListMain_;
   OptionDialogs optionDialogs_;
-  ProgramStarter programStarter_;
   TagRowDrag* rowDrag_ = nullptr;
-  // The external editor is being waited for.
-  bool editorRunning_ = false;
-  std::function<QString(QWidget*, const QString&)> openProgram_;
 };
 
 }  // namespace hozanki

@@ -11,6 +11,8 @@
 
 #include "core/listout/PickedFile.h"
 #include "gui/app/FormMain.h"
+#include "gui/tagedit/CellCommands.h"
+#include "gui/tagedit/SelectedRows.h"
 #include "gui/listout/FormListMain.h"
 
 namespace hozanki {
@@ -48,8 +50,8 @@ TFormListMain* TFormMain::FormListMainWindow(bool create) {
     host.settingsFolder = settingsFolder_;
     host.selectedFiles = [this] { return PickSelectedFiles(); };
     host.currentFolder = [this] { return currentFolder_.string(); };
-    host.dropShortcuts = [this] { DropEditShortcuts(); };
-    host.restoreShortcuts = [this] { RestoreEditShortcuts(); };
+    host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
+    host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
     host.listFont = DriveComboBox->font();
     formListMain_ = new TFormListMain(std::move(host), this);
   }

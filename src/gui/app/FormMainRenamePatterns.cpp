@@ -15,6 +15,8 @@
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SetCellValue.h"
 #include "gui/app/FormMain.h"
+#include "gui/tagedit/CellCommands.h"
+#include "gui/tagedit/SelectedRows.h"
 #include "gui/app/WindowPlacement.h"
 #include "gui/rename/FormRename.h"
 #include "gui/tagedit/InPlaceEditors.h"
@@ -141,7 +143,7 @@ TFormRename* TFormMain::OpenFormRename() {
   // An open in-place editor stores its text first: it gives the shortcuts
   // back to what it saw when it opened.
   Tables().Editors().CloseOpen();
-  DropEditShortcuts();
+  cells_->DropEditShortcuts();
   formRename_ = new TFormRename(*this, ActiveFilePage());
   connect(formRename_.data(), &QObject::destroyed, this, &TFormMain::FormRenameClosed);
   CentreOver(*formRename_, *this);
@@ -151,7 +153,7 @@ TFormRename* TFormMain::OpenFormRename() {
 
 void TFormMain::FormRenameClosed() {
   Tables().Editors().CloseOpen();
-  RestoreEditShortcuts();
+  cells_->RestoreEditShortcuts();
 }
 
 }  // namespace hozanki
