@@ -19,7 +19,10 @@ namespace guitest {
 struct FakeWindow {
   explicit FakeWindow(int rows) {
     hozanki::test::FillCatalogue(catalogue, hozanki::MediaFormat::WAV, rows);
-    for (QStandardItemModel* model : {&fileModel, &tagModel}) model->setRowCount(rows), model->setColumnCount(2);
+    for (QStandardItemModel* model : {&fileModel, &tagModel}) {
+      model->setRowCount(rows);
+      model->setColumnCount(2);
+    }
     files.setParent(&window);
     tags.setParent(&window);
     files.setModel(&fileModel);

@@ -30,6 +30,7 @@
 #include "gui/app/HelpViewer.h"
 #include "gui/app/QtJapanese.h"
 #include "gui/rename/FormRename.h"
+#include "gui/rename/RenamePatternCommands.h"
 #include "gui/tagedit/CellCommands.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
@@ -143,7 +144,7 @@ class TestFirstUse : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(QTest::qWaitFor([&] { return window.SyncRequest() != -1 && !window.IsBusy(); }, 10000));
-    QWidget* rename = window.OpenFormRename();
+    QWidget* rename = window.Renames().OpenFormRename();
     QVERIFY(rename);
     QTRY_VERIFY(rename->isVisible());
     const QPoint offset = rename->frameGeometry().center() - window.frameGeometry().center();

@@ -14,8 +14,8 @@
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
-#include "gui/listout/FormListMain.h"
-#include "gui/rename/FormRename.h"
+#include "gui/listout/ListWindowCommands.h"
+#include "gui/rename/RenamePatternCommands.h"
 #include "gui/tagedit/CellCommands.h"
 #include "gui/tools/ToolCommands.h"
 #include "gui/app/StatusBarPanels.h"
@@ -75,7 +75,7 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   SetUpCellCommands();
   SetUpRenameMode();
   SetUpRenamePatterns();
-  SetUpListOut();
+  SetUpListWindow();
   SetUpOptions();
   SetUpRowDrag();
   SetUpKeyboard();
@@ -84,8 +84,8 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
 TFormMain::~TFormMain() {
   // A running worker is cancelled and waited for; the models go before the
   // catalogue they observe. The modeless windows go first.
-  delete formRename_.data();
-  delete formListMain_.data();  // writes its settings
+  renames_->CloseFormRename();
+  listWindow_->DeleteWindow();  // writes its settings
   cells_->CloseCompoundWindow();
   delete loader_.data();
   delete reloader_.data();

@@ -8,14 +8,11 @@
 // busy state, loading, reloading, cancel), FormMainFolders.cpp (drive box,
 // folder tree, path lists handed over or dropped), FormMainFileLists.cpp
 // (column clicks, sorting, the copy box, dragging files out),
-// FormMainSave.cpp (saving), FormMainEdit.cpp (copy, paste, set-all, clear,
-// undo), FormMainTextCommands.cpp (replace, regular expression, substring),
+// FormMainSave.cpp (saving),
 // FormMainRename.cpp (rename mode's name editor),
-// FormMainRenamePatterns.cpp (fixed-form rename patterns and their window),
-// FormMainCompound.cpp (compound edits: submenus, running, their window),
-// FormMainListOut.cpp (the list window), FormMainOptions.cpp (the options
-// dialog), FormMainTools.cpp (user tools, the player, the external editor),
-// FormMainRowDrag.cpp (dragging rows of the tag tables), FormMainUnsaved.cpp
+// FormMainWiring.cpp (the feature controllers: cell commands, rename
+// patterns, list window, options, tools, row drag; their hosts and items),
+// FormMainUnsaved.cpp
 // (the question before staged edits would be dropped), FormMainKeyboard.cpp
 // (keys that walk the window).
 
@@ -32,10 +29,7 @@
 
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
-#include "core/listout/PickedFile.h"
-#include "core/rename/RenamePattern.h"
 #include "gui/catalogue/FileListView.h"
-#include "gui/options/FormOption.h"
 
 class QAbstractItemModel;
 class QAction;
@@ -66,8 +60,9 @@ class TagTableController;
 class TagRowDrag;
 class TagTableModel;
 class ToolCommands;
-class TFormRename;
-class TFormListMain;
+class RenamePatternCommands;
+class ListWindowCommands;
+class OptionCommands;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -147,38 +142,12 @@ class TFormMain : public QMainWindow {
 
   // The commands on the selected cells (FormMainWiring.cpp makes them).
   CellCommands& Cells() const { return *cells_; }
-  // FormMainRenamePatterns.cpp
-  // The fixed-form rename patterns, read at start, replaced when the pattern
-  // window saves (the submenu is then rebuilt on its next opening).
-  const RenamePatternStore& RenamePatterns() const { return renamePatterns_; }
-  // Why "NR284Ren.dat" could not be read at start ("" when it could or was
-  // missing): the pattern window then refuses to save over it.
-  const std::string& RenamePatternsReadError() const { return renamePatternsReadError_; }
-  void ReplaceRenamePatterns(RenamePatternStore store);
-  // `PopupRFormClick`: applies pattern `index` of the active file page's
-  // format to the selected rows (all rows when none is selected).
-  void PopupRFormClick(int index);
-  // Opens the pattern window `TFormRename` (or raises the open one).
-  TFormRename* OpenFormRename();
-  TFormRename* FormRenameWindow() const;
-  int ActiveFilePage() const;
-  // FormMainListOut.cpp
-  // The list window, made on first use when `create`; kept until the end.
-  TFormListMain* FormListMainWindow(bool create = false);
-  // `MenuFileListOutClick`: shows the list window.
-  TFormListMain* OpenFormListMain();
-  // `PopupFListOutClick`: the list window on its first page, with the
-  // selected files of the active file list picked into it.
-  void PopupFListOutClick();
-  // The selected files of the active file list as list window records.
-  std::vector<PickedFile> PickSelectedFiles() const;
-  // FormMainOptions.cpp
-  // "動作環境(&E)": the options dialog, modal; OK applies its settings.
-  void MenuOptionGeneralClick();
-  // The options applied at once: memo height, font, colours and the rest.
-  void ApplyOptions(const AppSettings& options);
-  // The desktop dialogs the options dialog uses (tests put their own in).
-  void SetOptionDialogs(OptionDialogs dialogs) { optionDialogs_ = std::move(dialogs); }
+  // The fixed-form rename patterns and their window.
+  RenamePatternCommands& Renames() const { return *renames_; }
+  // The list window.
+  ListWindowCommands& ListWindow() const { return *listWindow_; }
+  // The options dialog.
+  OptionCommands& Options() const { return *options_; }
   // The user tools, the player and the external editor.
   ToolCommands& Tools() const { return *tools_; }
   // Dragging rows of the tag tables.
@@ -255,20 +224,14 @@ class TFormMain : public QMainWindow {
   EditTarget CurrentTarget(bool fromFileList) const;
   void SetUpCellCommands();
   void SetUpTools();
+  void SetUpRenamePatterns();
+  void SetUpListWindow();
+  void SetUpOptions();
+  void SetUpRowDrag();
   // FormMainRename.cpp
   void SetUpRenameMode();
   void OpenFileNameEditor(int page, int row);
   void RunStartAction();
-  // FormMainRenamePatterns.cpp
-  void SetUpRenamePatterns();
-  void PopupRPopup();
-  void FormRenameClosed();
-  // FormMainListOut.cpp
-  void SetUpListOut();
-  // FormMainOptions.cpp
-  void SetUpOptions();
-  // FormMainRowDrag.cpp
-  void SetUpRowDrag();
   // FormMainLoad.cpp
   void ResetLists();
   void AppendBatch(LoadBatch& batch);
@@ -368,14 +331,9 @@ class TFormMain : public QMainWindow {
 
   CellCommands* cells_ = nullptr;
   ToolCommands* tools_ = nullptr;
-  // Fixed-form rename patterns, the open pattern window and the shortcuts it
-  // took from the Edit menu.
-  RenamePatternStore renamePatterns_;
-  std::string renamePatternsReadError_;
-  QPointer<TFormRename> formRename_;
-  // The list window, kept from its first use.
-  QPointer<TFormListMain> formListMain_;
-  OptionDialogs optionDialogs_;
+  RenamePatternCommands* renames_ = nullptr;
+  ListWindowCommands* listWindow_ = nullptr;
+  OptionCommands* options_ = nullptr;
   TagRowDrag* rowDrag_ = nullptr;
 };
 

@@ -185,7 +185,6 @@ void TFormMain::FormCreate() {
   // their new name, or their old one.
   ReplayRenameLog(settingsFolder_ / kRenameLogFileName);
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
-  renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName, &renamePatternsReadError_);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");
 
   // Step 10 and 11.

@@ -3,13 +3,21 @@
 // connected to them.
 
 #include <QAction>
+#include <QComboBox>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
 
 #include "gui/app/FormMain.h"
+#include "gui/listout/ListWindowCommands.h"
+#include "gui/options/OptionCommands.h"
+#include "gui/rename/RenamePatternCommands.h"
 #include "gui/tagedit/CellCommands.h"
+#include "gui/tagedit/InPlaceEditors.h"
+#include "gui/tagedit/TagRowDrag.h"
+#include "gui/tagedit/TagTableController.h"
 #include "gui/tools/ToolCommands.h"
 
 namespace hozanki {
@@ -154,6 +162,83 @@ void TFormMain::SetUpTools() {
     item->setEnabled(true);
     connect(item, &QAction::triggered, tools, slot);
   }
+}
+
+void TFormMain::SetUpRenamePatterns() {
+  RenamePatternHost host;
+  host.window = this;
+  host.settingsFolder = settingsFolder_;
+  host.catalogue = [this]() -> Catalogue& { return catalogue_; };
+  host.busy = [this] { return IsBusy(); };
+  host.filePage = [this] { return PageControlF->currentIndex(); };
+  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
+  host.closeEditor = [this] { Tables().Editors().CloseOpen(); };
+  host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
+  host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
+  host.patternMenu = PopupRForm;
+  renames_ = new RenamePatternCommands(std::move(host), this);
+  renames_->LoadPatterns();
+  RenamePatternCommands* renames = renames_;
+  connect(PopupR, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
+  // Opened without PopupR (by key or by a test), it is brought up to date too.
+  connect(PopupRForm, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
+  for (const char* name : {"MenuOptionRename", "PopupRFormOption"}) {
+    QAction* item = findChild<QAction*>(QLatin1String(name));
+    if (!item) continue;
+    item->setEnabled(true);
+    connect(item, &QAction::triggered, renames, [renames] { renames->OpenFormRename(); });
+  }
+}
+
+void TFormMain::SetUpListWindow() {
+  ListCommandHost host;
+  host.window = this;
+  host.settingsFolder = settingsFolder_;
+  host.catalogue = [this]() -> const Catalogue& { return catalogue_; };
+  host.currentFolder = [this] { return currentFolder_; };
+  host.filePage = [this] { return PageControlF->currentIndex(); };
+  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
+  host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
+  host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
+  host.listFont = [this] { return DriveComboBox->font(); };
+  listWindow_ = new ListWindowCommands(std::move(host), this);
+  ListWindowCommands* list = listWindow_;
+  QAction* menu = findChild<QAction*>(QStringLiteral("MenuFileListOut"));
+  QAction* popup = findChild<QAction*>(QStringLiteral("PopupFListOut"));
+  menu->setEnabled(true);
+  popup->setEnabled(true);
+  connect(menu, &QAction::triggered, list, [list] { list->OpenFormListMain(); });
+  connect(popup, &QAction::triggered, list, &ListWindowCommands::PopupFListOutClick);
+}
+
+void TFormMain::SetUpOptions() {
+  OptionHost host;
+  host.window = this;
+  host.settingsFolder = settingsFolder_;
+  host.fontFamily = [this] { return DriveComboBox->font().family(); };
+  host.showOptions = [this](const AppSettings& options) {
+    MemoListView->setFixedHeight(options.memoSize);
+    ApplyFont(QString::fromStdString(options.fontName));
+    listWindow_->SetListFont(DriveComboBox->font());
+    // The edit-column colours are read when the cells are painted.
+    for (QTableView* view : listViewT_) view->viewport()->update();
+    for (QTableView* view : listViewF_) view->viewport()->update();
+  };
+  options_ = new OptionCommands(std::move(host), this);
+  QAction* item = findChild<QAction*>(QStringLiteral("MenuOptionGeneral"));
+  item->setEnabled(true);
+  connect(item, &QAction::triggered, options_, &OptionCommands::MenuOptionGeneralClick);
+}
+
+void TFormMain::SetUpRowDrag() {
+  RowDragHost host;
+  host.tagTable = [this](int page) { return TagTable(page); };
+  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
+  host.catalogue = [this]() -> Catalogue& { return catalogue_; };
+  host.busy = [this] { return IsBusy(); };
+  host.firstRowOffset = [this] { return FirstRowOffset(); };
+  host.rowPitch = [this] { return RowPitch(); };
+  rowDrag_ = new TagRowDrag(std::move(host), this);
 }
 
 }  // namespace hozanki
