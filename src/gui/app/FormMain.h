@@ -16,7 +16,6 @@
 // (the question before staged edits would be dropped), FormMainKeyboard.cpp
 // (keys that walk the window).
 
-#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>

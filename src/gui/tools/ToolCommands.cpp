@@ -89,8 +89,8 @@ void ToolCommands::PopupFPlayClick() {
   const std::string& program = options.player[static_cast<size_t>(page)];
   const std::filesystem::path folder = host_.currentFolder();
   if (!program.empty() && QFile::exists(QString::fromStdString(program))) {
-    programStarter_.start(BuildToolCall(program, options.playerPrm[static_cast<size_t>(page)], folder.string(),
-                                        SelectedFileNames(page)));
+    programStarter_.start(BuildToolCall(program, options.playerPrm[static_cast<size_t>(page)],
+                                        folder.string(), SelectedFileNames(page)));
     return;
   }
   // No player: the focused file opens in the desktop's default application.
