@@ -17,6 +17,7 @@
 #include "core/listout/ListEngine.h"
 #include "gui/app/FormMain.h"
 #include "gui/listout/FormListMain.h"
+#include "gui/listout/ListWindowCommands.h"
 #include "gui/listout/PickedFileModel.h"
 #include "gui/listout/TemplateRowEditor.h"
 
@@ -69,7 +70,7 @@ struct Window {
     window->CatalogueData().Append(MediaFormat::MP3, Rows());
     window->FileList(0)->selectAll();
     QCoreApplication::processEvents();
-    form = window->OpenFormListMain();
+    form = window->ListWindow().OpenFormListMain();
     QCoreApplication::processEvents();
   }
   QTemporaryDir config;

@@ -20,6 +20,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/CompoundFile.h"
+#include "gui/tagedit/CellCommands.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/text/CompoundStepList.h"
 #include "gui/text/CompoundTree.h"
@@ -251,7 +252,7 @@ class TestCompoundWindow : public QObject {
     QVERIFY(form->MenuSave->isEnabled());
     form->close();
     // Closed without saving: nothing stored.
-    QVERIFY(w.CompoundStore().empty());
+    QVERIFY(w.Cells().CompoundStore().empty());
     QVERIFY(!std::filesystem::exists(DataFile()));
   }
 
@@ -274,7 +275,7 @@ class TestCompoundWindow : public QObject {
     QVERIFY(shown.contains(QStringLiteral("NR284Cnv.dat")));
     QCOMPARE(w.findChild<TFormMulti*>(), form);
     QCOMPARE(form->TreeViewMulti->topLevelItemCount(), 1);
-    QVERIFY(w.CompoundStore().empty());
+    QVERIFY(w.Cells().CompoundStore().empty());
     QCOMPARE(Captions(Submenu(w, "PopupTMulti")), QStringList({"-", "設定(&O)"}));
     form->close();
     std::filesystem::remove_all(DataFile());
@@ -322,7 +323,7 @@ class TestCompoundWindow : public QObject {
     TFormMain w;
     std::filesystem::remove(DataFile());  // read at the start; the next test begins without it
     LoadInto(w, folder.Path());
-    QCOMPARE(w.CompoundStore().size(), size_t{1});
+    QCOMPARE(w.Cells().CompoundStore().size(), size_t{1});
     const int title = SubItemOf(V2, "INAM");
     Catalogue& c = w.CatalogueData();
     SetTitle(c, 0, title, tooHard);
@@ -402,7 +403,7 @@ class TestCompoundWindow : public QObject {
       form->MenuSaveClick();
       QTRY_VERIFY(!w.findChild<TFormMulti*>());
 
-      saved = w.CompoundStore();
+      saved = w.Cells().CompoundStore();
       QCOMPARE(saved.size(), size_t{1});
       QCOMPARE(saved[0].steps.size(), size_t{3});
       QCOMPARE(saved[0].steps[2].second, std::string("q  "));
@@ -444,7 +445,7 @@ class TestCompoundWindow : public QObject {
 
     // The next start reads the file back into the store and both submenus.
     TFormMain again;
-    QCOMPARE(again.CompoundStore(), saved);
+    QCOMPARE(again.Cells().CompoundStore(), saved);
     QCOMPARE(Submenu(again, "PopupRMulti")->actions().front()->text(), QStringLiteral("Squeeze && Upper"));
     TFormMulti* form = OpenWindow(again);
     QCOMPARE(form->TreeViewMulti->Edits(), saved);
@@ -466,7 +467,7 @@ class TestCompoundWindow : public QObject {
     form->MenuDelClick();
     form->MenuSaveClick();
     QTRY_VERIFY(!again.findChild<TFormMulti*>());
-    QVERIFY(again.CompoundStore().empty());
+    QVERIFY(again.Cells().CompoundStore().empty());
     QCOMPARE(Captions(Submenu(again, "PopupTMulti")), QStringList({"-", "設定(&O)"}));
     QVERIFY(!IniFile::Load(DataFile()).HasSection("Cnv0"));
   }

@@ -30,6 +30,8 @@
 #include "gui/app/HelpViewer.h"
 #include "gui/app/QtJapanese.h"
 #include "gui/rename/FormRename.h"
+#include "gui/rename/RenamePatternCommands.h"
+#include "gui/tagedit/CellCommands.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 
@@ -142,13 +144,13 @@ class TestFirstUse : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(QTest::qWaitFor([&] { return window.SyncRequest() != -1 && !window.IsBusy(); }, 10000));
-    QWidget* rename = window.OpenFormRename();
+    QWidget* rename = window.Renames().OpenFormRename();
     QVERIFY(rename);
     QTRY_VERIFY(rename->isVisible());
     const QPoint offset = rename->frameGeometry().center() - window.frameGeometry().center();
     QVERIFY2(offset.manhattanLength() < 40, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
     rename->close();
-    window.MenuOptionMultiClick();
+    window.Cells().MenuOptionMultiClick();
     QWidget* multi = nullptr;
     for (QWidget* top : QApplication::topLevelWidgets())
       if (top->objectName() == QLatin1String("FormMulti") && top->isVisible()) multi = top;

@@ -25,6 +25,7 @@
 #include "core/listout/TemplateText.h"
 #include "core/settings/IniFile.h"
 #include "gui/listout/FormListMain.h"
+#include "gui/listout/ListWindowCommands.h"
 #include "gui/listout/PickedFileModel.h"
 #include "gui/listout/PickedFileView.h"
 #include "gui/listout/TemplateLibraryTree.h"
@@ -624,7 +625,7 @@ class TestListWindow : public QObject {
     QVERIFY(Action(w, "PopupFListOut")->isEnabled());
     list->selectAll();
     Action(w, "PopupFListOut")->trigger();
-    TFormListMain* form = w.FormListMainWindow();
+    TFormListMain* form = w.ListWindow().FormListMainWindow();
     QVERIFY(form && form->isVisible());
     QCOMPARE(form->PageControl->currentIndex(), int(TFormListMain::kListupPage));
     QVERIFY(Action(w, "MenuEditCopy")->shortcut().isEmpty());
@@ -641,7 +642,7 @@ class TestListWindow : public QObject {
     form->close();
     QCOMPARE(Action(w, "MenuEditCopy")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     Action(w, "MenuFileListOut")->trigger();
-    QCOMPARE(w.FormListMainWindow(), form);
+    QCOMPARE(w.ListWindow().FormListMainWindow(), form);
     QCOMPARE(form->Picked().Count(), 6);
     QVERIFY(Action(w, "MenuEditPaste")->shortcut().isEmpty());
   }

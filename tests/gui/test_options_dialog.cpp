@@ -27,8 +27,10 @@
 #include "core/tools/DesktopEntry.h"
 #include "gui/app/FormMain.h"
 #include "gui/listout/FormListMain.h"
+#include "gui/listout/ListWindowCommands.h"
 #include "gui/listout/PickedFileView.h"
 #include "gui/options/FormOption.h"
+#include "gui/options/OptionCommands.h"
 #include "gui/options/PlayerList.h"
 
 using namespace hozanki;
@@ -344,11 +346,11 @@ void OptionsDialogTest::MainWindowAppliesAtOnceAndKeepsOverRestart() {
         break;
       }
     QVERIFY2(!family.isEmpty(), "the test needs a second font");
-    window.SetOptionDialogs(FakeDialogs(QColor(0, 128, 0)));
+    window.Options().SetOptionDialogs(FakeDialogs(QColor(0, 128, 0)));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY(window.SyncRequest() != -1 && !window.IsBusy());
-    TFormListMain* list = window.FormListMainWindow(true);
+    TFormListMain* list = window.ListWindow().FormListMainWindow(true);
     QAction* item = window.findChild<QAction*>(QStringLiteral("MenuOptionGeneral"));
     QVERIFY(item->isEnabled());
     bool seen = false;

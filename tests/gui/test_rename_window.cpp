@@ -27,6 +27,7 @@
 #include "gui/rename/FormRename.h"
 #include "gui/rename/PatternItemList.h"
 #include "gui/rename/PatternTree.h"
+#include "gui/rename/RenamePatternCommands.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 
@@ -179,7 +180,7 @@ class TestRenameWindow : public QObject {
     QCOMPARE(FormItems(w).size(), 3);
     // "設定(&O)" opens the pattern window on the active page's format.
     Action(w, "PopupRFormOption")->trigger();
-    QPointer<TFormRename> form = w.FormRenameWindow();
+    QPointer<TFormRename> form = w.Renames().FormRenameWindow();
     QVERIFY(form);
     QCOMPARE(form->CurrentTab(), 1);
     QCOMPARE(form->TabAt(1).tree->topLevelItem(0)->text(0), QStringLiteral("WAV だけ"));
@@ -230,7 +231,7 @@ class TestRenameWindow : public QObject {
     QCOMPARE(copy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
 
     Action(w, "MenuOptionRename")->trigger();
-    QPointer<TFormRename> form = w.FormRenameWindow();
+    QPointer<TFormRename> form = w.Renames().FormRenameWindow();
     QVERIFY(form);
     QCOMPARE(form->windowTitle(), QStringLiteral("定型リネーム設定"));
     QVERIFY(form->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -309,8 +310,8 @@ class TestRenameWindow : public QObject {
     QCOMPARE(dat.ReadString("MP3", "Item0-1"), std::string("900, - /"));
     QCOMPARE(dat.ReadString("MP3", "Item0-2"), std::string("103,/"));
     QCOMPARE(dat.ReadString("WAV", "Count"), std::string("1"));
-    QCOMPARE(w.RenamePatterns()[0].size(), size_t(1));
-    QCOMPARE(w.RenamePatterns()[0][0].items.at(1).text, std::string(" - "));
+    QCOMPARE(w.Renames().Patterns()[0].size(), size_t(1));
+    QCOMPARE(w.Renames().Patterns()[0][0].items.at(1).text, std::string(" - "));
 
     // The submenu shows the saved pattern.
     Action(w, "MenuFileModeR")->trigger();
@@ -318,7 +319,7 @@ class TestRenameWindow : public QObject {
 
     // Reopened: the tree holds it; a double click loads it for editing.
     Action(w, "MenuOptionRename")->trigger();
-    form = w.FormRenameWindow();
+    form = w.Renames().FormRenameWindow();
     QVERIFY(form);
     const TFormRename::Tab& again = form->TabAt(0);
     QCOMPARE(again.tree->topLevelItemCount(), 1);
@@ -334,12 +335,12 @@ class TestRenameWindow : public QObject {
     QCOMPARE(again.tree->topLevelItemCount(), 0);
     form->close();
     QTRY_VERIFY(!form);
-    QCOMPARE(w.RenamePatterns()[0].size(), size_t(1));
+    QCOMPARE(w.Renames().Patterns()[0].size(), size_t(1));
     QCOMPARE(IniFile::Load(PatternFile()).ReadString("MP3", "Count"), std::string("1"));
 
     // A new main window reads the file at start.
     TFormMain second;
-    QCOMPARE(second.RenamePatterns(), w.RenamePatterns());
+    QCOMPARE(second.Renames().Patterns(), w.Renames().Patterns());
   }
 
   void patternsThatCouldNotBeReadAtStartAreNeverSavedOver() {
@@ -354,7 +355,7 @@ class TestRenameWindow : public QObject {
     std::string before;
     QVERIFY(ReadWholeFile(PatternFile(), before));
     Action(w, "MenuOptionRename")->trigger();
-    QPointer<TFormRename> form = w.FormRenameWindow();
+    QPointer<TFormRename> form = w.Renames().FormRenameWindow();
     QVERIFY(form);
     form->TabAt(0).name->setText(QStringLiteral("new"));
     form->MenuItemAdd->trigger();
@@ -388,7 +389,7 @@ class TestRenameWindow : public QObject {
     Action(*w, "MenuFileModeR")->trigger();
     QAction* paste = Action(*w, "MenuEditPaste");
     Action(*w, "MenuOptionRename")->trigger();
-    QPointer<TFormRename> form = w->FormRenameWindow();
+    QPointer<TFormRename> form = w->Renames().FormRenameWindow();
     QVERIFY(form && paste->shortcut().isEmpty());
     // An in-place editor opened and closed meanwhile gives back nothing.
     emit w->FileLists().FileNameEditRequested(0, 0);
@@ -406,7 +407,7 @@ class TestRenameWindow : public QObject {
     // The main window going first takes the open pattern window with it,
     // which still writes its settings.
     Action(*w, "MenuOptionRename")->trigger();
-    form = w->FormRenameWindow();
+    form = w->Renames().FormRenameWindow();
     form->resize(444, 333);
     w.reset();
     QVERIFY(!form);
@@ -437,7 +438,7 @@ class TestRenameWindow : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     LoadInto(w, folder.Path());
     Action(w, "MenuOptionRename")->trigger();
-    QPointer<TFormRename> form = w.FormRenameWindow();
+    QPointer<TFormRename> form = w.Renames().FormRenameWindow();
     QVERIFY(form);
     QVERIFY(QTest::qWaitForWindowExposed(form));
     // Defaults on first opening.
@@ -459,14 +460,14 @@ class TestRenameWindow : public QObject {
     QCOMPARE(ini.ReadInteger("Rename", "Clm7-2", 0), 80);
 
     Action(w, "MenuOptionRename")->trigger();
-    form = w.FormRenameWindow();
+    form = w.Renames().FormRenameWindow();
     QVERIFY(QTest::qWaitForWindowExposed(form));
     QCOMPARE(form->size(), QSize(520, 430));
     QCOMPARE(form->TabAt(0).split->sizes().value(0), 90);
     QCOMPARE(form->TabAt(3).items->header()->sectionSize(1), 222);
     // A second request raises the open window instead of making another.
     Action(w, "MenuOptionRename")->trigger();
-    QCOMPARE(w.FormRenameWindow(), form.data());
+    QCOMPARE(w.Renames().FormRenameWindow(), form.data());
     QCOMPARE(w.findChildren<TFormRename*>().size(), 1);
     form->close();
     QTRY_VERIFY(!form);

@@ -20,6 +20,7 @@
 #include "core/tools/EditorExchange.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/tools/FormTool.h"
+#include "gui/tools/ToolCommands.h"
 #include "gui/tools/ToolList.h"
 
 using namespace hozanki;
@@ -149,7 +150,7 @@ void ToolsEditorTest::PlayerOrTheDesktopApplication() {
     opened << path;
     return true;
   };
-  w.SetProgramStarter(starter);
+  w.Tools().SetProgramStarter(starter);
   LoadInto(w, folder.Path());
   QAction* play = Action(w, "PopupFPlay");
   QVERIFY(play->isEnabled());
@@ -181,7 +182,7 @@ void ToolsEditorTest::ToolDialogEditsSavesAndRebuildsTheMenu() {
   ini.WriteString("Tool", "Name7", "stale");
   WriteIni(config.path(), ini);
   TFormMain w;
-  w.SetProgramDialog([](QWidget*, const QString&) { return QStringLiteral("/opt/bin/my.tool.exe"); });
+  w.Tools().SetProgramDialog([](QWidget*, const QString&) { return QStringLiteral("/opt/bin/my.tool.exe"); });
   QTRY_VERIFY(w.SyncRequest() != -1 && !w.IsBusy());
   QAction* setup = Action(w, "MenuOptionTool");
   QVERIFY(setup->isEnabled());

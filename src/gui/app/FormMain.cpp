@@ -15,8 +15,10 @@
 #include "gui/app/FileListController.h"
 #include "gui/app/FormAbout.h"
 #include "gui/app/HelpLocator.h"
-#include "gui/listout/FormListMain.h"
-#include "gui/rename/FormRename.h"
+#include "gui/listout/ListWindowCommands.h"
+#include "gui/rename/RenamePatternCommands.h"
+#include "gui/tagedit/CellCommands.h"
+#include "gui/tools/ToolCommands.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/app/UnsavedChangesQuestion.h"
 #include "gui/tagedit/InPlaceEditors.h"
@@ -77,15 +79,12 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
     });
 
   SetUpListControllers();
-  FormCreate();
-  ConnectEditCommands();
-  ConnectTextCommands();
-  SetUpRepairCommand();
-  SetUpCompoundEdits();
-  SetUpRenamePatterns();
-  SetUpListOut();
-  SetUpOptions();
   SetUpTools();
+  FormCreate();
+  SetUpCellCommands();
+  SetUpRenamePatterns();
+  SetUpListWindow();
+  SetUpOptions();
   SetUpRowDrag();
   SetUpKeyboard();
 }
@@ -96,9 +95,9 @@ TFormMain::~TFormMain() {
   // the models and the name watch before the session (a running worker is
   // cancelled and waited for, then the catalogue goes), all before the
   // widgets.
-  delete formRename_.data();
-  delete formListMain_.data();  // writes its settings
-  CloseCompoundWindow();
+  renames_->CloseFormRename();
+  listWindow_->DeleteWindow();  // writes its settings
+  cells_->CloseCompoundWindow();
   if (cursorOverridden_) QApplication::restoreOverrideCursor();
 }
 
@@ -357,12 +356,12 @@ void TFormMain::MenuHelpAboutClick() {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // FormCloseQuery: never while a worker or the external editor runs.
-  if (IsBusy() || editorRunning_) {
+  if (IsBusy() || tools_->EditorRunning()) {
     event->ignore();
     return;
   }
   if (!CloseQueryStagedEdits(event)) return;
-  CloseCompoundWindow();
+  cells_->CloseCompoundWindow();
   FormClose();
   event->accept();
 }

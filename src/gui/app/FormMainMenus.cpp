@@ -189,20 +189,4 @@ void TFormMain::BuildPopups() {
   connect(modeOff, &QAction::triggered, this, [this] { SwitchMode(EditMode::Tag); });
 }
 
-void TFormMain::AddToolItems() {
-  QAction* first = PopupFTool->actions().value(0);
-  int i = 0;
-  for (const ToolEntry& tool : AppSettings::Current().tools) {
-    auto* item = new QAction(QString::fromStdString(tool.name), PopupFTool);
-    item->setObjectName(QStringLiteral("PopupFToolItem%1").arg(i));
-    const QString hint =
-        QString::fromStdString(tool.exec) + QLatin1Char('\t') + QString::fromStdString(tool.parm);
-    item->setStatusTip(hint);
-    item->setData(hint);
-    connect(item, &QAction::triggered, this, [this, item] { MenuEditToolClick(item); });
-    PopupFTool->insertAction(first, item);
-    ++i;
-  }
-}
-
 }  // namespace hozanki

@@ -31,6 +31,7 @@
 #include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/DriveBox.h"
 #include "gui/catalogue/ListViewSetup.h"
+#include "gui/tools/ToolCommands.h"
 
 namespace hozanki {
 namespace {
@@ -163,7 +164,7 @@ void TFormMain::FormCreate() {
 
   // Step 6: the user tools ahead of the fixed items of PopupFTool.
   options.ReadTools(ini);
-  AddToolItems();
+  tools_->AddToolItems();
 
   // Step 7: the current folder, or the home folder when it is gone.
   std::string dir = ini.ReadString(window::kSection, window::kDir);
@@ -184,7 +185,6 @@ void TFormMain::FormCreate() {
   // their new name, or their old one.
   ReplayRenameLog(settingsFolder_ / kRenameLogFileName);
   RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
-  renamePatterns_ = LoadRenamePatterns(settingsFolder_ / kRenamePatternFileName, &renamePatternsReadError_);
   RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");
 
   // Step 10 and 11.

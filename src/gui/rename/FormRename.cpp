@@ -15,7 +15,7 @@
 #include "core/rename/PatternEvaluator.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
-#include "gui/app/FormMain.h"
+#include "gui/rename/RenamePatternCommands.h"
 #include "gui/rename/PatternItemList.h"
 #include "gui/rename/PatternTree.h"
 
@@ -38,8 +38,8 @@ std::string ColumnKey(int n, int c) {
 
 }  // namespace
 
-TFormRename::TFormRename(TFormMain& main, int startTab)
-    : QMainWindow(&main, Qt::Window | Qt::WindowStaysOnTopHint), main_(main) {
+TFormRename::TFormRename(RenamePatternCommands& patterns, QWidget* parent, int startTab)
+    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), patterns_(patterns) {
   setObjectName(QStringLiteral("FormRename"));
   setWindowTitle(QStringLiteral("定型リネーム設定"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -108,7 +108,7 @@ void TFormRename::BuildTab(MediaFormat format) {
   tab.split->setObjectName(QStringLiteral("Splitter") + name);
   tab.split->setChildrenCollapsible(false);
   tab.tree = new PatternTree(format, tab.split);
-  tab.tree->SetPatterns(main_.RenamePatterns()[n]);
+  tab.tree->SetPatterns(patterns_.Patterns()[n]);
   tab.tree->setMinimumHeight(16);  // the stored height may be small (36 by default)
   auto* lower = new QWidget(tab.split);
   auto* lowerLayout = new QVBoxLayout(lower);
@@ -143,7 +143,7 @@ QString TFormRename::PanelText() const {
 }
 
 void TFormRename::ReadSettings() {
-  const IniFile ini = IniFile::Load(main_.SettingsFolderPath() / kSettingsFileName);
+  const IniFile ini = IniFile::Load(patterns_.SettingsFolder() / kSettingsFileName);
   resize(ReadInRange(ini, "Width", kDefaultWidth, 100), ReadInRange(ini, "Height", kDefaultHeight, 100));
   for (int n = 0; n < kFormatCount; ++n) {
     Tab& tab = tabs_[static_cast<size_t>(n)];
@@ -161,7 +161,7 @@ TFormRename::~TFormRename() {
 
 void TFormRename::WriteSettings() {
   settingsWritten_ = true;
-  const std::filesystem::path path = main_.SettingsFolderPath() / kSettingsFileName;
+  const std::filesystem::path path = patterns_.SettingsFolder() / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
   ini.WriteInteger(kSection, "Height", height());
   ini.WriteInteger(kSection, "Width", width());
@@ -219,16 +219,16 @@ void TFormRename::MenuSaveClick() {
   std::string error;
   // A file that could not be read at start holds patterns this window never
   // showed: saving would lose them.
-  const bool unread = !main_.RenamePatternsReadError().empty();
-  if (unread) error = UnreadableStoreText(main_.RenamePatternsReadError());
-  if (unread || !SaveRenamePatterns(main_.SettingsFolderPath() / kRenamePatternFileName, store, &error)) {
+  const bool unread = !patterns_.ReadError().empty();
+  if (unread) error = UnreadableStoreText(patterns_.ReadError());
+  if (unread || !SaveRenamePatterns(patterns_.SettingsFolder() / kRenamePatternFileName, store, &error)) {
     // Nothing is lost: the window stays open with the changes.
     QMessageBox::warning(
         this, windowTitle(),
         QStringLiteral("定型リネーム情報を保存できませんでした。\n%1").arg(QString::fromStdString(error)));
     return;
   }
-  main_.ReplaceRenamePatterns(std::move(store));
+  patterns_.ReplacePatterns(std::move(store));
   close();
 }
 
@@ -272,11 +272,9 @@ void TFormRename::MenuChkClick() {
   CommitEditors();
   const int n = CurrentTab();
   const auto format = static_cast<MediaFormat>(n);
-  const auto& rows = main_.CatalogueData().Entries(format);
-  const int row = main_.FileList(n)->selectionModel()->currentIndex().row();
-  if (rows.empty() || row < 0 || row >= static_cast<int>(rows.size())) return;
-  const std::string result =
-      EvaluatePattern(format, tabs_[static_cast<size_t>(n)].items->Items(), rows[static_cast<size_t>(row)]);
+  const MediaFileEntry* entry = patterns_.FocusedEntry(n);
+  if (!entry) return;
+  const std::string result = EvaluatePattern(format, tabs_[static_cast<size_t>(n)].items->Items(), *entry);
   ShowMessage(QString::fromStdString(result));
 }
 

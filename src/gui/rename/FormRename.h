@@ -1,8 +1,8 @@
 #pragma once
 // `TFormRename` "定型リネーム設定": the modeless window (kept on top) in
 // which the fixed-form rename patterns of the eight formats are edited. It
-// works on its own copy of the main window's patterns; "保存" writes
-// "NR284Ren.dat", hands the patterns to the main window and closes. Closing
+// works on its own copy of the store's patterns; "保存" writes
+// "NR284Ren.dat", hands the patterns to the store and closes. Closing
 // otherwise drops the changes. Its size, tree heights and column widths are
 // kept in the "Rename" section of "NR284.ini".
 
@@ -22,14 +22,14 @@ namespace hozanki {
 
 class PatternItemList;
 class PatternTree;
-class TFormMain;
+class RenamePatternCommands;
 
 class TFormRename : public QMainWindow {
   Q_OBJECT
 
  public:
   // `startTab`: the tab shown first (the main window's file page).
-  TFormRename(TFormMain& main, int startTab);
+  TFormRename(RenamePatternCommands& patterns, QWidget* parent, int startTab);
   // Destroyed with the main window while open, it still keeps its settings.
   ~TFormRename() override;
 
@@ -80,7 +80,7 @@ class TFormRename : public QMainWindow {
   void MenuChkClick();
   void TreeDblClick(QTreeWidgetItem* item);
 
-  TFormMain& main_;
+  RenamePatternCommands& patterns_;
   std::array<Tab, kFormatCount> tabs_{};
   std::array<int, kFormatCount> splitHeights_{};
   bool settingsWritten_ = false;

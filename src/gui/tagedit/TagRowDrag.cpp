@@ -14,7 +14,6 @@
 #include <algorithm>
 
 #include "core/tagedit/RowDrag.h"
-#include "gui/app/FormMain.h"
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/ImageListCheckBox.h"
 #include "gui/tagedit/InPlaceEditors.h"
@@ -52,12 +51,12 @@ void SelectRows(QTableView* view, const std::vector<int>& rows) {
 
 }  // namespace
 
-TagRowDrag::TagRowDrag(TFormMain& window) : QObject(&window), w_(window) {
+TagRowDrag::TagRowDrag(RowDragHost host, QObject* parent) : QObject(parent), host_(std::move(host)) {
   timer_.setObjectName(QStringLiteral("TimerScroll"));
   timer_.setInterval(kScrollInterval);
   connect(&timer_, &QTimer::timeout, this, &TagRowDrag::cmnTimerScrollTimer);
   for (int k = 0; k < kTagKindCount; ++k) {
-    QTableView* view = w_.TagTable(k);
+    QTableView* view = host_.tagTable(k);
     view->setAcceptDrops(true);
     view->viewport()->setAcceptDrops(true);
     view->viewport()->installEventFilter(this);
@@ -72,7 +71,7 @@ QMimeData* TagRowDrag::MakeMimeData(int page) {
 
 int TagRowDrag::PageOf(const QObject* viewport) const {
   for (int k = 0; k < kTagKindCount; ++k)
-    if (w_.TagTable(k)->viewport() == viewport) return k;
+    if (host_.tagTable(k)->viewport() == viewport) return k;
   return -1;
 }
 
@@ -103,8 +102,8 @@ bool TagRowDrag::eventFilter(QObject* watched, QEvent* event) {
 
 bool TagRowDrag::Press(int page, QMouseEvent* event) {
   pressPage_ = -1;
-  if (event->button() != Qt::LeftButton || event->modifiers() != Qt::NoModifier || w_.IsBusy()) return false;
-  QTableView* view = w_.TagTable(page);
+  if (event->button() != Qt::LeftButton || event->modifiers() != Qt::NoModifier || host_.busy()) return false;
+  QTableView* view = host_.tagTable(page);
   const QModelIndex index = view->indexAt(event->position().toPoint());
   if (!index.isValid() || !view->selectionModel()->isRowSelected(index.row(), {})) return false;
   if (InPlaceEditors::ArmedRow(view) >= 0) return false;  // the press opens an editor
@@ -121,7 +120,7 @@ bool TagRowDrag::Move(int page, QMouseEvent* event) {
   if (pressPage_ != page || !(event->buttons() & Qt::LeftButton)) return false;
   if ((event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance()) return true;
   pressPage_ = -1;
-  auto* drag = new QDrag(w_.TagTable(page));
+  auto* drag = new QDrag(host_.tagTable(page));
   drag->setMimeData(MakeMimeData(page));
   drag->exec(Qt::MoveAction);
   StopScroll();  // cmnListViewTEndDrag
@@ -131,7 +130,7 @@ bool TagRowDrag::Move(int page, QMouseEvent* event) {
 bool TagRowDrag::Release(int page, QMouseEvent* event) {
   if (pressPage_ != page || event->button() != Qt::LeftButton) return false;
   pressPage_ = -1;
-  QTableView* view = w_.TagTable(page);
+  QTableView* view = host_.tagTable(page);
   const QModelIndex index = view->indexAt(pressPos_);
   if (index.isValid())
     view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
@@ -140,20 +139,20 @@ bool TagRowDrag::Release(int page, QMouseEvent* event) {
 }
 
 int TagRowDrag::ScrollStep(const QTableView* view, int y) const {
-  const int pitch = std::max(1, w_.RowPitch());
-  if (y < w_.FirstRowOffset() + pitch / 2) return -pitch;
+  const int pitch = std::max(1, host_.rowPitch());
+  if (y < host_.firstRowOffset() + pitch / 2) return -pitch;
   if (y > view->height() - pitch) return pitch;
   return 0;
 }
 
 void TagRowDrag::DragOver(int page, QDragMoveEvent* event) {
-  if (!IsRowDragOf(event->mimeData(), page) || w_.IsBusy()) {
+  if (!IsRowDragOf(event->mimeData(), page) || host_.busy()) {
     event->ignore();
     return;
   }
   event->setDropAction(Qt::MoveAction);
   event->accept();
-  QTableView* view = w_.TagTable(page);
+  QTableView* view = host_.tagTable(page);
   scrolled_ = view;
   const int y = view->viewport()->mapTo(view, event->position().toPoint()).y();
   step_ = ScrollStep(view, y);
@@ -180,25 +179,25 @@ void TagRowDrag::StopScroll() {
 
 void TagRowDrag::Drop(int page, QDropEvent* event) {
   StopScroll();
-  if (!IsRowDragOf(event->mimeData(), page) || w_.IsBusy()) {
+  if (!IsRowDragOf(event->mimeData(), page) || host_.busy()) {
     event->ignore();
     return;
   }
   event->setDropAction(Qt::MoveAction);
   event->accept();
-  DropRows(page, w_.TagTable(page)->rowAt(event->position().toPoint().y()));
+  DropRows(page, host_.tagTable(page)->rowAt(event->position().toPoint().y()));
 }
 
 bool TagRowDrag::DropRows(int page, int target) {
-  QTableView* view = w_.TagTable(page);
+  QTableView* view = host_.tagTable(page);
   const auto kind = static_cast<TagKind>(page);
   const MediaFormat format = FormatOfTagKind(kind);
   const std::vector<int> selected = SelectedRows(view);
-  const auto order = DraggedRowOrder(w_.CatalogueData().RowCount(format), selected, target);
+  const auto order = DraggedRowOrder(host_.catalogue().RowCount(format), selected, target);
   if (!order) return false;
   const int focused = view->selectionModel()->currentIndex().row();
   const int focusedColumn = std::max(0, view->selectionModel()->currentIndex().column());
-  if (!w_.CatalogueData().Reorder(format, *order)) return false;
+  if (!host_.catalogue().Reorder(format, *order)) return false;
 
   std::vector<int> moved;
   int newFocus = -1;
@@ -208,10 +207,10 @@ bool TagRowDrag::DropRows(int page, int target) {
     if (old == focused) newFocus = static_cast<int>(row);
   }
   // The file list and the sister tables first, without asking for mirroring.
-  std::vector<QTableView*> others{w_.FileList(static_cast<int>(format))};
+  std::vector<QTableView*> others{host_.fileList(static_cast<int>(format))};
   if (format == MediaFormat::MP3)
     for (int k = 0; k < 4; ++k)
-      if (k != page) others.push_back(w_.TagTable(k));
+      if (k != page) others.push_back(host_.tagTable(k));
   for (QTableView* other : others) {
     const QSignalBlocker blocker(other->selectionModel());
     SelectRows(other, moved);

@@ -12,7 +12,9 @@
 #include <QPoint>
 #include <QTimer>
 #include <array>
+#include <functional>
 
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/MediaFormat.h"
 
 class QDragMoveEvent;
@@ -23,7 +25,18 @@ class QTableView;
 
 namespace hozanki {
 
-class TFormMain;
+// What the row drag needs of the main window.
+struct RowDragHost {
+  // The tag table of a tag page and the file list of a format.
+  std::function<QTableView*(int page)> tagTable;
+  std::function<QTableView*(int page)> fileList;
+  std::function<Catalogue&()> catalogue;
+  // While a worker runs nothing is dragged or dropped.
+  std::function<bool()> busy;
+  // Position of row 0 below the table's top edge and the height of one row.
+  std::function<int()> firstRowOffset;
+  std::function<int()> rowPitch;
+};
 
 class TagRowDrag : public QObject {
   Q_OBJECT
@@ -31,7 +44,8 @@ class TagRowDrag : public QObject {
  public:
   static constexpr int kScrollInterval = 100;
 
-  explicit TagRowDrag(TFormMain& window);
+  // Watches the viewports of every tag table.
+  TagRowDrag(RowDragHost host, QObject* parent);
 
   // The drop: moves the selected rows of tag page `page` onto `target`.
   // False when nothing moves.
@@ -58,7 +72,7 @@ class TagRowDrag : public QObject {
   void cmnTimerScrollTimer();
   void StopScroll();
 
-  TFormMain& w_;
+  RowDragHost host_;
   QTimer timer_;
   int step_ = 0;
   QTableView* scrolled_ = nullptr;
