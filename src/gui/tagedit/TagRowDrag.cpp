@@ -209,9 +209,8 @@ bool TagRowDrag::DropRows(int page, int target) {
   }
   // The file list and the sister tables first, without asking for mirroring.
   std::vector<QTableView*> others{w_.FileList(static_cast<int>(format))};
-  if (format == MediaFormat::MP3)
-    for (int k = 0; k < 4; ++k)
-      if (k != page) others.push_back(w_.TagTable(k));
+  for (const TagKind kind : TagKindsOf(format))
+    if (static_cast<int>(kind) != page) others.push_back(w_.TagTable(static_cast<int>(kind)));
   for (QTableView* other : others) {
     const QSignalBlocker blocker(other->selectionModel());
     SelectRows(other, moved);

@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <array>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 class QDragMoveEvent;
 class QDropEvent;

@@ -372,7 +372,7 @@ void TagTableController::PropertyClick() {
   if (row < 0 || row >= w_.catalogue_.RowCount(format)) return;
   const MediaFileEntry& entry = w_.catalogue_.Entries(format)[At(row)];
   const int page = w_.PageControlT->currentIndex();
-  FormProperty dialog(loadedFolder() / entry.relativePath, format, page <= 3 ? page : 0, &w_);
+  FormProperty dialog(loadedFolder() / entry.relativePath, format, TagRowIndex(static_cast<TagKind>(page)), &w_);
   dialog.exec();
 }
 

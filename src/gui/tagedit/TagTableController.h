@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 class QEvent;
 class QKeyEvent;
