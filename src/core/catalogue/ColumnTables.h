@@ -17,7 +17,9 @@ inline constexpr int kFileMarkColumnWidth = 19;
 inline constexpr int kTagMarkColumnWidth = 35;
 
 // Every column of a file list, column 0 included (FileCellCount + 1 columns).
-inline std::span<const ColumnSpec> FileListColumns(MediaFormat format) { return Describe(format).fileColumns; }
+inline std::span<const ColumnSpec> FileListColumns(MediaFormat format) {
+  return Describe(format).fileColumns;
+}
 // Every column of a tag table, column 0 included (value count + 2 columns).
 inline std::span<const ColumnSpec> TagTableColumns(TagKind kind) { return Describe(kind).columns; }
 

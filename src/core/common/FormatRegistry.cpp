@@ -273,17 +273,28 @@ using MF = MediaFormat;
 using TK = TagKind;
 
 constexpr std::array<TagKindDescription, kTagKindCount> kTagKinds = {{
-    {TK::MP3ID3v1, MF::MP3, "MP1", "ID3v1", kNamesId3v1, kTagId3v1, kWidthsId3v1, kNoRules, true, kListGrouped},
-    {TK::MP3ID3v2, MF::MP3, "MP2", "ID3v2", kNamesId3v2, kTagId3v2, kWidthsId3v2, kNoRules, false, kListId3v2},
-    {TK::MP3RIFF, MF::MP3, "MPR", "RIFF", kNamesRiff, kTagRiff, kWidthsRiff, kNoRules, true, kListRiff},
-    {TK::MP3APE, MF::MP3, "MPA", "APE", kNamesApe, kTagApe, kWidthsApe, kNoRules, false, kListGrouped},
-    {TK::WAV, MF::WAV, "WAV", "WAV", kNamesWav, kTagWav, kWidthsRiff, kRulesRiffTitle, true, kListRiff},
-    {TK::AVI, MF::AVI, "AVI", "AVI", kNamesAvi, kTagAvi, kWidthsAvi, kRulesRiffTitle, true, kListAvi},
-    {TK::VQF, MF::VQF, "VQF", "VQF", kNamesVqf, kTagVqf, kWidthsVqf, kNoRules, true, kListVqf},
-    {TK::WMA, MF::WMA, "WMA", "WMA", kNamesWma, kTagWma, kWidthsWma, kNoRules, false, kListWma},
-    {TK::OGG, MF::OGG, "OGG", "OGG", kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
-    {TK::APE, MF::APE, "APE", "APE", kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
-    {TK::MP4, MF::MP4, "MP4", "MP4", kNamesMp4, kTagMp4, kWidthsMp4, kRulesMp4, false, kListMp4},
+    {TK::MP3ID3v1, MF::MP3, "MP1", "ID3v1",
+     kNamesId3v1, kTagId3v1, kWidthsId3v1, kNoRules, true, kListGrouped},
+    {TK::MP3ID3v2, MF::MP3, "MP2", "ID3v2",
+     kNamesId3v2, kTagId3v2, kWidthsId3v2, kNoRules, false, kListId3v2},
+    {TK::MP3RIFF, MF::MP3, "MPR", "RIFF",
+     kNamesRiff, kTagRiff, kWidthsRiff, kNoRules, true, kListRiff},
+    {TK::MP3APE, MF::MP3, "MPA", "APE",
+     kNamesApe, kTagApe, kWidthsApe, kNoRules, false, kListGrouped},
+    {TK::WAV, MF::WAV, "WAV", "WAV",
+     kNamesWav, kTagWav, kWidthsRiff, kRulesRiffTitle, true, kListRiff},
+    {TK::AVI, MF::AVI, "AVI", "AVI",
+     kNamesAvi, kTagAvi, kWidthsAvi, kRulesRiffTitle, true, kListAvi},
+    {TK::VQF, MF::VQF, "VQF", "VQF",
+     kNamesVqf, kTagVqf, kWidthsVqf, kNoRules, true, kListVqf},
+    {TK::WMA, MF::WMA, "WMA", "WMA",
+     kNamesWma, kTagWma, kWidthsWma, kNoRules, false, kListWma},
+    {TK::OGG, MF::OGG, "OGG", "OGG",
+     kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
+    {TK::APE, MF::APE, "APE", "APE",
+     kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
+    {TK::MP4, MF::MP4, "MP4", "MP4",
+     kNamesMp4, kTagMp4, kWidthsMp4, kRulesMp4, false, kListMp4},
 }};
 
 constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
@@ -340,7 +351,9 @@ FileType TypeOfExtension(std::string_view extension) {
 }
 
 int FilePageOf(int tagPage) { return static_cast<int>(FormatOfTagKind(static_cast<TagKind>(tagPage))); }
-int TagPageOf(int filePage) { return static_cast<int>(TagKindsOf(static_cast<MediaFormat>(filePage)).front()); }
+int TagPageOf(int filePage) {
+  return static_cast<int>(TagKindsOf(static_cast<MediaFormat>(filePage)).front());
+}
 std::span<const TagKind> SisterTagKinds(int tagPage) {
   return TagKindsOf(FormatOfTagKind(static_cast<TagKind>(tagPage)));
 }
@@ -374,8 +387,8 @@ ValueNameTarget FindValueName(TagKind kind, std::string_view name) {
 }
 
 std::string PairCellText(std::string_view first, std::string_view second) {
-  if (!second.empty()) return (first.empty() ? std::string("0") : std::string(first)) + "/" + std::string(second);
-  return std::string(first);
+  if (second.empty()) return std::string(first);
+  return (first.empty() ? std::string("0") : std::string(first)) + "/" + std::string(second);
 }
 
 std::pair<std::string, std::string> SplitPairCell(std::string_view text) {

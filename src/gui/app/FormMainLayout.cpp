@@ -116,12 +116,13 @@ void TFormMain::BuildLayout() {
     const auto kind = static_cast<TagKind>(k);
     auto* model = new TagTableModel(&catalogue_, kind, this);
     const QString format = Latin(FormatName(FormatOfTagKind(kind)));
-    const QString name = SisterTagKinds(k).size() > 1 ? format + Latin(TagKindName(kind)) : format;
+    const bool several = SisterTagKinds(k).size() > 1;
+    const QString name = several ? format + Latin(TagKindName(kind)) : format;
     QTableView* view =
         MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
     tagModels_[static_cast<size_t>(k)] = model;
     listViewT_[static_cast<size_t>(k)] = view;
-    PageControlT->addTab(view, SisterTagKinds(k).size() > 1 ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
+    PageControlT->addTab(view, several ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
   }
 
   SplitterUD = new QSplitter(Qt::Vertical);

@@ -372,7 +372,8 @@ void TagTableController::PropertyClick() {
   if (row < 0 || row >= w_.catalogue_.RowCount(format)) return;
   const MediaFileEntry& entry = w_.catalogue_.Entries(format)[At(row)];
   const int page = w_.PageControlT->currentIndex();
-  FormProperty dialog(loadedFolder() / entry.relativePath, format, TagRowIndex(static_cast<TagKind>(page)), &w_);
+  const int tagRow = TagRowIndex(static_cast<TagKind>(page));
+  FormProperty dialog(loadedFolder() / entry.relativePath, format, tagRow, &w_);
   dialog.exec();
 }
 
