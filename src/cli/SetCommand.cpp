@@ -27,7 +27,7 @@ namespace {
 constexpr const char* kUsage =
     "set FILE NAME=TEXT... [--remove KIND]... [--touch]   set tag values by value name\n"
     "                                    (FILE as a path or as the \"path\" text of list --json;\n"
-    "                                    NAME as list shows it, MP4's TRACK and DISC as \"a/b\")";
+    "                                    NAME as list shows it; MP4: TRACK=n/m or TRACK1/TRACK2)";
 
 const CliSyntax kSyntax{"set", kUsage, {{"--remove", "", true}, {"--touch", "", false}}};
 
@@ -43,12 +43,12 @@ std::optional<TagKind> KindNamed(MediaFormat format, std::string_view name) {
   return std::nullopt;
 }
 
-// The column of the value named `name` (as list shows it).
-std::optional<EditTarget> ValueColumn(MediaFormat format, std::string_view name) {
+// The column of the value named `name` (as list shows it, or one half of a
+// pair such as MP4's "TRACK2"), with the half: 1 or 2, 0 for the whole cell.
+std::optional<std::pair<EditTarget, int>> ValueColumn(MediaFormat format, std::string_view name) {
   for (TagKind kind : TagKindsOf(format)) {
-    std::span<const std::string_view> names = ValueNamesOf(kind);
-    auto it = std::find(names.begin(), names.end(), name);
-    if (it != names.end()) return EditTarget::TagColumn(kind, static_cast<int>(it - names.begin()) + 1);
+    const ValueNameTarget found = FindValueName(kind, name);
+    if (found.cell > 0) return std::pair{EditTarget::TagColumn(kind, found.cell), found.part};
   }
   return std::nullopt;
 }
@@ -99,8 +99,10 @@ int RunSet(const std::vector<std::string>& args) {
     removed.push_back(*kind);
   }
   std::vector<EditTarget> targets;
+  std::vector<int> parts;
   for (const auto& [name, value] : values) {
-    const std::optional<EditTarget> target = ValueColumn(format, name);
+    const std::optional<std::pair<EditTarget, int>> column = ValueColumn(format, name);
+    const std::optional<EditTarget> target = column ? std::optional(column->first) : std::nullopt;
     if (!target) {
       std::string known;
       for (TagKind kind : TagKindsOf(format))
@@ -111,6 +113,7 @@ int RunSet(const std::vector<std::string>& args) {
     if (std::find(removed.begin(), removed.end(), *target->kind) != removed.end())
       return Refuse(name + " belongs to a tag kind that is being removed");
     targets.push_back(*target);
+    parts.push_back(column->second);
   }
 
   // A removal is a click on the kind's checked box (an absent kind stays absent).
@@ -124,8 +127,9 @@ int RunSet(const std::vector<std::string>& args) {
     if (!IsRowOpenToEditing(entry, target))
       return Refuse(values[i].first + ": " + std::string(TagKindName(*target.kind)) +
                     " cannot be written beside the file's other tags; remove them with --remove");
-    if (CellText(catalogue, target, 0) != values[i].second)
-      SetCellValue(catalogue, target, 0, values[i].second, ValueSource::Other, false);
+    const std::string old = CellText(catalogue, target, 0);
+    const std::string text = parts[i] == 0 ? values[i].second : WithPairPart(old, parts[i], values[i].second);
+    if (old != text) SetCellValue(catalogue, target, 0, text, ValueSource::Other, false);
   }
   if (!HasStagedChanges(catalogue)) {
     std::cerr << "hozanki-cli set: " << fileArg << ": nothing changed\n";

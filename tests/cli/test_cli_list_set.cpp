@@ -99,4 +99,28 @@ TEST_F(CliMedia, SetRefusesBadRequestsAndLeavesTheFileUntouched) {
   EXPECT_EQ(j[0]["RIFF_mark"], "SIF");
 }
 
+// MP4's number pairs: the whole cell as list shows it, or one half by its
+// stored name, each half leaving the other as it was.
+TEST_F(CliMedia, SetMp4NumberPairsWholeOrByHalf) {
+  const fs::path file = Copy("../mp4/tagged.m4a", "a.m4a");
+  struct Step {
+    std::string arguments;
+    std::string track, disc;
+  };
+  const Step steps[] = {
+      {"TRACK=3/12 DISC=1/2", "3/12", "1/2"},
+      {"TRACK1=4", "4/12", "1/2"},
+      {"TRACK2=9 DISC1=2", "4/9", "2/2"},
+      {"TRACK1=5 TRACK2=10", "5/10", "2/2"},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.arguments);
+    ASSERT_EQ(RunCli("set " + Quote(file) + " " + step.arguments).status, 0);
+    const nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);
+    EXPECT_EQ(j[0]["tags"]["MP4"]["TRACK"], step.track);
+    EXPECT_EQ(j[0]["tags"]["MP4"]["DISC"], step.disc);
+  }
+  EXPECT_EQ(RunCli("set " + Quote(file) + " TRACK3=1").status, 2);
+}
+
 }  // namespace

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "FormatTestSupport.h"
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 #include "core/catalogue/TagFile.h"
 
 namespace hozanki {

@@ -84,9 +84,4 @@ bool Catalogue::Reorder(MediaFormat format, std::span<const int> order) {
   return true;
 }
 
-int TagRowIndex(TagKind kind) {
-  const int k = static_cast<int>(kind);
-  return k < 4 ? k : 0;
-}
-
 }  // namespace hozanki

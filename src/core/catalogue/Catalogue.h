@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/catalogue/MediaFileEntry.h"
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 namespace hozanki {
 
@@ -66,8 +66,5 @@ class Catalogue {
   std::array<std::vector<MediaFileEntry>, kFormatCount> entries_;
   std::vector<CatalogueObserver*> observers_;
 };
-
-// Index into MediaFileEntry::tags of a tag kind: 0..3 for the MP3 kinds, 0 otherwise.
-int TagRowIndex(TagKind kind);
 
 }  // namespace hozanki

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 namespace hozanki {
 

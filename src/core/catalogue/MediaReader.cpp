@@ -32,13 +32,11 @@ std::optional<FileFacts> Stat(const std::filesystem::path& path) {
 }
 
 std::string ReadTagValue(const TagFile& file, TagKind kind, std::string_view name) {
-  if (kind == TagKind::MP4 && (name == "TRACK" || name == "DISC")) {
-    std::string base(name);
-    return PairCellText(file.GetValue(base + "1"), file.GetValue(base + "2"));
-  }
+  const ValueNameRule* rule = ValueRuleOf(kind, name);
+  if (rule && rule->quirk == ValueQuirk::Pair)
+    return PairCellText(file.GetValue(rule->first), file.GetValue(rule->second));
   std::string value = file.GetValue(name);
-  if (value.empty() && name == "INAM" && (kind == TagKind::WAV || kind == TagKind::AVI))
-    value = file.GetValue("ISBJ");
+  if (value.empty() && rule && rule->quirk == ValueQuirk::Fallback) value = file.GetValue(rule->first);
   return value;
 }
 
@@ -153,12 +151,6 @@ Cell Mp4PlayingTimeCell(std::string_view audioFormat) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%d:%02d", s / 60, s % 60);
   return Cell{buffer, s};
-}
-
-std::string PairCellText(std::string_view first, std::string_view second) {
-  if (!second.empty())
-    return (first.empty() ? std::string("0") : std::string(first)) + "/" + std::string(second);
-  return std::string(first);
 }
 
 std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,

@@ -44,7 +44,4 @@ Cell PlayingTimeCell(std::string_view timeText);
 // MP4's playing-time cell from its "AFMT" text ("AAC, 245.621sec, ...").
 Cell Mp4PlayingTimeCell(std::string_view audioFormat);
 
-// An MP4 number pair as its cell shows it: "a/b", "0/b", "a" or "".
-std::string PairCellText(std::string_view first, std::string_view second);
-
 }  // namespace hozanki

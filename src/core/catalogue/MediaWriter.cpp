@@ -116,11 +116,11 @@ bool StageRow(TagFile& file, const MediaFileEntry& entry, std::string* error) {
   std::span<const std::string_view> names = ValueNamesOf(kind);
   for (size_t i = 0; i < names.size(); ++i) {
     std::string text = checked ? CellText(row, i + 1) : std::string();
-    if (kind == TagKind::MP4 && (names[i] == "TRACK" || names[i] == "DISC")) {
-      size_t slash = text.find('/');
-      std::string base(names[i]);
-      file.SetValue(base + "1", text.substr(0, slash));
-      file.SetValue(base + "2", slash == std::string::npos ? std::string() : text.substr(slash + 1));
+    const ValueNameRule* rule = ValueRuleOf(kind, names[i]);
+    if (rule && rule->quirk == ValueQuirk::Pair) {
+      const auto [first, second] = SplitPairCell(text);
+      file.SetValue(rule->first, first);
+      file.SetValue(rule->second, second);
     } else {
       file.SetValue(names[i], text);
     }

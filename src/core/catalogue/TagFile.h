@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 #include "core/text/EncodingRepair.h"
 #include "core/common/SaveJournal.h"
 

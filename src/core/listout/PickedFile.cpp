@@ -35,32 +35,10 @@ enum Field {
   kSoftware,
   kFieldCount
 };
-using Columns = std::array<int, kFieldCount>;
-constexpr Columns kId3v2 = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 13};
-constexpr Columns kRiff = {1, 2, 3, 0, 4, 5, 6, 0, 7, 0, 0, 8, 9, 10};
-constexpr Columns kWav = {1, 2, 3, 0, 4, 5, 6, 0, 7, 0, 0, 8, 9, 10};
-constexpr Columns kAvi = {1, 2, 0, 0, 3, 4, 5, 0, 6, 0, 0, 7, 8, 9};
-constexpr Columns kVqf = {1, 2, 0, 0, 0, 0, 5, 0, 4, 0, 0, 0, 3, 0};
-constexpr Columns kWma = {1, 2, 3, 4, 5, 6, 7, 0, 8, 0, 0, 0, 0, 0};  // URL joined below
-constexpr Columns kOgg = {1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0};
-constexpr Columns kMp4 = {1, 2, 3, 4, 5, 6, 7, 9, 0, 0, 0, 0, 0, 12};
+static_assert(kFieldCount == kListFieldCount, "the list fields are the format registry's ListColumns");
+using Columns = ListColumns;
 
-const Columns& ColumnsOf(MediaFormat format) {
-  switch (format) {
-    case MediaFormat::WAV:
-      return kWav;
-    case MediaFormat::AVI:
-      return kAvi;
-    case MediaFormat::VQF:
-      return kVqf;
-    case MediaFormat::WMA:
-      return kWma;
-    case MediaFormat::MP4:
-      return kMp4;
-    default:
-      return kOgg;
-  }
-}
+const Columns& ColumnsOf(TagKind kind) { return Describe(kind).listColumns; }
 
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
@@ -70,7 +48,7 @@ std::string_view TrimBlanks(std::string_view s) {
 
 void FillMp3Tags(const MediaFileEntry& entry, bool riff, PickedFile& picked) {
   const size_t v2Row = riff ? 2 : 1;
-  const Columns& v2 = riff ? kRiff : kId3v2;
+  const Columns& v2 = ColumnsOf(riff ? TagKind::MP3RIFF : TagKind::MP3ID3v2);
   for (int g = 0; g <= kComment; ++g) {
     const std::string_view v1 = TagCell(entry, 0, g + 1);
     const std::string_view v2Value = v2[g] ? TagCell(entry, v2Row, v2[g]) : std::string_view();
@@ -111,15 +89,13 @@ PickedFile MakePickedFile(const MediaFileEntry& entry, std::string_view folder) 
   if (mp3)
     for (int k = 0; k < 4; ++k) picked.file[7 + k] = CellText(cells, 4 + k);
   picked.file[11] = CellText(cells, mp3 ? 8 : 4);
-  if (entry.format == MediaFormat::AVI || entry.format == MediaFormat::WMA ||
-      entry.format == MediaFormat::MP4)
-    picked.file[12] = CellText(cells, 5);
+  if (Describe(entry.format).hasVideo) picked.file[12] = CellText(cells, 5);
 
   if (mp3) {
     FillMp3Tags(entry, !picked.file[9].empty(), picked);
     return picked;
   }
-  const Columns& columns = ColumnsOf(entry.format);
+  const Columns& columns = ColumnsOf(TagKindsOf(entry.format).front());
   for (int g = 0; g <= kComment; ++g)
     if (columns[g]) picked.tag[4 * g] = TagCell(entry, 0, columns[g]);
   for (int f = kComposer; f < kFieldCount; ++f)

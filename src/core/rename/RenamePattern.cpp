@@ -12,37 +12,15 @@ namespace {
 
 using namespace std::string_view_literals;
 
-#define HOZANKI_FILE_KINDS                                                                                   \
-  "テキスト"sv, "-----"sv, "ファイル名"sv, "拡張子"sv, "ファイルサイズ"sv, "タイムスタンプ"sv, "再生時間"sv, \
-      "再生時間（秒）"sv, "音声形式"sv
+// Items of every format before its tag values: the file's, its video format
+// when it has one, then the separator.
+constexpr std::array kFileItems = {"テキスト"sv,       "-----"sv,    "ファイル名"sv,
+                                   "拡張子"sv,         "ファイルサイズ"sv, "タイムスタンプ"sv,
+                                   "再生時間"sv,       "再生時間（秒）"sv, "音声形式"sv};
+constexpr std::string_view kVideoItem = "映像形式"sv;
+constexpr std::string_view kSeparatorItem = "-----"sv;
 
-constexpr std::array kMp3 = {HOZANKI_FILE_KINDS, "-----"sv,     "アーティスト"sv, "タイトル"sv,
-                             "アルバム"sv,       "トラック№"sv, "リリース年"sv,   "ジャンル"sv,
-                             "コメント"sv,       "作曲者"sv,    "著作権"sv,       "URL"sv,
-                             "オリジナル"sv,     "製作者"sv,    "ソース"sv,       "ソフトウェア"sv};
-constexpr std::array kWav = {HOZANKI_FILE_KINDS, "-----"sv,      "アーティスト"sv, "タイトル"sv,
-                             "アルバム"sv,       "リリース年"sv, "ジャンル"sv,     "コメント"sv,
-                             "著作権"sv,         "製作者"sv,     "ソース"sv,       "ソフトウェア"sv};
-constexpr std::array kAvi = {HOZANKI_FILE_KINDS, "映像形式"sv,   "-----"sv,    "アーティスト"sv,
-                             "タイトル"sv,       "リリース年"sv, "ジャンル"sv, "コメント"sv,
-                             "著作権"sv,         "製作者"sv,     "ソース"sv,   "ソフトウェア"sv};
-constexpr std::array kVqf = {HOZANKI_FILE_KINDS, "-----"sv,  "アーティスト"sv, "タイトル"sv,
-                             "保存名"sv,         "著作権"sv, "コメント"sv};
-constexpr std::array kWma = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv,     "アーティスト"sv,
-                             "タイトル"sv,       "アルバム"sv, "トラック№"sv, "リリース年"sv,
-                             "ジャンル"sv,       "コメント"sv, "著作権"sv,    "アルバムURL"sv,
-                             "関連URL"sv};
-constexpr std::array kOgg = {HOZANKI_FILE_KINDS, "-----"sv,      "アーティスト"sv, "タイトル"sv, "アルバム"sv,
-                             "トラック№"sv,      "リリース年"sv, "ジャンル"sv,     "コメント"sv};
-constexpr std::array kMp4 = {HOZANKI_FILE_KINDS, "映像形式"sv, "-----"sv,        "アーティスト"sv,
-                             "タイトル"sv,       "アルバム"sv, "トラック№"sv,    "リリース年"sv,
-                             "ジャンル"sv,       "コメント"sv, "グループ"sv,     "作曲者"sv,
-                             "ディスク№"sv,      "テンポ"sv,   "ソフトウェア"sv, "コンピレーション"sv};
-#undef HOZANKI_FILE_KINDS
-
-bool HasVideoKind(MediaFormat format) {
-  return format == MediaFormat::AVI || format == MediaFormat::WMA || format == MediaFormat::MP4;
-}
+bool HasVideoKind(MediaFormat format) { return Describe(format).hasVideo; }
 
 constexpr std::string_view kCount = "Count";
 constexpr std::string_view kTitle = "Title";
@@ -76,24 +54,18 @@ PatternItem PatternItem::Make(int kind, int option, std::string text) {
 }
 
 std::span<const std::string_view> RenameItemNames(MediaFormat format) {
-  switch (format) {
-    case MediaFormat::MP3:
-      return kMp3;
-    case MediaFormat::WAV:
-      return kWav;
-    case MediaFormat::AVI:
-      return kAvi;
-    case MediaFormat::VQF:
-      return kVqf;
-    case MediaFormat::WMA:
-      return kWma;
-    case MediaFormat::OGG:
-    case MediaFormat::APE:
-      return kOgg;
-    case MediaFormat::MP4:
-      return kMp4;
-  }
-  return {};
+  static const auto lists = [] {
+    std::array<std::vector<std::string_view>, kFormatCount> out;
+    for (const FormatDescription& d : AllFormats()) {
+      auto& items = out[static_cast<size_t>(d.format)];
+      items.assign(kFileItems.begin(), kFileItems.end());
+      if (d.hasVideo) items.push_back(kVideoItem);
+      items.push_back(kSeparatorItem);
+      items.insert(items.end(), d.renameTagItems.begin(), d.renameTagItems.end());
+    }
+    return out;
+  }();
+  return lists[static_cast<size_t>(format)];
 }
 
 PatternFieldOf FieldOfKind(MediaFormat format, int kind) {

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 namespace hozanki {
 

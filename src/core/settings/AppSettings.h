@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 namespace hozanki::settings {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/catalogue/Catalogue.h"
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 namespace hozanki {
 

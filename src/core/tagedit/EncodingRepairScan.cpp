@@ -7,14 +7,7 @@ namespace hozanki {
 namespace {
 
 StoredForm UsualForm(TagKind kind) {
-  switch (kind) {
-    case TagKind::MP3ID3v1:
-    case TagKind::MP3RIFF:
-    case TagKind::WAV:
-    case TagKind::AVI:
-    case TagKind::VQF: return StoredForm::kLegacyBytes;
-    default: return StoredForm::kUnicode;
-  }
+  return Describe(kind).legacyText ? StoredForm::kLegacyBytes : StoredForm::kUnicode;
 }
 
 std::string StemOf(std::string_view name) {

@@ -249,9 +249,8 @@ void FileListController::PropertyClick() {
   const int row = views_[At(page)]->selectionModel()->currentIndex().row();
   if (row < 0 || row >= host_.catalogue->RowCount(format)) return;
   const MediaFileEntry& entry = host_.catalogue->Entries(format)[At(row)];
-  const int tagPage = host_.tagPage();
-  FormProperty dialog(host_.currentFolder() / entry.relativePath, format, tagPage <= 3 ? tagPage : 0,
-                      host_.window);
+  const int tagRow = TagRowIndex(static_cast<TagKind>(host_.tagPage()));
+  FormProperty dialog(host_.currentFolder() / entry.relativePath, format, tagRow, host_.window);
   dialog.exec();
 }
 

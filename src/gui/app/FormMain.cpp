@@ -216,8 +216,8 @@ void TFormMain::PageControlFChange(int page) {
   if (page == 0) {
     tagPage = lastMp3TagPage_;
   } else {
-    if (PageControlT->currentIndex() <= 3) lastMp3TagPage_ = PageControlT->currentIndex();
-    tagPage = page + 3;
+    if (FilePageOf(PageControlT->currentIndex()) == 0) lastMp3TagPage_ = PageControlT->currentIndex();
+    tagPage = TagPageOf(page);
   }
   {
     const QSignalBlocker blocker(PageControlT);
@@ -232,7 +232,7 @@ void TFormMain::PageControlFChange(int page) {
 void TFormMain::PageControlTChange(int page) {
   {
     const QSignalBlocker blocker(PageControlF);
-    PageControlF->setCurrentIndex(page > 3 ? page - 3 : 0);
+    PageControlF->setCurrentIndex(FilePageOf(page));
   }
   if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 2;
@@ -263,14 +263,10 @@ void TFormMain::RunSync(int request) {
   const int page = PageControlT->currentIndex();
   std::vector<QTableView*> targets;
   if (request == 1) {
-    if (page <= 3)
-      targets.assign(listViewT_.begin(), listViewT_.begin() + 4);
-    else
-      targets.push_back(ActiveTagTable());
+    for (const TagKind kind : SisterTagKinds(page)) targets.push_back(listViewT_[static_cast<size_t>(kind)]);
   } else {
-    if (page <= 3)
-      for (int k = 0; k < 4; ++k)
-        if (k != page) targets.push_back(listViewT_[static_cast<size_t>(k)]);
+    for (const TagKind kind : SisterTagKinds(page))
+      if (static_cast<int>(kind) != page) targets.push_back(listViewT_[static_cast<size_t>(kind)]);
     targets.push_back(ActiveFileList());
   }
   const QModelIndexList rows = source->selectionModel()->selectedRows();

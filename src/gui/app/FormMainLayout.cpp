@@ -116,11 +116,12 @@ void TFormMain::BuildLayout() {
     tagModels_[static_cast<size_t>(k)] = std::make_unique<TagTableModel>(&catalogue_, kind);
     TagTableModel* model = tagModels_[static_cast<size_t>(k)].get();
     const QString format = Latin(FormatName(FormatOfTagKind(kind)));
-    const QString name = k < 4 ? format + Latin(TagKindName(kind)) : format;
+    const bool several = SisterTagKinds(k).size() > 1;
+    const QString name = several ? format + Latin(TagKindName(kind)) : format;
     QTableView* view =
         MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
     listViewT_[static_cast<size_t>(k)] = view;
-    PageControlT->addTab(view, k < 4 ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
+    PageControlT->addTab(view, several ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
   }
 
   SplitterUD = new QSplitter(Qt::Vertical);

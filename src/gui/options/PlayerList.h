@@ -11,7 +11,7 @@
 #include <array>
 #include <functional>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 class QLineEdit;
 

@@ -99,11 +99,8 @@ QWidget* FormProperty::TagPage(const TagFile& file, TagKind kind) {
   const auto names = ValueNamesOf(kind);
   for (size_t i = 0; i < names.size(); ++i) {
     const QString caption = i + 2 < columns.size() ? Caption(columns[i + 2].caption) : QString();
-    std::vector<std::string> valueNames{std::string(names[i])};
-    if (kind == TagKind::MP4 && (names[i] == "TRACK" || names[i] == "DISC"))
-      valueNames = {std::string(names[i]) + "1", std::string(names[i]) + "2"};
-    if ((kind == TagKind::WAV || kind == TagKind::AVI) && names[i] == "INAM") valueNames.push_back("ISBJ");
-    for (const std::string& name : valueNames) {
+    for (const std::string_view stored : StoredNamesOf(kind, names[i])) {
+      const std::string name(stored);
       QWidget* field = Field(QString::fromStdString(file.GetValue(name)));
       field->setObjectName(QString::fromStdString(name));
       form->addRow(caption + QStringLiteral(" (") + QString::fromStdString(name) + QLatin1Char(')'), field);

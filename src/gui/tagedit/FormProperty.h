@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <filesystem>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 class QTabWidget;
 

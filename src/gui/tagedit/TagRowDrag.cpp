@@ -208,9 +208,8 @@ bool TagRowDrag::DropRows(int page, int target) {
   }
   // The file list and the sister tables first, without asking for mirroring.
   std::vector<QTableView*> others{host_.fileList(static_cast<int>(format))};
-  if (format == MediaFormat::MP3)
-    for (int k = 0; k < 4; ++k)
-      if (k != page) others.push_back(host_.tagTable(k));
+  for (const TagKind kind : TagKindsOf(format))
+    if (static_cast<int>(kind) != page) others.push_back(host_.tagTable(static_cast<int>(kind)));
   for (QTableView* other : others) {
     const QSignalBlocker blocker(other->selectionModel());
     SelectRows(other, moved);

@@ -15,7 +15,7 @@
 #include <functional>
 
 #include "core/catalogue/Catalogue.h"
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 class QDragMoveEvent;
 class QDropEvent;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/catalogue/Catalogue.h"
+#include "core/common/FormatRegistry.h"
 #include "gui/app/EditMode.h"
 #include "gui/tagedit/InPlaceEditors.h"
 

@@ -113,7 +113,7 @@ bool MapPayload(FileType type, const fs::path& path, PayloadMap& map, std::strin
       return MapApe(file, map, error);
     case FileType::MP4:
       return MapMp4(file, map, error);
-    case FileType::Unknown:
+    default:  // Unknown, and formats whose files are not staged copies
       break;
   }
   return Fail(error, "unsupported file type");

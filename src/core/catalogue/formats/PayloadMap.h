@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "core/catalogue/MediaFormat.h"
+#include "core/common/FormatRegistry.h"
 
 namespace hozanki {
 

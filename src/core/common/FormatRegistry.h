@@ -1,0 +1,153 @@
+#pragma once
+// Every format described once: the file pages (formats) and tag pages (tag
+// kinds) in page order, and per format and tag kind its names, extensions,
+// columns, default widths, value names and their quirks, rename items and
+// list-output fields. Data only: opening a file is the catalogue's
+// (core/catalogue/FormatOpeners.h).
+//
+// The tag kinds of a format are consecutive and in format order, so a tag
+// page belongs to exactly one file page (FilePageOf) and a file page shows
+// its first tag page (TagPageOf). Adding a format: append it to the three
+// enums, give it a FormatDescription and its TagKindDescriptions in
+// FormatRegistry.cpp, and an opener in core/catalogue/FormatOpeners.cpp.
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace hozanki {
+
+// File pages of the main window, in order.
+enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4 };
+inline constexpr int kFormatCount = 8;
+
+// Tag pages, in order: each format's tag kinds, formats in page order.
+enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4 };
+inline constexpr int kTagKindCount = 11;
+
+// Type codes of the tag library layer.
+enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9 };
+
+// Columns of the file lists and tag tables: caption (with the blank that
+// holds the sort mark: after the text of a left-aligned caption, before the
+// text of a right-aligned one), alignment and editing kind.
+enum class ColumnAlignment { Left, Right, Center };
+
+// Editing kind of a column (`Tag`): n > 0 single line of at most n bytes
+// (code page 932 width), 0 free single line, or one of these.
+inline constexpr int kColumnFreeText = 0;
+inline constexpr int kColumnGenre = -1;
+inline constexpr int kColumnMemo = -2;
+inline constexpr int kColumnNumberPair = -3;
+
+struct ColumnSpec {
+  std::string_view caption;
+  ColumnAlignment alignment;
+  int tag;  // editing kind; 0 for file-list columns
+};
+
+// A cell whose value the tag library layer stores under other names.
+enum class ValueQuirk {
+  Pair,      // "a/b" in the cell, two values `first` and `second` in the file
+  Fallback,  // read from `first` when the cell's own value is empty
+};
+struct ValueNameRule {
+  std::string_view cell;  // the cell's value name ("TRACK", "INAM")
+  ValueQuirk quirk;
+  std::string_view first;   // "TRACK1"; the fallback name "ISBJ"
+  std::string_view second;  // "TRACK2"; empty for a fallback
+};
+
+// Fields of the list output, in this order: artist, title, album, track,
+// year, genre, comment (the grouped values), composer, copyright, URL,
+// original, producer, source, software. Each holds the tag-table cell
+// (1..n) that fills it, 0 when the table has none.
+inline constexpr int kListFieldCount = 14;
+using ListColumns = std::array<int, kListFieldCount>;
+
+struct TagKindDescription {
+  TagKind kind;
+  MediaFormat format;
+  std::string_view key;   // settings key part: "MP1", "MP2", "MPR", "MPA", "WAV", ...
+  std::string_view name;  // "ID3v1", "ID3v2", "RIFF", "APE" for MP3; the format name otherwise
+  std::span<const std::string_view> valueNames;  // cells 1..n (cell 0 is the relative path)
+  std::span<const ColumnSpec> columns;           // every column, column 0 included (n + 2)
+  std::span<const int> widths;                   // default widths of columns 1..n+1
+  std::span<const ValueNameRule> valueRules;
+  bool legacyText;  // text stored as code page bytes (RIFF INFO, VQF, ID3v1), else Unicode
+  ListColumns listColumns;
+};
+
+struct FormatDescription {
+  MediaFormat format;
+  std::string_view name;  // "MP3", ... (also the settings key parts "CFMP3-1" ...)
+  FileType type;
+  std::span<const std::string_view> extensions;  // lower case, with the dot
+  std::span<const TagKind> kinds;                // consecutive, in page order
+  std::span<const ColumnSpec> fileColumns;       // every file-list column, column 0 included
+  std::span<const int> fileWidths;               // default widths of columns 1..n
+  bool hasVideo;                                 // a video-format column (and rename item)
+  std::span<const std::string_view> renameTagItems;  // rename items after "-----"
+};
+
+const FormatDescription& Describe(MediaFormat format);
+const TagKindDescription& Describe(TagKind kind);
+std::span<const FormatDescription> AllFormats();
+std::span<const TagKindDescription> AllTagKinds();
+
+std::string_view FormatName(MediaFormat format);
+std::string_view TagKindKey(TagKind kind);
+std::string_view TagKindName(TagKind kind);
+
+// MP3 for an unknown type.
+MediaFormat FormatOfType(FileType type);
+FileType TypeOfFormat(MediaFormat format);
+MediaFormat FormatOfTagKind(TagKind kind);
+// The tag kinds of a format: four for MP3, one otherwise.
+std::span<const TagKind> TagKindsOf(MediaFormat format);
+// Index of a tag kind among its format's kinds (its tag row in an entry).
+int TagRowIndex(TagKind kind);
+// The type of a file extension (".mp3", ".M4A"; case ignored), Unknown when none has it.
+FileType TypeOfExtension(std::string_view extension);
+
+// Page mapping of the main window: a tag page's file page, a file page's
+// first tag page.
+int FilePageOf(int tagPage);
+int TagPageOf(int filePage);
+// The tag pages that show the same rows as `tagPage` (itself included).
+std::span<const TagKind> SisterTagKinds(int tagPage);
+
+// Value names of a tag table in cell order 1..n. MP4's pairs are one cell
+// each, named "TRACK" and "DISC" here; the layer reads and writes them as
+// "TRACK1"/"TRACK2" and "DISC1"/"DISC2" (see ValueRuleOf).
+std::span<const std::string_view> ValueNamesOf(TagKind kind);
+// The quirk of a cell's value name, or null when the layer stores it under that name.
+const ValueNameRule* ValueRuleOf(TagKind kind, std::string_view cellName);
+// Names the layer holds a cell's value under, in reading order: the cell's
+// own name; a pair's two parts; the cell's name then its fallback.
+std::vector<std::string_view> StoredNamesOf(TagKind kind, std::string_view cellName);
+
+// A value name as a user gives it, found among a tag kind's cells: `cell`
+// 1..n (0 when the kind has no such value), `part` 1 or 2 for one half of a
+// pair ("TRACK2"), 0 for the whole cell.
+struct ValueNameTarget {
+  int cell = 0;
+  int part = 0;
+};
+ValueNameTarget FindValueName(TagKind kind, std::string_view name);
+
+// A pair cell's text from its two values: "a/b", "0/b" when only the second
+// is set, "a" when the second is empty.
+std::string PairCellText(std::string_view first, std::string_view second);
+// The two values of a pair cell's text, split at its first "/".
+std::pair<std::string, std::string> SplitPairCell(std::string_view text);
+// A pair cell's text with one part (1 or 2) replaced.
+std::string WithPairPart(std::string_view text, int part, std::string_view value);
+
+// Number of cells of a file row (sub-items 0..n): MP3 9, AVI/WMA/MP4 6, others 5.
+int FileCellCount(MediaFormat format);
+
+}  // namespace hozanki
