@@ -5,7 +5,7 @@
 #include "CliArguments.h"
 #include "CliCommand.h"
 #include "TextFilter.h"
-#include "core/settings/IniFile.h"
+#include "core/common/IntegerText.h"
 #include "core/text/ConvertText.h"
 
 namespace hozanki::cli {
@@ -28,7 +28,7 @@ std::string Usage() {
 std::optional<ConvertKind> KindOf(const std::string& text) {
   if (std::optional<ConvertKind> named = ConvertKindFromName(text)) return named;
   int number = -1;
-  if (!IniFile::ParseInteger(text, number)) return std::nullopt;
+  if (!ParseInteger(text, number)) return std::nullopt;
   return ConvertKindFromNumber(number);
 }
 

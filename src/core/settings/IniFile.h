@@ -73,10 +73,6 @@ class IniFile {
   bool Save(const std::filesystem::path& path, std::string* error = nullptr,
             const std::filesystem::path& temporary = {}) const;
 
-  // The integer form of core/common/IntegerText.h, kept under this name for
-  // the callers that still use it.
-  static bool ParseInteger(std::string_view text, int& value) { return hozanki::ParseInteger(text, value); }
-
  private:
   struct Entry {
     std::string key;
