@@ -1,3 +1,6 @@
+// TFormMain: the two modes, the coupling of file pages and tag pages, the
+// idle moment, closing, and the hosts of the list controllers.
+
 #include "gui/app/FormMain.h"
 
 #include <QAction>

@@ -6,14 +6,8 @@
 // behaviour is `FileListController`'s and `TagTableController`'s; the
 // commands on cells, rename patterns, the list window, options, tools and
 // row drag are feature controllers of their own. The controls and menus are
-// `MainWindowControls`. Its code is split by job:
-// FormMain.cpp (modes, pages, idle, closing, the list controllers' hosts),
-// FormMainLayout.cpp (controls), FormMainMenus.cpp (menu bar and popups),
-// FormMainSettings.cpp (FormCreate and FormClose: reading and writing
-// "NR284.ini"), FormMainFolders.cpp (the session's busy state on the window,
-// save, reload and cancel, drive box, folder tree, path lists dropped),
-// FormMainWiring.cpp (the feature controllers, their hosts and items),
-// FormMainKeyboard.cpp (keys that walk the window).
+// `MainWindowControls`. Its code is split by job over FormMain*.cpp, each
+// file saying at its head which job it holds.
 
 #include <QMainWindow>
 #include <QTimer>
