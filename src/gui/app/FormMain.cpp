@@ -1,3 +1,6 @@
+// TFormMain: the two modes, the coupling of file pages and tag pages, the
+// idle moment, closing, and the hosts of the list controllers.
+
 #include "gui/app/FormMain.h"
 
 #include <QAction>
@@ -13,8 +16,6 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/FileListController.h"
-#include "gui/app/FormAbout.h"
-#include "gui/app/HelpLocator.h"
 #include "gui/listout/ListWindowCommands.h"
 #include "gui/rename/RenamePatternCommands.h"
 #include "gui/tagedit/CellCommands.h"
@@ -30,6 +31,11 @@
 namespace hozanki {
 namespace {
 const char* const kPopupProperty = "hozankiPopup";
+
+// The popup menu `view` shows from now on (PopupOf reads it).
+void SetPopup(QTableView* view, QMenu* popup) {
+  view->setProperty(kPopupProperty, QVariant::fromValue<QObject*>(popup));
+}
 }  // namespace
 
 TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* parent)
@@ -40,9 +46,6 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
                               if (tables_) tables_->Editors().CloseOpen();
                             },
                             [this] { return AskUnsavedChanges(this); }})),
-      catalogue_(session_->Data()),
-      settingsFolder_(session_->SettingsFolder()),
-      currentFolder_(session_->CurrentFolder()),
       arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral(" - Hozanki -"));
@@ -52,26 +55,26 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
 
   BuildLayout();
   BuildMenus();
-  for (QTableView* view : listViewF_) SetPopup(view, PopupF);
-  for (QTableView* view : listViewT_) SetPopup(view, PopupF);
-  StatusBar->SetPanelText(2, QStringLiteral("タグ編集"));
+  for (QTableView* view : ui_.listViewF) SetPopup(view, ui_.PopupF);
+  for (QTableView* view : ui_.listViewT) SetPopup(view, ui_.PopupF);
+  ui_.StatusBar->SetPanelText(2, QStringLiteral("タグ編集"));
 
   idleTimer_.setSingleShot(true);
   idleTimer_.setInterval(0);
   connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::ApplicationEventsIdle);
-  connect(PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
-  connect(PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
+  connect(ui_.PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
+  connect(ui_.PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
   ConnectSession();
   // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
   // handler to mirror it, unless a request is already pending or a worker
   // runs (the handlers are detached meanwhile).
-  for (QTableView* view : listViewF_)
+  for (QTableView* view : ui_.listViewF)
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
       if (syncRequest_ != 0 || IsBusy()) return;
       syncRequest_ = 1;
       HookIdle();
     });
-  for (QTableView* view : listViewT_)
+  for (QTableView* view : ui_.listViewT)
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
       if (syncRequest_ != 0 || IsBusy()) return;
       syncRequest_ = 2;
@@ -98,47 +101,46 @@ TFormMain::~TFormMain() {
   renames_->CloseFormRename();
   listWindow_->DeleteWindow();  // writes its settings
   cells_->CloseCompoundWindow();
-  if (cursorOverridden_) QApplication::restoreOverrideCursor();
 }
 
 void TFormMain::SetUpListControllers() {
   auto action = [this](const char* name) { return findChild<QAction*>(QLatin1String(name)); };
   TagTableHost tables;
-  tables.catalogue = &catalogue_;
-  tables.views = listViewT_;
+  tables.catalogue = &session_->Data();
+  tables.views = ui_.listViewT;
   for (size_t k = 0; k < tagModels_.size(); ++k) tables.models[k] = tagModels_[k].get();
   tables.window = this;
-  tables.editorWidgets = {EditListView, EditListViewCopy, ComboBoxListView, MemoListView};
+  tables.editorWidgets = {ui_.EditListView, ui_.EditListViewCopy, ui_.ComboBoxListView, ui_.MemoListView};
   tables.shortcutActions = {action("MenuEditCopy"), action("MenuEditPaste"), action("MenuEditUndo")};
-  tables.menus = {MenuFile, MenuEdit, MenuOption, MenuHelp};
-  tables.popupT = PopupT;
-  tables.fileTabs = PageControlF->tabBar();
-  tables.tagTabs = PageControlT->tabBar();
+  tables.menus = {ui_.MenuFile, ui_.MenuEdit, ui_.MenuOption, ui_.MenuHelp};
+  tables.popupT = ui_.PopupT;
+  tables.fileTabs = ui_.PageControlF->tabBar();
+  tables.tagTabs = ui_.PageControlT->tabBar();
   tables.mode = [this] { return mode_; };
   tables.switchMode = [this](EditMode mode) { SwitchMode(mode); };
   tables.editColumn = [this](int page) { return editColumn_[static_cast<size_t>(page)]; };
   tables.setEditColumn = [this](int page, int column) {
     editColumn_[static_cast<size_t>(page)] = column;
-    SetPopup(listViewT_[static_cast<size_t>(page)], column == -1 ? PopupF : PopupT);
+    SetPopup(ui_.listViewT[static_cast<size_t>(page)], column == -1 ? ui_.PopupF : ui_.PopupT);
   };
   tables.moveSortMark = [this](CatalogueTableModel* model, int column, bool descending, int key) {
     fileLists_->MoveSortMark(model, column, descending, key);
   };
-  tables.tagPage = [this] { return PageControlT->currentIndex(); };
+  tables.tagPage = [this] { return ui_.PageControlT->currentIndex(); };
   tables.activeFileList = [this] { return ActiveFileList(); };
   tables.activeTagTable = [this] { return ActiveTagTable(); };
   tables_ = std::make_unique<TagTableController>(std::move(tables));
 
   FileListHost lists;
-  lists.catalogue = &catalogue_;
-  lists.currentFolder = [this] { return currentFolder_; };
+  lists.catalogue = &session_->Data();
+  lists.currentFolder = [this] { return session_->CurrentFolder(); };
   lists.isBusy = [this] { return IsBusy(); };
   lists.mode = [this] { return mode_; };
   lists.switchMode = [this](EditMode mode) { SwitchMode(mode); };
   lists.editors = [this] { return &tables_->Editors(); };
-  lists.filePage = [this] { return PageControlF->currentIndex(); };
-  lists.tagPage = [this] { return PageControlT->currentIndex(); };
-  lists.popupRenameMenu = [this](const QPoint& at) { PopupR->popup(at); };
+  lists.filePage = [this] { return ui_.PageControlF->currentIndex(); };
+  lists.tagPage = [this] { return ui_.PageControlT->currentIndex(); };
+  lists.popupRenameMenu = [this](const QPoint& at) { ui_.PopupR->popup(at); };
   lists.runPendingSync = [this] {
     if (syncRequest_ == 1 || syncRequest_ == 2) {
       UnhookIdle();
@@ -149,16 +151,16 @@ void TFormMain::SetUpListControllers() {
     syncRequest_ = 1;
     HookIdle();
   };
-  lists.nameEditor = EditListView;
-  lists.copyBox = EditListViewCopy;
+  lists.nameEditor = ui_.EditListView;
+  lists.copyBox = ui_.EditListViewCopy;
   lists.window = this;
   std::array<FileListModel*, kFormatCount> fileModels{};
   for (size_t f = 0; f < fileModels_.size(); ++f) fileModels[f] = fileModels_[f].get();
-  fileLists_ = std::make_unique<FileListController>(listViewF_, fileModels, std::move(lists));
+  fileLists_ = std::make_unique<FileListController>(ui_.listViewF, fileModels, std::move(lists));
 
   if (QAction* modeOff = action("PopupTMode")) {
     modeOff->setEnabled(true);
-    connect(modeOff, &QAction::triggered, this, [this] { tables_->ModeOff(PageControlT->currentIndex()); });
+    connect(modeOff, &QAction::triggered, this, [this] { tables_->ModeOff(ui_.PageControlT->currentIndex()); });
   }
   for (const char* name : {"PopupFDelete", "PopupTDelete", "PopupRDelete"})
     if (QAction* item = action(name)) {
@@ -177,13 +179,13 @@ void TFormMain::SetUpListControllers() {
     connect(property, &QAction::triggered, fileLists_.get(), &FileListController::PropertyClick);
   }
   // Showing another file page closes an open editor, its text stored.
-  connect(PageControlF, &QTabWidget::currentChanged, this, [this] { tables_->Editors().CloseOpen(); });
+  connect(ui_.PageControlF, &QTabWidget::currentChanged, this, [this] { tables_->Editors().CloseOpen(); });
 }
 
 void TFormMain::MenuFileModeClick() {
   // Leaving or choosing a mode closes an open editor, its text stored.
   tables_->Editors().CloseOpen();
-  SwitchMode(sender() == MenuFileModeR ? EditMode::Rename : EditMode::Tag);
+  SwitchMode(sender() == ui_.MenuFileModeR ? EditMode::Rename : EditMode::Tag);
 }
 
 void TFormMain::SwitchMode(EditMode mode) {
@@ -192,19 +194,19 @@ void TFormMain::SwitchMode(EditMode mode) {
   mode_ = mode;
   const bool rename = mode == EditMode::Rename;
   // The menu's check marks follow the mode; F5 is on the other mode's item.
-  MenuFileModeR->setChecked(rename);
-  MenuFileModeT->setChecked(!rename);
-  MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));
-  MenuFileModeT->setShortcut(rename ? QKeySequence(Qt::Key_F5) : QKeySequence());
+  ui_.MenuFileModeR->setChecked(rename);
+  ui_.MenuFileModeT->setChecked(!rename);
+  ui_.MenuFileModeR->setShortcut(rename ? QKeySequence() : QKeySequence(Qt::Key_F5));
+  ui_.MenuFileModeT->setShortcut(rename ? QKeySequence(Qt::Key_F5) : QKeySequence());
   if (rename) {
-    StatusBar->SetPanelText(2, QStringLiteral("リネーム"));
-    for (QTableView* view : listViewF_) SetPopup(view, PopupR);
-    for (QTableView* view : listViewT_) SetPopup(view, PopupF);
+    ui_.StatusBar->SetPanelText(2, QStringLiteral("リネーム"));
+    for (QTableView* view : ui_.listViewF) SetPopup(view, ui_.PopupR);
+    for (QTableView* view : ui_.listViewT) SetPopup(view, ui_.PopupF);
   } else {
-    StatusBar->SetPanelText(2, QStringLiteral("タグ編集"));
-    for (QTableView* view : listViewF_) SetPopup(view, PopupF);
+    ui_.StatusBar->SetPanelText(2, QStringLiteral("タグ編集"));
+    for (QTableView* view : ui_.listViewF) SetPopup(view, ui_.PopupF);
     for (int k = 0; k < kTagKindCount; ++k)
-      if (editColumn_[static_cast<size_t>(k)] != -1) SetPopup(listViewT_[static_cast<size_t>(k)], PopupT);
+      if (editColumn_[static_cast<size_t>(k)] != -1) SetPopup(ui_.listViewT[static_cast<size_t>(k)], ui_.PopupT);
     ActiveTagTable()->setFocus();
   }
   ActiveFileList()->viewport()->update();
@@ -216,12 +218,12 @@ void TFormMain::PageControlFChange(int page) {
   if (page == 0) {
     tagPage = lastMp3TagPage_;
   } else {
-    if (FilePageOf(PageControlT->currentIndex()) == 0) lastMp3TagPage_ = PageControlT->currentIndex();
+    if (FilePageOf(ui_.PageControlT->currentIndex()) == 0) lastMp3TagPage_ = ui_.PageControlT->currentIndex();
     tagPage = TagPageOf(page);
   }
   {
-    const QSignalBlocker blocker(PageControlT);
-    PageControlT->setCurrentIndex(tagPage);
+    const QSignalBlocker blocker(ui_.PageControlT);
+    ui_.PageControlT->setCurrentIndex(tagPage);
   }
   if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 1;
@@ -231,8 +233,8 @@ void TFormMain::PageControlFChange(int page) {
 
 void TFormMain::PageControlTChange(int page) {
   {
-    const QSignalBlocker blocker(PageControlF);
-    PageControlF->setCurrentIndex(FilePageOf(page));
+    const QSignalBlocker blocker(ui_.PageControlF);
+    ui_.PageControlF->setCurrentIndex(FilePageOf(page));
   }
   if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 2;
@@ -260,13 +262,13 @@ void TFormMain::ApplicationEventsIdle() {
 
 void TFormMain::RunSync(int request) {
   QTableView* source = request == 1 ? ActiveFileList() : ActiveTagTable();
-  const int page = PageControlT->currentIndex();
+  const int page = ui_.PageControlT->currentIndex();
   std::vector<QTableView*> targets;
   if (request == 1) {
-    for (const TagKind kind : SisterTagKinds(page)) targets.push_back(listViewT_[static_cast<size_t>(kind)]);
+    for (const TagKind kind : SisterTagKinds(page)) targets.push_back(ui_.listViewT[static_cast<size_t>(kind)]);
   } else {
     for (const TagKind kind : SisterTagKinds(page))
-      if (static_cast<int>(kind) != page) targets.push_back(listViewT_[static_cast<size_t>(kind)]);
+      if (static_cast<int>(kind) != page) targets.push_back(ui_.listViewT[static_cast<size_t>(kind)]);
     targets.push_back(ActiveFileList());
   }
   const QModelIndexList rows = source->selectionModel()->selectedRows();
@@ -287,9 +289,9 @@ void TFormMain::RunSync(int request) {
     }
     target->viewport()->update();
   }
-  StatusBar->SetPanelText(1, QStringLiteral("%1 / %2").arg(rows.size()).arg(source->model()->rowCount()));
+  ui_.StatusBar->SetPanelText(1, QStringLiteral("%1 / %2").arg(rows.size()).arg(source->model()->rowCount()));
   syncRequest_ = 0;
-  if (PopupRForm) PopupRForm->setProperty("hozankiTag", 1);
+  if (ui_.PopupRForm) ui_.PopupRForm->setProperty("hozankiTag", 1);
 }
 
 void TFormMain::RunStartAction() {
@@ -304,18 +306,14 @@ void TFormMain::RunStartAction() {
 }
 
 QTableView* TFormMain::ActiveFileList() const {
-  return listViewF_[static_cast<size_t>(PageControlF->currentIndex())];
+  return ui_.listViewF[static_cast<size_t>(ui_.PageControlF->currentIndex())];
 }
 QTableView* TFormMain::ActiveTagTable() const {
-  return listViewT_[static_cast<size_t>(PageControlT->currentIndex())];
+  return ui_.listViewT[static_cast<size_t>(ui_.PageControlT->currentIndex())];
 }
 
 QMenu* TFormMain::PopupOf(QTableView* view) const {
   return qobject_cast<QMenu*>(view->property(kPopupProperty).value<QObject*>());
-}
-
-void TFormMain::SetPopup(QTableView* view, QMenu* popup) {
-  view->setProperty(kPopupProperty, QVariant::fromValue<QObject*>(popup));
 }
 
 void TFormMain::ListContextMenu(const QPoint& position) {
@@ -324,7 +322,7 @@ void TFormMain::ListContextMenu(const QPoint& position) {
   QMenu* popup = PopupOf(view);
   if (!popup) return;
   // cmnPopupFPopup / PopupTPopup: mirror the selection at once first.
-  if (popup != PopupR && syncRequest_ != -1) {
+  if (popup != ui_.PopupR && syncRequest_ != -1) {
     UnhookIdle();
     RunSync(ActiveFileList()->hasFocus() ? 1 : 2);
   }
@@ -335,19 +333,6 @@ void TFormMain::MenuEditSelectAllClick() {
   QTableView* list = ActiveFileList();
   list->selectAll();
   list->viewport()->update();
-}
-
-void TFormMain::MenuHelpTopicClick() {
-  OpenHelp(this);
-}
-
-void TFormMain::HelpContextClick() {
-  OpenHelp(this, kHelpContext);
-}
-
-void TFormMain::MenuHelpAboutClick() {
-  TFormAbout about(this);
-  about.exec();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

@@ -50,20 +50,35 @@ void SetFolderImages(QStandardItem* item, const QIcon& chain, const QIcon& subfo
   for (int row = 0; row < item->rowCount(); ++row) SetFolderImages(item->child(row), chain, subfolder);
 }
 
+// Lists the files a save could not handle with their reasons (modeless).
+void ShowSaveErrors(QWidget* window, const QString& summary, const std::vector<SaveFailure>& failures) {
+  // One list at a time: a later save's failures replace an earlier one's.
+  auto* form = window->findChild<TFormSaveErrors*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!form) {
+    form = new TFormSaveErrors(window);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  form->SetFailures(summary, failures);
+  form->show();
+  form->raise();
+}
+
 }  // namespace
 
 void TFormMain::ConnectSession() {
   FolderSession* session = session_.get();
   connect(session, &FolderSession::BusyChanged, this, [this](BusyState now, BusyState before) {
     if (now != BusyState::None) {
-      BeginWork(now);
+      busyLock_.Lock(ui_, now);
+      nameConflicts_->SetSuspended(true);
       return;
     }
-    EndWork();
+    busyLock_.Unlock(ui_, IsRenameMode() ? QStringLiteral("リネーム") : QStringLiteral("タグ編集"));
+    nameConflicts_->SetSuspended(false);
     if (before == BusyState::Loading) {
-      StatusBar->SetPanelText(1, QStringLiteral("0 / %1").arg(catalogue_.RowCount(
-                                     static_cast<MediaFormat>(PageControlF->currentIndex()))));
-      DirectoryTreeView->setFocus();
+      ui_.StatusBar->SetPanelText(1, QStringLiteral("0 / %1").arg(session_->Data().RowCount(
+                                     static_cast<MediaFormat>(ui_.PageControlF->currentIndex()))));
+      ui_.DirectoryTreeView->setFocus();
     } else if (before == BusyState::Reloading) {
       RunSync(1);  // also rewrites status-bar panel 1: selected / total
     }
@@ -73,66 +88,25 @@ void TFormMain::ConnectSession() {
     ResetTabs();
   });
   connect(session, &FolderSession::RowsListed, this, &TFormMain::MarkTabs);
-  connect(session, &FolderSession::StatusText, StatusBar, &StatusBarPanels::SetPanelText);
+  connect(session, &FolderSession::StatusText, ui_.StatusBar, &StatusBarPanels::SetPanelText);
   connect(session, &FolderSession::RenameFailed, this,
-          [this](MediaFormat format) { PageControlF->setCurrentIndex(static_cast<int>(format)); });
+          [this](MediaFormat format) { ui_.PageControlF->setCurrentIndex(static_cast<int>(format)); });
   connect(session, &FolderSession::SaveFailed, this,
           [this](const QString& summary, const std::vector<SaveFailure>& failures) {
             // A failure must not look like success: it stays in panel 0, and
             // the files with their reasons are listed.
-            StatusBar->SetPanelText(0, summary);
-            ShowSaveErrors(summary, failures);
+            ui_.StatusBar->SetPanelText(0, summary);
+            ShowSaveErrors(this, summary, failures);
           });
-}
-
-void TFormMain::BeginWork(BusyState state) {
-  // Every item of the four menus goes off, so their shortcuts do nothing
-  // either; the previous states come back with EndWork.
-  lockedActions_.clear();
-  for (QMenu* menu : {MenuFile, MenuEdit, MenuOption, MenuHelp}) {
-    menu->menuAction()->setEnabled(false);
-    for (QAction* action : menu->findChildren<QAction*>()) {
-      lockedActions_.emplace_back(action, action->isEnabled());
-      action->setEnabled(false);
-    }
-  }
-  const bool saving = state == BusyState::Saving;
-  MenuCancel->setData(saving ? 1 : state == BusyState::Loading ? 2 : 3);
-  MenuCancel->setVisible(true);
-  MenuCancel->setEnabled(true);
-  PanelU->setEnabled(false);
-  PageControlT->setEnabled(false);
-  const std::string_view saveText = kSaveModeText;
-  const QString activity = saving ? QString::fromUtf8(saveText.data(), static_cast<qsizetype>(saveText.size()))
-                           : state == BusyState::Loading ? QStringLiteral("ロード")
-                                                         : QStringLiteral("リロード");
-  StatusBar->SetPanelText(2, activity);
-  nameConflicts_->SetSuspended(true);
-  if (!cursorOverridden_) QApplication::setOverrideCursor(Qt::WaitCursor);
-  cursorOverridden_ = true;
-}
-
-void TFormMain::EndWork() {
-  for (auto& [action, enabled] : lockedActions_)
-    if (action) action->setEnabled(enabled);
-  lockedActions_.clear();
-  for (QMenu* menu : {MenuFile, MenuEdit, MenuOption, MenuHelp}) menu->menuAction()->setEnabled(true);
-  MenuCancel->setVisible(false);
-  PanelU->setEnabled(true);
-  PageControlT->setEnabled(true);
-  StatusBar->SetPanelText(2, IsRenameMode() ? QStringLiteral("リネーム") : QStringLiteral("タグ編集"));
-  if (cursorOverridden_) QApplication::restoreOverrideCursor();
-  cursorOverridden_ = false;
-  nameConflicts_->SetSuspended(false);
 }
 
 void TFormMain::ResetTabs() {
   fileLists_->ForgetSortMark();
   for (int f = 0; f < kFormatCount; ++f) {
-    PageControlF->setTabText(f, TabCaption(f));
+    ui_.PageControlF->setTabText(f, TabCaption(f));
     for (int column = 1; column <= 4; ++column)
       fileModels_[static_cast<size_t>(f)]->SetSortMark(column, QLatin1Char(' '));
-    listViewF_[static_cast<size_t>(f)]->SetTag(FileListView::kIdle);
+    ui_.listViewF[static_cast<size_t>(f)]->SetTag(FileListView::kIdle);
   }
   for (const auto& model : tagModels_)
     for (int column = 1; column < model->columnCount(); ++column)
@@ -142,13 +116,13 @@ void TFormMain::ResetTabs() {
 void TFormMain::MarkTabs() {
   int first = -1;
   for (int f = 0; f < kFormatCount; ++f) {
-    if (catalogue_.RowCount(static_cast<MediaFormat>(f)) == 0) continue;
-    PageControlF->setTabText(f, TabCaption(f) + QStringLiteral(" *"));
+    if (session_->Data().RowCount(static_cast<MediaFormat>(f)) == 0) continue;
+    ui_.PageControlF->setTabText(f, TabCaption(f) + QStringLiteral(" *"));
     if (first < 0) first = f;
   }
   // The page shown has no rows: the first page with rows (PageControlFChange).
-  if (first >= 0 && catalogue_.RowCount(static_cast<MediaFormat>(PageControlF->currentIndex())) == 0)
-    PageControlF->setCurrentIndex(first);
+  if (first >= 0 && session_->Data().RowCount(static_cast<MediaFormat>(ui_.PageControlF->currentIndex())) == 0)
+    ui_.PageControlF->setCurrentIndex(first);
 }
 
 void TFormMain::MenuFileSaveClick() {
@@ -160,20 +134,8 @@ void TFormMain::MenuFileReloadClick() {
 }
 
 void TFormMain::MenuCancelClick() {
-  MenuCancel->setEnabled(false);
+  ui_.MenuCancel->setEnabled(false);
   session_->Cancel();
-}
-
-void TFormMain::ShowSaveErrors(const QString& summary, const std::vector<SaveFailure>& failures) {
-  // One list at a time: a later save's failures replace an earlier one's.
-  auto* form = findChild<TFormSaveErrors*>(QString(), Qt::FindDirectChildrenOnly);
-  if (!form) {
-    form = new TFormSaveErrors(this);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-  }
-  form->SetFailures(summary, failures);
-  form->show();
-  form->raise();
 }
 
 bool TFormMain::CloseQueryStagedEdits(QCloseEvent* event) {
@@ -191,20 +153,20 @@ bool TFormMain::CloseQueryStagedEdits(QCloseEvent* event) {
 void TFormMain::ShowFolder(const std::filesystem::path& folder) {
   // The drive box follows without starting a load (its signals are blocked);
   // it is filled again so that file systems mounted meanwhile appear.
-  FillDriveBox(*DriveComboBox, folder);
+  FillDriveBox(*ui_.DriveComboBox, folder);
 
-  DirectoryTreeView->setUpdatesEnabled(false);
-  const QModelIndex current = BuildFolderTree(*folderModel_, folder);
+  ui_.DirectoryTreeView->setUpdatesEnabled(false);
+  const QModelIndex current = BuildFolderTree(*ui_.folderModel, folder);
   const QIcon chain = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon subfolder = style()->standardIcon(QStyle::SP_DirClosedIcon);
-  for (int row = 0; row < folderModel_->rowCount(); ++row)
-    SetFolderImages(folderModel_->item(row), chain, subfolder);
-  DirectoryTreeView->expandAll();
-  DirectoryTreeView->setCurrentIndex(current);
-  DirectoryTreeView->setUpdatesEnabled(true);
-  DirectoryTreeView->scrollTo(current);
+  for (int row = 0; row < ui_.folderModel->rowCount(); ++row)
+    SetFolderImages(ui_.folderModel->item(row), chain, subfolder);
+  ui_.DirectoryTreeView->expandAll();
+  ui_.DirectoryTreeView->setCurrentIndex(current);
+  ui_.DirectoryTreeView->setUpdatesEnabled(true);
+  ui_.DirectoryTreeView->scrollTo(current);
 
-  StatusBar->SetPanelText(0, QString::fromStdString(FolderPanelText(folder)));
+  ui_.StatusBar->SetPanelText(0, QString::fromStdString(FolderPanelText(folder)));
 }
 
 void TFormMain::DirectoryTreeViewDblClick(const QModelIndex& index, bool shift) {
@@ -216,7 +178,7 @@ void TFormMain::DirectoryTreeViewDblClick(const QModelIndex& index, bool shift) 
 void TFormMain::DriveComboBoxChange(int index) {
   if (IsBusy()) return;
   // Choosing the drive of the current folder does nothing.
-  std::optional<std::filesystem::path> root = DriveToOpen(*DriveComboBox, index, currentFolder_);
+  std::optional<std::filesystem::path> root = DriveToOpen(*ui_.DriveComboBox, index, session_->CurrentFolder());
   if (!root) return;
   bool opened = false;
   session_->AfterStagedEdits([this, &opened, folder = *root] {
@@ -224,21 +186,21 @@ void TFormMain::DriveComboBoxChange(int index) {
     session_->OpenFolder(LoadRequest{folder, false, std::nullopt});
   });
   // Kept edits: the box shows the current folder's drive again.
-  if (!opened) FillDriveBox(*DriveComboBox, currentFolder_);
+  if (!opened) FillDriveBox(*ui_.DriveComboBox, session_->CurrentFolder());
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == DirectoryTreeView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+  if (watched == ui_.DirectoryTreeView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() == Qt::LeftButton) {
-      const QModelIndex index = DirectoryTreeView->indexAt(mouse->position().toPoint());
-      if (index.isValid()) DirectoryTreeView->setCurrentIndex(index);
+      const QModelIndex index = ui_.DirectoryTreeView->indexAt(mouse->position().toPoint());
+      if (index.isValid()) ui_.DirectoryTreeView->setCurrentIndex(index);
       DirectoryTreeViewDblClick(index, mouse->modifiers() & Qt::ShiftModifier);
       return true;
     }
   }
   // The in-place editors handle the copy box's keys and its exit.
-  if (watched == EditListViewCopy) return false;
+  if (watched == ui_.EditListViewCopy) return false;
   if (KeyboardEvent(watched, event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }

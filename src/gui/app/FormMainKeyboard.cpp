@@ -29,17 +29,17 @@ void Step(QTabWidget* pages, int step) {
 }  // namespace
 
 void TFormMain::SetUpKeyboard() {
-  DirectoryTreeView->installEventFilter(this);
-  std::vector<QTableView*> lists(listViewF_.begin(), listViewF_.end());
-  lists.insert(lists.end(), listViewT_.begin(), listViewT_.end());
+  ui_.DirectoryTreeView->installEventFilter(this);
+  std::vector<QTableView*> lists(ui_.listViewF.begin(), ui_.listViewF.end());
+  lists.insert(lists.end(), ui_.listViewT.begin(), ui_.listViewT.end());
   for (QTableView* view : lists) {
     // Tab leaves the list instead of walking its cells.
     view->setTabKeyNavigation(false);
     view->installEventFilter(this);
   }
   // Only the shown page of each tab widget takes part in the chain.
-  QWidget* previous = DirectoryTreeView;
-  setTabOrder(DriveComboBox, DirectoryTreeView);
+  QWidget* previous = ui_.DirectoryTreeView;
+  setTabOrder(ui_.DriveComboBox, ui_.DirectoryTreeView);
   for (QTableView* view : lists) {
     setTabOrder(previous, view);
     previous = view;
@@ -51,16 +51,16 @@ void TFormMain::SetUpKeyboard() {
     int step;
   };
   const PageKey keys[] = {
-      {QKeySequence(Qt::CTRL | Qt::Key_Tab), PageControlT, 1},
-      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), PageControlT, -1},
-      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), PageControlT, -1},
-      {QKeySequence(Qt::CTRL | Qt::Key_PageDown), PageControlT, 1},
-      {QKeySequence(Qt::CTRL | Qt::Key_PageUp), PageControlT, -1},
-      {QKeySequence(Qt::ALT | Qt::Key_Tab), PageControlF, 1},
-      {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backtab), PageControlF, -1},
-      {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Tab), PageControlF, -1},
-      {QKeySequence(Qt::ALT | Qt::Key_PageDown), PageControlF, 1},
-      {QKeySequence(Qt::ALT | Qt::Key_PageUp), PageControlF, -1},
+      {QKeySequence(Qt::CTRL | Qt::Key_Tab), ui_.PageControlT, 1},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), ui_.PageControlT, -1},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), ui_.PageControlT, -1},
+      {QKeySequence(Qt::CTRL | Qt::Key_PageDown), ui_.PageControlT, 1},
+      {QKeySequence(Qt::CTRL | Qt::Key_PageUp), ui_.PageControlT, -1},
+      {QKeySequence(Qt::ALT | Qt::Key_Tab), ui_.PageControlF, 1},
+      {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Backtab), ui_.PageControlF, -1},
+      {QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_Tab), ui_.PageControlF, -1},
+      {QKeySequence(Qt::ALT | Qt::Key_PageDown), ui_.PageControlF, 1},
+      {QKeySequence(Qt::ALT | Qt::Key_PageUp), ui_.PageControlF, -1},
   };
   for (const PageKey& key : keys) {
     auto* shortcut = new QShortcut(key.keys, this);
@@ -74,11 +74,11 @@ void TFormMain::SetUpKeyboard() {
 }
 
 bool TFormMain::KeyboardEvent(QObject* watched, QEvent* event) {
-  if (watched == DirectoryTreeView && event->type() == QEvent::KeyPress) {
+  if (watched == ui_.DirectoryTreeView && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
         !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-      DirectoryTreeViewDblClick(DirectoryTreeView->currentIndex(), key->modifiers() & Qt::ShiftModifier);
+      DirectoryTreeViewDblClick(ui_.DirectoryTreeView->currentIndex(), key->modifiers() & Qt::ShiftModifier);
       return true;
     }
     return false;

@@ -43,126 +43,126 @@ QTableView* TFormMain::MakeList(QTableView* view, const QString& name, QAbstract
 
 void TFormMain::BuildLayout() {
   // Upper panel: drive box and folder tree on the left, file lists on the right.
-  PanelU = new QWidget;
-  PanelU->setObjectName(QStringLiteral("PanelU"));
-  PanelU->setMinimumHeight(1);
-  PanelUL = new QWidget;
-  PanelUL->setObjectName(QStringLiteral("PanelUL"));
-  PanelUL->setMinimumWidth(100);
-  DriveComboBox = new QComboBox;
-  DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
-  FillDriveBox(*DriveComboBox, "/");
-  connect(DriveComboBox, &QComboBox::activated, this, &TFormMain::DriveComboBoxChange);
-  DirectoryTreeView = new QTreeView;
-  DirectoryTreeView->setObjectName(QStringLiteral("DirectoryTreeView"));
+  ui_.PanelU = new QWidget;
+  ui_.PanelU->setObjectName(QStringLiteral("PanelU"));
+  ui_.PanelU->setMinimumHeight(1);
+  ui_.PanelUL = new QWidget;
+  ui_.PanelUL->setObjectName(QStringLiteral("PanelUL"));
+  ui_.PanelUL->setMinimumWidth(100);
+  ui_.DriveComboBox = new QComboBox;
+  ui_.DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
+  FillDriveBox(*ui_.DriveComboBox, "/");
+  connect(ui_.DriveComboBox, &QComboBox::activated, this, &TFormMain::DriveComboBoxChange);
+  ui_.DirectoryTreeView = new QTreeView;
+  ui_.DirectoryTreeView->setObjectName(QStringLiteral("DirectoryTreeView"));
   // Rebuilt around the current folder by each load; fully expanded, and the
   // user can neither fold nor unfold it.
-  folderModel_ = new QStandardItemModel(DirectoryTreeView);
-  DirectoryTreeView->setModel(folderModel_);
-  DirectoryTreeView->setHeaderHidden(true);
-  DirectoryTreeView->setRootIsDecorated(false);
-  DirectoryTreeView->setItemsExpandable(false);
-  DirectoryTreeView->setExpandsOnDoubleClick(false);
-  DirectoryTreeView->viewport()->installEventFilter(this);
-  DirectoryTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  DirectoryTreeView->setUniformRowHeights(true);
-  QPalette palette = DirectoryTreeView->palette();
+  ui_.folderModel = new QStandardItemModel(ui_.DirectoryTreeView);
+  ui_.DirectoryTreeView->setModel(ui_.folderModel);
+  ui_.DirectoryTreeView->setHeaderHidden(true);
+  ui_.DirectoryTreeView->setRootIsDecorated(false);
+  ui_.DirectoryTreeView->setItemsExpandable(false);
+  ui_.DirectoryTreeView->setExpandsOnDoubleClick(false);
+  ui_.DirectoryTreeView->viewport()->installEventFilter(this);
+  ui_.DirectoryTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  ui_.DirectoryTreeView->setUniformRowHeights(true);
+  QPalette palette = ui_.DirectoryTreeView->palette();
   palette.setColor(QPalette::Inactive, QPalette::Highlight,
                    palette.color(QPalette::Active, QPalette::Highlight));
   palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                    palette.color(QPalette::Active, QPalette::HighlightedText));
-  DirectoryTreeView->setPalette(palette);
-  auto* leftLayout = new QVBoxLayout(PanelUL);
+  ui_.DirectoryTreeView->setPalette(palette);
+  auto* leftLayout = new QVBoxLayout(ui_.PanelUL);
   leftLayout->setContentsMargins(0, 0, 0, 0);
   leftLayout->setSpacing(0);
-  leftLayout->addWidget(DriveComboBox);
-  leftLayout->addWidget(DirectoryTreeView, 1);
+  leftLayout->addWidget(ui_.DriveComboBox);
+  leftLayout->addWidget(ui_.DirectoryTreeView, 1);
 
-  PageControlF = new QTabWidget;
-  PageControlF->setObjectName(QStringLiteral("PageControlF"));
-  PageControlF->setDocumentMode(true);
-  nameConflicts_ = std::make_unique<NameConflictWatch>(&catalogue_, [this] { return currentFolder_; });
+  ui_.PageControlF = new QTabWidget;
+  ui_.PageControlF->setObjectName(QStringLiteral("PageControlF"));
+  ui_.PageControlF->setDocumentMode(true);
+  nameConflicts_ = std::make_unique<NameConflictWatch>(&session_->Data(), [this] { return session_->CurrentFolder(); });
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
-    fileModels_[static_cast<size_t>(f)] = std::make_unique<FileListModel>(&catalogue_, format);
+    fileModels_[static_cast<size_t>(f)] = std::make_unique<FileListModel>(&session_->Data(), format);
     FileListModel* model = fileModels_[static_cast<size_t>(f)].get();
     auto* view = new FileListView;
     MakeList(view, QStringLiteral("ListViewF") + Latin(FormatName(format)), model, kFileMarkColumnWidth);
     model->SetConflictWatch(nameConflicts_.get());
-    listViewF_[static_cast<size_t>(f)] = view;
-    PageControlF->addTab(view, Latin(FormatName(format)));
+    ui_.listViewF[static_cast<size_t>(f)] = view;
+    ui_.PageControlF->addTab(view, Latin(FormatName(format)));
   }
 
-  SplitterFile = new QSplitter(Qt::Horizontal);
-  SplitterFile->setObjectName(QStringLiteral("SplitterFile"));
-  SplitterFile->setChildrenCollapsible(false);
-  SplitterFile->setHandleWidth(3);
-  SplitterFile->addWidget(PanelUL);
-  SplitterFile->addWidget(PageControlF);
-  SplitterFile->setStretchFactor(0, 0);
-  SplitterFile->setStretchFactor(1, 1);
-  auto* upperLayout = new QHBoxLayout(PanelU);
+  ui_.SplitterFile = new QSplitter(Qt::Horizontal);
+  ui_.SplitterFile->setObjectName(QStringLiteral("SplitterFile"));
+  ui_.SplitterFile->setChildrenCollapsible(false);
+  ui_.SplitterFile->setHandleWidth(3);
+  ui_.SplitterFile->addWidget(ui_.PanelUL);
+  ui_.SplitterFile->addWidget(ui_.PageControlF);
+  ui_.SplitterFile->setStretchFactor(0, 0);
+  ui_.SplitterFile->setStretchFactor(1, 1);
+  auto* upperLayout = new QHBoxLayout(ui_.PanelU);
   upperLayout->setContentsMargins(0, 0, 0, 0);
-  upperLayout->addWidget(SplitterFile);
+  upperLayout->addWidget(ui_.SplitterFile);
 
   // Lower part: the tag tables, tabs at the bottom.
-  PageControlT = new QTabWidget;
-  PageControlT->setObjectName(QStringLiteral("PageControlT"));
-  PageControlT->setTabPosition(QTabWidget::South);
-  PageControlT->setDocumentMode(true);
-  PageControlT->setMinimumHeight(1);
+  ui_.PageControlT = new QTabWidget;
+  ui_.PageControlT->setObjectName(QStringLiteral("PageControlT"));
+  ui_.PageControlT->setTabPosition(QTabWidget::South);
+  ui_.PageControlT->setDocumentMode(true);
+  ui_.PageControlT->setMinimumHeight(1);
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
-    tagModels_[static_cast<size_t>(k)] = std::make_unique<TagTableModel>(&catalogue_, kind);
+    tagModels_[static_cast<size_t>(k)] = std::make_unique<TagTableModel>(&session_->Data(), kind);
     TagTableModel* model = tagModels_[static_cast<size_t>(k)].get();
     const QString format = Latin(FormatName(FormatOfTagKind(kind)));
     const bool several = SisterTagKinds(k).size() > 1;
     const QString name = several ? format + Latin(TagKindName(kind)) : format;
     QTableView* view =
         MakeList(new QTableView, QStringLiteral("ListViewT") + name, model, kTagMarkColumnWidth);
-    listViewT_[static_cast<size_t>(k)] = view;
-    PageControlT->addTab(view, several ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
+    ui_.listViewT[static_cast<size_t>(k)] = view;
+    ui_.PageControlT->addTab(view, several ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
   }
 
-  SplitterUD = new QSplitter(Qt::Vertical);
-  SplitterUD->setObjectName(QStringLiteral("SplitterUD"));
-  SplitterUD->setChildrenCollapsible(false);
-  SplitterUD->setHandleWidth(3);
-  SplitterUD->setOpaqueResize(true);
-  SplitterUD->addWidget(PanelU);
-  SplitterUD->addWidget(PageControlT);
-  SplitterUD->setStretchFactor(0, 0);
-  SplitterUD->setStretchFactor(1, 1);
-  setCentralWidget(SplitterUD);
+  ui_.SplitterUD = new QSplitter(Qt::Vertical);
+  ui_.SplitterUD->setObjectName(QStringLiteral("SplitterUD"));
+  ui_.SplitterUD->setChildrenCollapsible(false);
+  ui_.SplitterUD->setHandleWidth(3);
+  ui_.SplitterUD->setOpaqueResize(true);
+  ui_.SplitterUD->addWidget(ui_.PanelU);
+  ui_.SplitterUD->addWidget(ui_.PageControlT);
+  ui_.SplitterUD->setStretchFactor(0, 0);
+  ui_.SplitterUD->setStretchFactor(1, 1);
+  setCentralWidget(ui_.SplitterUD);
   // Narrow tabs: with the style's own padding the eleven tag pages do not fit.
-  for (QTabWidget* pages : {PageControlF, PageControlT})
+  for (QTabWidget* pages : {ui_.PageControlF, ui_.PageControlT})
     pages->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 6px; }"));
 
-  StatusBar = new StatusBarPanels(this);
-  setStatusBar(StatusBar);
-  connect(nameConflicts_.get(), &NameConflictWatch::CountChanged, StatusBar, &StatusBarPanels::SetConflictCount);
+  ui_.StatusBar = new StatusBarPanels(this);
+  setStatusBar(ui_.StatusBar);
+  connect(nameConflicts_.get(), &NameConflictWatch::CountChanged, ui_.StatusBar, &StatusBarPanels::SetConflictCount);
 
   // Hidden in-place editors (their behaviour belongs to the editing code).
-  EditListView = new QLineEdit(this);
-  EditListView->setObjectName(QStringLiteral("EditListView"));
-  EditListViewCopy = new QLineEdit(this);
-  EditListViewCopy->setObjectName(QStringLiteral("EditListViewCopy"));
-  EditListViewCopy->setReadOnly(true);
-  EditListViewCopy->setAutoFillBackground(true);
+  ui_.EditListView = new QLineEdit(this);
+  ui_.EditListView->setObjectName(QStringLiteral("EditListView"));
+  ui_.EditListViewCopy = new QLineEdit(this);
+  ui_.EditListViewCopy->setObjectName(QStringLiteral("EditListViewCopy"));
+  ui_.EditListViewCopy->setReadOnly(true);
+  ui_.EditListViewCopy->setAutoFillBackground(true);
   {
-    QPalette palette = EditListViewCopy->palette();
+    QPalette palette = ui_.EditListViewCopy->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));  // clBtnFace
-    EditListViewCopy->setPalette(palette);
+    ui_.EditListViewCopy->setPalette(palette);
   }
-  EditListViewCopy->installEventFilter(this);
-  ComboBoxListView = new QComboBox(this);
-  ComboBoxListView->setObjectName(QStringLiteral("ComboBoxListView"));
-  ComboBoxListView->setEditable(true);
-  ComboBoxListView->setMaxVisibleItems(16);
-  MemoListView = new QPlainTextEdit(this);
-  MemoListView->setObjectName(QStringLiteral("MemoListView"));
-  for (QWidget* editor : {static_cast<QWidget*>(EditListView), static_cast<QWidget*>(EditListViewCopy),
-                          static_cast<QWidget*>(ComboBoxListView), static_cast<QWidget*>(MemoListView)})
+  ui_.EditListViewCopy->installEventFilter(this);
+  ui_.ComboBoxListView = new QComboBox(this);
+  ui_.ComboBoxListView->setObjectName(QStringLiteral("ComboBoxListView"));
+  ui_.ComboBoxListView->setEditable(true);
+  ui_.ComboBoxListView->setMaxVisibleItems(16);
+  ui_.MemoListView = new QPlainTextEdit(this);
+  ui_.MemoListView->setObjectName(QStringLiteral("MemoListView"));
+  for (QWidget* editor : {static_cast<QWidget*>(ui_.EditListView), static_cast<QWidget*>(ui_.EditListViewCopy),
+                          static_cast<QWidget*>(ui_.ComboBoxListView), static_cast<QWidget*>(ui_.MemoListView)})
     editor->hide();
 }
 

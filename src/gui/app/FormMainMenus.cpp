@@ -8,7 +8,9 @@
 
 #include "core/settings/AppSettings.h"
 #include "core/text/ConvertTextKinds.h"
+#include "gui/app/FormAbout.h"
 #include "gui/app/FormMain.h"
+#include "gui/app/HelpLocator.h"
 
 namespace hozanki {
 namespace {
@@ -54,30 +56,30 @@ void TFormMain::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu"));
 
-  QMenu* file = MenuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  QMenu* file = ui_.MenuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
   file->setObjectName(QStringLiteral("MenuFile"));
-  MenuFileModeT = Item(file, "MenuFileModeT", QStringLiteral("タグ編集モード(&T)"), {}, true);
-  MenuFileModeR =
+  ui_.MenuFileModeT = Item(file, "MenuFileModeT", QStringLiteral("タグ編集モード(&T)"), {}, true);
+  ui_.MenuFileModeR =
       Item(file, "MenuFileModeR", QStringLiteral("リネームモード(&N)"), QKeySequence(Qt::Key_F5), true);
-  MenuFileModeR->setData(1);
+  ui_.MenuFileModeR->setData(1);
   auto* modes = new QActionGroup(this);
-  for (QAction* mode : {MenuFileModeT, MenuFileModeR}) {
+  for (QAction* mode : {ui_.MenuFileModeT, ui_.MenuFileModeR}) {
     mode->setCheckable(true);
     modes->addAction(mode);
     connect(mode, &QAction::triggered, this, &TFormMain::MenuFileModeClick);
   }
-  MenuFileModeT->setChecked(true);
+  ui_.MenuFileModeT->setChecked(true);
   file->addSeparator();
   Item(file, "MenuFileSave", QStringLiteral("保存(&S)"), QKeySequence(Qt::CTRL | Qt::Key_S));
   Item(file, "MenuFileListOut", QStringLiteral("リスト出力(&L)"), QKeySequence(Qt::CTRL | Qt::Key_L));
-  MenuFileReload =
+  ui_.MenuFileReload =
       Item(file, "MenuFileReload", QStringLiteral("再読込み(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R), true);
-  connect(MenuFileReload, &QAction::triggered, this, &TFormMain::MenuFileReloadClick);
+  connect(ui_.MenuFileReload, &QAction::triggered, this, &TFormMain::MenuFileReloadClick);
   file->addSeparator();
   connect(Item(file, "MenuFileExit", QStringLiteral("終了(&X)"), {}, true), &QAction::triggered, this,
           &QWidget::close);
 
-  QMenu* edit = MenuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+  QMenu* edit = ui_.MenuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
   edit->setObjectName(QStringLiteral("MenuEdit"));
   Item(edit, "MenuEditCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
   Item(edit, "MenuEditPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -89,26 +91,29 @@ void TFormMain::BuildMenus() {
                QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
 
-  QMenu* option = MenuOption = bar->addMenu(QStringLiteral("設定(&O)"));
+  QMenu* option = ui_.MenuOption = bar->addMenu(QStringLiteral("設定(&O)"));
   option->setObjectName(QStringLiteral("MenuOption"));
   Item(option, "MenuOptionGeneral", QStringLiteral("動作環境(&E)"));
   Item(option, "MenuOptionRename", QStringLiteral("定型リネーム(&F)"));
   Item(option, "MenuOptionMulti", QStringLiteral("複合編集(&M)"));
   Item(option, "MenuOptionTool", QStringLiteral("ツール(&T)"));
 
-  QMenu* help = MenuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+  QMenu* help = ui_.MenuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   help->setObjectName(QStringLiteral("MenuHelp"));
   connect(Item(help, "MenuHelpTopic", QStringLiteral("トピック(&H)"), {}, true), &QAction::triggered, this,
-          &TFormMain::MenuHelpTopicClick);
+          [this] { OpenHelp(this); });
   help->addSeparator();
   connect(Item(help, "MenuHelpAbout", QStringLiteral("バージョン情報(&A)"), {}, true), &QAction::triggered,
-          this, &TFormMain::MenuHelpAboutClick);
+          this, [this] {
+            TFormAbout about(this);
+            about.exec();
+          });
 
   // Shown only while a worker runs.
-  MenuCancel = bar->addAction(QStringLiteral("キャンセル(&C)"));
-  MenuCancel->setObjectName(QStringLiteral("MenuCancel"));
-  MenuCancel->setVisible(false);
-  connect(MenuCancel, &QAction::triggered, this, &TFormMain::MenuCancelClick);
+  ui_.MenuCancel = bar->addAction(QStringLiteral("キャンセル(&C)"));
+  ui_.MenuCancel->setObjectName(QStringLiteral("MenuCancel"));
+  ui_.MenuCancel->setVisible(false);
+  connect(ui_.MenuCancel, &QAction::triggered, this, &TFormMain::MenuCancelClick);
 
   // F1: the window's help context.
   auto* helpContext = new QAction(this);
@@ -116,76 +121,76 @@ void TFormMain::BuildMenus() {
   helpContext->setShortcut(QKeySequence(Qt::Key_F1));
   helpContext->setShortcutContext(Qt::WindowShortcut);
   addAction(helpContext);
-  connect(helpContext, &QAction::triggered, this, &TFormMain::HelpContextClick);
+  connect(helpContext, &QAction::triggered, this, [this] { OpenHelp(this, kHelpContext); });
 
   BuildPopups();
 }
 
 void TFormMain::BuildPopups() {
-  PopupF = new QMenu(this);
-  PopupF->setObjectName(QStringLiteral("PopupF"));
-  PopupFTool = SubMenu(PopupF, "PopupFTool", QStringLiteral("ツール(&T)"));
-  PopupFTool->addSeparator();
-  PopupFToolSetup = Item(PopupFTool, "PopupFToolSetup", QStringLiteral("設定(&O)"));
-  Item(PopupF, "PopupFListOut", QStringLiteral("リスト出力(&L)"));
-  Item(PopupF, "PopupFPlay", QStringLiteral("再生(&P)"));
-  PopupF->addSeparator();
-  connect(Item(PopupF, "PopupFSelectAll", QStringLiteral("すべて選択(&A)"),
+  ui_.PopupF = new QMenu(this);
+  ui_.PopupF->setObjectName(QStringLiteral("PopupF"));
+  ui_.PopupFTool = SubMenu(ui_.PopupF, "PopupFTool", QStringLiteral("ツール(&T)"));
+  ui_.PopupFTool->addSeparator();
+  ui_.PopupFToolSetup = Item(ui_.PopupFTool, "PopupFToolSetup", QStringLiteral("設定(&O)"));
+  Item(ui_.PopupF, "PopupFListOut", QStringLiteral("リスト出力(&L)"));
+  Item(ui_.PopupF, "PopupFPlay", QStringLiteral("再生(&P)"));
+  ui_.PopupF->addSeparator();
+  connect(Item(ui_.PopupF, "PopupFSelectAll", QStringLiteral("すべて選択(&A)"),
                QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
-  Item(PopupF, "PopupFDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-  PopupF->addSeparator();
-  Item(PopupF, "PopupFProperty", QStringLiteral("プロパティ(&R)"));
+  Item(ui_.PopupF, "PopupFDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  ui_.PopupF->addSeparator();
+  Item(ui_.PopupF, "PopupFProperty", QStringLiteral("プロパティ(&R)"));
 
-  PopupT = new QMenu(this);
-  PopupT->setObjectName(QStringLiteral("PopupT"));
-  Item(PopupT, "PopupTCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
-  Item(PopupT, "PopupTPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
-  Item(PopupT, "PopupTUndo", QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-  PopupT->addSeparator();
-  Item(PopupT, "PopupTSetAll", QStringLiteral("一括入力(&I)"));
-  Item(PopupT, "PopupTEditor", QStringLiteral("エディタ(&E)"), QKeySequence(Qt::CTRL | Qt::Key_E));
-  Item(PopupT, "PopupTReplace", QStringLiteral("置換(&R)"));
-  AddConversions(SubMenu(PopupT, "PopupTConvert", QStringLiteral("変換(&T)")), "PopupT", true);
-  Item(PopupT, "PopupTRegexp", QStringLiteral("正規表現(&G)"));
-  Item(PopupT, "PopupTSubstr", QStringLiteral("部分参照(&S)"));
-  PopupTMulti = SubMenu(PopupT, "PopupTMulti", QStringLiteral("複合編集(&M)"));
-  PopupTMulti->addSeparator();
-  Item(PopupTMulti, "PopupTMultiOption", QStringLiteral("設定(&O)"));
-  Item(PopupT, "PopupTClear", QStringLiteral("消去(&B)"), QKeySequence(Qt::Key_Delete));
-  PopupT->addSeparator();
-  connect(Item(PopupT, "PopupTSelectAll", QStringLiteral("すべて選択(&A)"),
+  ui_.PopupT = new QMenu(this);
+  ui_.PopupT->setObjectName(QStringLiteral("PopupT"));
+  Item(ui_.PopupT, "PopupTCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
+  Item(ui_.PopupT, "PopupTPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
+  Item(ui_.PopupT, "PopupTUndo", QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+  ui_.PopupT->addSeparator();
+  Item(ui_.PopupT, "PopupTSetAll", QStringLiteral("一括入力(&I)"));
+  Item(ui_.PopupT, "PopupTEditor", QStringLiteral("エディタ(&E)"), QKeySequence(Qt::CTRL | Qt::Key_E));
+  Item(ui_.PopupT, "PopupTReplace", QStringLiteral("置換(&R)"));
+  AddConversions(SubMenu(ui_.PopupT, "PopupTConvert", QStringLiteral("変換(&T)")), "PopupT", true);
+  Item(ui_.PopupT, "PopupTRegexp", QStringLiteral("正規表現(&G)"));
+  Item(ui_.PopupT, "PopupTSubstr", QStringLiteral("部分参照(&S)"));
+  ui_.PopupTMulti = SubMenu(ui_.PopupT, "PopupTMulti", QStringLiteral("複合編集(&M)"));
+  ui_.PopupTMulti->addSeparator();
+  Item(ui_.PopupTMulti, "PopupTMultiOption", QStringLiteral("設定(&O)"));
+  Item(ui_.PopupT, "PopupTClear", QStringLiteral("消去(&B)"), QKeySequence(Qt::Key_Delete));
+  ui_.PopupT->addSeparator();
+  connect(Item(ui_.PopupT, "PopupTSelectAll", QStringLiteral("すべて選択(&A)"),
                QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
-  Item(PopupT, "PopupTDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-  PopupT->addSeparator();
-  Item(PopupT, "PopupTMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape));
+  Item(ui_.PopupT, "PopupTDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  ui_.PopupT->addSeparator();
+  Item(ui_.PopupT, "PopupTMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape));
 
-  PopupR = new QMenu(this);
-  PopupR->setObjectName(QStringLiteral("PopupR"));
-  Item(PopupR, "PopupRCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
-  Item(PopupR, "PopupRPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
-  Item(PopupR, "PopupRUndo", QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-  PopupR->addSeparator();
-  PopupRForm = SubMenu(PopupR, "PopupRForm", QStringLiteral("定型リネーム(&F)"));
-  PopupRForm->addSeparator();
-  Item(PopupRForm, "PopupRFormOption", QStringLiteral("設定(&O)"));
-  Item(PopupR, "PopupREditor", QStringLiteral("エディタ(&E)"), QKeySequence(Qt::CTRL | Qt::Key_E));
-  Item(PopupR, "PopupRReplace", QStringLiteral("置換(&R)"));
-  AddConversions(SubMenu(PopupR, "PopupRConvert", QStringLiteral("変換(&T)")), "PopupR", false);
-  Item(PopupR, "PopupRRegexp", QStringLiteral("正規表現(&G)"));
-  Item(PopupR, "PopupRSubstr", QStringLiteral("部分参照(&S)"));
-  PopupRMulti = SubMenu(PopupR, "PopupRMulti", QStringLiteral("複合編集(&M)"));
-  PopupRMulti->addSeparator();
-  Item(PopupRMulti, "PopupRMultiOption", QStringLiteral("設定(&O)"));
-  PopupR->addSeparator();
-  connect(Item(PopupR, "PopupRSelectAll", QStringLiteral("すべて選択(&A)"),
+  ui_.PopupR = new QMenu(this);
+  ui_.PopupR->setObjectName(QStringLiteral("PopupR"));
+  Item(ui_.PopupR, "PopupRCopy", QStringLiteral("コピー(&C)"), QKeySequence(Qt::CTRL | Qt::Key_C));
+  Item(ui_.PopupR, "PopupRPaste", QStringLiteral("貼り付け(&P)"), QKeySequence(Qt::CTRL | Qt::Key_V));
+  Item(ui_.PopupR, "PopupRUndo", QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+  ui_.PopupR->addSeparator();
+  ui_.PopupRForm = SubMenu(ui_.PopupR, "PopupRForm", QStringLiteral("定型リネーム(&F)"));
+  ui_.PopupRForm->addSeparator();
+  Item(ui_.PopupRForm, "PopupRFormOption", QStringLiteral("設定(&O)"));
+  Item(ui_.PopupR, "PopupREditor", QStringLiteral("エディタ(&E)"), QKeySequence(Qt::CTRL | Qt::Key_E));
+  Item(ui_.PopupR, "PopupRReplace", QStringLiteral("置換(&R)"));
+  AddConversions(SubMenu(ui_.PopupR, "PopupRConvert", QStringLiteral("変換(&T)")), "PopupR", false);
+  Item(ui_.PopupR, "PopupRRegexp", QStringLiteral("正規表現(&G)"));
+  Item(ui_.PopupR, "PopupRSubstr", QStringLiteral("部分参照(&S)"));
+  ui_.PopupRMulti = SubMenu(ui_.PopupR, "PopupRMulti", QStringLiteral("複合編集(&M)"));
+  ui_.PopupRMulti->addSeparator();
+  Item(ui_.PopupRMulti, "PopupRMultiOption", QStringLiteral("設定(&O)"));
+  ui_.PopupR->addSeparator();
+  connect(Item(ui_.PopupR, "PopupRSelectAll", QStringLiteral("すべて選択(&A)"),
                QKeySequence(Qt::CTRL | Qt::Key_A), true),
           &QAction::triggered, this, &TFormMain::MenuEditSelectAllClick);
-  Item(PopupR, "PopupRDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
-  PopupR->addSeparator();
+  Item(ui_.PopupR, "PopupRDelete", QStringLiteral("除外(&D)"), QKeySequence(Qt::SHIFT | Qt::Key_Delete));
+  ui_.PopupR->addSeparator();
   QAction* modeOff =
-      Item(PopupR, "PopupRMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape), true);
+      Item(ui_.PopupR, "PopupRMode", QStringLiteral("モード解除(&X)"), QKeySequence(Qt::Key_Escape), true);
   connect(modeOff, &QAction::triggered, this, [this] { SwitchMode(EditMode::Tag); });
 }
 

@@ -110,10 +110,20 @@ bool OnSomeScreen(const QRect& rect) {
   return false;
 }
 
+// The genre box of the in-place editor: an empty entry, then the genre names
+// in alphabetical order.
+void FillGenreList(QComboBox& box) {
+  QStringList genres{QString()};
+  for (std::string_view name : GenreNamesAlphabetical())
+    genres << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  box.clear();
+  box.addItems(genres);
+}
+
 }  // namespace
 
 void TFormMain::FormCreate() {
-  const IniFile ini = IniFile::Load(settingsFolder_ / kSettingsFileName);
+  const IniFile ini = IniFile::Load(session_->SettingsFolder() / kSettingsFileName);
 
   // Step 3: bounds, splitters, column widths, tag page.
   const int width = ReadInRange(ini, window::kWidth, window::kWidthDefault, 1, kMaxExtent);
@@ -128,37 +138,37 @@ void TFormMain::FormCreate() {
   resize(std::max(width, minimumWidth()), std::max(height, minimumHeight()));
   std::vector<UnstoredColumn> unstored;
   const int split1 = std::min(ReadInRange(ini, window::kSplit1, window::kSplit1Default, 0, kMaxExtent),
-                              std::max(PanelUL->minimumWidth(), this->width() - kMinFileListWidth));
-  SplitterFile->setSizes({std::max(split1, PanelUL->minimumWidth()), std::max(1, this->width() - split1)});
+                              std::max(ui_.PanelUL->minimumWidth(), this->width() - kMinFileListWidth));
+  ui_.SplitterFile->setSizes({std::max(split1, ui_.PanelUL->minimumWidth()), std::max(1, this->width() - split1)});
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
-    ReadColumnWidths(ini, listViewF_[static_cast<size_t>(f)], settings::FileColumnDefaults(format),
+    ReadColumnWidths(ini, ui_.listViewF[static_cast<size_t>(f)], settings::FileColumnDefaults(format),
                      FileListColumns(format), [format](int n) { return FileColumnKey(format, n); }, unstored);
   }
   const int split2 = std::min(ReadInRange(ini, window::kSplit2, window::kSplit2Default, 0, kMaxExtent),
                               std::max(1, this->height() - kMinLowerHeight));
-  SplitterUD->setSizes({std::max(split2, 1), std::max(1, this->height() - split2)});
+  ui_.SplitterUD->setSizes({std::max(split2, 1), std::max(1, this->height() - split2)});
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
-    ReadColumnWidths(ini, listViewT_[static_cast<size_t>(k)], settings::TagColumnDefaults(kind),
+    ReadColumnWidths(ini, ui_.listViewT[static_cast<size_t>(k)], settings::TagColumnDefaults(kind),
                      TagTableColumns(kind), [kind](int n) { return TagColumnKey(kind, n); }, unstored);
   }
   if (ini.ReadBool(window::kSection, window::kMaximized, window::kMaximizedDefault))
     setWindowState(windowState() | Qt::WindowMaximized);
   const int page = ReadInRange(ini, window::kPage, window::kPageDefault, 0, kTagKindCount - 1);
   {
-    const QSignalBlocker blocker(PageControlT);
-    PageControlT->setCurrentIndex(page);
+    const QSignalBlocker blocker(ui_.PageControlT);
+    ui_.PageControlT->setCurrentIndex(page);
   }
   PageControlTChange(page);
 
   // Step 4: the genre list of the in-place combo box.
-  FillGenreList();
+  FillGenreList(*ui_.ComboBoxListView);
 
   // Step 5: the general options.
   AppSettings& options = AppSettings::Current();
   options.ReadOptions(ini);
-  MemoListView->setFixedHeight(options.memoSize > 0 ? options.memoSize : settings::option::kMemoSizeDefault);
+  ui_.MemoListView->setFixedHeight(options.memoSize > 0 ? options.memoSize : settings::option::kMemoSizeDefault);
   ApplyFont(QString::fromStdString(options.fontName));
   WidenUnstoredColumns(unstored);
 
@@ -171,21 +181,21 @@ void TFormMain::FormCreate() {
   std::error_code ec;
   if (dir.empty() || !std::filesystem::is_directory(std::filesystem::path(dir), ec))
     dir = FallbackFolder().string();
-  StatusBar->SetPanelText(0, QString::fromStdString(dir));
+  ui_.StatusBar->SetPanelText(0, QString::fromStdString(dir));
   session_->SetRememberedFolder(dir);
   // The drive box shows the file system that holds it.
-  SelectDriveOf(*DriveComboBox, session_->RememberedFolder());
+  SelectDriveOf(*ui_.DriveComboBox, session_->RememberedFolder());
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
-  SweepTemporaryFiles(settingsFolder_);
+  SweepTemporaryFiles(session_->SettingsFolder());
   // Files a save left half written in place (it died) are put back as they were.
-  PlayBackJournals(settingsFolder_);
+  PlayBackJournals(session_->SettingsFolder());
   // Files a crash left under a temporary name in the middle of renaming get
   // their new name, or their old one.
-  ReplayRenameLog(settingsFolder_ / kRenameLogFileName);
-  RecoverDataFile(settingsFolder_ / "NR284Ren.dat");
-  RecoverDataFile(settingsFolder_ / "NR284Cnv.dat");
+  ReplayRenameLog(session_->SettingsFolder() / kRenameLogFileName);
+  RecoverDataFile(session_->SettingsFolder() / "NR284Ren.dat");
+  RecoverDataFile(session_->SettingsFolder() / "NR284Cnv.dat");
 
   // Step 10 and 11.
   MeasureRowGeometry();
@@ -193,35 +203,27 @@ void TFormMain::FormCreate() {
   HookIdle();
 }
 
-void TFormMain::FillGenreList() {
-  QStringList genres{QString()};
-  for (std::string_view name : GenreNamesAlphabetical())
-    genres << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-  ComboBoxListView->clear();
-  ComboBoxListView->addItems(genres);
-}
-
 void TFormMain::ApplyFont(const QString& storedName) {
   QFont font(ResolveFontFamily(storedName));
   font.setPixelSize(12);
-  DriveComboBox->setFont(font);
-  DirectoryTreeView->setFont(font);
-  for (QTableView* view : listViewF_) view->setFont(font);
-  for (QTableView* view : listViewT_) view->setFont(font);
-  for (QTableView* view : listViewF_) view->verticalHeader()->setDefaultSectionSize(RowHeightFor(view));
-  for (QTableView* view : listViewT_) view->verticalHeader()->setDefaultSectionSize(RowHeightFor(view));
+  ui_.DriveComboBox->setFont(font);
+  ui_.DirectoryTreeView->setFont(font);
+  for (QTableView* view : ui_.listViewF) view->setFont(font);
+  for (QTableView* view : ui_.listViewT) view->setFont(font);
+  for (QTableView* view : ui_.listViewF) view->verticalHeader()->setDefaultSectionSize(RowHeightFor(view));
+  for (QTableView* view : ui_.listViewT) view->verticalHeader()->setDefaultSectionSize(RowHeightFor(view));
 }
 
 void TFormMain::MeasureRowGeometry() {
   // The table is still empty: its own header and row height give what the
   // positions of rows 0 and 1 would.
-  QTableView* table = listViewT_[0];
+  QTableView* table = ui_.listViewT[0];
   firstRowOffset_ = table->frameWidth() + table->horizontalHeader()->sizeHint().height();
   rowPitch_ = table->verticalHeader()->defaultSectionSize();
 }
 
 void TFormMain::FormClose() {
-  const std::filesystem::path path = settingsFolder_ / kSettingsFileName;
+  const std::filesystem::path path = session_->SettingsFolder() / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
   QRect bounds(pos(), size());
   const bool maximized = isMaximized() || isFullScreen();
@@ -237,24 +239,24 @@ void TFormMain::FormClose() {
   ini.WriteInteger(window::kSection, window::kLeft, bounds.left());
   ini.WriteInteger(window::kSection, window::kHeight, bounds.height());
   ini.WriteInteger(window::kSection, window::kWidth, bounds.width());
-  ini.WriteInteger(window::kSection, window::kSplit1, static_cast<int>(PanelUL->width() * scaleX));
+  ini.WriteInteger(window::kSection, window::kSplit1, static_cast<int>(ui_.PanelUL->width() * scaleX));
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
-    WriteColumnWidths(ini, listViewF_[static_cast<size_t>(f)],
+    WriteColumnWidths(ini, ui_.listViewF[static_cast<size_t>(f)],
                       [format](int n) { return FileColumnKey(format, n); });
   }
-  ini.WriteInteger(window::kSection, window::kSplit2, static_cast<int>(PanelU->height() * scaleY));
+  ini.WriteInteger(window::kSection, window::kSplit2, static_cast<int>(ui_.PanelU->height() * scaleY));
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
-    WriteColumnWidths(ini, listViewT_[static_cast<size_t>(k)],
+    WriteColumnWidths(ini, ui_.listViewT[static_cast<size_t>(k)],
                       [kind](int n) { return TagColumnKey(kind, n); });
   }
-  ini.WriteInteger(window::kSection, window::kPage, PageControlT->currentIndex());
+  ini.WriteInteger(window::kSection, window::kPage, ui_.PageControlT->currentIndex());
   ini.WriteBool(window::kSection, window::kMaximized, maximized);
   // The folder opened last (panel 0 may hold a message meanwhile).
   ini.WriteString(
       window::kSection, window::kDir,
-      currentFolder_.empty() ? StatusBar->PanelText(0).toStdString() : FolderPanelText(currentFolder_));
+      session_->CurrentFolder().empty() ? ui_.StatusBar->PanelText(0).toStdString() : FolderPanelText(session_->CurrentFolder()));
   std::string error;
   if (!ini.Save(path, &error)) qWarning("Hozanki: cannot write %s: %s", path.c_str(), error.c_str());
 }

@@ -49,22 +49,22 @@ QAction* NewRepairItem(QObject* parent, const char* name) {
 }  // namespace
 
 EditTarget TFormMain::CurrentTarget(bool fromFileList) const {
-  if (fromFileList) return EditTarget::FileNames(static_cast<MediaFormat>(PageControlF->currentIndex()));
-  const int page = PageControlT->currentIndex();
+  if (fromFileList) return EditTarget::FileNames(static_cast<MediaFormat>(ui_.PageControlF->currentIndex()));
+  const int page = ui_.PageControlT->currentIndex();
   return EditTarget::TagColumn(static_cast<TagKind>(page), editColumn_[static_cast<size_t>(page)] - 1);
 }
 
 void TFormMain::SetUpCellCommands() {
   CellCommandHost host;
   host.window = this;
-  host.settingsFolder = settingsFolder_;
-  host.catalogue = [this]() -> Catalogue& { return catalogue_; };
-  host.currentFolder = [this] { return currentFolder_; };
+  host.settingsFolder = session_->SettingsFolder();
+  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
+  host.currentFolder = [this] { return session_->CurrentFolder(); };
   host.renameMode = [this] { return IsRenameMode(); };
   host.busy = [this] { return IsBusy(); };
   host.activeView = [this](bool fileList) { return fileList ? ActiveFileList() : ActiveTagTable(); };
   host.target = [this](bool fileList) { return CurrentTarget(fileList); };
-  host.compoundMenus = {PopupTMulti, PopupRMulti};
+  host.compoundMenus = {ui_.PopupTMulti, ui_.PopupRMulti};
   cells_ = new CellCommands(std::move(host), this);
   cells_->LoadCompoundEdits();
   CellCommands* cells = cells_;
@@ -90,7 +90,7 @@ void TFormMain::SetUpCellCommands() {
   hook("PopupTUndo", [cells] { cells->UndoIn(false); });
   hook("PopupRUndo", [cells] { cells->UndoIn(true); });
   // The fourteen conversions of both popups; the kind is the item's data.
-  for (QMenu* popup : {PopupT, PopupR})
+  for (QMenu* popup : {ui_.PopupT, ui_.PopupR})
     for (QAction* item : popup->findChildren<QAction*>()) {
       if (!item->objectName().contains(QLatin1String("Convert")) || item->menu() || !item->data().isValid())
         continue;
@@ -99,10 +99,10 @@ void TFormMain::SetUpCellCommands() {
               [cells, item] { cells->PopupConvertClick(item->data().toInt()); });
     }
   // Delete is the shortcut of "消去(&B)" on a table with an edit column.
-  for (QTableView* table : listViewT_) {
+  for (QTableView* table : ui_.listViewT) {
     auto* clear = new QShortcut(QKeySequence(Qt::Key_Delete), table, nullptr, nullptr, Qt::WidgetShortcut);
     connect(clear, &QShortcut::activated, this, [this, table] {
-      if (PopupOf(table) == PopupT && !IsBusy()) cells_->PopupTClearClick();
+      if (PopupOf(table) == ui_.PopupT && !IsBusy()) cells_->PopupTClearClick();
     });
   }
   // Replace, regular expression, substring.
@@ -119,34 +119,34 @@ void TFormMain::SetUpCellCommands() {
   // "文字コード修復…" in the Edit menu and the popups of the file lists and
   // tag tables (PopupF, PopupT) and of the rename-mode lists (PopupR).
   QAction* edit = NewRepairItem(this, "MenuEditRepair");
-  InsertAfter(MenuEdit, "MenuEditEditor", edit);
+  InsertAfter(ui_.MenuEdit, "MenuEditEditor", edit);
   connect(edit, &QAction::triggered, this,
           [this] { cells_->RepairClick(IsRenameMode() || ActiveFileList()->hasFocus()); });
   QAction* tags = NewRepairItem(this, "PopupTRepair");
-  InsertAfter(PopupT, "PopupTSubstr", tags);
+  InsertAfter(ui_.PopupT, "PopupTSubstr", tags);
   connect(tags, &QAction::triggered, this, [this] { cells_->RepairClick(false); });
   // The file lists' popup, also shown by a tag table without an edit column.
   QAction* files = NewRepairItem(this, "PopupFRepair");
-  InsertAfter(PopupF, "PopupFListOut", files);
+  InsertAfter(ui_.PopupF, "PopupFListOut", files);
   connect(files, &QAction::triggered, this, [this] { cells_->RepairClick(!ActiveTagTable()->hasFocus()); });
   QAction* names = NewRepairItem(this, "PopupRRepair");
-  InsertAfter(PopupR, "PopupRSubstr", names);
+  InsertAfter(ui_.PopupR, "PopupRSubstr", names);
   connect(names, &QAction::triggered, this, [this] { cells_->RepairClick(true); });
 }
 
 void TFormMain::SetUpTools() {
   ToolHost host;
   host.window = this;
-  host.settingsFolder = settingsFolder_;
-  host.catalogue = [this]() -> Catalogue& { return catalogue_; };
-  host.currentFolder = [this] { return currentFolder_; };
+  host.settingsFolder = session_->SettingsFolder();
+  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
+  host.currentFolder = [this] { return session_->CurrentFolder(); };
   host.busy = [this] { return IsBusy(); };
   host.renameMode = [this] { return IsRenameMode(); };
-  host.filePage = [this] { return PageControlF->currentIndex(); };
+  host.filePage = [this] { return ui_.PageControlF->currentIndex(); };
   host.fileList = [this](int page) -> QTableView* { return FileList(page); };
   host.activeView = [this](bool fileList) { return fileList ? ActiveFileList() : ActiveTagTable(); };
   host.target = [this](bool fileList) { return CurrentTarget(fileList); };
-  host.toolMenu = PopupFTool;
+  host.toolMenu = ui_.PopupFTool;
   tools_ = new ToolCommands(std::move(host), this);
   ToolCommands* tools = tools_;
   const std::pair<const char*, void (ToolCommands::*)()> items[] = {
@@ -166,21 +166,21 @@ void TFormMain::SetUpTools() {
 void TFormMain::SetUpRenamePatterns() {
   RenamePatternHost host;
   host.window = this;
-  host.settingsFolder = settingsFolder_;
-  host.catalogue = [this]() -> Catalogue& { return catalogue_; };
+  host.settingsFolder = session_->SettingsFolder();
+  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
   host.busy = [this] { return IsBusy(); };
-  host.filePage = [this] { return PageControlF->currentIndex(); };
+  host.filePage = [this] { return ui_.PageControlF->currentIndex(); };
   host.fileList = [this](int page) -> QTableView* { return FileList(page); };
   host.closeEditor = [this] { Tables().Editors().CloseOpen(); };
   host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
   host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
-  host.patternMenu = PopupRForm;
+  host.patternMenu = ui_.PopupRForm;
   renames_ = new RenamePatternCommands(std::move(host), this);
   renames_->LoadPatterns();
   RenamePatternCommands* renames = renames_;
-  connect(PopupR, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
+  connect(ui_.PopupR, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
   // Opened without PopupR (by key or by a test), it is brought up to date too.
-  connect(PopupRForm, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
+  connect(ui_.PopupRForm, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
   for (const char* name : {"MenuOptionRename", "PopupRFormOption"}) {
     QAction* item = findChild<QAction*>(QLatin1String(name));
     if (!item) continue;
@@ -192,14 +192,14 @@ void TFormMain::SetUpRenamePatterns() {
 void TFormMain::SetUpListWindow() {
   ListCommandHost host;
   host.window = this;
-  host.settingsFolder = settingsFolder_;
-  host.catalogue = [this]() -> const Catalogue& { return catalogue_; };
-  host.currentFolder = [this] { return currentFolder_; };
-  host.filePage = [this] { return PageControlF->currentIndex(); };
+  host.settingsFolder = session_->SettingsFolder();
+  host.catalogue = [this]() -> const Catalogue& { return session_->Data(); };
+  host.currentFolder = [this] { return session_->CurrentFolder(); };
+  host.filePage = [this] { return ui_.PageControlF->currentIndex(); };
   host.fileList = [this](int page) -> QTableView* { return FileList(page); };
   host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
   host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
-  host.listFont = [this] { return DriveComboBox->font(); };
+  host.listFont = [this] { return ui_.DriveComboBox->font(); };
   listWindow_ = new ListWindowCommands(std::move(host), this);
   ListWindowCommands* list = listWindow_;
   QAction* menu = findChild<QAction*>(QStringLiteral("MenuFileListOut"));
@@ -213,15 +213,15 @@ void TFormMain::SetUpListWindow() {
 void TFormMain::SetUpOptions() {
   OptionHost host;
   host.window = this;
-  host.settingsFolder = settingsFolder_;
-  host.fontFamily = [this] { return DriveComboBox->font().family(); };
+  host.settingsFolder = session_->SettingsFolder();
+  host.fontFamily = [this] { return ui_.DriveComboBox->font().family(); };
   host.showOptions = [this](const AppSettings& options) {
-    MemoListView->setFixedHeight(options.memoSize);
+    ui_.MemoListView->setFixedHeight(options.memoSize);
     ApplyFont(QString::fromStdString(options.fontName));
-    listWindow_->SetListFont(DriveComboBox->font());
+    listWindow_->SetListFont(ui_.DriveComboBox->font());
     // The edit-column colours are read when the cells are painted.
-    for (QTableView* view : listViewT_) view->viewport()->update();
-    for (QTableView* view : listViewF_) view->viewport()->update();
+    for (QTableView* view : ui_.listViewT) view->viewport()->update();
+    for (QTableView* view : ui_.listViewF) view->viewport()->update();
   };
   options_ = new OptionCommands(std::move(host), this);
   QAction* item = findChild<QAction*>(QStringLiteral("MenuOptionGeneral"));
@@ -233,7 +233,7 @@ void TFormMain::SetUpRowDrag() {
   RowDragHost host;
   host.tagTable = [this](int page) { return TagTable(page); };
   host.fileList = [this](int page) -> QTableView* { return FileList(page); };
-  host.catalogue = [this]() -> Catalogue& { return catalogue_; };
+  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
   host.busy = [this] { return IsBusy(); };
   host.firstRowOffset = [this] { return FirstRowOffset(); };
   host.rowPitch = [this] { return RowPitch(); };
