@@ -22,6 +22,7 @@
 #include "gui/tools/ToolCommands.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/app/UnsavedChangesQuestion.h"
+#include "gui/catalogue/FolderPanel.h"
 #include "gui/tagedit/InPlaceEditors.h"
 #include "gui/tagedit/TagTableController.h"
 #include "gui/catalogue/FileListModel.h"
@@ -64,6 +65,15 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   connect(&idleTimer_, &QTimer::timeout, this, &TFormMain::ApplicationEventsIdle);
   connect(ui_.PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
   connect(ui_.PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
+  FolderPanelHost folders;
+  folders.busy = [this] { return IsBusy(); };
+  folders.currentFolder = [this] { return session_->CurrentFolder(); };
+  folders.afterStagedEdits = [this](std::function<void()> then) { session_->AfterStagedEdits(std::move(then)); };
+  folders.openFolder = [this](const LoadRequest& request) { session_->OpenFolder(request); };
+  folders.openPathList = [this](const std::vector<std::filesystem::path>& paths) { session_->OpenPathList(paths); };
+  folders.showFolderText = [this](const QString& text) { ui_.StatusBar->SetPanelText(0, text); };
+  folders.window = this;
+  folderPanel_ = new FolderPanel(ui_.DirectoryTreeView, ui_.folderModel, ui_.DriveComboBox, std::move(folders), this);
   ConnectSession();
   // cmnListViewFChange / cmnListViewTChange: a selection change asks the idle
   // handler to mirror it, unless a request is already pending or a worker
@@ -82,13 +92,8 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
     });
 
   SetUpListControllers();
-  SetUpTools();
   FormCreate();
-  SetUpCellCommands();
-  SetUpRenamePatterns();
-  SetUpListWindow();
-  SetUpOptions();
-  SetUpRowDrag();
+  SetUpFeatures();
   SetUpKeyboard();
 }
 
@@ -98,9 +103,9 @@ TFormMain::~TFormMain() {
   // the models and the name watch before the session (a running worker is
   // cancelled and waited for, then the catalogue goes), all before the
   // widgets.
-  renames_->CloseFormRename();
-  listWindow_->DeleteWindow();  // writes its settings
-  cells_->CloseCompoundWindow();
+  features_.renames->CloseFormRename();
+  features_.listWindow->DeleteWindow();  // writes its settings
+  features_.cells->CloseCompoundWindow();
 }
 
 void TFormMain::SetUpListControllers() {
@@ -337,12 +342,12 @@ void TFormMain::MenuEditSelectAllClick() {
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   // FormCloseQuery: never while a worker or the external editor runs.
-  if (IsBusy() || tools_->EditorRunning()) {
+  if (IsBusy() || features_.tools->EditorRunning()) {
     event->ignore();
     return;
   }
   if (!CloseQueryStagedEdits(event)) return;
-  cells_->CloseCompoundWindow();
+  features_.cells->CloseCompoundWindow();
   FormClose();
   event->accept();
 }

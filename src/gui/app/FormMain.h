@@ -1,13 +1,10 @@
 #pragma once
-// `TFormMain`, the main window: folder tree, the eight file lists, the eleven
-// tag tables, the status bar, the menus, the two editing modes and the
-// coupling of file pages and tag pages. The folder, its catalogue and the
-// workers are `FolderSession`'s; the file lists' and the tag tables'
-// behaviour is `FileListController`'s and `TagTableController`'s; the
-// commands on cells, rename patterns, the list window, options, tools and
-// row drag are feature controllers of their own. The controls and menus are
-// `MainWindowControls`. Its code is split by job over FormMain*.cpp, each
-// file saying at its head which job it holds.
+// `TFormMain`, the main window: the layout (`MainWindowControls`), the menus'
+// wiring, the two editing modes and the coupling of file pages and tag pages.
+// The rest is its controllers': `FolderSession`, `FolderPanel`,
+// `FileListController`, `TagTableController` and the `FeatureControllers`.
+// Its code is split by job over FormMain*.cpp, each file saying at its head
+// which job it holds.
 
 #include <QMainWindow>
 #include <QTimer>
@@ -19,28 +16,22 @@
 #include "core/catalogue/Catalogue.h"
 #include "gui/app/BusyWindowLock.h"
 #include "gui/app/EditMode.h"
+#include "gui/app/FeatureControllers.h"
 #include "gui/app/FolderSession.h"
 #include "gui/app/MainWindowControls.h"
 #include "gui/catalogue/FileListView.h"
 
-class QAbstractItemModel;
 class QMenu;
 class QTableView;
 
 namespace hozanki {
 
-class CellCommands;
 class FileListController;
 class FileListModel;
-class ListWindowCommands;
+class FolderPanel;
 class NameConflictWatch;
-class OptionCommands;
-class RenamePatternCommands;
-class TagRowDrag;
 class TagTableController;
 class TagTableModel;
-class ToolCommands;
-struct EditTarget;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -85,16 +76,13 @@ class TFormMain : public QMainWindow {
   TagTableController& Tables() const { return *tables_; }
   FileListController& FileLists() const { return *fileLists_; }
   NameConflictWatch& NameConflicts() const { return *nameConflicts_; }
-  // The feature controllers (FormMainWiring.cpp makes them): the commands on
-  // the selected cells, the fixed-form rename patterns and their window, the
-  // list window, the options dialog, the user tools with the player and the
-  // external editor, dragging rows of the tag tables.
-  CellCommands& Cells() const { return *cells_; }
-  RenamePatternCommands& Renames() const { return *renames_; }
-  ListWindowCommands& ListWindow() const { return *listWindow_; }
-  OptionCommands& Options() const { return *options_; }
-  ToolCommands& Tools() const { return *tools_; }
-  TagRowDrag& RowDrag() const { return *rowDrag_; }
+  // The feature controllers (FormMainWiring.cpp makes them).
+  CellCommands& Cells() const { return *features_.cells; }
+  RenamePatternCommands& Renames() const { return *features_.renames; }
+  ListWindowCommands& ListWindow() const { return *features_.listWindow; }
+  OptionCommands& Options() const { return *features_.options; }
+  ToolCommands& Tools() const { return *features_.tools; }
+  TagRowDrag& RowDrag() const { return *features_.rowDrag; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -103,23 +91,15 @@ class TFormMain : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
- private slots:
+ private:
   void MenuFileModeClick();
   void PageControlFChange(int page);
   void PageControlTChange(int page);
   void ApplicationEventsIdle();
   void MenuEditSelectAllClick();
   void ListContextMenu(const QPoint& position);
-  // FormMainFolders.cpp
-  void MenuFileSaveClick();
-  void MenuCancelClick();
-  void MenuFileReloadClick();
-  void DriveComboBoxChange(int index);
-
- private:
   // FormMainLayout.cpp, FormMainMenus.cpp
   void BuildLayout();
-  QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth);
   void BuildMenus();
   void BuildPopups();
   // FormMainSettings.cpp
@@ -127,11 +107,8 @@ class TFormMain : public QMainWindow {
   void FormClose();
   void ApplyFont(const QString& storedName);
   void MeasureRowGeometry();
-  // FormMain.cpp. SwitchMode: the mode becomes `mode`; the menu's check
-  // marks and F5 follow. CloseQueryStagedEdits: FormCloseQuery's question;
-  // false when the window stays (event ignored). SetUpListControllers: the
-  // tag-table and file-list controllers with their hosts, and the menu items
-  // they serve.
+  // FormMain.cpp (SwitchMode: the menu's check marks and F5 follow), and
+  // FormMainFolders.cpp (CloseQueryStagedEdits: false when the window stays).
   void SwitchMode(EditMode mode);
   void HookIdle();
   void UnhookIdle();
@@ -141,20 +118,8 @@ class TFormMain : public QMainWindow {
   bool CloseQueryStagedEdits(QCloseEvent* event);
   void RunStartAction();
   void SetUpListControllers();
-  // FormMainWiring.cpp
-  EditTarget CurrentTarget(bool fromFileList) const;
-  void SetUpCellCommands();
-  void SetUpTools();
-  void SetUpRenamePatterns();
-  void SetUpListWindow();
-  void SetUpOptions();
-  void SetUpRowDrag();
-  // FormMainFolders.cpp: the window's side of the session's work.
   void ConnectSession();
-  void ResetTabs();
-  void MarkTabs();
-  void ShowFolder(const std::filesystem::path& folder);
-  void DirectoryTreeViewDblClick(const QModelIndex& index, bool shift);
+  void SetUpFeatures();  // FormMainWiring.cpp
   // FormMainKeyboard.cpp
   void SetUpKeyboard();
   bool KeyboardEvent(QObject* watched, QEvent* event);
@@ -183,12 +148,8 @@ class TFormMain : public QMainWindow {
   std::unique_ptr<TagTableController> tables_;
   std::unique_ptr<FileListController> fileLists_;
   // Children of the window (Qt deletes them).
-  CellCommands* cells_ = nullptr;
-  ToolCommands* tools_ = nullptr;
-  RenamePatternCommands* renames_ = nullptr;
-  ListWindowCommands* listWindow_ = nullptr;
-  OptionCommands* options_ = nullptr;
-  TagRowDrag* rowDrag_ = nullptr;
+  FolderPanel* folderPanel_ = nullptr;
+  FeatureControllers features_;
 };
 
 }  // namespace hozanki

@@ -1,5 +1,5 @@
-// TFormMain: the window by keyboard alone. Enter on a folder opens it
-// (Shift+Enter recursively, as Shift with the double click); Ctrl+Tab /
+// TFormMain: the window by keyboard alone (Enter on a folder is
+// `FolderPanel`'s), and the window's event filter. Ctrl+Tab /
 // Ctrl+Shift+Tab and Ctrl+PgDn / Ctrl+PgUp switch the tag pages, Alt with
 // the same keys the file pages; Tab walks drive box → folder tree → file
 // list → tag table; a list that gets the focus with nothing selected selects
@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -29,7 +30,6 @@ void Step(QTabWidget* pages, int step) {
 }  // namespace
 
 void TFormMain::SetUpKeyboard() {
-  ui_.DirectoryTreeView->installEventFilter(this);
   std::vector<QTableView*> lists(ui_.listViewF.begin(), ui_.listViewF.end());
   lists.insert(lists.end(), ui_.listViewT.begin(), ui_.listViewT.end());
   for (QTableView* view : lists) {
@@ -73,16 +73,14 @@ void TFormMain::SetUpKeyboard() {
   }
 }
 
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  // The in-place editors handle the copy box's keys and its exit.
+  if (watched == ui_.EditListViewCopy) return false;
+  if (KeyboardEvent(watched, event)) return true;
+  return QMainWindow::eventFilter(watched, event);
+}
+
 bool TFormMain::KeyboardEvent(QObject* watched, QEvent* event) {
-  if (watched == ui_.DirectoryTreeView && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-      DirectoryTreeViewDblClick(ui_.DirectoryTreeView->currentIndex(), key->modifiers() & Qt::ShiftModifier);
-      return true;
-    }
-    return false;
-  }
   // A click selects its own row; only keys and the program's own focus moves
   // select the focused one.
   if (event->type() == QEvent::FocusIn && static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {

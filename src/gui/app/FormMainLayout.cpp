@@ -30,16 +30,14 @@ QString Latin(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-}  // namespace
-
-QTableView* TFormMain::MakeList(QTableView* view, const QString& name, QAbstractItemModel* model,
-                                int markWidth) {
+QTableView* MakeList(QTableView* view, const QString& name, QAbstractItemModel* model, int markWidth) {
   view->setObjectName(name);
   view->setModel(model);
   SetUpListView(view, markWidth);
-  connect(view, &QWidget::customContextMenuRequested, this, &TFormMain::ListContextMenu);
   return view;
 }
+
+}  // namespace
 
 void TFormMain::BuildLayout() {
   // Upper panel: drive box and folder tree on the left, file lists on the right.
@@ -52,7 +50,6 @@ void TFormMain::BuildLayout() {
   ui_.DriveComboBox = new QComboBox;
   ui_.DriveComboBox->setObjectName(QStringLiteral("DriveComboBox"));
   FillDriveBox(*ui_.DriveComboBox, "/");
-  connect(ui_.DriveComboBox, &QComboBox::activated, this, &TFormMain::DriveComboBoxChange);
   ui_.DirectoryTreeView = new QTreeView;
   ui_.DirectoryTreeView->setObjectName(QStringLiteral("DirectoryTreeView"));
   // Rebuilt around the current folder by each load; fully expanded, and the
@@ -63,7 +60,6 @@ void TFormMain::BuildLayout() {
   ui_.DirectoryTreeView->setRootIsDecorated(false);
   ui_.DirectoryTreeView->setItemsExpandable(false);
   ui_.DirectoryTreeView->setExpandsOnDoubleClick(false);
-  ui_.DirectoryTreeView->viewport()->installEventFilter(this);
   ui_.DirectoryTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ui_.DirectoryTreeView->setUniformRowHeights(true);
   QPalette palette = ui_.DirectoryTreeView->palette();
@@ -123,6 +119,10 @@ void TFormMain::BuildLayout() {
     ui_.listViewT[static_cast<size_t>(k)] = view;
     ui_.PageControlT->addTab(view, several ? format + QLatin1Char(' ') + Latin(TagKindName(kind)) : format);
   }
+  for (QTableView* view : ui_.listViewF)
+    connect(view, &QWidget::customContextMenuRequested, this, &TFormMain::ListContextMenu);
+  for (QTableView* view : ui_.listViewT)
+    connect(view, &QWidget::customContextMenuRequested, this, &TFormMain::ListContextMenu);
 
   ui_.SplitterUD = new QSplitter(Qt::Vertical);
   ui_.SplitterUD->setObjectName(QStringLiteral("SplitterUD"));

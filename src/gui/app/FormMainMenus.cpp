@@ -74,7 +74,8 @@ void TFormMain::BuildMenus() {
   Item(file, "MenuFileListOut", QStringLiteral("リスト出力(&L)"), QKeySequence(Qt::CTRL | Qt::Key_L));
   ui_.MenuFileReload =
       Item(file, "MenuFileReload", QStringLiteral("再読込み(&R)"), QKeySequence(Qt::CTRL | Qt::Key_R), true);
-  connect(ui_.MenuFileReload, &QAction::triggered, this, &TFormMain::MenuFileReloadClick);
+  connect(ui_.MenuFileReload, &QAction::triggered, this,
+          [this] { session_->AfterStagedEdits([this] { session_->StartReload(false); }); });
   file->addSeparator();
   connect(Item(file, "MenuFileExit", QStringLiteral("終了(&X)"), {}, true), &QAction::triggered, this,
           &QWidget::close);
@@ -113,7 +114,10 @@ void TFormMain::BuildMenus() {
   ui_.MenuCancel = bar->addAction(QStringLiteral("キャンセル(&C)"));
   ui_.MenuCancel->setObjectName(QStringLiteral("MenuCancel"));
   ui_.MenuCancel->setVisible(false);
-  connect(ui_.MenuCancel, &QAction::triggered, this, &TFormMain::MenuCancelClick);
+  connect(ui_.MenuCancel, &QAction::triggered, this, [this] {
+    ui_.MenuCancel->setEnabled(false);
+    session_->Cancel();
+  });
 
   // F1: the window's help context.
   auto* helpContext = new QAction(this);

@@ -172,9 +172,8 @@ void TFormMain::FormCreate() {
   ApplyFont(QString::fromStdString(options.fontName));
   WidenUnstoredColumns(unstored);
 
-  // Step 6: the user tools ahead of the fixed items of PopupFTool.
+  // Step 6: the user tools (SetUpFeatures puts them into PopupFTool).
   options.ReadTools(ini);
-  tools_->AddToolItems();
 
   // Step 7: the current folder, or the home folder when it is gone.
   std::string dir = ini.ReadString(window::kSection, window::kDir);

@@ -1,6 +1,6 @@
-// TFormMain: the feature controllers. They are made here, given what they
-// need of the window through their host structures, and the menu items are
-// connected to them.
+// TFormMain: the feature controllers (`FeatureControllers`). They are made
+// here, given what they need of the window through their host structures,
+// and the menu items are connected to them.
 
 #include <QAction>
 #include <QComboBox>
@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTableView>
 
+#include "gui/app/FeatureControllers.h"
 #include "gui/app/FormMain.h"
 #include "gui/listout/ListWindowCommands.h"
 #include "gui/options/OptionCommands.h"
@@ -46,37 +47,41 @@ QAction* NewRepairItem(QObject* parent, const char* name) {
   return item;
 }
 
-}  // namespace
+// What setting up the controllers needs of the window beyond its public
+// face. Copied into the hosts' functions: it holds references to the window's
+// parts only.
+struct Wiring {
+  TFormMain* window;
+  MainWindowControls& ui;
+  FeatureControllers& features;
+  std::function<QTableView*(bool fileList)> activeView;
+  std::function<EditTarget(bool fromFileList)> target;
+  std::function<void(const QString&)> applyFont;
+};
 
-EditTarget TFormMain::CurrentTarget(bool fromFileList) const {
-  if (fromFileList) return EditTarget::FileNames(static_cast<MediaFormat>(ui_.PageControlF->currentIndex()));
-  const int page = ui_.PageControlT->currentIndex();
-  return EditTarget::TagColumn(static_cast<TagKind>(page), editColumn_[static_cast<size_t>(page)] - 1);
-}
-
-void TFormMain::SetUpCellCommands() {
+void SetUpCellCommands(const Wiring& w) {
   CellCommandHost host;
-  host.window = this;
-  host.settingsFolder = session_->SettingsFolder();
-  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
-  host.currentFolder = [this] { return session_->CurrentFolder(); };
-  host.renameMode = [this] { return IsRenameMode(); };
-  host.busy = [this] { return IsBusy(); };
-  host.activeView = [this](bool fileList) { return fileList ? ActiveFileList() : ActiveTagTable(); };
-  host.target = [this](bool fileList) { return CurrentTarget(fileList); };
-  host.compoundMenus = {ui_.PopupTMulti, ui_.PopupRMulti};
-  cells_ = new CellCommands(std::move(host), this);
-  cells_->LoadCompoundEdits();
-  CellCommands* cells = cells_;
-  QAction* save = findChild<QAction*>(QStringLiteral("MenuFileSave"));
+  host.window = w.window;
+  host.settingsFolder = w.window->Session().SettingsFolder();
+  host.catalogue = [w]() -> Catalogue& { return w.window->Session().Data(); };
+  host.currentFolder = [w] { return w.window->Session().CurrentFolder(); };
+  host.renameMode = [w] { return w.window->IsRenameMode(); };
+  host.busy = [w] { return w.window->IsBusy(); };
+  host.activeView = w.activeView;
+  host.target = w.target;
+  host.compoundMenus = {w.ui.PopupTMulti, w.ui.PopupRMulti};
+  w.features.cells = new CellCommands(std::move(host), w.window);
+  w.features.cells->LoadCompoundEdits();
+  CellCommands* cells = w.features.cells;
+  QAction* save = w.window->findChild<QAction*>(QStringLiteral("MenuFileSave"));
   save->setEnabled(true);
-  connect(save, &QAction::triggered, this, &TFormMain::MenuFileSaveClick);
+  QObject::connect(save, &QAction::triggered, w.window, [w] { w.window->Session().Save(); });
 
-  auto hook = [this](const char* name, auto slot) {
-    QAction* item = findChild<QAction*>(QLatin1String(name));
+  auto hook = [w](const char* name, auto slot) {
+    QAction* item = w.window->findChild<QAction*>(QLatin1String(name));
     if (!item) return;
     item->setEnabled(true);
-    connect(item, &QAction::triggered, cells_, slot);
+    QObject::connect(item, &QAction::triggered, w.features.cells, slot);
   };
   hook("MenuEditCopy", [cells] { cells->MenuEditCopyClick(); });
   hook("MenuEditPaste", [cells] { cells->MenuEditPasteClick(); });
@@ -90,19 +95,19 @@ void TFormMain::SetUpCellCommands() {
   hook("PopupTUndo", [cells] { cells->UndoIn(false); });
   hook("PopupRUndo", [cells] { cells->UndoIn(true); });
   // The fourteen conversions of both popups; the kind is the item's data.
-  for (QMenu* popup : {ui_.PopupT, ui_.PopupR})
+  for (QMenu* popup : {w.ui.PopupT, w.ui.PopupR})
     for (QAction* item : popup->findChildren<QAction*>()) {
       if (!item->objectName().contains(QLatin1String("Convert")) || item->menu() || !item->data().isValid())
         continue;
       item->setEnabled(true);
-      connect(item, &QAction::triggered, cells,
+      QObject::connect(item, &QAction::triggered, cells,
               [cells, item] { cells->PopupConvertClick(item->data().toInt()); });
     }
   // Delete is the shortcut of "消去(&B)" on a table with an edit column.
-  for (QTableView* table : ui_.listViewT) {
+  for (QTableView* table : w.ui.listViewT) {
     auto* clear = new QShortcut(QKeySequence(Qt::Key_Delete), table, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(clear, &QShortcut::activated, this, [this, table] {
-      if (PopupOf(table) == ui_.PopupT && !IsBusy()) cells_->PopupTClearClick();
+    QObject::connect(clear, &QShortcut::activated, w.window, [w, table] {
+      if (w.window->PopupOf(table) == w.ui.PopupT && !w.window->IsBusy()) w.features.cells->PopupTClearClick();
     });
   }
   // Replace, regular expression, substring.
@@ -118,37 +123,37 @@ void TFormMain::SetUpCellCommands() {
 
   // "文字コード修復…" in the Edit menu and the popups of the file lists and
   // tag tables (PopupF, PopupT) and of the rename-mode lists (PopupR).
-  QAction* edit = NewRepairItem(this, "MenuEditRepair");
-  InsertAfter(ui_.MenuEdit, "MenuEditEditor", edit);
-  connect(edit, &QAction::triggered, this,
-          [this] { cells_->RepairClick(IsRenameMode() || ActiveFileList()->hasFocus()); });
-  QAction* tags = NewRepairItem(this, "PopupTRepair");
-  InsertAfter(ui_.PopupT, "PopupTSubstr", tags);
-  connect(tags, &QAction::triggered, this, [this] { cells_->RepairClick(false); });
+  QAction* edit = NewRepairItem(w.window, "MenuEditRepair");
+  InsertAfter(w.ui.MenuEdit, "MenuEditEditor", edit);
+  QObject::connect(edit, &QAction::triggered, w.window,
+          [w] { w.features.cells->RepairClick(w.window->IsRenameMode() || w.activeView(true)->hasFocus()); });
+  QAction* tags = NewRepairItem(w.window, "PopupTRepair");
+  InsertAfter(w.ui.PopupT, "PopupTSubstr", tags);
+  QObject::connect(tags, &QAction::triggered, w.window, [w] { w.features.cells->RepairClick(false); });
   // The file lists' popup, also shown by a tag table without an edit column.
-  QAction* files = NewRepairItem(this, "PopupFRepair");
-  InsertAfter(ui_.PopupF, "PopupFListOut", files);
-  connect(files, &QAction::triggered, this, [this] { cells_->RepairClick(!ActiveTagTable()->hasFocus()); });
-  QAction* names = NewRepairItem(this, "PopupRRepair");
-  InsertAfter(ui_.PopupR, "PopupRSubstr", names);
-  connect(names, &QAction::triggered, this, [this] { cells_->RepairClick(true); });
+  QAction* files = NewRepairItem(w.window, "PopupFRepair");
+  InsertAfter(w.ui.PopupF, "PopupFListOut", files);
+  QObject::connect(files, &QAction::triggered, w.window, [w] { w.features.cells->RepairClick(!w.activeView(false)->hasFocus()); });
+  QAction* names = NewRepairItem(w.window, "PopupRRepair");
+  InsertAfter(w.ui.PopupR, "PopupRSubstr", names);
+  QObject::connect(names, &QAction::triggered, w.window, [w] { w.features.cells->RepairClick(true); });
 }
 
-void TFormMain::SetUpTools() {
+void SetUpTools(const Wiring& w) {
   ToolHost host;
-  host.window = this;
-  host.settingsFolder = session_->SettingsFolder();
-  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
-  host.currentFolder = [this] { return session_->CurrentFolder(); };
-  host.busy = [this] { return IsBusy(); };
-  host.renameMode = [this] { return IsRenameMode(); };
-  host.filePage = [this] { return ui_.PageControlF->currentIndex(); };
-  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
-  host.activeView = [this](bool fileList) { return fileList ? ActiveFileList() : ActiveTagTable(); };
-  host.target = [this](bool fileList) { return CurrentTarget(fileList); };
-  host.toolMenu = ui_.PopupFTool;
-  tools_ = new ToolCommands(std::move(host), this);
-  ToolCommands* tools = tools_;
+  host.window = w.window;
+  host.settingsFolder = w.window->Session().SettingsFolder();
+  host.catalogue = [w]() -> Catalogue& { return w.window->Session().Data(); };
+  host.currentFolder = [w] { return w.window->Session().CurrentFolder(); };
+  host.busy = [w] { return w.window->IsBusy(); };
+  host.renameMode = [w] { return w.window->IsRenameMode(); };
+  host.filePage = [w] { return w.ui.PageControlF->currentIndex(); };
+  host.fileList = [w](int page) -> QTableView* { return w.window->FileList(page); };
+  host.activeView = w.activeView;
+  host.target = w.target;
+  host.toolMenu = w.ui.PopupFTool;
+  w.features.tools = new ToolCommands(std::move(host), w.window);
+  ToolCommands* tools = w.features.tools;
   const std::pair<const char*, void (ToolCommands::*)()> items[] = {
       {"MenuOptionTool", &ToolCommands::MenuOptionToolClick},
       {"PopupFToolSetup", &ToolCommands::MenuOptionToolClick},
@@ -157,87 +162,110 @@ void TFormMain::SetUpTools() {
       {"PopupTEditor", &ToolCommands::PopupEditorClick},
       {"PopupREditor", &ToolCommands::PopupEditorClick}};
   for (const auto& [name, slot] : items) {
-    QAction* item = findChild<QAction*>(QLatin1String(name));
+    QAction* item = w.window->findChild<QAction*>(QLatin1String(name));
     item->setEnabled(true);
-    connect(item, &QAction::triggered, tools, slot);
+    QObject::connect(item, &QAction::triggered, tools, slot);
   }
 }
 
-void TFormMain::SetUpRenamePatterns() {
+void SetUpRenamePatterns(const Wiring& w) {
   RenamePatternHost host;
-  host.window = this;
-  host.settingsFolder = session_->SettingsFolder();
-  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
-  host.busy = [this] { return IsBusy(); };
-  host.filePage = [this] { return ui_.PageControlF->currentIndex(); };
-  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
-  host.closeEditor = [this] { Tables().Editors().CloseOpen(); };
-  host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
-  host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
-  host.patternMenu = ui_.PopupRForm;
-  renames_ = new RenamePatternCommands(std::move(host), this);
-  renames_->LoadPatterns();
-  RenamePatternCommands* renames = renames_;
-  connect(ui_.PopupR, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
+  host.window = w.window;
+  host.settingsFolder = w.window->Session().SettingsFolder();
+  host.catalogue = [w]() -> Catalogue& { return w.window->Session().Data(); };
+  host.busy = [w] { return w.window->IsBusy(); };
+  host.filePage = [w] { return w.ui.PageControlF->currentIndex(); };
+  host.fileList = [w](int page) -> QTableView* { return w.window->FileList(page); };
+  host.closeEditor = [w] { w.window->Tables().Editors().CloseOpen(); };
+  host.dropShortcuts = [w] { w.features.cells->DropEditShortcuts(); };
+  host.restoreShortcuts = [w] { w.features.cells->RestoreEditShortcuts(); };
+  host.patternMenu = w.ui.PopupRForm;
+  w.features.renames = new RenamePatternCommands(std::move(host), w.window);
+  w.features.renames->LoadPatterns();
+  RenamePatternCommands* renames = w.features.renames;
+  QObject::connect(w.ui.PopupR, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
   // Opened without PopupR (by key or by a test), it is brought up to date too.
-  connect(ui_.PopupRForm, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
+  QObject::connect(w.ui.PopupRForm, &QMenu::aboutToShow, renames, &RenamePatternCommands::PopupRPopup);
   for (const char* name : {"MenuOptionRename", "PopupRFormOption"}) {
-    QAction* item = findChild<QAction*>(QLatin1String(name));
+    QAction* item = w.window->findChild<QAction*>(QLatin1String(name));
     if (!item) continue;
     item->setEnabled(true);
-    connect(item, &QAction::triggered, renames, [renames] { renames->OpenFormRename(); });
+    QObject::connect(item, &QAction::triggered, renames, [renames] { renames->OpenFormRename(); });
   }
 }
 
-void TFormMain::SetUpListWindow() {
+void SetUpListWindow(const Wiring& w) {
   ListCommandHost host;
-  host.window = this;
-  host.settingsFolder = session_->SettingsFolder();
-  host.catalogue = [this]() -> const Catalogue& { return session_->Data(); };
-  host.currentFolder = [this] { return session_->CurrentFolder(); };
-  host.filePage = [this] { return ui_.PageControlF->currentIndex(); };
-  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
-  host.dropShortcuts = [this] { cells_->DropEditShortcuts(); };
-  host.restoreShortcuts = [this] { cells_->RestoreEditShortcuts(); };
-  host.listFont = [this] { return ui_.DriveComboBox->font(); };
-  listWindow_ = new ListWindowCommands(std::move(host), this);
-  ListWindowCommands* list = listWindow_;
-  QAction* menu = findChild<QAction*>(QStringLiteral("MenuFileListOut"));
-  QAction* popup = findChild<QAction*>(QStringLiteral("PopupFListOut"));
+  host.window = w.window;
+  host.settingsFolder = w.window->Session().SettingsFolder();
+  host.catalogue = [w]() -> const Catalogue& { return w.window->Session().Data(); };
+  host.currentFolder = [w] { return w.window->Session().CurrentFolder(); };
+  host.filePage = [w] { return w.ui.PageControlF->currentIndex(); };
+  host.fileList = [w](int page) -> QTableView* { return w.window->FileList(page); };
+  host.dropShortcuts = [w] { w.features.cells->DropEditShortcuts(); };
+  host.restoreShortcuts = [w] { w.features.cells->RestoreEditShortcuts(); };
+  host.listFont = [w] { return w.ui.DriveComboBox->font(); };
+  w.features.listWindow = new ListWindowCommands(std::move(host), w.window);
+  ListWindowCommands* list = w.features.listWindow;
+  QAction* menu = w.window->findChild<QAction*>(QStringLiteral("MenuFileListOut"));
+  QAction* popup = w.window->findChild<QAction*>(QStringLiteral("PopupFListOut"));
   menu->setEnabled(true);
   popup->setEnabled(true);
-  connect(menu, &QAction::triggered, list, [list] { list->OpenFormListMain(); });
-  connect(popup, &QAction::triggered, list, &ListWindowCommands::PopupFListOutClick);
+  QObject::connect(menu, &QAction::triggered, list, [list] { list->OpenFormListMain(); });
+  QObject::connect(popup, &QAction::triggered, list, &ListWindowCommands::PopupFListOutClick);
 }
 
-void TFormMain::SetUpOptions() {
+void SetUpOptions(const Wiring& w) {
   OptionHost host;
-  host.window = this;
-  host.settingsFolder = session_->SettingsFolder();
-  host.fontFamily = [this] { return ui_.DriveComboBox->font().family(); };
-  host.showOptions = [this](const AppSettings& options) {
-    ui_.MemoListView->setFixedHeight(options.memoSize);
-    ApplyFont(QString::fromStdString(options.fontName));
-    listWindow_->SetListFont(ui_.DriveComboBox->font());
+  host.window = w.window;
+  host.settingsFolder = w.window->Session().SettingsFolder();
+  host.fontFamily = [w] { return w.ui.DriveComboBox->font().family(); };
+  host.showOptions = [w](const AppSettings& options) {
+    w.ui.MemoListView->setFixedHeight(options.memoSize);
+    w.applyFont(QString::fromStdString(options.fontName));
+    w.features.listWindow->SetListFont(w.ui.DriveComboBox->font());
     // The edit-column colours are read when the cells are painted.
-    for (QTableView* view : ui_.listViewT) view->viewport()->update();
-    for (QTableView* view : ui_.listViewF) view->viewport()->update();
+    for (QTableView* view : w.ui.listViewT) view->viewport()->update();
+    for (QTableView* view : w.ui.listViewF) view->viewport()->update();
   };
-  options_ = new OptionCommands(std::move(host), this);
-  QAction* item = findChild<QAction*>(QStringLiteral("MenuOptionGeneral"));
+  w.features.options = new OptionCommands(std::move(host), w.window);
+  QAction* item = w.window->findChild<QAction*>(QStringLiteral("MenuOptionGeneral"));
   item->setEnabled(true);
-  connect(item, &QAction::triggered, options_, &OptionCommands::MenuOptionGeneralClick);
+  QObject::connect(item, &QAction::triggered, w.features.options, &OptionCommands::MenuOptionGeneralClick);
 }
 
-void TFormMain::SetUpRowDrag() {
+void SetUpRowDrag(const Wiring& w) {
   RowDragHost host;
-  host.tagTable = [this](int page) { return TagTable(page); };
-  host.fileList = [this](int page) -> QTableView* { return FileList(page); };
-  host.catalogue = [this]() -> Catalogue& { return session_->Data(); };
-  host.busy = [this] { return IsBusy(); };
-  host.firstRowOffset = [this] { return FirstRowOffset(); };
-  host.rowPitch = [this] { return RowPitch(); };
-  rowDrag_ = new TagRowDrag(std::move(host), this);
+  host.tagTable = [w](int page) { return w.window->TagTable(page); };
+  host.fileList = [w](int page) -> QTableView* { return w.window->FileList(page); };
+  host.catalogue = [w]() -> Catalogue& { return w.window->Session().Data(); };
+  host.busy = [w] { return w.window->IsBusy(); };
+  host.firstRowOffset = [w] { return w.window->FirstRowOffset(); };
+  host.rowPitch = [w] { return w.window->RowPitch(); };
+  w.features.rowDrag = new TagRowDrag(std::move(host), w.window);
+}
+
+}  // namespace
+
+void TFormMain::SetUpFeatures() {
+  Wiring wiring{this, ui_, features_,
+                [this](bool fileList) { return fileList ? ActiveFileList() : ActiveTagTable(); },
+                [this](bool fromFileList) {
+                  if (fromFileList)
+                    return EditTarget::FileNames(static_cast<MediaFormat>(ui_.PageControlF->currentIndex()));
+                  const int page = ui_.PageControlT->currentIndex();
+                  return EditTarget::TagColumn(static_cast<TagKind>(page),
+                                               editColumn_[static_cast<size_t>(page)] - 1);
+                },
+                [this](const QString& storedName) { ApplyFont(storedName); }};
+  SetUpTools(wiring);
+  // The user tools FormCreate read go ahead of the fixed items of PopupFTool.
+  features_.tools->AddToolItems();
+  SetUpCellCommands(wiring);
+  SetUpRenamePatterns(wiring);
+  SetUpListWindow(wiring);
+  SetUpOptions(wiring);
+  SetUpRowDrag(wiring);
 }
 
 }  // namespace hozanki
