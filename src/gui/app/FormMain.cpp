@@ -1,5 +1,6 @@
 // TFormMain: the two modes, the coupling of file pages and tag pages, the
-// idle moment, closing, and the hosts of the list controllers.
+// idle moment, closing, and the hosts of the list controllers and of the
+// folder panel.
 
 #include "gui/app/FormMain.h"
 

@@ -1,5 +1,6 @@
 // TFormMain: the menu bar and the popup menus. Items whose commands are not
-// built yet are present and disabled.
+// built yet are present and disabled. "再読込み(&R)" and "キャンセル(&C)" go
+// to the folder session; "保存(&S)" is connected with the cell commands.
 
 #include <QAction>
 #include <QActionGroup>
