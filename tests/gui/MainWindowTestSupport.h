@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include "core/catalogue/LoadEngine.h"
@@ -75,6 +76,14 @@ inline bool SaveAndWait(hozanki::TFormMain& window, int timeoutMs = 60000) {
   QSignalSpy done(&window.Session(), &hozanki::FolderSession::SaveDone);
   Action(window, "MenuFileSave")->trigger();
   return done.count() > 0 || done.wait(timeoutMs);
+}
+
+// Selects exactly `rows` of a list, as a user's clicks would.
+inline void SelectRows(QTableView* view, std::initializer_list<int> rows) {
+  view->clearSelection();
+  for (int r : rows)
+    view->selectionModel()->select(view->model()->index(r, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 }  // namespace testsupport

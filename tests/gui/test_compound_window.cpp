@@ -34,13 +34,6 @@ namespace {
 
 constexpr TagKind V2 = TagKind::MP3ID3v2;
 
-void SelectRows(QTableView* view, std::initializer_list<int> rows) {
-  view->clearSelection();
-  for (int r : rows)
-    view->selectionModel()->select(view->model()->index(r, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 QMenu* Submenu(TFormMain& w, const char* name) {
   return w.findChild<QMenu*>(QLatin1String(name));
 }

@@ -38,13 +38,6 @@ const std::string& ValueAt(const TFormMain& w, TagKind kind, int row, int subIte
   return TagOf(rows.at(static_cast<size_t>(row)), kind).cells.at(static_cast<size_t>(subItem)).text;
 }
 
-void SelectRows(QTableView* view, std::initializer_list<int> rows) {
-  view->clearSelection();
-  for (int r : rows)
-    view->selectionModel()->select(view->model()->index(r, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 // A double click as the window system delivers it: press, release, double click, release.
 void DoubleClick(QWidget* widget, QPoint at) {
   QTest::mousePress(widget, Qt::LeftButton, {}, at);

@@ -49,13 +49,6 @@ PatternItem Text(std::string text) {
   return PatternItem::Make(0, kPatternNoOption, std::move(text));
 }
 
-void SelectRows(QTableView* view, std::initializer_list<int> rows) {
-  view->clearSelection();
-  for (int r : rows)
-    view->selectionModel()->select(view->model()->index(r, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 const MediaFileEntry& Row(TFormMain& w, MediaFormat format, int row) {
   return w.CatalogueData().Entries(format).at(static_cast<size_t>(row));
 }

@@ -23,13 +23,6 @@ namespace {
 
 constexpr TagKind V2 = TagKind::MP3ID3v2;
 
-void SelectRows(QTableView* view, std::initializer_list<int> rows) {
-  view->clearSelection();
-  for (int r : rows)
-    view->selectionModel()->select(view->model()->index(r, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 std::vector<int> Selected(QTableView* view) {
   std::vector<int> rows;
   for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());

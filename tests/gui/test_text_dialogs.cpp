@@ -49,13 +49,6 @@ void PutCell(TFormMain& w, int row, int subItem, const std::string& text) {
   });
 }
 
-void SelectRows(QTableView* view, std::initializer_list<int> rows) {
-  view->clearSelection();
-  for (int r : rows)
-    view->selectionModel()->select(view->model()->index(r, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 // Answers the next modal dialog of type D with `fill`, then OK (or Cancel
 // when `ok` is false).
 template <typename D>

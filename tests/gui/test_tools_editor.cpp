@@ -58,13 +58,6 @@ void WriteIni(const QString& configDir, const IniFile& ini) {
   QVERIFY(ini.Save(std::filesystem::path(configDir.toStdString()) / "NR284.ini"));
 }
 
-void SelectRows(QTableView* view, std::initializer_list<int> rows) {
-  view->clearSelection();
-  for (int r : rows)
-    view->selectionModel()->select(view->model()->index(r, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
 const std::string& ValueAt(TFormMain& w, int row, int subItem) {
   const auto& rows = w.CatalogueData().Entries(MediaFormat::MP3);
   return TagOf(rows.at(static_cast<size_t>(row)), V2).cells.at(static_cast<size_t>(subItem)).text;
