@@ -225,7 +225,7 @@ class TestListWindow : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     PickedFileView* view = form->ListViewF;
     QVERIFY(!view->hasAutoScroll());
-    auto& scroll = const_cast<DragEdgeScroll&>(view->EdgeScroll());
+    DragEdgeScroll& scroll = view->EdgeScroll();
     QCOMPARE(scroll.Timer().interval(), 100);
     QScrollBar* bar = view->verticalScrollBar();
     bar->setValue(bar->maximum() / 2);

@@ -24,7 +24,7 @@ class PickedFileView : public QTableView {
   void SetPartner(PickedFileView* partner) { partner_ = partner; }
   // The selected rows, ascending.
   std::vector<int> SelectedRows() const;
-  const DragEdgeScroll& EdgeScroll() const { return *edgeScroll_; }
+  DragEdgeScroll& EdgeScroll() const { return *edgeScroll_; }
 
  signals:
   // The selected rows of `source` were dropped on `dropRow`; the drag began
