@@ -69,7 +69,8 @@ TEST(ListEscapes, OptionsInCodeTextFormAndEngine) {
     EXPECT_EQ(engine.Generate({row}, 0), std::vector<std::string>{c.output}) << c.option;
   }
   // An unknown modifier stays text, as any unknown token does.
-  EXPECT_EQ(ImportTemplate({"%F_FILE:xml%"}), (std::vector<TemplateRow>{{"", "テキスト", "%F_FILE:xml%", "↓"}}));
+  EXPECT_EQ(ImportTemplate({"%F_FILE:xml%"}),
+            (std::vector<TemplateRow>{{"", "テキスト", "%F_FILE:xml%", "↓"}}));
 }
 
 TEST(ListEscapes, StarterTablesEscapeTheirValues) {
@@ -88,7 +89,8 @@ TEST(ListEscapes, StarterTablesEscapeTheirValues) {
   ASSERT_EQ(csv.size(), 2u);
   EXPECT_EQ(csv[1], "1,\"05 Don't \"\"Stop\"\" <&>.mp3\",\"A&B\",\"\"\"Hi\"\", she said\",\"\",");
   ASSERT_FALSE(html.empty());
-  const std::string row = "<tr><td>1</td><td>A&amp;B</td><td>&quot;Hi&quot;, she said</td><td></td><td></td></tr>";
+  const std::string row =
+      "<tr><td>1</td><td>A&amp;B</td><td>&quot;Hi&quot;, she said</td><td></td><td></td></tr>";
   EXPECT_NE(std::find(html.begin(), html.end(), row), html.end());
 }
 
@@ -100,15 +102,14 @@ TEST_F(OldTemplateFile, LoadsAndListsAsBefore) {
   const auto code = [](int thousands, int hundreds, const char* item) {
     return std::to_string(thousands * 1000 + hundreds * 100 + ListItemNumber(item));
   };
-  const std::string file = "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=CSV(csv)\r\nCount=8\r\n" +
-                           ("Item-0=" + code(9, 0, "テキスト") + ",\"/\r\n") +
-                           ("Item-1=" + code(9, 1, "ファイル名") + ",/\r\n") +
-                           ("Item-2=" + code(9, 0, "テキスト") + ",\",\"/\r\n") +
-                           ("Item-3=" + code(9, 2, "タイトル") + ",0,4/\r\n") +
-                           ("Item-4=" + code(9, 0, "テキスト") + ",\",/\r\n") +
-                           ("Item-5=" + code(9, 3, "アーティスト") + ",s/a/A/g/\r\n") +
-                           ("Item-6=" + code(9, 9, "アルバム") + ",/\r\n") +
-                           ("Item-7=" + code(9, 1, "テキスト") + ",/\r\n");
+  const std::string file =
+      "[Total]\r\nVersion=101\r\nCount=1\r\n[Lst0]\r\nTitle=CSV(csv)\r\nCount=8\r\n" +
+      ("Item-0=" + code(9, 0, "テキスト") + ",\"/\r\n") + ("Item-1=" + code(9, 1, "ファイル名") + ",/\r\n") +
+      ("Item-2=" + code(9, 0, "テキスト") + ",\",\"/\r\n") +
+      ("Item-3=" + code(9, 2, "タイトル") + ",0,4/\r\n") +
+      ("Item-4=" + code(9, 0, "テキスト") + ",\",/\r\n") +
+      ("Item-5=" + code(9, 3, "アーティスト") + ",s/a/A/g/\r\n") +
+      ("Item-6=" + code(9, 9, "アルバム") + ",/\r\n") + ("Item-7=" + code(9, 1, "テキスト") + ",/\r\n");
   const std::filesystem::path path = dir_ / kTemplateFileName;
   ASSERT_TRUE(WriteFileAtomic(path, file));
   TemplateLibrary library;

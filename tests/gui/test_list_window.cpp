@@ -595,7 +595,8 @@ class TestListWindow : public QObject {
     form->MenuListOutClick();
     const QString message = TakeMessage(*form);
     for (int i = 0; i < form->ComboBoxUnicode->count(); ++i)
-      QVERIFY2(message.contains(QStringLiteral("「%1」").arg(form->ComboBoxUnicode->itemText(i))), qPrintable(message));
+      QVERIFY2(message.contains(QStringLiteral("「%1」").arg(form->ComboBoxUnicode->itemText(i))),
+               qPrintable(message));
     QVERIFY(message.contains(QStringLiteral("「%1」").arg(form->CheckBoxUnicode->text())));
     QVERIFY(!fs::exists(OutPath("refused.csv")));
 
@@ -614,7 +615,8 @@ class TestListWindow : public QObject {
     // The form is kept.
     form->ComboBoxUnicode->setCurrentText(QStringLiteral("UTF-8"));
     form.reset();
-    QCOMPARE(IniFile::Load(ConfigPath() / "NR284.ini").ReadString("List", "UnicodeForm"), std::string("UTF-8"));
+    QCOMPARE(IniFile::Load(ConfigPath() / "NR284.ini").ReadString("List", "UnicodeForm"),
+             std::string("UTF-8"));
     QCOMPARE(MakeWindow()->ComboBoxUnicode->currentText(), QStringLiteral("UTF-8"));
   }
 
@@ -628,12 +630,12 @@ class TestListWindow : public QObject {
       std::optional<QPoint> at;
     };
     const Case cases[] = {
-        {QRect(100, 100, 800, 600), QSize(640, 480), QPoint(900, 100)},    // right
-        {QRect(1000, 100, 900, 600), QSize(640, 480), QPoint(360, 100)},   // left
-        {QRect(100, 900, 800, 150), QSize(640, 480), QPoint(900, 600)},    // top kept on the screen
-        {QRect(0, 0, 1920, 1040), QSize(640, 480), std::nullopt},          // maximised: no room
-        {QRect(600, 100, 800, 600), QSize(640, 480), std::nullopt},        // neither side
-        {QRect(0, 0, 100, 100), QSize(2000, 480), std::nullopt},           // larger than the screen
+        {QRect(100, 100, 800, 600), QSize(640, 480), QPoint(900, 100)},   // right
+        {QRect(1000, 100, 900, 600), QSize(640, 480), QPoint(360, 100)},  // left
+        {QRect(100, 900, 800, 150), QSize(640, 480), QPoint(900, 600)},   // top kept on the screen
+        {QRect(0, 0, 1920, 1040), QSize(640, 480), std::nullopt},         // maximised: no room
+        {QRect(600, 100, 800, 600), QSize(640, 480), std::nullopt},       // neither side
+        {QRect(0, 0, 100, 100), QSize(2000, 480), std::nullopt},          // larger than the screen
     };
     for (const Case& c : cases) QVERIFY(PositionBeside(c.main, c.size, room) == c.at);
 

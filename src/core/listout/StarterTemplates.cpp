@@ -23,7 +23,8 @@ std::vector<ListTemplate> StarterTemplates() {
        {"<html>", "<body>", "<table>",
         "<tr><th>通番</th><th>アーティスト</th><th>タイトル</th><th>アルバム</th><th>時間</th></tr>",
         "%LOOP_START%",
-        "<tr><td>%F_NUM%</td><td>%T_ART:html%</td><td>%T_TIT:html%</td><td>%T_ALB:html%</td><td>%F_TIME%</td></tr>",
+        "<tr><td>%F_NUM%</td><td>%T_ART:html%</td><td>%T_TIT:html%</td>"
+        "<td>%T_ALB:html%</td><td>%F_TIME%</td></tr>",
         "%LOOP_END%", "</table>", "</body>", "</html>"}},
   };
   std::vector<ListTemplate> templates;

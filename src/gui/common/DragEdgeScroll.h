@@ -30,7 +30,6 @@ class DragEdgeScroll : public QObject {
   void Tick();
 
  private:
-
   QAbstractItemView* view_;
   QTimer timer_;
   int direction_ = 0;

@@ -375,7 +375,8 @@ void TFormListMain::showEvent(QShowEvent* event) {
     placeBeside_ = false;
     // Beside the main window, so that its file list stays in view for
     // "ファイル選択"; its frame is taken to be as thick as the main window's.
-    if (const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr; main && main->isVisible()) {
+    if (const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+        main && main->isVisible()) {
       const QRect mainFrame = main->frameGeometry();
       const QSize frame = size() + (main->frameGeometry().size() - main->size());
       if (QScreen* screen = main->screen())

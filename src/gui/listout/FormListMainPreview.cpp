@@ -107,7 +107,8 @@ void TFormListMain::MenuListOutClick() {
   // A play list named .m3u8 is UTF-8 by its convention, whatever "Unicode" says.
   ListEncoding encoding = ListEncoding::ShiftJis;
   if (CheckBoxUnicode->isChecked())
-    encoding = ComboBoxUnicode->currentText() == QStringLiteral("UTF-8") ? ListEncoding::Utf8 : ListEncoding::Utf16;
+    encoding =
+        ComboBoxUnicode->currentText() == QStringLiteral("UTF-8") ? ListEncoding::Utf8 : ListEncoding::Utf16;
   if (name.endsWith(QStringLiteral(".m3u8"), Qt::CaseInsensitive)) encoding = ListEncoding::Utf8;
   if (encoding == ListEncoding::ShiftJis) {
     const QString refusal = ShiftJisRefusal(lines);
