@@ -404,10 +404,12 @@ void TFormListMain::ReadSettings() {
   const int storedHeight = ReadExtent(ini, keys::kHeight, keys::kHeightDefault, 1);
   QPoint at(ini.ReadInteger(keys::kSection, keys::kLeft, keys::kLeftDefault),
             ini.ReadInteger(keys::kSection, keys::kTop, keys::kTopDefault));
-  // A position off every screen (a screen that is gone) falls back.
-  if (!QGuiApplication::screenAt(QRect(at, QSize(storedWidth, storedHeight)).center()))
-    at = QPoint(keys::kLeftDefault, keys::kTopDefault);
   placeBeside_ = !ini.HasKey(keys::kSection, keys::kLeft) || !ini.HasKey(keys::kSection, keys::kTop);
+  // A position off every screen (a screen that is gone) falls back.
+  if (!QGuiApplication::screenAt(QRect(at, QSize(storedWidth, storedHeight)).center())) {
+    at = QPoint(keys::kLeftDefault, keys::kTopDefault);
+    placeBeside_ = true;
+  }
   move(at);
   resize(std::max(storedWidth, minimumWidth()), std::max(storedHeight, minimumHeight()));
   for (int n = 1; n <= 13; ++n)

@@ -236,7 +236,7 @@ class TFormListMain : public QMainWindow {
   std::array<QLabel*, kStatusPanels> panels_{};
   SyncState syncState_ = kSyncNone;
   bool shortcutsTaken_ = false;
-  // No position was stored: the first show places the window beside the
+  // No usable position was stored: the first show places the window beside the
   // main window.
   bool placeBeside_ = false;
   int split1_ = settings::list::kSplit1Default;
