@@ -232,10 +232,12 @@ bool AllDigits(std::string_view s, size_t from, size_t to) {
 
 // ---- frames --------------------------------------------------------------
 
-bool ConvertFrames(const std::vector<Frame>& in, int from, int to, std::vector<Frame>& out, std::string* error);
+bool ConvertFrames(const std::vector<Frame>& in, int from, int to, std::vector<Frame>& out, std::string* error,
+                   int depth);
 
 // CHAP and CTOC carry frames of their own after a fixed part.
-bool ConvertChapter(Frame& f, int from, int to, std::string* error) {
+bool ConvertChapter(Frame& f, int from, int to, std::string* error, int depth) {
+  if (depth > 4) return Fail(error, "the ID3v2 chapter frames are nested too deeply to be converted");
   size_t z = f.body.find('\0');
   if (z == std::string::npos) return true;  // no sub-frames
   size_t head = z + 1;
@@ -253,7 +255,7 @@ bool ConvertChapter(Frame& f, int from, int to, std::string* error) {
   if (head >= f.body.size()) return true;
   std::vector<Frame> subs, converted;
   if (!ParseFrames(std::string_view(f.body).substr(head), from, false, subs, error) ||
-      !ConvertFrames(subs, from, to, converted, error))
+      !ConvertFrames(subs, from, to, converted, error, depth + 1))
     return false;
   std::string rendered;
   if (!RenderFrames(converted, to, rendered, error)) return false;
@@ -261,7 +263,8 @@ bool ConvertChapter(Frame& f, int from, int to, std::string* error) {
   return true;
 }
 
-bool ConvertFrames(const std::vector<Frame>& in, int from, int to, std::vector<Frame>& out, std::string* error) {
+bool ConvertFrames(const std::vector<Frame>& in, int from, int to, std::vector<Frame>& out, std::string* error,
+                   int depth) {
   auto first = [&in](std::string_view id) -> const Frame* {
     for (const Frame& f : in)
       if (f.id == id) return &f;
@@ -309,7 +312,7 @@ bool ConvertFrames(const std::vector<Frame>& in, int from, int to, std::vector<F
     if (to == 4 && (f.id == "TYER" || f.id == "TDAT" || f.id == "TIME") && repeats("TDRC", f)) continue;
     if (to == 4 && f.id == "TORY" && repeats("TDOR", f)) continue;
     if (f.id == "CHAP" || f.id == "CTOC") {
-      if (!ConvertChapter(f, from, to, error)) return false;
+      if (!ConvertChapter(f, from, to, error, depth)) return false;
       out.push_back(std::move(f));
       continue;
     }
@@ -401,7 +404,7 @@ std::string ConvertId3v2Version(std::string_view tag, int version, std::string* 
   if (!ParseFrames(std::string_view(body).substr(pos), from, from == 4 && (flags & 0x80), frames, error)) return {};
   if (from == version) {
     converted = std::move(frames);
-  } else if (!ConvertFrames(frames, from, version, converted, error)) {
+  } else if (!ConvertFrames(frames, from, version, converted, error, 0)) {
     return {};
   }
   std::string rendered;
