@@ -137,8 +137,10 @@ TagLib::String Decode(std::string_view s, int enc) {
   return TagLib::String(TagLib::ByteVector(s.data(), static_cast<unsigned>(s.size())), kTypes[enc & 3]);
 }
 
+// UTF-16 with its byte-order mark, also for an empty string (readers such
+// as FFmpeg refuse a UTF-16 string without one).
 std::string Utf16Of(std::string_view s, int enc) {
-  if (s.empty()) return {};
+  if (s.empty()) return "\xFF\xFE";
   TagLib::ByteVector v = Decode(s, enc).data(TagLib::String::UTF16);
   return std::string(v.data(), v.size());
 }
