@@ -168,10 +168,9 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 78> k22Ids =
 }};
 
 // APIC body (encoding, MIME, type, description, data) as PIC (encoding,
-// three-letter format, type, description, data).
-// The image format of a 2.2 picture travels in the MIME type as
-// "image/<format>" ("JPG" and "PNG" as their usual types), so that it comes
-// back as it was.
+// three-letter format, type, description, data). The image format of a 2.2
+// picture travels in the MIME type as "image/<format>" ("JPG" and "PNG" as
+// their usual types), so that it comes back as it was.
 std::string PictureBodyTo22(std::string_view body) {
   if (body.empty()) return {};
   size_t nul = body.find('\0', 1);

@@ -64,7 +64,8 @@ class Id3v2Tag {
   // every frame is kept, mapped to its form in that version or carried as
   // it is. Empty with `error` set when a frame cannot be kept: an encrypted,
   // compressed or grouped frame in another version, a frame with no form in
-  // version 2.2, or TagLib's frames do not match the tag's.
+  // version 2.2 (or a 2.2 frame with none in 2.3/2.4), or TagLib's frames do
+  // not match the tag's. Either way nothing of the file is written.
   std::string Render(int version, bool unsync, int unicode, std::string* error = nullptr);
 
   // A tag with no frames.
