@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Files written by other programs change only in the value set.
 
-Each fixture of tests/data/thirdparty (written by mutagen, or byte for byte
-as iTunes writes it) gets one value through `hozanki-cli set`. Then:
+Each fixture of tests/data/thirdparty (written by mutagen or FFmpeg, or
+byte for byte as iTunes writes it) gets one value through `hozanki-cli set`. Then:
 - when the ID3v2 version stays, every other frame keeps its bytes;
 - when it changes, mutagen reads every other frame with the same values
   (dates as the target version holds them), and FFmpeg the same date;
@@ -174,6 +174,10 @@ MP3_CASES = [
     ("v22_itunes.mp3", ["INAM_v2=New"], 1, ["TIT2"], 2, "2011-05-06"),
     ("v22_itunes.mp3", ["INAM_v2=New"], 2, ["TIT2"], 3, "2011-05-06"),
     ("v22_itunes.mp3", ["INAM_v2=New"], 3, ["TIT2"], 4, "2011-05-06"),
+    ("ffmpeg_v24.mp3", ["INAM_v2=New"], 2, ["TIT2"], 3, "2011-05-06"),
+    ("ffmpeg_v24.mp3", ["INAM_v2=New"], 0, ["TIT2"], 4, "2011-05-06"),
+    ("ffmpeg_v23.mp3", ["INAM_v2=New"], 2, ["TIT2"], 3, "2011-05-06"),
+    ("ffmpeg_v23.mp3", ["INAM_v2=New"], 3, ["TIT2"], 4, "2011-05-06"),
 ]
 
 # The frames of the values the window shows, which "Unicode" other than 0
