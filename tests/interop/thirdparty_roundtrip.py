@@ -57,6 +57,18 @@ def raw_frames(path):
     return version, frames
 
 
+def asf_file_size_field(path):
+    """The file size the ASF file properties object gives."""
+    data = open(path, "rb").read()
+    end, pos = struct.unpack("<Q", data[16:24])[0], 30
+    while pos + 24 <= end:
+        size = struct.unpack("<Q", data[pos + 16:pos + 24])[0]
+        if data[pos:pos + 16] == bytes.fromhex("A1DCAB8C47A9CF118EE400C00C205365"):
+            return struct.unpack("<Q", data[pos + 40:pos + 48])[0]
+        pos += max(size, 24)
+    return None
+
+
 def mp4_items(path):
     """The raw boxes inside moov/udta/meta/ilst, in order."""
     data = open(path, "rb").read()
@@ -294,12 +306,14 @@ def main():
 
         def wma_case():
             before = mutagen(os.path.join(src, "mutagen.wma"), "asf")
-            path, p = run_set("mutagen.wma", ["INAM=New"])
+            path, p = run_set("mutagen.wma", ["INAM=A longer title"])
             check(p.returncode == 0, "exit %d: %s" % (p.returncode, p.stderr.decode(errors="replace")))
             after = mutagen(path, "asf")
-            before["Title"] = ["ASFUnicodeAttribute('New')"]
+            before["Title"] = ["ASFUnicodeAttribute('A longer title')"]
             check(after == before, "attributes %r, expected %r" % (after, before))
-        case("mutagen.wma INAM=New adds no empty attributes", wma_case)
+            check(asf_file_size_field(path) == os.path.getsize(path),
+                  "file properties give %s bytes, the file has %d" % (asf_file_size_field(path), os.path.getsize(path)))
+        case("mutagen.wma INAM=... adds no empty attributes, keeps its file size right", wma_case)
 
         def mp4_case():
             before = [i for i in mp4_items(os.path.join(src, "google.m4a")) if i[0] != "\xa9ART"]

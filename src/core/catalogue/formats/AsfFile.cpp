@@ -85,12 +85,15 @@ void PutLE(std::string& out, size_t offset, uint64_t v, int bytes) {
   for (int i = 0; i < bytes; ++i) out[offset + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
-// TagLib writes every field of the content description, an empty one as a
-// bare terminator, which readers then list as an empty attribute. An empty
-// field gets length 0 (unless the file had it as a bare terminator), and an
-// object the file did not have is left out when it holds nothing. `before`
-// is the header object as read.
-bool RestoreEmptyDescriptions(TagLib::IOStream& stream, std::string_view before) {
+// Mends TagLib's header after a save. TagLib writes every field of the
+// content description, an empty one as a bare terminator, which readers then
+// list as an empty attribute: an empty field gets length 0 again (unless the
+// file had it as a bare terminator), and an object the file did not have is
+// left out when it holds nothing. TagLib also leaves the file size in the
+// file properties as it was: when it was right in the file read
+// (`oldFileSize`), it is made right again. `before` is the header object as
+// read.
+bool MendHeader(TagLib::IOStream& stream, std::string_view before, uint64_t oldFileSize) {
   stream.seek(0);
   TagLib::ByteVector head = stream.readBlock(30);
   const uint64_t headerSize = ReadLE(std::string_view(head.data(), head.size()), 16, 8);
@@ -99,45 +102,52 @@ bool RestoreEmptyDescriptions(TagLib::IOStream& stream, std::string_view before)
   TagLib::ByteVector bytes = stream.readBlock(static_cast<unsigned long>(headerSize));
   std::string header(bytes.data(), bytes.size());
   if (header.size() != headerSize) return false;
+  bool changed = false;
   std::optional<HeaderObject> now = FindObject(header, kContentDescriptionGuid);
-  if (!now || now->size < 34) return true;
-  std::optional<HeaderObject> old = FindObject(before, kContentDescriptionGuid);
-  std::string fields;
-  std::string rebuilt(header.substr(now->offset, 24 + 10));
-  size_t pos = now->offset + 34;
-  bool changed = false, empty = true;
-  for (size_t i = 0; i < 5; ++i) {
-    size_t length = Le16(header, now->offset + 24 + 2 * i);
-    if (pos + length > now->offset + now->size) return false;
-    std::string_view text = std::string_view(header).substr(pos, length);
-    pos += length;
-    const bool wasTerminator = old && old->size >= 34 && Le16(before, old->offset + 24 + 2 * i) == 2;
-    if (!wasTerminator && text == std::string_view("\0\0", 2)) {
-      text = {};
+  if (now && now->size >= 34) {
+    std::optional<HeaderObject> old = FindObject(before, kContentDescriptionGuid);
+    std::string fields;
+    std::string rebuilt(header.substr(now->offset, 24 + 10));
+    size_t pos = now->offset + 34;
+    bool emptied = false, empty = true;
+    for (size_t i = 0; i < 5; ++i) {
+      size_t length = Le16(header, now->offset + 24 + 2 * i);
+      if (pos + length > now->offset + now->size) return false;
+      std::string_view text = std::string_view(header).substr(pos, length);
+      pos += length;
+      const bool wasTerminator = old && old->size >= 34 && Le16(before, old->offset + 24 + 2 * i) == 2;
+      if (!wasTerminator && text == std::string_view("\0\0", 2)) {
+        text = {};
+        emptied = true;
+      }
+      empty = empty && text.empty();
+      PutLE(rebuilt, 24 + 2 * i, text.size(), 2);
+      fields += text;
+    }
+    if (emptied) {
+      rebuilt += fields;
+      rebuilt += header.substr(pos, now->offset + now->size - pos);
+      PutLE(rebuilt, 16, rebuilt.size(), 8);
+      if (empty && !old) {
+        rebuilt.clear();
+        PutLE(header, 24, Le32(header, 24) - 1, 4);
+      }
+      header.replace(now->offset, now->size, rebuilt);
+      PutLE(header, 16, header.size(), 8);
       changed = true;
     }
-    empty = empty && text.empty();
-    PutLE(rebuilt, 24 + 2 * i, text.size(), 2);
-    fields += text;
   }
-  if (!changed) return true;
-  rebuilt += fields;
-  rebuilt += header.substr(pos, now->offset + now->size - pos);
-  PutLE(rebuilt, 16, rebuilt.size(), 8);
-  if (empty && !old) {
-    rebuilt.clear();
-    PutLE(header, 24, Le32(header, 24) - 1, 4);
+  const uint64_t fileSize = static_cast<uint64_t>(stream.length()) - headerSize + header.size();
+  std::optional<HeaderObject> props = FindObject(header, kFilePropertiesGuid);
+  std::optional<HeaderObject> oldProps = FindObject(before, kFilePropertiesGuid);
+  if (props && props->size >= 48 && oldProps && oldProps->size >= 48 &&
+      ReadLE(before, oldProps->offset + 40, 8) == oldFileSize && ReadLE(header, props->offset + 40, 8) != fileSize) {
+    PutLE(header, props->offset + 40, fileSize, 8);
+    changed = true;
   }
-  const size_t shrink = now->size - rebuilt.size();
-  header.replace(now->offset, now->size, rebuilt);
-  PutLE(header, 16, header.size(), 8);
-  // The file size in the file properties, when TagLib kept it right.
-  const uint64_t fileSize = static_cast<uint64_t>(stream.length());
-  if (std::optional<HeaderObject> props = FindObject(header, kFilePropertiesGuid);
-      props && props->size >= 48 && ReadLE(header, props->offset + 40, 8) == fileSize)
-    PutLE(header, props->offset + 40, fileSize - shrink, 8);
-  stream.insert(TagLib::ByteVector(header.data(), static_cast<unsigned>(header.size())), 0,
-                static_cast<unsigned long>(headerSize));
+  if (changed)
+    stream.insert(TagLib::ByteVector(header.data(), static_cast<unsigned>(header.size())), 0,
+                  static_cast<unsigned long>(headerSize));
   return true;
 }
 
@@ -193,6 +203,8 @@ bool AsfFile::Write(const std::filesystem::path&, const ValueMap& changes, const
   const std::string head = ReadFileBytes(Path(), 0, 30);
   const uint64_t headerSize = ReadLE(head, 16, 8);
   const std::string before = headerSize <= kMaxHeaderSize ? ReadFileBytes(Path(), 0, headerSize) : std::string();
+  std::error_code ec;
+  const uint64_t oldFileSize = std::filesystem::file_size(Path(), ec);
   TagLib::ASF::File file(CopyStream(), false);
   if (!file.isValid() || !file.tag()) {
     if (error) *error = "broken ASF file";
@@ -223,7 +235,7 @@ bool AsfFile::Write(const std::filesystem::path&, const ValueMap& changes, const
       if (!value.empty()) tag.setAttribute(a.attribute, TagLib::ASF::Attribute(text));
     }
   }
-  if (!file.save() || !RestoreEmptyDescriptions(*CopyStream(), before)) {
+  if (!file.save() || !MendHeader(*CopyStream(), before, oldFileSize)) {
     if (error) *error = "TagLib could not write the ASF file";
     return false;
   }
