@@ -181,6 +181,7 @@ int RunApply(const std::vector<std::string>& args) {
   std::map<std::pair<MediaFormat, int>, std::optional<FileIdentity>> listed;
   int refused = 0, unchanged = 0, unidentified = 0;
   std::set<std::filesystem::path> seen;
+  std::set<std::pair<uint64_t, uint64_t>> files;  // device and inode
   for (size_t i = 0; i < listing.size(); ++i) {
     const Json& j = listing[i];
     std::string shown = "entry " + std::to_string(i + 1);
@@ -208,6 +209,11 @@ int RunApply(const std::vector<std::string>& args) {
     // The identity first: the values read after it belong to it (a change
     // in between shows as a changed identity at write time).
     const std::optional<FileIdentity> identity = IdentityOfFile(absolute);
+    // One file under two names (hard links) is written once.
+    if (identity && !files.insert({identity->device, identity->inode}).second) {
+      refuse("listed twice (under another name)");
+      continue;
+    }
     std::optional<MediaFileEntry> entry = ReadMediaFile(root, absolute.relative_path(), &error);
     if (!entry) {
       refuse(error.empty() ? "not a supported media file" : error);

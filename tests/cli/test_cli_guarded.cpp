@@ -29,7 +29,7 @@ using test::WriteFile;
 
 // Runs `program args...` with the settings folder `config` (and the step
 // at which the stepped build ends itself, 0: none); returns the wait status.
-int Run(const char* program, const fs::path& config, const std::vector<std::string>& args, long stopAt = 0) {
+int RunCli(const char* program, const fs::path& config, const std::vector<std::string>& args, long stopAt = 0) {
   pid_t pid = ::fork();
   if (pid == 0) {
     ::setenv("HOZANKI_CONFIG_DIR", config.c_str(), 1);
@@ -52,6 +52,7 @@ class CliGuarded : public test::CliConfigTest {
  protected:
   void SetUp() override {
     CliConfigTest::SetUp();
+    music_ = dir_ / "music";
     fs::create_directories(music_);
   }
   test::ShellResult Cli(const std::string& arguments) {
@@ -83,7 +84,7 @@ class CliGuarded : public test::CliConfigTest {
     fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / "sjis_id3v2.mp3", music_ / name);
     ASSERT_EQ(Cli("set " + Quote((music_ / name).string()) + " INAM_v2=" + Quote(title)).status, 0);
   }
-  fs::path music_ = dir_ / "music";
+  fs::path music_;
 };
 
 TEST_F(CliGuarded, AnApplyKilledAtAnyStepLeavesEveryContentUnderOneExpectedName) {
@@ -108,16 +109,17 @@ TEST_F(CliGuarded, AnApplyKilledAtAnyStepLeavesEveryContentUnderOneExpectedName)
   };
   auto edited = [&] {
     nlohmann::json listing = List();
-    for (const Move& m : moves) {
-      nlohmann::json& e = Find(listing, m.from);
-      e["name"] = m.to;
-      if (*m.title) e["tags"]["ID3v2"]["INAM_v2"] = m.title;
+    std::vector<nlohmann::json*> entries;  // found before any name changes
+    for (const Move& m : moves) entries.push_back(&Find(listing, m.from));
+    for (size_t i = 0; i < entries.size(); ++i) {
+      (*entries[i])["name"] = moves[i].to;
+      if (*moves[i].title) (*entries[i])["tags"]["ID3v2"]["INAM_v2"] = moves[i].title;
     }
     WriteFile(dir_ / "edit.json", listing.dump());
     return (dir_ / "edit.json").string();
   };
   // What each content is meant to become, from a run left alone.
-  ASSERT_EQ(WEXITSTATUS(Run(HOZANKI_CLI, dir_ / "config", {"apply", edited()})), 0);
+  ASSERT_EQ(WEXITSTATUS(RunCli(HOZANKI_CLI, dir_ / "config", {"apply", edited()})), 0);
   for (const Move& m : moves) meant[m.from] = ReadFile(music_ / m.to);
   ASSERT_NE(meant["f.mp3"], old["f.mp3"]);
   ASSERT_NE(meant["h.mp3"], old["h.mp3"]);
@@ -126,7 +128,7 @@ TEST_F(CliGuarded, AnApplyKilledAtAnyStepLeavesEveryContentUnderOneExpectedName)
   for (; step < 400; ++step) {
     SCOPED_TRACE("killed after step " + std::to_string(step));
     reset();
-    const int status = Run(HOZANKI_CLI_STEPPED, dir_ / "config", {"apply", edited()}, step);
+    const int status = RunCli(HOZANKI_CLI_STEPPED, dir_ / "config", {"apply", edited()}, step);
     if (!WIFSIGNALED(status)) {
       ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
       break;  // past the last step
@@ -136,7 +138,7 @@ TEST_F(CliGuarded, AnApplyKilledAtAnyStepLeavesEveryContentUnderOneExpectedName)
       journalled += SaveJournal::IsJournalName(e.path().filename().string());
 
     // The next run recovers first.
-    ASSERT_TRUE(WIFEXITED(Run(HOZANKI_CLI, dir_ / "config", {"list", music_.string()})));
+    ASSERT_TRUE(WIFEXITED(RunCli(HOZANKI_CLI, dir_ / "config", {"list", music_.string()})));
     EXPECT_FALSE(fs::exists(dir_ / "config" / kRenameLogFileName));
     const std::map<std::string, std::string> files = Files();
     EXPECT_EQ(files.size(), std::size(moves));
@@ -156,7 +158,7 @@ TEST_F(CliGuarded, AnApplyKilledAtAnyStepLeavesEveryContentUnderOneExpectedName)
       struct timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
       ::utimensat(AT_FDCWD, e.path().c_str(), times, 0);
     }
-    Run(HOZANKI_CLI, dir_ / "config", {"list", music_.string()});
+    RunCli(HOZANKI_CLI, dir_ / "config", {"list", music_.string()});
     for (const auto& e : fs::directory_iterator(music_))
       EXPECT_FALSE(IsTemporaryFileName(e.path().filename().string())) << e.path();
   }

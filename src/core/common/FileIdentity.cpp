@@ -16,6 +16,9 @@ namespace hozanki {
 namespace {
 
 constexpr uint64_t kEnds = 16u << 10;
+// How long a save waits for another one's lock: 10 s in steps of 10 ms.
+constexpr int kLockWaits = 1000;
+constexpr useconds_t kLockPause = 10000;
 
 // FNV-1a, 64 bits.
 void Mix(uint64_t& hash, std::string_view bytes) {
@@ -131,13 +134,23 @@ bool FileLock::Lock(const std::filesystem::path& path, std::string* error) {
       if (error) *error = FileErrorReason(errno) + " (" + path.string() + ")";
       return false;
     }
-    int locked;
-    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    // Another save's turn ends when its file is written; one that does not
+    // end (a hung program, or this very run holding the file under another
+    // name) makes this save fail instead of waiting for ever.
+    int locked = -1;
+    for (int wait = 0; wait < kLockWaits && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0; ++wait) {
+      if (errno != EWOULDBLOCK && errno != EINTR) break;
+      ::usleep(kLockPause);
+    }
+    if (locked != 0) {
+      ::close(fd);
+      if (error) *error = "ファイルが別の保存に使われているため保存しません (" + path.string() + ")";
+      return false;
     }
     // Another save may have replaced the file while this one waited: the
     // lock must be on the file the path names now.
     struct stat held {}, named {};
-    if (locked == 0 && ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
         held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
       fd_ = fd;
       return true;

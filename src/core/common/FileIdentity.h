@@ -49,9 +49,9 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Locks the file `path` names now, waiting for another holder; the path
-  // is checked to still name the locked file afterwards. False with `error`
-  // set when it cannot be opened.
+  // Locks the file `path` names now, waiting for another holder (10 s at
+  // most); the path is checked to still name the locked file afterwards.
+  // False with `error` set when it cannot be opened or locked.
   bool Lock(const std::filesystem::path& path, std::string* error);
   // The identity of the locked file.
   std::optional<FileIdentity> Identity() const { return fd_ >= 0 ? IdentityOfOpenFile(fd_) : std::nullopt; }

@@ -86,7 +86,7 @@ SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path
       const bool write = AnyTagChanged(entry);
       if (!rename && !write) continue;
       std::string newName = entry.file.cells.empty() ? std::string() : entry.file.cells[0].text;
-      plan.items.push_back(SaveItem{format, static_cast<int>(row), entry, rename, std::move(newName), write});
+      plan.items.push_back(SaveItem{format, static_cast<int>(row), entry, rename, std::move(newName), write, {}});
     }
   }
   return plan;

@@ -1,5 +1,6 @@
 #include "core/tagedit/SaveRecovery.h"
 
+#include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/SaveJournal.h"
 #include "core/rename/RenameBatch.h"

@@ -12,7 +12,7 @@
 
 namespace {
 
-const bool installed = [] {
+[[maybe_unused]] const bool installed = [] {
   const char* text = std::getenv("HOZANKI_TEST_STOP_AT");
   const long stopAt = text ? std::strtol(text, nullptr, 10) : 0;
   if (stopAt <= 0) return false;
