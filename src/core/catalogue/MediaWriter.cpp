@@ -193,7 +193,14 @@ PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const Media
         break;
     }
   }
-  bool ok = file->Save(error);
+  bool ok = false;
+  if (settings.keepTimeStamp) {
+    // A new copy takes the old time before it takes the file's name.
+    ReplacementTimeScope keepTime(path, before.st_mtim);
+    ok = file->Save(error);
+  } else {
+    ok = file->Save(error);
+  }
   struct timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
