@@ -51,8 +51,8 @@ struct Fixture {
       started.push_back(call);
       return true;
     };
-    starter.open = [this](const QString& path) {
-      opened << path;
+    starter.open = [this](const std::filesystem::path& path) {
+      opened << QString::fromStdString(path.native());
       return true;
     };
     tools->SetProgramStarter(std::move(starter));

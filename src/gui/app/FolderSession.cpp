@@ -206,6 +206,7 @@ void FolderSession::Save() {
     emit StatusText(0, folderText);
     SaveFinished(result);
   });
+  emit SaveStarting(worker);
   worker->Start();
 }
 

@@ -18,6 +18,7 @@
 #include "gui/rename/RenamePatternCommands.h"
 #include "gui/rename/PatternItemList.h"
 #include "gui/rename/PatternTree.h"
+#include "gui/app/HelpLocator.h"
 
 namespace hozanki {
 namespace {
@@ -42,6 +43,7 @@ TFormRename::TFormRename(RenamePatternCommands& patterns, QWidget* parent, int s
     : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), patterns_(patterns) {
   setObjectName(QStringLiteral("FormRename"));
   setWindowTitle(QStringLiteral("定型リネーム設定"));
+  AddHelpKey(this, kHelpContext);
   setAttribute(Qt::WA_DeleteOnClose);
 
   QMenuBar* bar = menuBar();

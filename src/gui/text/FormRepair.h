@@ -39,6 +39,8 @@ struct RepairRow {
 class RepairModel : public QAbstractTableModel {
   Q_OBJECT
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 122;
   enum Column { kFile, kTag, kField, kNow, kProposed, kSource, kColumnCount };
 
   explicit RepairModel(std::vector<RepairRow> rows, QObject* parent = nullptr);

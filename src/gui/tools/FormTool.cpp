@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenuBar>
@@ -11,6 +12,7 @@
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsKeys.h"
 #include "gui/tools/ToolList.h"
+#include "gui/app/HelpLocator.h"
 
 namespace hozanki {
 namespace {
@@ -25,8 +27,28 @@ std::string ColumnKey(int n) {
 }  // namespace
 
 QString OpenProgramDialog(QWidget* parent, const QString& start) {
-  return QFileDialog::getOpenFileName(parent, QString(), start,
-                                      QStringLiteral("Program (*.exe *);;All (*)"));
+  // Programs have no extension here: the first filter lists folders and
+  // executable files, the second every file.
+  QFileDialog dialog(parent);
+  dialog.setObjectName(QStringLiteral("ProgramFileDialog"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  const QFileInfo info(start);
+  if (!start.isEmpty()) {
+    dialog.setDirectory(info.isDir() ? start : info.absolutePath());
+    if (info.isFile()) dialog.selectFile(info.fileName());
+  }
+  const QString programs = QStringLiteral("プログラム (*)");
+  const QString all = QStringLiteral("すべてのファイル (*)");
+  dialog.setNameFilters({programs, all});
+  auto applyFilter = [&dialog, programs](const QString& filter) {
+    dialog.setFilter(filter == programs ? QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot
+                                        : QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+  };
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, applyFilter);
+  applyFilter(programs);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
 }
 
 TFormTool::TFormTool(const std::vector<ToolEntry>& tools, const std::filesystem::path& settingsFolder,
@@ -34,6 +56,7 @@ TFormTool::TFormTool(const std::vector<ToolEntry>& tools, const std::filesystem:
     : QDialog(parent), settingsFolder_(settingsFolder), openProgram_(std::move(openProgram)) {
   setObjectName(QStringLiteral("FormTool"));
   setWindowTitle(QStringLiteral("ツール設定"));
+  AddHelpKey(this, kHelpContext);
   auto* menu = new QMenuBar(this);
   menu->setObjectName(QStringLiteral("MainMenuTool"));
   auto item = [this, menu](const char* name, const char* caption, void (TFormTool::*handler)()) {
