@@ -119,6 +119,20 @@ void ToolCommands::PopupEditorClick() {
     return;
   }
   const ProgramCall call = EditorProgramCall(AppSettings::Current().editor, file.string());
+  if (call.program.empty()) {
+    const std::vector<std::string> editor = EditorCommand(AppSettings::Current().editor);
+    if (!editor.empty()) {
+      // A terminal editor, and no terminal to run it in.
+      QMessageBox box(QMessageBox::Warning, host_.window->windowTitle(),
+                      QStringLiteral("%1 は端末で動くエディタですが、端末エミュレータが見つかりません。\n"
+                                     "「動作環境設定」の「テキストエディタ」で別のエディタを選んでください。")
+                          .arg(QString::fromStdString(editor.front())),
+                      QMessageBox::Ok, host_.window);
+      box.setObjectName(QStringLiteral("EditorStartError"));
+      box.exec();
+      return;
+    }
+  }
   // While the editor runs, hand-overs wait and drops are refused: the lines
   // go back to the folder and rows they came from.
   const std::filesystem::path folder = host_.currentFolder();
