@@ -92,7 +92,7 @@ void DialogKeysTest::F1OpensEachWindowsOwnSection() {
   TFormMain w;
   struct Case {
     const char* window;
-    std::function<QDialog*()> make;
+    std::function<QWidget*()> make;
     const char* heading;  // the section's heading text in the manual
   };
   const Case cases[] = {
@@ -110,7 +110,7 @@ void DialogKeysTest::F1OpensEachWindowsOwnSection() {
   const QString page = HelpPage();
   QVERIFY(!page.isEmpty());
   for (const Case& c : cases) {
-    std::unique_ptr<QDialog> dialog(c.make());
+    std::unique_ptr<QWidget> dialog(c.make());
     dialog->show();
     dialog->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
@@ -213,6 +213,7 @@ void DialogKeysTest::ToolAndPlayerListsDisarmWhenAnEditEnds() {
     click();  // the armed row: the editor
     QVERIFY2(c.editor->isVisible(), c.name);
     QTest::keyClick(c.editor, Qt::Key_Return);
+    QVERIFY2(c.list->currentRow() == 1, c.name);  // the edited row stays the current one
     QVERIFY2(!c.editor->isVisible(), c.name);
     click();  // disarmed: a single click does not open it again
     QVERIFY2(!c.editor->isVisible(), c.name);
@@ -262,6 +263,8 @@ void DialogKeysTest::NamesThatAreNotUtf8ReachProgramsAsBytes() {
   AppSettings::Current().player[0].clear();
   Action(w, "PopupFPlay")->trigger();
   QCOMPARE(opened, std::vector<std::string>{(folder.Path() / sjis).native()});
+  // QTemporaryDir cannot name it to remove it.
+  std::filesystem::remove(folder.Path() / sjis);
 }
 
 QTEST_MAIN(DialogKeysTest)

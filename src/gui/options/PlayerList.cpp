@@ -89,8 +89,9 @@ void PlayerList::CloseEditor(bool store) {
   editedRow_ = -1;
   armedRow_ = -1;
   if (store) item(row, kParameterColumn)->setText(EditListView->text());
-  EditListView->hide();
+  // Focus first: hiding a focused child would move the current row on like Tab.
   setFocus();
+  EditListView->hide();
 }
 
 bool PlayerList::eventFilter(QObject* watched, QEvent* event) {

@@ -39,8 +39,6 @@ struct RepairRow {
 class RepairModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  // F1: the manual's section on this window.
-  static constexpr int kHelpContext = 122;
   enum Column { kFile, kTag, kField, kNow, kProposed, kSource, kColumnCount };
 
   explicit RepairModel(std::vector<RepairRow> rows, QObject* parent = nullptr);
@@ -77,6 +75,8 @@ class SourceEncodingDelegate : public QStyledItemDelegate {
 class TFormRepair : public QDialog {
   Q_OBJECT
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 122;
   TFormRepair(std::vector<RepairRow> rows, QWidget* parent = nullptr);
 
   RepairModel* Model() const { return model_; }

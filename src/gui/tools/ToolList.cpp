@@ -154,12 +154,14 @@ void ToolList::CloseEditor(bool store) {
   QTableWidgetItem* cell = item(editedRow_, editedColumn_);
   editedRow_ = editedColumn_ = -1;
   armedRow_ = -1;
+  // The list takes the focus before the field hides: hiding a focused child
+  // would move the focus on like Tab, and the current row with it.
+  setFocus();
   EditListViewTool->hide();
   if (store && cell && cell->text() != EditListViewTool->text()) {
     cell->setText(EditListViewTool->text());
     emit Changed();
   }
-  setFocus();
 }
 
 bool ToolList::eventFilter(QObject* watched, QEvent* event) {
