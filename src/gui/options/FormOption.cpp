@@ -345,8 +345,13 @@ void TFormOption::ShowEditorCommand() {
   QString program = typed;
   if (!IsProgramFile(typed)) program = dialogs_.defaultEditor ? dialogs_.defaultEditor() : QString();
   const QString line = program.isEmpty() ? QString() : EditorCommandLine(program.toStdString());
-  LabelEditorCommand->setText(line.isEmpty() ? QStringLiteral("実行: （テキストエディタが見つかりません）")
-                                             : QStringLiteral("実行: ") + line);
+  if (!line.isEmpty())
+    LabelEditorCommand->setText(QStringLiteral("実行: ") + line);
+  else if (!program.isEmpty())
+    LabelEditorCommand->setText(QStringLiteral("実行: （%1 は端末で動くエディタですが、端末エミュレータが見つかりません）")
+                                    .arg(QFileInfo(program).fileName()));
+  else
+    LabelEditorCommand->setText(QStringLiteral("実行: （テキストエディタが見つかりません）"));
 }
 
 void TFormOption::ButtonColorClick(int tag) {

@@ -15,10 +15,10 @@
 #include "core/rename/PatternEvaluator.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/rename/RenamePatternCommands.h"
 #include "gui/rename/PatternItemList.h"
 #include "gui/rename/PatternTree.h"
-#include "gui/app/HelpLocator.h"
 
 namespace hozanki {
 namespace {

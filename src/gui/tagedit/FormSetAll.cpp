@@ -18,8 +18,8 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/text/TextWidth.h"
-#include "gui/tagedit/WidthLimitValidator.h"
 #include "gui/app/HelpLocator.h"
+#include "gui/tagedit/WidthLimitValidator.h"
 
 namespace hozanki {
 namespace {

@@ -13,9 +13,9 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/CompoundFile.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/text/CompoundStepList.h"
 #include "gui/text/CompoundTree.h"
-#include "gui/app/HelpLocator.h"
 
 namespace hozanki {
 namespace {

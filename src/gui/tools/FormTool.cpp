@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -11,8 +13,8 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsKeys.h"
-#include "gui/tools/ToolList.h"
 #include "gui/app/HelpLocator.h"
+#include "gui/tools/ToolList.h"
 
 namespace hozanki {
 namespace {
@@ -26,27 +28,50 @@ std::string ColumnKey(int n) {
 
 }  // namespace
 
+namespace {
+
+// The file dialog's list with only folders and files that may be executed
+// (while the first filter is chosen).
+class ProgramFilesOnly : public QSortFilterProxyModel {
+ public:
+  void SetActive(bool active) {
+    active_ = active;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!active_ || !files) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || (info.isFile() && info.isExecutable());
+  }
+
+ private:
+  bool active_ = true;
+};
+
+}  // namespace
+
 QString OpenProgramDialog(QWidget* parent, const QString& start) {
-  // Programs have no extension here: the first filter lists folders and
+  // Programs have no extension here: the first filter shows folders and
   // executable files, the second every file.
   QFileDialog dialog(parent);
   dialog.setObjectName(QStringLiteral("ProgramFileDialog"));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
+  auto* onlyPrograms = new ProgramFilesOnly;
+  onlyPrograms->setParent(&dialog);
+  dialog.setProxyModel(onlyPrograms);
   const QFileInfo info(start);
   if (!start.isEmpty()) {
     dialog.setDirectory(info.isDir() ? start : info.absolutePath());
     if (info.isFile()) dialog.selectFile(info.fileName());
   }
   const QString programs = QStringLiteral("プログラム (*)");
-  const QString all = QStringLiteral("すべてのファイル (*)");
-  dialog.setNameFilters({programs, all});
-  auto applyFilter = [&dialog, programs](const QString& filter) {
-    dialog.setFilter(filter == programs ? QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot
-                                        : QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
-  };
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, applyFilter);
-  applyFilter(programs);
+  dialog.setNameFilters({programs, QStringLiteral("すべてのファイル (*)")});
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [onlyPrograms, programs](const QString& filter) { onlyPrograms->SetActive(filter == programs); });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
