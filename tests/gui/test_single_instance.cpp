@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QUuid>
 #include <QtTest>
 #include <filesystem>
@@ -97,7 +98,8 @@ class TestSingleInstance : public QObject {
         QCoreApplication::applicationFilePath(),
         {QStringLiteral("--second-start"), name, QStringLiteral("a.mp3"), QStringLiteral("/x/b.wav")});
     QVERIFY(spy.wait(10000));
-    QVERIFY(second.waitForFinished(10000));
+    // The list is signalled after the answer: the second start may be over by now.
+    QVERIFY(second.state() == QProcess::NotRunning || second.waitForFinished(10000));
     QCOMPARE(second.exitCode(), 1);
     const QByteArray dir = QFile::encodeName(QDir(cwd.path()).canonicalPath());
     QList<QByteArray> got = spy.first().first().value<QList<QByteArray>>();
@@ -130,6 +132,57 @@ class TestSingleInstance : public QObject {
   }
 
   void noListenerMeansNoHandOff() { QVERIFY(!SingleInstance::SendPathList(UniqueName(), {"/a.mp3"}, 500)); }
+
+  // One window per user, display and settings folder: each of the three
+  // apart gives another name.
+  void nameDependsOnUserDisplayAndSettingsFolder() {
+    const QString base = SingleInstance::ServerName(1000, "DISPLAY=:0", "/home/u/.config/hozanki");
+    QVERIFY(QRegularExpression(QStringLiteral("^NR284_Mutex[0-9a-f]{12}$")).match(base).hasMatch());
+    QCOMPARE(SingleInstance::ServerName(1000, "DISPLAY=:0", "/home/u/.config/hozanki"), base);
+    struct Case {
+      unsigned user;
+      QByteArray display;
+      fs::path folder;
+    };
+    const Case others[] = {
+        {1001, "DISPLAY=:0", "/home/u/.config/hozanki"},
+        {1000, "DISPLAY=:1", "/home/u/.config/hozanki"},
+        {1000, "WAYLAND_DISPLAY=wayland-0", "/home/u/.config/hozanki"},
+        {1000, "DISPLAY=:0", "/home/u/portable"},
+        {1000, "", "/home/u/.config/hozanki"},
+    };
+    for (const Case& c : others) QVERIFY(SingleInstance::ServerName(c.user, c.display, c.folder) != base);
+  }
+
+  void startsWithAnotherSettingsFolderOrDisplayListenOnTheirOwn() {
+    QTemporaryDir one, two;
+    const fs::path first = one.path().toStdString();
+    const fs::path second = two.path().toStdString();
+    // The same folder written another way is the same instance.
+    QCOMPARE(SingleInstance::DefaultServerName(first / "." / ""), SingleInstance::DefaultServerName(first));
+    SingleInstance a(SingleInstance::DefaultServerName(first));
+    QVERIFY(!a.HandOffOrListen({}));
+    SingleInstance b(SingleInstance::DefaultServerName(second));
+    QVERIFY(!b.HandOffOrListen({"/x.mp3"}, 500));  // no hand-over: a window of its own
+    QVERIFY(b.IsListening());
+    const QByteArray display = qgetenv("DISPLAY");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", ":hozanki-test-other");
+    const QString otherDisplay = SingleInstance::DefaultServerName(first);
+    display.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", display);
+    if (!wayland.isNull()) qputenv("WAYLAND_DISPLAY", wayland);
+    QVERIFY(otherDisplay != SingleInstance::DefaultServerName(first));
+    SingleInstance c(otherDisplay);
+    QVERIFY(!c.HandOffOrListen({}, 500));
+    // A start with the first folder on the first display hands over.
+    QSignalSpy spy(&a, &SingleInstance::PathListReceived);
+    bool sent = false;
+    std::thread later([&] { sent = SingleInstance::SendPathList(SingleInstance::DefaultServerName(first), {"/m/a.mp3"}); });
+    QVERIFY(spy.wait(5000));
+    later.join();
+    QVERIFY(sent);
+  }
 };
 
 int main(int argc, char** argv) {

@@ -22,6 +22,7 @@ class ToolCommandsTest : public QObject {
   void ToolEntriesRunOnTheSelectedFilesInListOrder();
   void PlayerOrTheFocusedFileOpenedByTheDesktop();
   void EditorNotStartedWhileBusyOrWithoutAValueColumn();
+  void ABarePlayerNameIsLookedUpOnPath();
 };
 
 namespace {
@@ -51,8 +52,8 @@ struct Fixture {
       started.push_back(call);
       return true;
     };
-    starter.open = [this](const QString& path) {
-      opened << path;
+    starter.open = [this](const std::filesystem::path& path) {
+      opened << QString::fromStdString(path.native());
       return true;
     };
     tools->SetProgramStarter(std::move(starter));
@@ -125,6 +126,32 @@ void ToolCommandsTest::EditorNotStartedWhileBusyOrWithoutAValueColumn() {
   f.tools->PopupEditorClick();
   QVERIFY(!std::filesystem::exists(settings / kExchangeFileName));
   QVERIFY(!f.tools->EditorRunning());
+}
+
+void ToolCommandsTest::ABarePlayerNameIsLookedUpOnPath() {
+  ScopedConfigDir dir;
+  const size_t wav = static_cast<size_t>(MediaFormat::WAV);
+  struct Case {
+    std::string player;
+    bool started;  // else the focused file opens by the desktop
+  };
+  const Case cases[] = {
+      {"sh", true},                       // on PATH
+      {"/bin/sh", true},                  // a path
+      {"no-such-player-anywhere", false},  // not on PATH
+      {"/tmp", false},                     // a folder
+      {"", false},
+  };
+  for (const Case& c : cases) {
+    Fixture f(3, dir.path().toStdString());
+    AppSettings::Current().player[wav] = c.player;
+    f.fake.Select(f.fake.files, {1});
+    f.fake.files.selectionModel()->setCurrentIndex(f.fake.fileModel.index(1, 0), QItemSelectionModel::NoUpdate);
+    f.tools->PopupFPlayClick();
+    QVERIFY2(f.started.size() == (c.started ? 1u : 0u), c.player.c_str());
+    QVERIFY2(f.opened.size() == (c.started ? 0 : 1), c.player.c_str());
+    if (c.started) QCOMPARE(f.started[0], (ProgramCall{c.player, {"/music/f1.x"}}));
+  }
 }
 
 QTEST_MAIN(ToolCommandsTest)

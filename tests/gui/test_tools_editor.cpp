@@ -139,8 +139,8 @@ void ToolsEditorTest::PlayerOrTheDesktopApplication() {
   TFormMain w;
   QStringList opened;
   ProgramStarter starter = StandardProgramStarter();
-  starter.open = [&opened](const QString& path) {
-    opened << path;
+  starter.open = [&opened](const std::filesystem::path& path) {
+    opened << QString::fromStdString(path.native());
     return true;
   };
   w.Tools().SetProgramStarter(starter);

@@ -260,13 +260,15 @@ class TestUnsavedChanges : public QObject {
     SetTitle(window, 0, "曲");
     QVERIFY(SetCellValue(window.CatalogueData(), EditTarget::FileNames(MediaFormat::WAV), 0, "c.wav"));
     QSignalSpy done(&window.Session(), &FolderSession::SaveDone);
-    Action(window, "MenuFileSave")->trigger();
     QStringList panels;
-    connect(window.Session().SaveWorker(), &SaveTag::Progress, this,
-            [&](const QString&, const QString& message) {
-              if (message.isEmpty()) panels << Panel(window, 0);  // the WAV page's rename step
-            });
-    QVERIFY(done.count() > 0 || done.wait(30000));
+    // Connected before the worker starts, so that no early step is missed.
+    connect(&window.Session(), &FolderSession::SaveStarting, this, [&](SaveTag* worker) {
+      connect(worker, &SaveTag::Progress, this, [&](const QString&, const QString& message) {
+        if (message.isEmpty()) panels << Panel(window, 0);  // the WAV page's rename step
+      });
+    });
+    Action(window, "MenuFileSave")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() > 0, 30000);
     QCOMPARE(panels, QStringList{QString::fromStdString(FolderPanelText(folder.Path()))});
     QVERIFY(std::filesystem::exists(folder.Path() / "c.wav"));
   }

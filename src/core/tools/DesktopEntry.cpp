@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/common/AtomicFile.h"
+#include "core/common/Utf8.h"
 
 namespace hozanki {
 namespace fs = std::filesystem;
@@ -56,7 +57,7 @@ std::string UserDirValue(std::string_view text, std::string_view key) {
 }
 
 bool Reserved(char c) {
-  static constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+  static constexpr std::string_view kReserved = " \t\n\r\"'\\><~|&;$*?#()`";
   return kReserved.find(c) != std::string_view::npos;
 }
 
@@ -99,18 +100,27 @@ std::string QuoteExecArgument(std::string_view argument) {
   } else {
     quoted = argument;
   }
-  // The value's own escapes: a backslash is written twice; "%" as "%%".
+  // The value's own escapes: a backslash is written twice, line breaks, tabs
+  // and carriage returns as \n \t \r (a value is one line); "%" as "%%".
   std::string out;
   for (char c : quoted) {
-    if (c == '\\') out += '\\';
-    if (c == '%') out += '%';
-    out += c;
+    if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else if (c == '\\') out += "\\\\";
+    else if (c == '%') out += "%%";
+    else out += c;
   }
   return out;
 }
 
 std::string ShortcutEntryText(const fs::path& program, std::string_view icon, bool openWith) {
-  std::string text = "[Desktop Entry]\nType=Application\nName=Hozanki\nComment=Hozanki\n";
+  // Desktop entries are UTF-8 throughout: a path in other bytes cannot be named.
+  if (!IsValidUtf8(program.native()) || !IsValidUtf8(icon)) return {};
+  std::string text =
+      "[Desktop Entry]\nType=Application\nName=Hozanki\n"
+      "Comment=Edit tags and rename audio and video files\n"
+      "Comment[ja]=音楽・動画ファイルのタグ編集とリネーム\n";
   text += "Exec=" + QuoteExecArgument(program.string()) + " %F\n";
   text += "Icon=" + std::string(icon) + "\nTerminal=false\n";
   if (openWith) {
@@ -125,6 +135,7 @@ std::string ShortcutEntryText(const fs::path& program, std::string_view icon, bo
 }
 
 bool CreateShortcut(const fs::path& path, std::string_view text) {
+  if (text.empty()) return false;
   std::error_code ec;
   fs::create_directories(path.parent_path(), ec);
   if (!WriteFileAtomic(path, text)) return false;
@@ -189,6 +200,16 @@ std::vector<std::string> SplitExecValue(std::string_view exec) {
 }
 
 std::optional<std::string> DesktopEntryExec(std::string_view text) {
+  return DesktopEntryValue(text, "Exec");
+}
+
+bool DesktopEntryRunsInTerminal(std::string_view text) {
+  std::string value = DesktopEntryValue(text, "Terminal").value_or("");
+  while (!value.empty() && value.back() == ' ') value.pop_back();
+  return value == "true";
+}
+
+std::optional<std::string> DesktopEntryValue(std::string_view text, std::string_view wanted) {
   bool inMain = false;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -206,7 +227,7 @@ std::optional<std::string> DesktopEntryExec(std::string_view text) {
     if (eq == std::string_view::npos) continue;
     std::string_view key = line.substr(0, eq);
     while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
-    if (key != "Exec") continue;
+    if (key != wanted) continue;
     std::string_view value = line.substr(eq + 1);
     while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
     return std::string(value);
@@ -214,8 +235,10 @@ std::optional<std::string> DesktopEntryExec(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<fs::path> FindDesktopEntry(std::string_view id) {
-  if (id.empty() || id.find('/') != std::string_view::npos) return std::nullopt;
+namespace {
+
+// The applications folders, the user's first.
+std::vector<fs::path> ApplicationFolders() {
   std::vector<fs::path> folders{UserApplicationsFolder()};
   std::string dirs = Env("XDG_DATA_DIRS");
   if (dirs.empty()) dirs = "/usr/local/share:/usr/share";
@@ -226,6 +249,24 @@ std::optional<fs::path> FindDesktopEntry(std::string_view id) {
     if (end > pos) folders.push_back(fs::path(dirs.substr(pos, end - pos)) / "applications");
     pos = end + 1;
   }
+  return folders;
+}
+
+}  // namespace
+
+std::vector<fs::path> DesktopEntryFiles() {
+  std::vector<fs::path> files;
+  for (const fs::path& folder : ApplicationFolders()) {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+      if (it->path().extension() == ".desktop" && it->is_regular_file(ec)) files.push_back(it->path());
+  }
+  return files;
+}
+
+std::optional<fs::path> FindDesktopEntry(std::string_view id) {
+  if (id.empty() || id.find('/') != std::string_view::npos) return std::nullopt;
+  const std::vector<fs::path> folders = ApplicationFolders();
   for (const fs::path& folder : folders) {
     std::error_code ec;
     const fs::path candidate = folder / std::string(id);

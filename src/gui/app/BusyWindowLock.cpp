@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTabWidget>
+#include <QWidget>
 
 #include "core/tagedit/SaveEngine.h"
 #include "gui/app/MainWindowControls.h"
@@ -17,6 +18,7 @@ BusyWindowLock::~BusyWindowLock() {
 
 void BusyWindowLock::Lock(const MainWindowControls& ui, BusyState state) {
   lockedActions_.clear();
+  focusBefore_ = QApplication::focusWidget();
   for (QMenu* menu : {ui.MenuFile, ui.MenuEdit, ui.MenuOption, ui.MenuHelp}) {
     menu->menuAction()->setEnabled(false);
     for (QAction* action : menu->findChildren<QAction*>()) {
@@ -30,6 +32,7 @@ void BusyWindowLock::Lock(const MainWindowControls& ui, BusyState state) {
   ui.MenuCancel->setEnabled(true);
   ui.PanelU->setEnabled(false);
   ui.PageControlT->setEnabled(false);
+  focusAfterLock_ = QApplication::focusWidget();
   const std::string_view saveText = kSaveModeText;
   const QString activity = saving ? QString::fromUtf8(saveText.data(), static_cast<qsizetype>(saveText.size()))
                            : state == BusyState::Loading ? QStringLiteral("ロード")
@@ -50,6 +53,12 @@ void BusyWindowLock::Unlock(const MainWindowControls& ui, const QString& modeTex
   ui.StatusBar->SetPanelText(2, modeText);
   if (cursorOverridden_) QApplication::restoreOverrideCursor();
   cursorOverridden_ = false;
+  QWidget* now = QApplication::focusWidget();
+  if (focusBefore_ && focusBefore_ != now && now == focusAfterLock_.data() && focusBefore_->isVisible() &&
+      focusBefore_->isEnabled())
+    focusBefore_->setFocus(Qt::OtherFocusReason);
+  focusBefore_ = nullptr;
+  focusAfterLock_ = nullptr;
 }
 
 }  // namespace hozanki

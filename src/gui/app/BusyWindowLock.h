@@ -4,7 +4,8 @@
 // nothing either), shows `MenuCancel` (its data 1 save, 2 load, 3 reload),
 // switches off the upper panel and the tag pages, sets the busy cursor and
 // shows the activity in status-bar panel 2. Unlock gives every item its
-// previous state back.
+// previous state back, and the keyboard focus to the widget that had it
+// before the lock (the table of a Ctrl+S), unless the user moved it meanwhile.
 
 #include <QPointer>
 #include <QString>
@@ -14,6 +15,7 @@
 #include "gui/app/FolderSession.h"
 
 class QAction;
+class QWidget;
 
 namespace hozanki {
 
@@ -34,6 +36,9 @@ class BusyWindowLock {
  private:
   std::vector<std::pair<QPointer<QAction>, bool>> lockedActions_;
   bool cursorOverridden_ = false;
+  // The focus before the lock and where the lock moved it.
+  QPointer<QWidget> focusBefore_;
+  QPointer<QWidget> focusAfterLock_;
 };
 
 }  // namespace hozanki

@@ -205,6 +205,7 @@ void FolderSession::Save() {
     emit StatusText(0, folderText);
     SaveFinished(result);
   });
+  emit SaveStarting(worker);
   worker->Start();
 }
 

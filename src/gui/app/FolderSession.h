@@ -118,6 +118,9 @@ class FolderSession : public QObject {
   void SaveFailed(const QString& summary, const std::vector<hozanki::SaveFailure>& failures);
   // A save and the re-read after it are over.
   void SaveDone();
+  // The save worker is made and about to start (connect to it now and no
+  // signal of it is missed).
+  void SaveStarting(hozanki::SaveTag* worker);
   // A load or reload is over (emitted after the busy state ended).
   void WorkFinished();
 

@@ -6,11 +6,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "gui/app/HelpLocator.h"
+
 namespace hozanki {
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormAbout"));
   setWindowTitle(QStringLiteral("バージョン情報"));
+  AddHelpKey(this, kHelpContext);
   auto* layout = new QVBoxLayout(this);
   auto* icon = new QLabel;
   icon->setPixmap(QIcon(QStringLiteral(":/hozanki.svg")).pixmap(48, 48));

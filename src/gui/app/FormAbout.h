@@ -10,6 +10,8 @@ class TFormAbout : public QDialog {
   Q_OBJECT
 
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 124;
   static constexpr const char* kWebPage = "https://github.com/hozanki/hozanki";
 
   explicit TFormAbout(QWidget* parent = nullptr);

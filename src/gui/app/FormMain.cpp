@@ -67,7 +67,8 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   connect(ui_.PageControlF, &QTabWidget::currentChanged, this, &TFormMain::PageControlFChange);
   connect(ui_.PageControlT, &QTabWidget::currentChanged, this, &TFormMain::PageControlTChange);
   FolderPanelHost folders;
-  folders.busy = [this] { return IsBusy(); };
+  // While the external editor runs, nothing opens (its lines belong here).
+  folders.busy = [this] { return IsBusy() || (features_.tools && features_.tools->EditorRunning()); };
   folders.currentFolder = [this] { return session_->CurrentFolder(); };
   folders.afterStagedEdits = [this](std::function<void()> then) { session_->AfterStagedEdits(std::move(then)); };
   folders.openFolder = [this](const LoadRequest& request) { session_->OpenFolder(request); };

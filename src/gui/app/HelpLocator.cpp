@@ -1,5 +1,6 @@
 #include "gui/app/HelpLocator.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -49,6 +50,16 @@ void OpenHelp(QWidget* parent, int context) {
   viewer->show();
   viewer->raise();
   viewer->activateWindow();
+}
+
+QAction* AddHelpKey(QWidget* window, int context) {
+  auto* help = new QAction(window);
+  help->setObjectName(QStringLiteral("HelpContext"));
+  help->setShortcut(QKeySequence(Qt::Key_F1));
+  help->setShortcutContext(Qt::WindowShortcut);
+  window->addAction(help);
+  QObject::connect(help, &QAction::triggered, window, [window, context] { OpenHelp(window, context); });
+  return help;
 }
 
 bool DesktopHasBrowser() {

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <functional>
 
+class QAction;
 class QWidget;
 
 namespace hozanki {
@@ -22,6 +23,9 @@ QUrl HelpUrl(int context = 0);
 // the desktop has none, in the built-in help viewer (one per parent window,
 // raised again). Tells the user when the page is missing.
 void OpenHelp(QWidget* parent, int context = 0);
+// Gives `window` the key F1 (an action "HelpContext" of the window and its
+// children) that opens the help at `context`.
+QAction* AddHelpKey(QWidget* window, int context);
 // Whether the desktop can show an HTML page: a handler for text/html, the
 // BROWSER variable or a browser program in PATH.
 bool DesktopHasBrowser();

@@ -1,4 +1,5 @@
-// The Hozanki window program: one instance per user. A later start hands its
+// The Hozanki window program: one instance per user, display and settings
+// folder. A later start hands its
 // paths to the running instance and ends with 1 without a window.
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "core/settings/SettingsFolder.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/QtJapanese.h"
 #include "gui/app/StartUp.h"
@@ -39,7 +41,8 @@ int main(int argc, char** argv) {
   std::filesystem::path working = std::filesystem::current_path(ec);
   if (ec) working = "/";
   std::vector<std::filesystem::path> paths = SingleInstance::ArgumentPaths(argc, argv, working);
-  SingleInstance instance;
+  SingleInstance instance(SingleInstance::DefaultServerName(
+      SettingsFolder(QCoreApplication::applicationFilePath().toStdString())));
   if (instance.HandOffOrListen(paths)) return 1;
   TFormMain window(std::move(paths));
   AcceptHandOvers(instance, window);

@@ -42,6 +42,7 @@ FolderPanel::FolderPanel(QTreeView* tree, QStandardItemModel* folderModel, QComb
                          FolderPanelHost host, QObject* parent)
     : QObject(parent), tree_(tree), folderModel_(folderModel), driveBox_(driveBox), host_(std::move(host)) {
   connect(driveBox_, &QComboBox::activated, this, &FolderPanel::DriveComboBoxChange);
+  driveBox_->installEventFilter(this);
   tree_->installEventFilter(this);
   tree_->viewport()->installEventFilter(this);
 }
@@ -108,6 +109,25 @@ void FolderPanel::Drop(QDropEvent* event) {
 }
 
 bool FolderPanel::eventFilter(QObject* watched, QEvent* event) {
+  // A closed drive box would open the next drive at once on an arrow key or
+  // the wheel: the keys open its list instead, where Enter or a click
+  // chooses; the wheel does nothing.
+  if (watched == driveBox_ && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+        if (!(key->modifiers() & Qt::ControlModifier)) driveBox_->showPopup();
+        return true;
+      default:
+        return false;
+    }
+  }
+  if (watched == driveBox_ && event->type() == QEvent::Wheel) return true;
   if (watched == tree_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::LeftButton) return false;

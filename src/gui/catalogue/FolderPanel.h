@@ -1,8 +1,9 @@
 #pragma once
 // `FolderPanel`: the upper-left panel and the path lists dropped on the
-// window. The drive box (`DriveComboBoxChange`: choosing an entry opens its
-// root, choosing the current drive does nothing, and when the user keeps
-// unsaved edits the box shows the current folder's drive again), the folder
+// window. The drive box (`DriveComboBoxChange`: choosing an entry, by Enter
+// or a click in its list, opens its root; arrow keys on the closed box only
+// open the list; choosing the current drive does nothing, and when the user
+// keeps unsaved edits the box shows the current folder's drive again), the folder
 // tree (`ShowFolder` builds it around the folder being opened;
 // `DirectoryTreeViewDblClick` on a node, or Enter, opens that folder, with
 // Shift also its subfolders), and files dropped from other programs

@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QLocalSocket>
+#include <QTimer>
 #include <QWidget>
+#include <cstdlib>
+#include <system_error>
 
 #include "core/catalogue/FolderScan.h"
 
@@ -26,8 +30,32 @@ SingleInstance::SingleInstance(QString serverName, QObject* parent)
   connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::Accept);
 }
 
-QString SingleInstance::DefaultServerName() {
-  return QStringLiteral("NR284_Mutex") + QString::number(static_cast<qulonglong>(::getuid()));
+QString SingleInstance::ServerName(unsigned userId, const QByteArray& display,
+                                   const std::filesystem::path& settingsFolder) {
+  // Fields separated by NUL, which none of them holds.
+  QByteArray key = QByteArray::number(userId);
+  key.append('\0');
+  key.append(display);
+  key.append('\0');
+  key.append(settingsFolder.native().data(), static_cast<qsizetype>(settingsFolder.native().size()));
+  const QByteArray hash = QCryptographicHash::hash(key, QCryptographicHash::Sha256).toHex().left(12);
+  return QStringLiteral("NR284_Mutex") + QString::fromLatin1(hash);
+}
+
+QByteArray SingleInstance::DisplayIdentity() {
+  for (const char* name : {"WAYLAND_DISPLAY", "DISPLAY", "XDG_SESSION_ID"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return QByteArray(name) + '=' + value;
+  }
+  return {};
+}
+
+QString SingleInstance::DefaultServerName(const std::filesystem::path& settingsFolder) {
+  std::error_code ec;
+  std::filesystem::path folder = std::filesystem::weakly_canonical(settingsFolder, ec);
+  if (ec || folder.empty()) folder = settingsFolder.lexically_normal();
+  if (folder.has_relative_path() && !folder.has_filename()) folder = folder.parent_path();
+  return ServerName(static_cast<unsigned>(::getuid()), DisplayIdentity(), folder);
 }
 
 namespace {
@@ -95,7 +123,9 @@ void SingleInstance::Read(QLocalSocket* socket) {
   std::vector<std::filesystem::path> paths = DecodePathList(message);
   QList<QByteArray> list;
   for (const std::filesystem::path& p : paths) list.append(QByteArray::fromStdString(p.native()));
-  emit PathListReceived(list);
+  // Signalled once this handler has returned: a receiver that runs an event
+  // loop (a question box) may see the socket disconnect and go meanwhile.
+  QTimer::singleShot(0, this, [this, list] { emit PathListReceived(list); });
 }
 
 std::vector<std::filesystem::path> SingleInstance::ArgumentPaths(int argc, char** argv,

@@ -1,10 +1,13 @@
 #pragma once
-// One running instance per user. The first start listens on a local socket
-// named "NR284_Mutex" + the user id; a later start connects, sends its paths
+// One running instance per user, display (or session) and settings folder.
+// The first start listens on a local socket named "NR284_Mutex" + a short
+// hash of the three; a later start connects, sends its paths
 // (absolute, as raw bytes, one per line, an empty line at the end), waits
 // for the running instance to take them and ends with status 1 without a
 // window. The running instance raises its window and opens the paths
-// (`OpenPathList`); an empty list only raises the window.
+// (`OpenPathList`); an empty list only raises the window. The list is
+// signalled after the socket's own handler has returned, so whatever the
+// receiver does (a modal question included) never runs inside it.
 
 #include <QByteArray>
 #include <QList>
@@ -22,10 +25,18 @@ namespace hozanki {
 class SingleInstance : public QObject {
   Q_OBJECT
  public:
-  explicit SingleInstance(QString serverName = DefaultServerName(), QObject* parent = nullptr);
+  explicit SingleInstance(QString serverName, QObject* parent = nullptr);
 
-  // "NR284_Mutex" followed by the user id.
-  static QString DefaultServerName();
+  // "NR284_Mutex" followed by 12 hex digits of a hash of the user id, the
+  // display and the settings folder: starts that share all three share one
+  // window.
+  static QString ServerName(unsigned userId, const QByteArray& display, const std::filesystem::path& settingsFolder);
+  // The name for this process: its user, its display ($WAYLAND_DISPLAY, else
+  // $DISPLAY, else the login session $XDG_SESSION_ID) and `settingsFolder`
+  // (made absolute and canonical where it exists).
+  static QString DefaultServerName(const std::filesystem::path& settingsFolder);
+  // The display part of the name, from this process's environment.
+  static QByteArray DisplayIdentity();
 
   // Program entry: true when another instance runs (it was handed `paths`;
   // the caller returns 1); false when this is now the running instance

@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <memory>
+#include <optional>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -30,27 +32,21 @@
 #include "gui/catalogue/StoredColor.h"
 #include "gui/options/PlayerList.h"
 #include "gui/tools/DefaultEditor.h"
+#include "gui/tools/FormTool.h"
 
 namespace hozanki {
 namespace {
 
 namespace option = settings::option;
 
-constexpr const char* kProgramFilter = "Program(*.exe)|*.exe|All(*.*)|*.*";
 constexpr std::string_view kRecommended = " （推奨）";
 constexpr const char* kIconName = "hozanki";
 
-// The Windows filter "Name|pattern|..." as Qt writes it; "*.exe" also takes
-// every file, since programs have no extension here.
-QString QtFilter(const char* filter) {
-  const QStringList parts = QString::fromUtf8(filter).split(QLatin1Char('|'));
-  QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QString pattern = parts[i + 1];
-    if (pattern == QStringLiteral("*.exe")) pattern = QStringLiteral("*.exe *");
-    out << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
-  }
-  return out.join(QStringLiteral(";;"));
+// An editor setting that cannot name a program here: empty, or a Windows
+// name ("Notepad.exe", "C:\WINDOWS\Notepad.exe").
+bool IsWindowsEditorName(const QString& editor) {
+  return editor.trimmed().isEmpty() || editor.contains(QLatin1Char('\\')) ||
+         editor.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive);
 }
 
 // Items of an ID3v2 save option, the default one carrying "（推奨）".
@@ -90,13 +86,15 @@ void SetShortcut(bool wanted, const std::filesystem::path& path, bool openWith) 
 
 OptionDialogs StandardOptionDialogs() {
   OptionDialogs dialogs;
-  dialogs.openProgram = [](QWidget* parent, const QString& start) {
-    return QFileDialog::getOpenFileName(parent, QString(), start, QtFilter(kProgramFilter));
-  };
+  dialogs.openProgram = OpenProgramDialog;
   dialogs.pickColor = [](QWidget* parent, const QColor& start) {
     return QColorDialog::getColor(start, parent);
   };
-  dialogs.defaultEditor = [] { return DefaultEditorProgram(); };
+  // Asked once: the desktop's answer does not change while the dialog is open.
+  dialogs.defaultEditor = [cache = std::make_shared<std::optional<QString>>()] {
+    if (!*cache) *cache = DefaultEditorProgram();
+    return **cache;
+  };
   return dialogs;
 }
 
@@ -163,6 +161,11 @@ QWidget* TFormOption::MakeEditPage() {
   ButtonEditor = new QPushButton(QStringLiteral("参照"));
   ButtonEditor->setObjectName(QStringLiteral("ButtonEditor"));
   connect(ButtonEditor, &QPushButton::clicked, this, &TFormOption::ButtonBrowseClick);
+  LabelEditorCommand = new QLabel;
+  LabelEditorCommand->setObjectName(QStringLiteral("LabelEditorCommand"));
+  LabelEditorCommand->setWordWrap(true);
+  LabelEditorCommand->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  connect(LabeledEditEditor, &QLineEdit::editingFinished, this, &TFormOption::ShowEditorCommand);
 
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
@@ -181,6 +184,7 @@ QWidget* TFormOption::MakeEditPage() {
   editor->addWidget(LabeledEditEditor, 1);
   editor->addWidget(ButtonEditor);
   layout->addLayout(editor);
+  layout->addWidget(LabelEditorCommand);
   layout->addStretch(1);
   return page;
 }
@@ -298,7 +302,11 @@ void TFormOption::FormCreate(const AppSettings& current, const QString& fontName
   std::error_code ec;
   CheckBoxOpDesktop->setChecked(std::filesystem::exists(DesktopShortcutPath(), ec));
   CheckBoxOpSend->setChecked(std::filesystem::exists(OpenWithEntryPath(), ec));
-  LabeledEditEditor->setText(QString::fromStdString(current.editor));
+  // A Windows name shows the editor that really runs instead.
+  const QString storedEditor = QString::fromStdString(current.editor);
+  LabeledEditEditor->setText(IsWindowsEditorName(storedEditor) && dialogs_.defaultEditor ? dialogs_.defaultEditor()
+                                                                                         : storedEditor);
+  ShowEditorCommand();
   CheckBoxExtOmit->setChecked(current.extOmit);
   CheckBoxExtProtect->setChecked(current.extProtect);
   for (int n = 0; n < kFormatCount; ++n)
@@ -329,6 +337,21 @@ void TFormOption::ButtonBrowseClick() {
   if (!dialogs_.openProgram) return;
   const QString chosen = dialogs_.openProgram(this, LabeledEditEditor->text());
   if (!chosen.isEmpty()) LabeledEditEditor->setText(chosen);
+  ShowEditorCommand();
+}
+
+void TFormOption::ShowEditorCommand() {
+  const QString typed = LabeledEditEditor->text();
+  QString program = typed;
+  if (!IsProgramFile(typed)) program = dialogs_.defaultEditor ? dialogs_.defaultEditor() : QString();
+  const QString line = program.isEmpty() ? QString() : EditorCommandLine(program.toStdString());
+  if (!line.isEmpty())
+    LabelEditorCommand->setText(QStringLiteral("実行: ") + line);
+  else if (!program.isEmpty())
+    LabelEditorCommand->setText(QStringLiteral("実行: （%1 は端末で動くエディタですが、端末エミュレータが見つかりません）")
+                                    .arg(QFileInfo(program).fileName()));
+  else
+    LabelEditorCommand->setText(QStringLiteral("実行: （テキストエディタが見つかりません）"));
 }
 
 void TFormOption::ButtonColorClick(int tag) {

@@ -62,6 +62,9 @@ class TFormOption : public QDialog {
   QCheckBox* CheckBoxExtProtect = nullptr;
   QLineEdit* LabeledEditEditor = nullptr;
   QPushButton* ButtonEditor = nullptr;
+  // The command line the editor field really runs (in the terminal emulator
+  // for a terminal editor; the desktop's editor for a name that is none).
+  QLabel* LabelEditorCommand = nullptr;
   PlayerList* ListViewOptionPlayer = nullptr;
   QComboBox* ComboBoxFontName = nullptr;
   QLabel* PanelN = nullptr;
@@ -91,6 +94,7 @@ class TFormOption : public QDialog {
   void FormCreate(const AppSettings& current, const QString& fontName);
   void PageControlOptionChange(int page);
   void ButtonBrowseClick();
+  void ShowEditorCommand();
   void ButtonColorClick(int tag);
   void PaintSamples();
 

@@ -54,8 +54,13 @@ void PlayerList::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   const int row = rowAt(at.y());
   const int column = columnAt(at.x());
+  const bool wasSelected = row >= 0 && selectionModel()->isRowSelected(row, {});
   QTableWidget::mousePressEvent(event);
-  if (event->button() != Qt::LeftButton || row < 0 || row != armedRow_) return;
+  if (event->button() != Qt::LeftButton || row < 0) return;
+  if (row != armedRow_) {
+    if (wasSelected) armedRow_ = row;
+    return;
+  }
   if (column == kProgramColumn) {
     armedRow_ = -1;
     const QString chosen = programDialog_ ? programDialog_(Program(row)) : QString();
@@ -82,9 +87,11 @@ void PlayerList::CloseEditor(bool store) {
   if (editedRow_ < 0) return;
   const int row = editedRow_;
   editedRow_ = -1;
+  armedRow_ = -1;
   if (store) item(row, kParameterColumn)->setText(EditListView->text());
-  EditListView->hide();
+  // Focus first: hiding a focused child would move the current row on like Tab.
   setFocus();
+  EditListView->hide();
 }
 
 bool PlayerList::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // `ListViewOptionPlayer`: the options dialog's player list, eight fixed rows
 // "MP3" ... "MP4" with the player program and its parameter text. A double
-// click arms a row; a press on the armed row's "ﾌﾟﾚｲﾔｰ" cell asks for the
+// click arms a row, as does a click on the row already selected; the end of
+// an edit disarms it. A press on the armed row's "ﾌﾟﾚｲﾔｰ" cell asks for the
 // program with the file dialog, on its "ﾊﾟﾗﾒｰﾀ" cell opens the in-place
 // editor `EditListView` (at most 30 characters; Enter or leaving stores,
 // Escape drops). Delete empties the selected row. Rows are never added or

@@ -15,6 +15,7 @@
 #include "core/rename/PatternEvaluator.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/rename/RenamePatternCommands.h"
 #include "gui/rename/PatternItemList.h"
 #include "gui/rename/PatternTree.h"
@@ -42,6 +43,7 @@ TFormRename::TFormRename(RenamePatternCommands& patterns, QWidget* parent, int s
     : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), patterns_(patterns) {
   setObjectName(QStringLiteral("FormRename"));
   setWindowTitle(QStringLiteral("定型リネーム設定"));
+  AddHelpKey(this, kHelpContext);
   setAttribute(Qt::WA_DeleteOnClose);
 
   QMenuBar* bar = menuBar();

@@ -28,6 +28,8 @@ class TFormRename : public QMainWindow {
   Q_OBJECT
 
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 131;
   // `startTab`: the tab shown first (the main window's file page).
   TFormRename(RenamePatternCommands& patterns, QWidget* parent, int startTab);
   // Destroyed with the main window while open, it still keeps its settings.

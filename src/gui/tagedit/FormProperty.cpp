@@ -16,6 +16,7 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/TagFile.h"
+#include "gui/app/HelpLocator.h"
 
 namespace hozanki {
 namespace {
@@ -76,6 +77,7 @@ FormProperty::FormProperty(const std::filesystem::path& path, MediaFormat format
     : QDialog(parent), path_(path), format_(format), pages_(new QTabWidget) {
   setObjectName(QStringLiteral("FormProperty"));
   setWindowTitle(QStringLiteral("プロパティ - ") + Text(DisplayName(path.filename())));
+  AddHelpKey(this, kHelpContext);
   pages_->setObjectName(QStringLiteral("PageControl"));
   std::string error;
   std::unique_ptr<TagFile> file = OpenTagFile(path, &error);

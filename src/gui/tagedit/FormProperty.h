@@ -22,6 +22,8 @@ class FormProperty : public QDialog {
   Q_OBJECT
 
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 123;
   // `page`: the tag page to show first (0 .. number of tag kinds − 1).
   FormProperty(const std::filesystem::path& path, MediaFormat format, int page, QWidget* parent = nullptr);
 

@@ -18,6 +18,7 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/text/TextWidth.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/tagedit/WidthLimitValidator.h"
 
 namespace hozanki {
@@ -40,6 +41,7 @@ TFormSetAll::TFormSetAll(const SetAllLayout& layout, const std::string& cell,
     : QDialog(parent), layout_(layout), settingsFolder_(settingsFolder) {
   setObjectName(QStringLiteral("FormSetAll"));
   setWindowTitle(QStringLiteral("一括入力"));
+  AddHelpKey(this, kHelpContext);
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
 
   // The pages' tabs are never shown: a stack shows only the chosen one.

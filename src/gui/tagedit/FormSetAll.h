@@ -23,6 +23,8 @@ namespace hozanki {
 class TFormSetAll : public QDialog {
   Q_OBJECT
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 121;
   // `cell` is the focused row's cell text (pages TS1, TS2, TS3);
   // `settingsFolder` holds "NR284.ini" (empty: the settings are not kept).
   TFormSetAll(const SetAllLayout& layout, const std::string& cell,

@@ -13,6 +13,7 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/CompoundFile.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/text/CompoundStepList.h"
 #include "gui/text/CompoundTree.h"
 
@@ -42,6 +43,7 @@ TFormMulti::TFormMulti(const std::vector<CompoundEdit>& store, std::filesystem::
       check_(std::move(check)) {
   setObjectName(QStringLiteral("FormMulti"));
   setWindowTitle(QStringLiteral("複合編集設定"));
+  AddHelpKey(this, kHelpContext);
   setAttribute(Qt::WA_DeleteOnClose);
 
   auto* layout = new QVBoxLayout(this);

@@ -45,6 +45,8 @@ class TFormMulti : public QWidget {
   Q_OBJECT
 
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 132;
   // Stores the edits (writes the data file, replaces the store, rebuilds the
   // menus); false with a reason when the file could not be written.
   using SaveHandler = std::function<bool(const std::vector<CompoundEdit>&, std::string* error)>;

@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "gui/app/HelpLocator.h"
+
 namespace hozanki {
 namespace {
 
@@ -135,6 +137,7 @@ void SourceEncodingDelegate::setModelData(QWidget* editor, QAbstractItemModel* m
 TFormRepair::TFormRepair(std::vector<RepairRow> rows, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormRepair"));
   setWindowTitle(QStringLiteral("文字コード修復"));
+  AddHelpKey(this, kHelpContext);
   model_ = new RepairModel(std::move(rows), this);
 
   auto* intro = new QLabel(QStringLiteral(

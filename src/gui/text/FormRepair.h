@@ -75,6 +75,8 @@ class SourceEncodingDelegate : public QStyledItemDelegate {
 class TFormRepair : public QDialog {
   Q_OBJECT
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 122;
   TFormRepair(std::vector<RepairRow> rows, QWidget* parent = nullptr);
 
   RepairModel* Model() const { return model_; }

@@ -2,7 +2,10 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -10,6 +13,7 @@
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsKeys.h"
+#include "gui/app/HelpLocator.h"
 #include "gui/tools/ToolList.h"
 
 namespace hozanki {
@@ -24,9 +28,52 @@ std::string ColumnKey(int n) {
 
 }  // namespace
 
+namespace {
+
+// The file dialog's list with only folders and files that may be executed
+// (while the first filter is chosen).
+class ProgramFilesOnly : public QSortFilterProxyModel {
+ public:
+  void SetActive(bool active) {
+    active_ = active;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!active_ || !files) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || (info.isFile() && info.isExecutable());
+  }
+
+ private:
+  bool active_ = true;
+};
+
+}  // namespace
+
 QString OpenProgramDialog(QWidget* parent, const QString& start) {
-  return QFileDialog::getOpenFileName(parent, QString(), start,
-                                      QStringLiteral("Program (*.exe *);;All (*)"));
+  // Programs have no extension here: the first filter shows folders and
+  // executable files, the second every file.
+  QFileDialog dialog(parent);
+  dialog.setObjectName(QStringLiteral("ProgramFileDialog"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  auto* onlyPrograms = new ProgramFilesOnly;
+  onlyPrograms->setParent(&dialog);
+  dialog.setProxyModel(onlyPrograms);
+  const QFileInfo info(start);
+  if (!start.isEmpty()) {
+    dialog.setDirectory(info.isDir() ? start : info.absolutePath());
+    if (info.isFile()) dialog.selectFile(info.fileName());
+  }
+  const QString programs = QStringLiteral("プログラム (*)");
+  dialog.setNameFilters({programs, QStringLiteral("すべてのファイル (*)")});
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [onlyPrograms, programs](const QString& filter) { onlyPrograms->SetActive(filter == programs); });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
 }
 
 TFormTool::TFormTool(const std::vector<ToolEntry>& tools, const std::filesystem::path& settingsFolder,
@@ -34,6 +81,7 @@ TFormTool::TFormTool(const std::vector<ToolEntry>& tools, const std::filesystem:
     : QDialog(parent), settingsFolder_(settingsFolder), openProgram_(std::move(openProgram)) {
   setObjectName(QStringLiteral("FormTool"));
   setWindowTitle(QStringLiteral("ツール設定"));
+  AddHelpKey(this, kHelpContext);
   auto* menu = new QMenuBar(this);
   menu->setObjectName(QStringLiteral("MainMenuTool"));
   auto item = [this, menu](const char* name, const char* caption, void (TFormTool::*handler)()) {

@@ -32,6 +32,8 @@ class TFormTool : public QDialog {
   Q_OBJECT
 
  public:
+  // F1: the manual's section on this window.
+  static constexpr int kHelpContext = 141;
   // `openProgram`: the file dialog (start path in, chosen path out, empty
   // when cancelled).
   TFormTool(const std::vector<ToolEntry>& tools, const std::filesystem::path& settingsFolder,

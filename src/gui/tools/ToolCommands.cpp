@@ -11,6 +11,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/settings/AppSettings.h"
 #include "core/tools/EditorExchange.h"
+#include "core/tools/ProgramStart.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/tools/DefaultEditor.h"
 #include "gui/tools/FormTool.h"
@@ -88,7 +89,8 @@ void ToolCommands::PopupFPlayClick() {
   const AppSettings& options = AppSettings::Current();
   const std::string& program = options.player[static_cast<size_t>(page)];
   const std::filesystem::path folder = host_.currentFolder();
-  if (!program.empty() && QFile::exists(QString::fromStdString(program))) {
+  // A bare name ("mpv") is looked up on PATH, as the desktop would.
+  if (!program.empty() && !ResolveProgram(program).empty()) {
     programStarter_.start(BuildToolCall(program, options.playerPrm[static_cast<size_t>(page)],
                                         folder.string(), SelectedFileNames(page)));
     return;
@@ -98,7 +100,7 @@ void ToolCommands::PopupFPlayClick() {
   const auto& entries = host_.catalogue().Entries(static_cast<MediaFormat>(page));
   if (!focused.isValid() || focused.row() >= static_cast<int>(entries.size())) return;
   const std::filesystem::path path = folder / entries[static_cast<size_t>(focused.row())].relativePath;
-  programStarter_.open(QString::fromStdString(path.string()));
+  programStarter_.open(path);
 }
 
 void ToolCommands::PopupEditorClick() {
@@ -116,16 +118,35 @@ void ToolCommands::PopupEditorClick() {
                          QString::fromStdString(file.string() + "\n" + error));
     return;
   }
-  const ProgramCall call = EditorCall(EditorCommand(AppSettings::Current().editor), file.string());
+  const ProgramCall call = EditorProgramCall(AppSettings::Current().editor, file.string());
+  if (call.program.empty()) {
+    const std::vector<std::string> editor = EditorCommand(AppSettings::Current().editor);
+    if (!editor.empty()) {
+      // A terminal editor, and no terminal to run it in.
+      QMessageBox box(QMessageBox::Warning, host_.window->windowTitle(),
+                      QStringLiteral("%1 は端末で動くエディタですが、端末エミュレータが見つかりません。\n"
+                                     "「動作環境設定」の「テキストエディタ」で別のエディタを選んでください。")
+                          .arg(QString::fromStdString(editor.front())),
+                      QMessageBox::Ok, host_.window);
+      box.setObjectName(QStringLiteral("EditorStartError"));
+      box.exec();
+      return;
+    }
+  }
+  // While the editor runs, hand-overs wait and drops are refused: the lines
+  // go back to the folder and rows they came from.
+  const std::filesystem::path folder = host_.currentFolder();
   editorRunning_ = true;
-  const int failure = RunAndWait(call, host_.window);
+  const WaitOutcome outcome = RunAndWait(call, host_.window);
   editorRunning_ = false;
-  if (failure != 0) {
+  if (outcome.startError != 0) {
     QMessageBox box(QMessageBox::Critical, host_.window->windowTitle(),
-                    QStringLiteral("ShellExecute Error%1").arg(failure), QMessageBox::Ok, host_.window);
+                    QStringLiteral("ShellExecute Error%1").arg(outcome.startError), QMessageBox::Ok, host_.window);
     box.setObjectName(QStringLiteral("EditorStartError"));
     box.exec();
   }
+  // Stopped waiting: whatever the editor writes later is not taken.
+  if (outcome.stopped || host_.currentFolder() != folder || host_.busy()) return;
   std::string bytes;
   if (!ReadWholeFile(file, bytes)) return;
   ApplyExchangeLines(catalogue, target, rows.rows, ExchangeLines(bytes));

@@ -97,9 +97,19 @@ void ToolList::mousePressEvent(QMouseEvent* event) {
   const int column = columnAt(at.x());
   pressPos_ = at;
   pressOnSelection_ = row >= 0 && selectionModel()->isRowSelected(row, {});
-  if (pressOnSelection_ && event->button() == Qt::LeftButton && row != armedRow_) return;  // may start a drag
+  armOnRelease_ = -1;
+  if (pressOnSelection_ && event->button() == Qt::LeftButton && row != armedRow_) {
+    armOnRelease_ = row;
+    return;  // may start a drag
+  }
   QTableWidget::mousePressEvent(event);
   if (event->button() == Qt::LeftButton && row >= 0 && row == armedRow_ && column >= 0) OpenEditor(row, column);
+}
+
+void ToolList::mouseReleaseEvent(QMouseEvent* event) {
+  QTableWidget::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && armOnRelease_ >= 0) armedRow_ = armOnRelease_;
+  armOnRelease_ = -1;
 }
 
 void ToolList::mouseMoveEvent(QMouseEvent* event) {
@@ -107,6 +117,7 @@ void ToolList::mouseMoveEvent(QMouseEvent* event) {
       (event->position().toPoint() - pressPos_).manhattanLength() < QApplication::startDragDistance())
     return;
   pressOnSelection_ = false;
+  armOnRelease_ = -1;
   auto* drag = new QDrag(this);
   auto* data = new QMimeData;
   data->setData(QLatin1String(kRowsMime), QByteArray());
@@ -142,12 +153,15 @@ void ToolList::CloseEditor(bool store) {
   if (editedRow_ < 0) return;
   QTableWidgetItem* cell = item(editedRow_, editedColumn_);
   editedRow_ = editedColumn_ = -1;
+  armedRow_ = -1;
+  // The list takes the focus before the field hides: hiding a focused child
+  // would move the focus on like Tab, and the current row with it.
+  setFocus();
   EditListViewTool->hide();
   if (store && cell && cell->text() != EditListViewTool->text()) {
     cell->setText(EditListViewTool->text());
     emit Changed();
   }
-  setFocus();
 }
 
 bool ToolList::eventFilter(QObject* watched, QEvent* event) {

@@ -1,8 +1,9 @@
 #pragma once
 // `ListViewTool`: the rows of the tool dialog ("処理名", "ﾂｰﾙﾊﾟｽ", "ﾊﾟﾗﾒｰﾀ").
-// A double click arms a row; a click on a cell of the armed row opens the
-// edit field `EditListViewTool` over that cell (Enter or leaving stores,
-// Escape drops). Dragging the selected rows onto another row moves them
+// A double click arms a row, as does a click on a row that was already
+// selected (released without a drag); a click on a cell of the armed row opens
+// the edit field `EditListViewTool` over that cell (Enter or leaving stores,
+// Escape drops), and the edit's end disarms the row. Dragging the selected rows onto another row moves them
 // there in their order. Changed() tells of every stored edit and move.
 
 #include <QTableWidget>
@@ -35,6 +36,7 @@ class ToolList : public QTableWidget {
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -52,6 +54,8 @@ class ToolList : public QTableWidget {
   int editedColumn_ = -1;
   QPoint pressPos_;
   bool pressOnSelection_ = false;
+  // The selected row a press fell on: armed by the release unless a drag began.
+  int armOnRelease_ = -1;
 };
 
 }  // namespace hozanki
