@@ -110,7 +110,12 @@ std::string QuoteExecArgument(std::string_view argument) {
 }
 
 std::string ShortcutEntryText(const fs::path& program, std::string_view icon, bool openWith) {
-  std::string text = "[Desktop Entry]\nType=Application\nName=Hozanki\nComment=Hozanki\n";
+  // Names and comments as the installed hozanki.desktop gives them.
+  std::string text =
+      "[Desktop Entry]\nType=Application\nName=Hozanki\n"
+      "GenericName=Tag Editor\nGenericName[ja]=タグエディタ\n"
+      "Comment=Edit tags and rename audio and video files\n"
+      "Comment[ja]=音楽・動画ファイルのタグ編集とリネーム\n";
   text += "Exec=" + QuoteExecArgument(program.string()) + " %F\n";
   text += "Icon=" + std::string(icon) + "\nTerminal=false\n";
   if (openWith) {
