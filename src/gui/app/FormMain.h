@@ -102,6 +102,8 @@ class TFormMain : public QMainWindow {
   void BuildLayout();
   void BuildMenus();
   void BuildPopups();
+  // "エディタ(&E)" of the Edit menu follows the mode and the edit column.
+  void UpdateEditorItem();
   // FormMainSettings.cpp
   void FormCreate();
   void FormClose();
