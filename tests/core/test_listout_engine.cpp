@@ -256,7 +256,7 @@ TEST_F(ListOutputTest, EncodingsAndLineEnds) {
 // preview, write what the preview holds. The file ends in exactly one line
 // break, whether or not the template's last row has one.
 TEST(ListOutputLineEnds, OneFinalLineBreakWhateverTheTemplatesLastRow) {
-  const std::vector<PickedFile> files = {Picked("/m/", "a.mp3", 1, "A"), Picked("/m/", "b.mp3", 2, "B")};
+  std::vector<PickedFile> files = {Picked("/m/", "a.mp3", 1, "1"), Picked("/m/", "b.mp3", 2, "2")};
   const TemplateRow head{"", "テキスト", "#EXTM3U", "↓"};
   const TemplateRow name{" *", "ファイル名", "", "全体参照"};
   const TemplateRow breakInLoop{" *", "テキスト", "", "↓"};

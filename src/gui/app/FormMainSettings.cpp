@@ -150,8 +150,10 @@ void TFormMain::FormCreate() {
     ReadColumnWidths(ini, ui_.listViewT[static_cast<size_t>(k)], settings::TagColumnDefaults(kind),
                      TagTableColumns(kind), [kind](int n) { return TagColumnKey(kind, n); }, unstored);
   }
-  if (ini.ReadBool(window::kSection, window::kMaximized, window::kMaximizedDefault))
+  if (ini.ReadBool(window::kSection, window::kMaximized, window::kMaximizedDefault)) {
+    unshownNormalBounds_ = QRect(pos(), size());
     setWindowState(windowState() | Qt::WindowMaximized);
+  }
   const int page = ReadInRange(ini, window::kPage, window::kPageDefault, 0, kTagKindCount - 1);
   {
     const QSignalBlocker blocker(ui_.PageControlT);
@@ -218,17 +220,30 @@ void TFormMain::MeasureRowGeometry() {
   rowPitch_ = table->verticalHeader()->defaultSectionSize();
 }
 
+void TFormMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && isVisible() &&
+      !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+    unshownNormalBounds_.reset();  // the normal geometry is on the screen now
+}
+
 void TFormMain::FormClose() {
   const std::filesystem::path path = session_->SettingsFolder() / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
   QRect bounds(pos(), size());
   const bool maximized = isMaximized() || isFullScreen();
   PaneSizes panes{ui_.PanelUL->width(), ui_.PanelU->height()};
-  if (maximized && normalGeometry().isValid()) {
-    // The normal geometry and the panes as it shows them: the sizes the
-    // maximised window shows (they do not stretch), inside the normal window.
-    const QPoint frameOffset = geometry().topLeft() - pos();
-    bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
+  if (maximized && (unshownNormalBounds_ || normalGeometry().isValid())) {
+    // The normal geometry: as stored while the window has not shown it (its
+    // position then is the frame's already), else the one it last showed.
+    // The panes as it shows them: the sizes the maximised window shows (they
+    // do not stretch), inside the normal window.
+    if (unshownNormalBounds_) {
+      bounds = *unshownNormalBounds_;
+    } else {
+      const QPoint frameOffset = geometry().topLeft() - pos();
+      bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
+    }
     panes = FitPanes(panes, bounds.size(), ui_.PanelUL->minimumWidth());
   }
   ini.WriteInteger(window::kSection, window::kTop, bounds.top());
