@@ -28,6 +28,7 @@
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/ImageListCheckBox.h"
+#include "gui/tagedit/TagTableController.h"
 #include "gui/tagedit/TagTableModel.h"
 
 using namespace hozanki;

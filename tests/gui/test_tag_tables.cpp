@@ -359,11 +359,13 @@ void TagTablesTest::EditColumnTextSitsWhereOtherCellsPutIt() {
   ShowWindow(w);
   QTableView* id3v2 = w.TagTable(kId3v2);
   const QString text = QStringLiteral("Ag|日本語");
-  SetCell(w, kId3v2, 0, 0, text.toStdString());
-  SetCell(w, kId3v2, 0, 1, text.toStdString());
-  QCOMPARE(TextAt(id3v2, 0, 2), text);
-  QCOMPARE(TextAt(id3v2, 0, 3), text);
-  ClickHeader(id3v2, 3);  // column 3 becomes the edit column
+  for (int cell = 0; cell < 4; ++cell) SetCell(w, kId3v2, 0, cell, text.toStdString());
+  // Two columns that show it: the second becomes the edit column.
+  QList<int> columns;
+  for (int c = 2; c < id3v2->model()->columnCount() && columns.size() < 2; ++c)
+    if (TextAt(id3v2, 0, c) == text && id3v2->columnWidth(c) > 40) columns << c;
+  QCOMPARE(columns.size(), 2);
+  ClickHeader(id3v2, columns[1]);
   id3v2->clearSelection();
   id3v2->setCurrentIndex(id3v2->model()->index(1, 0));
   QTest::qWait(20);
@@ -385,8 +387,8 @@ void TagTablesTest::EditColumnTextSitsWhereOtherCellsPutIt() {
       }
     return QPair<int, int>(first, last);
   };
-  const auto plain = inkRows(2);
-  const auto edit = inkRows(3);
+  const auto plain = inkRows(columns[0]);
+  const auto edit = inkRows(columns[1]);
   QVERIFY(plain.first >= 0 && edit.first >= 0);
   QCOMPARE(edit, plain);
 }
