@@ -192,12 +192,17 @@ void RowDragTest::DropMarkerShowsWhereTheRowsWouldLand() {
     QDragMoveEvent event(at(row), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
     filter.eventFilter(viewport, &event);
   };
-  // The line between two rows it shows, -1 when none shows.
+  // The line between two rows it shows (the boundary it covers), -1 when
+  // none shows.
   auto marker = [&]() -> int {
     const QWidget* line = drag.DropMarker();
     if (!line || !line->isVisible()) return -1;
-    if (line->parentWidget() != viewport || line->width() != viewport->width()) return -2;
-    return line->y() + line->height() / 2;
+    if (line->parentWidget() != viewport || line->width() != viewport->width() || line->height() != 2) return -2;
+    // Drawn in the text's colour, not in the white of the cells.
+    if (!line->autoFillBackground() ||
+        line->palette().color(line->backgroundRole()) != table->palette().color(QPalette::Text))
+      return -3;
+    return line->y() == 0 ? 0 : line->y() + 1;
   };
   auto above = [&](int row) { return table->rowViewportPosition(row); };
   auto below = [&](int row) { return table->rowViewportPosition(row) + table->rowHeight(row); };

@@ -198,14 +198,15 @@ void TagRowDrag::PlaceMarker(int page, QPoint at) {
     marker_ = new QWidget(view->viewport());
     marker_->setObjectName(QStringLiteral("DropMarker"));
     marker_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    marker_->setBackgroundRole(QPalette::Text);  // the colour of the cells' text
     marker_->setAutoFillBackground(true);
-    QPalette palette = marker_->palette();
-    palette.setColor(QPalette::Window, view->palette().color(QPalette::Text));
-    marker_->setPalette(palette);
   }
   markerPage_ = page;
   markerAt_ = at;
-  marker_->setGeometry(0, y - 1, view->viewport()->width(), 2);
+  // Two pixels across the line between the rows, inside the viewport (above
+  // the first row, below the last).
+  const int height = view->viewport()->height();
+  marker_->setGeometry(0, std::clamp(y - 1, 0, std::max(0, height - 2)), view->viewport()->width(), 2);
   marker_->show();
   marker_->raise();
 }
