@@ -12,14 +12,18 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 #include <functional>
 
 #include "GuiTestSupport.h"
+#include "core/rename/RenameBatch.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/tagedit/FormSaveErrors.h"
 
 using namespace hozanki;
 
@@ -77,6 +81,7 @@ class MainWindowSettingsTest : public QObject {
   void OptionsToolsAndFolderAreApplied();
   void RecoveryCopiesOfTheDataFiles();
   void MaximisedWindowKeepsItsPanesOverRestarts();
+  void RecoveriesThatFailAreListed();
 };
 
 void MainWindowSettingsTest::DefaultsWithoutSettingsFileAndTheWrittenWindowSection() {
@@ -317,6 +322,29 @@ void MainWindowSettingsTest::MaximisedWindowKeepsItsPanesOverRestarts() {
   QTRY_COMPARE(window.size(), QSize(640, 480));
   QCoreApplication::processEvents();
   QCOMPARE(panes(window), QPoint(640 - 150, 480 - 200));
+}
+
+// A rename a crash cut short whose old and new names are both taken since
+// cannot be finished: the window lists it in its failure list instead of
+// passing over it.
+void MainWindowSettingsTest::RecoveriesThatFailAreListed() {
+  ScopedConfigDir config;
+  QTemporaryDir music;
+  const QString temporary = music.path() + "/.hozanki-AbCd1234.ren";
+  WriteFile(temporary, "content");
+  WriteFile(music.path() + "/a.mp3", "a");
+  WriteFile(music.path() + "/b.mp3", "b");
+  WriteFile(config.path() + "/" + kRenameLogFileName,
+            "hozanki rename log 1\n" + (temporary + "\t" + music.path() + "/a.mp3\t" + music.path() + "/b.mp3\n").toUtf8());
+  TFormMain window;
+  ShowAndSettle(window);
+  TFormSaveErrors* list = nullptr;
+  QTRY_VERIFY((list = window.findChild<TFormSaveErrors*>()) != nullptr && list->isVisible());
+  QCOMPARE(list->windowTitle(), QString::fromUtf8(kSaveErrorsTitle));
+  QCOMPARE(list->ListFailures->topLevelItemCount(), 1);
+  QCOMPARE(list->ListFailures->topLevelItem(0)->text(0), temporary);
+  QVERIFY(!list->LabelSummary->text().isEmpty());
+  QVERIFY(QFile::exists(temporary));  // left alone
 }
 
 QTEST_MAIN(MainWindowSettingsTest)

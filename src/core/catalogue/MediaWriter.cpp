@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/catalogue/TagFile.h"
+#include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
@@ -162,6 +163,9 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
       if (std::optional<MisfitCharacter> misfit = FirstMisfitCp932(text))
         return Fail(error, std::string(names[i]) + ": ID3v1 cannot store \"" + misfit->character +
                                "\" (not in code page 932)");
+      const std::string_view name = names[i];
+      if (std::string why = Id3v1Tag::Refusal(name.substr(0, name.rfind('_')), text); !why.empty())
+        return Fail(error, std::string(name) + ": " + why);
     }
   }
   return true;
@@ -189,7 +193,14 @@ PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const Media
         break;
     }
   }
-  bool ok = file->Save(error);
+  bool ok = false;
+  if (settings.keepTimeStamp) {
+    // A new copy takes the old time before it takes the file's name.
+    ReplacementTimeScope keepTime(path, before.st_mtim);
+    ok = file->Save(error);
+  } else {
+    ok = file->Save(error);
+  }
   struct timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;
