@@ -111,7 +111,7 @@ TEST_F(CliStoredFiles, ListOutputKeepsLinksAndNeverFollowsOneNamedLikeATemporary
   fs::create_symlink(victim, dir_ / "list.m3u.tmp~");
   Result r = Run({"listout", "T", "--output", (dir_ / "list.m3u").string(), Media()});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(ReadFile(dir_ / "list.m3u"), "a.ogg");
+  EXPECT_EQ(ReadFile(dir_ / "list.m3u"), "a.ogg\r\n");
   EXPECT_EQ(ReadFile(victim), "victim");
   EXPECT_TRUE(fs::is_symlink(dir_ / "list.m3u.tmp~"));
 
@@ -122,7 +122,7 @@ TEST_F(CliStoredFiles, ListOutputKeepsLinksAndNeverFollowsOneNamedLikeATemporary
   r = Run({"listout", "T", "--output", (dir_ / "link.m3u").string(), Media()});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.m3u"));
-  EXPECT_EQ(ReadFile(dir_ / "lists" / "real.m3u"), "a.ogg");
+  EXPECT_EQ(ReadFile(dir_ / "lists" / "real.m3u"), "a.ogg\r\n");
   EXPECT_EQ(ReadFile(victim), "victim");
 
   // The template library itself behind a link: importing keeps the link.

@@ -237,9 +237,9 @@ TEST_F(ListOutputTest, EncodingsAndLineEnds) {
   const std::vector<std::string> lines = {"曲 1", "", "ｶﾅ"};
   std::string bytes;
   ASSERT_TRUE(EncodeListOutput(lines, ListEncoding::ShiftJis, bytes));
-  EXPECT_EQ(bytes, *EncodeCp932("曲 1") + "\r\n\r\n\xB6\xC5");
+  EXPECT_EQ(bytes, *EncodeCp932("曲 1") + "\r\n\r\n\xB6\xC5\r\n");
   ASSERT_TRUE(EncodeListOutput(lines, ListEncoding::Utf8, bytes));
-  EXPECT_EQ(bytes, "曲 1\r\n\r\nｶﾅ");
+  EXPECT_EQ(bytes, "曲 1\r\n\r\nｶﾅ\r\n");
   ASSERT_TRUE(EncodeListOutput({"a😀"}, ListEncoding::Utf16, bytes));
   EXPECT_EQ(bytes, std::string("\xFF\xFE"
                                "a\0\x3D\xD8\x00\xDE\r\0\n\0",
@@ -250,6 +250,43 @@ TEST_F(ListOutputTest, EncodingsAndLineEnds) {
   std::string file;
   ASSERT_TRUE(ReadWholeFile(dir_ / "empty.m3u", file));
   EXPECT_EQ(file, "\xFF\xFE");
+}
+
+// From template to file as the list window goes: generate, show in the
+// preview, write what the preview holds. The file ends in exactly one line
+// break, whether or not the template's last row has one.
+TEST(ListOutputLineEnds, OneFinalLineBreakWhateverTheTemplatesLastRow) {
+  std::vector<PickedFile> files = {Picked("/m/", "a.mp3", 1, "1"), Picked("/m/", "b.mp3", 2, "2")};
+  const TemplateRow head{"", "テキスト", "#EXTM3U", "↓"};
+  const TemplateRow name{" *", "ファイル名", "", "全体参照"};
+  const TemplateRow breakInLoop{" *", "テキスト", "", "↓"};
+  const TemplateRow endText{"", "テキスト", "#END", ""};
+  const TemplateRow endBreak{"", "テキスト", "", "↓"};
+  struct Case {
+    const char* what;
+    std::vector<TemplateRow> rows;
+    std::string file;
+  };
+  const Case cases[] = {
+      {"last row in the loop with a break", {head, name, breakInLoop}, "#EXTM3U\r\na.mp3\r\nb.mp3\r\n"},
+      {"last row without a break", {head, name, breakInLoop, endText}, "#EXTM3U\r\na.mp3\r\nb.mp3\r\n#END\r\n"},
+      {"a break of its own after the text", {head, name, breakInLoop, endText, endBreak},
+       "#EXTM3U\r\na.mp3\r\nb.mp3\r\n#END\r\n"},
+      {"loop without breaks", {head, name}, "#EXTM3U\r\na.mp3b.mp3\r\n"},
+      {"an empty break row as the last", {head, name, breakInLoop, endBreak},
+       "#EXTM3U\r\na.mp3\r\nb.mp3\r\n"},
+      {"two empty break rows", {head, name, breakInLoop, endBreak, endBreak},
+       "#EXTM3U\r\na.mp3\r\nb.mp3\r\n\r\n"},
+  };
+  for (const Case& c : cases) {
+    ListEngine engine(files, UpdateListTotals(files), {});
+    const std::string preview = JoinPreviewLines(engine.Generate(c.rows, 0));
+    for (ListEncoding encoding : {ListEncoding::ShiftJis, ListEncoding::Utf8}) {
+      std::string bytes;
+      ASSERT_TRUE(EncodeListOutput(SplitPreviewLines(preview), encoding, bytes));
+      EXPECT_EQ(bytes, c.file) << c.what;
+    }
+  }
 }
 
 TEST_F(ListOutputTest, ShiftJisRefusesWhatItCannotHoldAndWritesNothing) {

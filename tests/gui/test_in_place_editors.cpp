@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -109,6 +110,7 @@ class InPlaceEditorsTest : public QObject {
   void RowsMovingUnderAnEditorNeverStoreIntoAnotherFile();
   void ScrollingTheRowAwayStoresAndCloses();
   void HistoryComboKeepsTwentyMostRecentFirst();
+  void LineEditorsWidenWithTheirTextInsideTheWindow();
 
  private:
   std::unique_ptr<ScopedConfigDir> config_;
@@ -473,6 +475,76 @@ void InPlaceEditorsTest::HistoryComboKeepsTwentyMostRecentFirst() {
   QCOMPARE(box.itemText(1), QStringLiteral("text24"));
   QCOMPARE(box.findText(QStringLiteral("text10")), -1);
   QCOMPARE(box.currentIndex(), 0);
+}
+
+void InPlaceEditorsTest::LineEditorsWidenWithTheirTextInsideTheWindow() {
+  QWidget window;
+  window.resize(500, 200);
+  auto* view = new QTableView(&window);
+  view->setGeometry(0, 0, 500, 200);
+  QStandardItemModel model(3, 4);
+  model.setItem(0, 1, new QStandardItem(QStringLiteral("short")));
+  model.setItem(1, 1, new QStandardItem(QStringLiteral("長いタイトルの曲で列の幅には収まらない")));
+  view->setModel(&model);
+  for (int c = 0; c < 4; ++c) view->horizontalHeader()->resizeSection(c, 80);
+  auto* edit = new QLineEdit(&window);
+  auto* copy = new QLineEdit(&window);
+  InPlaceEditors editors({edit, copy, nullptr, nullptr}, &window, {});
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  const QRect cell = view->visualRect(model.index(0, 1));
+  const int cellLeft = view->viewport()->mapTo(&window, cell.topLeft()).x();
+  // The text fits inside the editor, with its margins and the cursor's room.
+  auto fits = [](QLineEdit* line) {
+    const QMargins m = line->textMargins();
+    return line->width() >= line->fontMetrics().horizontalAdvance(line->text()) + m.left() + m.right() + 2;
+  };
+  struct Case {
+    EditorKind kind;
+    QLineEdit* line;
+    int row;
+    QString typed;  // replaces the editor's text; empty: as opened
+    enum { Column, RightOfCell, WholeWindow } place;
+  };
+  const Case cases[] = {
+      {EditorKind::Edit, edit, 0, {}, Case::Column},
+      {EditorKind::Edit, edit, 0, QStringLiteral("a title that is wider than its column"), Case::RightOfCell},
+      {EditorKind::Edit, edit, 0, QString(120, QLatin1Char('W')), Case::WholeWindow},
+      {EditorKind::Edit, edit, 0, QStringLiteral("x"), Case::Column},  // shrinks back
+      {EditorKind::Copy, copy, 1, {}, Case::RightOfCell},
+  };
+  for (const Case& c : cases) {
+    if (!editors.IsOpen() || editors.OpenKind() != c.kind || editors.Session().row != c.row) {
+      EditSession session;
+      session.view = view;
+      session.row = c.row;
+      session.column = 1;
+      session.store = [](int, const QString&) { return true; };
+      editors.Open(c.kind, session);
+    }
+    if (!c.typed.isEmpty()) {
+      c.line->selectAll();
+      TypeText(c.line, c.typed);
+    }
+    const QRect at = c.line->geometry();
+    QVERIFY2(at.left() >= 0 && at.right() < window.width(), qPrintable(c.typed));
+    switch (c.place) {
+      case Case::Column:
+        QCOMPARE(at.left(), cellLeft);
+        QCOMPARE(at.width(), cell.width() + 1);
+        break;
+      case Case::RightOfCell:
+        QCOMPARE(at.left(), cellLeft);
+        QVERIFY(at.width() > cell.width() + 1);
+        QVERIFY(fits(c.line));
+        break;
+      case Case::WholeWindow:
+        QCOMPARE(at.left(), 0);
+        QCOMPARE(at.width(), window.width());
+        break;
+    }
+  }
+  editors.Cancel();
 }
 
 QTEST_MAIN(InPlaceEditorsTest)

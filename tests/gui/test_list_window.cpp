@@ -547,7 +547,7 @@ class TestListWindow : public QObject {
     QCOMPARE(saveTitle_, QStringLiteral("リスト出力"));
     QCOMPARE(saveFilter_, QStringLiteral("m3u (*.m3u)"));
     QCOMPARE(form->ComboBoxExt->itemText(0), QStringLiteral("m3u"));
-    QCOMPARE(Bytes(OutPath("list.m3u")), std::string("#EXTM3U\r\n/music/pop/\x8b\xc8.mp3"));
+    QCOMPARE(Bytes(OutPath("list.m3u")), std::string("#EXTM3U\r\n/music/pop/\x8b\xc8.mp3\r\n"));
 
     form->CheckBoxUnicode->setChecked(true);
     form->MenuListOutClick();
@@ -558,7 +558,7 @@ class TestListWindow : public QObject {
     form->ComboBoxExt->setEditText(QStringLiteral("m3u8"));
     savePath_ = QString::fromStdString(OutPath("list.m3u8").string());
     form->MenuListOutClick();
-    QCOMPARE(Bytes(OutPath("list.m3u8")), std::string("#EXTM3U\r\n/music/pop/曲.mp3"));
+    QCOMPARE(Bytes(OutPath("list.m3u8")), std::string("#EXTM3U\r\n/music/pop/曲.mp3\r\n"));
     // An empty preview in UTF-16 is the byte-order mark alone.
     form->ComboBoxExt->setEditText(QString());
     form->RichEditPreview->clear();
@@ -606,7 +606,7 @@ class TestListWindow : public QObject {
     for (const char* name : {"list.csv", "list.html", "list.txt", "list.m3u"}) {
       savePath_ = QString::fromStdString(OutPath(name).string());
       form->MenuListOutClick();
-      QCOMPARE(Bytes(OutPath(name)), std::string("名前,曲\r\n🎵"));
+      QCOMPARE(Bytes(OutPath(name)), std::string("名前,曲\r\n🎵\r\n"));
     }
     form->ComboBoxUnicode->setCurrentText(QStringLiteral("UTF-16"));
     savePath_ = QString::fromStdString(OutPath("list16.csv").string());

@@ -15,6 +15,7 @@
 #include <QtTest>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -27,6 +28,7 @@
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/ImageListCheckBox.h"
+#include "gui/tagedit/TagTableController.h"
 #include "gui/tagedit/TagTableModel.h"
 
 using namespace hozanki;
@@ -95,6 +97,7 @@ class MainWindowBehaviourTest : public QObject {
   void FirstIdleOnlyUnhooksItself();
   void F5SwitchesModesAndPopups();
   void FilePageAndTagPageAreCoupled();
+  void EditorItemFollowsModeAndEditColumn();
   void GenreBoxHas157SortedEntries();
   void MenusCarryCaptionsAndShortcuts();
   void HelpAndAboutOpenTheirPages();
@@ -192,6 +195,39 @@ void MainWindowBehaviourTest::FilePageAndTagPageAreCoupled() {
   QCOMPARE(window.SyncRequest(), 0);
 }
 
+void MainWindowBehaviourTest::EditorItemFollowsModeAndEditColumn() {
+  TFormMain window;
+  Settle(window);
+  auto* editor = Child<QAction>(window, "MenuEditEditor");
+  auto* tagPages = Child<QTabWidget>(window, "PageControlT");
+  auto* filePages = Child<QTabWidget>(window, "PageControlF");
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+    bool enabled;
+  };
+  const Step steps[] = {
+      {"start", [] {}, false},
+      {"file-name column", [&] { window.Tables().SetEditColumn(1, 1); }, false},
+      {"value column", [&] { window.Tables().SetEditColumn(1, 3); }, true},
+      {"another tag page", [&] { tagPages->setCurrentIndex(2); }, false},
+      {"back", [&] { tagPages->setCurrentIndex(1); }, true},
+      {"file page without edit column", [&] { filePages->setCurrentIndex(4); }, false},
+      {"rename mode", [&] { Child<QAction>(window, "MenuFileModeR")->trigger(); }, true},
+      {"tag edit mode", [&] { Child<QAction>(window, "MenuFileModeT")->trigger(); }, false},
+      {"MP3 again", [&] { filePages->setCurrentIndex(0); }, true},
+      {"edit column left", [&] { window.Tables().ModeOff(1); }, false},
+  };
+  for (const Step& step : steps) {
+    step.run();
+    QVERIFY2(editor->isEnabled() == step.enabled, step.what);
+    // The Edit menu checks again as it drops down.
+    editor->setEnabled(!step.enabled);
+    emit Child<QMenu>(window, "MenuEdit")->aboutToShow();
+    QVERIFY2(editor->isEnabled() == step.enabled, step.what);
+  }
+}
+
 void MainWindowBehaviourTest::GenreBoxHas157SortedEntries() {
   TFormMain window;
   auto* genres = Child<QComboBox>(window, "ComboBoxListView");
@@ -226,7 +262,7 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"MenuEditCopy", "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), true},
       {"MenuEditPaste", "貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), true},
       {"MenuEditUndo", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), true},
-      {"MenuEditEditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), true},
+      {"MenuEditEditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},  // no edit column yet
       {"MenuEditSelectAll", "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), true},
       {"MenuOptionGeneral", "動作環境(&E)", {}, true},
       {"MenuOptionRename", "定型リネーム(&F)", {}, true},

@@ -15,9 +15,11 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+#include <functional>
 
 #include "GuiTestSupport.h"
 #include "core/rename/RenameBatch.h"
+#include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
@@ -78,6 +80,7 @@ class MainWindowSettingsTest : public QObject {
   void GarbageSettingsGiveDefaults();
   void OptionsToolsAndFolderAreApplied();
   void RecoveryCopiesOfTheDataFiles();
+  void MaximisedWindowKeepsItsPanesOverRestarts();
   void RecoveriesThatFailAreListed();
 };
 
@@ -256,6 +259,69 @@ void MainWindowSettingsTest::RecoveryCopiesOfTheDataFiles() {
     QCOMPARE(ReadFile(cnv), QByteArray("[Multi]\r\nCount=1\r\n"));
     QVERIFY(!QFile::exists(cnv + ".___"));
   }
+}
+
+void MainWindowSettingsTest::MaximisedWindowKeepsItsPanesOverRestarts() {
+  ScopedConfigDir config;
+  const QString path = config.path() + "/NR284.ini";
+  WriteFile(path, "[Window]\r\nTop=60\r\nLeft=80\r\nHeight=480\r\nWidth=640\r\nSplit1=180\r\nSplit2=245\r\n"
+                  "Maximized=1\r\n");
+  auto stored = [&](const char* key) { return IniFile::Load(path.toStdString()).ReadInteger("Window", key, -1); };
+  auto panes = [](TFormMain& window) {
+    return QPoint(Child<QWidget>(window, "PanelUL")->width(), Child<QWidget>(window, "PanelU")->height());
+  };
+  // One start of the program: maximised as it closed, `move` then moves the
+  // splitters (or not), and it closes maximised.
+  QPoint shown;
+  auto start = [&](const std::function<void(TFormMain&)>& move) {
+    shown = QPoint(-1, -1);
+    TFormMain window;
+    ShowAndSettle(window);
+    QTRY_VERIFY(window.isMaximized());
+    QVERIFY(window.width() > 640 && window.height() > 480);  // really larger than the normal window
+    QVERIFY(QTest::qWaitFor([&] { return window.SyncRequest() != -1 && !window.IsBusy(); }, 10000));
+    shown = panes(window);
+    if (move) move(window);
+    QCoreApplication::processEvents();
+    QVERIFY(window.close());
+  };
+  // Restart after restart the maximised window shows and stores the same.
+  for (int restart = 0; restart < 4; ++restart) {
+    start(nullptr);
+    QCOMPARE(shown, QPoint(180, 245));
+    for (const auto& [key, value] : {std::pair{"Split1", 180}, {"Split2", 245}, {"Width", 640}, {"Height", 480},
+                                      {"Left", 80}, {"Top", 60}, {"Maximized", 1}})
+      QCOMPARE(stored(key), value);
+  }
+  // Panes moved in the maximised window are stored as the normal window
+  // shows them: as they are when they fit it, else as large as it allows;
+  // from there on they stay.
+  struct Case {
+    QPoint moved;
+    QPoint stored;
+  };
+  for (const Case& c : {Case{{300, 250}, {300, 250}}, Case{{620, 400}, {640 - 150, 480 - 200}}}) {
+    start([&](TFormMain& window) {
+      auto* files = Child<QSplitter>(window, "SplitterFile");
+      files->setSizes({c.moved.x(), files->width() - c.moved.x()});
+      auto* upDown = Child<QSplitter>(window, "SplitterUD");
+      upDown->setSizes({c.moved.y(), upDown->height() - c.moved.y()});
+      QCoreApplication::processEvents();
+      QCOMPARE(panes(window), c.moved);
+    });
+    QCOMPARE(QPoint(stored("Split1"), stored("Split2")), c.stored);
+    start(nullptr);
+    QCOMPARE(shown, c.stored);
+    QCOMPARE(QPoint(stored("Split1"), stored("Split2")), c.stored);
+  }
+  // Restored to its normal geometry, the window shows the stored panes.
+  TFormMain window;
+  ShowAndSettle(window);
+  QTRY_VERIFY(window.isMaximized());
+  window.showNormal();
+  QTRY_COMPARE(window.size(), QSize(640, 480));
+  QCoreApplication::processEvents();
+  QCOMPARE(panes(window), QPoint(640 - 150, 480 - 200));
 }
 
 // A rename a crash cut short whose old and new names are both taken since

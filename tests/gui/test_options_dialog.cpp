@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,7 @@ class OptionsDialogTest : public QObject {
   void PlayerRowsAreEditedInPlaceAndEmptiedByDelete();
   void DesktopEntriesFollowTheBoxes();
   void PagesSetTheHelpContext();
+  void FontNameIsKeptUnlessAnotherIsChosen();
   void MainWindowAppliesAtOnceAndKeepsOverRestart();
 
  private:
@@ -168,7 +170,8 @@ void OptionsDialogTest::OkWritesTheSectionAndCancelNothing() {
   QCOMPARE(written.ReadInteger("Option", "Unsync", -1), 0);
   QCOMPARE(written.ReadBool("Option", "TimeStamp", true), false);
   QCOMPARE(written.ReadInteger("Option", "ClmMode", 0), 1);
-  QCOMPARE(QString::fromStdString(written.ReadString("Option", "FontName")), QStringLiteral("Noto Sans"));
+  // The box showed a stand-in that was not touched: the stored name stays.
+  QCOMPARE(written.ReadString("Option", "FontName"), std::string(option::kFontNameDefault));
   QStringList keys;
   for (const std::string& key : written.Keys("Option")) keys << QString::fromStdString(key);
   QCOMPARE(keys.first(), QStringLiteral("Editor"));
@@ -275,6 +278,7 @@ void OptionsDialogTest::DesktopEntriesFollowTheBoxes() {
     TFormOption dialog(AppSettings(), QStringLiteral("F"), config.path().toStdString(), FakeDialogs());
     QVERIFY(!dialog.CheckBoxOpDesktop->isChecked());
     QVERIFY(!dialog.CheckBoxOpSend->isChecked());
+    QCOMPARE(dialog.CheckBoxOpSend->text(), QStringLiteral("ファイルマネージャーの「アプリケーションで開く」に追加"));
     dialog.CheckBoxOpDesktop->setChecked(true);
     dialog.CheckBoxOpSend->setChecked(true);
     dialog.ButtonOk->click();
@@ -283,6 +287,11 @@ void OptionsDialogTest::DesktopEntriesFollowTheBoxes() {
   QVERIFY(entry.contains("\nName=Hozanki\n"));
   QVERIFY(entry.contains(QCoreApplication::applicationFilePath().toUtf8()));
   QVERIFY(ReadFile(openWith).contains("MimeType=audio/mpeg;"));
+  QVERIFY(ReadFile(openWith).contains("\nComment[ja]=音楽・動画ファイルのタグ編集とリネーム\n"));
+  // Registered: the folder's media type cache names the entry.
+  const QString cache = QFileInfo(openWith).path() + QStringLiteral("/mimeinfo.cache");
+  QVERIFY2(ReadFile(cache).contains("\naudio/mpeg=hozanki-open-with.desktop;\n"), ReadFile(cache).constData());
+  QVERIFY(ReadFile(cache).contains("\nvideo/mp4=hozanki-open-with.desktop;\n"));
   const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
   if (!validate.isEmpty()) {
     for (const QString& file : {desktop, openWith}) {
@@ -319,6 +328,47 @@ void OptionsDialogTest::DesktopEntriesFollowTheBoxes() {
   }
   QVERIFY(!QFile::exists(desktop));
   QVERIFY(!QFile::exists(openWith));
+  QVERIFY(!ReadFile(cache).contains("hozanki-open-with.desktop"));
+  QVERIFY(ReadFile(cache).startsWith("[MIME Cache]\n"));
+  // Without the desktop's tool the cache is written all the same.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", home_.path().toLocal8Bit());
+  {
+    TFormOption dialog(AppSettings(), QStringLiteral("F"), config.path().toStdString(), FakeDialogs());
+    dialog.CheckBoxOpSend->setChecked(true);
+    dialog.ButtonOk->click();
+  }
+  qputenv("PATH", path);
+  QVERIFY(ReadFile(cache).contains("\naudio/mpeg=hozanki-open-with.desktop;\n"));
+}
+
+void OptionsDialogTest::FontNameIsKeptUnlessAnotherIsChosen() {
+  const QString noto = QStringLiteral("Noto Sans Mono CJK JP");
+  struct Case {
+    const char* stored;
+    QString shown;             // what the window uses
+    QStringList typed;         // texts put into the box one after another
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"ＭＳ ゴシック", noto, {}, "ＭＳ ゴシック"},
+      {"ＭＳ ゴシック", noto, {"DejaVu Sans"}, "DejaVu Sans"},
+      {"ＭＳ ゴシック", noto, {"DejaVu Sans", noto}, "ＭＳ ゴシック"},  // back to what it showed
+      {"Noto Sans Mono CJK JP", noto, {}, "Noto Sans Mono CJK JP"},
+      {"Noto Sans Mono CJK JP", noto, {"ＭＳ ゴシック"}, "ＭＳ ゴシック"},
+  };
+  for (const Case& c : cases) {
+    ScopedConfigDir config;
+    AppSettings current;
+    current.fontName = c.stored;
+    TFormOption dialog(current, c.shown, config.path().toStdString(), FakeDialogs());
+    QCOMPARE(dialog.ComboBoxFontName->currentText(), c.shown);
+    for (const QString& text : c.typed) dialog.ComboBoxFontName->setEditText(text);
+    dialog.ButtonOk->click();
+    QCOMPARE(QString::fromStdString(dialog.Result().fontName), QString::fromUtf8(c.expected));
+    QCOMPARE(QString::fromStdString(Ini(config.path()).ReadString("Option", "FontName")),
+             QString::fromUtf8(c.expected));
+  }
 }
 
 void OptionsDialogTest::PagesSetTheHelpContext() {

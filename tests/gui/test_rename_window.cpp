@@ -265,7 +265,12 @@ class TestRenameWindow : public QObject {
     QCOMPARE(RowCells(tab.items, 1), (QStringList{QStringLiteral("テキスト"), QString(), QString()}));
     EditCell(tab.items, 1, 1, QStringLiteral(" - "));
 
-    // [チェック] against the focused row of the MP3 file list.
+    // [チェック] against the focused row of the MP3 file list; with none it
+    // says what is missing.
+    w.FileList(0)->selectionModel()->clearCurrentIndex();
+    form->MenuChk->trigger();
+    QCOMPARE(form->PanelText(),
+             QStringLiteral("確かめるファイルがありません。メインウィンドウの MP3 のファイル一覧で行を選んでください"));
     w.FileList(0)->setCurrentIndex(w.FileList(0)->model()->index(0, 1));
     form->MenuChk->trigger();
     QCOMPARE(form->PanelText(), QStringLiteral("Art - .mp3"));

@@ -77,7 +77,7 @@ class TestRepairDialog : public QObject {
     for (const char* name : {"MenuEditRepair", "PopupFRepair", "PopupTRepair", "PopupRRepair"}) {
       QAction* item = Action(w, name);
       QVERIFY2(item, name);
-      QCOMPARE(item->text(), QStringLiteral("文字コード修復…"));
+      QCOMPARE(item->text(), QStringLiteral("文字コード修復(&K)…"));
     }
   }
 

@@ -59,6 +59,7 @@ class RowDragTest : public QObject {
   void DropInsideTheSelectionChangesNothing();
   void DragEventsOfThisTableOnlyAndScrollingAtTheEdges();
   void PressOnASelectedRowSelectsItWhenNoDragFollows();
+  void DropMarkerShowsWhereTheRowsWouldLand();
 };
 
 void RowDragTest::SelectedRowsMoveWithEveryListOfTheFormat() {
@@ -174,6 +175,62 @@ void RowDragTest::PressOnASelectedRowSelectsItWhenNoDragFollows() {
   const QPoint onRow4 = table->visualRect(table->model()->index(4, 3)).center();
   QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, onRow4);
   QCOMPARE(Selected(table), (std::vector<int>{4}));
+}
+
+void RowDragTest::DropMarkerShowsWhereTheRowsWouldLand() {
+  MediaFolder folder;
+  TFormMain w;
+  LoadCopies(w, folder, 8);
+  QTableView* table = w.TagTable(1);
+  QWidget* viewport = table->viewport();
+  TagRowDrag& drag = w.RowDrag();
+  QObject& filter = drag;
+  std::unique_ptr<QMimeData> own(TagRowDrag::MakeMimeData(1));
+  std::unique_ptr<QMimeData> otherTable(TagRowDrag::MakeMimeData(2));
+  auto at = [&](int row) { return table->visualRect(table->model()->index(row, 2)).center(); };
+  auto over = [&](const QMimeData* data, int row) {
+    QDragMoveEvent event(at(row), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    filter.eventFilter(viewport, &event);
+  };
+  // The line between two rows it shows (the boundary it covers), -1 when
+  // none shows.
+  auto marker = [&]() -> int {
+    const QWidget* line = drag.DropMarker();
+    if (!line || !line->isVisible()) return -1;
+    if (line->parentWidget() != viewport || line->width() != viewport->width() || line->height() != 2) return -2;
+    // Drawn in the text's colour, not in the white of the cells.
+    if (!line->autoFillBackground() ||
+        line->palette().color(line->backgroundRole()) != table->palette().color(QPalette::Text))
+      return -3;
+    return line->y() == 0 ? 0 : line->y() + 1;
+  };
+  auto above = [&](int row) { return table->rowViewportPosition(row); };
+  auto below = [&](int row) { return table->rowViewportPosition(row) + table->rowHeight(row); };
+  SelectRows(table, {3, 4});
+  struct Case {
+    int row;
+    int line;
+  };
+  // Upwards the rows land above the target, downwards below it; on the
+  // selection itself nothing would move.
+  for (const Case& c : {Case{1, above(1)}, Case{3, -1}, Case{4, -1}, Case{6, below(6)}, Case{2, above(2)},
+                        Case{5, below(5)}, Case{0, above(0)}, Case{7, below(7)}}) {
+    over(own.get(), c.row);
+    QCOMPARE(marker(), c.line);
+  }
+  // Another table's rows show none; leaving and dropping take it away.
+  over(otherTable.get(), 1);
+  QCOMPARE(marker(), -1);
+  over(own.get(), 1);
+  QVERIFY(marker() >= 0);
+  QDragLeaveEvent leave;
+  filter.eventFilter(viewport, &leave);
+  QCOMPARE(marker(), -1);
+  over(own.get(), 1);
+  QDropEvent drop(at(1), Qt::MoveAction, own.get(), Qt::LeftButton, Qt::NoModifier);
+  filter.eventFilter(viewport, &drop);
+  QCOMPARE(marker(), -1);
+  QCOMPARE(Names(w.FileList(0)).mid(0, 4), (QStringList{"00", "03", "04", "01"}));
 }
 
 QTEST_MAIN(RowDragTest)

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTabWidget>
@@ -96,6 +97,7 @@ class TagTablesTest : public QObject {
   void LeftRightAndEscapeOnATable();
   void PopupTWithTheFileNameColumn();
   void EditColumnIsDrawnInTheSettingsColours();
+  void EditColumnTextSitsWhereOtherCellsPutIt();
   void ExcludeAsksCentredAndRemovesFromEveryList();
   void PropertyDialogShowsEveryValueAndDetails();
   void SelectionOfTheFileListReachesTheMp3Tables();
@@ -351,6 +353,46 @@ void TagTablesTest::EditColumnIsDrawnInTheSettingsColours() {
   QCOMPARE(EditColumnDelegate::CellText(metrics, QStringLiteral("a\r\nb"), 500), QStringLiteral("a b"));
 }
 
+void TagTablesTest::EditColumnTextSitsWhereOtherCellsPutIt() {
+  LoadedFolder folder(config_->path(), Mp3Copies(2));
+  TFormMain w;
+  ShowWindow(w);
+  QTableView* id3v2 = w.TagTable(kId3v2);
+  const QString text = QStringLiteral("Ag|日本語");
+  for (int cell = 0; cell < 4; ++cell) SetCell(w, kId3v2, 0, cell, text.toStdString());
+  // Two columns that show it: the second becomes the edit column.
+  QList<int> columns;
+  for (int c = 2; c < id3v2->model()->columnCount() && columns.size() < 2; ++c)
+    if (TextAt(id3v2, 0, c) == text && id3v2->columnWidth(c) > 40) columns << c;
+  QCOMPARE(columns.size(), 2);
+  ClickHeader(id3v2, columns[1]);
+  id3v2->clearSelection();
+  id3v2->setCurrentIndex(id3v2->model()->index(1, 0));
+  QTest::qWait(20);
+  const QImage image = id3v2->viewport()->grab().toImage();
+  // The first and last pixel rows of the cell that hold text.
+  auto inkRows = [&](int column) {
+    const QRect cell = id3v2->visualRect(id3v2->model()->index(0, column));
+    const QColor background = image.pixelColor(cell.right() - 3, cell.center().y());
+    int first = -1, last = -1;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+      for (int x = cell.left() + 2; x < cell.left() + cell.width() / 2; ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                std::abs(c.blue() - background.blue()) > 150) {
+          if (first < 0) first = y - cell.top();
+          last = y - cell.top();
+          break;
+        }
+      }
+    return QPair<int, int>(first, last);
+  };
+  const auto plain = inkRows(columns[0]);
+  const auto edit = inkRows(columns[1]);
+  QVERIFY(plain.first >= 0 && edit.first >= 0);
+  QCOMPARE(edit, plain);
+}
+
 void TagTablesTest::ExcludeAsksCentredAndRemovesFromEveryList() {
   LoadedFolder folder(config_->path(), Mp3Copies(4));
   TFormMain w;
@@ -416,6 +458,21 @@ void TagTablesTest::PropertyDialogShowsEveryValueAndDetails() {
     QVERIFY(dialog->findChild<QLineEdit*>(QStringLiteral("ICMT_rmp")));
     QVERIFY(!dialog->findChild<QLineEdit*>(QStringLiteral("AFMT"))->text().isEmpty());
     QVERIFY(dialog->findChild<QLineEdit*>(QStringLiteral("Tags"))->text().contains(QStringLiteral("ID3v2")));
+    // Every field reads as text, not as an input box: read-only, frameless,
+    // on the dialog's background.
+    int fields = 0;
+    for (QLineEdit* field : dialog->findChildren<QLineEdit*>()) {
+      QVERIFY(field->isReadOnly());
+      QVERIFY(!field->hasFrame());
+      QCOMPARE(field->palette().color(QPalette::Base), field->palette().color(QPalette::Window));
+      ++fields;
+    }
+    for (QPlainTextEdit* field : dialog->findChildren<QPlainTextEdit*>()) {
+      QVERIFY(field->isReadOnly());
+      QCOMPARE(field->frameShape(), QFrame::NoFrame);
+      QCOMPARE(field->palette().color(QPalette::Base), field->palette().color(QPalette::Window));
+    }
+    QVERIFY(fields > 10);
     dialog->reject();
   });
   w.findChild<QAction*>(QStringLiteral("PopupFProperty"))->trigger();

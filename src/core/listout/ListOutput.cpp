@@ -71,12 +71,12 @@ bool EncodeListOutput(const std::vector<std::string>& lines, ListEncoding encodi
           bytes.clear();
           return false;
         }
-        if (i > 0) bytes += "\r\n";
         bytes += *encoded;
+        bytes += "\r\n";
       }
       return true;
     case ListEncoding::Utf8:
-      bytes = JoinPreviewLines(lines);
+      for (const std::string& line : lines) bytes += line + "\r\n";
       return true;
     case ListEncoding::Utf16:
       bytes = "\xFF\xFE";

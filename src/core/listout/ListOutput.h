@@ -8,10 +8,13 @@
 
 namespace hozanki {
 
+// In every encoding each line, the last one too, ends in CR LF. A template
+// whose last row has a line break ends its preview with one; that break does
+// not begin another line (SplitPreviewLines), so it is written once.
 enum class ListEncoding {
-  ShiftJis,  // code page 932, lines separated by CR LF
-  Utf16,     // UTF-16 LE after FF FE, every line (the last too) ending in CR LF
-  Utf8,      // UTF-8 without a byte-order mark, lines separated by CR LF
+  ShiftJis,  // code page 932
+  Utf16,     // UTF-16 LE after FF FE
+  Utf8,      // UTF-8 without a byte-order mark
 };
 
 // The lines of a preview text: split at CR LF, LF or CR; a final line break

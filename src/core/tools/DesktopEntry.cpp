@@ -117,8 +117,10 @@ std::string QuoteExecArgument(std::string_view argument) {
 std::string ShortcutEntryText(const fs::path& program, std::string_view icon, bool openWith) {
   // Desktop entries are UTF-8 throughout: a path in other bytes cannot be named.
   if (!IsValidUtf8(program.native()) || !IsValidUtf8(icon)) return {};
+  // Names and comments as the installed hozanki.desktop gives them.
   std::string text =
       "[Desktop Entry]\nType=Application\nName=Hozanki\n"
+      "GenericName=Tag Editor\nGenericName[ja]=タグエディタ\n"
       "Comment=Edit tags and rename audio and video files\n"
       "Comment[ja]=音楽・動画ファイルのタグ編集とリネーム\n";
   text += "Exec=" + QuoteExecArgument(program.string()) + " %F\n";

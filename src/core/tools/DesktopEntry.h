@@ -27,9 +27,10 @@ std::filesystem::path DesktopShortcutPath();
 std::filesystem::path OpenWithEntryPath();
 
 // The text of a desktop entry starting `program` on the files it is given,
-// named "Hozanki" with the icon `icon`. `openWith` adds the audio and video
-// types and keeps the entry out of the applications menu. Empty when the
-// program path is not UTF-8 (an entry cannot name it).
+// named "Hozanki" with the icon `icon`, with the generic names and comments
+// (English and Japanese) of the installed hozanki.desktop. `openWith` adds the
+// audio and video types and keeps the entry out of the applications menu.
+// Empty when the program path is not UTF-8 (an entry cannot name it).
 std::string ShortcutEntryText(const std::filesystem::path& program, std::string_view icon, bool openWith);
 // Writes the entry (replacing one that exists, the folder made when missing)
 // and makes it executable, as desktops require of launchers. False when it

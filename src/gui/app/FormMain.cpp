@@ -97,6 +97,8 @@ TFormMain::TFormMain(std::vector<std::filesystem::path> arguments, QWidget* pare
   FormCreate();
   SetUpFeatures();
   SetUpKeyboard();
+  connect(ui_.MenuEdit, &QMenu::aboutToShow, this, &TFormMain::UpdateEditorItem);
+  UpdateEditorItem();
 }
 
 TFormMain::~TFormMain() {
@@ -129,6 +131,7 @@ void TFormMain::SetUpListControllers() {
   tables.setEditColumn = [this](int page, int column) {
     editColumn_[static_cast<size_t>(page)] = column;
     SetPopup(ui_.listViewT[static_cast<size_t>(page)], column == -1 ? ui_.PopupF : ui_.PopupT);
+    UpdateEditorItem();
   };
   tables.moveSortMark = [this](CatalogueTableModel* model, int column, bool descending, int key) {
     fileLists_->MoveSortMark(model, column, descending, key);
@@ -218,6 +221,7 @@ void TFormMain::SwitchMode(EditMode mode) {
   }
   ActiveFileList()->viewport()->update();
   ActiveTagTable()->viewport()->update();
+  UpdateEditorItem();
 }
 
 void TFormMain::PageControlFChange(int page) {
@@ -232,6 +236,7 @@ void TFormMain::PageControlFChange(int page) {
     const QSignalBlocker blocker(ui_.PageControlT);
     ui_.PageControlT->setCurrentIndex(tagPage);
   }
+  UpdateEditorItem();
   if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 1;
     HookIdle();
@@ -243,6 +248,7 @@ void TFormMain::PageControlTChange(int page) {
     const QSignalBlocker blocker(ui_.PageControlF);
     ui_.PageControlF->setCurrentIndex(FilePageOf(page));
   }
+  UpdateEditorItem();
   if (!IsBusy() && syncRequest_ != -1) {
     syncRequest_ = 2;
     HookIdle();

@@ -11,6 +11,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/catalogue/Catalogue.h"
@@ -86,6 +87,7 @@ class TFormMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;  // FormMainSettings.cpp
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -102,6 +104,8 @@ class TFormMain : public QMainWindow {
   void BuildLayout();
   void BuildMenus();
   void BuildPopups();
+  // "エディタ(&E)" of the Edit menu follows the mode and the edit column.
+  void UpdateEditorItem();
   // FormMainSettings.cpp
   void FormCreate();
   void FormClose();
@@ -134,6 +138,9 @@ class TFormMain : public QMainWindow {
   std::array<std::unique_ptr<TagTableModel>, kTagKindCount> tagModels_;
 
   // Window state.
+  // A window that starts maximised has not shown its normal geometry yet:
+  // until it does, that geometry is the stored one (FormMainSettings.cpp).
+  std::optional<QRect> unshownNormalBounds_;
   std::array<int, kTagKindCount> editColumn_{};
   int lastMp3TagPage_ = 1;
   int syncRequest_ = -1;

@@ -131,6 +131,13 @@ void TFormMain::BuildMenus() {
   BuildPopups();
 }
 
+void TFormMain::UpdateEditorItem() {
+  // The external editor has something to edit in rename mode (the names) or
+  // on a value column chosen as the active tag table's edit column.
+  if (QAction* editor = findChild<QAction*>(QStringLiteral("MenuEditEditor")))
+    editor->setEnabled(IsRenameMode() || editColumn_[static_cast<size_t>(ui_.PageControlT->currentIndex())] > 1);
+}
+
 void TFormMain::BuildPopups() {
   ui_.PopupF = new QMenu(this);
   ui_.PopupF->setObjectName(QStringLiteral("PopupF"));

@@ -28,6 +28,7 @@
 #include "gui/app/FontResolver.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/app/WindowPlacement.h"
 #include "gui/catalogue/DriveBox.h"
 #include "gui/catalogue/ListViewSetup.h"
 #include "gui/tagedit/FormSaveErrors.h"
@@ -39,11 +40,6 @@ namespace {
 namespace window = settings::window;
 
 constexpr int kMaxExtent = 20000;  // larger sizes and widths are damage
-// Room the splitters always leave: the file lists right of the folder tree,
-// and the tag table (tabs, header, a few rows) below the upper panel, menu
-// and status bar.
-constexpr int kMinFileListWidth = 150;
-constexpr int kMinLowerHeight = 200;
 
 std::string FileColumnKey(MediaFormat format, int n) {
   return std::string(window::kFileColumnPrefix) + std::string(FormatName(format)) + "-" + std::to_string(n);
@@ -137,24 +133,27 @@ void TFormMain::FormCreate() {
   move(left, top);
   resize(std::max(width, minimumWidth()), std::max(height, minimumHeight()));
   std::vector<UnstoredColumn> unstored;
-  const int split1 = std::min(ReadInRange(ini, window::kSplit1, window::kSplit1Default, 0, kMaxExtent),
-                              std::max(ui_.PanelUL->minimumWidth(), this->width() - kMinFileListWidth));
-  ui_.SplitterFile->setSizes({std::max(split1, ui_.PanelUL->minimumWidth()), std::max(1, this->width() - split1)});
+  // The pane sizes belong to the normal geometry: the window has it now, and
+  // a maximised window keeps them (the first panes do not stretch).
+  const PaneSizes panes = FitPanes({ReadInRange(ini, window::kSplit1, window::kSplit1Default, 0, kMaxExtent),
+                                    ReadInRange(ini, window::kSplit2, window::kSplit2Default, 0, kMaxExtent)},
+                                   size(), ui_.PanelUL->minimumWidth());
+  ui_.SplitterFile->setSizes({panes.treeWidth, std::max(1, this->width() - panes.treeWidth)});
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     ReadColumnWidths(ini, ui_.listViewF[static_cast<size_t>(f)], settings::FileColumnDefaults(format),
                      FileListColumns(format), [format](int n) { return FileColumnKey(format, n); }, unstored);
   }
-  const int split2 = std::min(ReadInRange(ini, window::kSplit2, window::kSplit2Default, 0, kMaxExtent),
-                              std::max(1, this->height() - kMinLowerHeight));
-  ui_.SplitterUD->setSizes({std::max(split2, 1), std::max(1, this->height() - split2)});
+  ui_.SplitterUD->setSizes({panes.upperHeight, std::max(1, this->height() - panes.upperHeight)});
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
     ReadColumnWidths(ini, ui_.listViewT[static_cast<size_t>(k)], settings::TagColumnDefaults(kind),
                      TagTableColumns(kind), [kind](int n) { return TagColumnKey(kind, n); }, unstored);
   }
-  if (ini.ReadBool(window::kSection, window::kMaximized, window::kMaximizedDefault))
+  if (ini.ReadBool(window::kSection, window::kMaximized, window::kMaximizedDefault)) {
+    unshownNormalBounds_ = QRect(pos(), size());
     setWindowState(windowState() | Qt::WindowMaximized);
+  }
   const int page = ReadInRange(ini, window::kPage, window::kPageDefault, 0, kTagKindCount - 1);
   {
     const QSignalBlocker blocker(ui_.PageControlT);
@@ -224,30 +223,43 @@ void TFormMain::MeasureRowGeometry() {
   rowPitch_ = table->verticalHeader()->defaultSectionSize();
 }
 
+void TFormMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && isVisible() &&
+      !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+    unshownNormalBounds_.reset();  // the normal geometry is on the screen now
+}
+
 void TFormMain::FormClose() {
   const std::filesystem::path path = session_->SettingsFolder() / kSettingsFileName;
   IniFile ini = IniFile::Load(path);
   QRect bounds(pos(), size());
   const bool maximized = isMaximized() || isFullScreen();
-  // Splitter positions of a maximised window, scaled to the normal one.
-  double scaleX = 1.0, scaleY = 1.0;
-  if (maximized && normalGeometry().isValid()) {
-    const QPoint frameOffset = geometry().topLeft() - pos();
-    bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
-    scaleX = static_cast<double>(bounds.width()) / std::max(1, width());
-    scaleY = static_cast<double>(bounds.height()) / std::max(1, height());
+  PaneSizes panes{ui_.PanelUL->width(), ui_.PanelU->height()};
+  if (maximized && (unshownNormalBounds_ || normalGeometry().isValid())) {
+    // The normal geometry: as stored while the window has not shown it (its
+    // position then is the frame's already), else the one it last showed.
+    // The panes as it shows them: the sizes the maximised window shows (they
+    // do not stretch), inside the normal window.
+    if (unshownNormalBounds_) {
+      bounds = *unshownNormalBounds_;
+    } else {
+      const QPoint frameOffset = geometry().topLeft() - pos();
+      bounds = QRect(normalGeometry().topLeft() - frameOffset, normalGeometry().size());
+    }
+    panes = FitPanes(panes, bounds.size(), ui_.PanelUL->minimumWidth());
   }
   ini.WriteInteger(window::kSection, window::kTop, bounds.top());
   ini.WriteInteger(window::kSection, window::kLeft, bounds.left());
   ini.WriteInteger(window::kSection, window::kHeight, bounds.height());
   ini.WriteInteger(window::kSection, window::kWidth, bounds.width());
-  ini.WriteInteger(window::kSection, window::kSplit1, static_cast<int>(ui_.PanelUL->width() * scaleX));
+  ini.WriteInteger(window::kSection, window::kSplit1, panes.treeWidth);
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     WriteColumnWidths(ini, ui_.listViewF[static_cast<size_t>(f)],
                       [format](int n) { return FileColumnKey(format, n); });
   }
-  ini.WriteInteger(window::kSection, window::kSplit2, static_cast<int>(ui_.PanelU->height() * scaleY));
+  ini.WriteInteger(window::kSection, window::kSplit2, panes.upperHeight);
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
     WriteColumnWidths(ini, ui_.listViewT[static_cast<size_t>(k)],

@@ -24,7 +24,7 @@
 namespace hozanki {
 namespace {
 
-constexpr const char* kRepairCaption = "文字コード修復…";
+constexpr const char* kRepairCaption = "文字コード修復(&K)…";
 
 // Puts `item` into `menu` after the item named `after` (at the end when absent).
 void InsertAfter(QMenu* menu, const char* after, QAction* item) {

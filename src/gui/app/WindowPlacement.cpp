@@ -19,4 +19,11 @@ void CentreOver(QWidget& window, const QWidget& over) {
   window.move(at);
 }
 
+PaneSizes FitPanes(PaneSizes wanted, QSize window, int minTreeWidth) {
+  PaneSizes fitted;
+  fitted.treeWidth = std::max(minTreeWidth, std::min(wanted.treeWidth, window.width() - kMinFileListWidth));
+  fitted.upperHeight = std::max(1, std::min(wanted.upperHeight, window.height() - kMinLowerHeight));
+  return fitted;
+}
+
 }  // namespace hozanki

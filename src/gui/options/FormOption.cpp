@@ -17,10 +17,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +30,7 @@
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsKeys.h"
 #include "core/tools/DesktopEntry.h"
+#include "core/tools/MimeInfoCache.h"
 #include "gui/app/HelpLocator.h"
 #include "gui/catalogue/StoredColor.h"
 #include "gui/options/PlayerList.h"
@@ -80,6 +83,23 @@ void SetShortcut(bool wanted, const std::filesystem::path& path, bool openWith) 
                                            openWith));
   else
     RemoveShortcut(path);
+}
+
+// File managers offer an application for a file type only once the media
+// type cache of its applications folder lists it: the desktop's own tool
+// writes the cache, or, where it is missing or fails, the same text is
+// written here.
+void RegisterApplications(const std::filesystem::path& folder) {
+  const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
+  if (!tool.isEmpty()) {
+    QProcess process;
+    process.start(tool, {QString::fromStdString(folder.string())});
+    if (process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+      return;
+    process.kill();
+    process.waitForFinished(1000);
+  }
+  WriteMimeInfoCache(folder);
 }
 
 }  // namespace
@@ -141,7 +161,7 @@ TFormOption::TFormOption(const AppSettings& current, const QString& fontName,
 
 QWidget* TFormOption::MakeStartPage() {
   CheckBoxOpDesktop = Check("CheckBoxOpDesktop", "デスクトップにショートカット作成");
-  CheckBoxOpSend = Check("CheckBoxOpSend", "「送る」 メニューに追加");
+  CheckBoxOpSend = Check("CheckBoxOpSend", "ファイルマネージャーの「アプリケーションで開く」に追加");
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   layout->addWidget(CheckBoxOpDesktop);
@@ -318,6 +338,7 @@ void TFormOption::FormCreate(const AppSettings& current, const QString& fontName
     if (!family.startsWith(QLatin1Char('@'))) families << family;
   ComboBoxFontName->addItems(families);
   ComboBoxFontName->setEditText(fontName);
+  shownFontName_ = fontName;
   colors_ = {current.colorNC, current.colorNB, current.colorSC, current.colorSB};
   PaintSamples();
   auto index = [](int value, int count, int fallback) { return value >= 0 && value < count ? value : fallback; };
@@ -394,7 +415,9 @@ void TFormOption::ButtonOkClick() {
   r.colorSC = colors_[2];
   r.colorSB = colors_[3];
   r.memoSize = EditMemoSize->value();
-  r.fontName = ComboBoxFontName->currentText().toStdString();
+  // The box shows the font the window uses, which may stand in for the
+  // stored one ("ＭＳ ゴシック"): the stored name stays unless another was chosen.
+  if (ComboBoxFontName->currentText() != shownFontName_) r.fontName = ComboBoxFontName->currentText().toStdString();
   r.unicode = ComboBoxUnicode->currentIndex();
   r.unsync = ComboBoxUnsync->currentIndex();
   r.id3v2Ver = ComboBoxID3v2Ver->currentIndex();
@@ -403,7 +426,10 @@ void TFormOption::ButtonOkClick() {
 
   // Shortcut failures are skipped without a message.
   SetShortcut(CheckBoxOpDesktop->isChecked(), DesktopShortcutPath(), false);
+  std::error_code ec;
+  const bool hadOpenWith = std::filesystem::exists(OpenWithEntryPath(), ec);
   SetShortcut(CheckBoxOpSend->isChecked(), OpenWithEntryPath(), true);
+  if (CheckBoxOpSend->isChecked() || hadOpenWith) RegisterApplications(UserApplicationsFolder());
 
   const std::filesystem::path path = settingsFolder_ / kSettingsFileName;
   IniFile ini = IniFile::Load(path);

@@ -45,7 +45,8 @@ class TFormOption : public QDialog {
   // Help contexts of the pages 起動, 編集, 再生, 表示, 保存, その他.
   static constexpr std::array<int, 6> kPageHelpContexts = {211, 212, 213, 214, 215, 216};
 
-  // `fontName` is the font the main window's drive box uses.
+  // `fontName` is the font the main window's drive box uses (the stored
+  // "FontName" of `current`, or the font that stands in for it).
   TFormOption(const AppSettings& current, const QString& fontName, const std::filesystem::path& settingsFolder,
               OptionDialogs dialogs = StandardOptionDialogs(), QWidget* parent = nullptr);
 
@@ -102,6 +103,7 @@ class TFormOption : public QDialog {
   std::filesystem::path settingsFolder_;
   OptionDialogs dialogs_;
   std::array<int, 4> colors_{};
+  QString shownFontName_;  // what the font box showed on opening
   int helpContext_ = kHelpContext;
 };
 

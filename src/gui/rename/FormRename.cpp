@@ -275,7 +275,12 @@ void TFormRename::MenuChkClick() {
   const int n = CurrentTab();
   const auto format = static_cast<MediaFormat>(n);
   const MediaFileEntry* entry = patterns_.FocusedEntry(n);
-  if (!entry) return;
+  if (!entry) {
+    const std::string_view name = FormatName(format);
+    ShowMessage(QStringLiteral("確かめるファイルがありません。メインウィンドウの %1 のファイル一覧で行を選んでください")
+                    .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))));
+    return;
+  }
   const std::string result = EvaluatePattern(format, tabs_[static_cast<size_t>(n)].items->Items(), *entry);
   ShowMessage(QString::fromStdString(result));
 }

@@ -44,7 +44,8 @@ void EditColumnDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   if (alignment & Qt::AlignRight)
     x = std::max(cell.left() + 6, cell.right() + 1 - 6 - metrics.horizontalAdvance(text));
   painter->setClipRect(cell);
-  painter->drawText(QPoint(x, cell.top() + 2 + metrics.ascent()), text);
+  // Vertically centred in the row, as the other cells' text is.
+  painter->drawText(QRect(x, cell.top(), cell.right() + 1 - x, cell.height()), Qt::AlignLeft | Qt::AlignVCenter, text);
   painter->restore();
 }
 

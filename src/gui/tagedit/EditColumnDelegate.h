@@ -3,7 +3,7 @@
 // ("ColorNC"/"ColorNB" in rows that are not selected, "ColorSC"/"ColorSB" in
 // selected ones): the cell filled, the text 6 pixels in from the left edge
 // (right-aligned columns: ending 6 pixels before the right edge, never left
-// of the left edge + 6), 2 pixels below the row's top, cut with "..." at
+// of the left edge + 6), centred in the row's height as other cells are, cut with "..." at
 // whole characters to the column width - 12. Other cells are drawn as usual.
 
 #include <QStyledItemDelegate>

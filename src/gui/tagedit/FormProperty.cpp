@@ -29,6 +29,16 @@ QString Caption(std::string_view caption) {
   return Text(caption).trimmed();
 }
 
+// Shown, selectable and copyable, but not looking like an input box: no
+// frame, the dialog's own background instead of the white of a field.
+void LookReadOnly(QWidget* field) {
+  QPalette palette = field->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Window));
+  field->setPalette(palette);
+  field->setAutoFillBackground(false);
+}
+
 // A read-only field; multi-line values get a small text box.
 QWidget* Field(const QString& value) {
   if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))) {
@@ -37,12 +47,17 @@ QWidget* Field(const QString& value) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box->setPlainText(text);
     box->setReadOnly(true);
+    box->setFrameShape(QFrame::NoFrame);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box->setFixedHeight(box->fontMetrics().lineSpacing() * 4 + 8);
+    LookReadOnly(box);
     return box;
   }
   auto* edit = new QLineEdit(value);
   edit->setReadOnly(true);
+  edit->setFrame(false);
   edit->setCursorPosition(0);
+  LookReadOnly(edit);
   return edit;
 }
 

@@ -67,6 +67,11 @@ InPlaceEditors::InPlaceEditors(Widgets widgets, QWidget* host, std::vector<QActi
     editor->hide();
   }
   // Frameless, the text where the cells draw theirs.
+  // The single-line editors widen with their text.
+  for (QLineEdit* line : {widgets_.edit, widgets_.copy})
+    if (line) connect(line, &QLineEdit::textChanged, this, [this] {
+        if (open_) Place();
+      });
   if (widgets_.edit) {
     widgets_.edit->setFrame(false);
     widgets_.edit->setTextMargins(3, 0, 0, 0);
@@ -238,6 +243,17 @@ void InPlaceEditors::Place() {
     // Wide enough to read what is typed, and inside the window.
     width = std::min(std::max(width, kMemoMinimumWidth), std::max(1, host_->width()));
     x = std::clamp(x, 0, std::max(0, host_->width() - width));
+  } else if (kind_ == EditorKind::Edit || kind_ == EditorKind::Copy) {
+    // At least as wide as the cell, and as the text: it grows to the right,
+    // then, at the window's edge, to the left; wider than the window it scrolls.
+    const auto* line = static_cast<const QLineEdit*>(editor);
+    const QMargins margins = line->textMargins();
+    const int text = line->fontMetrics().horizontalAdvance(line->text()) + margins.left() + margins.right() +
+                     kLineEditorTextRoom;
+    if (text > width) {
+      width = std::min(text, std::max(1, host_->width()));
+      x = std::clamp(x, 0, std::max(0, host_->width() - width));
+    }
   }
   editor->setGeometry(x, topLeft.y() - 1, width, height);
 }

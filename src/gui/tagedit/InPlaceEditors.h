@@ -55,6 +55,9 @@ struct EditSession {
 
 // The multi-line editor is at least this wide, however narrow its column.
 inline constexpr int kMemoMinimumWidth = 300;
+// The single-line editors are as wide as their column or, when the text is
+// wider, as the text with this much room for the cursor (within the window).
+inline constexpr int kLineEditorTextRoom = 12;
 // The hint shown when the ID3v1 track refuses a key.
 inline constexpr const char* kId3v1TrackHint = "ID3v1 のトラック番号は 1～255 の数字です。";
 

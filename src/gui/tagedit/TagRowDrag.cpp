@@ -91,6 +91,7 @@ bool TagRowDrag::eventFilter(QObject* watched, QEvent* event) {
       return true;
     case QEvent::DragLeave:
       StopScroll();
+      HideMarker();
       return true;
     case QEvent::Drop:
       Drop(page, static_cast<QDropEvent*>(event));
@@ -124,6 +125,7 @@ bool TagRowDrag::Move(int page, QMouseEvent* event) {
   drag->setMimeData(MakeMimeData(page));
   drag->exec(Qt::MoveAction);
   StopScroll();  // cmnListViewTEndDrag
+  HideMarker();
   return true;
 }
 
@@ -147,6 +149,7 @@ int TagRowDrag::ScrollStep(const QTableView* view, int y) const {
 
 void TagRowDrag::DragOver(int page, QDragMoveEvent* event) {
   if (!IsRowDragOf(event->mimeData(), page) || host_.busy()) {
+    HideMarker();
     event->ignore();
     return;
   }
@@ -154,6 +157,7 @@ void TagRowDrag::DragOver(int page, QDragMoveEvent* event) {
   event->accept();
   QTableView* view = host_.tagTable(page);
   scrolled_ = view;
+  PlaceMarker(page, event->position().toPoint());
   const int y = view->viewport()->mapTo(view, event->position().toPoint()).y();
   step_ = ScrollStep(view, y);
   if (step_ > 0) view->viewport()->update();
@@ -170,6 +174,7 @@ void TagRowDrag::cmnTimerScrollTimer() {
   const int amount = perItem ? 1 : std::abs(step_);
   bar->setValue(bar->value() + (step_ < 0 ? -amount : amount));
   scrolled_->viewport()->update();
+  if (marker_ && marker_->isVisible()) PlaceMarker(markerPage_, markerAt_);  // other rows under the pointer now
 }
 
 void TagRowDrag::StopScroll() {
@@ -177,8 +182,42 @@ void TagRowDrag::StopScroll() {
   timer_.stop();
 }
 
+void TagRowDrag::PlaceMarker(int page, QPoint at) {
+  QTableView* view = host_.tagTable(page);
+  const int target = view->rowAt(at.y());
+  const std::vector<int> selected = SelectedRows(view);
+  const MediaFormat format = FormatOfTagKind(static_cast<TagKind>(page));
+  if (target < 0 || !DraggedRowOrder(host_.catalogue().RowCount(format), selected, target)) {
+    HideMarker();
+    return;
+  }
+  const int top = view->rowViewportPosition(target);
+  const int y = target < selected.front() ? top : top + view->rowHeight(target);
+  if (!marker_ || marker_->parentWidget() != view->viewport()) {
+    delete marker_;
+    marker_ = new QWidget(view->viewport());
+    marker_->setObjectName(QStringLiteral("DropMarker"));
+    marker_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    marker_->setBackgroundRole(QPalette::Text);  // the colour of the cells' text
+    marker_->setAutoFillBackground(true);
+  }
+  markerPage_ = page;
+  markerAt_ = at;
+  // Two pixels across the line between the rows, inside the viewport (above
+  // the first row, below the last).
+  const int height = view->viewport()->height();
+  marker_->setGeometry(0, std::clamp(y - 1, 0, std::max(0, height - 2)), view->viewport()->width(), 2);
+  marker_->show();
+  marker_->raise();
+}
+
+void TagRowDrag::HideMarker() {
+  if (marker_) marker_->hide();
+}
+
 void TagRowDrag::Drop(int page, QDropEvent* event) {
   StopScroll();
+  HideMarker();
   if (!IsRowDragOf(event->mimeData(), page) || host_.busy()) {
     event->ignore();
     return;

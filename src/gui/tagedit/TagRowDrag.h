@@ -7,9 +7,13 @@
 // staged values of the rows. The moved rows stay selected in every list of
 // the format. While the pointer stays in the top or bottom edge zone of the
 // table during the drag, `TimerScroll` scrolls it one row every 100 ms.
+// While a drop would move rows, a line between two rows marks where they
+// would land (above the target row when they move up, below it when they
+// move down); where a drop moves nothing, no line shows.
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 #include <array>
 #include <functional>
@@ -57,6 +61,8 @@ class TagRowDrag : public QObject {
   // 0 elsewhere.
   int ScrollStep(const QTableView* view, int y) const;
   int Step() const { return step_; }
+  // The drop marker: a child of the table's viewport while it shows.
+  const QWidget* DropMarker() const { return marker_; }
   const QTimer& TimerScroll() const { return timer_; }
 
  protected:
@@ -71,11 +77,16 @@ class TagRowDrag : public QObject {
   void Drop(int page, QDropEvent* event);
   void cmnTimerScrollTimer();
   void StopScroll();
+  void PlaceMarker(int page, QPoint at);
+  void HideMarker();
 
   RowDragHost host_;
   QTimer timer_;
   int step_ = 0;
   QTableView* scrolled_ = nullptr;
+  QPointer<QWidget> marker_;
+  int markerPage_ = -1;
+  QPoint markerAt_;  // the pointer in viewport coordinates
   // The press held back on a selected row: its table page and position.
   int pressPage_ = -1;
   QPoint pressPos_;
