@@ -184,7 +184,10 @@ enum class Kind { kAscii, kEveryday, kRare, kHalfWidth, kLatin, kImplausible };
 Kind KindOf(char32_t cp, std::string_view utf8) {
   if (cp >= 0x20 && cp < 0x7F) return Kind::kAscii;
   if (cp < 0xA0) return Kind::kImplausible;  // controls, C1 controls
-  if (cp <= 0xFF || IsCp1252Special(cp)) return Kind::kLatin;
+  if (cp <= 0xFF) return Kind::kLatin;
+  // Windows-1252 punctuation that code page 932 has as well ("…", "“")
+  // counts as the Japanese punctuation it also is.
+  if (IsCp1252Special(cp) && !EncodeCp932(utf8)) return Kind::kLatin;
   if (cp >= 0xFF61 && cp <= 0xFF9F) return Kind::kHalfWidth;
   if ((cp >= 0x3041 && cp <= 0x3096) || (cp >= 0x309B && cp <= 0x309E) || (cp >= 0x30A1 && cp <= 0x30FE) ||
       (cp >= 0x3000 && cp <= 0x3005) || (cp >= 0x3008 && cp <= 0x3011) || cp == 0x301C ||
@@ -227,86 +230,6 @@ int MultiByteSequences(std::string_view utf8) {
     if (ch >= 0xC0) ++n;
   return n;
 }
-
-// How well a candidate reads as Japanese: 0 when it does not at all, else
-// the share of everyday characters among its non-ASCII ones, lowered for
-// short evidence.
-double JapaneseConfidence(const JapaneseProfile& p, bool pairedHighBytes) {
-  if (p.implausible > 0 || p.latin > 0) return 0;
-  int japanese = p.everyday + p.rare + p.halfWidth;
-  // A text of nothing but kanji: second-level ones count too ("仂").
-  if (p.everyday == 0 && p.rare > 0 && p.halfWidth == 0 && p.ascii == 0) return 0.6;
-  if (p.everyday == 0 || japanese == 0) return 0;
-  // One everyday character beside Latin letters is too little evidence
-  // ("‘Tis" decodes to a kanji followed by "is") unless its bytes were two
-  // characters above ASCII in a row, which Western text hardly has.
-  if (p.everyday == 1 && p.asciiLetters > 0 && !pairedHighBytes) return 0;
-  // Half-width katakana next to Latin letters is what accented capitals
-  // ("Émile") turn into.
-  if (p.halfWidth > 0 && p.asciiLetters > 0 && p.halfWidth * 2 > p.everyday) return 0;
-  double share = double(p.everyday) / japanese;
-  if (share < 0.5) return 0;
-  double evidence = p.everyday >= 3 ? 1.0 : p.everyday == 2 ? 0.9 : 0.75;
-  return share * evidence;
-}
-
-// The log-likelihood of a text under the share of each kind of character in
-// Japanese writing (hiragana ~40%, kanji ~35% almost all first-level,
-// katakana ~12%, punctuation, full-width forms ...), spread over the
-// characters of the kind. Compares readings of the same bytes.
-double LogLikelihood(std::string_view utf8) {
-  double sum = 0;
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    char32_t cp = 0;
-    size_t len = DecodeUtf8Char(utf8, pos, cp);
-    double p = 1e-9;
-    switch (KindOf(cp, utf8.substr(pos, len))) {
-      case Kind::kAscii: p = 0.05 / 95; break;
-      case Kind::kEveryday:
-        if (cp >= 0x3041 && cp <= 0x309E)
-          p = 0.40 / 83;
-        else if (cp >= 0x30A1 && cp <= 0x30FE)
-          p = 0.12 / 90;
-        else if (cp >= 0x4E00)
-          p = cp >= 0xFF00 ? 0.02 / 62 : 0.33 / 2965;
-        else
-          p = 0.05 / 30;
-        break;
-      case Kind::kRare: p = cp >= 0x4E00 && cp < 0xF900 ? 0.01 / 3390 : 0.01 / 300; break;
-      case Kind::kHalfWidth: p = 0.005 / 63; break;
-      case Kind::kLatin:
-      case Kind::kImplausible: break;
-    }
-    sum += std::log(p);
-    pos += len;
-  }
-  return sum;
-}
-
-struct Candidate {
-  std::string text;
-  SourceEncoding source = SourceEncoding::kKeep;
-  double confidence = 0;
-  double likelihood = 0;
-};
-
-bool HasPairedHighBytes(std::string_view bytes) {
-  for (size_t i = 0; i + 1 < bytes.size(); ++i)
-    if (uint8_t(bytes[i]) >= 0x80 && uint8_t(bytes[i + 1]) >= 0x80) return true;
-  return false;
-}
-
-void Consider(Candidate& best, std::optional<std::string> text, SourceEncoding source, bool pairedHighBytes) {
-  if (!text) return;
-  double c = JapaneseConfidence(ProfileText(*text), pairedHighBytes);
-  if (c <= 0) return;
-  // Readings about as sure as each other: the likelier one as Japanese.
-  double likelihood = LogLikelihood(*text);
-  if (c > best.confidence + 0.05 || (c > best.confidence - 0.05 && likelihood > best.likelihood))
-    best = Candidate{std::move(*text), source, c, likelihood};
-}
-
 
 bool IsAsciiLetterByte(uint8_t b) {
   return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
@@ -367,10 +290,11 @@ int HalfWidthFaults(std::string_view utf8) {
   return faults;
 }
 
-// Bytes whose runs above ASCII are pairs of an EUC-JP lead byte of symbols,
-// kana or first-level kanji (0xA1-0xCF) and a trail byte: what EUC-JP text
-// read as half-width katakana looks like.
-bool PairsLikeEucJp(std::string_view bytes) {
+// Bytes whose runs above ASCII are pairs of an EUC-JP lead byte (0xA1 up to
+// `lastLead`: 0xCF ends the kana and first-level kanji, 0xF4 the second
+// level) and a trail byte: what EUC-JP text read as half-width katakana
+// looks like.
+bool PairsLikeEucJp(std::string_view bytes, uint8_t lastLead) {
   size_t run = 0;
   for (size_t i = 0; i <= bytes.size(); ++i) {
     uint8_t b = i < bytes.size() ? uint8_t(bytes[i]) : 0;
@@ -379,7 +303,7 @@ bool PairsLikeEucJp(std::string_view bytes) {
       run = 0;
       continue;
     }
-    if (run % 2 == 0 && (b < 0xA1 || b > 0xCF)) return false;
+    if (run % 2 == 0 && (b < 0xA1 || b > lastLead)) return false;
     ++run;
   }
   return true;
@@ -396,6 +320,106 @@ bool HasKatakanaMarks(std::string_view utf8) {
   }
   return false;
 }
+
+// Half-width katakana in `utf8` that reads as such: no faults, no
+// character against a Latin letter ("Émile" read as code page 932 is
+// "ﾉmile"), and either four characters or more, or the marks of real
+// katakana words (a few accented capitals, "ÆØÅ", also read as katakana).
+bool ReadsAsHalfWidthKatakana(std::string_view utf8, const JapaneseProfile& p) {
+  if (p.halfWidth < 2 || HalfWidthFaults(utf8) > 0) return false;
+  if (p.halfWidth < 4 && !HasKatakanaMarks(utf8)) return false;
+  char32_t prev = 0;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(utf8, pos, cp);
+    if ((IsHalfWidth(cp) && IsAsciiLetter(prev)) || (IsHalfWidth(prev) && IsAsciiLetter(cp))) return false;
+    prev = cp;
+  }
+  return true;
+}
+
+// How well a candidate reads as Japanese: 0 when it does not at all, else
+// the share of everyday characters among its non-ASCII ones, lowered for
+// short evidence. Half-width katakana that reads as such counts as everyday.
+double JapaneseConfidence(std::string_view text, const JapaneseProfile& p, bool pairedHighBytes) {
+  if (p.implausible > 0 || p.latin > 0) return 0;
+  const bool katakana = ReadsAsHalfWidthKatakana(text, p);
+  const int everyday = p.everyday + (katakana ? p.halfWidth : 0);
+  int japanese = p.everyday + p.rare + p.halfWidth;
+  // A text of nothing but kanji: second-level ones count too ("仂").
+  if (everyday == 0 && p.rare > 0 && p.halfWidth == 0 && p.ascii == 0) return 0.6;
+  if (everyday == 0 || japanese == 0) return 0;
+  // One everyday character beside Latin letters is too little evidence
+  // ("‘Tis" decodes to a kanji followed by "is") unless its bytes were two
+  // characters above ASCII in a row, which Western text hardly has.
+  if (everyday == 1 && p.asciiLetters > 0 && !pairedHighBytes) return 0;
+  // Half-width katakana next to Latin letters is what accented capitals
+  // ("Émile") turn into.
+  if (!katakana && p.halfWidth > 0 && p.asciiLetters > 0 && p.halfWidth * 2 > p.everyday) return 0;
+  double share = double(everyday) / japanese;
+  if (share < 0.5) return 0;
+  double evidence = everyday >= 3 ? 1.0 : everyday == 2 ? 0.9 : 0.75;
+  return share * evidence;
+}
+
+// The log-likelihood of a text under the share of each kind of character in
+// Japanese writing (hiragana ~40%, kanji ~35% almost all first-level,
+// katakana ~12%, punctuation, full-width forms ...), spread over the
+// characters of the kind. Compares readings of the same bytes.
+double LogLikelihood(std::string_view utf8) {
+  double sum = 0;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    size_t len = DecodeUtf8Char(utf8, pos, cp);
+    double p = 1e-9;
+    switch (KindOf(cp, utf8.substr(pos, len))) {
+      case Kind::kAscii: p = 0.05 / 95; break;
+      case Kind::kEveryday:
+        if (cp >= 0x3041 && cp <= 0x309E)
+          p = 0.40 / 83;
+        else if (cp >= 0x30A1 && cp <= 0x30FE)
+          p = 0.12 / 90;
+        else if (cp >= 0x4E00)
+          p = cp >= 0xFF00 ? 0.02 / 62 : 0.33 / 2965;
+        else
+          p = 0.05 / 30;
+        break;
+      case Kind::kRare: p = cp >= 0x4E00 && cp < 0xF900 ? 0.01 / 3390 : 0.01 / 300; break;
+      case Kind::kHalfWidth: p = 0.005 / 63; break;
+      case Kind::kLatin:
+      case Kind::kImplausible: break;
+    }
+    sum += std::log(p);
+    pos += len;
+  }
+  return sum;
+}
+
+struct Candidate {
+  std::string text;
+  SourceEncoding source = SourceEncoding::kKeep;
+  double confidence = 0;
+  double likelihood = 0;
+};
+
+bool HasPairedHighBytes(std::string_view bytes) {
+  for (size_t i = 0; i + 1 < bytes.size(); ++i)
+    if (uint8_t(bytes[i]) >= 0x80 && uint8_t(bytes[i + 1]) >= 0x80) return true;
+  return false;
+}
+
+void Consider(Candidate& best, std::optional<std::string> text, SourceEncoding source, bool pairedHighBytes) {
+  if (!text) return;
+  double c = JapaneseConfidence(*text, ProfileText(*text), pairedHighBytes);
+  if (c <= 0) return;
+  // Readings about as sure as each other: the likelier one as Japanese.
+  double likelihood = LogLikelihood(*text);
+  if (c > best.confidence + 0.05 || (c > best.confidence - 0.05 && likelihood > best.likelihood))
+    best = Candidate{std::move(*text), source, c, likelihood};
+}
+
 
 // How well bytes read as Japanese in code page 932 (`text` their strict
 // reading): everyday characters count most; half-width katakana and rare
@@ -584,7 +608,20 @@ TextDiagnosis DiagnoseText(std::string_view text, StoredForm form) {
     Candidate best;
     bool paired = HasPairedHighBytes(*bytes);
     if (!readAsLatin1) Consider(best, FromCp932Strict(*bytes), SourceEncoding::kShiftJis, paired);
-    Consider(best, FromEucJp(*bytes), SourceEncoding::kEucJp, paired);
+    // Half-width katakana that reads as such goes before an EUC-JP reading
+    // of the same bytes, unless the bytes pair up as EUC-JP kanji do and the
+    // katakana has none of the marks real katakana words are full of.
+    const JapaneseProfile sjis = ProfileText(best.text);
+    const bool katakana = best.confidence > 0 && sjis.halfWidth > 0 && sjis.halfWidth >= sjis.everyday &&
+                          (HasKatakanaMarks(best.text) || !PairsLikeEucJp(*bytes, 0xF4));
+    if (!katakana) {
+      Candidate euc;
+      Consider(euc, FromEucJp(*bytes), SourceEncoding::kEucJp, paired);
+      if (euc.confidence > 0 && best.confidence > 0 && sjis.everyday == 0 && ProfileText(euc.text).rare == 0)
+        best = std::move(euc);  // katakana without its marks, in bytes that pair up as EUC-JP
+      else
+        Consider(best, FromEucJp(*bytes), SourceEncoding::kEucJp, paired);
+    }
     // Valid UTF-8 with multi-byte sequences is UTF-8 (Western text as well:
     // "CafÃ©"), unless it reads as scattered letters of other scripts where
     // a Japanese reading exists (EUC-JP "Å«ÄºÏ»" is also valid UTF-8).
@@ -612,7 +649,7 @@ TextDiagnosis DiagnoseText(std::string_view text, StoredForm form) {
   if (form != StoredForm::kUnicode && !readAsLatin1) {
     JapaneseProfile now = ProfileText(text);
     const bool wellFormed = readAsCp932 && HalfWidthFaults(text) == 0;
-    if (now.latin + now.implausible + now.halfWidth > 0 && (!wellFormed || PairsLikeEucJp(stored->first))) {
+    if (now.latin + now.implausible + now.halfWidth > 0 && (!wellFormed || PairsLikeEucJp(stored->first, 0xCF))) {
       Candidate best;
       for (bool nec : {false, true})
         if (std::optional<std::string> bytes = LegacyByteForm(text, nec))

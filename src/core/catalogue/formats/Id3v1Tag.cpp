@@ -16,11 +16,45 @@ std::string ReadField(std::string_view bytes) {
   return DecodeTagText(bytes);
 }
 
-// Writes the code page 932 form of `text`, cut at a character boundary to
-// `width` bytes, into `out`.
+// The UTF-8 length of the first `chars` characters of `text`.
+size_t ByteLengthOfLatin1(std::string_view text, size_t chars) {
+  size_t pos = 0;
+  for (size_t i = 0; i < chars && pos < text.size(); ++i) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(text, pos, cp);
+  }
+  return pos;
+}
+
+// The ISO-8859-1 bytes of at most `width` characters of `text`; nullopt when
+// a character is outside ISO-8859-1.
+std::optional<std::string> Latin1Field(std::string_view text, size_t width) {
+  std::string out;
+  size_t pos = 0;
+  while (pos < text.size() && out.size() < width) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(text, pos, cp);
+    if (cp > 0xFF) return std::nullopt;
+    out.push_back(static_cast<char>(cp));
+  }
+  return out;
+}
+
+// Writes `text`, cut to `width` bytes at a character boundary, into `out`:
+// code page 932 when the text fits and reads back the same; else, text that
+// ISO-8859-1 holds ("Café") as ISO-8859-1, the form ID3v1 readers elsewhere
+// expect, when it reads back the same. Anything else fails with the
+// character named: never a '?' in its place.
 bool WriteField(const std::string& text, size_t width, char* out, std::string* error) {
   std::string_view cut = CutToWidth(text, width);
-  std::optional<std::string> bytes = EncodeCp932(cut);
+  std::optional<std::string> bytes = EncodeTagTextCp932(cut);
+  if (!bytes) {
+    bytes = Latin1Field(text, width);
+    if (bytes && DecodeTagText(*bytes) != std::string_view(text).substr(0, ByteLengthOfLatin1(text, bytes->size()))) {
+      if (error) *error = "ID3v1 cannot store \"" + text + "\" (its ISO-8859-1 bytes read as code page 932)";
+      return false;
+    }
+  }
   if (!bytes) {
     std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
     if (error)
