@@ -1,7 +1,8 @@
 // A save rewrites only the values the user changed: every other field, chunk,
 // item and frame keeps its exact bytes. And the legacy tag texts are read by
 // one rule: a UTF-8 byte-order mark, or strictly valid UTF-8 with a multi-byte
-// sequence, is UTF-8; else code page 932; else ISO-8859-1.
+// sequence, is UTF-8; else code page 932 when the bytes read as Japanese;
+// else ISO-8859-1.
 
 #include <gtest/gtest.h>
 
@@ -180,9 +181,12 @@ const std::vector<ReadCase>& ReadCases() {
       {"UTF-8 behind a byte-order mark", "\xEF\xBB\xBF" + kCafe, "Café à la Mode"},
       {"code page 932", kTitleCp932, "日本語のタイトル"},
       {"plain ASCII", "Plain", "Plain"},
-      {"overlong UTF-8 is not UTF-8", "\xC0\xAF", DecodeCp932("\xC0\xAF")},
-      {"a UTF-16 surrogate in UTF-8 is not UTF-8", "\xED\xA0\x80", DecodeCp932("\xED\xA0\x80")},
+      {"overlong UTF-8 is not UTF-8 (and no Japanese)", "\xC0\xAF", "À¯"},
+      {"a UTF-16 surrogate in UTF-8 is not UTF-8 (nor code page 932)", "\xED\xA0\x80", "í\xC2\xA0\xC2\x80"},
       {"neither: ISO-8859-1", "\x80\xA0", "\xC2\x80\xC2\xA0"},
+      {"ISO-8859-1 that is a user-defined code in code page 932", "Mot\xF6rhead", "Motörhead"},
+      {"ISO-8859-1 that is a rare kanji between letters in code page 932", "P\xE8re Ubu", "Père Ubu"},
+      {"half-width katakana", "\xBB\xBB\xDE\xDD", "ｻｻﾞﾝ"},
   };
   return cases;
 }
@@ -237,6 +241,34 @@ TEST(TagTextWriting, CodePage932OnlyWhenItReadsBackTheSame) {
   EXPECT_EQ(EncodeTagTextUtf8("é"), "\xC3\xA9");
   // A text that itself starts with U+FEFF survives the mark the reader removes.
   EXPECT_EQ(DecodeTagText(EncodeTagTextUtf8("\xEF\xBB\xBFx")), "\xEF\xBB\xBFx");
+}
+
+// ID3v1 has no Unicode form: text that code page 932 lacks but ISO-8859-1
+// holds goes in as ISO-8859-1 (what other readers take ID3v1 for) when it
+// reads back the same; anything else is refused and the file left alone.
+TEST(TagTextWriting, Id3v1TakesIso88591TextThatReadsBack) {
+  fs::path path = Mp3WithId3v1Title("Mot\xF6rhead");
+  const std::string before = FileBytes(path);
+  {
+    auto file = OpenTagFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->GetValue("INAM_v1"), "Motörhead");
+    file->SetValue("IART_v1", "Café");
+    Saved(*file);
+  }
+  const std::string after = FileBytes(path);
+  const std::string_view tag = std::string_view(after).substr(after.size() - 128);
+  EXPECT_EQ(tag.substr(3, 30), std::string_view(before).substr(before.size() - 125, 30));  // the title untouched
+  EXPECT_EQ(tag.substr(33, 5), std::string("Caf\xE9\0", 5));
+  EXPECT_EQ(OpenTagFile(path)->GetValue("IART_v1"), "Café");
+  for (const char* text : {"ÆØÅ", "Dvořák", "ﾃｩ"}) {
+    auto file = OpenTagFile(path);
+    file->SetValue("IART_v1", text);
+    std::string error;
+    EXPECT_FALSE(file->Save(&error)) << text;
+    EXPECT_NE(error.find("ID3v1"), std::string::npos) << error;
+    EXPECT_EQ(FileBytes(path), after) << text;
+  }
 }
 
 // ---- RIFF INFO in WAV, AVI and RMP3 ----------------------------------------

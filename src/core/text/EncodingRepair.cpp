@@ -248,7 +248,8 @@ bool IsHalfWidth(char32_t cp) {
 // Spots where half-width katakana does not read as Japanese: a sound mark
 // after a character that takes none; a small kana after a kana it never
 // follows (ｬｭｮ after the i-row, ｧｨｩｪｫ after ｳｸｽﾂﾃﾄﾌｼﾁｲ); ｯ not before a
-// kana; ｰ after no kana; ﾝ opening a word; and runs made up of the
+// kana; ｰ, ﾝ or ｦ after no kana; half-width punctuation in a row, or ｡､｣
+// opening a text, ｢ closing one; and runs made up of the
 // half-width punctuation ､｢｣･ by a third or more (what EUC-JP kana bytes
 // turn into: every lead byte is ､ or ･).
 int HalfWidthFaults(std::string_view utf8) {
@@ -284,6 +285,14 @@ int HalfWidthFaults(std::string_view utf8) {
       fault = !afterKana;
     else if (cp == 0xFF9D)  // ﾝ
       fault = !afterKana;
+    else if (cp == 0xFF66)  // ｦ
+      fault = !afterKana;
+    else if (cp == 0xFF61 || cp == 0xFF64 || cp == 0xFF63)  // ｡ ､ ｣ end something
+      fault = prev == 0 || (prev >= 0xFF61 && prev <= 0xFF65);
+    else if (cp == 0xFF62)  // ｢ opens something
+      fault = next == 0 || (next >= 0xFF61 && next <= 0xFF65);
+    else if (cp == 0xFF65)  // ･ between words
+      fault = !afterKana || !(next >= 0xFF66 && next <= 0xFF9D);
     faults += fault ? 1 : 0;
   }
   if (count >= 2 && punctuation * 3 >= count) ++faults;
@@ -316,7 +325,7 @@ bool HasKatakanaMarks(std::string_view utf8) {
   while (pos < utf8.size()) {
     char32_t cp = 0;
     pos += DecodeUtf8Char(utf8, pos, cp);
-    if ((cp >= 0xFF67 && cp <= 0xFF70) || cp >= 0xFF9D && cp <= 0xFF9F) return true;
+    if ((cp >= 0xFF67 && cp <= 0xFF70) || (cp >= 0xFF9D && cp <= 0xFF9F)) return true;
   }
   return false;
 }

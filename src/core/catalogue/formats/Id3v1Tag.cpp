@@ -50,16 +50,14 @@ bool WriteField(const std::string& text, size_t width, char* out, std::string* e
   std::optional<std::string> bytes = EncodeTagTextCp932(cut);
   if (!bytes) {
     bytes = Latin1Field(text, width);
-    if (bytes && DecodeTagText(*bytes) != std::string_view(text).substr(0, ByteLengthOfLatin1(text, bytes->size()))) {
-      if (error) *error = "ID3v1 cannot store \"" + text + "\" (its ISO-8859-1 bytes read as code page 932)";
-      return false;
-    }
+    if (bytes && DecodeTagText(*bytes) != std::string_view(text).substr(0, ByteLengthOfLatin1(text, bytes->size())))
+      bytes.reset();
   }
   if (!bytes) {
     std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
     if (error)
-      *error = "ID3v1 cannot store \"" + (misfit ? misfit->character : std::string(cut)) +
-               "\" (not in code page 932)";
+      *error = misfit ? "ID3v1 cannot store \"" + misfit->character + "\" (not in code page 932)"
+                      : "ID3v1 cannot store \"" + text + "\" so that it reads back the same";
     return false;
   }
   std::copy(bytes->begin(), bytes->begin() + static_cast<long>(std::min(bytes->size(), width)), out);
