@@ -67,6 +67,7 @@ void BM_CorpusScore(benchmark::State& state) {
   for (auto _ : state) score = corpus::Evaluate(Samples());
   state.counters["damaged"] = static_cast<double>(score.damaged);
   state.counters["repaired_pct"] = 100.0 * static_cast<double>(score.repaired) / static_cast<double>(score.damaged);
+  state.counters["listed_ambiguous"] = static_cast<double>(score.listed);
   state.counters["clean"] = static_cast<double>(score.clean);
   state.counters["clean_changed"] = static_cast<double>(score.cleanChanged);
 }

@@ -134,19 +134,24 @@ TEST(LegacyReading, TheReportedTitlesReadRight) {
 }
 
 TEST(LegacyReading, CloseCallsAreListedWithTheOtherReading) {
-  // Two half-width katakana without marks, or "¸Ù" in ISO-8859-1.
-  const std::string bytes = "\xB8\xD9";
-  LegacyReading r = ReadLegacyBytes(bytes);
-  EXPECT_EQ(r.text, "ｸﾙ");
+  // Two half-width katakana without marks, or "ÚÛ" in ISO-8859-1.
+  LegacyReading r = ReadLegacyBytes("\xDA\xDB");
+  EXPECT_EQ(r.text, "ﾚﾛ");
   ASSERT_TRUE(r.alternative.has_value());
-  EXPECT_EQ(*r.alternative, "¸Ù");
+  EXPECT_EQ(*r.alternative, "ÚÛ");
   TextDiagnosis d = DiagnoseText(r.text, StoredForm::kLegacyBytes);
   EXPECT_EQ(d.verdict, TextVerdict::kAmbiguous);
   EXPECT_EQ(d.source, SourceEncoding::kLatin1);
-  EXPECT_EQ(d.proposed, "¸Ù");
+  EXPECT_EQ(d.proposed, "ÚÛ");
   // Each source re-reads the stored bytes.
-  EXPECT_EQ(ReinterpretText(r.text, StoredForm::kLegacyBytes, SourceEncoding::kLatin1), "¸Ù");
-  EXPECT_EQ(ReinterpretText(r.text, StoredForm::kLegacyBytes, SourceEncoding::kShiftJis), "ｸﾙ");
+  EXPECT_EQ(ReinterpretText(r.text, StoredForm::kLegacyBytes, SourceEncoding::kShiftJis), "ﾚﾛ");
+  // Bytes that also pair up as EUC-JP: that reading is offered, the others
+  // stay choosable.
+  TextDiagnosis euc = DiagnoseText("ｸﾙ", StoredForm::kLegacyBytes);
+  EXPECT_EQ(euc.verdict, TextVerdict::kAmbiguous);
+  EXPECT_EQ(euc.source, SourceEncoding::kEucJp);
+  EXPECT_EQ(euc.proposed, "跨");
+  EXPECT_EQ(ReinterpretText("ｸﾙ", StoredForm::kLegacyBytes, SourceEncoding::kLatin1), "¸Ù");
 }
 
 TEST(LegacyReading, Utf8InAnIsoFrameIsLabelledUtf8) {

@@ -666,7 +666,7 @@ TextDiagnosis DiagnoseText(std::string_view text, StoredForm form) {
       if (best.confidence > 0 && ProfileText(best.text).everyday > now.everyday) {
         // Half-width katakana that reads as such ("ｻｻﾞﾝ", with its sound
         // marks, ﾝ and ｰ) is only offered the other reading.
-        const bool katakana = wellFormed && HasKatakanaMarks(text);
+        const bool katakana = wellFormed;
         d.verdict = katakana ? TextVerdict::kAmbiguous : TextVerdict::kGarbled;
         d.source = best.source;
         d.confidence = katakana ? 0.3 : best.confidence;
