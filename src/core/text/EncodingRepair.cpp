@@ -455,7 +455,11 @@ double JapaneseReadingScore(std::string_view bytes, std::string_view text) {
       score += touches ? -2 : 1;
       continue;
     }
-    Kind kind = KindOf(cp, ch);
+    // The code tells the kanji levels without a conversion.
+    const unsigned code = (unsigned(uint8_t(bytes[start])) << 8) | uint8_t(bytes[start + 1]);
+    const Kind kind = code >= 0x889F && code <= 0x9872   ? Kind::kEveryday
+                      : code >= 0x989F && code <= 0xEAA4 ? Kind::kRare
+                                                         : KindOf(cp, ch);
     if (kind == Kind::kEveryday)
       score += 2;
     else if (uint8_t(bytes[start]) >= 0xE0 && touches)
