@@ -288,9 +288,9 @@ int HalfWidthFaults(std::string_view utf8) {
     else if (cp == 0xFF66)  // ｦ
       fault = !afterKana;
     else if (cp == 0xFF61 || cp == 0xFF64 || cp == 0xFF63)  // ｡ ､ ｣ end something
-      fault = prev == 0 || (prev >= 0xFF61 && prev <= 0xFF65);
+      fault = prev == 0 || prev == ' ' || prev == 0x3000 || (prev >= 0xFF61 && prev <= 0xFF65);
     else if (cp == 0xFF62)  // ｢ opens something
-      fault = next == 0 || (next >= 0xFF61 && next <= 0xFF65);
+      fault = next == 0 || next == ' ' || next == 0x3000 || (next >= 0xFF61 && next <= 0xFF65);
     else if (cp == 0xFF65)  // ･ between words
       fault = !afterKana || !(next >= 0xFF66 && next <= 0xFF9D);
     faults += fault ? 1 : 0;
