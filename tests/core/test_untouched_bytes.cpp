@@ -271,6 +271,25 @@ TEST(TagTextWriting, Id3v1TakesIso88591TextThatReadsBack) {
   }
 }
 
+// An ISO-8859-1 frame holding Western text keeps its bytes when another value
+// is saved: it is neither stored as the code page 932 reading nor
+// re-encoded.
+TEST(UntouchedBytes, Iso88591FrameWithWesternTextKeepsItsBytes) {
+  fs::path path = TempCopy("mp3/plain.mp3", "latin1.mp3");
+  const std::string tag = Id3v2WithLatin1Title("P\xE8re Ubu");
+  WriteBytes(path, tag + FileBytes(path));
+  const std::string frame = tag.substr(10);
+  {
+    auto file = OpenTagFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->GetValue("INAM_v2"), "Père Ubu");
+    file->SetValue("IART_v2", "Ubu");
+    Saved(*file);
+  }
+  EXPECT_NE(FileBytes(path).find(frame), std::string::npos);
+  EXPECT_EQ(OpenTagFile(path)->GetValue("INAM_v2"), "Père Ubu");
+}
+
 // ---- RIFF INFO in WAV, AVI and RMP3 ----------------------------------------
 
 struct RiffKind {

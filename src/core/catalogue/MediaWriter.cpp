@@ -1,11 +1,13 @@
 #include "core/catalogue/MediaWriter.h"
 
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
 #include <array>
 
 #include "core/catalogue/TagFile.h"
+#include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
@@ -159,9 +161,8 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
     std::span<const std::string_view> names = ValueNamesOf(TagKind::MP3ID3v1);
     for (size_t i = 0; i < names.size(); ++i) {
       std::string text = CellText(rows[0], i + 1);
-      if (std::optional<MisfitCharacter> misfit = FirstMisfitCp932(text))
-        return Fail(error, std::string(names[i]) + ": ID3v1 cannot store \"" + misfit->character +
-                               "\" (not in code page 932)");
+      std::string why;
+      if (!Id3v1FieldBytes(text, 30, &why)) return Fail(error, std::string(names[i]) + ": " + why);
     }
   }
   return true;

@@ -40,26 +40,9 @@ std::optional<std::string> Latin1Field(std::string_view text, size_t width) {
   return out;
 }
 
-// Writes `text`, cut to `width` bytes at a character boundary, into `out`:
-// code page 932 when the text fits and reads back the same; else, text that
-// ISO-8859-1 holds ("Café") as ISO-8859-1, the form ID3v1 readers elsewhere
-// expect, when it reads back the same. Anything else fails with the
-// character named: never a '?' in its place.
 bool WriteField(const std::string& text, size_t width, char* out, std::string* error) {
-  std::string_view cut = CutToWidth(text, width);
-  std::optional<std::string> bytes = EncodeTagTextCp932(cut);
-  if (!bytes) {
-    bytes = Latin1Field(text, width);
-    if (bytes && DecodeTagText(*bytes) != std::string_view(text).substr(0, ByteLengthOfLatin1(text, bytes->size())))
-      bytes.reset();
-  }
-  if (!bytes) {
-    std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
-    if (error)
-      *error = misfit ? "ID3v1 cannot store \"" + misfit->character + "\" (not in code page 932)"
-                      : "ID3v1 cannot store \"" + text + "\" so that it reads back the same";
-    return false;
-  }
+  std::optional<std::string> bytes = Id3v1FieldBytes(text, width, error);
+  if (!bytes) return false;
   std::copy(bytes->begin(), bytes->begin() + static_cast<long>(std::min(bytes->size(), width)), out);
   return true;
 }
@@ -74,6 +57,21 @@ int TrackNumber(std::string_view track) {
 }
 
 }  // namespace
+
+std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, std::string* error) {
+  std::string_view cut = CutToWidth(text, width);
+  std::optional<std::string> bytes = EncodeTagTextCp932(cut);
+  if (!bytes) {
+    bytes = Latin1Field(text, width);
+    if (bytes && DecodeTagText(*bytes) != text.substr(0, ByteLengthOfLatin1(text, bytes->size()))) bytes.reset();
+  }
+  if (!bytes && error) {
+    std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
+    *error = misfit ? "ID3v1 cannot store \"" + misfit->character + "\" (not in code page 932)"
+                    : "ID3v1 cannot store \"" + std::string(text) + "\" so that it reads back the same";
+  }
+  return bytes;
+}
 
 std::optional<Id3v1Tag> Id3v1Tag::Parse(std::string_view b) {
   if (b.size() != kId3v1Size || b.substr(0, 3) != "TAG") return std::nullopt;
