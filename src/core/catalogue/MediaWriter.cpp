@@ -1,6 +1,5 @@
 #include "core/catalogue/MediaWriter.h"
 
-
 #include <fcntl.h>
 #include <sys/stat.h>
 
