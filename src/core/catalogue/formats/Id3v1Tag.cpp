@@ -16,30 +16,6 @@ std::string ReadField(std::string_view bytes) {
   return DecodeTagText(bytes);
 }
 
-// The UTF-8 length of the first `chars` characters of `text`.
-size_t ByteLengthOfLatin1(std::string_view text, size_t chars) {
-  size_t pos = 0;
-  for (size_t i = 0; i < chars && pos < text.size(); ++i) {
-    char32_t cp = 0;
-    pos += DecodeUtf8Char(text, pos, cp);
-  }
-  return pos;
-}
-
-// The ISO-8859-1 bytes of at most `width` characters of `text`; nullopt when
-// a character is outside ISO-8859-1.
-std::optional<std::string> Latin1Field(std::string_view text, size_t width) {
-  std::string out;
-  size_t pos = 0;
-  while (pos < text.size() && out.size() < width) {
-    char32_t cp = 0;
-    pos += DecodeUtf8Char(text, pos, cp);
-    if (cp > 0xFF) return std::nullopt;
-    out.push_back(static_cast<char>(cp));
-  }
-  return out;
-}
-
 bool WriteField(const std::string& text, size_t width, char* out, std::string* error) {
   std::optional<std::string> bytes = Id3v1FieldBytes(text, width, error);
   if (!bytes) return false;
@@ -61,14 +37,10 @@ int TrackNumber(std::string_view track) {
 std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, std::string* error) {
   std::string_view cut = CutToWidth(text, width);
   std::optional<std::string> bytes = EncodeTagTextCp932(cut);
-  if (!bytes) {
-    bytes = Latin1Field(text, width);
-    if (bytes && DecodeTagText(*bytes) != text.substr(0, ByteLengthOfLatin1(text, bytes->size()))) bytes.reset();
-  }
   if (!bytes && error) {
     std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
     *error = misfit ? "ID3v1 cannot store \"" + misfit->character + "\" (not in code page 932)"
-                    : "ID3v1 cannot store \"" + std::string(text) + "\" so that it reads back the same";
+                    : "ID3v1 cannot store \"" + std::string(cut) + "\" so that it reads back the same";
   }
   return bytes;
 }
