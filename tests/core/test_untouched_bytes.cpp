@@ -270,7 +270,7 @@ TEST(TagTextWriting, Id3v1KeepsUntouchedIso88591BytesAndRefusesWhatItCannotHold)
   const std::string after = FileBytes(path);
   const std::string_view tag = std::string_view(after).substr(after.size() - 128);
   EXPECT_EQ(tag.substr(3, 30), std::string_view(before).substr(before.size() - 125, 30));
-  EXPECT_EQ(tag.substr(33, 9), "\x93\x8C\x8B\x9E\x8E\x96\x95\xCF\0");
+  EXPECT_EQ(tag.substr(33, 9), std::string("\x93\x8C\x8B\x9E\x8E\x96\x95\xCF\0", 9));
   for (const char* text : {"Café", "ﾃｩ"}) {
     error.clear();
     EXPECT_FALSE(WriteMediaFile(folder, setArtist(text), WriteSettings{}, &error)) << text;
