@@ -223,7 +223,6 @@ bool PlausibleUnicode(std::string_view utf8) {
   return true;
 }
 
-
 int MultiByteSequences(std::string_view utf8) {
   int n = 0;
   for (unsigned char ch : utf8)
@@ -248,10 +247,10 @@ bool IsHalfWidth(char32_t cp) {
 // Spots where half-width katakana does not read as Japanese: a sound mark
 // after a character that takes none; a small kana after a kana it never
 // follows (ｬｭｮ after the i-row, ｧｨｩｪｫ after ｳｸｽﾂﾃﾄﾌｼﾁｲ); ｯ not before a
-// kana; ｰ, ﾝ or ｦ after no kana; half-width punctuation in a row, or ｡､｣
-// opening a text, ｢ closing one; and runs made up of the
-// half-width punctuation ､｢｣･ by a third or more (what EUC-JP kana bytes
-// turn into: every lead byte is ､ or ･).
+// kana; ｰ, ﾝ or ｦ after no kana; half-width punctuation in a row, ｡､｣
+// opening a text or word, ｢ closing one; and runs made up of the half-width
+// punctuation ､｢｣･ by a third or more (what EUC-JP kana bytes turn into:
+// every lead byte is ､ or ･).
 int HalfWidthFaults(std::string_view utf8) {
   std::u32string cps;
   for (size_t pos = 0; pos < utf8.size();) {
@@ -429,7 +428,6 @@ void Consider(Candidate& best, std::optional<std::string> text, SourceEncoding s
     best = Candidate{std::move(*text), source, c, likelihood};
 }
 
-
 // How well bytes read as Japanese in code page 932 (`text` their strict
 // reading): everyday characters count most; half-width katakana and rare
 // characters count too, unless they sit against Latin letters the way
@@ -539,7 +537,6 @@ JapaneseProfile ProfileText(std::string_view utf8) {
   }
   return p;
 }
-
 
 LegacyReading ReadLegacyBytes(std::string_view bytes) {
   LegacyReading r;
