@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the MP3 parsers of our own: ID3v1, RIFF "RMP3"
 // chunks and INFO lists, APE tags, the quick ID3v2 reader, ID3v2.2 and
-// unsynchronisation conversions, MPEG frame headers.
+// unsynchronisation conversions, the 2.3/2.4 conversion, MPEG frame headers.
 
 #include <cstdint>
 #include <string>
@@ -10,6 +10,7 @@
 #include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/catalogue/formats/Id3v2QuickReader.h"
 #include "core/catalogue/formats/Id3v2Tag.h"
+#include "core/catalogue/formats/Id3v2Versions.h"
 #include "core/catalogue/formats/MpegAudio.h"
 #include "core/catalogue/formats/RiffMp3.h"
 
@@ -38,6 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     UnsynchroniseTag(bytes);
     ConvertTagTo22(bytes);
     ConvertTagTo23(bytes);
+    std::string error;
+    ConvertId3v2Version(bytes, 3, &error);
+    ConvertId3v2Version(bytes, 4, &error);
   }
   if (auto info = ReadMpegAudio(bytes, size)) AudioFormatText(*info);
 

@@ -6,7 +6,12 @@
 //
 // A file is refused on its own (the others are still written) when its
 // entry is malformed, names a tag kind or value the format does not have, or
-// the file changed on disk since it was listed (size or time stamp).
+// the file changed on disk since it was listed: its "identity" (device,
+// inode, size, change time in nanoseconds, a hash of its ends) is checked
+// when it is read and again under the file's lock just before it is
+// written. Only the values that differ from the file as listed are written.
+// A listing of an older version without "identity" is checked by size and
+// time stamp only, which misses changes that keep both.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,14 +20,17 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 
 #include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/common/PathText.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
+#include "core/common/FileIdentity.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/tagedit/SaveEngine.h"
@@ -51,8 +59,8 @@ struct Change {
 // Brings `entry` (as read now) in line with the listing's `j`; the rows
 // that change get the changed mark. False with `error` set when the listing
 // entry cannot be applied.
-bool ApplyEntry(const Json& j, MediaFileEntry& entry, std::string& newName, std::vector<Change>& changes,
-                std::string* error) {
+bool ApplyEntry(const Json& j, const std::optional<FileIdentity>& identity, MediaFileEntry& entry,
+                std::string& newName, std::vector<Change>& changes, std::string* error) {
   auto fail = [&](std::string text) {
     *error = std::move(text);
     return false;
@@ -64,6 +72,13 @@ bool ApplyEntry(const Json& j, MediaFileEntry& entry, std::string& newName, std:
     return fail("the file changed since it was listed (size)");
   if (auto t = j.find("timestamp"); t != j.end() && (!t->is_string() || *t != entry.file.cells[2].text))
     return fail("the file changed since it was listed (time stamp)");
+  // Any other change, also one that kept size and time stamp.
+  if (auto id = j.find("identity"); id != j.end()) {
+    const std::optional<FileIdentity> listed =
+        id->is_string() ? FileIdentity::FromText(id->get_ref<const std::string&>()) : std::nullopt;
+    if (!listed) return fail("\"identity\" is not what `list --json` gives");
+    if (!identity || *identity != *listed) return fail("the file changed since it was listed (identity)");
+  }
 
   newName = entry.file.cells[0].text;
   if (auto n = j.find("name"); n != j.end()) {
@@ -72,6 +87,7 @@ bool ApplyEntry(const Json& j, MediaFileEntry& entry, std::string& newName, std:
       if (IsBadFileName(n->get<std::string>())) return fail("bad file name \"" + n->get<std::string>() + "\"");
       changes.push_back({"name", newName, n->get<std::string>()});
       newName = n->get<std::string>();
+      entry.file.cells[0].text = newName;
       entry.file.image = kChangedMark;
     }
   }
@@ -155,15 +171,17 @@ int RunApply(const std::vector<std::string>& args) {
     return kExitFailed;
   }
 
-  // Every file from the root: a plan over files of any folder.
+  // Every file from the root: a catalogue of files of any folder, saved as
+  // the window saves.
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
   if (touch) settings.keepTimeStamp = false;
-  settings.journalFolder = SettingsFolder();
-  SavePlan plan;
-  plan.folder = "/";
-  plan.settings = settings;
-  int refused = 0, unchanged = 0;
+  const std::filesystem::path root = "/";
+  Catalogue catalogue;
+  // Per format and row: the listing's identity of the file.
+  std::map<std::pair<MediaFormat, int>, std::optional<FileIdentity>> listed;
+  int refused = 0, unchanged = 0, unidentified = 0;
   std::set<std::filesystem::path> seen;
+  std::set<std::pair<uint64_t, uint64_t>> files;  // device and inode
   for (size_t i = 0; i < listing.size(); ++i) {
     const Json& j = listing[i];
     std::string shown = "entry " + std::to_string(i + 1);
@@ -188,14 +206,22 @@ int RunApply(const std::vector<std::string>& args) {
       continue;
     }
     std::string error;
-    std::optional<MediaFileEntry> entry = ReadMediaFile(plan.folder, absolute.relative_path(), &error);
+    // The identity first: the values read after it belong to it (a change
+    // in between shows as a changed identity at write time).
+    const std::optional<FileIdentity> identity = IdentityOfFile(absolute);
+    // One file under two names (hard links) is written once.
+    if (identity && !files.insert({identity->device, identity->inode}).second) {
+      refuse("listed twice (under another name)");
+      continue;
+    }
+    std::optional<MediaFileEntry> entry = ReadMediaFile(root, absolute.relative_path(), &error);
     if (!entry) {
       refuse(error.empty() ? "not a supported media file" : error);
       continue;
     }
     std::string newName;
     std::vector<Change> changes;
-    if (!ApplyEntry(j, *entry, newName, changes, &error)) {
+    if (!ApplyEntry(j, identity, *entry, newName, changes, &error)) {
       refuse(error);
       continue;
     }
@@ -203,30 +229,31 @@ int RunApply(const std::vector<std::string>& args) {
       ++unchanged;
       continue;
     }
+    const bool identified = j.contains("identity");
+    unidentified += !identified;
     if (dryRun) {
       std::cout << shown << "\n";
       for (const Change& c : changes) std::cout << "  " << c.what << ": \"" << c.from << "\" -> \"" << c.to << "\"\n";
       continue;
     }
-    SaveItem item;
-    item.format = entry->format;
-    item.row = static_cast<int>(i);
-    item.rename = entry->file.image == kChangedMark;
-    item.newName = newName;
-    item.write = std::any_of(entry->tags.begin(), entry->tags.end(),
-                             [](const TagRow& r) { return r.image == kChangedMark; });
-    plan.total += item.rename + item.write;
-    item.entry = std::move(*entry);
-    plan.items.push_back(std::move(item));
+    const MediaFormat format = entry->format;
+    listed[{format, catalogue.RowCount(format)}] = identified ? identity : std::nullopt;
+    catalogue.Append(format, {std::move(*entry)});
   }
+  if (unidentified > 0)
+    std::cerr << "hozanki-cli apply: " << unidentified
+              << " entr(ies) without \"identity\" (a listing of an older version): checked by size and time "
+                 "stamp only; list again to have changes by other programs found\n";
   int failed = 0, written = 0;
-  if (!dryRun && !plan.items.empty()) {
+  if (!dryRun && HasStagedChanges(catalogue)) {
+    SavePlan plan = CollectSavePlan(catalogue, root, settings, SettingsFolder());
+    for (SaveItem& item : plan.items) item.expected = listed[{item.format, item.row}];
     SaveEngine engine(std::move(plan));
     SaveResult result = engine.Run({}, [&](const SaveRowResult& row) {
       if (row.Failed()) {
         ++failed;
-        std::cerr << "hozanki-cli apply: " << DisplayPath(std::filesystem::path("/") / row.oldRelativePath) << ": "
-                  << row.error << "\n";
+        std::cerr << "hozanki-cli apply: " << DisplayPath(root / row.oldRelativePath) << ": " << row.error
+                  << "\n";
       } else {
         ++written;
       }

@@ -12,11 +12,12 @@
 #include "core/common/AtomicFile.h"
 #include "core/rename/NameConflicts.h"
 #include "core/rename/PatternEvaluator.h"
-#include "core/rename/RenameBatch.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/tagedit/SaveEngine.h"
 
 namespace hozanki::cli {
 namespace {
@@ -43,11 +44,12 @@ struct Planned {
   std::string newName;
   std::string problem;  // why it cannot be renamed
   bool rename = false;  // the name changes
+  std::optional<MediaFileEntry> entry;  // as read
 };
 
 Planned PlanOne(const std::string& file, const std::string& title, const RenamePatternStore& store,
                 bool extProtect) {
-  Planned p{file, {}, {}, {}, {}, false};
+  Planned p{file, {}, {}, {}, {}, false, std::nullopt};
   const fs::path path(file);
   std::error_code ec;
   p.folder = fs::absolute(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec).lexically_normal();
@@ -68,6 +70,7 @@ Planned PlanOne(const std::string& file, const std::string& title, const RenameP
   p.newName = proposal.newName;
   p.problem = proposal.refusal;
   p.rename = p.problem.empty() && proposal.changed && fs::path(p.newName) != p.oldName;
+  p.entry = std::move(entry);
   return p;
 }
 
@@ -88,18 +91,25 @@ bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
     if (why[i].empty() && conflicts.HasConflict(i)) why[i] = ConflictText(conflicts.OtherName(i));
   }
   if (!dryRun) {
-    std::vector<RenameMove> moves;
-    std::vector<size_t> fileOf;
+    // Renamed as the window renames: staged names saved through the save
+    // engine, which keeps the rename log.
+    Catalogue catalogue;
+    std::map<std::pair<MediaFormat, int>, size_t> fileOf;
+    const fs::path root = "/";
     for (size_t i = 0; i < planned.size(); ++i) {
-      if (!planned[i].rename || !why[i].empty()) continue;
-      moves.push_back({planned[i].folder / planned[i].oldName, planned[i].folder / planned[i].newName});
-      fileOf.push_back(i);
+      if (!planned[i].rename || !why[i].empty() || !planned[i].entry) continue;
+      MediaFileEntry entry = std::move(*planned[i].entry);
+      entry.relativePath = (planned[i].folder / planned[i].oldName).relative_path();
+      entry.file.cells[0].text = planned[i].newName;
+      entry.file.image = kChangedMark;
+      fileOf[{entry.format, catalogue.RowCount(entry.format)}] = i;
+      const MediaFormat format = entry.format;
+      catalogue.Append(format, {std::move(entry)});
     }
-    RenameBatchOptions options;
-    options.logPath = SettingsFolder() / kRenameLogFileName;
-    const std::vector<MoveResult> done = RunRenameBatch(moves, options);
-    for (size_t m = 0; m < moves.size(); ++m)
-      if (done[m].outcome == MoveOutcome::Failed) why[fileOf[m]] = done[m].error.empty() ? "rename failed" : done[m].error;
+    SaveEngine engine(CollectSavePlan(catalogue, root, WriteSettings{}, SettingsFolder()));
+    for (const SaveRowResult& row : engine.Run().rows)
+      if (row.Failed())
+        why[fileOf[{row.format, row.row}]] = row.error.empty() ? "rename failed" : row.error;
   }
   bool allDone = true;
   for (size_t i = 0; i < planned.size(); ++i) {

@@ -17,7 +17,9 @@
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/tagedit/EncodingRepairScan.h"
+#include "core/tagedit/SaveEngine.h"
 
 namespace hozanki::cli {
 namespace {
@@ -120,8 +122,20 @@ int Run(const std::vector<std::string>& args) {
     }
     values += toWrite;
     if (dryRun || toWrite == 0) continue;
-    if (!CanWriteMediaFile(*entry, &error) || !WriteMediaFile(folder, *entry, settings, &error)) {
+    if (!CanWriteMediaFile(*entry, &error)) {
       std::cerr << "hozanki-cli repair: " << path.string() << ": " << error << " (file left untouched)\n";
+      failed = true;
+      continue;
+    }
+    // Saved as the window saves: journalled in place when the tag fits.
+    Catalogue catalogue;
+    const MediaFormat format = entry->format;
+    catalogue.Append(format, {std::move(*entry)});
+    const SaveResult result = SaveEngine(CollectSavePlan(catalogue, folder, settings, SettingsFolder())).Run();
+    if (result.FailedFiles() > 0) {
+      for (const SaveRowResult& row : result.rows)
+        if (row.Failed())
+          std::cerr << "hozanki-cli repair: " << path.string() << ": " << row.error << " (file left untouched)\n";
       failed = true;
       continue;
     }

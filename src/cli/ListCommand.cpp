@@ -6,6 +6,7 @@
 
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <ctime>
 #include <thread>
 
 #include "CliArguments.h"
@@ -14,6 +15,7 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/TagFile.h"
+#include "core/common/FileIdentity.h"
 
 namespace hozanki::cli {
 namespace {
@@ -22,7 +24,8 @@ constexpr const char* kUsage = "list [--recursive] [--json] PATH...   list media
 
 // `path` is the file's path as bytes; `shown` is that path as the window
 // shows it.
-nlohmann::ordered_json EntryJson(const std::string& path, const std::string& shown, const MediaFileEntry& e) {
+nlohmann::ordered_json EntryJson(const std::string& path, const std::string& shown, const MediaFileEntry& e,
+                                 const std::optional<FileIdentity>& identity) {
   nlohmann::ordered_json j;
   const auto& cells = e.file.cells;
   j["path"] = EncodePathText(path);
@@ -32,6 +35,8 @@ nlohmann::ordered_json EntryJson(const std::string& path, const std::string& sho
   j["size"] = e.size;
   j["size_text"] = cells[1].text;
   j["timestamp"] = cells[2].text;
+  // What `apply` checks to find a change by another program since.
+  if (identity) j["identity"] = identity->Text();
   j["time"] = cells[3].text;
   j["seconds"] = cells[3].value;
   bool mp3 = e.format == MediaFormat::MP3;
@@ -122,6 +127,7 @@ int RunList(const std::vector<std::string>& args) {
   bool first = true;
   if (json) std::cout << "[";
   for (const Group& g : groups) {
+    const int64_t started = static_cast<int64_t>(std::time(nullptr));
     std::vector<std::string> outputs(g.files.size());
     std::vector<std::string> errors(g.files.size());
     ReadMediaFiles(
@@ -135,9 +141,25 @@ int RunList(const std::vector<std::string>& args) {
               errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
             return;
           }
-          outputs[i] =
-              json ? EntryJson(path, shown, *entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                   : EntryTable(shown, *entry);
+          if (!json) {
+            outputs[i] = EntryTable(shown, *entry);
+            return;
+          }
+          std::optional<FileIdentity> identity = IdentityOfFile(path);
+          // Changed since the reading began: the values may be older than
+          // the identity. Read again, between two identities that agree.
+          for (int attempt = 0; identity && identity->changeSeconds >= started - 1 && attempt < 3; ++attempt) {
+            const std::optional<FileIdentity> before = IdentityOfFile(path);
+            std::optional<MediaFileEntry> again = ReadMediaFile(g.folder, g.files[i]);
+            identity = IdentityOfFile(path);
+            if (before && identity && again && *before == *identity) {
+              entry = std::move(again);
+              break;
+            }
+            if (attempt == 2) identity.reset();  // no identity: apply cannot be misled by it
+          }
+          outputs[i] = EntryJson(path, shown, *entry, identity)
+                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         });
     for (size_t i = 0; i < outputs.size(); ++i) {
       if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << errors[i] << "\n";

@@ -139,8 +139,7 @@ int RunSet(const std::vector<std::string>& args) {
 
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
   settings.keepTimeStamp = !parsed->Has("--touch");
-  settings.journalFolder = SettingsFolder();
-  SaveEngine engine(CollectSavePlan(catalogue, folder, settings));
+  SaveEngine engine(CollectSavePlan(catalogue, folder, settings, SettingsFolder()));
   const SaveResult result = engine.Run();
   for (const SaveRowResult& row : result.rows) {
     if (!row.Failed()) continue;

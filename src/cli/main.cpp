@@ -5,10 +5,8 @@
 #include <iostream>
 
 #include "CliCommand.h"
-#include "core/common/AtomicFile.h"
-#include "core/rename/RenameBatch.h"
-#include "core/common/SaveJournal.h"
 #include "core/settings/SettingsFolder.h"
+#include "core/tagedit/SaveRecovery.h"
 
 namespace hozanki::cli {
 
@@ -68,16 +66,10 @@ int main(int argc, char** argv) {
     std::cout << "hozanki-cli " << HOZANKI_VERSION << "\n";
     return kExitOk;
   }
-  // Temporary files of a settings write that died are cleared first.
-  hozanki::SweepTemporaryFiles(hozanki::SettingsFolder());
-  // Files a save left half written in place (it died) are put back first.
-  std::string report;
-  hozanki::PlayBackJournals(hozanki::SettingsFolder(), &report);
-  if (!report.empty()) std::cerr << "hozanki-cli: " << report;
-  // Files a crash left under a temporary name while renaming are put back.
-  std::vector<std::string> problems;
-  hozanki::ReplayRenameLog(hozanki::SettingsFolder() / hozanki::kRenameLogFileName, &problems);
-  for (const std::string& p : problems) std::cerr << "hozanki-cli: rename left unfinished: " << p << "\n";
+  // Saves a crash cut short are finished or undone first, as at the
+  // window's start; what could not be is reported.
+  const hozanki::RecoveryReport recovery = hozanki::RecoverInterruptedSaves(hozanki::SettingsFolder());
+  for (const hozanki::SaveFailure& f : recovery.failures) std::cerr << "hozanki-cli: " << f.path << ": " << f.reason << "\n";
   for (const CliCommand& c : CliCommands()) {
     if (c.name == args[0]) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }

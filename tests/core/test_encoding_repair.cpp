@@ -56,6 +56,22 @@ const Damage kDamages[] = {
      StoredForm::kLatin1Frame, SourceEncoding::kEucJp},
 };
 
+// The kanji levels of code page 932 by their first and last characters:
+// first level 亜 (889F) to 腕 (9872), second level 弌 (989F) to 熙 (EAA4).
+TEST(EncodingRepair, KanjiLevelsEndWhereCodePage932EndsThem) {
+  struct Case {
+    const char* text;
+    int everyday, rare, implausible;
+  };
+  const Case cases[] = {{"亜", 1, 0, 0}, {"腕", 1, 0, 0}, {"弌", 0, 1, 0}, {"熙", 0, 1, 0}, {"纊", 0, 0, 1}};
+  for (const Case& c : cases) {
+    const JapaneseProfile p = ProfileText(c.text);
+    EXPECT_EQ(p.everyday, c.everyday) << c.text;
+    EXPECT_EQ(p.rare, c.rare) << c.text;
+    EXPECT_EQ(p.implausible, c.implausible) << c.text;
+  }
+}
+
 TEST(EncodingRepair, EachDamageIsUndone) {
   const char* texts[] = {"日本", "東京事変", "さくらの歌", "ハルジオン", "愛", "君の名は。", "夜に駆ける",
                          "残酷な天使のテーゼ", "ＹＯＡＳＯＢＩ", "Perfume の新曲"};

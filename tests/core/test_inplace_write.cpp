@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "MediaTestSupport.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/catalogue/formats/PayloadMap.h"
 #include "core/common/SaveJournal.h"
+#include "core/tagedit/SaveRecovery.h"
 
 namespace hozanki {
 namespace {
@@ -314,6 +316,46 @@ TEST_F(JournalCrash, TornDamagedStaleAndLiveJournalsTouchNothing) {
   EXPECT_EQ(PlayBackJournals(dir_ / "config"), 0);
   EXPECT_TRUE(fs::exists(journal));
   ::close(fd);
+}
+
+// The start-up recovery leaves a file that is no longer the one the journal
+// recorded as it is and reports it; the others of the batch go back.
+TEST_F(JournalCrash, AFileReplacedOrResizedSinceIsLeftAloneAndReported) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> change;  // of the file overwritten before the crash
+  };
+  const Case cases[] = {
+      {"replaced by a file of the same size",
+       [](const fs::path& p) {
+         const std::string bytes = ReadBytes(p);
+         WriteBytes(p.string() + ".new", bytes);
+         fs::rename(p.string() + ".new", p);  // another inode
+       }},
+      {"resized", [](const fs::path& p) { WriteBytes(p, ReadBytes(p) + std::string(4096, 'x')); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int i = 0; i < 3; ++i) {
+      fs::remove(dir_ / ("f" + std::to_string(i) + ".mp3"));
+      Tagged("f" + std::to_string(i) + ".mp3", "old " + std::to_string(i));
+    }
+    const std::string old1 = ReadBytes(dir_ / "f1.mp3");
+    CrashAt("overwriting", 2);  // f0 overwritten, f1 and f2 not yet
+    const fs::path f0 = dir_ / "f0.mp3";
+    c.change(f0);
+    const std::string changed = ReadBytes(f0);
+
+    const RecoveryReport report = RecoverInterruptedSaves(dir_ / "config");
+    EXPECT_EQ(report.putBack, 2);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_NE(report.failures[0].path.find("f0.mp3"), std::string::npos) << report.failures[0].path;
+    EXPECT_FALSE(report.failures[0].reason.empty());
+    EXPECT_FALSE(report.SummaryText().empty());
+    EXPECT_EQ(ReadBytes(f0), changed);
+    EXPECT_EQ(ReadBytes(dir_ / "f1.mp3"), old1);
+    EXPECT_TRUE(JournalsIn(dir_ / "config").empty());
+  }
 }
 
 }  // namespace

@@ -25,6 +25,10 @@ TEST(StarterTemplates, ProduceTheirPlayLists) {
        "Title2=", "Length2=2", "NumberOfEntries=2", "Version=2"},
       {"通番,ファイル名,アーティスト,タイトル,アルバム,時間", "1,\"a.mp3\",\"Art\",\"Song\",\"\",",
        "2,\"b.mp3\",\"\",\"\",\"\","},
+      {"<html>", "<body>", "<table>",
+       "<tr><th>通番</th><th>アーティスト</th><th>タイトル</th><th>アルバム</th><th>時間</th></tr>",
+       "<tr><td>1</td><td>Art</td><td>Song</td><td></td><td></td></tr>",
+       "<tr><td>2</td><td></td><td></td><td></td><td></td></tr>", "</table>", "</body>", "</html>"},
   };
   const std::vector<ListTemplate> starters = StarterTemplates();
   ASSERT_EQ(starters.size(), expected.size());

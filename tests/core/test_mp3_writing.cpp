@@ -88,6 +88,23 @@ TEST_F(Mp3Writing, Id3v1RefusesTextOutsideCodePage932AndLeavesFileUntouched) {
   EXPECT_EQ(ReadBytes(dir_ / name), before);
 }
 
+TEST_F(Mp3Writing, Id3v1RefusesTracksAndGenresItCannotHoldAndLeavesFileUntouched) {
+  // Cell 4 is the track, cell 6 the genre; the save of the window and of
+  // every command goes through WriteMediaFile.
+  const std::pair<size_t, const char*> cases[] = {{4, "abc"}, {4, "300"}, {6, "NoSuchGenre"}};
+  for (const auto& [cell, value] : cases) {
+    auto name = Copy("sjis_id3v1.mp3", std::string("refused") + value + ".mp3");
+    std::string before = ReadBytes(dir_ / name);
+    MediaFileEntry e = Read(name);
+    Edit(e, kV1, {});
+    e.tags[kV1].cells[cell] = {value, 1};
+    std::string error;
+    EXPECT_FALSE(Write(e, {}, &error)) << value;
+    EXPECT_NE(error.find(value), std::string::npos) << error;
+    EXPECT_EQ(ReadBytes(dir_ / name), before) << value;
+  }
+}
+
 TEST_F(Mp3Writing, Id3v2VersionsAndUnsynchronisationRoundTrip) {
   const std::vector<std::string> values = {
       "アーティスト", "Title ÿ\xC3\xBF", "アルバム",           "4/10",   "2003",   "Rock",  "行1\r\n行2",

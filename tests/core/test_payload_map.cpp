@@ -299,6 +299,32 @@ TEST_F(PayloadMapTest, AFlippedPayloadByteIsCaught) {
   }
 }
 
+// The payload is compared a block at a time: a difference at either edge of
+// a block, or in the last byte of the payload, counts as much as any other.
+TEST_F(PayloadMapTest, ADifferenceAtABlockEdgeIsCaught) {
+  constexpr size_t kBlock = 1u << 20, kData = 2 * kBlock + 37;
+  std::string pcm(kData, '\0');
+  for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<char>(i * 7 + (i >> 11));
+  auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  const std::string fmt = std::string("\x01\x00\x02\x00", 4) + le32(44100) + le32(44100 * 4) +
+                          std::string("\x04\x00\x10\x00", 4);
+  const std::string head = "WAVEfmt " + le32(16) + fmt + "data" + le32(kData);
+  auto wav = [&](const std::string& data) { return "RIFF" + le32(static_cast<uint32_t>(head.size() + kData)) + head + data; };
+  const fs::path original = dir_ / "original.wav";
+  ASSERT_TRUE(WriteWholeFile(original, wav(pcm)));
+  ASSERT_TRUE(Same(original, original, FileType::WAV));
+  for (size_t at : {size_t{0}, kBlock - 1, kBlock, 2 * kBlock - 1, kData - 1}) {
+    SCOPED_TRACE("payload byte " + std::to_string(at));
+    std::string changed = pcm;
+    changed[at] ^= 0x01;
+    const fs::path copy = dir_ / "changed.wav";
+    ASSERT_TRUE(WriteWholeFile(copy, wav(changed)));
+    std::string error;
+    EXPECT_FALSE(Same(original, copy, FileType::WAV, &error));
+    EXPECT_NE(error.find(std::to_string(head.size() + 8 + at)), std::string::npos) << error;
+  }
+}
+
 struct WriteCase {
   const char* fixture;
   FileType type;

@@ -294,6 +294,38 @@ TEST_F(RenameBatchTest, AKillAtAnyStepOfACycleIsPutRightByTheNextStart) {
   }
 }
 
+// A file found under its temporary name goes on to its new name when that
+// is free; only a taken new name sends it back to its old one.
+TEST_F(RenameBatchTest, TheNextStartPrefersTheNewName) {
+  struct Case {
+    const char* taker;  // a file that takes the new name after the kill (or none)
+    const char* ends;   // where the file must end
+  };
+  const Case cases[] = {{"", "low"}, {"low", "Low"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ends);
+    for (const auto& e : fs::directory_iterator(dir_)) fs::remove(e.path());
+    Make("Low", "L");
+    // Killed when the file stands under its temporary name (the first step
+    // of a case-only rename where case does not count).
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      RenameBatchOptions o = Options(true);
+      o.afterStep = [] { ::raise(SIGKILL); };
+      RunRenameBatch(Moves({{"Low", "low"}}), o);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    if (*c.taker) Make(c.taker, "T");
+    std::vector<std::string> problems;
+    EXPECT_EQ(ReplayRenameLog(log_, &problems), 1);
+    EXPECT_EQ(Files().at(c.ends), "L");
+  }
+}
+
 // Case-insensitive names on a real FAT file system, loop-mounted when the
 // machine allows it.
 TEST_F(RenameBatchTest, OnALoopMountedFatImage) {

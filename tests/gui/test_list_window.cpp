@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -24,6 +26,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/listout/TemplateText.h"
 #include "core/settings/IniFile.h"
+#include "gui/common/DragEdgeScroll.h"
 #include "gui/listout/FormListMain.h"
 #include "gui/listout/ListWindowCommands.h"
 #include "gui/listout/PickedFileModel.h"
@@ -185,6 +188,65 @@ class TestListWindow : public QObject {
     QCOMPARE(form->ListViewF->model()->rowCount(), 0);
     QCOMPARE(form->ListViewT->model()->rowCount(), 0);
     QCOMPARE(form->StatusPanelText(2), QStringLiteral("3"));
+  }
+
+  // "除外" keeps every other file whole, above and below the removed ones.
+  void omittingKeepsEveryOtherFile() {
+    auto form = MakeWindow();
+    const std::vector<std::vector<int>> omits = {{6}, {13}, {0, 13}, {3, 4, 9}};
+    for (const std::vector<int>& omit : omits) {
+      form->MenuListClearClick();
+      std::vector<PickedFile> files;
+      for (int i = 0; i < 14; ++i) files.push_back(File("/m/", "f" + std::to_string(i) + ".mp3", "1,000", 1));
+      Pick(*form, files);
+      form->ListViewF->clearSelection();
+      for (int r : omit)
+        form->ListViewF->selectionModel()->select(form->ListViewF->model()->index(r, 1),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      form->MenuListOmitClick();
+      QStringList names;
+      for (int i = 0; i < 14; ++i)
+        if (std::find(omit.begin(), omit.end(), i) == omit.end()) names << QStringLiteral("f%1.mp3").arg(i);
+      QCOMPARE(Column(form->ListViewF->model(), 3), names);
+      QCOMPARE(Column(form->ListViewF->model(), 2), QStringList(names.size(), QStringLiteral("/m/")));
+      QCOMPARE(form->StatusPanelText(4), QString::fromStdString(GroupDigits(1000 * names.size())));
+    }
+  }
+
+  // While a drag hovers within a row of an edge, the list scrolls one row
+  // per 100 ms tick, and Qt's own auto-scroll is off.
+  void pickedListsScrollOneRowPerTick() {
+    auto form = MakeWindow();
+    form->resize(640, 480);
+    std::vector<PickedFile> files;
+    for (int i = 0; i < 100; ++i) files.push_back(File("/m/", "f.mp3", "1", 1));
+    Pick(*form, files);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    PickedFileView* view = form->ListViewF;
+    QVERIFY(!view->hasAutoScroll());
+    DragEdgeScroll& scroll = view->EdgeScroll();
+    QCOMPARE(scroll.Timer().interval(), 100);
+    QScrollBar* bar = view->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int middle = bar->value();
+    const int rowHeight = view->rowHeight(0);
+    const int oneRow = view->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : rowHeight;
+    struct Case {
+      int y, direction;
+    };
+    const int bottom = view->viewport()->height();
+    for (const Case c : {Case{2, -1}, Case{bottom - 2, 1}, Case{bottom / 2, 0}, Case{rowHeight + 1, 0}}) {
+      bar->setValue(middle);
+      scroll.Track(c.y);
+      QCOMPARE(scroll.Direction(), c.direction);
+      QCOMPARE(scroll.Timer().isActive(), c.direction != 0);
+      for (int tick = 0; tick < 3; ++tick) scroll.Tick();
+      QCOMPARE(bar->value(), middle + 3 * c.direction * oneRow);
+    }
+    scroll.Track(2);
+    scroll.Stop();
+    QVERIFY(!scroll.Timer().isActive());
   }
 
   void selectionIsMirroredOnceAtIdle() {
@@ -397,8 +459,13 @@ class TestListWindow : public QObject {
     auto form = MakeWindow();
     form->ShowPage(TFormListMain::kListFormPage);
     QCOMPARE(form->TreeView->topLevelItem(0)->text(0), QStringLiteral("M3U(m3u)"));
-    QVERIFY(form->MenuListSave->isEnabled());  // not written until saved
+    // Offered, not changed: nothing to save, and closing writes nothing.
+    QVERIFY(!form->MenuListSave->isEnabled());
+    form.reset();
     QVERIFY(!fs::exists(ConfigPath() / kTemplateFileName));
+    form = MakeWindow();
+    form->ShowPage(TFormListMain::kListFormPage);
+    QVERIFY(!form->MenuListSave->isEnabled());
     form->TreeViewDblClick(0);
     QCOMPARE(form->ListView->Rows(), kM3u);
     QCOMPARE(form->EditExt->text(), QStringLiteral("m3u"));
@@ -514,6 +581,87 @@ class TestListWindow : public QObject {
     savePath_.clear();
     form->MenuListOutClick();
     QVERIFY(!fs::exists(OutPath("refused.txt")));
+  }
+
+  // Every output may be UTF-8 (or UTF-16), whatever its extension; the
+  // Shift-JIS refusal names the choices as they are labelled.
+  void unicodeFormsForEveryOutput() {
+    auto form = MakeWindow();
+    form->ShowPage(TFormListMain::kPreviewPage);
+    QCOMPARE(form->ComboBoxUnicode->count(), 2);
+    QVERIFY(!form->ComboBoxUnicode->isEnabled());
+    form->RichEditPreview->setPlainText(QStringLiteral("名前,曲\n🎵"));
+    savePath_ = QString::fromStdString(OutPath("refused.csv").string());
+    form->MenuListOutClick();
+    const QString message = TakeMessage(*form);
+    for (int i = 0; i < form->ComboBoxUnicode->count(); ++i)
+      QVERIFY2(message.contains(QStringLiteral("「%1」").arg(form->ComboBoxUnicode->itemText(i))),
+               qPrintable(message));
+    QVERIFY(message.contains(QStringLiteral("「%1」").arg(form->CheckBoxUnicode->text())));
+    QVERIFY(!fs::exists(OutPath("refused.csv")));
+
+    form->CheckBoxUnicode->setChecked(true);
+    QVERIFY(form->ComboBoxUnicode->isEnabled());
+    form->ComboBoxUnicode->setCurrentText(QStringLiteral("UTF-8"));
+    for (const char* name : {"list.csv", "list.html", "list.txt", "list.m3u"}) {
+      savePath_ = QString::fromStdString(OutPath(name).string());
+      form->MenuListOutClick();
+      QCOMPARE(Bytes(OutPath(name)), std::string("名前,曲\r\n🎵"));
+    }
+    form->ComboBoxUnicode->setCurrentText(QStringLiteral("UTF-16"));
+    savePath_ = QString::fromStdString(OutPath("list16.csv").string());
+    form->MenuListOutClick();
+    QCOMPARE(Bytes(OutPath("list16.csv")).substr(0, 4), std::string("\xFF\xFE\x0D\x54", 4));
+    // The form is kept.
+    form->ComboBoxUnicode->setCurrentText(QStringLiteral("UTF-8"));
+    form.reset();
+    QCOMPARE(IniFile::Load(ConfigPath() / "NR284.ini").ReadString("List", "UnicodeForm"),
+             std::string("UTF-8"));
+    QCOMPARE(MakeWindow()->ComboBoxUnicode->currentText(), QStringLiteral("UTF-8"));
+  }
+
+  // Without a stored position the window opens beside the main window when
+  // the screen has room for it, never above it for good.
+  void opensBesideTheMainWindow() {
+    const QRect room(0, 0, 1920, 1080);
+    struct Case {
+      QRect main;
+      QSize size;
+      std::optional<QPoint> at;
+    };
+    const Case cases[] = {
+        {QRect(100, 100, 800, 600), QSize(640, 480), QPoint(900, 100)},   // right
+        {QRect(1000, 100, 900, 600), QSize(640, 480), QPoint(360, 100)},  // left
+        {QRect(100, 900, 800, 150), QSize(640, 480), QPoint(900, 600)},   // top kept on the screen
+        {QRect(0, 0, 1920, 1040), QSize(640, 480), std::nullopt},         // maximised: no room
+        {QRect(600, 100, 800, 600), QSize(640, 480), std::nullopt},       // neither side
+        {QRect(0, 0, 100, 100), QSize(2000, 480), std::nullopt},          // larger than the screen
+    };
+    for (const Case& c : cases) QVERIFY(PositionBeside(c.main, c.size, room) == c.at);
+
+    QWidget main;
+    main.setGeometry(0, 0, 100, 100);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    ListWindowHost host;
+    host.settingsFolder = ConfigPath();
+    auto* form = new TFormListMain(std::move(host), &main);
+    QVERIFY(!(form->windowFlags() & Qt::WindowStaysOnTopHint));
+    const QRect screen = main.screen()->availableGeometry();
+    QVERIFY(main.frameGeometry().right() + form->width() <= screen.right());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QVERIFY(!form->frameGeometry().intersects(main.frameGeometry()));
+    QCOMPARE(form->frameGeometry().left(), main.frameGeometry().right() + 1);
+    // A position of the user's is kept.
+    form->move(30, 40);
+    delete form;
+    host = {};
+    host.settingsFolder = ConfigPath();
+    form = new TFormListMain(std::move(host), &main);
+    form->show();
+    QCOMPARE(form->pos(), QPoint(30, 40));
+    delete form;
   }
 
   void basePathAndRelativePaths() {

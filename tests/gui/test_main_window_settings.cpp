@@ -12,12 +12,16 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include "GuiTestSupport.h"
+#include "core/rename/RenameBatch.h"
 #include "core/settings/SettingsKeys.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
+#include "gui/tagedit/FormSaveErrors.h"
 
 using namespace hozanki;
 
@@ -74,6 +78,7 @@ class MainWindowSettingsTest : public QObject {
   void GarbageSettingsGiveDefaults();
   void OptionsToolsAndFolderAreApplied();
   void RecoveryCopiesOfTheDataFiles();
+  void RecoveriesThatFailAreListed();
 };
 
 void MainWindowSettingsTest::DefaultsWithoutSettingsFileAndTheWrittenWindowSection() {
@@ -251,6 +256,29 @@ void MainWindowSettingsTest::RecoveryCopiesOfTheDataFiles() {
     QCOMPARE(ReadFile(cnv), QByteArray("[Multi]\r\nCount=1\r\n"));
     QVERIFY(!QFile::exists(cnv + ".___"));
   }
+}
+
+// A rename a crash cut short whose old and new names are both taken since
+// cannot be finished: the window lists it in its failure list instead of
+// passing over it.
+void MainWindowSettingsTest::RecoveriesThatFailAreListed() {
+  ScopedConfigDir config;
+  QTemporaryDir music;
+  const QString temporary = music.path() + "/.hozanki-AbCd1234.ren";
+  WriteFile(temporary, "content");
+  WriteFile(music.path() + "/a.mp3", "a");
+  WriteFile(music.path() + "/b.mp3", "b");
+  WriteFile(config.path() + "/" + kRenameLogFileName,
+            "hozanki rename log 1\n" + (temporary + "\t" + music.path() + "/a.mp3\t" + music.path() + "/b.mp3\n").toUtf8());
+  TFormMain window;
+  ShowAndSettle(window);
+  TFormSaveErrors* list = nullptr;
+  QTRY_VERIFY((list = window.findChild<TFormSaveErrors*>()) != nullptr && list->isVisible());
+  QCOMPARE(list->windowTitle(), QString::fromUtf8(kSaveErrorsTitle));
+  QCOMPARE(list->ListFailures->topLevelItemCount(), 1);
+  QCOMPARE(list->ListFailures->topLevelItem(0)->text(0), temporary);
+  QVERIFY(!list->LabelSummary->text().isEmpty());
+  QVERIFY(QFile::exists(temporary));  // left alone
 }
 
 QTEST_MAIN(MainWindowSettingsTest)

@@ -163,8 +163,11 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
       // ones, "Motörhead", as well).
       if (i + 1 >= rows[0].cells.size() || rows[0].cells[i + 1].value == 0) continue;
       std::string text = CellText(rows[0], i + 1);
+      const std::string_view name = names[i];
       std::string why;
-      if (!Id3v1FieldBytes(text, 30, &why)) return Fail(error, std::string(names[i]) + ": " + why);
+      if (!Id3v1FieldBytes(text, 30, &why)) return Fail(error, std::string(name) + ": " + why);
+      if (why = Id3v1Tag::Refusal(name.substr(0, name.rfind('_')), text); !why.empty())
+        return Fail(error, std::string(name) + ": " + why);
     }
   }
   return true;
@@ -192,7 +195,14 @@ PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const Media
         break;
     }
   }
-  bool ok = file->Save(error);
+  bool ok = false;
+  if (settings.keepTimeStamp) {
+    // A new copy takes the old time before it takes the file's name.
+    ReplacementTimeScope keepTime(path, before.st_mtim);
+    ok = file->Save(error);
+  } else {
+    ok = file->Save(error);
+  }
   struct timespec times[2];
   times[0].tv_sec = 0;
   times[0].tv_nsec = UTIME_OMIT;

@@ -33,8 +33,9 @@ struct WriteSettings {
 };
 
 // Checks, before anything is written, that the rows can be written: the MP3
-// exclusion rule (RIFF never with ID3v2 or APE) and ID3v1 texts that code
-// page 932 can store. False with `error` set otherwise.
+// exclusion rule (RIFF never with ID3v2 or APE), ID3v1 texts that code
+// page 932 can store, and ID3v1 tracks and genres the tag can hold. False
+// with `error` set otherwise.
 bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error);
 
 // Writes folder / entry.relativePath from the entry's rows.

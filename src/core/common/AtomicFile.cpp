@@ -63,12 +63,21 @@ bool WriteAll(int fd, const char* p, size_t n, uint64_t offset) {
   return true;
 }
 
-void SyncFolder(const fs::path& folder) {
-  int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
+std::function<void(const DiskStepEvent&)>& DiskStepHook() {
+  static std::function<void(const DiskStepEvent&)> hook;
+  return hook;
+}
+
+// The innermost ReplacementTimeScope of this thread.
+thread_local const ReplacementTimeScope* currentTimeScope = nullptr;
+
+fs::path Resolved(const fs::path& path) {
+  if (char* real = ::realpath(path.c_str(), nullptr)) {
+    fs::path out = real;
+    std::free(real);
+    return out;
   }
+  return path;
 }
 
 // Copies the extended attributes (ACLs among them) of `from` onto `to`.
@@ -165,6 +174,13 @@ bool FileReplacement::Begin(const fs::path& target, std::string* error, const Re
       return SetError(error, "ハードリンクのあるファイルは、リンクを保ったまま書き換えられないため保存しません (" +
                                  target_.string() + ")");
   }
+  setTime_ = false;
+  for (const ReplacementTimeScope* scope = currentTimeScope; existed_ && scope; scope = scope->outer_)
+    if (scope->target_ == target_) {
+      setTime_ = true;
+      time_ = scope->time_;
+      break;
+    }
   fs::path folder = target_.parent_path();
   mode_t mode = existed_ ? (st.st_mode & 07777) : 0666;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
@@ -358,7 +374,16 @@ bool FileReplacement::Commit(std::string* error) {
     else if (limit_ && static_cast<uint64_t>(st.st_size) > limit_)
       Fail(EFBIG, "書き込みが想定の大きさを超えたため中止しました (" + target_.string() + ")");
   }
-  if (!failed_) Check(::fsync(fd_), "flush");
+  if (!failed_ && setTime_) {
+    // The time the file is meant to keep, before it takes the target's
+    // name: a crash after the rename must not leave the time of the write.
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1] = time_;
+    Check(::futimens(fd_, times), "time");
+  }
+  if (!failed_) Check(FlushFile(fd_, temporary_), "flush");
   if (failed_) {
     std::string text = failure_;
     Abandon();
@@ -369,10 +394,11 @@ bool FileReplacement::Commit(std::string* error) {
     Abandon();
     return SetError(error, Reason(err, target_));
   }
+  NoteDiskStep(DiskStep::Rename, temporary_, target_);
   ::close(fd_);
   fd_ = -1;
   temporary_.clear();
-  SyncFolder(target_.parent_path());
+  FlushFolder(target_.parent_path());
   return true;
 }
 
@@ -429,8 +455,10 @@ bool IsMissingFile(const fs::path& path) {
 
 bool RenameNoReplace(const fs::path& from, const fs::path& to, std::string* error) {
 #ifdef SYS_renameat2
-  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /*RENAME_NOREPLACE*/) == 0)
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1u /*RENAME_NOREPLACE*/) == 0) {
+    NoteDiskStep(DiskStep::Rename, from, to);
     return true;
+  }
   if (errno != EINVAL && errno != ENOSYS) return SetError(error, Reason(errno, to));
 #endif
   // File systems without renameat2: link + unlink never replaces either.
@@ -440,6 +468,7 @@ bool RenameNoReplace(const fs::path& from, const fs::path& to, std::string* erro
     ::unlink(to.c_str());
     return SetError(error, Reason(err, from));
   }
+  NoteDiskStep(DiskStep::Rename, from, to);
   return true;
 }
 
@@ -477,6 +506,43 @@ int SweepTemporaryFiles(const fs::path& folder) {
   }
   ::closedir(dir);
   return removed;
+}
+
+ReplacementTimeScope::ReplacementTimeScope(const fs::path& target, const struct timespec& time)
+    : outer_(currentTimeScope), target_(Resolved(target)), time_(time) {
+  currentTimeScope = this;
+}
+
+ReplacementTimeScope::~ReplacementTimeScope() {
+  currentTimeScope = outer_;
+}
+
+void SetDiskStepHookForTest(std::function<void(const DiskStepEvent&)> hook) {
+  DiskStepHook() = std::move(hook);
+}
+
+void NoteDiskStep(DiskStep step, const fs::path& path, const fs::path& to) {
+  if (DiskStepHook()) DiskStepHook()(DiskStepEvent{step, path, to});
+}
+
+int FlushFile(int fd, const fs::path& path) {
+  const int result = ::fsync(fd);
+  if (result == 0) NoteDiskStep(DiskStep::FlushFile, path);
+  return result;
+}
+
+int FlushFileSystem(int fd, const fs::path& path) {
+  const int result = ::syncfs(fd);
+  if (result == 0) NoteDiskStep(DiskStep::FlushFileSystem, path);
+  return result;
+}
+
+void FlushFolder(const fs::path& folder) {
+  int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    if (::fsync(dirFd) == 0) NoteDiskStep(DiskStep::FlushFolder, folder);
+    ::close(dirFd);
+  }
 }
 
 }  // namespace hozanki

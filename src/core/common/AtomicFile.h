@@ -22,9 +22,11 @@
 // limit stops writers that would grow a file without end.
 
 #include <sys/types.h>
+#include <time.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -108,6 +110,8 @@ class FileReplacement {
   std::string failure_;
   uint64_t size_ = 0;
   uint64_t limit_ = 0;
+  bool setTime_ = false;  // give the new file time_ before the rename
+  struct timespec time_ {};
 };
 
 // Writes `bytes` as the new content of `target` through a FileReplacement.
@@ -134,5 +138,45 @@ bool IsTemporaryFileName(std::string_view name);
 // Removes the temporary files in `folder` that a writer which died left
 // behind (our names, unlocked, regular files). Returns how many went.
 int SweepTemporaryFiles(const std::filesystem::path& folder);
+
+// While one lives, the replacement of `target` made on this thread gives the
+// new file `time` as its modification time before the rename, so that a
+// crash right after the rename leaves the file with the time it is meant to
+// have ("TimeStamp" on).
+class ReplacementTimeScope {
+ public:
+  ReplacementTimeScope(const std::filesystem::path& target, const struct timespec& time);
+  ~ReplacementTimeScope();
+  ReplacementTimeScope(const ReplacementTimeScope&) = delete;
+  ReplacementTimeScope& operator=(const ReplacementTimeScope&) = delete;
+
+ private:
+  const ReplacementTimeScope* outer_;
+  friend class FileReplacement;
+  std::filesystem::path target_;
+  struct timespec time_;
+};
+
+// The steps that make a write durable, in the order they happen: a file's
+// data flushed (`path`: the file, a journal or a temporary copy), a folder
+// flushed, a file system flushed (`path`: a file on it), a rename (`path`
+// from, `to`), bytes of a file overwritten in place. Each is told after it
+// is done.
+enum class DiskStep { FlushFile, FlushFolder, FlushFileSystem, Rename, Overwrite };
+struct DiskStepEvent {
+  DiskStep step;
+  std::filesystem::path path;
+  std::filesystem::path to;
+};
+// Tests only: called at every step of every durable write of this process,
+// on the thread that makes it.
+void SetDiskStepHookForTest(std::function<void(const DiskStepEvent&)> hook);
+
+// The writers' own flushes and renames; each tells the hook. FlushFile and
+// FlushFileSystem return what fsync and syncfs return.
+int FlushFile(int fd, const std::filesystem::path& path);
+int FlushFileSystem(int fd, const std::filesystem::path& path);
+void FlushFolder(const std::filesystem::path& folder);
+void NoteDiskStep(DiskStep step, const std::filesystem::path& path, const std::filesystem::path& to = {});
 
 }  // namespace hozanki

@@ -115,13 +115,6 @@ bool PReadAll(int fd, std::string& out, uint64_t offset, uint64_t length) {
   return true;
 }
 
-void SyncFolder(const fs::path& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
 
 // The old bytes of one region.
 struct Saved {
@@ -198,7 +191,7 @@ bool Restore(int fd, const Record& r, std::string* error) {
   times[1].tv_sec = static_cast<time_t>(r.sec);
   times[1].tv_nsec = static_cast<long>(r.nsec);
   ::futimens(fd, times);
-  if (::fsync(fd) != 0) return (*error = FileErrorReason(errno)), false;
+  if (FlushFile(fd, r.path) != 0) return (*error = FileErrorReason(errno)), false;
   return true;
 }
 
@@ -223,6 +216,7 @@ bool InPlaceEdit::Identify(const fs::path& file, std::string* error) {
   inode = st.st_ino;
   oldSize = newSize = static_cast<uint64_t>(st.st_size);
   oldTime = st.st_mtim;
+  changeTime = st.st_ctim;
   return true;
 }
 
@@ -281,7 +275,9 @@ void SaveJournal::Commit() {
       continue;
     }
     if (st.st_dev != e.device || st.st_ino != e.inode || static_cast<uint64_t>(st.st_size) != e.oldSize ||
-        st.st_mtim.tv_sec != e.oldTime.tv_sec || st.st_mtim.tv_nsec != e.oldTime.tv_nsec) {
+        st.st_mtim.tv_sec != e.oldTime.tv_sec || st.st_mtim.tv_nsec != e.oldTime.tv_nsec ||
+        (e.changeTime.tv_sec != 0 &&
+         (st.st_ctim.tv_sec != e.changeTime.tv_sec || st.st_ctim.tv_nsec != e.changeTime.tv_nsec))) {
       result.error = "読み込んだ後にファイルが変更されたため保存しません (" + e.path.string() + ")";
       continue;
     }
@@ -348,14 +344,14 @@ void SaveJournal::Commit() {
   }
   bool journalOk = PWriteAll(jfd, journal, 0);
   Step("journal-written");
-  journalOk = journalOk && ::fsync(jfd) == 0;
+  journalOk = journalOk && FlushFile(jfd, journalPath) == 0;
   if (!journalOk) {
     failAll("保存の記録を書けません: " + FileErrorReason(errno) + " (" + journalPath.string() + ")");
     ::unlink(journalPath.c_str());
     ::close(jfd);
     return finish();
   }
-  SyncFolder(folder_);
+  FlushFolder(folder_);
   Step("journal-synced");
 
   // Files per device: one flush of the file system for many, else one per file.
@@ -383,6 +379,7 @@ void SaveJournal::Commit() {
     bool ok = true;
     for (const InPlaceEdit::Write& w : e.writes) ok = ok && PWriteAll(f.fd, w.bytes, w.offset);
     if (ok && e.newSize != e.oldSize) ok = ::ftruncate(f.fd, static_cast<off_t>(e.newSize)) == 0;
+    NoteDiskStep(DiskStep::Overwrite, e.path);
     if (!ok) {
       results_[i].ok = false;
       results_[i].error = FileErrorReason(errno) + " (" + e.path.string() + ")";
@@ -420,25 +417,33 @@ void SaveJournal::Commit() {
       if (files[i].fd >= 0) Restore(files[i].fd, files[i].record, &ignored);
     };
     if (perDevice[device] >= kSyncFsFiles) {
-      if (::syncfs(files[syncFile[device]].fd) != 0) {
+      if (FlushFileSystem(files[syncFile[device]].fd, edits_[syncFile[device]].path) != 0) {
         int err = errno;
         for (size_t i : members) fail(i, err);
       }
     } else {
       for (size_t i : members)
-        if (::fsync(files[i].fd) != 0) fail(i, errno);
+        if (FlushFile(files[i].fd, edits_[i].path) != 0) fail(i, errno);
     }
   }
   Step("synced");
   ::unlink(journalPath.c_str());
   // The journal's removal is made durable too: a journal coming back after a
   // power loss would put back files saved again since.
-  SyncFolder(folder_);
+  FlushFolder(folder_);
   ::close(jfd);
   finish();
 }
 
 int PlayBackJournals(const fs::path& folder, std::string* report) {
+  std::vector<PlayBackProblem> problems;
+  const int restored = PlayBackJournals(folder, &problems);
+  if (report)
+    for (const PlayBackProblem& p : problems) *report += p.path.string() + ": " + p.reason + "\n";
+  return restored;
+}
+
+int PlayBackJournals(const fs::path& folder, std::vector<PlayBackProblem>* problems) {
   int restored = 0;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return 0;
@@ -487,7 +492,7 @@ int PlayBackJournals(const fs::path& folder, std::string* report) {
           all = false;  // keep the journal for another try
         }
         if (file >= 0) ::close(file);
-        if (!error.empty() && report) *report += r.path + ": " + error + "\n";
+        if (!error.empty() && problems) problems->push_back({r.path, error});
       }
       if (!all) {
         ::close(fd);
@@ -497,7 +502,7 @@ int PlayBackJournals(const fs::path& folder, std::string* report) {
     // Played back, or torn: a torn journal was never complete, so nothing
     // was overwritten after it.
     ::unlink(path.c_str());
-    SyncFolder(folder);
+    FlushFolder(folder);
     ::close(fd);
   }
   return restored;

@@ -43,6 +43,9 @@ struct InPlaceEdit {
   ino_t inode = 0;
   uint64_t oldSize = 0;
   struct timespec oldTime {};  // modification time before the write
+  // Change time when planned (any write since, even one that kept size and
+  // modification time, changes it); zero: not checked.
+  struct timespec changeTime {};
   // New bytes at offsets of the file; the file ends at newSize after.
   struct Write {
     uint64_t offset = 0;
@@ -101,7 +104,16 @@ class SaveJournal {
 // overwritten) are removed. Returns how many files were put back; `report`
 // (when given) gets one line per file that could not be.
 int PlayBackJournals(const std::filesystem::path& folder, std::string* report = nullptr);
+// The same, with each file that could not be put back and why.
+struct PlayBackProblem {
+  std::filesystem::path path;
+  std::string reason;
+};
+int PlayBackJournals(const std::filesystem::path& folder, std::vector<PlayBackProblem>* problems);
 
+// Every flush and overwrite of Commit and of the play-back is also told to
+// the disk step hook of core/common/AtomicFile.h.
+//
 // Tests only: called at each step of Commit ("journal-written", "journal-synced", "overwriting" before each
 // file, "overwritten", "synced") so a test can end the process there.
 void SetJournalStepHookForTest(std::function<void(std::string_view step)> hook);

@@ -45,6 +45,46 @@ std::string MakeRelativePath2(std::string_view folder, const BasePath& base) {
   return std::string(folder);
 }
 
+std::string QuoteCsvField(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+std::string EscapeHtml(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+        break;
+    }
+  }
+  return out;
+}
+
 std::string ExpandTextEscapes(std::string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -151,6 +191,12 @@ void ListEngine::Expand(const CompiledRow& row, int fileIndex) {
       break;
     case kOptionRegexp:
       accumulator_ += ApplyRegexp(row.text, value);
+      break;
+    case kOptionCsv:
+      accumulator_ += QuoteCsvField(value);
+      break;
+    case kOptionHtml:
+      accumulator_ += EscapeHtml(value);
       break;
     default:
       accumulator_ += value;

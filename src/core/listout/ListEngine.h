@@ -28,6 +28,12 @@ std::string MakeRelativePath1(std::string_view folder, const BasePath& base);
 // of it; otherwise the folder unchanged.
 std::string MakeRelativePath2(std::string_view folder, const BasePath& base);
 
+// A CSV field: the text in double quotes, each quote inside doubled
+// (`Don't "Stop"` -> `"Don't ""Stop"""`).
+std::string QuoteCsvField(std::string_view text);
+// Text for HTML: & < > " ' as &amp; &lt; &gt; &quot; &#39;.
+std::string EscapeHtml(std::string_view text);
+
 // A template's text after its escapes: "\\" -> "\", "\t" -> tab; nothing else.
 std::string ExpandTextEscapes(std::string_view text);
 

@@ -14,11 +14,21 @@ inline constexpr std::string_view kItemText = "テキスト";
 inline constexpr std::string_view kLineBreakMark = "↓";
 inline constexpr std::string_view kLoopMarkText = " *";
 
-// Extraction options, numbered from 0.
-inline constexpr std::array<std::string_view, 3> kListOptionNames = {"全体参照", "部分参照", "正規表現"};
+// Extraction options, numbered from 0. "CSV引用" and "HTML変換" take the
+// whole value like "全体参照", escaped for the format: a CSV field in double
+// quotes (a quote inside doubled), HTML with & < > " ' as character
+// references.
+inline constexpr std::array<std::string_view, 5> kListOptionNames = {"全体参照", "部分参照", "正規表現",
+                                                                     "CSV引用", "HTML変換"};
 inline constexpr int kOptionWhole = 0;
 inline constexpr int kOptionSubstring = 1;
 inline constexpr int kOptionRegexp = 2;
+inline constexpr int kOptionCsv = 3;
+inline constexpr int kOptionHtml = 4;
+// True for the options that use the row's text (the extraction pattern).
+constexpr bool OptionTakesText(int option) {
+  return option == kOptionSubstring || option == kOptionRegexp;
+}
 
 // Where an item's value comes from.
 enum class ListItemSource {

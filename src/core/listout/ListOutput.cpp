@@ -66,7 +66,7 @@ bool EncodeListOutput(const std::vector<std::string>& lines, ListEncoding encodi
             std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
             *error = "line " + std::to_string(i + 1) + ": the character \"" +
                      (misfit ? misfit->character : std::string()) + "\" (" + code +
-                     ") cannot be written in Shift-JIS; choose Unicode output";
+                     ") cannot be written in Shift-JIS; choose UTF-8 or UTF-16 output";
           }
           bytes.clear();
           return false;

@@ -11,7 +11,7 @@ namespace hozanki {
 enum class ListEncoding {
   ShiftJis,  // code page 932, lines separated by CR LF
   Utf16,     // UTF-16 LE after FF FE, every line (the last too) ending in CR LF
-  Utf8,      // UTF-8 without a byte-order mark, lines separated by CR LF (m3u8)
+  Utf8,      // UTF-8 without a byte-order mark, lines separated by CR LF
 };
 
 // The lines of a preview text: split at CR LF, LF or CR; a final line break
@@ -22,7 +22,7 @@ std::string JoinPreviewLines(const std::vector<std::string>& lines);
 
 // The file bytes of `lines` in `encoding`. For Shift-JIS a line with a
 // character that code page 932 cannot hold fails: `error` names the
-// character and its line (from 1) and suggests Unicode output.
+// character and its line (from 1) and suggests UTF-8 or UTF-16 output.
 bool EncodeListOutput(const std::vector<std::string>& lines, ListEncoding encoding, std::string& bytes,
                       std::string* error = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "core/catalogue/FolderScan.h"
 #include "core/listout/ListEngine.h"
 
 namespace hozanki {
@@ -67,16 +68,16 @@ void FillMp3Tags(const MediaFileEntry& entry, bool riff, PickedFile& picked) {
 PickedFile MakePickedFile(const MediaFileEntry& entry, std::string_view folder) {
   PickedFile picked;
   const auto& cells = entry.file.cells;
-  std::string relative;
-  if (!entry.tags.empty() && !entry.tags[0].cells.empty())
-    relative = entry.tags[0].cells[0].text;
-  else if (!cells.empty())
-    relative = cells[0].text;
-  std::string name = cells.empty() ? relative : cells[0].text;
-  if (size_t slash = name.rfind('/'); slash != std::string::npos) name.erase(0, slash + 1);
+  // The file as it is on disk: the name cells show a new name while a rename
+  // is pending (or after it failed), which no list may name.
+  const std::string relative = DisplayName(entry.relativePath.generic_string());
+  std::string name = relative;
   std::string path(folder);
   if (path.empty() || path.back() != '/') path += '/';
-  if (size_t slash = relative.rfind('/'); slash != std::string::npos) path += relative.substr(0, slash + 1);
+  if (size_t slash = relative.rfind('/'); slash != std::string::npos) {
+    path += relative.substr(0, slash + 1);
+    name.erase(0, slash + 1);
+  }
 
   picked.file[1] = std::move(path);
   picked.file[2] = std::move(name);

@@ -1,6 +1,7 @@
 #pragma once
 // The templates a new user finds in the list window before any template file
-// exists: play lists (M3U, extended M3U, PLS) and a CSV table, each given in
+// exists: play lists (M3U, extended M3U, PLS), a CSV table and an HTML table
+// (their values escaped for the format), each given in
 // the text form of exported templates.
 
 #include <vector>

@@ -93,6 +93,10 @@ void TemplateLibrary::Move(int from, int to) {
   dirty_ = true;
 }
 
+void TemplateLibrary::Offer(const std::vector<ListTemplate>& templates) {
+  templates_.insert(templates_.end(), templates.begin(), templates.end());
+}
+
 int TemplateLibrary::Find(std::string_view title) const {
   for (size_t i = 0; i < templates_.size(); ++i)
     if (templates_[i].title == title) return static_cast<int>(i);

@@ -36,6 +36,9 @@ class TemplateLibrary {
   // Moves entry `from` onto entry `to`: before it when `to` lies above,
   // otherwise after it.
   void Move(int from, int to);
+  // Appends templates offered to start from; they are not a change of the
+  // library (Dirty() stays), so only a real change makes them worth saving.
+  void Offer(const std::vector<ListTemplate>& templates);
   // Index of the first template titled `title`, or -1.
   int Find(std::string_view title) const;
 

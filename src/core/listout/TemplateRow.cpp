@@ -33,7 +33,7 @@ TemplateRow DecodeRowCode(int code, std::string text, int fileVersion) {
   }
   if (item < kListItemCount) row.Item = ListItems()[item].name;
   const int option = (code / 100) % 10 - 1;
-  if (option >= 0 && option <= 2)
+  if (option >= 0 && option < static_cast<int>(kListOptionNames.size()))
     row.Option = row.Item == kItemText ? std::string(kLineBreakMark) : std::string(kListOptionNames[option]);
   row.Text = std::move(text);
   return row;

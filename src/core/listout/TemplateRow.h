@@ -30,8 +30,9 @@ struct ListTemplate {
 inline constexpr int kTemplateFileVersion = 101;
 
 // Thousands: 9 marked, 1 unmarked. Hundreds: テキスト rows 1 with a line
-// break, else 0; other rows option number + 1, 9 for an empty option, 0 for
-// any other text. Tens and units: the item number (99 for a name that is not
+// break, else 0; other rows option number + 1 (1-3 the extractions, 4 CSV,
+// 5 HTML; files of older versions hold only 1-3), 9 for an empty option, 0
+// for any other text. Tens and units: the item number (99 for a name that is not
 // in the item list, which reads back as an empty item).
 int EncodeRowCode(const TemplateRow& row);
 

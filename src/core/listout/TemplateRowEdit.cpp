@@ -40,7 +40,8 @@ bool ChooseItem(TemplateRow& row, std::string_view item) {
     return true;
   }
   if (row.Option.empty()) row.Option = kListOptionNames[kOptionWhole];
-  if (row.Option == kListOptionNames[kOptionWhole]) row.Text.clear();
+  const int option = ListOptionNumber(row.Option);
+  if (option >= 0 && !OptionTakesText(option)) row.Text.clear();
   return true;
 }
 
@@ -49,7 +50,7 @@ bool ChooseOption(TemplateRow& row, std::string_view option) {
   const int number = ListOptionNumber(option);
   if (number < 0) return false;
   row.Option = option;
-  if (number == kOptionWhole) row.Text.clear();
+  if (!OptionTakesText(number)) row.Text.clear();
   if (number == kOptionSubstring) row.Text = "0,0";
   if (number == kOptionRegexp) row.Text = "s///";
   return true;

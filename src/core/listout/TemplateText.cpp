@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::string_view kLoopStart = "%LOOP_START%";
 constexpr std::string_view kLoopEnd = "%LOOP_END%";
+// The escaping options as token modifiers: "%T_TIT:csv%", "%T_TIT:html%".
+constexpr std::string_view kCsvModifier = ":csv%";
+constexpr std::string_view kHtmlModifier = ":html%";
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   std::string out;
@@ -77,6 +80,10 @@ std::vector<std::string> ExportTemplate(const std::vector<TemplateRow>& rows) {
       accumulator += "[" + row.Text + "]";
     else if (row.Option == kListOptionNames[kOptionRegexp])
       accumulator += "(" + row.Text + ")";
+    else if (row.Option == kListOptionNames[kOptionCsv])
+      accumulator += kCsvModifier.substr(0, kCsvModifier.size() - 1);
+    else if (row.Option == kListOptionNames[kOptionHtml])
+      accumulator += kHtmlModifier.substr(0, kHtmlModifier.size() - 1);
     accumulator += "%";
   }
   flush();
@@ -124,9 +131,15 @@ std::vector<TemplateRow> ImportTemplate(const std::vector<std::string>& lines) {
       const char next = after < line.size() ? line[after] : '\0';
       TemplateRow item{mark, std::string(ListItems()[number].name), "", ""};
       bool recognised = false;
+      const std::string_view afterToken = std::string_view(line).substr(after);
       if (next == '%') {
         item.Option = kListOptionNames[kOptionWhole];
         pos = after + 1;
+        recognised = true;
+      } else if (afterToken.starts_with(kCsvModifier) || afterToken.starts_with(kHtmlModifier)) {
+        const bool csv = afterToken.starts_with(kCsvModifier);
+        item.Option = kListOptionNames[csv ? kOptionCsv : kOptionHtml];
+        pos = after + (csv ? kCsvModifier : kHtmlModifier).size();
         recognised = true;
       } else if (next == '[' || next == '(') {
         const size_t close = line.find(next == '[' ? "]%" : ")%", after + 1);

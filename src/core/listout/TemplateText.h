@@ -1,6 +1,7 @@
 #pragma once
 // The text form of a template: literal text as itself, value items as
-// %-tokens ("%F_FILE%", "%T_TIT[0,4]%", "%T_ART(s/ +$//)%"), the loop block
+// %-tokens ("%F_FILE%", "%T_TIT[0,4]%", "%T_ART(s/ +$//)%"; escaped for a
+// format as "%T_TIT:csv%" and "%T_TIT:html%"), the loop block
 // between the lines "%LOOP_START%" and "%LOOP_END%", "%%" for "%", a tab for
 // the escape "\t", and the end of a line for a line break.
 

@@ -6,6 +6,8 @@
 #include <array>
 
 #include "core/catalogue/FolderScan.h"
+#include "core/common/AtomicFile.h"
+#include "core/rename/RenameBatch.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/TextWidth.h"
 
@@ -83,7 +85,10 @@ std::vector<std::string> ListFolderNames(const fs::path& folder) {
 
 bool IsBadFileName(std::string_view name) {
   return name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos ||
-         name.find('\0') != std::string_view::npos;
+         name.find('\0') != std::string_view::npos ||
+         // Our own temporary names: a folder listing sweeps such files away,
+         // and a crash recovery takes them for its own.
+         IsTemporaryFileName(name) || IsRenameTemporaryName(name);
 }
 
 NameRow NameRowOf(const fs::path& root, const MediaFileEntry& entry) {

@@ -52,7 +52,10 @@ std::string NameKey(std::string_view name, NameCase nameCase);
 using FolderLister = std::function<std::vector<std::string>(const std::filesystem::path& folder)>;
 std::vector<std::string> ListFolderNames(const std::filesystem::path& folder);
 
-// Why a new name cannot be used: empty, ".", "..", or holding "/" or NUL.
+// Why a new name cannot be used: empty, ".", "..", holding "/" or NUL, or
+// one of the temporary names of our writers (".hozanki-XXXXXXXX.tmp",
+// ".hozanki-XXXXXXXX.ren"), which a folder listing or a crash recovery
+// would take for leftovers.
 bool IsBadFileName(std::string_view name);
 
 // One listed file.

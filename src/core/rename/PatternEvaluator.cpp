@@ -1,5 +1,7 @@
 #include "core/rename/PatternEvaluator.h"
 
+#include "core/rename/NameConflicts.h"
+
 #include <array>
 
 #include "core/text/Regexp.h"
@@ -129,6 +131,7 @@ std::string RefuseFileName(std::string_view name) {
   }
   if (name.find('/') != std::string_view::npos) return "the new name contains \"/\"";
   if (name.find('\0') != std::string_view::npos) return "the new name contains a NUL character";
+  if (IsBadFileName(name)) return "the new name is one of this program's temporary names";
   return {};
 }
 

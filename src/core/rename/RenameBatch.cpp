@@ -278,6 +278,16 @@ std::vector<MoveResult> RunRenameBatch(const std::vector<RenameMove>& moves, con
 }
 
 int ReplayRenameLog(const fs::path& logPath, std::vector<std::string>* problems) {
+  std::vector<RenameLogProblem> found;
+  const int restored = ReplayRenameLog(logPath, &found);
+  if (problems)
+    for (const RenameLogProblem& p : found)
+      problems->push_back(p.temporary.string() + ": " + p.from.filename().string() + " / " +
+                          p.to.filename().string() + ": " + p.reason);
+  return restored;
+}
+
+int ReplayRenameLog(const fs::path& logPath, std::vector<RenameLogProblem>* problems) {
   bool readable = false;
   std::vector<LogEntry> entries = ReadLog(logPath, &readable);
   if (!readable) return 0;
@@ -296,9 +306,7 @@ int ReplayRenameLog(const fs::path& logPath, std::vector<std::string>* problems)
       continue;
     }
     left.push_back(e);
-    if (problems)
-      problems->push_back(e.temporary.string() + ": " + e.from.filename().string() + " / " +
-                          e.to.filename().string() + ": " + error);
+    if (problems) problems->push_back({e.temporary, e.from, e.to, error});
   }
   WriteLog(logPath, left, nullptr);
   return restored;

@@ -59,6 +59,15 @@ std::vector<MoveResult> RunRenameBatch(const std::vector<RenameMove>& moves, con
 // Returns how many files were put back; `problems` gets one line per file
 // that could not be (it keeps its temporary name and stays in the log).
 int ReplayRenameLog(const std::filesystem::path& logPath, std::vector<std::string>* problems = nullptr);
+// The same, with each file left under its temporary name: where it is, the
+// names it had and was to have, and why neither could be given back.
+struct RenameLogProblem {
+  std::filesystem::path temporary;
+  std::filesystem::path from;
+  std::filesystem::path to;
+  std::string reason;
+};
+int ReplayRenameLog(const std::filesystem::path& logPath, std::vector<RenameLogProblem>* problems);
 
 // Whether a name is one of the batch's temporary names (".hozanki-XXXXXXXX.ren").
 bool IsRenameTemporaryName(std::string_view name);

@@ -6,6 +6,7 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
 #include "core/common/SaveJournal.h"
+#include "core/rename/RenameBatch.h"
 #include "core/settings/AppSettings.h"
 #include "core/tagedit/SaveRenames.h"
 
@@ -16,6 +17,22 @@ namespace {
 // in one journal, and flushed together (a batch costs about four flushes).
 constexpr size_t kBatchFiles = 1000;
 constexpr uint64_t kBatchBytes = 32u << 20;
+// Files of a batch held locked until it is written (each holds a descriptor).
+constexpr size_t kBatchLocks = 256;
+
+constexpr const char* kChangedSinceRead = "読み込んだ後に他のプログラムがファイルを変更したため保存しません";
+
+// Locks the file and checks that it is still the one `expected` describes;
+// false with `error` set when it is not (or cannot be checked).
+bool LockUnchanged(const std::filesystem::path& path, const FileIdentity& expected, FileLock& lock,
+                   std::string& error) {
+  if (!lock.Lock(path, &error)) return false;
+  const std::optional<FileIdentity> now = lock.Identity();
+  if (now && *now == expected) return true;
+  error = std::string(kChangedSinceRead) + " (" + path.string() + ")";
+  lock.Unlock();
+  return false;
+}
 
 bool AnyTagChanged(const MediaFileEntry& entry) {
   return std::any_of(entry.tags.begin(), entry.tags.end(),
@@ -41,6 +58,18 @@ bool HasStagedChanges(const Catalogue& catalogue) {
   return false;
 }
 
+void KeepSaveRecords(SavePlan& plan, const std::filesystem::path& recordsFolder) {
+  plan.settings.journalFolder = recordsFolder;
+  plan.renameLog = recordsFolder / kRenameLogFileName;
+}
+
+SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
+                         const WriteSettings& settings, const std::filesystem::path& recordsFolder) {
+  SavePlan plan = CollectSavePlan(catalogue, folder, settings);
+  KeepSaveRecords(plan, recordsFolder);
+  return plan;
+}
+
 SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
                          const WriteSettings& settings) {
   SavePlan plan;
@@ -57,7 +86,7 @@ SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path
       const bool write = AnyTagChanged(entry);
       if (!rename && !write) continue;
       std::string newName = entry.file.cells.empty() ? std::string() : entry.file.cells[0].text;
-      plan.items.push_back(SaveItem{format, static_cast<int>(row), entry, rename, std::move(newName), write});
+      plan.items.push_back(SaveItem{format, static_cast<int>(row), entry, rename, std::move(newName), write, {}});
     }
   }
   return plan;
@@ -107,8 +136,33 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
     row.oldRelativePath = item.entry.relativePath;
     row.newRelativePath = item.entry.relativePath;
   }
+  // A file read by another run is checked before its rename: one that
+  // another program changed since is neither renamed nor written.
+  for (size_t k = 0; k < plan_.items.size(); ++k) {
+    SaveItem& item = plan_.items[k];
+    if (!item.expected || !item.rename) continue;
+    FileLock lock;
+    std::string error;
+    if (LockUnchanged(plan_.folder / item.entry.relativePath, *item.expected, lock, error)) continue;
+    SaveRowResult& row = renamed[k];
+    row.error = error;
+    row.rename = RenameOutcome::Failed;
+    ++result.renameFailures;
+    if (item.write) row.write = WriteOutcome::Skipped;
+    item.rename = item.write = false;
+  }
   // Renames first, in an order that lets swaps and cycles work out.
   const std::vector<bool> reached = RunSaveRenames(plan_, cancel_, renamed, result, onProgress);
+  // A rename changes the file's change time: the identity follows it when
+  // the file is otherwise the same.
+  for (size_t k = 0; k < plan_.items.size(); ++k) {
+    SaveItem& item = plan_.items[k];
+    if (!item.expected || renamed[k].rename != RenameOutcome::Renamed) continue;
+    const std::optional<FileIdentity> now = IdentityOfFile(plan_.folder / renamed[k].newRelativePath);
+    if (now && now->device == item.expected->device && now->inode == item.expected->inode &&
+        now->size == item.expected->size && now->tagHash == item.expected->tagHash)
+      item.expected = now;
+  }
 
   // Then the tags. Files written in place wait for one journal flush for
   // the whole batch (group commit); their results, and those of the files
@@ -117,7 +171,9 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
   struct Pending {
     SaveRowResult row;
     size_t edit = SIZE_MAX;
+    FileLock lock;  // held until the batch is written
   };
+  size_t locks = 0;
   std::vector<Pending> pending;
   auto flush = [&] {
     if (journal.Size() > 0) journal.Commit();
@@ -130,10 +186,12 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
           ++result.writeFailures;
         }
       }
+      p.lock.Unlock();
       if (onRowDone) onRowDone(p.row);
       result.rows.push_back(std::move(p.row));
     }
     pending.clear();
+    locks = 0;
   };
   for (size_t k = 0; k < plan_.items.size(); ++k) {
     const SaveItem& item = plan_.items[k];
@@ -154,8 +212,15 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
     p.row = std::move(renamed[k]);
     SaveRowResult& row = p.row;
     if (item.write) {
+      std::string error;
       if (row.rename == RenameOutcome::Failed) {
         row.write = WriteOutcome::Skipped;
+      } else if (item.expected &&
+                 !LockUnchanged(plan_.folder / row.newRelativePath, *item.expected, p.lock, error)) {
+        ++result.count;
+        row.write = WriteOutcome::Failed;
+        row.error = error;
+        ++result.writeFailures;
       } else {
         ++result.count;
         if (onProgress)
@@ -163,7 +228,6 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
                                   item.row, ShownPath(plan_.folder, row.newRelativePath)});
         MediaFileEntry entry = item.entry;
         entry.relativePath = row.newRelativePath;
-        std::string error;
         InPlaceEdit edit;
         switch (PrepareMediaWrite(plan_.folder, entry, plan_.settings, edit, &error)) {
           case PreparedWrite::Written:
@@ -181,8 +245,10 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
         }
       }
     }
+    if (p.edit == SIZE_MAX) p.lock.Unlock();  // written already (or not at all)
+    locks += p.edit != SIZE_MAX && item.expected;
     pending.push_back(std::move(p));
-    if (journal.Size() >= kBatchFiles || journal.JournalBytes() >= kBatchBytes) flush();
+    if (journal.Size() >= kBatchFiles || journal.JournalBytes() >= kBatchBytes || locks >= kBatchLocks) flush();
   }
   flush();
   return result;

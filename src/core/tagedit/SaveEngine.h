@@ -24,6 +24,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/catalogue/LoadEngine.h"
 #include "core/catalogue/MediaWriter.h"
+#include "core/common/FileIdentity.h"
 #include "core/rename/NameConflicts.h"
 
 namespace hozanki {
@@ -48,6 +49,11 @@ struct SaveItem {
   bool rename = false;   // the file row carries the changed mark
   std::string newName;   // the file row's name (UTF-8, as typed)
   bool write = false;    // a tag row of the file carries the changed mark
+  // The file as it was when its values were read, when the reader was
+  // another run (a listing the command line applies): the save checks it
+  // again under the file's lock just before writing, and refuses a file
+  // that another program changed since (its values would be put back).
+  std::optional<FileIdentity> expected;
 };
 
 struct SavePlan {
@@ -64,6 +70,14 @@ struct SavePlan {
 
 SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
                          const WriteSettings& settings);
+
+// The plan of a save as the window and every command that changes files
+// make it: the journal of in-place writes and the rename log, which let the
+// next start finish or undo a save that a crash cut short, both go to
+// `recordsFolder` (the settings folder).
+SavePlan CollectSavePlan(const Catalogue& catalogue, const std::filesystem::path& folder,
+                         const WriteSettings& settings, const std::filesystem::path& recordsFolder);
+void KeepSaveRecords(SavePlan& plan, const std::filesystem::path& recordsFolder);
 
 // Whether any file row or tag row carries the changed mark: edits that a
 // load, a reload or closing the window would drop.

@@ -173,14 +173,13 @@ void FolderSession::Save() {
   if (IsBusy() || currentFolder_.empty()) return;
   host_.closeEditors();
   WriteSettings settings = SaveWriteSettings(AppSettings::Current());
-  settings.journalFolder = settingsFolder_;  // in-place writes, journalled
-  SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, settings);
+  // In-place writes journalled, renames logged, in the settings folder.
+  SavePlan plan = CollectSavePlan(catalogue_, currentFolder_, settings, settingsFolder_);
   // The last file of each format page: panel 0 gets back the folder text
   // after it.
   std::array<int, kFormatCount> lastRow;
   lastRow.fill(-1);
   for (const SaveItem& item : plan.items) lastRow[static_cast<size_t>(item.format)] = item.row;
-  plan.renameLog = settingsFolder_ / kRenameLogFileName;
   SetBusy(BusyState::Saving);
   // The folder text, not a failure count that an earlier save left there.
   const QString folderText = QString::fromStdString(FolderPanelText(currentFolder_));

@@ -35,19 +35,6 @@ QString TabCaption(int page) {
   return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-// Lists the files a save could not handle with their reasons (modeless).
-void ShowSaveErrors(QWidget* window, const QString& summary, const std::vector<SaveFailure>& failures) {
-  // One list at a time: a later save's failures replace an earlier one's.
-  auto* form = window->findChild<TFormSaveErrors*>(QString(), Qt::FindDirectChildrenOnly);
-  if (!form) {
-    form = new TFormSaveErrors(window);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-  }
-  form->SetFailures(summary, failures);
-  form->show();
-  form->raise();
-}
-
 }  // namespace
 
 void TFormMain::ConnectSession() {

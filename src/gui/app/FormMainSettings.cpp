@@ -10,27 +10,27 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <functional>
 
-#include "core/common/AtomicFile.h"
 #include "core/catalogue/ColumnTables.h"
-#include "core/common/SaveJournal.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/GenreList.h"
-#include "core/rename/RenameBatch.h"
 #include "core/rename/RenamePattern.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/DataFileRecovery.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/settings/SettingsKeys.h"
+#include "core/tagedit/SaveRecovery.h"
 #include "gui/app/FontResolver.h"
 #include "gui/app/FormMain.h"
 #include "gui/app/StatusBarPanels.h"
 #include "gui/catalogue/DriveBox.h"
 #include "gui/catalogue/ListViewSetup.h"
+#include "gui/tagedit/FormSaveErrors.h"
 #include "gui/tools/ToolCommands.h"
 
 namespace hozanki {
@@ -187,12 +187,15 @@ void TFormMain::FormCreate() {
 
   // Steps 8 and 9: recovery copies of the two data files (their contents are
   // read by the rename-pattern and compound-edit code).
-  SweepTemporaryFiles(session_->SettingsFolder());
-  // Files a save left half written in place (it died) are put back as they were.
-  PlayBackJournals(session_->SettingsFolder());
-  // Files a crash left under a temporary name in the middle of renaming get
-  // their new name, or their old one.
-  ReplayRenameLog(session_->SettingsFolder() / kRenameLogFileName);
+  // Saves a crash cut short are finished or undone (as on the command
+  // line); files that could not be are listed once the window is up.
+  const RecoveryReport recovery = RecoverInterruptedSaves(session_->SettingsFolder());
+  if (!recovery.failures.empty()) {
+    const std::string summary = recovery.SummaryText();
+    QTimer::singleShot(0, this, [this, summary, failures = recovery.failures] {
+      ShowSaveErrors(this, QString::fromStdString(summary), failures);
+    });
+  }
   RecoverDataFile(session_->SettingsFolder() / "NR284Ren.dat");
   RecoverDataFile(session_->SettingsFolder() / "NR284Cnv.dat");
 

@@ -1,9 +1,12 @@
 #pragma once
 // A QTreeWidget whose rows are reordered by dragging inside it: drags from
-// anywhere else are refused, and a drop is taken as a copy so that the view
-// never removes the dragged rows itself (DropRows moves them). Insert and
-// Delete go to InsertKeyPressed / DeleteKeyPressed; a list that does not
-// handle them leaves them to QTreeWidget.
+// anywhere else are refused. The tree runs the drag itself and DropRows
+// moves the rows at the drop; the view never removes the dragged rows
+// afterwards, whatever action the drop reports (QAbstractItemView's own drag
+// would remove them after a move, and a copy answer becomes a move when only
+// moves are offered). Insert and Delete go to InsertKeyPressed /
+// DeleteKeyPressed; a list that does not handle them leaves them to
+// QTreeWidget.
 
 #include <QTreeWidget>
 
@@ -24,6 +27,7 @@ class InternalMoveTree : public QTreeWidget {
   virtual bool DeleteKeyPressed() { return false; }
 
   void keyPressEvent(QKeyEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 };

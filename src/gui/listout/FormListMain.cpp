@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/listout/StarterTemplates.h"
 #include "core/settings/DataFileRecovery.h"
@@ -56,6 +57,14 @@ constexpr int kPanelWidths[TFormListMain::kStatusPanels] = {60, 40, 60, 40, 110,
 
 }  // namespace
 
+std::optional<QPoint> PositionBeside(const QRect& mainFrame, const QSize& size, const QRect& room) {
+  if (size.width() > room.width() || size.height() > room.height()) return std::nullopt;
+  const int top = std::clamp(mainFrame.top(), room.top(), room.bottom() + 1 - size.height());
+  if (mainFrame.right() + 1 + size.width() <= room.right() + 1) return QPoint(mainFrame.right() + 1, top);
+  if (mainFrame.left() - size.width() >= room.left()) return QPoint(mainFrame.left() - size.width(), top);
+  return std::nullopt;
+}
+
 ListWindowDialogs StandardListWindowDialogs() {
   ListWindowDialogs dialogs;
   dialogs.saveFile = [](QWidget* parent, const QString& title, const QString& start, const QString& filter,
@@ -79,7 +88,7 @@ ListWindowDialogs StandardListWindowDialogs() {
 }
 
 TFormListMain::TFormListMain(ListWindowHost host, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint),
+    : QMainWindow(parent, Qt::Window),
       host_(std::move(host)),
       dialogs_(StandardListWindowDialogs()),
       picked_(new PickedFiles(this)) {
@@ -109,13 +118,10 @@ void TFormListMain::LoadLibrary() {
   const bool firstUse =
       !std::filesystem::exists(path, error) && !std::filesystem::exists(RecoveryCopyOf(path), error);
   library_.Load(path);
-  // Before any template file exists, a few templates to start from; they
-  // are written, like any change, by "保存".
-  if (firstUse)
-    for (const ListTemplate& starter : StarterTemplates()) {
-      const TemplateTitleParts parts = SplitTemplateTitle(starter.title);
-      library_.Register(parts.name, parts.extension, starter.rows);
-    }
+  // Before any template file exists, a few templates to start from. They
+  // are no change of the user's: "保存" stays off (a first start writes
+  // nothing) until the library is changed, and then writes them too.
+  if (firstUse) library_.Offer(StarterTemplates());
 }
 
 TFormListMain::~TFormListMain() {
@@ -255,6 +261,12 @@ QWidget* TFormListMain::BuildPreviewPage() {
   extLabel->setBuddy(ComboBoxExt);
   CheckBoxUnicode = new QCheckBox(QStringLiteral("Unicode"), page);
   CheckBoxUnicode->setObjectName(QStringLiteral("CheckBoxUnicode"));
+  ComboBoxUnicode = new QComboBox(page);
+  ComboBoxUnicode->setObjectName(QStringLiteral("ComboBoxUnicode"));
+  ComboBoxUnicode->addItems({QStringLiteral("UTF-16"), QStringLiteral("UTF-8")});
+  ComboBoxUnicode->setToolTip(QStringLiteral("Unicode の形式"));
+  ComboBoxUnicode->setEnabled(false);
+  connect(CheckBoxUnicode, &QCheckBox::toggled, ComboBoxUnicode, &QWidget::setEnabled);
   row->addWidget(CheckBoxPath);
   row->addWidget(EditPath, 1);
   row->addWidget(ButtonPath);
@@ -262,6 +274,7 @@ QWidget* TFormListMain::BuildPreviewPage() {
   row->addWidget(extLabel);
   row->addWidget(ComboBoxExt);
   row->addWidget(CheckBoxUnicode);
+  row->addWidget(ComboBoxUnicode);
   layout->addLayout(row);
   RichEditPreview = new QPlainTextEdit(page);
   RichEditPreview->setObjectName(QStringLiteral("RichEditPreview"));
@@ -358,6 +371,19 @@ void TFormListMain::Warn(const QString& text) {
 }
 
 void TFormListMain::showEvent(QShowEvent* event) {
+  if (placeBeside_ && !event->spontaneous()) {
+    placeBeside_ = false;
+    // Beside the main window, so that its file list stays in view for
+    // "ファイル選択"; its frame is taken to be as thick as the main window's.
+    if (const QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+        main && main->isVisible()) {
+      const QRect mainFrame = main->frameGeometry();
+      const QSize frame = size() + (main->frameGeometry().size() - main->size());
+      if (QScreen* screen = main->screen())
+        if (const std::optional<QPoint> at = PositionBeside(mainFrame, frame, screen->availableGeometry()))
+          move(*at);
+    }
+  }
   QMainWindow::showEvent(event);
   if (event->spontaneous() || shortcutsTaken_) return;
   shortcutsTaken_ = true;
@@ -378,9 +404,12 @@ void TFormListMain::ReadSettings() {
   const int storedHeight = ReadExtent(ini, keys::kHeight, keys::kHeightDefault, 1);
   QPoint at(ini.ReadInteger(keys::kSection, keys::kLeft, keys::kLeftDefault),
             ini.ReadInteger(keys::kSection, keys::kTop, keys::kTopDefault));
+  placeBeside_ = !ini.HasKey(keys::kSection, keys::kLeft) || !ini.HasKey(keys::kSection, keys::kTop);
   // A position off every screen (a screen that is gone) falls back.
-  if (!QGuiApplication::screenAt(QRect(at, QSize(storedWidth, storedHeight)).center()))
+  if (!QGuiApplication::screenAt(QRect(at, QSize(storedWidth, storedHeight)).center())) {
     at = QPoint(keys::kLeftDefault, keys::kTopDefault);
+    placeBeside_ = true;
+  }
   move(at);
   resize(std::max(storedWidth, minimumWidth()), std::max(storedHeight, minimumHeight()));
   for (int n = 1; n <= 13; ++n)
@@ -409,6 +438,9 @@ void TFormListMain::ReadSettings() {
     ComboBoxExt->addItem(ext);
   ComboBoxExt->setEditText(QString::fromStdString(ini.ReadString(keys::kSection, keys::kExtText)));
   CheckBoxUnicode->setChecked(ini.ReadBool(keys::kSection, keys::kUnicode, false));
+  const int form =
+      ComboBoxUnicode->findText(QString::fromStdString(ini.ReadString(keys::kSection, keys::kUnicodeForm)));
+  ComboBoxUnicode->setCurrentIndex(std::max(form, 0));
 }
 
 void TFormListMain::WriteSettings() const {
@@ -435,6 +467,7 @@ void TFormListMain::WriteSettings() const {
   ini.WriteString(keys::kSection, keys::kExt, history.join(QStringLiteral("\\n")).toStdString());
   ini.WriteString(keys::kSection, keys::kExtText, ComboBoxExt->currentText().toStdString());
   ini.WriteBool(keys::kSection, keys::kUnicode, CheckBoxUnicode->isChecked());
+  ini.WriteString(keys::kSection, keys::kUnicodeForm, ComboBoxUnicode->currentText().toStdString());
   std::string error;
   if (!ini.Save(path, &error)) qWarning("Hozanki: cannot write %s: %s", path.c_str(), error.c_str());
 }

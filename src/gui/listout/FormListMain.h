@@ -3,11 +3,13 @@
 // リストアップ (the picked files in `ListViewF` and `ListViewT` with the totals
 // in `StatusBar`), 定型リスト (the template library `TreeView`, the fields
 // " 登録名" and `EditExt`, the row editor `ListView`) and プレビュー (base
-// path, extension box, "Unicode" and the editable preview). The menu
+// path, extension box, "Unicode" with its form UTF-16 or UTF-8, and the
+// editable preview). The menu
 // `MainMenuList` shows the commands of the current page. The window is made
 // once and then only hidden and shown; while it is shown the main window
 // gives up Ctrl+C, Ctrl+V and Ctrl+Z. Section "List" of "NR284.ini" keeps its
-// geometry, splitters, column widths, base path, extensions and "Unicode";
+// geometry, splitters, column widths, base path, extensions, "Unicode" and
+// its form; without a stored position the window opens beside the main one;
 // the library lives in "NR284Lst.dat" and is written only by "保存".
 // The code is split by page: FormListMain.cpp (window, menu, settings),
 // FormListMainPicked.cpp, FormListMainTemplates.cpp, FormListMainPreview.cpp.
@@ -17,6 +19,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,7 +73,15 @@ inline constexpr std::string_view kExt = "Ext";
 inline constexpr std::string_view kExtDefault = "m3u\\npls\\nmpcpl\\nasx\\ncsv\\nhtml\\nhtm\\ntxt";
 inline constexpr std::string_view kExtText = "ExtText";
 inline constexpr std::string_view kUnicode = "Unicode";
+// The Unicode form of "Unicode" output: "UTF-16" (the default) or "UTF-8".
+inline constexpr std::string_view kUnicodeForm = "UnicodeForm";
 }  // namespace settings::list
+
+// Where the list window opens when it has no stored position: beside the
+// main window's frame `mainFrame` (right of it, else left of it, top edges
+// level), its frame of `size` wholly inside `room`; nothing when neither
+// side has the room.
+std::optional<QPoint> PositionBeside(const QRect& mainFrame, const QSize& size, const QRect& room);
 
 // What the list window needs of the main window.
 struct ListWindowHost {
@@ -138,6 +149,8 @@ class TFormListMain : public QMainWindow {
   QPushButton* ButtonPath = nullptr;
   QComboBox* ComboBoxExt = nullptr;
   QCheckBox* CheckBoxUnicode = nullptr;
+  // The Unicode form: "UTF-16" or "UTF-8" (enabled while "Unicode" is on).
+  QComboBox* ComboBoxUnicode = nullptr;
   QPlainTextEdit* RichEditPreview = nullptr;
   QMenu* MenuListFile = nullptr;
   QAction* MenuListSelect = nullptr;
@@ -223,6 +236,9 @@ class TFormListMain : public QMainWindow {
   std::array<QLabel*, kStatusPanels> panels_{};
   SyncState syncState_ = kSyncNone;
   bool shortcutsTaken_ = false;
+  // No usable position was stored: the first show places the window beside the
+  // main window.
+  bool placeBeside_ = false;
   int split1_ = settings::list::kSplit1Default;
   int split2_ = settings::list::kSplit2Default;
   // Where the dialogs start next time, and the last export's file.

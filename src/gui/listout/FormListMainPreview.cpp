@@ -43,7 +43,8 @@ QString ShiftJisRefusal(const std::vector<std::string>& lines) {
                                .rightJustified(4, QLatin1Char('0'));
       return QStringLiteral(
                  "%1 行目の文字「%2」(U+%3) は Shift-JIS で書き込めません。\n"
-                 "「Unicode」にチェックを入れて出力してください。何も書き込んでいません。")
+                 "「Unicode」にチェックを入れ、「UTF-8」か「UTF-16」を選んで出力してください。"
+                 "何も書き込んでいません。")
           .arg(i + 1)
           .arg(character, code);
     }
@@ -104,7 +105,10 @@ void TFormListMain::MenuListOutClick() {
 
   const std::vector<std::string> lines = SplitPreviewLines(PreviewText(RichEditPreview));
   // A play list named .m3u8 is UTF-8 by its convention, whatever "Unicode" says.
-  ListEncoding encoding = CheckBoxUnicode->isChecked() ? ListEncoding::Utf16 : ListEncoding::ShiftJis;
+  ListEncoding encoding = ListEncoding::ShiftJis;
+  if (CheckBoxUnicode->isChecked())
+    encoding =
+        ComboBoxUnicode->currentText() == QStringLiteral("UTF-8") ? ListEncoding::Utf8 : ListEncoding::Utf16;
   if (name.endsWith(QStringLiteral(".m3u8"), Qt::CaseInsensitive)) encoding = ListEncoding::Utf8;
   if (encoding == ListEncoding::ShiftJis) {
     const QString refusal = ShiftJisRefusal(lines);

@@ -95,9 +95,13 @@ void PickedFiles::Remove(const std::vector<int>& rows) {
     if (row >= 0 && row < Count()) gone[static_cast<size_t>(row)] = true;
   fileModel_->beginResetModel();
   tagModel_->beginResetModel();
+  // A file moved onto its own place would be emptied (a self move).
   size_t kept = 0;
-  for (size_t i = 0; i < files_.size(); ++i)
-    if (!gone[i]) files_[kept++] = std::move(files_[i]);
+  for (size_t i = 0; i < files_.size(); ++i) {
+    if (gone[i]) continue;
+    if (kept != i) files_[kept] = std::move(files_[i]);
+    ++kept;
+  }
   files_.resize(kept);
   tagModel_->endResetModel();
   fileModel_->endResetModel();

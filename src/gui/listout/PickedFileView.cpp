@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <algorithm>
 
+#include "gui/common/DragEdgeScroll.h"
 
 namespace hozanki {
 
@@ -16,7 +17,10 @@ PickedFileView::PickedFileView(QWidget* parent) : QTableView(parent) {
   setDropIndicatorShown(false);
   setDragDropMode(QAbstractItemView::DragDrop);
   setDefaultDropAction(Qt::MoveAction);
-  setAutoScroll(true);
+  // Near an edge the list scrolls by one row per tick, not by Qt's
+  // accelerating auto-scroll.
+  setAutoScroll(false);
+  edgeScroll_ = new DragEdgeScroll(this);
 }
 
 std::vector<int> PickedFileView::SelectedRows() const {
@@ -31,13 +35,12 @@ std::vector<int> PickedFileView::SelectedRows() const {
 
 void PickedFileView::startDrag(Qt::DropActions) {
   if (!selectionModel() || !selectionModel()->hasSelection()) return;
-  // One row height of margin at the edges scrolls, as the list's rows are.
-  setAutoScrollMargin(std::max(verticalHeader()->defaultSectionSize(), 4));
   auto* data = new QMimeData;
   data->setData(QLatin1String(kMimeType), QByteArray::number(currentIndex().row()));
   auto* drag = new QDrag(this);
   drag->setMimeData(data);
   drag->exec(Qt::MoveAction);
+  edgeScroll_->Stop();
 }
 
 bool PickedFileView::Accepts(const QDropEvent* event) const {
@@ -50,9 +53,14 @@ void PickedFileView::dragEnterEvent(QDragEnterEvent* event) {
     event->ignore();
     return;
   }
-  setAutoScrollMargin(std::max(verticalHeader()->defaultSectionSize(), 4));
   QTableView::dragEnterEvent(event);
   event->acceptProposedAction();
+  edgeScroll_->Track(event->position().toPoint().y());
+}
+
+void PickedFileView::dragLeaveEvent(QDragLeaveEvent* event) {
+  edgeScroll_->Stop();
+  QTableView::dragLeaveEvent(event);
 }
 
 void PickedFileView::dragMoveEvent(QDragMoveEvent* event) {
@@ -60,22 +68,23 @@ void PickedFileView::dragMoveEvent(QDragMoveEvent* event) {
     event->ignore();
     return;
   }
-  QTableView::dragMoveEvent(event);  // starts the auto-scroll near the edges
+  QTableView::dragMoveEvent(event);
   event->setDropAction(Qt::MoveAction);
   event->accept();
+  edgeScroll_->Track(event->position().toPoint().y());
 }
 
 void PickedFileView::dropEvent(QDropEvent* event) {
+  edgeScroll_->Stop();
   if (!Accepts(event)) {
     event->ignore();
     return;
   }
   const QModelIndex at = indexAt(event->position().toPoint());
   const int startRow = event->mimeData()->data(QLatin1String(kMimeType)).toInt();
-  // The view itself removes nothing: the window moves the rows.
-  event->setDropAction(Qt::CopyAction);
+  // The drag removes nothing afterwards: the window moves the rows.
+  event->setDropAction(Qt::MoveAction);
   event->accept();
-  stopAutoScroll();
   if (at.isValid()) emit RowsDropped(qobject_cast<PickedFileView*>(event->source()), at.row(), startRow);
 }
 

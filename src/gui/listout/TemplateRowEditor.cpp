@@ -174,7 +174,8 @@ bool TemplateRowEditor::OpenCellEditor(int row, int column) {
     ComboBoxItem->setCurrentIndex(at);
     editor = ComboBoxItem;
   } else if (column == 2) {
-    if (value.Option == kListOptionNames[kOptionWhole]) return false;
+    const int option = ListOptionNumber(value.Option);
+    if (option >= 0 && !OptionTakesText(option)) return false;
     EditPatern->setText(Q(value.Text));
     editor = EditPatern;
   } else if (column == 3) {

@@ -24,7 +24,8 @@ QString RefusalText(const std::string& name) {
   if (name.empty()) return QStringLiteral("名前が空になります");
   if (name == "." || name == "..") return QStringLiteral("ファイル名として使えない名前です");
   if (name.find('/') != std::string::npos) return QStringLiteral("「/」を含みます");
-  return QStringLiteral("NUL 文字を含みます");
+  if (name.find('\0') != std::string::npos) return QStringLiteral("NUL 文字を含みます");
+  return QStringLiteral("このプログラムの一時ファイルの名前です");
 }
 
 }  // namespace

@@ -82,4 +82,16 @@ void TFormSaveErrors::CopyClick() {
   QApplication::clipboard()->setText(text);
 }
 
+TFormSaveErrors* ShowSaveErrors(QWidget* window, const QString& summary, const std::vector<SaveFailure>& failures) {
+  auto* form = window->findChild<TFormSaveErrors*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!form) {
+    form = new TFormSaveErrors(window);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  form->SetFailures(summary, failures);
+  form->show();
+  form->raise();
+  return form;
+}
+
 }  // namespace hozanki

@@ -36,4 +36,8 @@ class TFormSaveErrors : public QDialog {
   void CopyClick();
 };
 
+// Lists `failures` under `summary` in the window's one failure list (made
+// on first use, modeless), replacing what an earlier save put there.
+TFormSaveErrors* ShowSaveErrors(QWidget* window, const QString& summary, const std::vector<SaveFailure>& failures);
+
 }  // namespace hozanki

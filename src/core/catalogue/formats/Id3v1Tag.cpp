@@ -32,6 +32,10 @@ int TrackNumber(std::string_view track) {
   return n;
 }
 
+bool Blank(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
 }  // namespace
 
 std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, std::string* error) {
@@ -43,6 +47,15 @@ std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, 
                     : "ID3v1 cannot store \"" + std::string(cut) + "\" so that it reads back the same";
   }
   return bytes;
+}
+
+std::string Id3v1Tag::Refusal(std::string_view stem, std::string_view value) {
+  if (Blank(value)) return {};
+  if (stem == "TRACK" && TrackNumber(value) == 0)
+    return "ID3v1 holds a track number from 1 to 255, not \"" + std::string(value) + "\"";
+  if (stem == "IGNR" && GenreCode(value) < 0)
+    return "ID3v1 holds only the genres of its genre list, not \"" + std::string(value) + "\"";
+  return {};
 }
 
 std::optional<Id3v1Tag> Id3v1Tag::Parse(std::string_view b) {
@@ -62,6 +75,14 @@ std::optional<Id3v1Tag> Id3v1Tag::Parse(std::string_view b) {
 
 std::string Id3v1Tag::Render(std::string* error) const {
   std::optional<Id3v1Tag> old = raw.empty() ? std::nullopt : Parse(raw);
+  for (std::string_view stem : {"TRACK", "IGNR"}) {
+    const std::string& value = *Field(stem);
+    if (old && *old->Field(stem) == value) continue;
+    if (std::string why = Refusal(stem, value); !why.empty()) {
+      if (error) *error = std::move(why);
+      return {};
+    }
+  }
   std::string out(kId3v1Size, '\0');
   out.replace(0, 3, "TAG");
   int track = TrackNumber(this->track);

@@ -31,9 +31,14 @@ struct Id3v1Tag {
   // The 128 bytes of the tag: version 1.1 when the track is a number 1..255,
   // else 1.0. A field whose text is still the one read keeps its bytes as
   // read (padding included). Empty with `error` set when a changed text holds
-  // a character that code page 932 cannot store (nothing is replaced
-  // silently).
+  // a character that code page 932 cannot store, or a track or genre the
+  // tag cannot hold (nothing is replaced or dropped silently).
   std::string Render(std::string* error) const;
+
+  // Why the field of `stem` cannot hold `value` (a track that is not a
+  // number from 1 to 255, a genre not in the genre table); empty when it can.
+  // Blank values always fit (they leave the field empty).
+  static std::string Refusal(std::string_view stem, std::string_view value);
 
   // A field's value by value-name stem ("IART", "INAM", "IPRD", "TRACK",
   // "ICRD", "IGNR", "ICMT"); null for other names.

@@ -13,6 +13,7 @@
 
 #include "core/catalogue/GenreList.h"
 #include "core/catalogue/formats/Id3v2QuickReader.h"
+#include "core/catalogue/formats/Id3v2Versions.h"
 #include "core/text/Cp932.h"
 #include "core/text/EncodingRepair.h"
 
@@ -149,7 +150,9 @@ std::string Unsync(std::string_view body) {
   return out;
 }
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 58> k22Ids = {{
+// Version 2.2 ids and their later forms; the last rows are the ones iTunes
+// writes (compilation, sort orders, podcasts, grouping).
+constexpr std::array<std::pair<std::string_view, std::string_view>, 78> k22Ids = {{
     {"AENC", "CRA"}, {"APIC", "PIC"}, {"COMM", "COM"}, {"EQUA", "EQU"}, {"ETCO", "ETC"}, {"GEOB", "GEO"},
     {"IPLS", "IPL"}, {"MCDI", "MCI"}, {"MLLT", "MLL"}, {"PCNT", "CNT"}, {"POPM", "POP"}, {"RBUF", "BUF"},
     {"RVAD", "RVA"}, {"RVRB", "REV"}, {"SYLT", "SLT"}, {"SYTC", "STC"}, {"TALB", "TAL"}, {"TBPM", "TBP"},
@@ -159,18 +162,28 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 58> k22Ids =
     {"TPE2", "TP2"}, {"TPE3", "TP3"}, {"TPE4", "TP4"}, {"TPOS", "TPA"}, {"TPUB", "TPB"}, {"TRCK", "TRK"},
     {"TRDA", "TRD"}, {"TSIZ", "TSI"}, {"TSRC", "TRC"}, {"TSSE", "TSS"}, {"TIT1", "TT1"}, {"TIT2", "TT2"},
     {"TIT3", "TT3"}, {"TEXT", "TXT"}, {"TXXX", "TXX"}, {"TYER", "TYE"}, {"UFID", "UFI"}, {"USLT", "ULT"},
-    {"WCOM", "WCM"}, {"WCOP", "WCP"}, {"WOAR", "WAR"}, {"WXXX", "WXX"},
+    {"WCOM", "WCM"}, {"WCOP", "WCP"}, {"WOAR", "WAR"}, {"WXXX", "WXX"}, {"WOAF", "WAF"}, {"WOAS", "WAS"},
+    {"WPUB", "WPB"}, {"LINK", "LNK"}, {"TCMP", "TCP"}, {"TSO2", "TS2"}, {"TSOA", "TSA"}, {"TSOC", "TSC"},
+    {"TSOP", "TSP"}, {"TSOT", "TST"}, {"PCST", "PCS"}, {"TCAT", "TCT"}, {"TDES", "TDS"}, {"TGID", "TID"},
+    {"WFED", "WFD"}, {"MVNM", "MVN"}, {"MVIN", "MVI"}, {"GRP1", "GP1"}, {"TDRL", "TDR"}, {"TKWD", "TKW"},
 }};
 
 // APIC body (encoding, MIME, type, description, data) as PIC (encoding,
-// three-letter format, type, description, data).
+// three-letter format, type, description, data). The image format of a 2.2
+// picture travels in the MIME type as "image/<format>" ("JPG" and "PNG" as
+// their usual types), so that it comes back as it was.
 std::string PictureBodyTo22(std::string_view body) {
   if (body.empty()) return {};
   size_t nul = body.find('\0', 1);
   if (nul == std::string_view::npos) return {};
   std::string mime(body.substr(1, nul - 1));
-  for (char& c : mime) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  std::string format = mime.find("png") != std::string::npos ? "PNG" : "JPG";
+  std::string format;
+  if (mime.size() == 9 && mime.compare(0, 6, "image/") == 0 && mime != "image/png") {
+    format = mime.substr(6);
+  } else {
+    for (char& c : mime) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    format = mime.find("png") != std::string::npos ? "PNG" : "JPG";
+  }
   return std::string(1, body[0]) + format + std::string(body.substr(nul + 1));
 }
 
@@ -178,7 +191,7 @@ std::string PictureBodyTo22(std::string_view body) {
 std::string PictureBodyTo23(std::string_view body) {
   if (body.size() < 4) return {};
   std::string format(body.substr(1, 3));
-  std::string mime = (format == "PNG" || format == "png") ? "image/png" : "image/jpeg";
+  std::string mime = format == "PNG" ? "image/png" : format == "JPG" ? "image/jpeg" : "image/" + format;
   return std::string(1, body[0]) + mime + '\0' + std::string(body.substr(4));
 }
 
@@ -456,10 +469,18 @@ std::unique_ptr<Id3v2Tag> Id3v2Tag::Parse(std::string_view bytes) {
   if (result->version_ < 2 || result->version_ > 4) return nullptr;
   // Version 2.2 is read through our own conversion to 2.3, whose frame table
   // is complete (TagLib reads "TOA" as the original album).
-  result->raw_ = result->version_ == 2 ? ConvertTagTo23(bytes) : std::string(bytes);
+  result->raw_ = result->version_ == 2 ? ConvertTagTo23(bytes, &result->extra22_) : std::string(bytes);
   result->quick_ = QuickReadId3v2(result->raw_);
   if (!result->quick_) result->EnsureParsed();
   return result;
+}
+
+void Id3v2Tag::Reload(std::string tag) {
+  tag_.reset();
+  raw_ = std::move(tag);
+  quick_ = QuickReadId3v2(raw_);
+  parsed_ = false;
+  EnsureParsed();
 }
 
 void Id3v2Tag::EnsureParsed() {
@@ -556,9 +577,45 @@ void Id3v2Tag::Set(std::string_view stem, std::string_view value) {
   pending_[std::string(stem)] = std::string(value);
 }
 
-void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode) {
+void Id3v2Tag::EncodeDate23(std::string_view value, int unicode) {
+  ID3v2::Tag& tag = *tag_;
+  const ID3v2::TextIdentificationFrame* old = TextFrame(tag, "TDRC");
+  const String::Type oldEncoding = old ? EncodingOf(*old) : String::Latin1;
+  const String::Type enc = ChosenEncoding(value, unicode, old, oldEncoding);
+  for (const char* id : {"TDRC", "TYER", "TDAT", "TIME"}) {
+    for (ID3v2::Frame* f : tag.frameList(id)) Touch(f);
+    tag.removeFrames(id);
+  }
+  if (value.empty()) return;
+  auto add = [&](const char* id, std::string_view text, String::Type encoding) {
+    auto* t = new ID3v2::TextIdentificationFrame(id, encoding);
+    t->setText(FromUtf8(text, encoding));
+    tag.addFrame(t);
+  };
+  Id3v23Date date;
+  if (!SplitIsoDate(value, date)) {
+    add("TYER", value, enc);  // not a date: kept as it was typed
+    return;
+  }
+  if (JoinIsoDate(date) != value) {
+    // More than TYER, TDAT and TIME can hold (a month without a day,
+    // seconds): a TDRC frame ahead of them holds all of it for the readers
+    // that know it; TagLib would turn it into TYER on writing.
+    std::string frame = "TDRC";
+    const std::string body = std::string(1, '\0') + std::string(value);
+    for (int i = 3; i >= 0; --i) frame.push_back(static_cast<char>((body.size() >> (8 * i)) & 0xFF));
+    frame.append(2, '\0');
+    rawAdded_.push_back(frame + body);
+  }
+  add("TYER", date.year, String::Latin1);
+  if (!date.dayMonth.empty()) add("TDAT", date.dayMonth, String::Latin1);
+  if (!date.hourMinute.empty()) add("TIME", date.hourMinute, String::Latin1);
+}
+
+void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode, int family, bool reencode) {
   ID3v2::Tag& tag = *tag_;
   const char* id = FrameOf(stem);
+  if (stem == "ICRD" && family == 3) return EncodeDate23(value, unicode);
   if (stem == "ICMT") {
     ID3v2::CommentsFrame* c = CommentFrame(tag);
     if (value.empty()) {
@@ -611,6 +668,15 @@ void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode
     tag.addFrame(t);
   }
   Touch(t);
+  // A value written again only for its encoding keeps its fields as they
+  // were (several artists stay several, a genre "(17)" stays so).
+  if (reencode && t->fieldList().size() > 0) {
+    TagLib::StringList fields;
+    for (const String& field : t->fieldList()) fields.append(FromUtf8(ToUtf8(field, EncodingOf(*t)), enc));
+    t->setTextEncoding(enc);
+    t->setText(fields);
+    return;
+  }
   t->setTextEncoding(enc);
   t->setText(FromUtf8(value, enc));
 }
@@ -638,6 +704,11 @@ void Id3v2Tag::FixDateFrame(int version) {
   if (!t || TextFrame(*tag_, to)) return;
   auto* replacement = new ID3v2::TextIdentificationFrame(to, EncodingOf(*t));
   replacement->setText(t->fieldList());
+  // TagLib joins TDAT and TIME to the year it reads; they stay frames of
+  // their own in a 2.3 tag, and the year alone is TYER.
+  Id3v23Date date;
+  if (version != 4 && SplitIsoDate(t->toString().to8Bit(true), date))
+    replacement->setText(String(date.year, String::Latin1));
   for (ID3v2::Frame* f : tag_->frameList(from)) Touch(f);
   tag_->removeFrames(from);
   tag_->addFrame(replacement);
@@ -646,6 +717,24 @@ void Id3v2Tag::FixDateFrame(int version) {
 std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string* error) {
   if (version < 2 || version > 4) version = 3;
   EnsureParsed();
+  const int family = version == 4 ? 4 : 3;
+  if (version != 2 && !extra22_.empty()) {
+    if (error)
+      *error = "the ID3v2.2 frame " + extra22_.front().substr(0, 3) + " has no form in version 2." +
+               std::to_string(version) + "; save the tag as version 2.2 (the file is left unchanged)";
+    return {};
+  }
+  // Another version is reached frame by frame before any value is written,
+  // so that every frame is kept and the tag is then written as its own.
+  if (raw_.size() >= 10 && uint8_t(raw_[3]) != family) {
+    std::string why;
+    std::string converted = ConvertId3v2Version(raw_, family, &why);
+    if (converted.empty()) {
+      if (error) *error = why + " (the file is left unchanged)";
+      return {};
+    }
+    Reload(std::move(converted));
+  }
   const int rawVersion = raw_.size() >= 10 ? uint8_t(raw_[3]) : version;
   // In the file's own version every frame of the tag is paired with TagLib's
   // frame of the same id, in order: frames that no value touches are then
@@ -653,7 +742,7 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
   std::vector<RawFrame> all = raw_.empty() ? std::vector<RawFrame>() : AllFrames(raw_);
   const std::vector<ID3v2::Frame*> before(tag_->frameList().begin(), tag_->frameList().end());
   std::vector<ID3v2::Frame*> paired = before;
-  const bool splice = version == version_ && !raw_.empty() && PairById(all, paired);
+  const bool splice = family == rawVersion && !raw_.empty() && PairById(all, paired);
   // Otherwise TagLib writes the whole tag, and frames it would write without
   // their format flags (encrypted, compressed, grouped) must be paired alone.
   std::vector<RawFrame> packed;
@@ -679,15 +768,15 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
              unicode >= 0 && !stored.empty() && !EncodedAsWanted(s.stem, stored, unicode))
       values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded for the Unicode option
   }
-  const bool dateChanged = pending_.count("ICRD") != 0;
   const bool dateWritten =
       std::any_of(values.begin(), values.end(), [](const auto& v) { return v.first == "ICRD"; });
   touched_.clear();
-  for (const auto& [stem, value] : values) Encode(stem, value, unicode);
+  rawAdded_.clear();
+  for (const auto& [stem, value] : values) Encode(stem, value, unicode, family, pending_.count(stem) == 0);
   pending_.clear();
 
   if (splice) {
-    if (dateWritten) FixDateFrame(version);
+    if (dateWritten && family == 4) FixDateFrame(version);
     const int renderVersion = version == 4 ? 4 : 3;
     std::set<const ID3v2::Frame*> alive(tag_->frameList().begin(), tag_->frameList().end());
     std::set<const ID3v2::Frame*> old(before.begin(), before.end());
@@ -701,13 +790,19 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
     std::vector<ID3v2::Frame*> added;
     for (ID3v2::Frame* f : tag_->frameList())
       if (!old.count(f)) added.push_back(f);
+    for (const std::string& f : rawAdded_) frames += f;
     frames += RenderWithTagLib(*tag_, added, renderVersion);
     touched_.clear();
+    if (frames.empty()) {
+      version_ = version;
+      unsync_ = unsync;
+      return RenderEmpty(version, unsync);
+    }
+    std::string out = AssembleTag(frames, renderVersion, raw_);
+    if (version == 2) out = ConvertTagTo22(out, extra22_, error);
+    if (out.empty()) return {};
     version_ = version;
     unsync_ = unsync;
-    if (frames.empty()) return RenderEmpty(version, unsync);
-    std::string out = AssembleTag(frames, renderVersion, raw_);
-    if (version == 2) out = ConvertTagTo22(out);
     if (unsync) out = UnsynchroniseTag(out);
     return out;
   }
@@ -742,9 +837,10 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
   if (version == 3 && rawVersion == 3) {
     for (const RawFrame& f : DroppedFrames23(raw_)) {
       bool datePart = f.id == "TDAT" || f.id == "TIME" || f.id == "TRDA";
-      if (!(datePart && dateChanged)) kept.push_back(f.bytes);
+      if (!(datePart && dateWritten)) kept.push_back(f.bytes);
     }
   }
+  for (const std::string& f : rawAdded_) kept.push_back(f);
   version_ = version;
   unsync_ = unsync;
   if (tag_->frameList().isEmpty() && kept.empty()) return RenderEmpty(version, unsync);
@@ -757,7 +853,7 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
   }
   putBack();
   if (!kept.empty()) out = AppendFrames(out, kept);
-  if (version == 2) out = ConvertTagTo22(out);
+  if (version == 2) out = ConvertTagTo22(out, extra22_, error);
   if (unsync) out = UnsynchroniseTag(out);
   return out;
 }
@@ -804,7 +900,7 @@ std::string UnsynchroniseTag(std::string_view tag) {
   return out;
 }
 
-std::string ConvertTagTo23(std::string_view tag) {
+std::string ConvertTagTo23(std::string_view tag, std::vector<std::string>* unknown) {
   std::string frames;
   if (tag.size() >= 10) {
     size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
@@ -817,9 +913,13 @@ std::string ConvertTagTo23(std::string_view tag) {
                     size_t(uint8_t(body[pos + 5]));
       if (size > body.size() - pos - 6) break;
       std::string_view data = std::string_view(body).substr(pos + 6, size);
+      std::string_view frame = std::string_view(body).substr(pos, 6 + size);
       pos += 6 + size;
       auto it = std::find_if(k22Ids.begin(), k22Ids.end(), [&](const auto& p) { return p.second == id; });
-      if (it == k22Ids.end()) continue;
+      if (it == k22Ids.end() || id == "LNK") {  // a link names 2.2 frames inside
+        if (unknown) unknown->emplace_back(frame);
+        continue;
+      }
       std::string converted = id == "PIC" ? PictureBodyTo23(data) : std::string(data);
       if (converted.empty()) continue;
       frames += it->first;
@@ -836,7 +936,7 @@ std::string ConvertTagTo23(std::string_view tag) {
   return out + frames;
 }
 
-std::string ConvertTagTo22(std::string_view tag) {
+std::string ConvertTagTo22(std::string_view tag, const std::vector<std::string>& extra, std::string* error) {
   std::string frames;
   if (tag.size() >= 10) {
     size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
@@ -848,16 +948,23 @@ std::string ConvertTagTo22(std::string_view tag) {
       std::string_view body = tag.substr(pos + 10, size);
       bool packed = (uint8_t(tag[pos + 9]) & 0xE0) != 0;
       pos += 10 + size;
-      if (packed) continue;
       auto it = std::find_if(k22Ids.begin(), k22Ids.end(), [&](const auto& p) { return p.first == id; });
-      if (it == k22Ids.end()) continue;
-      std::string converted = id == "APIC" ? PictureBodyTo22(body) : std::string(body);
-      if (converted.empty() || converted.size() > 0xFFFFFF) continue;
+      std::string converted = packed || it == k22Ids.end() || id == "LINK" ? std::string()
+                              : id == "APIC"                               ? PictureBodyTo22(body)
+                                                                           : std::string(body);
+      if (converted.empty() || converted.size() > 0xFFFFFF) {
+        if (!error) continue;
+        *error = "the ID3v2 frame " + std::string(id) +
+                 (packed ? " is encrypted, compressed or grouped and" : "") +
+                 " cannot be written in version 2.2; save the tag as version 2.3 or 2.4 (the file is left unchanged)";
+        return {};
+      }
       frames += it->second;
       Put24(frames, static_cast<uint32_t>(converted.size()));
       frames += converted;
     }
   }
+  for (const std::string& f : extra) frames += f;
   std::string out = "ID3";
   out += std::string("\x02\x00\x00", 3);
   out.append(4, '\0');

@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace TagLib::ID3v2 {
 class Frame;
@@ -62,8 +63,12 @@ class Id3v2Tag {
   // UTF-16. Encrypted, compressed or grouped frames that no value touches
   // keep their bytes and flags (after the other frames), and so do the
   // version 2.3 frames TagLib drops (TDAT, TIME, RVAD, ...) in a 2.3 tag.
-  // Empty with `error` set when such frames cannot be kept: another version
-  // is asked for, or TagLib's frames do not match the tag's.
+  // Another version is reached frame by frame first (ConvertId3v2Version):
+  // every frame is kept, mapped to its form in that version or carried as
+  // it is. Empty with `error` set when a frame cannot be kept: an encrypted,
+  // compressed or grouped frame in another version, a frame with no form in
+  // version 2.2 (or a 2.2 frame with none in 2.3/2.4), or TagLib's frames do
+  // not match the tag's. Either way nothing of the file is written.
   std::string Render(int version, bool unsync, int unicode, std::string* error = nullptr);
 
   // A tag with no frames.
@@ -82,8 +87,15 @@ class Id3v2Tag {
   }
 
  private:
-  void Encode(std::string_view stem, std::string_view value, int unicode);
+  // `family` is the version the frames are rendered in: 3 (for 2.2 and 2.3) or 4.
+  // `reencode`: the stored value, written again only for its encoding.
+  void Encode(std::string_view stem, std::string_view value, int unicode, int family, bool reencode);
+  // The date in a 2.3 tag: TYER, TDAT and TIME, and a TDRC frame of our own
+  // bytes (kept in rawAdded_) when those cannot hold all of it.
+  void EncodeDate23(std::string_view value, int unicode);
   void FixDateFrame(int version);
+  // Takes `tag` (a complete 2.3 or 2.4 tag) as the tag read.
+  void Reload(std::string tag);
   // Whether the frame of a stored value already has the encoding the Unicode
   // option asks for (then it is not written again).
   bool EncodedAsWanted(std::string_view stem, std::string_view value, int unicode) const;
@@ -101,15 +113,21 @@ class Id3v2Tag {
   std::optional<std::array<std::string, 13>> quick_;         // values read without TagLib
   bool parsed_ = false;                                      // tag_ holds raw_ parsed by TagLib
   std::set<const TagLib::ID3v2::Frame*> touched_;            // frames changed while rendering
+  std::vector<std::string> extra22_;  // frames of a 2.2 tag that have no 2.3 form (kept for 2.2)
+  std::vector<std::string> rawAdded_;  // frames written as bytes while rendering
 };
 
 // Unsynchronisation helpers (shared with the tests): whole-body for 2.2/2.3,
 // per frame for 2.4. Input and output are complete tags.
 std::string UnsynchroniseTag(std::string_view tag);
-// Converts a complete version 2.3 tag to version 2.2 (frames without a 2.2
-// form, and compressed or encrypted frames, are left out).
-std::string ConvertTagTo22(std::string_view tag23);
+// Converts a complete version 2.3 tag to version 2.2, with `extra` (2.2
+// frames as read) after its frames. Empty with `error` set when a frame has
+// no 2.2 form or is compressed, encrypted or grouped; without `error` such
+// frames are left out.
+std::string ConvertTagTo22(std::string_view tag23, const std::vector<std::string>& extra = {},
+                           std::string* error = nullptr);
 // Converts a complete version 2.2 tag (unsynchronised or not) to version 2.3.
-std::string ConvertTagTo23(std::string_view tag22);
+// Frames with no 2.3 form go to `unknown` as they are (left out without it).
+std::string ConvertTagTo23(std::string_view tag22, std::vector<std::string>* unknown = nullptr);
 
 }  // namespace hozanki

@@ -73,11 +73,24 @@ void Pad(std::string& s) {
 }
 
 // A rendered ID3v2 tag without the zero bytes at its end (padding, and
-// perhaps the last frame's terminator, which the padding gives back).
+// perhaps the last frame's terminator, which the padding gives back), but
+// never shorter than its last frame: zeros at the end of a picture's data
+// are the frame's, and the size in its header counts them.
 size_t Id3v2UsedSize(std::string_view tag) {
   size_t n = tag.size();
   while (n > 10 && tag[n - 1] == '\0') --n;
-  return n;
+  if (tag.size() < 10 || (uint8_t(tag[5]) & 0x80)) return n;  // sizes of unsynchronised frames are not the bytes'
+  const int version = uint8_t(tag[3]);
+  const size_t head = version == 2 ? 6 : 10;
+  size_t pos = 10;
+  while (pos + head <= tag.size() && tag[pos] != '\0') {
+    uint64_t size = 0;
+    for (size_t i = 0; i < (version == 2 ? 3u : 4u); ++i)
+      size = (size << (version == 4 ? 7 : 8)) | uint8_t(tag[pos + (version == 2 ? 3 : 4) + i]);
+    if (size > tag.size() - pos - head) break;
+    pos += head + static_cast<size_t>(size);
+  }
+  return std::max(n, pos);
 }
 
 bool HasId3v2Footer(std::string_view tag) {
@@ -339,6 +352,14 @@ bool Mp3File::MakePlan(Plan& plan, std::string* error) const {
   return true;
 }
 
+void Mp3File::FillNewId3v2FromId3v1() {
+  if (hadId3v2_ || !id3v2_ || !id3v1_) return;
+  for (std::string_view stem : {"IART", "INAM", "IPRD", "TRACK", "ICRD", "IGNR", "ICMT"}) {
+    const std::string* value = id3v1_->Field(stem);
+    if (value && !value->empty() && id3v2_->Get(stem).empty()) id3v2_->Set(stem, *value);
+  }
+}
+
 bool Mp3File::Dirty() const {
   return id3v1Dirty_ || apeDirty_ || infoDirty_ || Id3v2NeedsRender() || wantRiff_ != riff_ ||
          hadId3v1_ != id3v1_.has_value() || hadId3v2_ != (id3v2_ != nullptr) || hadApe_ != ape_.has_value();
@@ -351,6 +372,7 @@ bool Mp3File::Save(std::string* error) {
     plan = std::move(*planned_);
     planned_.reset();
   } else {
+    FillNewId3v2FromId3v1();
     if (!Dirty()) return true;
     // The values meant, taken before rendering.
     for (TagKind kind : TagKindsOf(MediaFormat::MP3))
@@ -463,6 +485,7 @@ TagFile::InPlacePlan Mp3File::PlanInPlace(InPlaceEdit& edit, std::string* error)
   if (edit.oldSize != fileSize_)
     return Fail(error, "読み込んだ後にファイルが変更されたため保存しません (" + path_.string() + ")"),
            InPlacePlan::Failed;
+  FillNewId3v2FromId3v1();
   if (!Dirty()) return InPlacePlan::InPlace;
   // Wrapping, unwrapping, or adding or removing the ID3v2 tag moves the audio.
   if (riff_ || wantRiff_ || hadId3v2_ != (id3v2_ != nullptr)) return InPlacePlan::Rewrite;

@@ -73,6 +73,9 @@ class Mp3File : public TagFile {
   bool Verify(const std::filesystem::path& written, const Plan& plan, std::string* error) const;
   std::string ReadRange(uint64_t offset, uint64_t length) const;
   bool Id3v2NeedsRender() const;
+  // An ID3v2 tag created by this save takes the ID3v1 values for the fields
+  // it leaves empty: players that read ID3v2 ignore ID3v1 once it exists.
+  void FillNewId3v2FromId3v1();
 
   std::filesystem::path path_;
   uint64_t fileSize_ = 0;

@@ -5,6 +5,8 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
@@ -60,6 +62,89 @@ std::string CodecName(TagLib::MP4::Properties::Codec codec) {
     default:
       return "Unknown";
   }
+}
+
+// The children of the box bytes [start, end) of `data`: type and range.
+struct Box {
+  std::string_view type;
+  size_t start, end;  // contents
+};
+std::vector<Box> Children(std::string_view data, size_t start, size_t end) {
+  std::vector<Box> out;
+  while (start + 8 <= end) {
+    uint64_t size = ReadBE(data, start, 4);
+    size_t header = 8;
+    if (size == 1) size = ReadBE(data, start + 8, 8), header = 16;
+    if (size == 0) size = end - start;
+    if (size < header || size > end - start) break;
+    out.push_back({data.substr(start + 4, 4), start + header, start + static_cast<size_t>(size)});
+    start += static_cast<size_t>(size);
+  }
+  return out;
+}
+
+// Text items of the file whose UTF-8 data hold NUL bytes (some services end
+// their own items with one): item name and the text of each data box.
+// TagLib cuts such text at the NUL and would write it back shortened.
+std::vector<std::pair<std::string, std::vector<std::string>>> TextItemsWithNul(const std::filesystem::path& path) {
+  constexpr uint64_t kMaxMoov = 64u << 20;
+  std::error_code ec;
+  const uint64_t fileSize = std::filesystem::file_size(path, ec);
+  std::vector<std::pair<std::string, std::vector<std::string>>> out;
+  if (ec) return out;
+  std::string moov;
+  for (uint64_t pos = 0; pos + 8 <= fileSize;) {
+    std::string head = ReadFileBytes(path, pos, 16);
+    uint64_t size = ReadBE(head, 0, 4);
+    uint64_t header = 8;
+    if (size == 1) size = ReadBE(head, 8, 8), header = 16;
+    if (size == 0) size = fileSize - pos;
+    if (size < header || size > fileSize - pos) break;
+    if (head.substr(4, 4) == "moov") {
+      if (size <= kMaxMoov) moov = ReadFileBytes(path, pos, static_cast<size_t>(size));
+      break;
+    }
+    pos += size;
+  }
+  if (moov.empty()) return out;
+  auto child = [&moov](const Box& parent, std::string_view type, size_t skip) -> std::optional<Box> {
+    for (const Box& b : Children(moov, parent.start + skip, parent.end))
+      if (b.type == type) return b;
+    return std::nullopt;
+  };
+  std::optional<Box> udta = child(Box{"", 8, moov.size()}, "udta", 0);
+  std::optional<Box> meta = udta ? child(*udta, "meta", 0) : std::nullopt;
+  std::optional<Box> ilst = meta ? child(*meta, "ilst", 4) : std::nullopt;
+  if (!ilst) return out;
+  for (const Box& item : Children(moov, ilst->start, ilst->end)) {
+    if (item.type == "----") continue;
+    std::vector<std::string> texts;
+    bool nul = false, text = true;
+    for (const Box& d : Children(moov, item.start, item.end)) {
+      if (d.type != "data" || d.end - d.start < 8 || ReadBE(moov, d.start, 4) != 1) {
+        text = false;
+        break;
+      }
+      texts.push_back(moov.substr(d.start + 8, d.end - d.start - 8));
+      nul = nul || texts.back().find('\0') != std::string::npos;
+    }
+    if (text && nul) out.emplace_back(std::string(item.type), std::move(texts));
+  }
+  return out;
+}
+
+// UTF-8 text with its NUL characters kept.
+TagLib::String Utf8WithNul(std::string_view text) {
+  std::wstring out;
+  for (size_t start = 0;;) {
+    size_t nul = text.find('\0', start);
+    std::string_view part = text.substr(start, nul == std::string_view::npos ? std::string_view::npos : nul - start);
+    out += TagLib::String(std::string(part), TagLib::String::UTF8).toWString();
+    if (nul == std::string_view::npos) break;
+    out.push_back(L'\0');
+    start = nul + 1;
+  }
+  return TagLib::String(out, TagLib::String::UTF16BE);  // UTF16BE: the wide string's own byte order
 }
 
 }  // namespace
@@ -132,6 +217,15 @@ bool Mp4File::Write(const std::filesystem::path&, const ValueMap& changes, const
   TagLib::MP4::File file(CopyStream(), false);
   if (!file.isValid() || !file.tag()) return fail("broken MP4 file");
   auto* tag = file.tag();
+  // Text items TagLib read short are given back their NUL characters, so
+  // that they are written as they were.
+  for (const auto& [name, texts] : TextItemsWithNul(Path())) {
+    const TagLib::String key(TagLib::ByteVector(name.data(), static_cast<unsigned>(name.size())), TagLib::String::Latin1);
+    if (!tag->contains(key)) continue;
+    TagLib::StringList list;
+    for (const std::string& t : texts) list.append(Utf8WithNul(t));
+    tag->setItem(key, TagLib::MP4::Item(list));
+  }
   for (const auto& t : kTextItems) {
     auto it = changes.find(t.value);
     if (it == changes.end()) continue;
