@@ -228,6 +228,10 @@ class Generator {
 // What the detector made of a corpus.
 struct Score {
   size_t damaged = 0, repaired = 0;  // damaged values, and those repaired to the right text
+  // Damaged values listed as ambiguous with the right text offered: EUC-JP
+  // bytes in a legacy field that read as well-formed half-width katakana,
+  // which real half-width katakana is as well.
+  size_t listed = 0;
   size_t clean = 0, cleanChanged = 0;
   std::vector<const Sample*> misses, falseRepairs;
 };
@@ -246,6 +250,8 @@ inline Score Evaluate(const std::vector<Sample>& samples) {
       ++score.damaged;
       if (d.verdict == TextVerdict::kGarbled && d.proposed == s.expected)
         ++score.repaired;
+      else if (d.verdict == TextVerdict::kAmbiguous && d.proposed == s.expected)
+        ++score.listed;
       else
         score.misses.push_back(&s);
     }

@@ -28,7 +28,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "repair [--dry-run] [--json] PATH...   find garbled Japanese tags (Shift-JIS, UTF-8 or EUC-JP read as\n"
-    "        Latin-1) and Shift-JIS in ISO-8859-1 frames; write them back as Unicode (folders: every file below)";
+    "        Latin-1) and Shift-JIS or UTF-8 in ISO-8859-1 frames; write them back as Unicode (folders: every\n"
+    "        file below); values that read about as well in two code pages are listed as ambiguous, not changed";
 
 bool IsRegularFile(const fs::path& p) {
   struct stat st {};
@@ -74,7 +75,7 @@ int Run(const std::vector<std::string>& args) {
   }
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
   nlohmann::json report = nlohmann::json::array();
-  size_t repairedFiles = 0, values = 0;
+  size_t repairedFiles = 0, values = 0, ambiguous = 0;
   std::vector<fs::path> swept;
   for (const fs::path& path : files) {
     fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
@@ -93,6 +94,7 @@ int Run(const std::vector<std::string>& args) {
     }
     std::vector<RepairFinding> findings = FindRepairs(*entry, file.get());
     file.reset();
+    size_t toWrite = 0;
     for (const RepairFinding& f : findings) {
       std::string_view kind = TagKindName(f.kind);
       if (json) {
@@ -109,10 +111,17 @@ int Run(const std::vector<std::string>& args) {
                   << "\t" << SourceEncodingName(f.diagnosis.source) << "\t" << f.current << "\t"
                   << f.diagnosis.proposed << "\n";
       }
+      // A value that reads about as well in another code page is listed
+      // with that reading, never changed here.
+      if (f.diagnosis.verdict == TextVerdict::kAmbiguous) {
+        ++ambiguous;
+        continue;
+      }
       ApplyRepair(*entry, f, f.diagnosis.proposed);
+      ++toWrite;
     }
-    values += findings.size();
-    if (dryRun || findings.empty()) continue;
+    values += toWrite;
+    if (dryRun || toWrite == 0) continue;
     if (!CanWriteMediaFile(*entry, &error)) {
       std::cerr << "hozanki-cli repair: " << path.string() << ": " << error << " (file left untouched)\n";
       failed = true;
@@ -133,6 +142,9 @@ int Run(const std::vector<std::string>& args) {
     ++repairedFiles;
   }
   if (json) std::cout << report.dump(2) << "\n";
+  if (ambiguous > 0)
+    std::cerr << "hozanki-cli repair: " << ambiguous
+              << " value(s) read about as well in another code page (ambiguous): listed, not changed\n";
   if (dryRun)
     std::cerr << "hozanki-cli repair: " << values << " value(s) to repair in " << files.size()
               << " file(s); nothing written (--dry-run)\n";

@@ -71,6 +71,45 @@ TEST_F(CliRepair, RepairsGarbledAndLegacyValuesForOtherPrograms) {
   if (mutagen.status == 0) EXPECT_EQ(mutagen.out, "1 春よ、来い 松任谷由実\n");
 }
 
+// UTF-8 bytes in an ISO-8859-1 frame are labelled UTF-8; bytes that read
+// about as well as ISO-8859-1 and as code page 932 are listed with the other
+// reading and left as they are.
+TEST_F(CliRepair, LabelsTheRealSourceAndListsCloseCallsWithoutWriting) {
+  fs::path utf8 = Copy("plain.mp3", "music/utf8.mp3");
+  fs::path v1 = Copy("plain.mp3", "music/v1.mp3");
+  Result made = RunShell(
+      "/usr/bin/python3 -c " +
+      Quote("import sys\nfrom mutagen.id3 import ID3, TIT2\nt=ID3()\n"
+            "t.add(TIT2(encoding=0,text='東京事変'.encode('utf-8').decode('latin-1')))\nt.save(sys.argv[1],v2_version=3)\n"
+            "f=open(sys.argv[2],'ab')\nf.write(b'TAG'+b'\\xda\\xdb'.ljust(30,b'\\0')+b'\\0'*94+b'\\xff')\nf.close()\n") +
+      " " + Quote(utf8) + " " + Quote(v1));
+  if (made.status != 0) GTEST_SKIP() << "mutagen missing";
+  const std::string v1Before = ReadFile(v1);
+  Result r = Cli("repair --json " + Quote(dir_ / "music"));
+  EXPECT_EQ(r.status, 0);
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j.size(), 2u) << r.out;
+  for (const auto& f : j) {
+    if (f["file"].get<std::string>().find("utf8.mp3") != std::string::npos) {
+      EXPECT_EQ(f["verdict"], "legacy");
+      EXPECT_EQ(f["source"], "UTF-8");
+      EXPECT_EQ(f["proposed"], "東京事変");
+    } else {
+      EXPECT_EQ(f["tag"], "ID3v1");
+      EXPECT_EQ(f["verdict"], "ambiguous");
+      EXPECT_EQ(f["source"], "ISO-8859-1");
+      EXPECT_EQ(f["current"], "ﾚﾛ");
+      EXPECT_EQ(f["proposed"], "ÚÛ");
+    }
+  }
+  EXPECT_EQ(ReadFile(v1), v1Before);
+  Result mutagen = RunShell("/usr/bin/python3 -c " +
+                            Quote("import sys\nfrom mutagen.id3 import ID3\nt=ID3(sys.argv[1])\n"
+                                  "print(int(t['TIT2'].encoding), str(t['TIT2']))") +
+                            " " + Quote(utf8));
+  EXPECT_EQ(mutagen.out, "1 東京事変\n");
+}
+
 TEST_F(CliRepair, UnreadableFileFailsOthersAreRepaired) {
   fs::path good = Copy("sjis_id3v2.mp3", "music/a.mp3");
   Copy("not_mpeg.mp3", "music/b.mp3");

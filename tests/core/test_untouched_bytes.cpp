@@ -1,7 +1,8 @@
 // A save rewrites only the values the user changed: every other field, chunk,
 // item and frame keeps its exact bytes. And the legacy tag texts are read by
 // one rule: a UTF-8 byte-order mark, or strictly valid UTF-8 with a multi-byte
-// sequence, is UTF-8; else code page 932; else ISO-8859-1.
+// sequence, is UTF-8; else code page 932 when the bytes read as Japanese;
+// else ISO-8859-1.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <functional>
 
 #include "FormatTestSupport.h"
+#include "core/catalogue/MediaReader.h"
+#include "core/catalogue/MediaWriter.h"
 #include "core/catalogue/TagFile.h"
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/AviStructure.h"
@@ -180,9 +183,12 @@ const std::vector<ReadCase>& ReadCases() {
       {"UTF-8 behind a byte-order mark", "\xEF\xBB\xBF" + kCafe, "Café à la Mode"},
       {"code page 932", kTitleCp932, "日本語のタイトル"},
       {"plain ASCII", "Plain", "Plain"},
-      {"overlong UTF-8 is not UTF-8", "\xC0\xAF", DecodeCp932("\xC0\xAF")},
-      {"a UTF-16 surrogate in UTF-8 is not UTF-8", "\xED\xA0\x80", DecodeCp932("\xED\xA0\x80")},
+      {"overlong UTF-8 is not UTF-8 (and no Japanese)", "\xC0\xAF", "À¯"},
+      {"a UTF-16 surrogate in UTF-8 is not UTF-8 (nor code page 932)", "\xED\xA0\x80", "í\xC2\xA0\xC2\x80"},
       {"neither: ISO-8859-1", "\x80\xA0", "\xC2\x80\xC2\xA0"},
+      {"ISO-8859-1 that is a user-defined code in code page 932", "Mot\xF6rhead", "Motörhead"},
+      {"ISO-8859-1 that is a rare kanji between letters in code page 932", "P\xE8re Ubu", "Père Ubu"},
+      {"half-width katakana", "\xBB\xBB\xDE\xDD", "ｻｻﾞﾝ"},
   };
   return cases;
 }
@@ -237,6 +243,59 @@ TEST(TagTextWriting, CodePage932OnlyWhenItReadsBackTheSame) {
   EXPECT_EQ(EncodeTagTextUtf8("é"), "\xC3\xA9");
   // A text that itself starts with U+FEFF survives the mark the reader removes.
   EXPECT_EQ(DecodeTagText(EncodeTagTextUtf8("\xEF\xBB\xBFx")), "\xEF\xBB\xBFx");
+}
+
+// ID3v1 has no Unicode form: a field as read keeps its bytes, ISO-8859-1
+// ones too, when another value is saved; a value set that code page 932
+// cannot hold, or whose bytes would read back as something else, is refused
+// and the file left alone.
+TEST(TagTextWriting, Id3v1KeepsUntouchedIso88591BytesAndRefusesWhatItCannotHold) {
+  const fs::path path = Mp3WithId3v1Title("Mot\xF6rhead");
+  const fs::path folder = path.parent_path(), name = path.filename();
+  const std::string before = FileBytes(path);
+  constexpr size_t kArtist = 1, kTitle = 2;  // cells of IART_v1 and INAM_v1
+  auto setArtist = [&](const std::string& text) {
+    std::optional<MediaFileEntry> e = ReadMediaFile(folder, name);
+    EXPECT_TRUE(e);
+    if (!e) return MediaFileEntry{};
+    e->tags[0].cells[kArtist] = {text, 1};
+    e->tags[0].state = kChecked;
+    e->tags[0].image = kChangedMark;
+    return *e;
+  };
+  MediaFileEntry e = setArtist("東京事変");
+  EXPECT_EQ(e.tags[0].cells[kTitle].text, "Motörhead");
+  std::string error;
+  ASSERT_TRUE(WriteMediaFile(folder, e, WriteSettings{}, &error)) << error;
+  const std::string after = FileBytes(path);
+  const std::string_view tag = std::string_view(after).substr(after.size() - 128);
+  EXPECT_EQ(tag.substr(3, 30), std::string_view(before).substr(before.size() - 125, 30));
+  EXPECT_EQ(tag.substr(33, 9), std::string("\x93\x8C\x8B\x9E\x8E\x96\x95\xCF\0", 9));
+  for (const char* text : {"Café", "ﾃｩ"}) {
+    error.clear();
+    EXPECT_FALSE(WriteMediaFile(folder, setArtist(text), WriteSettings{}, &error)) << text;
+    EXPECT_NE(error.find("ID3v1"), std::string::npos) << error;
+    EXPECT_EQ(FileBytes(path), after) << text;
+  }
+}
+
+// An ISO-8859-1 frame holding Western text keeps its bytes when another value
+// is saved: it is neither stored as the code page 932 reading nor
+// re-encoded.
+TEST(UntouchedBytes, Iso88591FrameWithWesternTextKeepsItsBytes) {
+  fs::path path = TempCopy("mp3/plain.mp3", "latin1.mp3");
+  const std::string tag = Id3v2WithLatin1Title("P\xE8re Ubu");
+  WriteBytes(path, tag + FileBytes(path));
+  const std::string frame = tag.substr(10);
+  {
+    auto file = OpenTagFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->GetValue("INAM_v2"), "Père Ubu");
+    file->SetValue("IART_v2", "Ubu");
+    Saved(*file);
+  }
+  EXPECT_NE(FileBytes(path).find(frame), std::string::npos);
+  EXPECT_EQ(OpenTagFile(path)->GetValue("INAM_v2"), "Père Ubu");
 }
 
 // ---- RIFF INFO in WAV, AVI and RMP3 ----------------------------------------

@@ -72,6 +72,34 @@ class TestRepairDialog : public QObject {
   ScopedConfigDir config_;
 
  private slots:
+  // The source column names what the bytes are: UTF-8 in an ISO-8859-1
+  // frame says UTF-8, and choosing UTF-8 keeps the row; a close call between
+  // ISO-8859-1 and code page 932 starts unticked.
+  void sourceColumnNamesTheRealEncoding() {
+    auto rowOf = [](const std::string& text, StoredForm form) {
+      RepairRow row;
+      row.fileName = "a.mp3";
+      row.finding.current = text;
+      row.finding.form = form;
+      row.finding.diagnosis = DiagnoseText(text, form);
+      row.chosen = row.finding.diagnosis.source;
+      return row;
+    };
+    RepairModel m({rowOf("東京事変", StoredForm::kUtf8InLatin1Frame), rowOf("ﾚﾛ", StoredForm::kLegacyBytes)});
+    QCOMPARE(m.index(0, RepairModel::kSource).data().toString(), QStringLiteral("UTF-8"));
+    QVERIFY(m.index(0, RepairModel::kProposed).data(Qt::ToolTipRole).toString().contains(QStringLiteral("UTF-8")));
+    QVERIFY(m.setData(m.index(0, RepairModel::kSource), 1, Qt::EditRole));  // UTF-8 chosen again
+    QCOMPARE(m.index(0, RepairModel::kProposed).data().toString(), QStringLiteral("東京事変"));
+    QVERIFY(m.Rows()[0].Applies());
+    QCOMPARE(m.index(1, RepairModel::kSource).data().toString(), QStringLiteral("ISO-8859-1"));
+    QCOMPARE(m.index(1, RepairModel::kProposed).data().toString(), QStringLiteral("ÚÛ"));
+    QCOMPARE(m.index(1, RepairModel::kFile).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+    QCOMPARE(m.TickedCount(), 1);
+    // Read as Shift-JIS after all: the text it shows, nothing to change.
+    QVERIFY(m.setData(m.index(1, RepairModel::kSource), 0, Qt::EditRole));
+    QCOMPARE(m.index(1, RepairModel::kProposed).data().toString(), QStringLiteral("ﾚﾛ"));
+  }
+
   void itemsInTheEditMenuAndBothPopups() {
     TFormMain w;
     for (const char* name : {"MenuEditRepair", "PopupFRepair", "PopupTRepair", "PopupRRepair"}) {

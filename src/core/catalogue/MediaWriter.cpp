@@ -159,12 +159,14 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
   if (Wanted(rows[0])) {
     std::span<const std::string_view> names = ValueNamesOf(TagKind::MP3ID3v1);
     for (size_t i = 0; i < names.size(); ++i) {
+      // Only a value the user set: one as read keeps its bytes (ISO-8859-1
+      // ones, "Motörhead", as well).
+      if (i + 1 >= rows[0].cells.size() || rows[0].cells[i + 1].value == 0) continue;
       std::string text = CellText(rows[0], i + 1);
-      if (std::optional<MisfitCharacter> misfit = FirstMisfitCp932(text))
-        return Fail(error, std::string(names[i]) + ": ID3v1 cannot store \"" + misfit->character +
-                               "\" (not in code page 932)");
       const std::string_view name = names[i];
-      if (std::string why = Id3v1Tag::Refusal(name.substr(0, name.rfind('_')), text); !why.empty())
+      std::string why;
+      if (!Id3v1FieldBytes(text, 30, &why)) return Fail(error, std::string(name) + ": " + why);
+      if (why = Id3v1Tag::Refusal(name.substr(0, name.rfind('_')), text); !why.empty())
         return Fail(error, std::string(name) + ": " + why);
     }
   }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/text/EncodingRepair.h"
 #include "core/text/TextWidth.h"
 
 namespace hozanki {
@@ -134,12 +135,8 @@ std::string DecodeLegacy(std::string_view bytes) {
 }
 
 std::string DecodeTagText(std::string_view bytes) {
-  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-    std::string_view rest = bytes.substr(kUtf8Bom.size());
-    if (IsValidUtf8(rest)) return std::string(rest);
-  }
-  if (!IsAscii(bytes) && IsValidUtf8(bytes)) return std::string(bytes);
-  return DecodeCp932(bytes);
+  if (IsAscii(bytes)) return std::string(bytes);
+  return ReadLegacyBytes(bytes).text;
 }
 
 std::optional<std::string> EncodeTagTextCp932(std::string_view utf8) {

@@ -26,17 +26,17 @@ std::string DecodeCp932(std::string_view bytes);
 std::string DecodeLegacy(std::string_view bytes);
 
 // A tag field's bytes as found in files (ID3v1 fields, ISO-8859-1 frames of
-// ID3v2, RIFF INFO and VQF chunks, APE version 1 items): behind a UTF-8
-// byte-order mark, or strictly valid UTF-8 that holds at least one multi-byte
-// sequence, the bytes are UTF-8 (Linux tools write RIFF INFO so; code page
-// 932 text is almost never valid UTF-8); anything else is code page 932 as
-// above, bytes that are not valid code page 932 read as ISO-8859-1.
+// ID3v2, RIFF INFO and VQF chunks, APE version 1 items), read as
+// ReadLegacyBytes (core/text/EncodingRepair.h) reads them: behind a UTF-8
+// byte-order mark, or strictly valid UTF-8 that holds a multi-byte sequence,
+// UTF-8 (Linux tools write RIFF INFO so); code page 932 when the bytes are
+// valid there and read as Japanese; else ISO-8859-1 ("Motörhead", "Père").
 std::string DecodeTagText(std::string_view bytes);
 
 // The code page 932 bytes of `utf8` for a tag field: empty optional when the
 // text does not fit code page 932, or when DecodeTagText would not read the
 // bytes back as the same text (half-width katakana such as "ﾃｩ" are the
-// bytes of UTF-8 "é").
+// bytes of UTF-8 "é"; "5×5" in code page 932 reads as ISO-8859-1).
 std::optional<std::string> EncodeTagTextCp932(std::string_view utf8);
 
 // The UTF-8 bytes of `utf8` for a tag field, without a byte-order mark:

@@ -129,6 +129,16 @@ const std::vector<std::pair<std::string, std::string>>& NecSelectedCodes() {
   return table;
 }
 
+bool HasAbove(std::string_view utf8, char32_t limit) {
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(utf8, pos, cp);
+    if (cp > limit) return true;
+  }
+  return false;
+}
+
 // The bytes behind a text of a legacy byte field as DecodeTagText read it:
 // code page 932 where the character has a form there, else its ISO-8859-1
 // byte (what the reader falls back to). `necCodes` picks the NEC-selected
@@ -143,10 +153,8 @@ std::optional<std::string> LegacyByteForm(std::string_view text, bool necCodes) 
     pos += len;
     if (cp < 0x80) {
       out += ch;
-    } else if (cp <= 0xFF) {
-      // The reader's fallback (also for "×÷±" and the others code page 932
-      // has as well: its text came from the fallback when the bytes were
-      // not valid code page 932).
+    } else if (cp <= 0xFF && !HasAbove(text, 0xFF)) {
+      // The reader's fallback: a text read as ISO-8859-1 is all of it so.
       out.push_back(static_cast<char>(cp));
     } else if (std::optional<std::string> b = EncodeCp932(ch)) {
       if (necCodes && uint8_t((*b)[0]) >= 0xFA) {
@@ -155,6 +163,8 @@ std::optional<std::string> LegacyByteForm(std::string_view text, bool necCodes) 
         if (it != nec.end() && it->first == ch) b = it->second;
       }
       out += *b;
+    } else if (cp <= 0xFF) {
+      out.push_back(static_cast<char>(cp));
     } else {
       return std::nullopt;
     }
@@ -174,7 +184,10 @@ enum class Kind { kAscii, kEveryday, kRare, kHalfWidth, kLatin, kImplausible };
 Kind KindOf(char32_t cp, std::string_view utf8) {
   if (cp >= 0x20 && cp < 0x7F) return Kind::kAscii;
   if (cp < 0xA0) return Kind::kImplausible;  // controls, C1 controls
-  if (cp <= 0xFF || IsCp1252Special(cp)) return Kind::kLatin;
+  if (cp <= 0xFF) return Kind::kLatin;
+  // Windows-1252 punctuation that code page 932 has as well ("…", "“")
+  // counts as the Japanese punctuation it also is.
+  if (IsCp1252Special(cp) && !EncodeCp932(utf8)) return Kind::kLatin;
   if (cp >= 0xFF61 && cp <= 0xFF9F) return Kind::kHalfWidth;
   if ((cp >= 0x3041 && cp <= 0x3096) || (cp >= 0x309B && cp <= 0x309E) || (cp >= 0x30A1 && cp <= 0x30FE) ||
       (cp >= 0x3000 && cp <= 0x3005) || (cp >= 0x3008 && cp <= 0x3011) || cp == 0x301C ||
@@ -210,16 +223,6 @@ bool PlausibleUnicode(std::string_view utf8) {
   return true;
 }
 
-bool HasAbove(std::string_view utf8, char32_t limit) {
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    char32_t cp = 0;
-    pos += DecodeUtf8Char(utf8, pos, cp);
-    if (cp > limit) return true;
-  }
-  return false;
-}
-
 int MultiByteSequences(std::string_view utf8) {
   int n = 0;
   for (unsigned char ch : utf8)
@@ -227,25 +230,144 @@ int MultiByteSequences(std::string_view utf8) {
   return n;
 }
 
+bool IsAsciiLetterByte(uint8_t b) {
+  return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+}
+
+// Whether the byte before `pos` or the byte at `end` is an ASCII letter.
+bool TouchesLetter(std::string_view bytes, size_t pos, size_t end) {
+  return (pos > 0 && IsAsciiLetterByte(uint8_t(bytes[pos - 1]))) ||
+         (end < bytes.size() && IsAsciiLetterByte(uint8_t(bytes[end])));
+}
+
+bool IsHalfWidth(char32_t cp) {
+  return cp >= 0xFF61 && cp <= 0xFF9F;
+}
+
+// Spots where half-width katakana does not read as Japanese: a sound mark
+// after a character that takes none; a small kana after a kana it never
+// follows (ｬｭｮ after the i-row, ｧｨｩｪｫ after ｳｸｽﾂﾃﾄﾌｼﾁｲ); ｯ not before a
+// kana; ｰ, ﾝ or ｦ after no kana; half-width punctuation in a row, ｡､｣
+// opening a text or word, ｢ closing one; and runs made up of the half-width
+// punctuation ､｢｣･ by a third or more (what EUC-JP kana bytes turn into:
+// every lead byte is ､ or ･).
+int HalfWidthFaults(std::string_view utf8) {
+  std::u32string cps;
+  for (size_t pos = 0; pos < utf8.size();) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(utf8, pos, cp);
+    cps.push_back(cp);
+  }
+  auto in = [](char32_t cp, std::u32string_view set) { return set.find(cp) != std::u32string_view::npos; };
+  int faults = 0, count = 0, punctuation = 0;
+  for (size_t i = 0; i < cps.size(); ++i) {
+    const char32_t cp = cps[i];
+    if (!IsHalfWidth(cp)) continue;
+    const char32_t prev = i > 0 ? cps[i - 1] : 0;
+    const char32_t next = i + 1 < cps.size() ? cps[i + 1] : 0;
+    const bool afterKana = (IsHalfWidth(prev) && prev >= 0xFF66) || (prev >= 0x30A1 && prev <= 0x30FC) ||
+                           (prev >= 0x3041 && prev <= 0x3093);
+    ++count;
+    if (cp <= 0xFF65) ++punctuation;
+    bool fault = false;
+    if (cp == 0xFF9E)  // ﾞ after ｳ, ｶ-ﾄ, ﾊ-ﾎ
+      fault = !(prev == 0xFF73 || (prev >= 0xFF76 && prev <= 0xFF84) || (prev >= 0xFF8A && prev <= 0xFF8E));
+    else if (cp == 0xFF9F)  // ﾟ after ﾊ-ﾎ
+      fault = !(prev >= 0xFF8A && prev <= 0xFF8E);
+    else if (cp >= 0xFF6C && cp <= 0xFF6E)  // ｬｭｮ
+      fault = !in(prev, U"\uFF77\uFF7C\uFF81\uFF86\uFF8B\uFF90\uFF98\uFF9E\uFF9F");
+    else if (cp >= 0xFF67 && cp <= 0xFF6B)  // ｧｨｩｪｫ
+      fault = !in(prev, U"\uFF72\uFF73\uFF78\uFF7C\uFF7D\uFF81\uFF82\uFF83\uFF84\uFF8C\uFF9E");
+    else if (cp == 0xFF6F)  // ｯ
+      fault = !(next >= 0xFF71 && next <= 0xFF9C);
+    else if (cp == 0xFF70)  // ｰ
+      fault = !afterKana;
+    else if (cp == 0xFF9D)  // ﾝ
+      fault = !afterKana;
+    else if (cp == 0xFF66)  // ｦ
+      fault = !afterKana;
+    else if (cp == 0xFF61 || cp == 0xFF64 || cp == 0xFF63)  // ｡ ､ ｣ end something
+      fault = prev == 0 || prev == ' ' || prev == 0x3000 || (prev >= 0xFF61 && prev <= 0xFF65);
+    else if (cp == 0xFF62)  // ｢ opens something
+      fault = next == 0 || next == ' ' || next == 0x3000 || (next >= 0xFF61 && next <= 0xFF65);
+    else if (cp == 0xFF65)  // ･ between words
+      fault = !afterKana || !(next >= 0xFF66 && next <= 0xFF9D);
+    faults += fault ? 1 : 0;
+  }
+  if (count >= 2 && punctuation * 3 >= count) ++faults;
+  return faults;
+}
+
+// Bytes whose runs above ASCII are pairs of an EUC-JP lead byte (0xA1 up to
+// `lastLead`: 0xCF ends the kana and first-level kanji, 0xF4 the second
+// level) and a trail byte: what EUC-JP text read as half-width katakana
+// looks like.
+bool PairsLikeEucJp(std::string_view bytes, uint8_t lastLead) {
+  size_t run = 0;
+  for (size_t i = 0; i <= bytes.size(); ++i) {
+    uint8_t b = i < bytes.size() ? uint8_t(bytes[i]) : 0;
+    if (b < 0x80) {
+      if (run % 2) return false;
+      run = 0;
+      continue;
+    }
+    if (run % 2 == 0 && (b < 0xA1 || b > lastLead)) return false;
+    ++run;
+  }
+  return true;
+}
+
+// Half-width katakana with the marks real katakana words are full of: ﾝ,
+// the sound marks, the prolonged mark and small kana.
+bool HasKatakanaMarks(std::string_view utf8) {
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(utf8, pos, cp);
+    if ((cp >= 0xFF67 && cp <= 0xFF70) || (cp >= 0xFF9D && cp <= 0xFF9F)) return true;
+  }
+  return false;
+}
+
+// Half-width katakana in `utf8` that reads as such: no faults, no
+// character against a Latin letter ("Émile" read as code page 932 is
+// "ﾉmile"), and either four characters or more, or the marks of real
+// katakana words (a few accented capitals, "ÆØÅ", also read as katakana).
+bool ReadsAsHalfWidthKatakana(std::string_view utf8, const JapaneseProfile& p) {
+  if (p.halfWidth < 2 || HalfWidthFaults(utf8) > 0) return false;
+  if (p.halfWidth < 4 && !HasKatakanaMarks(utf8)) return false;
+  char32_t prev = 0;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(utf8, pos, cp);
+    if ((IsHalfWidth(cp) && IsAsciiLetter(prev)) || (IsHalfWidth(prev) && IsAsciiLetter(cp))) return false;
+    prev = cp;
+  }
+  return true;
+}
+
 // How well a candidate reads as Japanese: 0 when it does not at all, else
 // the share of everyday characters among its non-ASCII ones, lowered for
-// short evidence.
-double JapaneseConfidence(const JapaneseProfile& p, bool pairedHighBytes) {
+// short evidence. Half-width katakana that reads as such counts as everyday.
+double JapaneseConfidence(std::string_view text, const JapaneseProfile& p, bool pairedHighBytes) {
   if (p.implausible > 0 || p.latin > 0) return 0;
+  const bool katakana = ReadsAsHalfWidthKatakana(text, p);
+  const int everyday = p.everyday + (katakana ? p.halfWidth : 0);
   int japanese = p.everyday + p.rare + p.halfWidth;
   // A text of nothing but kanji: second-level ones count too ("仂").
-  if (p.everyday == 0 && p.rare > 0 && p.halfWidth == 0 && p.ascii == 0) return 0.6;
-  if (p.everyday == 0 || japanese == 0) return 0;
+  if (everyday == 0 && p.rare > 0 && p.halfWidth == 0 && p.ascii == 0) return 0.6;
+  if (everyday == 0 || japanese == 0) return 0;
   // One everyday character beside Latin letters is too little evidence
   // ("‘Tis" decodes to a kanji followed by "is") unless its bytes were two
   // characters above ASCII in a row, which Western text hardly has.
-  if (p.everyday == 1 && p.asciiLetters > 0 && !pairedHighBytes) return 0;
+  if (everyday == 1 && p.asciiLetters > 0 && !pairedHighBytes) return 0;
   // Half-width katakana next to Latin letters is what accented capitals
   // ("Émile") turn into.
-  if (p.halfWidth > 0 && p.asciiLetters > 0 && p.halfWidth * 2 > p.everyday) return 0;
-  double share = double(p.everyday) / japanese;
+  if (!katakana && p.halfWidth > 0 && p.asciiLetters > 0 && p.halfWidth * 2 > p.everyday) return 0;
+  double share = double(everyday) / japanese;
   if (share < 0.5) return 0;
-  double evidence = p.everyday >= 3 ? 1.0 : p.everyday == 2 ? 0.9 : 0.75;
+  double evidence = everyday >= 3 ? 1.0 : everyday == 2 ? 0.9 : 0.75;
   return share * evidence;
 }
 
@@ -298,12 +420,98 @@ bool HasPairedHighBytes(std::string_view bytes) {
 
 void Consider(Candidate& best, std::optional<std::string> text, SourceEncoding source, bool pairedHighBytes) {
   if (!text) return;
-  double c = JapaneseConfidence(ProfileText(*text), pairedHighBytes);
+  double c = JapaneseConfidence(*text, ProfileText(*text), pairedHighBytes);
   if (c <= 0) return;
   // Readings about as sure as each other: the likelier one as Japanese.
   double likelihood = LogLikelihood(*text);
   if (c > best.confidence + 0.05 || (c > best.confidence - 0.05 && likelihood > best.likelihood))
     best = Candidate{std::move(*text), source, c, likelihood};
+}
+
+// How well bytes read as Japanese in code page 932 (`text` their strict
+// reading): everyday characters count most; half-width katakana and rare
+// characters count too, unless they sit against Latin letters the way
+// ISO-8859-1 accented letters turn into them ("Père" -> "P鑽e", "Édith" ->
+// "ﾉdith"), where they count against.
+double JapaneseReadingScore(std::string_view bytes, std::string_view text) {
+  double score = 0;
+  int nonAscii = 0, halfWidth = 0;
+  size_t at = 0, pos = 0;
+  while (pos < text.size()) {
+    char32_t cp = 0;
+    size_t len = DecodeUtf8Char(text, pos, cp);
+    std::string_view ch = text.substr(pos, len);
+    pos += len;
+    size_t width = cp < 0x80 || IsHalfWidth(cp) ? 1 : 2;
+    size_t start = at;
+    at += width;
+    if (cp < 0x80) continue;
+    ++nonAscii;
+    bool touches = TouchesLetter(bytes, start, at) || (width == 2 && IsAsciiLetterByte(uint8_t(bytes[start + 1])));
+    if (IsHalfWidth(cp)) {
+      ++halfWidth;
+      score += touches ? -2 : 1;
+      continue;
+    }
+    // The code tells the kanji levels without a conversion.
+    const unsigned code = (unsigned(uint8_t(bytes[start])) << 8) | uint8_t(bytes[start + 1]);
+    const Kind kind = code >= 0x889F && code <= 0x9872   ? Kind::kEveryday
+                      : code >= 0x989F && code <= 0xEAA4 ? Kind::kRare
+                                                         : KindOf(cp, ch);
+    if (kind == Kind::kEveryday)
+      score += 2;
+    else if (uint8_t(bytes[start]) >= 0xE0 && touches)
+      score -= 2;
+    else
+      score += kind == Kind::kRare ? 1 : 0.5;
+  }
+  if (nonAscii == 1 && halfWidth == 1) score = std::min(score, 0.0);  // one sign alone tells nothing
+  return score - HalfWidthFaults(text);
+}
+
+// How well bytes read as ISO-8859-1 Western text: accented letters against
+// Latin letters count most; C1 controls (0x80-0x9F) and runs of three or
+// more characters above ASCII count against.
+double WesternReadingScore(std::string_view bytes, bool* controls) {
+  double score = 0;
+  size_t run = 0;
+  *controls = false;
+  for (size_t i = 0; i <= bytes.size(); ++i) {
+    uint8_t b = i < bytes.size() ? uint8_t(bytes[i]) : 0;
+    if (b >= 0x80) {
+      ++run;
+    } else {
+      if (run >= 3) score -= 1.5 * double(run - 2);
+      run = 0;
+      continue;
+    }
+    if (b < 0xA0) {
+      *controls = true;
+      score -= 3;
+    } else if (b >= 0xC0 && b != 0xD7 && b != 0xF7) {
+      score += TouchesLetter(bytes, i, i + 1) ? 2 : 0.5;
+    } else {
+      score += 0.5;
+    }
+  }
+  return score;
+}
+
+std::string Latin1Text(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char b : bytes) AppendUtf8(out, b);
+  return out;
+}
+
+bool HasPrivateUse(std::string_view utf8) {
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    char32_t cp = 0;
+    pos += DecodeUtf8Char(utf8, pos, cp);
+    if (cp >= 0xE000 && cp <= 0xF8FF) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -330,17 +538,100 @@ JapaneseProfile ProfileText(std::string_view utf8) {
   return p;
 }
 
+LegacyReading ReadLegacyBytes(std::string_view bytes) {
+  LegacyReading r;
+  if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom && IsValidUtf8(bytes.substr(kUtf8Bom.size()))) {
+    r.text = std::string(bytes.substr(kUtf8Bom.size()));
+    r.source = SourceEncoding::kUtf8;
+    return r;
+  }
+  if (IsAscii(bytes)) {
+    r.text = std::string(bytes);
+    return r;
+  }
+  if (IsValidUtf8(bytes)) {
+    r.text = std::string(bytes);
+    r.source = SourceEncoding::kUtf8;
+    return r;
+  }
+  r.text = Latin1Text(bytes);
+  r.source = SourceEncoding::kLatin1;
+  std::optional<std::string> japanese = FromCp932Strict(bytes);
+  if (!japanese || HasPrivateUse(*japanese)) return r;
+  bool controls = false;
+  const double western = WesternReadingScore(bytes, &controls);
+  const double jp = JapaneseReadingScore(bytes, *japanese);
+  // The loser is offered when it reads plausibly too and not much worse.
+  constexpr double kClose = 2.5;
+  if (jp > western) {
+    if (!controls && western > 0 && jp - western < kClose) {
+      r.alternative = std::move(r.text);
+      r.alternativeSource = SourceEncoding::kLatin1;
+    }
+    r.text = std::move(*japanese);
+    r.source = SourceEncoding::kShiftJis;
+  } else if (jp > 0 && western - jp < kClose) {
+    r.alternative = std::move(*japanese);
+    r.alternativeSource = SourceEncoding::kShiftJis;
+  }
+  return r;
+}
+
+namespace {
+
+// The reading of the bytes a legacy field's text was read from: its
+// ISO-8859-1 bytes when ReadLegacyBytes reads them back as the text, else
+// its code page 932 bytes when so; nullopt for a text read from UTF-8.
+std::optional<std::pair<std::string, LegacyReading>> StoredReading(std::string_view text) {
+  if (std::optional<std::string> bytes = SingleByteForm(text); bytes && !HasAbove(text, 0xFF)) {
+    LegacyReading r = ReadLegacyBytes(*bytes);
+    if (r.text == text) return std::make_pair(std::move(*bytes), std::move(r));
+  }
+  if (std::optional<std::string> bytes = EncodeCp932(text)) {
+    LegacyReading r = ReadLegacyBytes(*bytes);
+    if (r.text == text) return std::make_pair(std::move(*bytes), std::move(r));
+  }
+  return std::nullopt;
+}
+
+bool ReadsLegacyBytes(StoredForm form) {
+  return form == StoredForm::kLatin1Frame || form == StoredForm::kLegacyBytes;
+}
+
+}  // namespace
+
 TextDiagnosis DiagnoseText(std::string_view text, StoredForm form) {
   TextDiagnosis d;
   if (IsAscii(text) || !IsValidUtf8(text)) return d;
+
+  // In a legacy field: the bytes as stored, and what the reader made of
+  // them. Their code page 932 reading was already weighed against their
+  // ISO-8859-1 one when the field was read; only a close call is offered.
+  std::optional<std::pair<std::string, LegacyReading>> stored;
+  if (ReadsLegacyBytes(form)) stored = StoredReading(text);
+  const bool readAsLatin1 = stored && stored->second.source == SourceEncoding::kLatin1;
+  const bool readAsCp932 = stored && stored->second.source == SourceEncoding::kShiftJis;
 
   // Text read from one byte per character: UTF-8, code page 932 or EUC-JP
   // bytes behind it.
   if (std::optional<std::string> bytes = SingleByteForm(text)) {
     Candidate best;
     bool paired = HasPairedHighBytes(*bytes);
-    Consider(best, FromCp932Strict(*bytes), SourceEncoding::kShiftJis, paired);
-    Consider(best, FromEucJp(*bytes), SourceEncoding::kEucJp, paired);
+    if (!readAsLatin1) Consider(best, FromCp932Strict(*bytes), SourceEncoding::kShiftJis, paired);
+    // Half-width katakana that reads as such goes before an EUC-JP reading
+    // of the same bytes, unless the bytes pair up as EUC-JP kanji do and the
+    // katakana has none of the marks real katakana words are full of.
+    const JapaneseProfile sjis = ProfileText(best.text);
+    const bool katakana = best.confidence > 0 && sjis.halfWidth > 0 && sjis.halfWidth >= sjis.everyday &&
+                          (HasKatakanaMarks(best.text) || !PairsLikeEucJp(*bytes, 0xF4));
+    if (!katakana) {
+      Candidate euc;
+      Consider(euc, FromEucJp(*bytes), SourceEncoding::kEucJp, paired);
+      if (euc.confidence > 0 && best.confidence > 0 && sjis.everyday == 0 && ProfileText(euc.text).rare == 0)
+        best = std::move(euc);  // katakana without its marks, in bytes that pair up as EUC-JP
+      else
+        Consider(best, FromEucJp(*bytes), SourceEncoding::kEucJp, paired);
+    }
     // Valid UTF-8 with multi-byte sequences is UTF-8 (Western text as well:
     // "CafÃ©"), unless it reads as scattered letters of other scripts where
     // a Japanese reading exists (EUC-JP "Å«ÄºÏ»" is also valid UTF-8).
@@ -361,29 +652,47 @@ TextDiagnosis DiagnoseText(std::string_view text, StoredForm form) {
     }
   }
 
-  // A byte field read as code page 932 that holds EUC-JP: the reader saw
-  // half-width katakana and stray Latin-1 letters.
-  if (form != StoredForm::kUnicode) {
+  // A byte field that holds EUC-JP read as code page 932: the reader saw
+  // half-width katakana that does not read as Japanese (EUC-JP kana bytes
+  // give ､ or ･ every other character). Well-formed half-width katakana, as
+  // old tools wrote to fit ID3v1, stays.
+  if (form != StoredForm::kUnicode && !readAsLatin1) {
     JapaneseProfile now = ProfileText(text);
-    if (now.latin + now.implausible + now.halfWidth > 0) {
+    const bool wellFormed = readAsCp932 && HalfWidthFaults(text) == 0;
+    if (now.latin + now.implausible + now.halfWidth > 0 && (!wellFormed || PairsLikeEucJp(stored->first, 0xCF))) {
       Candidate best;
       for (bool nec : {false, true})
         if (std::optional<std::string> bytes = LegacyByteForm(text, nec))
           Consider(best, FromEucJp(*bytes), SourceEncoding::kEucJp, HasPairedHighBytes(*bytes));
       if (best.confidence > 0 && ProfileText(best.text).everyday > now.everyday) {
-        d.verdict = TextVerdict::kGarbled;
+        // Half-width katakana that reads as such ("ｻｻﾞﾝ", with its sound
+        // marks, ﾝ and ｰ) is only offered the other reading.
+        const bool katakana = wellFormed;
+        d.verdict = katakana ? TextVerdict::kAmbiguous : TextVerdict::kGarbled;
         d.source = best.source;
-        d.confidence = best.confidence;
+        d.confidence = katakana ? 0.3 : best.confidence;
         d.proposed = std::move(best.text);
         return d;
       }
     }
   }
 
+  // Bytes that read about as well in the other code page: listed, with the
+  // other reading, for the user to decide.
+  if (stored && stored->second.alternative) {
+    d.verdict = TextVerdict::kAmbiguous;
+    d.source = stored->second.alternativeSource;
+    d.confidence = 0.3;
+    d.proposed = *stored->second.alternative;
+    return d;
+  }
+
   // Readable here, but other programs read an ISO-8859-1 frame as such.
-  if (form == StoredForm::kLatin1Frame && HasAbove(text, 0xFF) && PlausibleUnicode(text)) {
+  if ((form == StoredForm::kLatin1Frame || form == StoredForm::kUtf8InLatin1Frame) && HasAbove(text, 0xFF) &&
+      PlausibleUnicode(text)) {
     d.verdict = TextVerdict::kLegacy;
-    d.source = EncodeTagTextCp932(text) ? SourceEncoding::kShiftJis : SourceEncoding::kUtf8;
+    d.source = form == StoredForm::kUtf8InLatin1Frame || !readAsCp932 ? SourceEncoding::kUtf8
+                                                                       : SourceEncoding::kShiftJis;
     d.confidence = 1;
     d.proposed = std::string(text);
   }
@@ -396,12 +705,23 @@ std::optional<std::string> ReinterpretText(std::string_view text, StoredForm for
     switch (source) {
       case SourceEncoding::kUtf8:
         return IsValidUtf8(bytes) ? std::optional<std::string>(bytes) : std::nullopt;
-      case SourceEncoding::kShiftJis: return FromCp932Strict(bytes);
+      case SourceEncoding::kShiftJis: {
+        std::optional<std::string> out = FromCp932Strict(bytes);
+        if (out && HasPrivateUse(*out)) return std::nullopt;
+        return out;
+      }
       case SourceEncoding::kEucJp: return FromEucJp(bytes);
+      case SourceEncoding::kLatin1: return Latin1Text(bytes);
       case SourceEncoding::kKeep: break;
     }
     return std::nullopt;
   };
+  // A legacy field: the bytes as stored.
+  if (form == StoredForm::kUtf8InLatin1Frame) return decode(std::string(text));
+  if (ReadsLegacyBytes(form))
+    if (std::optional<std::pair<std::string, LegacyReading>> stored = StoredReading(text))
+      return decode(stored->first);
+  if (source == SourceEncoding::kLatin1) return std::nullopt;
   if (std::optional<std::string> bytes = SingleByteForm(text))
     if (std::optional<std::string> out = decode(*bytes)) return out;
   if (form != StoredForm::kUnicode)
@@ -416,14 +736,15 @@ std::string_view SourceEncodingName(SourceEncoding source) {
     case SourceEncoding::kShiftJis: return "Shift-JIS";
     case SourceEncoding::kUtf8: return "UTF-8";
     case SourceEncoding::kEucJp: return "EUC-JP";
+    case SourceEncoding::kLatin1: return "ISO-8859-1";
     case SourceEncoding::kKeep: break;
   }
   return "keep";
 }
 
 std::optional<SourceEncoding> SourceEncodingFromName(std::string_view name) {
-  for (SourceEncoding s :
-       {SourceEncoding::kKeep, SourceEncoding::kShiftJis, SourceEncoding::kUtf8, SourceEncoding::kEucJp})
+  for (SourceEncoding s : {SourceEncoding::kKeep, SourceEncoding::kShiftJis, SourceEncoding::kUtf8,
+                           SourceEncoding::kEucJp, SourceEncoding::kLatin1})
     if (SourceEncodingName(s) == name) return s;
   return std::nullopt;
 }
@@ -432,6 +753,7 @@ std::string_view TextVerdictName(TextVerdict verdict) {
   switch (verdict) {
     case TextVerdict::kLegacy: return "legacy";
     case TextVerdict::kGarbled: return "garbled";
+    case TextVerdict::kAmbiguous: return "ambiguous";
     case TextVerdict::kFine: break;
   }
   return "fine";

@@ -22,14 +22,20 @@ namespace hozanki {
 // How a value is stored in its file.
 enum class StoredForm {
   kUnicode,      // a Unicode field (UTF-16/UTF-8 frame, APE version 2, Vorbis comment, MP4, WMA)
-  kLatin1Frame,  // an ISO-8859-1 frame of ID3v2 (read here as code page 932)
-  kLegacyBytes,  // a byte field read as code page 932: ID3v1, RIFF INFO, VQF, APE version 1
+  kLatin1Frame,  // an ISO-8859-1 frame of ID3v2 holding legacy bytes (read as ReadLegacyBytes reads them)
+  kUtf8InLatin1Frame,  // an ISO-8859-1 frame of ID3v2 holding UTF-8 bytes
+  kLegacyBytes,  // a byte field read by ReadLegacyBytes: ID3v1, RIFF INFO, VQF, APE version 1
 };
 
-enum class TextVerdict { kFine, kLegacy, kGarbled };
+// kFine: nothing to do. kLegacy: right here, but stored in a form other
+// programs read differently. kGarbled: read in the wrong code page and saved
+// so; `proposed` undoes it. kAmbiguous: legacy bytes that read about as well
+// in another code page; `proposed` is that other reading, offered but not
+// meant to be taken without the user's look.
+enum class TextVerdict { kFine, kLegacy, kGarbled, kAmbiguous };
 
 // The code page the stored text really is in.
-enum class SourceEncoding { kKeep, kShiftJis, kUtf8, kEucJp };
+enum class SourceEncoding { kKeep, kShiftJis, kUtf8, kEucJp, kLatin1 };
 
 struct TextDiagnosis {
   TextVerdict verdict = TextVerdict::kFine;
@@ -37,6 +43,24 @@ struct TextDiagnosis {
   SourceEncoding source = SourceEncoding::kKeep;   // what the bytes really are
   double confidence = 0;                           // 0..1; 0 when fine
 };
+
+// How the bytes of a legacy tag field read (ID3v1 fields, ISO-8859-1 frames
+// of ID3v2, RIFF INFO and VQF chunks, APE version 1 items): behind a UTF-8
+// byte-order mark, or strictly valid UTF-8 holding a multi-byte sequence,
+// UTF-8; else code page 932 when the bytes are valid there (no user-defined
+// code F040-F9FC, no code without a character) and read as Japanese better
+// than as ISO-8859-1, judged by the classes of the characters each reading
+// gives ("Père" is valid code page 932 but reads as a rare kanji between
+// Latin letters, "ｻｻﾞﾝ" is a run of Latin-1 signs); else ISO-8859-1.
+struct LegacyReading {
+  std::string text;                              // UTF-8
+  SourceEncoding source = SourceEncoding::kKeep; // kUtf8, kShiftJis, kLatin1; kKeep for ASCII
+  // The other reading, when the bytes read about as well both ways (both
+  // plausible and close): listed by the encoding repair, never taken silently.
+  std::optional<std::string> alternative;
+  SourceEncoding alternativeSource = SourceEncoding::kKeep;
+};
+LegacyReading ReadLegacyBytes(std::string_view bytes);
 
 // The verdict on one value as shown (`text`, UTF-8) and stored (`form`).
 TextDiagnosis DiagnoseText(std::string_view text, StoredForm form);
@@ -46,10 +70,10 @@ TextDiagnosis DiagnoseText(std::string_view text, StoredForm form);
 // kKeep gives the text itself.
 std::optional<std::string> ReinterpretText(std::string_view text, StoredForm form, SourceEncoding source);
 
-// "Shift-JIS", "UTF-8", "EUC-JP", "keep" (as the command line names them).
+// "Shift-JIS", "UTF-8", "EUC-JP", "ISO-8859-1", "keep" (as the command line names them).
 std::string_view SourceEncodingName(SourceEncoding source);
 std::optional<SourceEncoding> SourceEncodingFromName(std::string_view name);
-// "fine", "legacy", "garbled".
+// "fine", "legacy", "garbled", "ambiguous".
 std::string_view TextVerdictName(TextVerdict verdict);
 
 // How Japanese a text reads: counts of its characters by kind (exposed for

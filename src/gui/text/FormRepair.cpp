@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <iterator>
 
 #include "gui/app/HelpLocator.h"
 
@@ -14,12 +15,13 @@ namespace hozanki {
 namespace {
 
 constexpr SourceEncoding kSources[] = {SourceEncoding::kShiftJis, SourceEncoding::kUtf8, SourceEncoding::kEucJp,
-                                       SourceEncoding::kKeep};
+                                       SourceEncoding::kLatin1, SourceEncoding::kKeep};
+constexpr int kSourceCount = static_cast<int>(std::size(kSources));
 
 int SourceIndex(SourceEncoding s) {
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < kSourceCount; ++i)
     if (kSources[i] == s) return i;
-  return 3;
+  return kSourceCount - 1;
 }
 
 QString FieldCaption(const RepairFinding& f) {
@@ -42,7 +44,11 @@ bool RepairRow::Applies() const {
 }
 
 RepairModel::RepairModel(std::vector<RepairRow> rows, QObject* parent)
-    : QAbstractTableModel(parent), rows_(std::move(rows)) {}
+    : QAbstractTableModel(parent), rows_(std::move(rows)) {
+  // A value that reads about as well either way is offered, not taken.
+  for (RepairRow& r : rows_)
+    if (r.finding.diagnosis.verdict == TextVerdict::kAmbiguous) r.ticked = false;
+}
 
 int RepairModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -53,7 +59,8 @@ int RepairModel::columnCount(const QModelIndex& parent) const {
 }
 
 QStringList RepairModel::SourceCaptions() {
-  return {QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8"), QStringLiteral("EUC-JP"), QStringLiteral("そのまま")};
+  return {QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8"), QStringLiteral("EUC-JP"), QStringLiteral("ISO-8859-1"),
+          QStringLiteral("そのまま")};
 }
 
 QVariant RepairModel::data(const QModelIndex& index, int role) const {
@@ -62,8 +69,14 @@ QVariant RepairModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::CheckStateRole && index.column() == kFile) return r.ticked ? Qt::Checked : Qt::Unchecked;
   if (role == Qt::EditRole && index.column() == kSource) return SourceIndex(r.chosen);
   if (role == Qt::ToolTipRole && index.column() == kProposed && r.finding.diagnosis.verdict == TextVerdict::kLegacy)
-    return QStringLiteral("ほかのプログラムでは読めない形式 (ISO-8859-1 のフレームに Shift-JIS) で保存されています。"
-                          "Unicode で書き直します。");
+    return r.finding.diagnosis.source == SourceEncoding::kUtf8
+               ? QStringLiteral("ほかのプログラムでは読めない形式 (ISO-8859-1 のフレームに UTF-8) で保存されています。"
+                                "Unicode で書き直します。")
+               : QStringLiteral("ほかのプログラムでは読めない形式 (ISO-8859-1 のフレームに Shift-JIS) で保存されています。"
+                                "Unicode で書き直します。");
+  if (role == Qt::ToolTipRole && index.column() == kProposed && r.finding.diagnosis.verdict == TextVerdict::kAmbiguous)
+    return QStringLiteral("ISO-8859-1 としても Shift-JIS としても読めるバイト列です。"
+                          "「現在の表示」と見比べて、正しいほうを選んでからチェックしてください。");
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {
     case kFile: return QString::fromStdString(r.fileName);
@@ -90,7 +103,7 @@ bool RepairModel::setData(const QModelIndex& index, const QVariant& value, int r
   }
   if (role == Qt::EditRole && index.column() == kSource) {
     int i = value.toInt();
-    if (i < 0 || i > 3) return false;
+    if (i < 0 || i >= kSourceCount) return false;
     r.chosen = kSources[i];
     emit dataChanged(this->index(index.row(), kProposed), index);
     emit TicksChanged();

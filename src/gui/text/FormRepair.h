@@ -3,7 +3,8 @@
 // read in the wrong code page) or held in a legacy form, one row each: file,
 // tag kind, field, the text shown now, the proposed text and the source
 // encoding, which the user may change per row (Shift-JIS, UTF-8, EUC-JP,
-// keep as is); rows can be unticked. The caller stores the ticked rows.
+// ISO-8859-1, keep as is); rows can be unticked, and a value that reads about
+// as well in two code pages starts unticked. The caller stores the ticked rows.
 
 #include <QAbstractTableModel>
 #include <QDialog>

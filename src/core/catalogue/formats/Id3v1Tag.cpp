@@ -16,18 +16,9 @@ std::string ReadField(std::string_view bytes) {
   return DecodeTagText(bytes);
 }
 
-// Writes the code page 932 form of `text`, cut at a character boundary to
-// `width` bytes, into `out`.
 bool WriteField(const std::string& text, size_t width, char* out, std::string* error) {
-  std::string_view cut = CutToWidth(text, width);
-  std::optional<std::string> bytes = EncodeCp932(cut);
-  if (!bytes) {
-    std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
-    if (error)
-      *error = "ID3v1 cannot store \"" + (misfit ? misfit->character : std::string(cut)) +
-               "\" (not in code page 932)";
-    return false;
-  }
+  std::optional<std::string> bytes = Id3v1FieldBytes(text, width, error);
+  if (!bytes) return false;
   std::copy(bytes->begin(), bytes->begin() + static_cast<long>(std::min(bytes->size(), width)), out);
   return true;
 }
@@ -46,6 +37,17 @@ bool Blank(std::string_view text) {
 }
 
 }  // namespace
+
+std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, std::string* error) {
+  std::string_view cut = CutToWidth(text, width);
+  std::optional<std::string> bytes = EncodeTagTextCp932(cut);
+  if (!bytes && error) {
+    std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
+    *error = misfit ? "ID3v1 cannot store \"" + misfit->character + "\" (not in code page 932)"
+                    : "ID3v1 cannot store \"" + std::string(cut) + "\" so that it reads back the same";
+  }
+  return bytes;
+}
 
 std::string Id3v1Tag::Refusal(std::string_view stem, std::string_view value) {
   if (Blank(value)) return {};

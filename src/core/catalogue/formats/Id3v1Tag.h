@@ -2,14 +2,22 @@
 // The 128-byte ID3v1 tag at the end of an MP3 file, read and written exactly:
 // "TAG", title 30, artist 30, album 30, year 4, comment 30, genre 1. Version
 // 1.1 when byte 125 is 0 and byte 126 is not: byte 126 is then the track and
-// the comment is 28 bytes. Texts are code page 932, cut at a character
-// boundary; the genre byte goes through the program's genre table.
+// the comment is 28 bytes. Texts are read as DecodeTagText reads legacy
+// bytes (an untouched field keeps its bytes, ISO-8859-1 ones too) and written
+// as code page 932 (Id3v1FieldBytes), cut at a character boundary; the genre
+// byte goes through the program's genre table.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace hozanki {
+
+// The code page 932 bytes an ID3v1 field of `width` bytes stores for `text`
+// (cut at a character boundary), when they read back as the same text.
+// Nullopt, with `error` naming why, for anything else ("é", which code page
+// 932 lacks; "ﾃｩ", whose bytes read as UTF-8 "é"): never a '?' in its place.
+std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, std::string* error);
 
 struct Id3v1Tag {
   std::string title, artist, album, year, comment, genre;  // UTF-8

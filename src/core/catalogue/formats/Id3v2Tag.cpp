@@ -15,6 +15,7 @@
 #include "core/catalogue/formats/Id3v2QuickReader.h"
 #include "core/catalogue/formats/Id3v2Versions.h"
 #include "core/text/Cp932.h"
+#include "core/text/EncodingRepair.h"
 
 namespace hozanki {
 
@@ -520,6 +521,22 @@ int Id3v2Tag::StoredEncoding(std::string_view stem) {
   ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
   if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
   return t ? static_cast<int>(t->textEncoding()) : -1;
+}
+
+bool Id3v2Tag::StoredAsUtf8(std::string_view stem) {
+  if (StoredEncoding(stem) != 0) return false;
+  const ID3v2::Tag& tag = *tag_;
+  auto utf8 = [](const String& s) {
+    ByteVector bytes = s.data(String::Latin1);
+    return ReadLegacyBytes(std::string_view(bytes.data(), bytes.size())).source == SourceEncoding::kUtf8;
+  };
+  if (stem == "ICMT") return utf8(CommentFrame(tag)->text());
+  if (stem == "URL") return utf8(UrlFrame(tag)->url());
+  ID3v2::TextIdentificationFrame* t = TextFrame(tag, FrameOf(stem));
+  if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
+  for (const String& field : t->fieldList())
+    if (utf8(field)) return true;
+  return false;
 }
 
 std::string Id3v2Tag::TagLibValue(std::string_view stem) const {

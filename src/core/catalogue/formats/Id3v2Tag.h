@@ -49,6 +49,9 @@ class Id3v2Tag {
   // ISO-8859-1, 1 UTF-16, 2 UTF-16BE, 3 UTF-8); -1 when there is no such
   // frame. The URL's frame counts as ISO-8859-1. Read only.
   int StoredEncoding(std::string_view stem);
+  // True when the value's frame is ISO-8859-1 and its bytes are read as
+  // UTF-8 (see DecodeTagText). Read only.
+  bool StoredAsUtf8(std::string_view stem);
 
   // Text encoding of the frames: -1 leaves untouched frames as they are and
   // keeps a changed frame's encoding when the text fits it (ISO-8859-1 frames

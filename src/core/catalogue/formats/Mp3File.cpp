@@ -273,7 +273,10 @@ std::string Mp3File::GetValue(std::string_view name) const {
 
 StoredForm Mp3File::StoredFormOf(std::string_view name) const {
   auto [stem, kind] = SplitName(name);
-  if (kind == "v2") return id3v2_ && id3v2_->StoredEncoding(stem) == 0 ? StoredForm::kLatin1Frame : StoredForm::kUnicode;
+  if (kind == "v2") {
+    if (!id3v2_ || id3v2_->StoredEncoding(stem) != 0) return StoredForm::kUnicode;
+    return id3v2_->StoredAsUtf8(stem) ? StoredForm::kUtf8InLatin1Frame : StoredForm::kLatin1Frame;
+  }
   if (kind == "APE") return ape_ && ape_->version == 1000 ? StoredForm::kLegacyBytes : StoredForm::kUnicode;
   return StoredForm::kLegacyBytes;  // ID3v1, RIFF INFO
 }
