@@ -11,6 +11,7 @@
 #include "core/common/AtomicFile.h"
 #include "core/settings/AppSettings.h"
 #include "core/tools/EditorExchange.h"
+#include "gui/catalogue/RowSelection.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/tools/DefaultEditor.h"
 #include "gui/tools/FormTool.h"
@@ -65,10 +66,7 @@ void ToolCommands::MenuOptionToolClick() {
 }
 
 std::vector<std::string> ToolCommands::SelectedFileNames(int page) const {
-  std::vector<int> rows;
-  for (const QModelIndex& index : host_.fileList(page)->selectionModel()->selectedRows())
-    rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
+  const std::vector<int> rows = SelectedRowList(host_.fileList(page)->selectionModel());
   const auto& entries = host_.catalogue().Entries(static_cast<MediaFormat>(page));
   std::vector<std::string> names;
   for (int row : rows)
