@@ -40,6 +40,28 @@ void Catalogue::Remove(MediaFormat format, std::vector<int> indexes) {
   std::erase_if(indexes, [count](int i) { return i < 0 || i >= count; });
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+  if (indexes.empty()) return;
+  size_t blocks = 1;
+  for (size_t i = 1; i < indexes.size(); ++i)
+    if (indexes[i] != indexes[i - 1] + 1) ++blocks;
+  if (blocks > kRemovalBlocksTold) {
+    // Scattered rows: one pass over the rows, and the views start over,
+    // instead of moving the rows behind each block once per block.
+    for (CatalogueObserver* o : observers_) o->RowsAboutToBeReset(format);
+    size_t next = 0;
+    size_t kept = 0;
+    for (size_t row = 0; row < rows.size(); ++row) {
+      if (next < indexes.size() && static_cast<size_t>(indexes[next]) == row) {
+        ++next;
+        continue;
+      }
+      if (kept != row) rows[kept] = std::move(rows[row]);
+      ++kept;
+    }
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
+    for (CatalogueObserver* o : observers_) o->RowsReset(format);
+    return;
+  }
   // From the back, so that earlier indexes stay valid.
   size_t end = indexes.size();
   while (end > 0) {

@@ -45,7 +45,9 @@ class Catalogue {
   // tag rows are completed to the tag kinds of the format.
   void Append(MediaFormat format, std::vector<MediaFileEntry> batch);
   // Removes the given rows (any order; duplicates and out-of-range indexes are
-  // ignored), telling observers one contiguous block at a time.
+  // ignored), telling observers one contiguous block at a time; rows in more
+  // than kRemovalBlocksTold blocks go in one pass, told as a reset.
+  static constexpr size_t kRemovalBlocksTold = 16;
   void Remove(MediaFormat format, std::vector<int> rows);
   void Clear(MediaFormat format);
   void ClearAll();

@@ -232,7 +232,15 @@ void FileListController::ExcludeClick() {
     box.move(centre.x() - 120, centre.y() - 60);
   }
   if (box.exec() != QMessageBox::Yes) return;
+  const int current = list->currentIndex().row();
   host_.catalogue->Remove(static_cast<MediaFormat>(page), rows);
+  // Scattered rows go as a reset, which loses the focused row: it stays on
+  // its file when that is still listed.
+  if (!list->currentIndex().isValid() && current >= 0 && !std::binary_search(rows.begin(), rows.end(), current)) {
+    const auto below = std::lower_bound(rows.begin(), rows.end(), current) - rows.begin();
+    list->selectionModel()->setCurrentIndex(list->model()->index(current - static_cast<int>(below), 0),
+                                            QItemSelectionModel::NoUpdate);
+  }
   list->clearSelection();
   host_.requestSync();
 }
