@@ -20,6 +20,7 @@ void Catalogue::RemoveObserver(CatalogueObserver* observer) {
 }
 
 void Catalogue::Append(MediaFormat format, std::vector<MediaFileEntry> batch) {
+  TellPendingChanges();
   if (batch.empty()) return;
   auto& rows = entries_[static_cast<size_t>(format)];
   const int first = static_cast<int>(rows.size());
@@ -35,6 +36,7 @@ void Catalogue::Append(MediaFormat format, std::vector<MediaFileEntry> batch) {
 }
 
 void Catalogue::Remove(MediaFormat format, std::vector<int> indexes) {
+  TellPendingChanges();
   auto& rows = entries_[static_cast<size_t>(format)];
   const int count = static_cast<int>(rows.size());
   std::erase_if(indexes, [count](int i) { return i < 0 || i >= count; });
@@ -76,7 +78,17 @@ void Catalogue::Remove(MediaFormat format, std::vector<int> indexes) {
   }
 }
 
+void Catalogue::TellPendingChanges() {
+  for (size_t f = 0; f < pending_.size(); ++f) {
+    const auto [first, last] = pending_[f];
+    if (first < 0) continue;
+    pending_[f] = {-1, -1};
+    for (CatalogueObserver* o : observers_) o->RowsChanged(static_cast<MediaFormat>(f), first, last);
+  }
+}
+
 void Catalogue::Clear(MediaFormat format) {
+  TellPendingChanges();
   auto& rows = entries_[static_cast<size_t>(format)];
   if (rows.empty()) return;
   for (CatalogueObserver* o : observers_) o->RowsAboutToBeReset(format);
@@ -90,6 +102,7 @@ void Catalogue::ClearAll() {
 }
 
 bool Catalogue::Reorder(MediaFormat format, std::span<const int> order) {
+  TellPendingChanges();
   auto& rows = entries_[static_cast<size_t>(format)];
   if (order.size() != rows.size()) return false;
   std::vector<char> seen(rows.size(), 0);

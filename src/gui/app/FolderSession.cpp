@@ -133,6 +133,7 @@ void FolderSession::StartReload(std::vector<ReloadItem> items) {
   FileReloadWorker* reloader = reloader_.get();
   connect(reloader, &FileReloadWorker::BatchReady, this, [this](ReloadBatchPtr batch) {
     // Rows are overwritten in place; a row that holds another file now is left.
+    const Catalogue::ChangeBatch changes(catalogue_);
     for (ReloadItem& item : batch->items) {
       const MediaFormat format = item.format;
       catalogue_.EditRow(format, static_cast<int>(item.row),
