@@ -146,7 +146,10 @@ int main(int argc, char** argv) {
     size_t changed = 0;
     for (const MediaFileEntry& e : rows)
       changed += e.tags.size() > 1 && e.tags[1].image == kChangedMark ? 1 : 0;
-    std::string text = std::to_string(changed) + " changed / " + std::to_string(rows.size()) + " rows";
+    size_t renamed = 0;
+    for (const MediaFileEntry& e : rows) renamed += e.file.image == kChangedMark ? 1 : 0;
+    std::string text = std::to_string(changed) + " changed, " + std::to_string(renamed) + " renamed / " +
+                       std::to_string(rows.size()) + " rows";
     if (QWidget* modal = QApplication::activeModalWidget()) text += ", open: " + modal->objectName().toStdString();
     return text;
   };
@@ -218,8 +221,8 @@ int main(int argc, char** argv) {
   }
   if (wanted("convert")) {
     QMenu* conversions = window.findChild<QMenu*>(QStringLiteral("PopupTConvert"));
-    // The first conversion of the first group.
-    run("convert", [&] { conversions->actions().first()->menu()->actions().first()->trigger(); });
+    // "小文字 ⇒ 大文字".
+    run("convert", [&] { conversions->actions().at(0)->menu()->actions().at(1)->trigger(); });
   }
   if (wanted("replace")) {
     AnswerNextDialog([](QWidget* dialog) {
@@ -260,6 +263,25 @@ int main(int argc, char** argv) {
     run("mode-rename", key(Qt::Key_F5));
     if (!Item(window, "MenuFileModeR")->isChecked()) std::printf("(not in rename mode)\n");
     run("mode-tag", [&] { Item(window, "MenuFileModeT")->trigger(); });
+  }
+  if (wanted("rename-convert")) {
+    // Rename mode: every file name through a conversion (the name-conflict
+    // marks follow), then Ctrl+Z in the file list, back to tag edit mode.
+    auto* filePages = window.findChild<QTabWidget*>(QStringLiteral("PageControlF"));
+    auto* files = qobject_cast<QTableView*>(filePages->widget(static_cast<int>(MediaFormat::MP3)));
+    QTest::keyClick(table, Qt::Key_F5);
+    files->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(files, Qt::Key_A, Qt::ControlModifier);
+    Drain(window);
+    QMenu* conversions = window.findChild<QMenu*>(QStringLiteral("PopupRConvert"));
+    // "半角 ⇒ 全角" on the names without their extension.
+    run("rename-convert", [&] { conversions->actions().at(2)->menu()->actions().at(1)->trigger(); });
+    run("rename-undo", [&] {
+      files->setFocus(Qt::OtherFocusReason);
+      QTest::keyClick(files, Qt::Key_Z, Qt::ControlModifier);
+    });
+    Item(window, "MenuFileModeT")->trigger();
+    Drain(window);
   }
   // Every change of the table taken back: no edit column, Ctrl+Z.
   run("undo-all", [&] {
