@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
     for (const MediaFileEntry& e : rows) renamed += e.file.image == kChangedMark ? 1 : 0;
     std::string text = std::to_string(changed) + " changed, " + std::to_string(renamed) + " renamed / " +
                        std::to_string(rows.size()) + " rows";
-    if (QWidget* modal = QApplication::activeModalWidget()) text += ", open: " + modal->objectName().toStdString();
+    if (QWidget* modal = QApplication::activeModalWidget())
+      text += ", open: " + modal->objectName().toStdString();
     return text;
   };
   auto report = [&state](const char* name, double seconds) {
@@ -183,7 +184,8 @@ int main(int argc, char** argv) {
   Drain(window);
   // Into the first row of the ID3v2 table, then the title column as the edit column.
   table->setFocus(Qt::OtherFocusReason);
-  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(0, 3)).center());
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                    table->visualRect(table->model()->index(0, 3)).center());
   Drain(window);
   auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
     return [&, k, modifiers] {
@@ -232,7 +234,8 @@ int main(int argc, char** argv) {
     run("replace", popup("PopupTReplace"));
   }
   if (wanted("regexp")) {
-    AnswerNextDialog([](QWidget* dialog) { SetText(dialog, "ComboBoxReg", QStringLiteral("s/([0-9]+)/<$1>/")); });
+    AnswerNextDialog(
+        [](QWidget* dialog) { SetText(dialog, "ComboBoxReg", QStringLiteral("s/([0-9]+)/<$1>/")); });
     run("regexp", popup("PopupTRegexp"));
   }
   if (wanted("substr")) {

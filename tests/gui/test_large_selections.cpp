@@ -82,7 +82,8 @@ class LargeSelectionsTest : public QObject {
     }
 
     // Every third row from the tag table back to the file list: one range each.
-    window.findChild<QTabWidget*>(QStringLiteral("PageControlT"))->setCurrentIndex(static_cast<int>(TagKind::MP3ID3v2));
+    window.findChild<QTabWidget*>(QStringLiteral("PageControlT"))
+        ->setCurrentIndex(static_cast<int>(TagKind::MP3ID3v2));
     WaitForHandOver(window);
     QTableView* v2 = window.TagTable(static_cast<int>(TagKind::MP3ID3v2));
     std::vector<int> third;

@@ -145,7 +145,8 @@ void FileListController::Sort(int page, int column) {
   kept.reserve(selected.size());
   for (int row = 0; row < static_cast<int>(order.size()); ++row)
     if (std::binary_search(selected.begin(), selected.end(), order[At(row)])) kept.push_back(row);
-  view->selectionModel()->select(RowRanges(model, kept), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view->selectionModel()->select(RowRanges(model, kept),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   const auto moved = std::find(order.begin(), order.end(), current);
   if (current >= 0 && moved != order.end())
     view->selectionModel()->setCurrentIndex(model->index(static_cast<int>(moved - order.begin()), 0),
@@ -236,7 +237,8 @@ void FileListController::ExcludeClick() {
   host_.catalogue->Remove(static_cast<MediaFormat>(page), rows);
   // Scattered rows go as a reset, which loses the focused row: it stays on
   // its file when that is still listed.
-  if (!list->currentIndex().isValid() && current >= 0 && !std::binary_search(rows.begin(), rows.end(), current)) {
+  if (!list->currentIndex().isValid() && current >= 0 &&
+      !std::binary_search(rows.begin(), rows.end(), current)) {
     const auto below = std::lower_bound(rows.begin(), rows.end(), current) - rows.begin();
     list->selectionModel()->setCurrentIndex(list->model()->index(current - static_cast<int>(below), 0),
                                             QItemSelectionModel::NoUpdate);

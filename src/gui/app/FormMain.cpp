@@ -283,7 +283,8 @@ void TFormMain::RunSync(int request) {
   for (QTableView* target : targets) {
     QItemSelectionModel* selection = target->selectionModel();
     const QSignalBlocker blocker(selection);
-    selection->select(RowRanges(target->model(), rows), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selection->select(RowRanges(target->model(), rows),
+                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (focused >= 0) {
       const QModelIndex current = target->model()->index(focused, 0);
       if (request == 2) selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
@@ -291,7 +292,8 @@ void TFormMain::RunSync(int request) {
     }
     target->viewport()->update();
   }
-  ui_.StatusBar->SetPanelText(1, QStringLiteral("%1 / %2").arg(static_cast<qsizetype>(rows.size())).arg(source->model()->rowCount()));
+  ui_.StatusBar->SetPanelText(
+      1, QStringLiteral("%1 / %2").arg(static_cast<qsizetype>(rows.size())).arg(source->model()->rowCount()));
   syncRequest_ = 0;
   if (ui_.PopupRForm) ui_.PopupRForm->setProperty("hozankiTag", 1);
 }
