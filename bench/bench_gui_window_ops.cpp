@@ -12,7 +12,8 @@
 // removed afterwards). Prints one line per command, in seconds, then the
 // peak resident memory. With OPS=a,b,... only the named commands run (the
 // steps they need first run untimed). The save (Ctrl+S of a cleared title
-// column) changes the files, so it runs last and only with SAVE=1.
+// column) changes the files, so it runs last and only with SAVE=1; with
+// SHOT=FILE a picture of the window halfway through the save goes to FILE.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -38,6 +39,7 @@
 #include "BenchMedia.h"
 #include "core/catalogue/LoadEngine.h"
 #include "gui/app/FormMain.h"
+#include "gui/tagedit/SaveTagWorker.h"
 
 namespace {
 
@@ -318,6 +320,14 @@ int main(int argc, char** argv) {
     QEventLoop loop;
     QObject::connect(&window.Session(), &FolderSession::SaveDone, &loop, &QEventLoop::quit);
     QTest::keyClick(table, Qt::Key_S, Qt::ControlModifier);
+    // SHOT=FILE: a picture of the window halfway through the save.
+    const QString shot = qEnvironmentVariable("SHOT");
+    if (SaveTag* worker = window.Session().SaveWorker(); worker && !shot.isEmpty()) {
+      const QString half = QStringLiteral("%1 /").arg(worker->Total() / 2);
+      QObject::connect(worker, &SaveTag::Progress, &window, [&window, shot, half](const QString& count) {
+        if (count.startsWith(half)) window.grab().save(shot);
+      });
+    }
     loop.exec();
     Drain(window);
     report("save", static_cast<double>(clock.nsecsElapsed()) / 1e9);
