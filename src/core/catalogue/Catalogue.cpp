@@ -20,6 +20,7 @@ void Catalogue::RemoveObserver(CatalogueObserver* observer) {
 }
 
 void Catalogue::Append(MediaFormat format, std::vector<MediaFileEntry> batch) {
+  TellPendingChanges();
   if (batch.empty()) return;
   auto& rows = entries_[static_cast<size_t>(format)];
   const int first = static_cast<int>(rows.size());
@@ -35,11 +36,34 @@ void Catalogue::Append(MediaFormat format, std::vector<MediaFileEntry> batch) {
 }
 
 void Catalogue::Remove(MediaFormat format, std::vector<int> indexes) {
+  TellPendingChanges();
   auto& rows = entries_[static_cast<size_t>(format)];
   const int count = static_cast<int>(rows.size());
   std::erase_if(indexes, [count](int i) { return i < 0 || i >= count; });
   std::sort(indexes.begin(), indexes.end());
   indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+  if (indexes.empty()) return;
+  size_t blocks = 1;
+  for (size_t i = 1; i < indexes.size(); ++i)
+    if (indexes[i] != indexes[i - 1] + 1) ++blocks;
+  if (blocks > kRemovalBlocksTold) {
+    // Scattered rows: one pass over the rows, and the views start over,
+    // instead of moving the rows behind each block once per block.
+    for (CatalogueObserver* o : observers_) o->RowsAboutToBeReset(format);
+    size_t next = 0;
+    size_t kept = 0;
+    for (size_t row = 0; row < rows.size(); ++row) {
+      if (next < indexes.size() && static_cast<size_t>(indexes[next]) == row) {
+        ++next;
+        continue;
+      }
+      if (kept != row) rows[kept] = std::move(rows[row]);
+      ++kept;
+    }
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(kept), rows.end());
+    for (CatalogueObserver* o : observers_) o->RowsReset(format);
+    return;
+  }
   // From the back, so that earlier indexes stay valid.
   size_t end = indexes.size();
   while (end > 0) {
@@ -54,7 +78,17 @@ void Catalogue::Remove(MediaFormat format, std::vector<int> indexes) {
   }
 }
 
+void Catalogue::TellPendingChanges() {
+  for (size_t f = 0; f < pending_.size(); ++f) {
+    const auto [first, last] = pending_[f];
+    if (first < 0) continue;
+    pending_[f] = {-1, -1};
+    for (CatalogueObserver* o : observers_) o->RowsChanged(static_cast<MediaFormat>(f), first, last);
+  }
+}
+
 void Catalogue::Clear(MediaFormat format) {
+  TellPendingChanges();
   auto& rows = entries_[static_cast<size_t>(format)];
   if (rows.empty()) return;
   for (CatalogueObserver* o : observers_) o->RowsAboutToBeReset(format);
@@ -68,6 +102,7 @@ void Catalogue::ClearAll() {
 }
 
 bool Catalogue::Reorder(MediaFormat format, std::span<const int> order) {
+  TellPendingChanges();
   auto& rows = entries_[static_cast<size_t>(format)];
   if (order.size() != rows.size()) return false;
   std::vector<char> seen(rows.size(), 0);

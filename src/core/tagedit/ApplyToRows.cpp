@@ -6,6 +6,7 @@ namespace hozanki {
 
 ApplyResult ApplyToRows(Catalogue& catalogue, const EditTarget& target, std::span<const int> selected,
                         RowPolicy policy, const CellComputation& compute) {
+  const Catalogue::ChangeBatch batch(catalogue);
   ApplyResult result;
   if (!target.IsValid()) return result;
   if (selected.empty() && policy.whenNone == WhenNoneSelected::Nothing) return result;

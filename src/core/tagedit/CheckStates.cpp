@@ -61,6 +61,7 @@ bool ToggleCheckState(Catalogue& catalogue, TagKind kind, int row) {
 }
 
 int ToggleAllCheckStates(Catalogue& catalogue, TagKind kind) {
+  const Catalogue::ChangeBatch batch(catalogue);
   const MediaFormat format = FormatOfTagKind(kind);
   const size_t index = static_cast<size_t>(TagRowIndex(kind));
   const auto& entries = catalogue.Entries(format);

@@ -140,6 +140,7 @@ std::string WholeCopyText(const Catalogue& catalogue, TagKind kind, std::span<co
 
 int PartialPaste(Catalogue& catalogue, const EditTarget& target, std::span<const int> selected,
                  std::string_view clipboard, bool extProtect) {
+  const Catalogue::ChangeBatch batch(catalogue);
   if (!target.IsValid() || !(target.IsFileList() || target.IsValueColumn())) return -1;
   std::optional<std::vector<std::string>> lines = DecodeCopyData(clipboard, kPartialCopyHeader);
   if (!lines) return -1;
@@ -155,6 +156,7 @@ int PartialPaste(Catalogue& catalogue, const EditTarget& target, std::span<const
 
 int WholePaste(Catalogue& catalogue, TagKind kind, std::span<const int> selected,
                std::string_view clipboard) {
+  const Catalogue::ChangeBatch batch(catalogue);
   std::optional<std::vector<std::string>> lines = DecodeCopyData(clipboard, kWholeCopyHeader);
   if (!lines) return -1;
   if (lines->empty()) return 0;

@@ -90,6 +90,7 @@ std::string Id3v1GenreValue(std::string_view text) {
 
 int ApplySetAll(Catalogue& catalogue, const EditTarget& target, std::span<const int> selected, bool selectAll,
                 const SetAllInput& input, std::string* totalShown) {
+  const Catalogue::ChangeBatch batch(catalogue);
   if (!target.IsValueColumn()) return 0;
   std::span<const int> taken = selectAll ? std::span<const int>() : selected;
   const size_t selectedCount = SelectedOrAllRows(catalogue, target.format, taken).size();

@@ -64,6 +64,7 @@ bool CommitCellEdit(Catalogue& catalogue, const EditTarget& target, int row, std
 }
 
 int ClearCells(Catalogue& catalogue, const EditTarget& target, std::span<const int> selected) {
+  const Catalogue::ChangeBatch batch(catalogue);
   if (!target.IsValueColumn()) return 0;
   int count = 0;
   const size_t index = static_cast<size_t>(TagRowIndex(*target.kind));

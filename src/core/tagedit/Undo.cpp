@@ -37,6 +37,7 @@ int RestoredMp3State(const MediaFileEntry& entry, TagKind kind) {
 }  // namespace
 
 int UndoFileNames(Catalogue& catalogue, MediaFormat format, std::span<const int> rows) {
+  const Catalogue::ChangeBatch batch(catalogue);
   if (rows.empty()) return 0;
   int count = 0;
   for (int row : SelectedOrAllRows(catalogue, format, rows)) {
@@ -51,6 +52,7 @@ int UndoFileNames(Catalogue& catalogue, MediaFormat format, std::span<const int>
 
 int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
                 std::span<const int> rows, int editSubItem) {
+  const Catalogue::ChangeBatch batch(catalogue);
   if (rows.empty()) return 0;
   const MediaFormat format = FormatOfTagKind(kind);
   const size_t index = static_cast<size_t>(TagRowIndex(kind));

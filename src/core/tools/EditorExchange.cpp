@@ -41,6 +41,7 @@ ExchangeRows CollectExchangeRows(const Catalogue& catalogue, const EditTarget& t
 
 int ApplyExchangeLines(Catalogue& catalogue, const EditTarget& target, std::span<const int> rows,
                        std::span<const std::string> lines) {
+  const Catalogue::ChangeBatch batch(catalogue);
   const int columnTag = target.ColumnTag();
   int stored = 0;
   for (size_t i = 0; i < rows.size() && i < lines.size(); ++i) {

@@ -15,6 +15,7 @@
 #include "core/tagedit/SetCellValue.h"
 #include "gui/catalogue/FileListModel.h"
 #include "gui/catalogue/FileListView.h"
+#include "gui/catalogue/RowSelection.h"
 #include "gui/tagedit/EditColumnDelegate.h"
 #include "gui/tagedit/FormProperty.h"
 #include "gui/tagedit/InPlaceEditors.h"
@@ -30,10 +31,7 @@ size_t At(int i) {
 }
 
 std::vector<int> SelectedRows(const QTableView* view) {
-  std::vector<int> rows;
-  for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
-  return rows;
+  return SelectedRowList(view->selectionModel());
 }
 
 }  // namespace
@@ -135,8 +133,7 @@ void FileListController::Sort(int page, int column) {
   MoveSortMark(model, column, descending, SortKeyCode(static_cast<SortColumn>(column), descending));
 
   FileListView* view = views_[At(page)];
-  std::set<int> selected;
-  for (const QModelIndex& index : view->selectionModel()->selectedRows()) selected.insert(index.row());
+  const std::vector<int> selected = SelectedRowList(view->selectionModel());
   const int current = view->currentIndex().row();
   Catalogue& catalogue = *host_.catalogue;
   const std::vector<int> order =
@@ -144,12 +141,12 @@ void FileListController::Sort(int page, int column) {
   // The file list and every tag table of the format are views of these rows.
   if (!catalogue.Reorder(format, order)) return;
   // The same files stay selected at their new places.
-  QItemSelection selection;
-  for (int row = 0; row < static_cast<int>(order.size()); ++row) {
-    if (!selected.count(order[At(row)])) continue;
-    selection.select(model->index(row, 0), model->index(row, 0));
-  }
-  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  std::vector<int> kept;
+  kept.reserve(selected.size());
+  for (int row = 0; row < static_cast<int>(order.size()); ++row)
+    if (std::binary_search(selected.begin(), selected.end(), order[At(row)])) kept.push_back(row);
+  view->selectionModel()->select(RowRanges(model, kept),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   const auto moved = std::find(order.begin(), order.end(), current);
   if (current >= 0 && moved != order.end())
     view->selectionModel()->setCurrentIndex(model->index(static_cast<int>(moved - order.begin()), 0),
@@ -236,7 +233,16 @@ void FileListController::ExcludeClick() {
     box.move(centre.x() - 120, centre.y() - 60);
   }
   if (box.exec() != QMessageBox::Yes) return;
+  const int current = list->currentIndex().row();
   host_.catalogue->Remove(static_cast<MediaFormat>(page), rows);
+  // Scattered rows go as a reset, which loses the focused row: it stays on
+  // its file when that is still listed.
+  if (!list->currentIndex().isValid() && current >= 0 &&
+      !std::binary_search(rows.begin(), rows.end(), current)) {
+    const auto below = std::lower_bound(rows.begin(), rows.end(), current) - rows.begin();
+    list->selectionModel()->setCurrentIndex(list->model()->index(current - static_cast<int>(below), 0),
+                                            QItemSelectionModel::NoUpdate);
+  }
   list->clearSelection();
   host_.requestSync();
 }

@@ -28,6 +28,9 @@ fs::path NormalFolder(const fs::path& folder) {
   return normal;
 }
 
+// How long the results of saved files gather before they reach the catalogue.
+constexpr int kSavedRowsInterval = 25;  // ms
+
 // A worker that finished is still in its own signal: it goes once that is over.
 template <typename Worker>
 void DeleteLater(std::unique_ptr<Worker>& worker) {
@@ -45,6 +48,9 @@ FolderSession::FolderSession(fs::path settingsFolder, FolderSessionHost host, QO
   if (!host_.closeEditors) host_.closeEditors = [] {};
   if (!host_.askUnsaved) host_.askUnsaved = [] { return UnsavedAnswer::Cancel; };
   connect(this, &FolderSession::SaveDone, this, &FolderSession::ContinueAfterSave, Qt::QueuedConnection);
+  savedRowsTimer_.setSingleShot(true);
+  savedRowsTimer_.setInterval(kSavedRowsInterval);
+  connect(&savedRowsTimer_, &QTimer::timeout, this, &FolderSession::ApplySavedRows);
 }
 
 FolderSession::~FolderSession() = default;
@@ -133,6 +139,7 @@ void FolderSession::StartReload(std::vector<ReloadItem> items) {
   FileReloadWorker* reloader = reloader_.get();
   connect(reloader, &FileReloadWorker::BatchReady, this, [this](ReloadBatchPtr batch) {
     // Rows are overwritten in place; a row that holds another file now is left.
+    const Catalogue::ChangeBatch changes(catalogue_);
     for (ReloadItem& item : batch->items) {
       const MediaFormat format = item.format;
       catalogue_.EditRow(format, static_cast<int>(item.row),
@@ -193,7 +200,8 @@ void FolderSession::Save() {
     if (!message.isEmpty() && !cancelRequested_) emit StatusText(0, message);
   });
   connect(worker, &SaveTag::RowDone, worker, [this, folderText, lastRow](const SaveRowResultPtr& row) {
-    ApplySaveRowResult(catalogue_, *row);
+    savedRows_.push_back(row);
+    if (!savedRowsTimer_.isActive()) savedRowsTimer_.start();
     if (row->rename == RenameOutcome::Failed) {
       emit RenameFailed(row->format);
       if (!cancelRequested_) emit StatusText(0, folderText);
@@ -202,11 +210,19 @@ void FolderSession::Save() {
       emit StatusText(0, folderText);
   });
   connect(worker, &SaveTag::Finished, worker, [this, folderText](const SaveResultPtr& result) {
+    ApplySavedRows();
     emit StatusText(0, folderText);
     SaveFinished(result);
   });
   emit SaveStarting(worker);
   worker->Start();
+}
+
+void FolderSession::ApplySavedRows() {
+  savedRowsTimer_.stop();
+  const Catalogue::ChangeBatch changes(catalogue_);
+  for (const auto& row : savedRows_) ApplySaveRowResult(catalogue_, *row);
+  savedRows_.clear();
 }
 
 void FolderSession::SaveFinished(const SaveResultPtr& result) {

@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -31,6 +32,7 @@ class FileReloadWorker;
 class SaveTag;
 struct SaveFailure;
 struct SaveResult;
+struct SaveRowResult;
 
 // What runs: nothing, a save, a load or a reload.
 enum class BusyState { None, Saving, Loading, Reloading };
@@ -127,6 +129,7 @@ class FolderSession : public QObject {
  private:
   void SetBusy(BusyState state);
   void AppendBatch(LoadBatch& batch);
+  void ApplySavedRows();
   void SaveFinished(const std::shared_ptr<const SaveResult>& result);
   void SaveThen(std::function<void()> then);
   void ContinueAfterSave();
@@ -152,6 +155,10 @@ class FolderSession : public QObject {
   std::unique_ptr<FileLoadWorker> loader_;
   std::unique_ptr<FileReloadWorker> reloader_;
   std::unique_ptr<SaveTag> saveTag_;
+  // The files a running save has handled, put into the catalogue a batch at
+  // a time (one change for the views, not one per file).
+  std::vector<std::shared_ptr<const SaveRowResult>> savedRows_;
+  QTimer savedRowsTimer_;
 };
 
 }  // namespace hozanki

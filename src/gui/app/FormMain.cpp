@@ -17,6 +17,7 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/settings/SettingsFolder.h"
 #include "gui/app/FileListController.h"
+#include "gui/catalogue/RowSelection.h"
 #include "gui/listout/ListWindowCommands.h"
 #include "gui/rename/RenamePatternCommands.h"
 #include "gui/tagedit/CellCommands.h"
@@ -284,17 +285,13 @@ void TFormMain::RunSync(int request) {
       if (static_cast<int>(kind) != page) targets.push_back(ui_.listViewT[static_cast<size_t>(kind)]);
     targets.push_back(ActiveFileList());
   }
-  const QModelIndexList rows = source->selectionModel()->selectedRows();
+  const std::vector<int> rows = SelectedRowList(source->selectionModel());
   const int focused = source->selectionModel()->currentIndex().row();
   for (QTableView* target : targets) {
     QItemSelectionModel* selection = target->selectionModel();
     const QSignalBlocker blocker(selection);
-    QItemSelection wanted;
-    for (const QModelIndex& index : rows) {
-      const QModelIndex first = target->model()->index(index.row(), 0);
-      wanted.select(first, first);
-    }
-    selection->select(wanted, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    selection->select(RowRanges(target->model(), rows),
+                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (focused >= 0) {
       const QModelIndex current = target->model()->index(focused, 0);
       if (request == 2) selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
@@ -302,7 +299,8 @@ void TFormMain::RunSync(int request) {
     }
     target->viewport()->update();
   }
-  ui_.StatusBar->SetPanelText(1, QStringLiteral("%1 / %2").arg(rows.size()).arg(source->model()->rowCount()));
+  ui_.StatusBar->SetPanelText(
+      1, QStringLiteral("%1 / %2").arg(static_cast<qsizetype>(rows.size())).arg(source->model()->rowCount()));
   syncRequest_ = 0;
   if (ui_.PopupRForm) ui_.PopupRForm->setProperty("hozankiTag", 1);
 }

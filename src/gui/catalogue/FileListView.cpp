@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 
 #include "gui/catalogue/FileDragOut.h"
+#include "gui/catalogue/RowSelection.h"
 
 namespace hozanki {
 
@@ -23,10 +24,8 @@ QMimeData* FileListView::SelectedFilesMimeData() const {
 }
 
 int FileListView::FirstSelectedRow() const {
-  int first = -1;
-  for (const QModelIndex& index : selectionModel()->selectedRows())
-    if (first < 0 || index.row() < first) first = index.row();
-  return first;
+  const std::vector<int> rows = SelectedRowList(selectionModel());
+  return rows.empty() ? -1 : rows.front();
 }
 
 int FileListView::ColumnAtX(int x) const {

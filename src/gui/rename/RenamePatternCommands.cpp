@@ -97,6 +97,7 @@ void RenamePatternCommands::PopupRFormClick(int index) {
       format, patterns[static_cast<size_t>(index)], catalogue.Entries(format), rows, false);
   QStringList refused;
   int refusedCount = 0;
+  const Catalogue::ChangeBatch batch(catalogue);
   for (const RenameProposal& p : proposals) {
     if (!p.changed) continue;
     const MediaFileEntry& entry = catalogue.Entries(format)[static_cast<size_t>(p.row)];

@@ -373,6 +373,7 @@ void CellCommands::RepairClick(bool fromFileList) {
   }
   TFormRepair dialog(std::move(found), host_.window);
   if (dialog.exec() != QDialog::Accepted) return;
+  const Catalogue::ChangeBatch batch(catalogue);
   for (const RepairRow& r : dialog.Accepted()) {
     const EditTarget target = EditTarget::TagColumn(r.finding.kind, r.finding.subItem);
     SetCellValue(catalogue, target, r.row, *r.Result());

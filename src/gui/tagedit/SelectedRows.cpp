@@ -2,14 +2,13 @@
 
 #include <QItemSelectionModel>
 #include <QTableView>
-#include <algorithm>
+
+#include "gui/catalogue/RowSelection.h"
 
 namespace hozanki {
 
 std::vector<int> SelectedRowsOf(QTableView* view, bool selectAllWhenNone) {
-  std::vector<int> rows;
-  for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
+  std::vector<int> rows = SelectedRowList(view->selectionModel());
   if (rows.empty() && selectAllWhenNone && view->model()->rowCount() > 0) view->selectAll();
   return rows;
 }

@@ -16,6 +16,7 @@
 #include "core/tagedit/RowDrag.h"
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/ImageListCheckBox.h"
+#include "gui/catalogue/RowSelection.h"
 #include "gui/tagedit/InPlaceEditors.h"
 
 namespace hozanki {
@@ -32,19 +33,12 @@ bool IsRowDragOf(const QMimeData* data, int page) {
 }
 
 std::vector<int> SelectedRows(const QTableView* view) {
-  std::vector<int> rows;
-  for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
-  return rows;
+  return SelectedRowList(view->selectionModel());
 }
 
 void SelectRows(QTableView* view, const std::vector<int>& rows) {
-  QItemSelection selection;
-  for (int row : rows) {
-    const QModelIndex index = view->model()->index(row, 0);
-    selection.select(index, index);
-  }
-  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  view->selectionModel()->select(RowRanges(view->model(), rows),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   if (!rows.empty()) view->scrollTo(view->model()->index(rows.front(), 0));
   view->viewport()->update();
 }

@@ -21,6 +21,7 @@
 #include "core/tagedit/TagSort.h"
 #include "gui/catalogue/CatalogueRoles.h"
 #include "gui/catalogue/ImageListCheckBox.h"
+#include "gui/catalogue/RowSelection.h"
 #include "gui/tagedit/EditColumnDelegate.h"
 #include "gui/tagedit/TagTableModel.h"
 
@@ -36,10 +37,7 @@ QAction* FindAction(QObject* window, const char* name) {
 }
 
 std::vector<int> SelectedRows(const QTableView* view) {
-  std::vector<int> rows;
-  for (const QModelIndex& index : view->selectionModel()->selectedRows()) rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
-  return rows;
+  return SelectedRowList(view->selectionModel());
 }
 
 }  // namespace
@@ -151,12 +149,11 @@ void TagTableController::Sort(int page, int column) {
   if (!host_.catalogue->Reorder(format, order)) return;
   std::vector<int> newRow(order.size());
   for (size_t j = 0; j < order.size(); ++j) newRow[At(order[j])] = static_cast<int>(j);
-  QItemSelection selection;
-  for (int old : selected) {
-    const QModelIndex index = model->index(newRow[At(old)], 0);
-    selection.select(index, index);
-  }
-  view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  std::vector<int> moved;
+  moved.reserve(selected.size());
+  for (int old : selected) moved.push_back(newRow[At(old)]);
+  view->selectionModel()->select(RowRanges(model, moved),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   if (current >= 0 && current < static_cast<int>(newRow.size())) {
     const QModelIndex index = model->index(newRow[At(current)], std::max(0, view->currentIndex().column()));
     view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);

@@ -12,6 +12,7 @@
 #include "core/settings/AppSettings.h"
 #include "core/tools/EditorExchange.h"
 #include "core/tools/ProgramStart.h"
+#include "gui/catalogue/RowSelection.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/tools/DefaultEditor.h"
 #include "gui/tools/FormTool.h"
@@ -66,10 +67,7 @@ void ToolCommands::MenuOptionToolClick() {
 }
 
 std::vector<std::string> ToolCommands::SelectedFileNames(int page) const {
-  std::vector<int> rows;
-  for (const QModelIndex& index : host_.fileList(page)->selectionModel()->selectedRows())
-    rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
+  const std::vector<int> rows = SelectedRowList(host_.fileList(page)->selectionModel());
   const auto& entries = host_.catalogue().Entries(static_cast<MediaFormat>(page));
   std::vector<std::string> names;
   for (int row : rows)
