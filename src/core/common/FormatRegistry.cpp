@@ -259,9 +259,11 @@ constexpr std::array kExtMp4 = {".mp4"sv, ".m4a"sv, ".m4v"sv, ".m4b"sv};
 
 // clang-format on
 
-constexpr std::array<TagKind, kTagKindCount> kAllKinds = {
-    TagKind::MP3ID3v1, TagKind::MP3ID3v2, TagKind::MP3RIFF, TagKind::MP3APE, TagKind::WAV, TagKind::AVI,
-    TagKind::VQF,      TagKind::WMA,      TagKind::OGG,     TagKind::APE,    TagKind::MP4};
+constexpr std::array<TagKind, kTagKindCount> kAllKinds = [] {
+  std::array<TagKind, kTagKindCount> kinds{};
+  for (int k = 0; k < kTagKindCount; ++k) kinds[static_cast<size_t>(k)] = static_cast<TagKind>(k);
+  return kinds;
+}();
 
 constexpr std::span<const TagKind> KindsFrom(TagKind first, size_t count) {
   return std::span<const TagKind>(kAllKinds).subspan(static_cast<size_t>(first), count);
@@ -316,6 +318,43 @@ constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
      kRenameMp4},
 }};
 
+// The tables checked when compiling: row n describes value n of its enum,
+// a format's tag kinds are exactly the consecutive kinds of its page, and
+// every list a row points to has the length its columns need. Each returns
+// the first bad row, -1 when all are right.
+constexpr int FirstBadTagKindRow() {
+  for (int n = 0; n < kTagKindCount; ++n) {
+    const TagKindDescription& d = kTagKinds[static_cast<size_t>(n)];
+    if (d.kind != static_cast<TagKind>(n) || d.format != FormatOfTagKind(d.kind) || d.key.empty() ||
+        d.name.empty() || d.valueNames.empty() || d.columns.size() != d.valueNames.size() + 2 ||
+        d.widths.size() != d.valueNames.size() + 1 ||
+        (n > 0 && FormatIndexOfKind(d.kind) < FormatIndexOfKind(static_cast<TagKind>(n - 1))))
+      return n;
+    for (int cell : d.listColumns)
+      if (cell < 0 || cell > static_cast<int>(d.valueNames.size())) return n;
+  }
+  return -1;
+}
+constexpr int FirstBadFormatRow() {
+  for (int n = 0; n < kFormatCount; ++n) {
+    const FormatDescription& d = kFormats[static_cast<size_t>(n)];
+    if (d.format != static_cast<MediaFormat>(n) || d.type != TypeOfFormat(d.format) || d.name.empty() ||
+        d.extensions.empty() || d.kinds.empty() || d.fileColumns.size() != d.fileWidths.size() + 1 ||
+        d.renameTagItems.empty())
+      return n;
+    size_t ownKinds = 0;
+    for (TagKind k : kAllKinds) ownKinds += FormatOfTagKind(k) == d.format ? 1 : 0;
+    if (d.kinds.size() != ownKinds) return n;
+    for (size_t i = 0; i < d.kinds.size(); ++i)
+      if (FormatOfTagKind(d.kinds[i]) != d.format ||
+          static_cast<int>(d.kinds[i]) != static_cast<int>(d.kinds[0]) + static_cast<int>(i))
+        return n;
+  }
+  return -1;
+}
+static_assert(FirstBadTagKindRow() == -1, "kTagKinds: a row is missing, out of order or incomplete");
+static_assert(FirstBadFormatRow() == -1, "kFormats: a row is missing, out of order or incomplete");
+
 }  // namespace
 
 const FormatDescription& Describe(MediaFormat format) { return kFormats[static_cast<size_t>(format)]; }
@@ -333,8 +372,6 @@ MediaFormat FormatOfType(FileType type) {
   return MediaFormat::MP3;
 }
 
-FileType TypeOfFormat(MediaFormat format) { return Describe(format).type; }
-MediaFormat FormatOfTagKind(TagKind kind) { return Describe(kind).format; }
 std::span<const TagKind> TagKindsOf(MediaFormat format) { return Describe(format).kinds; }
 
 int TagRowIndex(TagKind kind) {
