@@ -5,6 +5,7 @@
 #include "core/catalogue/formats/ApeFile.h"
 #include "core/catalogue/formats/AsfFile.h"
 #include "core/catalogue/formats/AviFile.h"
+#include "core/catalogue/formats/FlacFile.h"
 #include "core/catalogue/formats/Mp3Format.h"
 #include "core/catalogue/formats/Mp4File.h"
 #include "core/catalogue/formats/OggFile.h"
@@ -39,6 +40,7 @@ constexpr std::array<FormatHandlers, kFormatCount> kHandlers = {{
     {MF::OGG, OpenStagedFormat<OggFile>, MapOgg},
     {MF::APE, OpenStagedFormat<ApeFile>, MapApe},
     {MF::MP4, OpenStagedFormat<Mp4File>, MapMp4},
+    {MF::FLAC, OpenStagedFormat<FlacFile>, MapFlac},
 }};
 
 constexpr int FirstBadRow() {

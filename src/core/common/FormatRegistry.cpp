@@ -256,6 +256,7 @@ constexpr std::array kExtWma = {".wma"sv, ".wmv"sv, ".asf"sv};
 constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv};
 constexpr std::array kExtApe = {".ape"sv};
 constexpr std::array kExtMp4 = {".mp4"sv, ".m4a"sv, ".m4v"sv, ".m4b"sv};
+constexpr std::array kExtFlac = {".flac"sv};
 
 // clang-format on
 
@@ -297,6 +298,8 @@ constexpr std::array<TagKindDescription, kTagKindCount> kTagKinds = {{
      kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
     {TK::MP4, MF::MP4, "MP4", "MP4",
      kNamesMp4, kTagMp4, kWidthsMp4, kRulesMp4, false, kListMp4},
+    {TK::FLAC, MF::FLAC, "FLAC", "FLAC",
+     kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
 }};
 
 constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
@@ -316,6 +319,8 @@ constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
      kRenameOgg},
     {MF::MP4, "MP4", FileType::MP4, kExtMp4, KindsFrom(TK::MP4, 1), kFileVideo, kWidthsFileVideo, true,
      kRenameMp4},
+    {MF::FLAC, "FLAC", FileType::FLAC, kExtFlac, KindsFrom(TK::FLAC, 1), kFileAudio, kWidthsFileAudio, false,
+     kRenameOgg},
 }};
 
 // The tables checked when compiling: row n describes value n of its enum,

@@ -23,13 +23,13 @@
 namespace hozanki {
 
 // File pages of the main window, in order.
-enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4 };
+enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC };
 
 // Tag pages, in order: each format's tag kinds, formats in page order.
-enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4 };
+enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC };
 
 // Type codes of the tag library layer.
-enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9 };
+enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9, FLAC = 10 };
 
 // The type code of a format; Unknown past the last format.
 constexpr FileType TypeOfFormat(MediaFormat format) {
@@ -42,6 +42,7 @@ constexpr FileType TypeOfFormat(MediaFormat format) {
     case MediaFormat::OGG: return FileType::OGG;
     case MediaFormat::APE: return FileType::APE;
     case MediaFormat::MP4: return FileType::MP4;
+    case MediaFormat::FLAC: return FileType::FLAC;
   }
   return FileType::Unknown;
 }
@@ -60,6 +61,7 @@ constexpr int FormatIndexOfKind(TagKind kind) {
     case TagKind::OGG: return static_cast<int>(MediaFormat::OGG);
     case TagKind::APE: return static_cast<int>(MediaFormat::APE);
     case TagKind::MP4: return static_cast<int>(MediaFormat::MP4);
+    case TagKind::FLAC: return static_cast<int>(MediaFormat::FLAC);
   }
   return -1;
 }
