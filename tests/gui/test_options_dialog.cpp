@@ -174,7 +174,7 @@ void OptionsDialogTest::OkWritesTheSectionAndCancelNothing() {
   for (const std::string& key : written.Keys("Option")) keys << QString::fromStdString(key);
   QCOMPARE(keys.first(), QStringLiteral("Editor"));
   QCOMPARE(keys.last(), QStringLiteral("ClmMode"));
-  QCOMPARE(keys.size(), 3 + 16 + 4 + 7);
+  QCOMPARE(keys.size(), 3 + 2 * kFormatCount + 4 + 7);  // a player and its parameters per format
 
   // Reopened and OK again without touching anything: red stays.
   TFormOption again(first, QStringLiteral("Noto Sans"), config.path().toStdString(), FakeDialogs(QColor()));
