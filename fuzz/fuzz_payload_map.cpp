@@ -1,4 +1,4 @@
-// A whole file through the payload map, as each of the eight formats: a file
+// A whole file through the payload map, as each format: a file
 // that maps has its ranges in order inside it, and compares as the same
 // payload as itself.
 
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   for (FileType type : {FileType::MP3, FileType::WAV, FileType::AVI, FileType::VQF, FileType::WMA,
-                        FileType::OGG, FileType::APE, FileType::MP4}) {
+                        FileType::OGG, FileType::APE, FileType::MP4, FileType::FLAC}) {
     PayloadMap map;
     std::string error;
     if (!MapPayload(type, file, map, &error)) {

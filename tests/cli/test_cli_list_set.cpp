@@ -123,4 +123,16 @@ TEST_F(CliMedia, SetMp4NumberPairsWholeOrByHalf) {
   EXPECT_EQ(RunCli("set " + Quote(file) + " TRACK3=1").status, 2);
 }
 
+// FLAC through list and set: repeated comments shown joined, a set of
+// another field leaving them, a value name of another format refused.
+TEST_F(CliMedia, FlacListsJoinedRepeatsAndSetKeepsThem) {
+  const fs::path file = Copy("../flac/tagged.flac", "a.flac");
+  ASSERT_EQ(RunCli("set " + Quote(file) + " INAM=夜明け").status, 0);
+  const nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);
+  EXPECT_EQ(j[0]["format"], "FLAC");
+  EXPECT_EQ(j[0]["tags"]["FLAC"]["INAM"], "夜明け");
+  EXPECT_EQ(j[0]["tags"]["FLAC"]["IART"], "First Artist; Second Artist");
+  EXPECT_EQ(RunCli("set " + Quote(file) + " INAM_v2=x").status, 2);
+}
+
 }  // namespace

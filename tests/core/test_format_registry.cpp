@@ -34,6 +34,7 @@ const std::vector<FormatFixture> kFixtures = {
     {MediaFormat::AVI, "avi/tagged.avi", "artist"}, {MediaFormat::VQF, "vqf/plain.vqf", "author"},
     {MediaFormat::WMA, "wma/tagged.wma", "artist"}, {MediaFormat::OGG, "ogg/tagged.ogg", "artist"},
     {MediaFormat::APE, "ape/plain.ape", "artist"},  {MediaFormat::MP4, "mp4/tagged.m4a", "artist"},
+    {MediaFormat::FLAC, "flac/tagged.flac", "artist"},
 };
 
 std::string Upper(std::string_view s) {

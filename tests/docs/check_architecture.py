@@ -10,6 +10,10 @@ Every name the page gives in backticks must exist:
   that some file under src/ declares.
 Texts with spaces, quotes or operators (commands, captions, examples) are
 not checked. The page stays short: over 250 lines is a failure too.
+The format recipe's rule is checked as well: no switch over MediaFormat,
+FileType or the tag kinds of several formats under src/ has a `default:` (a
+new format's missing case must stay a compile error); a switch over MP3's
+own tag kinds may have one.
 
 Usage: check_architecture.py SOURCE_DIR
 """
@@ -70,11 +74,39 @@ def main():
             checked += 1
             if not ok:
                 failures.append(f"{page.name}: `{name}` ({kind}) does not exist")
+    for path, line in switches_with_default(root):
+        failures.append(f"{path}:{line}: a switch over the format enums has a default")
     if checked < 20:
         failures.append(f"{page.name}: only {checked} names checked; the page should name its files and classes")
     for failure in failures:
         print(failure)
     return 1 if failures else 0
+
+
+def switches_with_default(root):
+    """(path, line) of each switch under src/ over the formats (a case of
+    MediaFormat or FileType, or of a tag kind that is not MP3's) that has a
+    default label."""
+    found = []
+    for path in sorted((root / "src").rglob("*")):
+        if path.suffix not in (".h", ".cpp"):
+            continue
+        code = path.read_text(encoding="utf-8", errors="replace")
+        for m in re.finditer(r"\bswitch\s*\(", code):
+            start = code.find("{", m.end())
+            if start < 0:
+                continue
+            depth, end = 0, start
+            for end in range(start, len(code)):
+                depth += {"{": 1, "}": -1}.get(code[end], 0)
+                if depth == 0:
+                    break
+            body = code[start:end]
+            over_formats = re.search(r"\bcase\s+(MediaFormat|FileType)::", body) or any(
+                not kind.startswith("MP3") for kind in re.findall(r"\bcase\s+TagKind::(\w+)", body))
+            if over_formats and re.search(r"\bdefault\s*:", body):
+                found.append((path.relative_to(root), code.count("\n", 0, m.start()) + 1))
+    return found
 
 
 def check_name(root, name, corpus, declared_types):

@@ -162,7 +162,7 @@ void FolderLoadingTest::PlainLoadListsEachFormatOnItsPage() {
   auto* pages = Child<QTabWidget>(window, "PageControlF");
   for (int f = 0; f < kFormatCount; ++f) {
     QCOMPARE(Column(window.FileList(f)->model(), 1), expected[static_cast<size_t>(f)]);
-    const QString caption = QString::fromLatin1(FormatName(static_cast<MediaFormat>(f)).data(), 3);
+    const QString caption = QString::fromStdString(std::string(FormatName(static_cast<MediaFormat>(f))));
     QCOMPARE(pages->tabText(f), expected[static_cast<size_t>(f)].isEmpty() ? caption : caption + " *");
   }
   QCOMPARE(pages->currentIndex(), 0);

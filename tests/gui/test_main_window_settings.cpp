@@ -55,13 +55,13 @@ QStringList ExpectedWindowKeys() {
   for (int f = 0; f < kFormatCount; ++f) {
     const auto format = static_cast<MediaFormat>(f);
     for (size_t n = 1; n <= settings::FileColumnDefaults(format).size(); ++n)
-      keys << QStringLiteral("CF%1-%2").arg(QString::fromLatin1(FormatName(format).data(), 3)).arg(n);
+      keys << QStringLiteral("CF%1-%2").arg(QString::fromStdString(std::string(FormatName(format)))).arg(n);
   }
   keys << "Split2";
   for (int k = 0; k < kTagKindCount; ++k) {
     const auto kind = static_cast<TagKind>(k);
     for (size_t n = 1; n <= settings::TagColumnDefaults(kind).size(); ++n)
-      keys << QStringLiteral("CT%1-%2").arg(QString::fromLatin1(TagKindKey(kind).data(), 3)).arg(n);
+      keys << QStringLiteral("CT%1-%2").arg(QString::fromStdString(std::string(TagKindKey(kind)))).arg(n);
   }
   keys << "Page"
        << "Maximized"
@@ -76,7 +76,7 @@ class MainWindowSettingsTest : public QObject {
 
  private slots:
   void DefaultsWithoutSettingsFileAndTheWrittenWindowSection();
-  void BoundsSplittersAndAllNineteenListsComeBack();
+  void BoundsSplittersAndEveryListComesBack();
   void GarbageSettingsGiveDefaults();
   void OptionsToolsAndFolderAreApplied();
   void RecoveryCopiesOfTheDataFiles();
@@ -140,7 +140,7 @@ void MainWindowSettingsTest::DefaultsWithoutSettingsFileAndTheWrittenWindowSecti
   QVERIFY(bytes.contains("CTMP1-1=110\r\n"));
 }
 
-void MainWindowSettingsTest::BoundsSplittersAndAllNineteenListsComeBack() {
+void MainWindowSettingsTest::BoundsSplittersAndEveryListComesBack() {
   ScopedConfigDir config;
   const QString music = config.path() + QStringLiteral("/音楽");
   QVERIFY(QDir().mkpath(music));

@@ -113,8 +113,9 @@ void OptionsDialogTest::ControlsShowTheCurrentSettings() {
   QCOMPARE(dialog.LabeledEditEditor->text(), QStringLiteral("/usr/bin/ed"));
   QVERIFY(dialog.CheckBoxExtProtect->isChecked());
   QVERIFY(!dialog.CheckBoxExtOmit->isChecked());
-  QCOMPARE(dialog.ListViewOptionPlayer->rowCount(), 8);
+  QCOMPARE(dialog.ListViewOptionPlayer->rowCount(), 9);
   QCOMPARE(dialog.ListViewOptionPlayer->item(7, 0)->text(), QStringLiteral("MP4"));
+  QCOMPARE(dialog.ListViewOptionPlayer->item(8, 0)->text(), QStringLiteral("FLAC"));
   QCOMPARE(dialog.ListViewOptionPlayer->Program(2), QStringLiteral("/opt/play"));
   QCOMPARE(dialog.ListViewOptionPlayer->Parameters(2), QStringLiteral("-q"));
   QCOMPARE(dialog.EditMemoSize->value(), 120);
@@ -176,7 +177,7 @@ void OptionsDialogTest::OkWritesTheSectionAndCancelNothing() {
   for (const std::string& key : written.Keys("Option")) keys << QString::fromStdString(key);
   QCOMPARE(keys.first(), QStringLiteral("Editor"));
   QCOMPARE(keys.last(), QStringLiteral("ClmMode"));
-  QCOMPARE(keys.size(), 3 + 16 + 4 + 7);
+  QCOMPARE(keys.size(), 3 + 2 * kFormatCount + 4 + 7);  // a player and its parameters per format
 
   // Reopened and OK again without touching anything: red stays.
   TFormOption again(first, QStringLiteral("Noto Sans"), config.path().toStdString(), FakeDialogs(QColor()));
@@ -253,11 +254,11 @@ void OptionsDialogTest::PlayerRowsAreEditedInPlaceAndEmptiedByDelete() {
   QTest::keyClicks(list->Editor(), QStringLiteral("zz"));
   QTest::keyClick(list->Editor(), Qt::Key_Escape);
   QCOMPARE(list->Parameters(4), QString(30, QLatin1Char('x')));
-  // Delete empties the selected row; rows stay eight.
+  // Delete empties the selected row; rows stay nine.
   list->setCurrentCell(2, 0);
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Delete);
-  QCOMPARE(list->rowCount(), 8);
+  QCOMPARE(list->rowCount(), 9);
   dialog.ButtonOk->click();
   const IniFile ini = Ini(config.path());
   QVERIFY(ini.HasKey("Option", "Player3"));

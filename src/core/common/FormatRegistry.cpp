@@ -256,12 +256,15 @@ constexpr std::array kExtWma = {".wma"sv, ".wmv"sv, ".asf"sv};
 constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv};
 constexpr std::array kExtApe = {".ape"sv};
 constexpr std::array kExtMp4 = {".mp4"sv, ".m4a"sv, ".m4v"sv, ".m4b"sv};
+constexpr std::array kExtFlac = {".flac"sv};
 
 // clang-format on
 
-constexpr std::array<TagKind, kTagKindCount> kAllKinds = {
-    TagKind::MP3ID3v1, TagKind::MP3ID3v2, TagKind::MP3RIFF, TagKind::MP3APE, TagKind::WAV, TagKind::AVI,
-    TagKind::VQF,      TagKind::WMA,      TagKind::OGG,     TagKind::APE,    TagKind::MP4};
+constexpr std::array<TagKind, kTagKindCount> kAllKinds = [] {
+  std::array<TagKind, kTagKindCount> kinds{};
+  for (int k = 0; k < kTagKindCount; ++k) kinds[static_cast<size_t>(k)] = static_cast<TagKind>(k);
+  return kinds;
+}();
 
 constexpr std::span<const TagKind> KindsFrom(TagKind first, size_t count) {
   return std::span<const TagKind>(kAllKinds).subspan(static_cast<size_t>(first), count);
@@ -295,6 +298,8 @@ constexpr std::array<TagKindDescription, kTagKindCount> kTagKinds = {{
      kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
     {TK::MP4, MF::MP4, "MP4", "MP4",
      kNamesMp4, kTagMp4, kWidthsMp4, kRulesMp4, false, kListMp4},
+    {TK::FLAC, MF::FLAC, "FLAC", "FLAC",
+     kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
 }};
 
 constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
@@ -314,7 +319,46 @@ constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
      kRenameOgg},
     {MF::MP4, "MP4", FileType::MP4, kExtMp4, KindsFrom(TK::MP4, 1), kFileVideo, kWidthsFileVideo, true,
      kRenameMp4},
+    {MF::FLAC, "FLAC", FileType::FLAC, kExtFlac, KindsFrom(TK::FLAC, 1), kFileAudio, kWidthsFileAudio, false,
+     kRenameOgg},
 }};
+
+// The tables checked when compiling: row n describes value n of its enum,
+// a format's tag kinds are exactly the consecutive kinds of its page, and
+// every list a row points to has the length its columns need. Each returns
+// the first bad row, -1 when all are right.
+constexpr int FirstBadTagKindRow() {
+  for (int n = 0; n < kTagKindCount; ++n) {
+    const TagKindDescription& d = kTagKinds[static_cast<size_t>(n)];
+    if (d.kind != static_cast<TagKind>(n) || d.format != FormatOfTagKind(d.kind) || d.key.empty() ||
+        d.name.empty() || d.valueNames.empty() || d.columns.size() != d.valueNames.size() + 2 ||
+        d.widths.size() != d.valueNames.size() + 1 ||
+        (n > 0 && FormatIndexOfKind(d.kind) < FormatIndexOfKind(static_cast<TagKind>(n - 1))))
+      return n;
+    for (int cell : d.listColumns)
+      if (cell < 0 || cell > static_cast<int>(d.valueNames.size())) return n;
+  }
+  return -1;
+}
+constexpr int FirstBadFormatRow() {
+  for (int n = 0; n < kFormatCount; ++n) {
+    const FormatDescription& d = kFormats[static_cast<size_t>(n)];
+    if (d.format != static_cast<MediaFormat>(n) || d.type != TypeOfFormat(d.format) || d.name.empty() ||
+        d.extensions.empty() || d.kinds.empty() || d.fileColumns.size() != d.fileWidths.size() + 1 ||
+        d.renameTagItems.empty())
+      return n;
+    size_t ownKinds = 0;
+    for (TagKind k : kAllKinds) ownKinds += FormatOfTagKind(k) == d.format ? 1 : 0;
+    if (d.kinds.size() != ownKinds) return n;
+    for (size_t i = 0; i < d.kinds.size(); ++i)
+      if (FormatOfTagKind(d.kinds[i]) != d.format ||
+          static_cast<int>(d.kinds[i]) != static_cast<int>(d.kinds[0]) + static_cast<int>(i))
+        return n;
+  }
+  return -1;
+}
+static_assert(FirstBadTagKindRow() == -1, "kTagKinds: a row is missing, out of order or incomplete");
+static_assert(FirstBadFormatRow() == -1, "kFormats: a row is missing, out of order or incomplete");
 
 }  // namespace
 
@@ -333,8 +377,6 @@ MediaFormat FormatOfType(FileType type) {
   return MediaFormat::MP3;
 }
 
-FileType TypeOfFormat(MediaFormat format) { return Describe(format).type; }
-MediaFormat FormatOfTagKind(TagKind kind) { return Describe(kind).format; }
 std::span<const TagKind> TagKindsOf(MediaFormat format) { return Describe(format).kinds; }
 
 int TagRowIndex(TagKind kind) {

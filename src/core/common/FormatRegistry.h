@@ -7,9 +7,11 @@
 //
 // The tag kinds of a format are consecutive and in format order, so a tag
 // page belongs to exactly one file page (FilePageOf) and a file page shows
-// its first tag page (TagPageOf). Adding a format: append it to the three
-// enums, give it a FormatDescription and its TagKindDescriptions in
-// FormatRegistry.cpp, and an opener in core/catalogue/FormatOpeners.cpp.
+// its first tag page (TagPageOf). Adding a format follows the recipe on
+// docs/ARCHITECTURE.md; every piece it names is checked when compiling: the
+// switches below have no default (-Wswitch is an error in the core), the
+// counts follow from them, and a table row missing or out of order fails a
+// static_assert.
 
 #include <array>
 #include <span>
@@ -21,15 +23,61 @@
 namespace hozanki {
 
 // File pages of the main window, in order.
-enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4 };
-inline constexpr int kFormatCount = 8;
+enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC };
 
 // Tag pages, in order: each format's tag kinds, formats in page order.
-enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4 };
-inline constexpr int kTagKindCount = 11;
+enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC };
 
 // Type codes of the tag library layer.
-enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9 };
+enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9, FLAC = 10 };
+
+// The type code of a format; Unknown past the last format.
+constexpr FileType TypeOfFormat(MediaFormat format) {
+  switch (format) {
+    case MediaFormat::MP3: return FileType::MP3;
+    case MediaFormat::WAV: return FileType::WAV;
+    case MediaFormat::AVI: return FileType::AVI;
+    case MediaFormat::VQF: return FileType::VQF;
+    case MediaFormat::WMA: return FileType::WMA;
+    case MediaFormat::OGG: return FileType::OGG;
+    case MediaFormat::APE: return FileType::APE;
+    case MediaFormat::MP4: return FileType::MP4;
+    case MediaFormat::FLAC: return FileType::FLAC;
+  }
+  return FileType::Unknown;
+}
+
+// The page of a tag kind's format; -1 past the last tag kind.
+constexpr int FormatIndexOfKind(TagKind kind) {
+  switch (kind) {
+    case TagKind::MP3ID3v1:
+    case TagKind::MP3ID3v2:
+    case TagKind::MP3RIFF:
+    case TagKind::MP3APE: return static_cast<int>(MediaFormat::MP3);
+    case TagKind::WAV: return static_cast<int>(MediaFormat::WAV);
+    case TagKind::AVI: return static_cast<int>(MediaFormat::AVI);
+    case TagKind::VQF: return static_cast<int>(MediaFormat::VQF);
+    case TagKind::WMA: return static_cast<int>(MediaFormat::WMA);
+    case TagKind::OGG: return static_cast<int>(MediaFormat::OGG);
+    case TagKind::APE: return static_cast<int>(MediaFormat::APE);
+    case TagKind::MP4: return static_cast<int>(MediaFormat::MP4);
+    case TagKind::FLAC: return static_cast<int>(MediaFormat::FLAC);
+  }
+  return -1;
+}
+
+// The counts follow from the switches: a value appended to an enum without
+// its case does not compile, one with its case raises the count.
+inline constexpr int kFormatCount = [] {
+  int n = 0;
+  while (TypeOfFormat(static_cast<MediaFormat>(n)) != FileType::Unknown) ++n;
+  return n;
+}();
+inline constexpr int kTagKindCount = [] {
+  int n = 0;
+  while (FormatIndexOfKind(static_cast<TagKind>(n)) >= 0) ++n;
+  return n;
+}();
 
 // Columns of the file lists and tag tables: caption (with the blank that
 // holds the sort mark: after the text of a left-aligned caption, before the
@@ -104,8 +152,7 @@ std::string_view TagKindName(TagKind kind);
 
 // MP3 for an unknown type.
 MediaFormat FormatOfType(FileType type);
-FileType TypeOfFormat(MediaFormat format);
-MediaFormat FormatOfTagKind(TagKind kind);
+constexpr MediaFormat FormatOfTagKind(TagKind kind) { return static_cast<MediaFormat>(FormatIndexOfKind(kind)); }
 // The tag kinds of a format: four for MP3, one otherwise.
 std::span<const TagKind> TagKindsOf(MediaFormat format);
 // Index of a tag kind among its format's kinds (its tag row in an entry).

@@ -44,7 +44,7 @@ inline constexpr std::string_view kExtOmit = "ExtOmit";
 inline constexpr bool kExtOmitDefault = false;
 inline constexpr std::string_view kExtProtect = "ExtProtect";
 inline constexpr bool kExtProtectDefault = false;
-inline constexpr std::string_view kPlayer = "Player";        // + n, n = 1..8
+inline constexpr std::string_view kPlayer = "Player";        // + n, n = 1..kFormatCount
 inline constexpr std::string_view kPlayerPrm = "PlayerPrm";  // + n
 inline constexpr std::string_view kColorNC = "ColorNC";
 inline constexpr int kColorNCDefault = static_cast<int>(0x80000008u);  // system colour: window text

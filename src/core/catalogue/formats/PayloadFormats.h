@@ -47,6 +47,7 @@ bool MapVqf(const Reader& file, PayloadMap& map, std::string* error);
 bool MapAsf(const Reader& file, PayloadMap& map, std::string* error);
 bool MapOgg(const Reader& file, PayloadMap& map, std::string* error);
 bool MapMp4(const Reader& file, PayloadMap& map, std::string* error);
+bool MapFlac(const Reader& file, PayloadMap& map, std::string* error);
 
 // The comparisons beyond equal payload bytes: Ogg pages that may have been
 // renumbered, and MP4 chunk offsets that must follow their media data.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/catalogue/FormatOpeners.h"
 #include "core/catalogue/formats/PayloadFormats.h"
 
 namespace hozanki {
@@ -96,27 +97,9 @@ bool MapPayload(FileType type, const fs::path& path, PayloadMap& map, std::strin
   Reader file;
   if (!file.Open(path, error)) return false;
   map.fileSize = file.Size();
-  switch (type) {
-    case FileType::MP3:
-      return MapMp3(file, map, error);
-    case FileType::WAV:
-      return MapWav(file, map, error);
-    case FileType::AVI:
-      return MapAvi(file, map, error);
-    case FileType::VQF:
-      return MapVqf(file, map, error);
-    case FileType::WMA:
-      return MapAsf(file, map, error);
-    case FileType::OGG:
-      return MapOgg(file, map, error);
-    case FileType::APE:
-      return MapApe(file, map, error);
-    case FileType::MP4:
-      return MapMp4(file, map, error);
-    default:  // Unknown, and formats whose files are not staged copies
-      break;
-  }
-  return Fail(error, "unsupported file type");
+  const PayloadMapper mapPayload = PayloadMapperOf(type);
+  if (!mapPayload) return Fail(error, "unsupported file type");
+  return mapPayload(file, map, error);
 }
 
 bool SamePayload(const fs::path& before, const PayloadMap& a, const fs::path& after, const PayloadMap& b,

@@ -22,7 +22,8 @@
 // WAV, the "fmt " and "data" chunks; AVI, everything but the INFO lists and
 // JUNK chunks of the first RIFF part, at the same offsets; VQF, everything
 // after "DATA"; ASF, everything after the header object; Ogg, the pages
-// after the header packets; MP4, the "mdat" contents.
+// after the header packets; MP4, the "mdat" contents; FLAC, STREAMINFO and
+// the audio frames after the metadata blocks.
 
 #include <cstdint>
 #include <filesystem>
