@@ -13,6 +13,7 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/ParallelReader.h"
+#include "core/common/IoDepth.h"
 #include "core/catalogue/TagFile.h"
 
 namespace hozanki::cli {
@@ -125,7 +126,7 @@ int RunList(const std::vector<std::string>& args) {
     std::vector<std::string> outputs(g.files.size());
     std::vector<std::string> errors(g.files.size());
     ReadMediaFiles(
-        g.folder, g.files, threads,
+        g.folder, g.files, IoDepthFor(g.folder, threads),
         [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
           const std::string path =
               g.explicitFiles && g.folder == "." ? g.files[i].string() : (g.folder / g.files[i]).string();

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,6 +117,45 @@ TEST_F(FolderScanTest, SubfoldersAreSortedWithoutCaseAndIncludeHiddenOnes) {
   for (const char* name : {"beta", "Alpha", ".hidden", "gamma"}) fs::create_directories(dir_ / name);
   Touch("file.mp3");
   EXPECT_EQ(Strings(ListSubfolders(dir_)), (std::vector<std::string>{".hidden", "Alpha", "beta", "gamma"}));
+}
+
+// Files, folders, links to both, a broken link and a pipe: the listing is the
+// same whether the folder entries carry their types or every entry has to be
+// looked up (as on a file system that leaves the types out), and only entries
+// whose type the listing does not tell are looked up.
+TEST_F(FolderScanTest, EntryTypesFromTheListingOrFromLookUpsGiveTheSameListing) {
+  for (const char* name : {"a.mp3", "B.ogg", "note.txt", "dir.mp3/in.wav", "sub/x.mp3"}) Touch(name);
+  fs::create_symlink(dir_ / "a.mp3", dir_ / "link.mp3");
+  fs::create_directory_symlink(dir_ / "sub", dir_ / "linkdir");
+  fs::create_symlink(dir_ / "gone.mp3", dir_ / "broken.mp3");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.mp3").c_str(), 0600), 0);
+  struct Row {
+    bool ignoreTypes;
+    size_t lookUps;  // by the plain listing
+  };
+  for (const Row row : {Row{false, 3}, Row{true, 9}}) {
+    std::mutex mutex;
+    std::multiset<std::string> looked;
+    SetFolderScanHooksForTesting({row.ignoreTypes, [&](const fs::path& p) {
+                                    std::lock_guard lock(mutex);
+                                    looked.insert(p.filename().native());
+                                  }});
+    ListingCounts plain, recursive;
+    EXPECT_EQ(Strings(ListMediaFiles(dir_, nullptr, &plain)),
+              (std::vector<std::string>{"a.mp3", "B.ogg", "link.mp3"}))
+        << row.ignoreTypes;
+    EXPECT_EQ(plain.upTo, (std::vector<size_t>{1, 2, 3}));
+    EXPECT_EQ(plain.total, 4u);  // note.txt counts; the broken link and the pipe do not
+    EXPECT_EQ(looked.size(), row.lookUps);
+    if (!row.ignoreTypes) EXPECT_EQ(looked, (std::multiset<std::string>{"broken.mp3", "link.mp3", "linkdir"}));
+    // "sub" is the folder "linkdir" already entered.
+    EXPECT_EQ(Strings(ListMediaFilesRecursive(dir_, nullptr, &recursive)),
+              (std::vector<std::string>{"a.mp3", "B.ogg", "link.mp3", "dir.mp3/in.wav", "linkdir/x.mp3"}))
+        << row.ignoreTypes;
+    EXPECT_EQ(recursive.total, 6u);
+    EXPECT_EQ(Strings(ListSubfolders(dir_)), (std::vector<std::string>{"dir.mp3", "linkdir", "sub"}));
+    SetFolderScanHooksForTesting({});
+  }
 }
 
 TEST(CompareFolderEntryNamesTest, IgnoresCaseOfAsciiAndFullWidthLetters) {

@@ -8,12 +8,22 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace hozanki {
+
+// For tests: `ignoreEntryTypes` makes the listing look every entry up, as on
+// a file system whose listing does not tell the entries' types; `onLookup`
+// is called (from any thread) for every entry looked up.
+struct FolderScanHooks {
+  bool ignoreEntryTypes = false;
+  std::function<void(const std::filesystem::path&)> onLookup;
+};
+void SetFolderScanHooksForTesting(FolderScanHooks hooks);
 
 // The text shown for a name or path given as raw bytes: itself when valid
 // UTF-8, else decoded as code page 932.
