@@ -80,7 +80,7 @@ bool IsMediaName(const fs::path& name) {
 }
 
 FolderScanHooks& Hooks() {
-  static FolderScanHooks hooks;
+  static FolderScanHooks hooks{false, nullptr, FileSystemTypeOf};
   return hooks;
 }
 
@@ -119,7 +119,7 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
     // point to; an entry that cannot be looked up is left out.
     enum Kind : uint8_t { kOther, kFile, kFolder };
     std::vector<Kind> kinds(unknown.size(), kOther);
-    const unsigned depth = unknown.size() > 1 ? IoDepthFor(dir, 1) : 1;
+    const unsigned depth = unknown.size() > 1 ? IoDepthFor(dir, 1, hooks.probe) : 1;
     ParallelFor(unknown.size(), depth, [&](size_t i) {
       const fs::path full = dir / unknown[i];
       if (hooks.onLookup) hooks.onLookup(full);
@@ -146,29 +146,62 @@ void Count(ListingCounts* counts, bool listed) {
   if (listed) counts->upTo.push_back(counts->total);
 }
 
-void ListLevel(const fs::path& root, const fs::path& relative, std::set<std::pair<dev_t, ino_t>>& visited,
-               const std::atomic<bool>* cancel, std::vector<fs::path>& out, ListingCounts* counts) {
-  fs::path dir = relative.empty() ? root : root / relative;
+// A subfolder as the recursive listing meets it: its identity and, once
+// read, its files and folders.
+struct Subfolder {
+  bool found = false;  // it could be looked up
+  std::pair<dev_t, ino_t> id{};
+  bool read = false;
   std::vector<NamedEntry> files, folders;
-  ReadFolder(dir, &files, &folders);
-  for (const NamedEntry& f : files) {
+};
+
+Subfolder LookUpFolder(const fs::path& dir, bool readToo) {
+  Subfolder sub;
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return sub;
+  sub.found = true;
+  sub.id = {st.st_dev, st.st_ino};
+  if (readToo) {
+    ReadFolder(dir, &sub.files, &sub.folders);
+    sub.read = true;
+  }
+  return sub;
+}
+
+void ListLevel(const fs::path& root, const fs::path& relative, Subfolder level, unsigned depth,
+               std::set<std::pair<dev_t, ino_t>>& visited, const std::atomic<bool>* cancel,
+               std::vector<fs::path>& out, ListingCounts* counts) {
+  fs::path dir = relative.empty() ? root : root / relative;
+  if (!level.read) ReadFolder(dir, &level.files, &level.folders);
+  for (const NamedEntry& f : level.files) {
     if (Cancelled(cancel)) return;
     const bool media = IsMediaName(f.name);
     if (media) out.push_back(relative.empty() ? f.name : relative / f.name);
     Count(counts, media);
   }
-  for (const NamedEntry& d : folders) {
+  // On a network file system the subfolders are looked up and read all at
+  // once, ahead of their turn; on a local disk each in its turn.
+  std::vector<Subfolder> subfolders(level.folders.size());
+  const bool ahead = depth > 1 && level.folders.size() > 1;
+  if (ahead)
+    ParallelFor(
+        level.folders.size(), depth,
+        [&](size_t i) { subfolders[i] = LookUpFolder(dir / level.folders[i].name, true); }, cancel);
+  for (size_t i = 0; i < level.folders.size(); ++i) {
     if (Cancelled(cancel)) return;
-    struct stat st {};
-    if (::stat((dir / d.name).c_str(), &st) != 0) continue;
-    if (!visited.insert({st.st_dev, st.st_ino}).second) continue;
-    ListLevel(root, relative.empty() ? d.name : relative / d.name, visited, cancel, out, counts);
+    const fs::path& name = level.folders[i].name;
+    Subfolder sub = ahead ? std::move(subfolders[i]) : LookUpFolder(dir / name, false);
+    if (!sub.found) continue;
+    if (!visited.insert(sub.id).second) continue;
+    ListLevel(root, relative.empty() ? name : relative / name, std::move(sub), depth, visited, cancel, out,
+              counts);
   }
 }
 
 }  // namespace
 
 void SetFolderScanHooksForTesting(FolderScanHooks hooks) {
+  if (!hooks.probe) hooks.probe = FileSystemTypeOf;
   Hooks() = std::move(hooks);
 }
 
@@ -204,7 +237,7 @@ std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std:
   std::set<std::pair<dev_t, ino_t>> visited;
   struct stat st {};
   if (::stat(folder.c_str(), &st) == 0) visited.insert({st.st_dev, st.st_ino});
-  ListLevel(folder, fs::path(), visited, cancel, out, counts);
+  ListLevel(folder, fs::path(), Subfolder{}, IoDepthFor(folder, 1, Hooks().probe), visited, cancel, out, counts);
   return out;
 }
 
@@ -218,7 +251,7 @@ std::vector<fs::path> ListPathList(const fs::path& folder, const std::vector<fs:
   // Each entry is looked up once; on a network file system many at a time.
   std::vector<uint8_t> regular(full.size(), 0);
   ParallelFor(
-      full.size(), full.size() > 1 ? IoDepthFor(base, 1) : 1,
+      full.size(), full.size() > 1 ? IoDepthFor(base, 1, Hooks().probe) : 1,
       [&](size_t i) {
         if (full[i].empty()) return;
         struct stat st {};
