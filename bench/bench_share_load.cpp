@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
   hozanki::LoadEngine engine;
   const auto start = std::chrono::steady_clock::now();
   size_t rows = 0;
-  hozanki::LoadResult result =
-      engine.Load({folder, recursive, std::nullopt}, [&](hozanki::LoadBatch&& batch) { rows += batch.entries.size(); });
+  hozanki::LoadResult result = engine.Load({folder, recursive, std::nullopt},
+                                           [&](hozanki::LoadBatch&& batch) { rows += batch.entries.size(); });
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("%.3f %zu %u\n", seconds, rows, engine.DepthFor(folder));
   return result.listed == rows ? 0 : 1;

@@ -153,7 +153,8 @@ TEST_F(FolderScanTest, EntryTypesFromTheListingOrFromLookUpsGiveTheSameListing) 
     EXPECT_EQ(plain.upTo, (std::vector<size_t>{1, 2, 3}));
     EXPECT_EQ(plain.total, 4u);  // note.txt counts; the broken link and the pipe do not
     EXPECT_EQ(looked.size(), row.lookUps);
-    if (!row.ignoreTypes) EXPECT_EQ(looked, (std::multiset<std::string>{"broken.mp3", "link.mp3", "linkdir"}));
+    if (!row.ignoreTypes)
+      EXPECT_EQ(looked, (std::multiset<std::string>{"broken.mp3", "link.mp3", "linkdir"}));
     // "sub" is the folder "linkdir" already entered.
     EXPECT_EQ(Strings(ListMediaFilesRecursive(dir_, nullptr, &recursive)),
               (std::vector<std::string>{"a.mp3", "B.ogg", "link.mp3", "dir.mp3/in.wav", "linkdir/x.mp3"}));

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <algorithm>
@@ -23,8 +22,10 @@ namespace fs = std::filesystem;
 // Sets HOZANKI_IO_DEPTH for one test and clears it after.
 struct DepthVariable {
   explicit DepthVariable(const char* value) {
-    if (value) ::setenv("HOZANKI_IO_DEPTH", value, 1);
-    else ::unsetenv("HOZANKI_IO_DEPTH");
+    if (value)
+      ::setenv("HOZANKI_IO_DEPTH", value, 1);
+    else
+      ::unsetenv("HOZANKI_IO_DEPTH");
   }
   ~DepthVariable() { ::unsetenv("HOZANKI_IO_DEPTH"); }
 };
@@ -41,14 +42,13 @@ TEST(IoDepthTest, NetworkAndUserSpaceFileSystemsGetTheNetworkDepthLocalOnesKeepT
     unsigned depth;
   };
   const Row rows[] = {
-      {"ext4", 0xEF53, 4},          {"xfs", 0x58465342, 4},     {"btrfs", 0x9123683E, 4},
-      {"tmpfs", 0x01021994, 4},     {"overlay", 0x794C7630, 4}, {"unknown", std::nullopt, 4},
-      {"nfs", 0x6969, 32},          {"smb", 0x517B, 32},        {"cifs", 0xFF534D42, 32},
-      {"smb2", 0xFE534D42, 32},     {"fuse", 0x65735546, 32},   {"9p", 0x01021997, 32},
+      {"ext4", 0xEF53, 4},      {"xfs", 0x58465342, 4},     {"btrfs", 0x9123683E, 4},
+      {"tmpfs", 0x01021994, 4}, {"overlay", 0x794C7630, 4}, {"unknown", std::nullopt, 4},
+      {"nfs", 0x6969, 32},      {"smb", 0x517B, 32},        {"cifs", 0xFF534D42, 32},
+      {"smb2", 0xFE534D42, 32}, {"fuse", 0x65735546, 32},   {"9p", 0x01021997, 32},
       {"ceph", 0x00C36400, 32},
   };
-  for (const Row& row : rows)
-    EXPECT_EQ(IoDepthFor("/music", 4, Reports(row.type)), row.depth) << row.name;
+  for (const Row& row : rows) EXPECT_EQ(IoDepthFor("/music", 4, Reports(row.type)), row.depth) << row.name;
 }
 
 TEST(IoDepthTest, TheVariableSetsTheNetworkDepthAndNothingElse) {
@@ -56,7 +56,8 @@ TEST(IoDepthTest, TheVariableSetsTheNetworkDepthAndNothingElse) {
     const char* value;
     unsigned network;
   };
-  for (const Row& row : {Row{"8", 8}, Row{"256", 256}, Row{"0", 32}, Row{"257", 32}, Row{"12x", 32}, Row{"", 32}}) {
+  for (const Row& row :
+       {Row{"8", 8}, Row{"256", 256}, Row{"0", 32}, Row{"257", 32}, Row{"12x", 32}, Row{"", 32}}) {
     DepthVariable set(row.value);
     EXPECT_EQ(IoDepthFor("/music", 2, Reports(0x6969)), row.network) << row.value;
     EXPECT_EQ(IoDepthFor("/music", 2, Reports(0xEF53)), 2u) << row.value;

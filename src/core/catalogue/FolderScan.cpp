@@ -128,7 +128,8 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
       kinds[i] = S_ISDIR(st.st_mode) ? kFolder : (S_ISREG(st.st_mode) ? kFile : kOther);
     });
     for (size_t i = 0; i < unknown.size(); ++i) {
-      if (kinds[i] == kFolder && folders) folders->push_back({DisplayName(unknown[i]), std::move(unknown[i])});
+      if (kinds[i] == kFolder && folders)
+        folders->push_back({DisplayName(unknown[i]), std::move(unknown[i])});
       if (kinds[i] == kFile && files) files->push_back({DisplayName(unknown[i]), std::move(unknown[i])});
     }
   }
@@ -237,7 +238,8 @@ std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std:
   std::set<std::pair<dev_t, ino_t>> visited;
   struct stat st {};
   if (::stat(folder.c_str(), &st) == 0) visited.insert({st.st_dev, st.st_ino});
-  ListLevel(folder, fs::path(), Subfolder{}, IoDepthFor(folder, 1, Hooks().probe), visited, cancel, out, counts);
+  ListLevel(folder, fs::path(), Subfolder{}, IoDepthFor(folder, 1, Hooks().probe), visited, cancel, out,
+            counts);
   return out;
 }
 

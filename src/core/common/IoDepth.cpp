@@ -47,7 +47,8 @@ std::optional<int64_t> FileSystemTypeOf(const std::filesystem::path& path) {
   return static_cast<int64_t>(st.f_type);
 }
 
-unsigned IoDepthFor(const std::filesystem::path& folder, unsigned localDepth, const FileSystemTypeProbe& probe) {
+unsigned IoDepthFor(const std::filesystem::path& folder, unsigned localDepth,
+                    const FileSystemTypeProbe& probe) {
   std::optional<int64_t> type = probe ? probe(folder) : std::nullopt;
   if (type && IsNetworkFileSystemType(*type)) return NetworkIoDepth();
   return localDepth;
