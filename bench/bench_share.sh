@@ -12,12 +12,12 @@
 # and unmounts it again. Then `list --json` of 10,000 files on the local disk.
 # With BEFORE=path/to/an/older/hozanki-cli the list figures are given for it too.
 # Runs as root (FUSE mounts); needs python3-fusepy and fuse3.
-# Usage: bench/bench_share.sh [BUILD_DIR]   (N=2000 DELAYS="0.5 2 5" ROUNDS=1)
+# Usage: bench/bench_share.sh [BUILD_DIR]   (N=2000 DELAYS="0.5 2 5" ROUNDS=1; DELAYS="": local disk only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 N=${N:-2000}
-DELAYS=${DELAYS:-"0.5 2 5"}
+DELAYS=${DELAYS-"0.5 2 5"}
 ROUNDS=${ROUNDS:-1}
 BEFORE=${BEFORE:-}
 cli="$build/src/cli/hozanki-cli"
