@@ -5,6 +5,8 @@
 #include "CliArguments.h"
 #include "CliCommand.h"
 #include "core/catalogue/MediaReader.h"
+#include "core/common/IoDepth.h"
+#include "core/common/ParallelFor.h"
 #include "core/listout/ListEngine.h"
 #include "core/listout/ListOutput.h"
 #include "core/listout/PickedFile.h"
@@ -73,18 +75,28 @@ int Run(const std::vector<std::string>& args) {
 
   bool allRead = true;
   std::vector<PickedFile> picked;
-  for (const std::string& file : files) {
-    const fs::path path(file);
-    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    std::string error;
-    std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
+  // Read one at a time on a local disk, many at once on a network share.
+  auto folderOf = [](const fs::path& path) {
+    return path.parent_path().empty() ? fs::path(".") : path.parent_path();
+  };
+  std::vector<std::optional<MediaFileEntry>> entries(files.size());
+  std::vector<std::string> errors(files.size());
+  ParallelFor(files.size(), files.size() > 1 ? IoDepthFor(folderOf(fs::path(files.front())), 1) : 1,
+              [&](size_t i) {
+                const fs::path path(files[i]);
+                entries[i] = ReadMediaFile(folderOf(path), path.filename(), &errors[i]);
+              });
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string& file = files[i];
+    const std::optional<MediaFileEntry>& entry = entries[i];
+    const std::string& error = errors[i];
     if (!entry) {
       std::cerr << "hozanki-cli listout: " << file << ": "
                 << (error.empty() ? std::string("not a readable media file") : error) << ", left out\n";
       allRead = false;
       continue;
     }
-    picked.push_back(MakePickedFile(*entry, FolderText(folder)));
+    picked.push_back(MakePickedFile(*entry, FolderText(folderOf(fs::path(file)))));
   }
   const ListTotals totals = UpdateListTotals(picked);
   ListEngine engine(picked, totals, base);

@@ -14,6 +14,7 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/ParallelReader.h"
+#include "core/common/IoDepth.h"
 #include "core/catalogue/TagFile.h"
 #include "core/common/FileIdentity.h"
 
@@ -131,7 +132,7 @@ int RunList(const std::vector<std::string>& args) {
     std::vector<std::string> outputs(g.files.size());
     std::vector<std::string> errors(g.files.size());
     ReadMediaFiles(
-        g.folder, g.files, threads,
+        g.folder, g.files, IoDepthFor(g.folder, threads),
         [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
           const std::string path =
               g.explicitFiles && g.folder == "." ? g.files[i].string() : (g.folder / g.files[i]).string();

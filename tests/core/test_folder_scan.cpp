@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -114,6 +117,51 @@ TEST_F(FolderScanTest, SubfoldersAreSortedWithoutCaseAndIncludeHiddenOnes) {
   for (const char* name : {"beta", "Alpha", ".hidden", "gamma"}) fs::create_directories(dir_ / name);
   Touch("file.mp3");
   EXPECT_EQ(Strings(ListSubfolders(dir_)), (std::vector<std::string>{".hidden", "Alpha", "beta", "gamma"}));
+}
+
+// Files, folders, links to both, a broken link and a pipe: the listing is the
+// same whether the folder entries carry their types or every entry has to be
+// looked up (as on a file system that leaves the types out), and whether the
+// look-ups and subfolders are taken one by one (local disk) or many at once
+// (network file system); only entries whose type the listing does not tell
+// are looked up.
+TEST_F(FolderScanTest, EntryTypesFromTheListingOrFromLookUpsGiveTheSameListing) {
+  for (const char* name : {"a.mp3", "B.ogg", "note.txt", "dir.mp3/in.wav", "sub/x.mp3"}) Touch(name);
+  fs::create_symlink(dir_ / "a.mp3", dir_ / "link.mp3");
+  fs::create_directory_symlink(dir_ / "sub", dir_ / "linkdir");
+  fs::create_symlink(dir_ / "gone.mp3", dir_ / "broken.mp3");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.mp3").c_str(), 0600), 0);
+  struct Row {
+    bool ignoreTypes;
+    bool network;
+    size_t lookUps;  // by the plain listing
+  };
+  for (const Row row : {Row{false, false, 3}, Row{true, false, 9}, Row{false, true, 3}, Row{true, true, 9}}) {
+    SCOPED_TRACE(std::to_string(row.ignoreTypes) + std::to_string(row.network));
+    std::mutex mutex;
+    std::multiset<std::string> looked;
+    const int64_t fsType = row.network ? 0x6969 : 0xEF53;  // NFS or ext4
+    SetFolderScanHooksForTesting({row.ignoreTypes,
+                                  [&](const fs::path& p) {
+                                    std::lock_guard lock(mutex);
+                                    looked.insert(p.filename().native());
+                                  },
+                                  [fsType](const fs::path&) { return std::optional<int64_t>(fsType); }});
+    ListingCounts plain, recursive;
+    EXPECT_EQ(Strings(ListMediaFiles(dir_, nullptr, &plain)),
+              (std::vector<std::string>{"a.mp3", "B.ogg", "link.mp3"}));
+    EXPECT_EQ(plain.upTo, (std::vector<size_t>{1, 2, 3}));
+    EXPECT_EQ(plain.total, 4u);  // note.txt counts; the broken link and the pipe do not
+    EXPECT_EQ(looked.size(), row.lookUps);
+    if (!row.ignoreTypes)
+      EXPECT_EQ(looked, (std::multiset<std::string>{"broken.mp3", "link.mp3", "linkdir"}));
+    // "sub" is the folder "linkdir" already entered.
+    EXPECT_EQ(Strings(ListMediaFilesRecursive(dir_, nullptr, &recursive)),
+              (std::vector<std::string>{"a.mp3", "B.ogg", "link.mp3", "dir.mp3/in.wav", "linkdir/x.mp3"}));
+    EXPECT_EQ(recursive.total, 6u);
+    EXPECT_EQ(Strings(ListSubfolders(dir_)), (std::vector<std::string>{"dir.mp3", "linkdir", "sub"}));
+    SetFolderScanHooksForTesting({});
+  }
 }
 
 TEST(CompareFolderEntryNamesTest, IgnoresCaseOfAsciiAndFullWidthLetters) {

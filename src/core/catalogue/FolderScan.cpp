@@ -1,5 +1,6 @@
 #include "core/catalogue/FolderScan.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 
 #include "core/catalogue/TagFile.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/IoDepth.h"
+#include "core/common/ParallelFor.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
 
@@ -76,30 +79,58 @@ bool IsMediaName(const fs::path& name) {
   return TypeFromExtension(name) != FileType::Unknown;
 }
 
+FolderScanHooks& Hooks() {
+  static FolderScanHooks hooks{false, nullptr, FileSystemTypeOf};
+  return hooks;
+}
+
 // Reads one folder: regular files and folders (links followed), each sorted.
+// One listing; the type each entry carries is taken as it stands, and only
+// entries whose type it does not tell (links, and every entry on a file
+// system that leaves the type out) are looked up, all at once on a network
+// file system.
 void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector<NamedEntry>* folders) {
-  std::error_code ec;
-  fs::directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
-  if (ec) return;
+  DIR* stream = ::opendir(dir.c_str());
+  if (!stream) return;
+  const FolderScanHooks& hooks = Hooks();
+  std::vector<fs::path> unknown;
   bool leftovers = false;
-  for (fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) break;
-    const fs::directory_entry& entry = *it;
-    fs::path name = entry.path().filename();
+  while (const dirent* entry = ::readdir(stream)) {
+    std::string_view raw(entry->d_name);
+    if (raw == "." || raw == "..") continue;
+    fs::path name(raw);
     if (IsTemporaryFileName(name.native())) {
       leftovers = true;
       continue;
     }
-    // The type the folder entry carries (no look-up); links are followed,
-    // so links to files and folders count as what they point to.
-    std::error_code typeError;
-    const bool isFolder = entry.is_directory(typeError);
-    if (typeError) continue;
-    if (isFolder) {
-      if (folders) folders->push_back({DisplayName(name), name});
-    } else if (entry.is_regular_file(typeError) && !typeError) {
-      // Devices, pipes and sockets are never read: a pipe would block the reader.
-      if (files) files->push_back({DisplayName(name), name});
+    const unsigned type = hooks.ignoreEntryTypes ? unsigned{DT_UNKNOWN} : unsigned{entry->d_type};
+    if (type == DT_DIR) {
+      if (folders) folders->push_back({DisplayName(name), std::move(name)});
+    } else if (type == DT_REG) {
+      if (files) files->push_back({DisplayName(name), std::move(name)});
+    } else if (type == DT_LNK || type == DT_UNKNOWN) {
+      unknown.push_back(std::move(name));
+    }
+    // Devices, pipes and sockets are never read: a pipe would block the reader.
+  }
+  ::closedir(stream);
+  if (!unknown.empty()) {
+    // Links are followed, so links to files and folders count as what they
+    // point to; an entry that cannot be looked up is left out.
+    enum Kind : uint8_t { kOther, kFile, kFolder };
+    std::vector<Kind> kinds(unknown.size(), kOther);
+    const unsigned depth = unknown.size() > 1 ? IoDepthFor(dir, 1, hooks.probe) : 1;
+    ParallelFor(unknown.size(), depth, [&](size_t i) {
+      const fs::path full = dir / unknown[i];
+      if (hooks.onLookup) hooks.onLookup(full);
+      struct stat st {};
+      if (::stat(full.c_str(), &st) != 0) return;
+      kinds[i] = S_ISDIR(st.st_mode) ? kFolder : (S_ISREG(st.st_mode) ? kFile : kOther);
+    });
+    for (size_t i = 0; i < unknown.size(); ++i) {
+      if (kinds[i] == kFolder && folders)
+        folders->push_back({DisplayName(unknown[i]), std::move(unknown[i])});
+      if (kinds[i] == kFile && files) files->push_back({DisplayName(unknown[i]), std::move(unknown[i])});
     }
   }
   if (files) SortByName(*files);
@@ -116,27 +147,64 @@ void Count(ListingCounts* counts, bool listed) {
   if (listed) counts->upTo.push_back(counts->total);
 }
 
-void ListLevel(const fs::path& root, const fs::path& relative, std::set<std::pair<dev_t, ino_t>>& visited,
-               const std::atomic<bool>* cancel, std::vector<fs::path>& out, ListingCounts* counts) {
-  fs::path dir = relative.empty() ? root : root / relative;
+// A subfolder as the recursive listing meets it: its identity and, once
+// read, its files and folders.
+struct Subfolder {
+  bool found = false;  // it could be looked up
+  std::pair<dev_t, ino_t> id{};
+  bool read = false;
   std::vector<NamedEntry> files, folders;
-  ReadFolder(dir, &files, &folders);
-  for (const NamedEntry& f : files) {
+};
+
+Subfolder LookUpFolder(const fs::path& dir, bool readToo) {
+  Subfolder sub;
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return sub;
+  sub.found = true;
+  sub.id = {st.st_dev, st.st_ino};
+  if (readToo) {
+    ReadFolder(dir, &sub.files, &sub.folders);
+    sub.read = true;
+  }
+  return sub;
+}
+
+void ListLevel(const fs::path& root, const fs::path& relative, Subfolder level, unsigned depth,
+               std::set<std::pair<dev_t, ino_t>>& visited, const std::atomic<bool>* cancel,
+               std::vector<fs::path>& out, ListingCounts* counts) {
+  fs::path dir = relative.empty() ? root : root / relative;
+  if (!level.read) ReadFolder(dir, &level.files, &level.folders);
+  for (const NamedEntry& f : level.files) {
     if (Cancelled(cancel)) return;
     const bool media = IsMediaName(f.name);
     if (media) out.push_back(relative.empty() ? f.name : relative / f.name);
     Count(counts, media);
   }
-  for (const NamedEntry& d : folders) {
+  // On a network file system the subfolders are looked up and read all at
+  // once, ahead of their turn; on a local disk each in its turn.
+  std::vector<Subfolder> subfolders(level.folders.size());
+  const bool ahead = depth > 1 && level.folders.size() > 1;
+  if (ahead)
+    ParallelFor(
+        level.folders.size(), depth,
+        [&](size_t i) { subfolders[i] = LookUpFolder(dir / level.folders[i].name, true); }, cancel);
+  for (size_t i = 0; i < level.folders.size(); ++i) {
     if (Cancelled(cancel)) return;
-    struct stat st {};
-    if (::stat((dir / d.name).c_str(), &st) != 0) continue;
-    if (!visited.insert({st.st_dev, st.st_ino}).second) continue;
-    ListLevel(root, relative.empty() ? d.name : relative / d.name, visited, cancel, out, counts);
+    const fs::path& name = level.folders[i].name;
+    Subfolder sub = ahead ? std::move(subfolders[i]) : LookUpFolder(dir / name, false);
+    if (!sub.found) continue;
+    if (!visited.insert(sub.id).second) continue;
+    ListLevel(root, relative.empty() ? name : relative / name, std::move(sub), depth, visited, cancel, out,
+              counts);
   }
 }
 
 }  // namespace
+
+void SetFolderScanHooksForTesting(FolderScanHooks hooks) {
+  if (!hooks.probe) hooks.probe = FileSystemTypeOf;
+  Hooks() = std::move(hooks);
+}
 
 std::string DisplayName(const fs::path& path) {
   const std::string& raw = path.native();
@@ -170,25 +238,42 @@ std::vector<fs::path> ListMediaFilesRecursive(const fs::path& folder, const std:
   std::set<std::pair<dev_t, ino_t>> visited;
   struct stat st {};
   if (::stat(folder.c_str(), &st) == 0) visited.insert({st.st_dev, st.st_ino});
-  ListLevel(folder, fs::path(), visited, cancel, out, counts);
+  ListLevel(folder, fs::path(), Subfolder{}, IoDepthFor(folder, 1, Hooks().probe), visited, cancel, out,
+            counts);
   return out;
 }
 
 std::vector<fs::path> ListPathList(const fs::path& folder, const std::vector<fs::path>& paths,
                                    const std::atomic<bool>* cancel, ListingCounts* counts) {
   fs::path base = NormalFolder(folder);
+  std::vector<fs::path> full;
+  full.reserve(paths.size());
+  for (const fs::path& entry : paths)
+    full.push_back(entry.empty() ? fs::path() : AbsolutePathForm(entry, base));
+  // Each entry is looked up once; on a network file system many at a time.
+  std::vector<uint8_t> regular(full.size(), 0);
+  ParallelFor(
+      full.size(), full.size() > 1 ? IoDepthFor(base, 1, Hooks().probe) : 1,
+      [&](size_t i) {
+        if (full[i].empty()) return;
+        struct stat st {};
+        regular[i] = ::stat(full[i].c_str(), &st) == 0 && S_ISREG(st.st_mode);
+      },
+      cancel);
   std::vector<fs::path> out;
   std::set<fs::path> seen, swept;
-  for (const fs::path& entry : paths) {
+  for (size_t i = 0; i < full.size(); ++i) {
     if (Cancelled(cancel)) break;
-    if (entry.empty()) continue;
-    fs::path full = AbsolutePathForm(entry, base);
-    if (swept.insert(full.parent_path()).second) SweepTemporaryFiles(full.parent_path());
-    std::error_code ec;
-    if (!fs::is_regular_file(fs::status(full, ec)) || ec) continue;
+    if (full[i].empty()) continue;
+    if (swept.insert(full[i].parent_path()).second) SweepTemporaryFiles(full[i].parent_path());
+    if (IsTemporaryFileName(full[i].filename().native())) {
+      struct stat st {};  // the sweep may just have removed it
+      regular[i] = ::stat(full[i].c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    if (!regular[i]) continue;
     // Every existing file of the list counts, listed or not.
-    fs::path relative = full.lexically_relative(base);
-    const bool listed = IsMediaName(full) && !relative.empty() && seen.insert(relative).second;
+    fs::path relative = full[i].lexically_relative(base);
+    const bool listed = IsMediaName(full[i]) && !relative.empty() && seen.insert(relative).second;
     Count(counts, listed);
     if (listed) out.push_back(std::move(relative));
   }

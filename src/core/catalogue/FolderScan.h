@@ -1,6 +1,9 @@
 #pragma once
 // Listing the media files of a folder for a load: plain (the folder only),
 // recursive (its files, then each subfolder in turn) or a given path list.
+// Entries whose type the listing does not tell are looked up, and on a
+// network file system (IoDepthFor) those look-ups and the subfolders of a
+// recursive listing are issued many at a time.
 // Entries are sorted by name without regard to letter case, files before
 // subfolders; only files with a supported extension are listed. Names are
 // kept as raw bytes; a name that is not UTF-8 is shown decoded as code page
@@ -8,12 +11,26 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/common/IoDepth.h"
+
 namespace hozanki {
+
+// For tests: `ignoreEntryTypes` makes the listing look every entry up, as on
+// a file system whose listing does not tell the entries' types; `onLookup`
+// is called (from any thread) for every entry looked up; `probe` tells the
+// file system type in place of statfs (empty: statfs).
+struct FolderScanHooks {
+  bool ignoreEntryTypes = false;
+  std::function<void(const std::filesystem::path&)> onLookup;
+  FileSystemTypeProbe probe;
+};
+void SetFolderScanHooksForTesting(FolderScanHooks hooks);
 
 // The text shown for a name or path given as raw bytes: itself when valid
 // UTF-8, else decoded as code page 932.

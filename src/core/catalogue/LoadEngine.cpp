@@ -9,6 +9,7 @@
 
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
+#include "core/common/IoDepth.h"
 #include "core/common/ParallelFor.h"
 
 namespace hozanki {
@@ -85,8 +86,7 @@ size_t RunOrdered(size_t n, unsigned threads, const std::atomic<bool>& cancel,
   return delivered;
 }
 
-unsigned ThreadCount(unsigned requested) {
-  if (requested > 0) return requested;
+unsigned CoreCount() {
   unsigned cores = std::thread::hardware_concurrency();
   return cores > 0 ? cores : 1;
 }
@@ -176,7 +176,16 @@ std::optional<LoadRequest> ArgumentRequest(const std::vector<fs::path>& paths, c
 }
 
 LoadEngine::LoadEngine(MediaReaders readers, unsigned threads)
-    : readers_(std::move(readers)), threads_(ThreadCount(threads)) {}
+    : readers_(std::move(readers)), threads_(threads), probe_(FileSystemTypeOf) {}
+
+void LoadEngine::SetFileSystemProbe(FileSystemTypeProbe probe) {
+  probe_ = std::move(probe);
+}
+
+unsigned LoadEngine::DepthFor(const fs::path& folder) const {
+  if (threads_ > 0) return threads_;
+  return IoDepthFor(folder, CoreCount(), probe_);
+}
 
 void LoadEngine::SetBatchLimits(size_t batchSize, std::chrono::milliseconds batchInterval) {
   batchSize_ = std::max<size_t>(1, batchSize);
@@ -197,7 +206,7 @@ LoadResult LoadEngine::Load(const LoadRequest& request, const std::function<void
   Batcher<LoadBatch> batcher(batchSize_, batchInterval_, onBatch);
   using Read = std::optional<MediaFileEntry>;
   size_t handled = RunOrdered<Read>(
-      files.size(), threads_, cancel_, batchInterval_, batchSize_,
+      files.size(), DepthFor(request.folder), cancel_, batchInterval_, batchSize_,
       [&](size_t i) { return readers_.read(request.folder, files[i]); },
       [&](size_t i, Read&& entry) {
         batcher.SetCount(counts.upTo[i]);
@@ -223,7 +232,7 @@ LoadResult LoadEngine::Reload(const fs::path& folder, std::vector<ReloadItem> it
   Batcher<ReloadBatch> batcher(batchSize_, batchInterval_, onBatch);
   result.count = 0;
   RunOrdered<uint8_t>(
-      items.size(), threads_, cancel_, batchInterval_, batchSize_,
+      items.size(), DepthFor(folder), cancel_, batchInterval_, batchSize_,
       [&](size_t i) -> uint8_t {
         ReloadItem& item = items[i];  // only this worker touches item i
         std::error_code ec;

@@ -1,7 +1,8 @@
 #pragma once
 // The loader behind `FileLoad` and `FileReload`, free of any window: lists a
 // folder (plain, recursive or a path list), reads the files on as many
-// threads as the machine has cores and hands the entries to a callback in
+// threads as the machine has cores (on a network file system, as many as
+// keep its requests in flight: IoDepthFor) and hands the entries to a callback in
 // listing order, in batches. The callback runs on the thread that called
 // Load()/Reload(); the GUI's worker forwards each batch to the GUI thread.
 // Cancel() may be called from any thread; it takes effect between files: the
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "core/catalogue/MediaFileEntry.h"
+#include "core/common/IoDepth.h"
 
 namespace hozanki {
 
@@ -95,8 +97,14 @@ struct LoadResult {
 // One engine per load or reload: once cancelled it stays cancelled.
 class LoadEngine {
  public:
-  // `threads` 0 = one per core.
+  // `threads` 0 = one per core, or IoDepthFor's depth on a network file
+  // system.
   explicit LoadEngine(MediaReaders readers = DefaultMediaReaders(), unsigned threads = 0);
+
+  // How the file system of a folder is told (FileSystemTypeOf unless a test
+  // puts another in), and the number of readers a load of `folder` runs.
+  void SetFileSystemProbe(FileSystemTypeProbe probe);
+  unsigned DepthFor(const std::filesystem::path& folder) const;
 
   // Batches are delivered when `batchSize` rows are ready or `batchInterval`
   // has passed since the last one (the running count keeps moving).
@@ -116,6 +124,7 @@ class LoadEngine {
  private:
   MediaReaders readers_;
   unsigned threads_;
+  FileSystemTypeProbe probe_;
   size_t batchSize_ = 256;
   std::chrono::milliseconds batchInterval_{50};
   std::atomic<bool> cancel_{false};

@@ -7,6 +7,7 @@
 
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/ParallelReader.h"
+#include "core/common/IoDepth.h"
 #include "core/tagedit/CheckStates.h"
 #include "core/tagedit/EditTarget.h"
 
@@ -69,7 +70,7 @@ int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKi
     paths.push_back(entry.relativePath);
   }
   std::vector<std::optional<MediaFileEntry>> stored(paths.size());
-  ReadMediaFiles(folder, paths, std::max(1u, std::thread::hardware_concurrency()),
+  ReadMediaFiles(folder, paths, IoDepthFor(folder, std::max(1u, std::thread::hardware_concurrency())),
                  [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string&) {
                    if (entry && entry->format == format) stored[i] = std::move(entry);
                  });
