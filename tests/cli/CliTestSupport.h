@@ -12,6 +12,9 @@
 #include <iterator>
 #include <string>
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include "../core/TempDirTestSupport.h"
 
 namespace hozanki::test {
@@ -31,6 +34,16 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
+}
+
+// The entry of file `name` in a listing of "list --json" (a failure of the
+// test, and an empty entry, when it is not listed).
+inline nlohmann::json& FindListed(nlohmann::json& listing, const std::string& name) {
+  for (auto& e : listing)
+    if (e["name"] == name) return e;
+  static nlohmann::json none;
+  ADD_FAILURE() << name << " not listed";
+  return none;
 }
 
 struct ShellResult {

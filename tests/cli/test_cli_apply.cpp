@@ -15,6 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using hozanki::test::FindListed;
 using hozanki::test::Quote;
 using hozanki::test::ReadFile;
 using hozanki::test::WriteFile;
@@ -42,21 +43,14 @@ class CliApply : public hozanki::test::CliConfigTest {
     WriteFile(dir_ / "edit.json", listing.dump());
     return Cli("apply " + options + " - < " + Quote(dir_ / "edit.json"));
   }
-  static nlohmann::json& Find(nlohmann::json& listing, const std::string& name) {
-    for (auto& e : listing)
-      if (e["name"] == name) return e;
-    static nlohmann::json none;
-    ADD_FAILURE() << name << " not listed";
-    return none;
-  }
 };
 
 TEST_F(CliApply, EditedValuesAndNamesAreWrittenAndADryRunWritesNothing) {
   nlohmann::json listing = List();
   ASSERT_EQ(listing.size(), 3u);
-  Find(listing, "a.mp3")["tags"]["ID3v2"]["INAM_v2"] = "新しい題名";
-  Find(listing, "b.mp3")["tags"]["APE"]["state"] = 1;  // created
-  Find(listing, "b.mp3")["name"] = "b2.mp3";
+  FindListed(listing, "a.mp3")["tags"]["ID3v2"]["INAM_v2"] = "新しい題名";
+  FindListed(listing, "b.mp3")["tags"]["APE"]["state"] = 1;  // created
+  FindListed(listing, "b.mp3")["name"] = "b2.mp3";
 
   const std::string before = ReadFile(dir_ / "music" / "a.mp3");
   CliRun dry = Apply(listing, "--dry-run");
@@ -70,8 +64,8 @@ TEST_F(CliApply, EditedValuesAndNamesAreWrittenAndADryRunWritesNothing) {
   CliRun r = Apply(listing);
   ASSERT_EQ(r.status, 0) << r.out;
   nlohmann::json now = List();
-  EXPECT_EQ(Find(now, "a.mp3")["tags"]["ID3v2"]["INAM_v2"], "新しい題名");
-  EXPECT_EQ(Find(now, "b2.mp3")["tags"]["APE"]["state"], 1);
+  EXPECT_EQ(FindListed(now, "a.mp3")["tags"]["ID3v2"]["INAM_v2"], "新しい題名");
+  EXPECT_EQ(FindListed(now, "b2.mp3")["tags"]["APE"]["state"], 1);
   EXPECT_FALSE(fs::exists(dir_ / "music" / "b.mp3"));
   EXPECT_EQ(ReadFile(dir_ / "music" / "c.mp3"), ReadFile(fs::path(HOZANKI_TEST_DATA) / "mp3" / "sjis_id3v2.mp3"));
 
@@ -105,8 +99,8 @@ TEST_F(CliApply, BadEntriesAreRefusedOneByOneAndTheRestIsWritten) {
   };
   fs::copy_file(fs::path(HOZANKI_TEST_DATA) / "mp3" / "sjis_id3v2.mp3", dir_ / "music" / "d.mp3");
   nlohmann::json listing = List();
-  for (const Case& c : cases) c.spoil(Find(listing, c.name), dir_ / "music" / c.name);
-  Find(listing, "d.mp3")["tags"]["ID3v2"]["INAM_v2"] = "ok";
+  for (const Case& c : cases) c.spoil(FindListed(listing, c.name), dir_ / "music" / c.name);
+  FindListed(listing, "d.mp3")["tags"]["ID3v2"]["INAM_v2"] = "ok";
   listing.push_back(nlohmann::json::array());  // not an object
   const std::string a = ReadFile(dir_ / "music" / "a.mp3");
   const std::string c = ReadFile(dir_ / "music" / "c.mp3");
@@ -118,11 +112,11 @@ TEST_F(CliApply, BadEntriesAreRefusedOneByOneAndTheRestIsWritten) {
   EXPECT_EQ(ReadFile(dir_ / "music" / "a.mp3"), a);
   EXPECT_EQ(ReadFile(dir_ / "music" / "c.mp3"), c);
   nlohmann::json after = List();
-  EXPECT_EQ(Find(after, "d.mp3")["tags"]["ID3v2"]["INAM_v2"], "ok");
+  EXPECT_EQ(FindListed(after, "d.mp3")["tags"]["ID3v2"]["INAM_v2"], "ok");
 
   // A time stamp that moved is a change too.
   nlohmann::json fresh = List();
-  Find(fresh, "a.mp3")["tags"]["ID3v2"]["INAM_v2"] = "late";
+  FindListed(fresh, "a.mp3")["tags"]["ID3v2"]["INAM_v2"] = "late";
   struct timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
   ::utimensat(AT_FDCWD, (dir_ / "music" / "a.mp3").c_str(), times, 0);
   r = Apply(fresh);

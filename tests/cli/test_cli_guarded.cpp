@@ -23,6 +23,7 @@ namespace hozanki {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FindListed;
 using test::Quote;
 using test::ReadFile;
 using test::WriteFile;
@@ -66,13 +67,6 @@ class CliGuarded : public test::CliConfigTest {
     WriteFile(dir_ / "edit.json", listing.dump());
     return Cli("apply " + Quote((dir_ / "edit.json").string()));
   }
-  static nlohmann::json& Find(nlohmann::json& listing, const std::string& name) {
-    for (auto& e : listing)
-      if (e["name"] == name) return e;
-    static nlohmann::json none;
-    ADD_FAILURE() << name << " not listed";
-    return none;
-  }
   // Files of the music folder by name, our temporary copies left out.
   std::map<std::string, std::string> Files() const {
     std::map<std::string, std::string> files;
@@ -110,7 +104,7 @@ TEST_F(CliGuarded, AnApplyKilledAtAnyStepLeavesEveryContentUnderOneExpectedName)
   auto edited = [&] {
     nlohmann::json listing = List();
     std::vector<nlohmann::json*> entries;  // found before any name changes
-    for (const Move& m : moves) entries.push_back(&Find(listing, m.from));
+    for (const Move& m : moves) entries.push_back(&FindListed(listing, m.from));
     for (size_t i = 0; i < entries.size(); ++i) {
       (*entries[i])["name"] = moves[i].to;
       if (*moves[i].title) (*entries[i])["tags"]["ID3v2"]["INAM_v2"] = moves[i].title;
@@ -163,7 +157,7 @@ TEST_F(CliGuarded, OurTemporaryNamesAreRefusedAsNewNames) {
   Put("a.mp3", "a");
   for (const char* name : {".hozanki-AAAAAAAA.tmp", ".hozanki-Ab3dEf7h.ren"}) {
     nlohmann::json listing = List();
-    Find(listing, "a.mp3")["name"] = name;
+    FindListed(listing, "a.mp3")["name"] = name;
     test::ShellResult r = Apply(listing);
     EXPECT_NE(r.out.find("bad file name"), std::string::npos) << r.out;
     EXPECT_TRUE(fs::exists(music_ / "a.mp3")) << name;
@@ -173,17 +167,17 @@ TEST_F(CliGuarded, OurTemporaryNamesAreRefusedAsNewNames) {
 TEST_F(CliGuarded, AFileChangedSinceItWasListedIsRefusedEvenWithItsSizeAndTimeKept) {
   Put("a.mp3", "listed title");
   nlohmann::json listing = List();
-  ASSERT_TRUE(Find(listing, "a.mp3").contains("identity"));
+  ASSERT_TRUE(FindListed(listing, "a.mp3").contains("identity"));
   // Another program's edit in place, keeping size and time stamp (as a save
   // of ours with "TimeStamp" on does).
   const auto size = fs::file_size(music_ / "a.mp3");
   ASSERT_EQ(Cli("set " + Quote((music_ / "a.mp3").string()) + " INAM_v2=" + Quote("other title")).status, 0);
   ASSERT_EQ(fs::file_size(music_ / "a.mp3"), size) << "the other edit was meant to be in place";
   nlohmann::json now = List();
-  ASSERT_EQ(Find(listing, "a.mp3")["timestamp"], Find(now, "a.mp3")["timestamp"]);
+  ASSERT_EQ(FindListed(listing, "a.mp3")["timestamp"], FindListed(now, "a.mp3")["timestamp"]);
   const std::string changed = ReadFile(music_ / "a.mp3");
 
-  Find(listing, "a.mp3")["tags"]["ID3v2"]["IART_v2"] = "an artist";
+  FindListed(listing, "a.mp3")["tags"]["ID3v2"]["IART_v2"] = "an artist";
   test::ShellResult r = Apply(listing);
   EXPECT_EQ(r.status, 1) << r.out;
   EXPECT_NE(r.out.find("changed since it was listed (identity)"), std::string::npos) << r.out;
@@ -192,20 +186,20 @@ TEST_F(CliGuarded, AFileChangedSinceItWasListedIsRefusedEvenWithItsSizeAndTimeKe
   // A listing of an older version (no identity) is still applied, with a
   // warning that such changes go unnoticed.
   nlohmann::json older = List();
-  Find(older, "a.mp3").erase("identity");
-  Find(older, "a.mp3")["tags"]["ID3v2"]["IART_v2"] = "an artist";
+  FindListed(older, "a.mp3").erase("identity");
+  FindListed(older, "a.mp3")["tags"]["ID3v2"]["IART_v2"] = "an artist";
   r = Apply(older);
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("older version"), std::string::npos) << r.out;
   now = List();
-  EXPECT_EQ(Find(now, "a.mp3")["tags"]["ID3v2"]["IART_v2"], "an artist");
+  EXPECT_EQ(FindListed(now, "a.mp3")["tags"]["ID3v2"]["IART_v2"], "an artist");
 }
 
 TEST_F(CliGuarded, ATagRemovedAndChangedAtOnceIsRefused) {
   Put("a.mp3", "a");
   const std::string before = ReadFile(music_ / "a.mp3");
   nlohmann::json listing = List();
-  nlohmann::json& v2 = Find(listing, "a.mp3")["tags"]["ID3v2"];
+  nlohmann::json& v2 = FindListed(listing, "a.mp3")["tags"]["ID3v2"];
   ASSERT_EQ(v2["state"], 1);
   v2["state"] = 0;
   v2["INAM_v2"] = "changed";

@@ -43,20 +43,14 @@ using namespace testsupport;
 
 namespace {
 
+using guitest::WriteIni;
+using guitest::WriteRecorder;
+
 constexpr TagKind V2 = TagKind::MP3ID3v2;
 
 QString HelpPage() {
   QFile page(HelpIndexPath());
   return page.open(QIODevice::ReadOnly) ? QString::fromUtf8(page.readAll()) : QString();
-}
-
-void WriteRecorder(const QString& path, const QString& out) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" + out.toUtf8() + "'.part\nmv '" +
-             out.toUtf8() + "'.part '" + out.toUtf8() + "'\n");
-  file.close();
-  QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
 }
 
 QByteArray RecordedBytes(const QString& out) {
@@ -237,7 +231,7 @@ void DialogKeysTest::NamesThatAreNotUtf8ReachProgramsAsBytes() {
   ini.WriteString("Tool", "Name0", "rec");
   ini.WriteString("Tool", "Exec0", tool.toStdString());
   ini.WriteString("Option", "Player1", tool.toStdString());
-  QVERIFY(ini.Save(std::filesystem::path(config.path().toStdString()) / "NR284.ini"));
+  WriteIni(config.path(), ini);
   MediaFolder folder;
   const std::string sjis = "\x83\x65\x83\x58\x83\x67.mp3";  // "テスト" in Shift-JIS
   folder.Copy("mp3/plain.mp3", sjis);

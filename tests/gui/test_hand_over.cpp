@@ -26,7 +26,6 @@
 #include "GuiTestSupport.h"
 #include "MainWindowTestSupport.h"
 #include "core/settings/AppSettings.h"
-#include "core/settings/IniFile.h"
 #include "core/tagedit/SetCellValue.h"
 #include "gui/app/StartUp.h"
 #include "gui/catalogue/SingleInstance.h"
@@ -39,6 +38,9 @@ using namespace hozanki;
 using namespace testsupport;
 
 namespace {
+
+using guitest::WriteEditorSetting;
+using guitest::WriteScript;
 
 constexpr TagKind V2 = TagKind::MP3ID3v2;
 
@@ -105,14 +107,6 @@ void Click(QWidget* box, const char* button) {
   b->click();
 }
 
-void WriteScript(const QString& path, const QByteArray& body) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write("#!/bin/sh\n" + body);
-  file.close();
-  QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-}
-
 QWidget* EditorWaitMessage() {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w->objectName() == QStringLiteral("EditorWait") && w->isVisible()) return w;
@@ -130,6 +124,18 @@ void PrepareEditor(TFormMain& w) {
   w.Tables().SetEditColumn(1, SubItemOf(V2, "INAM") + 1);
   w.TagTable(1)->selectAll();
 }
+
+// A shown window with one MP3 file loaded, ready for the external editor.
+struct EditorWindow {
+  EditorWindow() {
+    folder.Copy("mp3/plain.mp3", "a1.mp3");
+    w.show();
+    LoadInto(w, folder.Path());
+    PrepareEditor(w);
+  }
+  MediaFolder folder;
+  TFormMain w;
+};
 
 // Environment variables set for one test and put back after it.
 class ScopedEnv {
@@ -214,9 +220,7 @@ void HandOverTest::WhileTheEditorRunsHandOversWaitAndDropsAreRefused() {
   const QString editor = scripts_.path() + QStringLiteral("/waiting editor.sh");
   WriteScript(editor, "while [ ! -e '" + flag.toUtf8() + "' ]; do sleep 0.05; done\n"
                       "sed -i '1s/.*/FROM EDITOR\\r/' \"$1\"\n");
-  IniFile ini;
-  ini.WriteString("Option", "Editor", editor.toStdString());
-  QVERIFY(ini.Save(fs::path(config.path().toStdString()) / "NR284.ini"));
+  WriteEditorSetting(config.path(), editor);
   MediaFolder a, b;
   a.Copy("mp3/plain.mp3", "a1.mp3");
   a.Copy("mp3/plain.mp3", "a2.mp3");
@@ -277,15 +281,9 @@ void HandOverTest::StoppingTheWaitIgnoresTheEditorsFile() {
   const QString editor = scripts_.path() + QStringLiteral("/slow editor.sh");
   WriteScript(editor, "while [ ! -e '" + flag.toUtf8() + "' ]; do sleep 0.05; done\n"
                       "sed -i '1s/.*/TOO LATE\\r/' \"$1\"\ntouch '" + done.toUtf8() + "'\n");
-  IniFile ini;
-  ini.WriteString("Option", "Editor", editor.toStdString());
-  QVERIFY(ini.Save(fs::path(config.path().toStdString()) / "NR284.ini"));
-  MediaFolder a;
-  a.Copy("mp3/plain.mp3", "a1.mp3");
-  TFormMain w;
-  w.show();
-  LoadInto(w, a.Path());
-  PrepareEditor(w);
+  WriteEditorSetting(config.path(), editor);
+  EditorWindow window;
+  TFormMain& w = window.w;
   const std::string before = TitleAt(w, 0);
   QTimer probe;
   bool stopped = false;
@@ -338,15 +336,9 @@ void HandOverTest::TerminalEditorsRunInTheTerminalEmulator() {
   QVERIFY2(options.LabelEditorCommand->text().contains(terminal + QStringLiteral(" -e ") + editor),
            qPrintable(options.LabelEditorCommand->text()));
 
-  IniFile ini;
-  ini.WriteString("Option", "Editor", editor.toStdString());
-  QVERIFY(ini.Save(fs::path(config.path().toStdString()) / "NR284.ini"));
-  MediaFolder a;
-  a.Copy("mp3/plain.mp3", "a1.mp3");
-  TFormMain w;
-  w.show();
-  LoadInto(w, a.Path());
-  PrepareEditor(w);
+  WriteEditorSetting(config.path(), editor);
+  EditorWindow window;
+  TFormMain& w = window.w;
   Action(w, "MenuEditEditor")->trigger();
   QCOMPARE(TitleAt(w, 0), std::string("TYPED IN A TERMINAL"));
   QFile args(record);

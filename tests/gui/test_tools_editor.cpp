@@ -28,21 +28,12 @@ using namespace testsupport;
 
 namespace {
 
+using guitest::WriteEditorSetting;
+using guitest::WriteIni;
+using guitest::WriteRecorder;
+using guitest::WriteScript;
+
 constexpr TagKind V2 = TagKind::MP3ID3v2;
-
-void WriteScript(const QString& path, const QByteArray& body) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write("#!/bin/sh\n" + body);
-  file.close();
-  QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-}
-
-// A script that writes each argument it gets, NUL-terminated, to `out`.
-void WriteRecorder(const QString& path, const QString& out) {
-  WriteScript(path, "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '" + out.toUtf8() + "'.part\nmv '" +
-                        out.toUtf8() + "'.part '" + out.toUtf8() + "'\n");
-}
 
 QStringList Recorded(const QString& out) {
   if (!QTest::qWaitFor([&] { return QFile::exists(out); }, 10000)) return {QStringLiteral("<nothing ran>")};
@@ -52,10 +43,6 @@ QStringList Recorded(const QString& out) {
   for (const QByteArray& part : file.readAll().split('\0')) args << QString::fromUtf8(part);
   args.removeLast();  // after the last NUL
   return args;
-}
-
-void WriteIni(const QString& configDir, const IniFile& ini) {
-  QVERIFY(ini.Save(std::filesystem::path(configDir.toStdString()) / "NR284.ini"));
 }
 
 const std::string& ValueAt(TFormMain& w, int row, int subItem) {
@@ -238,9 +225,7 @@ void ToolsEditorTest::EditorChangesOnlyTheEditedLine() {
   const QString editor = scripts_.path() + QStringLiteral("/edit line 2.sh");
   // Waits a little so that the window is seen disabled, then edits line 2.
   WriteScript(editor, "sleep 0.3\nsed -i '2s/.*/EDITED 編集\\r/' \"$1\"\n");
-  IniFile ini;
-  ini.WriteString("Option", "Editor", editor.toStdString());
-  WriteIni(config.path(), ini);
+  WriteEditorSetting(config.path(), editor);
   MediaFolder folder;
   for (const char* name : {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}) folder.Copy("mp3/plain.mp3", name);
   TFormMain w;
@@ -285,9 +270,7 @@ void ToolsEditorTest::EditorThatCannotStartChangesNothing() {
   file.write("#!/no/such/interpreter\n");
   file.close();
   QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-  IniFile ini;
-  ini.WriteString("Option", "Editor", editor.toStdString());
-  WriteIni(config.path(), ini);
+  WriteEditorSetting(config.path(), editor);
   MediaFolder folder;
   for (const char* name : {"a.mp3", "b.mp3"}) folder.Copy("mp3/plain.mp3", name);
   TFormMain w;

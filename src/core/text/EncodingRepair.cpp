@@ -129,14 +129,20 @@ const std::vector<std::pair<std::string, std::string>>& NecSelectedCodes() {
   return table;
 }
 
-bool HasAbove(std::string_view utf8, char32_t limit) {
+// Whether some character of `utf8` satisfies `pred`.
+template <class Pred>
+bool AnyCodePoint(std::string_view utf8, Pred pred) {
   size_t pos = 0;
   while (pos < utf8.size()) {
     char32_t cp = 0;
     pos += DecodeUtf8Char(utf8, pos, cp);
-    if (cp > limit) return true;
+    if (pred(cp)) return true;
   }
   return false;
+}
+
+bool HasAbove(std::string_view utf8, char32_t limit) {
+  return AnyCodePoint(utf8, [limit](char32_t cp) { return cp > limit; });
 }
 
 // The bytes behind a text of a legacy byte field as DecodeTagText read it:
@@ -212,15 +218,10 @@ bool IsAsciiLetter(char32_t cp) {
 // A text decoded as UTF-8 is plausible when it holds no controls, private
 // use characters or replacement characters.
 bool PlausibleUnicode(std::string_view utf8) {
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    char32_t cp = 0;
-    pos += DecodeUtf8Char(utf8, pos, cp);
-    if ((cp < 0x20 && cp != '\t') || (cp >= 0x7F && cp < 0xA0) || (cp >= 0xE000 && cp <= 0xF8FF) ||
-        cp == 0xFFFD || cp >= 0xF0000)
-      return false;
-  }
-  return true;
+  return !AnyCodePoint(utf8, [](char32_t cp) {
+    return (cp < 0x20 && cp != '\t') || (cp >= 0x7F && cp < 0xA0) || (cp >= 0xE000 && cp <= 0xF8FF) ||
+           cp == 0xFFFD || cp >= 0xF0000;
+  });
 }
 
 int MultiByteSequences(std::string_view utf8) {
@@ -320,13 +321,8 @@ bool PairsLikeEucJp(std::string_view bytes, uint8_t lastLead) {
 // Half-width katakana with the marks real katakana words are full of: ﾝ,
 // the sound marks, the prolonged mark and small kana.
 bool HasKatakanaMarks(std::string_view utf8) {
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    char32_t cp = 0;
-    pos += DecodeUtf8Char(utf8, pos, cp);
-    if ((cp >= 0xFF67 && cp <= 0xFF70) || (cp >= 0xFF9D && cp <= 0xFF9F)) return true;
-  }
-  return false;
+  return AnyCodePoint(
+      utf8, [](char32_t cp) { return (cp >= 0xFF67 && cp <= 0xFF70) || (cp >= 0xFF9D && cp <= 0xFF9F); });
 }
 
 // Half-width katakana in `utf8` that reads as such: no faults, no
@@ -505,13 +501,7 @@ std::string Latin1Text(std::string_view bytes) {
 }
 
 bool HasPrivateUse(std::string_view utf8) {
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    char32_t cp = 0;
-    pos += DecodeUtf8Char(utf8, pos, cp);
-    if (cp >= 0xE000 && cp <= 0xF8FF) return true;
-  }
-  return false;
+  return AnyCodePoint(utf8, [](char32_t cp) { return cp >= 0xE000 && cp <= 0xF8FF; });
 }
 
 }  // namespace

@@ -5,22 +5,15 @@
 #include <vector>
 
 #include "core/catalogue/GenreList.h"
+#include "core/catalogue/formats/Id3v2Bytes.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
 
 namespace hozanki {
 namespace {
 
-uint32_t Syncsafe(std::string_view d, size_t pos) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i) v = (v << 7) | (uint8_t(d[pos + i]) & 0x7F);
-  return v;
-}
-
-uint32_t Be32(std::string_view d, size_t pos) {
-  return (uint32_t(uint8_t(d[pos])) << 24) | (uint32_t(uint8_t(d[pos + 1])) << 16) |
-         (uint32_t(uint8_t(d[pos + 2])) << 8) | uint32_t(uint8_t(d[pos + 3]));
-}
+using id3v2::Be32;
+using id3v2::Syncsafe;
 
 std::string Utf16ToUtf8(std::string_view b, bool bigEndian) {
   std::string out;

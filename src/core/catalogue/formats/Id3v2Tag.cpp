@@ -12,6 +12,7 @@
 #include <charconv>
 
 #include "core/catalogue/GenreList.h"
+#include "core/catalogue/formats/Id3v2Bytes.h"
 #include "core/catalogue/formats/Id3v2QuickReader.h"
 #include "core/catalogue/formats/Id3v2Versions.h"
 #include "core/text/Cp932.h"
@@ -40,6 +41,11 @@ namespace {
 using TagLib::ByteVector;
 using TagLib::String;
 namespace ID3v2 = TagLib::ID3v2;
+using id3v2::Be32;
+using id3v2::Deunsync;
+using id3v2::FrameSize24;
+using id3v2::IsFrameId;
+using id3v2::Syncsafe;
 
 struct StemFrame {
   std::string_view stem;
@@ -127,17 +133,6 @@ void PutSyncsafe(std::string& out, size_t pos, uint32_t v) {
     out[pos + static_cast<size_t>(i)] = static_cast<char>((v >> (7 * (3 - i))) & 0x7F);
 }
 
-uint32_t Syncsafe(std::string_view d, size_t pos) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v = (v << 7) | (uint8_t(d[pos + static_cast<size_t>(i)]) & 0x7F);
-  return v;
-}
-
-uint32_t Be32(std::string_view d, size_t pos) {
-  return (uint32_t(uint8_t(d[pos])) << 24) | (uint32_t(uint8_t(d[pos + 1])) << 16) |
-         (uint32_t(uint8_t(d[pos + 2])) << 8) | uint32_t(uint8_t(d[pos + 3]));
-}
-
 std::string Unsync(std::string_view body) {
   std::string out;
   out.reserve(body.size() + body.size() / 64 + 1);
@@ -193,16 +188,6 @@ std::string PictureBodyTo23(std::string_view body) {
   std::string format(body.substr(1, 3));
   std::string mime = format == "PNG" ? "image/png" : format == "JPG" ? "image/jpeg" : "image/" + format;
   return std::string(1, body[0]) + mime + '\0' + std::string(body.substr(4));
-}
-
-std::string Deunsync(std::string_view body) {
-  std::string out;
-  out.reserve(body.size());
-  for (size_t i = 0; i < body.size(); ++i) {
-    out.push_back(body[i]);
-    if (uint8_t(body[i]) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0') ++i;
-  }
-  return out;
 }
 
 void Put24(std::string& out, uint32_t v) {
@@ -381,24 +366,6 @@ std::string AssembleTag(const std::string& frames, int version, std::string_view
 bool HasEncodingByte(std::string_view id) {
   return id[0] == 'T' || id == "COMM" || id == "APIC" || id == "GEOB" || id == "USLT" || id == "SYLT" ||
          id == "WXXX" || id == "OWNE" || id == "WFED" || id == "MVNM" || id == "MVIN" || id == "GRP1";
-}
-
-bool IsFrameId(std::string_view id) {
-  return id.size() == 4 && std::all_of(id.begin(), id.end(), [](char c) {
-           return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-         });
-}
-
-// A version 2.4 frame size as TagLib reads it: syncsafe, but a plain
-// big-endian number when a byte has its top bit set or when only that
-// reading lands on the next frame (some writers put version 2.3 sizes there).
-size_t FrameSize24(std::string_view tag, size_t pos) {
-  uint32_t plain = Be32(tag, pos + 4);
-  if (plain & 0x80808080u) return plain;
-  size_t size = Syncsafe(tag, pos + 4);
-  auto idAt = [&tag](size_t at) { return at + 4 <= tag.size() ? tag.substr(at, 4) : std::string_view(); };
-  if (size > 127 && !IsFrameId(idAt(pos + 10 + size)) && IsFrameId(idAt(pos + 10 + plain))) return plain;
-  return size;
 }
 
 // Offsets (in `tag`, a version 2.3 or 2.4 tag without whole-tag

@@ -7,8 +7,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/catalogue/formats/Id3v2Bytes.h"
+
 namespace hozanki {
 namespace {
+
+using id3v2::Be32;
+using id3v2::Deunsync;
+using id3v2::FrameSize24;
+using id3v2::IsFrameId;
+using id3v2::Syncsafe;
 
 struct Frame {
   std::string id;
@@ -21,48 +29,9 @@ bool Fail(std::string* error, std::string text) {
   return false;
 }
 
-uint32_t Syncsafe(std::string_view d, size_t pos) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i) v = (v << 7) | (uint8_t(d[pos + i]) & 0x7F);
-  return v;
-}
-
-uint32_t Be32(std::string_view d, size_t pos) {
-  return (uint32_t(uint8_t(d[pos])) << 24) | (uint32_t(uint8_t(d[pos + 1])) << 16) |
-         (uint32_t(uint8_t(d[pos + 2])) << 8) | uint32_t(uint8_t(d[pos + 3]));
-}
-
 void AppendSize(std::string& out, uint32_t v, bool syncsafe) {
   for (int i = 3; i >= 0; --i)
     out.push_back(static_cast<char>(syncsafe ? (v >> (7 * i)) & 0x7F : (v >> (8 * i)) & 0xFF));
-}
-
-std::string Deunsync(std::string_view body) {
-  std::string out;
-  out.reserve(body.size());
-  for (size_t i = 0; i < body.size(); ++i) {
-    out.push_back(body[i]);
-    if (uint8_t(body[i]) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0') ++i;
-  }
-  return out;
-}
-
-bool IsFrameId(std::string_view id) {
-  return id.size() == 4 && std::all_of(id.begin(), id.end(), [](char c) {
-           return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-         });
-}
-
-// A version 2.4 frame size: syncsafe, but a plain number when a byte has its
-// top bit set or when only that reading lands on the next frame (some
-// writers put version 2.3 sizes there). TagLib reads them the same way.
-size_t FrameSize24(std::string_view data, size_t pos) {
-  uint32_t plain = Be32(data, pos + 4);
-  if (plain & 0x80808080u) return plain;
-  size_t size = Syncsafe(data, pos + 4);
-  auto idAt = [&data](size_t at) { return at + 4 <= data.size() ? data.substr(at, 4) : std::string_view(); };
-  if (size > 127 && !IsFrameId(idAt(pos + 10 + size)) && IsFrameId(idAt(pos + 10 + plain))) return plain;
-  return size;
 }
 
 // The frames of a frame area (a tag's body or a chapter's sub-frames).
