@@ -19,8 +19,9 @@
 namespace hozanki::fuzz {
 
 // Largest growth a save may cause beyond the values' own bytes (new tag
-// headers, frame headers, the padding a new tag gets).
-inline constexpr uint64_t kGrowthMargin = 8192;
+// headers, frame headers, the padding a new tag gets: 8 KiB for a FLAC file
+// whose comments no longer fit, plus the block headers around it).
+inline constexpr uint64_t kGrowthMargin = 16384;
 
 // Extension (without the dot) picked by the first byte of a fuzz input from
 // `extensions`; the rest of the input is the file.
