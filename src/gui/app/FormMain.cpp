@@ -111,6 +111,16 @@ TFormMain::~TFormMain() {
   features_.renames->CloseFormRename();
   features_.listWindow->DeleteWindow();  // writes its settings
   features_.cells->CloseCompoundWindow();
+  // The controllers that are children of this window (the row drag, the
+  // folder panel, ...) filter events of its widgets, some through hosts that
+  // call into this window; QWidget's destructor still sends events to those
+  // widgets after this window stopped being a TFormMain: unhook them first.
+  hide();
+  QList<QObject*> filters;
+  for (QObject* child : children())
+    if (!child->isWidgetType()) filters += child;
+  for (QWidget* widget : findChildren<QWidget*>())
+    for (QObject* filter : filters) widget->removeEventFilter(filter);
 }
 
 void TFormMain::SetUpListControllers() {
