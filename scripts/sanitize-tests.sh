@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The core, the command line and their tests built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (gcc) in ./build-asan (GUI and benchmarks off):
-# runs the core and command-line tests, replays every fuzz target over the
-# fixtures, tests/data/repro and fuzz/corpus/<target> when it exists, and
-# checks the write path (set a value, save, read it back) on every media file
-# among them. Exits non-zero on any sanitizer report or broken write.
+# UndefinedBehaviorSanitizer (gcc) in ./build-asan (benchmarks off): runs the
+# core and command-line tests, replays every fuzz target over the fixtures,
+# tests/data/repro and fuzz/corpus/<target> when it exists, checks the write
+# path (set a value, save, read it back) on every media file among them, and
+# last runs a few of the window's tests (hand-over, saving, row drags).
+# Exits non-zero on any sanitizer report or broken write.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${ASAN_BUILD_DIR:-build-asan}
@@ -40,3 +41,18 @@ for replay in "$BUILD"/fuzz/replay_fuzz_*; do
 done
 
 "$BUILD"/fuzz/hozanki_write_check tests/data
+
+# The window's tests that stage edits, hand over paths, save and drag rows,
+# under the same sanitizers (leak reports are off: Qt and fontconfig keep
+# their caches until exit). The GUI is added to the same build folder.
+GUI_TESTS=(gui_test_hand_over gui_test_main_window_behaviour gui_test_unsaved_changes gui_test_saving
+  gui_test_folder_session gui_test_list_window gui_test_reorder_drag gui_test_tools_editor)
+cmake -S . -B "$BUILD" -DHOZANKI_BUILD_GUI=ON >/dev/null
+cmake --build "$BUILD" -j "$JOBS" --target "${GUI_TESTS[@]}"
+for t in "${GUI_TESTS[@]}"; do
+  config=$(mktemp -d)
+  HOZANKI_CONFIG_DIR=$config QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=${ASAN_OPTIONS/detect_leaks=1/detect_leaks=0} \
+    "$BUILD/tests/$t" >"$config.log" 2>&1 || { cat "$config.log"; echo "sanitize-tests: $t failed"; exit 1; }
+  grep -h '^Totals' "$config.log" | sed "s/^/$t: /"
+  rm -rf "$config" "$config.log"
+done
