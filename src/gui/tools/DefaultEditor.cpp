@@ -9,17 +9,17 @@
 #include "core/common/AtomicFile.h"
 #include "core/tools/DesktopEntry.h"
 #include "core/tools/EditorExchange.h"
+#include "core/tools/ProgramStart.h"
 
 namespace hozanki {
 namespace {
 
 // The program of a command made absolute through PATH; false when missing.
-bool ResolveProgram(std::vector<std::string>& command) {
+bool ResolveCommand(std::vector<std::string>& command) {
   if (command.empty()) return false;
-  const QString program = QString::fromStdString(command.front());
-  const QString found = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
-  if (found.isEmpty() || !IsProgramFile(found)) return false;
-  command.front() = found.toStdString();
+  std::string found = ResolveProgram(command.front());
+  if (found.empty()) return false;
+  command.front() = std::move(found);
   return true;
 }
 
@@ -72,11 +72,11 @@ std::optional<std::vector<std::string>> WindowEditorOfEntry(std::string_view ent
 
 std::vector<std::string> DefaultEditorCommand() {
   std::vector<std::string> command = MimeDefaultCommand();
-  if (ResolveProgram(command)) return command;
+  if (ResolveCommand(command)) return command;
   for (const char* name : {"mousepad", "gedit", "gnome-text-editor", "kate", "kwrite", "featherpad", "xed",
                            "pluma", "leafpad", "l3afpad", "geany"}) {
     command = {name};
-    if (ResolveProgram(command)) return command;
+    if (ResolveCommand(command)) return command;
   }
   return {};
 }
@@ -102,7 +102,7 @@ bool IsTerminalProgram(const std::string& program) {
     const auto exec = DesktopEntryExec(bytes);
     if (!exec) continue;
     std::vector<std::string> command = SplitExecValue(*exec);
-    if (!ResolveProgram(command)) continue;
+    if (!ResolveCommand(command)) continue;
     if (command.front() == program || Canonical(command.front()) == target) return true;
   }
   return false;
@@ -115,7 +115,7 @@ std::vector<std::string> TerminalCommand() {
                            "mate-terminal", "urxvt", "alacritty", "kitty"})
     candidates.push_back({name, "-e"});
   for (std::vector<std::string>& command : candidates)
-    if (ResolveProgram(command)) return command;
+    if (ResolveCommand(command)) return command;
   return {};
 }
 
