@@ -37,6 +37,8 @@ seed write_other 00 "$data"/ogg/*.ogg
 seed write_other 01 "$data"/ape/*.ape
 seed write_other 02 "$data"/vqf/*.vqf "$data"/repro/*.vqf
 seed write_other 03 "$data"/flac/*.flac
+seed write_other 04 "$data"/aiff/*.aif*
+seed write_other 05 "$data"/dsf/*.dsf
 
 seed mp3_parsers "" "$data"/mp3/* "$data"/repro/*.mp3 "$data"/repro/*.rmp
 seed mp3_file "" "$data"/mp3/*.mp3 "$data"/repro/*.mp3

@@ -23,7 +23,8 @@
 // JUNK chunks of the first RIFF part, at the same offsets; VQF, everything
 // after "DATA"; ASF, everything after the header object; Ogg, the pages
 // after the header packets; MP4, the "mdat" contents; FLAC, STREAMINFO and
-// the audio frames after the metadata blocks.
+// the audio frames after the metadata blocks; AIFF, the "COMM" and "SSND"
+// chunks' bodies; DSF, the "fmt " chunk's body and the samples.
 
 #include <cstdint>
 #include <filesystem>
@@ -41,7 +42,7 @@ struct ByteRange {
 
 struct PayloadMap {
   FileType type = FileType::Unknown;
-  // "MPEG" or "RMP3", "Vorbis" or "Opus"; empty for the other formats.
+  // "MPEG" or "RMP3", "Vorbis" or "Opus", "AIFF" or "AIFC"; empty for the other formats.
   std::string variant;
   uint64_t fileSize = 0;
   // Payload bytes in file order. Ogg: one range per audio page (the whole
