@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <type_traits>
 #include <fstream>
 #include <optional>
+#include <type_traits>
 
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/ByteOrder.h"
@@ -37,8 +37,6 @@ struct TagPlace {
   std::optional<ApeTagData> tag;
 };
 
-using ValueMapOf = std::map<std::string, std::string, std::less<>>;
-
 TagPlace FindApeTag(const std::filesystem::path& path) {
   TagPlace place;
   std::error_code ec;
@@ -55,9 +53,7 @@ TagPlace FindApeTag(const std::filesystem::path& path) {
   return place;
 }
 
-}  // namespace
-
-namespace {
+using Values = std::map<std::string, std::string, std::less<>>;
 
 enum class ApeCodec { None, Monkey, WavPack, Tak, Musepack };
 
@@ -79,7 +75,7 @@ ApeCodec CodecOf(const std::filesystem::path& path, uint64_t& start) {
 
 // "TIME" and "AFMT" of a stream TagLib reads.
 template <typename File>
-bool ReadProperties(const std::filesystem::path& path, const char* what, ValueMapOf& values,
+bool ReadProperties(const std::filesystem::path& path, const char* what, Values& values,
                     std::string* error) {
   File file(path.c_str(), true);
   const auto* props = file.isValid() ? file.audioProperties() : nullptr;
@@ -104,7 +100,7 @@ bool ReadProperties(const std::filesystem::path& path, const char* what, ValueMa
 }
 
 // TAK has no TagLib reader: its stream header is ours.
-bool ReadTakProperties(const std::filesystem::path& path, uint64_t audioEnd, ValueMapOf& values,
+bool ReadTakProperties(const std::filesystem::path& path, uint64_t audioEnd, Values& values,
                        std::string* error) {
   std::optional<TakStreamInfo> info = ParseTakHeader(ReadFileBytes(path, 0, 64 * 1024));
   if (!info) {
@@ -128,7 +124,11 @@ bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   bool read = false;
   switch (codec) {
     case ApeCodec::Monkey:
-      read = start == 0 && ReadProperties<TagLib::APE::File>(path, "Monkey's Audio", values, error);
+      if (start != 0) {
+        if (error) *error = "not a Monkey's Audio file (no \"MAC \" header)";
+        return false;
+      }
+      read = ReadProperties<TagLib::APE::File>(path, "Monkey's Audio", values, error);
       break;
     case ApeCodec::WavPack: read = ReadProperties<TagLib::WavPack::File>(path, "WavPack", values, error); break;
     case ApeCodec::Musepack: read = ReadProperties<TagLib::MPC::File>(path, "Musepack", values, error); break;
@@ -137,10 +137,7 @@ bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
       if (error) *error = "not a Monkey's Audio, WavPack, TAK or Musepack file";
       return false;
   }
-  if (!read) {
-    if (error && error->empty()) *error = "not a Monkey's Audio file (no \"MAC \" header)";
-    return false;
-  }
+  if (!read) return false;
   // The items are our own reading: TagLib reads only UTF-8 and would lose
   // version 1 texts in code page 932.
   if (place.tag) {
