@@ -5,5 +5,6 @@
 #include "WriteCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return hozanki::fuzz::FuzzWrite(data, size, {"ogg", "ape", "vqf", "flac", "opus", "spx", "oga", "wv", "tak", "mpc"});
+  return hozanki::fuzz::FuzzWrite(data, size,
+                                  {"ogg", "ape", "vqf", "flac", "opus", "spx", "oga", "wv", "tak", "mpc"});
 }

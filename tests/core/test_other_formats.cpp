@@ -59,7 +59,9 @@ TEST(OtherFormatsRead, FilesWrittenByOtherToolsShowTheirValues) {
       {"ogg/tagged.spx", FileType::OGG, {{"INAM", "Song Title"}, {"ICRD", "2001"}, {"ICMT", "A comment"}}},
       {"ogg/flac.oga", FileType::OGG, {{"IPRD", "Album Name"}, {"IGNR", "Rock"}, {"ICMT", "A comment"}}},
       {"ape/tagged.wv", FileType::APE, {{"INAM", "Song Title"}, {"TRACK", "7"}, {"ICRD", ""}}},
-      {"ape/tagged.mpc", FileType::APE, {{"INAM", "ミューズパック"}, {"ICRD", "2008"}, {"ICMT", "Mpc comment"}}},
+      {"ape/tagged.mpc",
+       FileType::APE,
+       {{"INAM", "ミューズパック"}, {"ICRD", "2008"}, {"ICMT", "Mpc comment"}}},
       {"ape/tagged.tak",
        FileType::APE,
        {{"IART", "Tak Artist"},
@@ -143,8 +145,11 @@ TEST(OtherFormatsRead, TimeAndFormatTexts) {
   // The codec of each stream the OGG and APE pages hold; TAK's header is our
   // own reading, its duration as ffprobe gives it.
   const std::pair<const char*, const char*> codecs[] = {
-      {"ogg/tagged.opus", "Opus, "},       {"ogg/tagged.spx", "Speex, "},  {"ogg/flac.oga", "FLAC, 8000Hz, 16bit, 1ch"},
-      {"ape/tagged.wv", "WavPack, "},      {"ape/tagged.mpc", "Musepack SV8, "},
+      {"ogg/tagged.opus", "Opus, "},
+      {"ogg/tagged.spx", "Speex, "},
+      {"ogg/flac.oga", "FLAC, 8000Hz, 16bit, 1ch"},
+      {"ape/tagged.wv", "WavPack, "},
+      {"ape/tagged.mpc", "Musepack SV8, "},
       {"ape/tagged.tak", "TAK, 10kbps, 44100Hz, 16bit, 2ch"}};
   for (const auto& [fixture, codec] : codecs)
     EXPECT_EQ(Open(Fixture(fixture))->GetValue("AFMT").rfind(codec, 0), 0u) << fixture;

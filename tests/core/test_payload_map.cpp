@@ -265,9 +265,9 @@ TEST_F(PayloadMapTest, HandMadeFaultsAreRefusedAndToleratedOddsAreNot) {
       {"Ogg Speex with an absurd count of extra headers", "ogg/tagged.spx", FileType::OGG,
        [](std::string& b) { PutLe(b, Find(b, "Speex   ") + 68, 1u << 30, 4); }, "extra headers"},
       {"Ogg FLAC that does not count its metadata packets", "ogg/flac.oga", FileType::OGG,
-       [](std::string& b) { PutBe(b, Find(b, "\x7F" "FLAC") + 7, 0, 2); }, "does not count"},
+       [](std::string& b) { PutBe(b, Find(b, "\177FLAC") + 7, 0, 2); }, "does not count"},
       {"Ogg FLAC counting an audio frame as metadata", "ogg/flac.oga", FileType::OGG,
-       [](std::string& b) { PutBe(b, Find(b, "\x7F" "FLAC") + 7, 2, 2); }, "header packet"},
+       [](std::string& b) { PutBe(b, Find(b, "\177FLAC") + 7, 2, 2); }, "header packet"},
       {"WavPack without its magic", "ape/tagged.wv", FileType::APE, [](std::string& b) { b[0] = 'W'; },
        "not a Monkey's Audio, WavPack, TAK or Musepack"},
       {"MP4 track box larger than the movie", "mp4/video.mp4", FileType::MP4,
@@ -492,7 +492,8 @@ TEST_F(PayloadMapTest, OtherKindsOfFileAreNotTheSame) {
              opus = Map(FileType::OGG, Fixture("ogg/opus.ogg"));
   EXPECT_FALSE(SamePayload(Fixture("ogg/tagged.ogg"), vorbis, Fixture("ogg/opus.ogg"), opus, &error));
   // A TAK stream is no Monkey's Audio stream, whatever the bytes after it.
-  PayloadMap tak = Map(FileType::APE, Fixture("ape/plain.tak")), mac = Map(FileType::APE, Fixture("ape/plain.ape"));
+  PayloadMap tak = Map(FileType::APE, Fixture("ape/plain.tak"));
+  PayloadMap mac = Map(FileType::APE, Fixture("ape/plain.ape"));
   EXPECT_FALSE(SamePayload(Fixture("ape/plain.tak"), tak, Fixture("ape/plain.ape"), mac, &error));
   EXPECT_NE(error.find("same kind"), std::string::npos) << error;
   PayloadMap mp3 = Map(FileType::MP3, Fixture("mp3/plain.mp3"));

@@ -130,9 +130,15 @@ bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
       }
       read = ReadProperties<TagLib::APE::File>(path, "Monkey's Audio", values, error);
       break;
-    case ApeCodec::WavPack: read = ReadProperties<TagLib::WavPack::File>(path, "WavPack", values, error); break;
-    case ApeCodec::Musepack: read = ReadProperties<TagLib::MPC::File>(path, "Musepack", values, error); break;
-    case ApeCodec::Tak: read = ReadTakProperties(path, place.tagStart, values, error); break;
+    case ApeCodec::WavPack:
+      read = ReadProperties<TagLib::WavPack::File>(path, "WavPack", values, error);
+      break;
+    case ApeCodec::Musepack:
+      read = ReadProperties<TagLib::MPC::File>(path, "Musepack", values, error);
+      break;
+    case ApeCodec::Tak:
+      read = ReadTakProperties(path, place.tagStart, values, error);
+      break;
     case ApeCodec::None:
       if (error) *error = "not a Monkey's Audio, WavPack, TAK or Musepack file";
       return false;

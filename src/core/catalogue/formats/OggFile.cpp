@@ -34,7 +34,7 @@ OggCodec CodecOf(std::string_view head) {
   if (head.compare(packet, 7, "\x01vorbis") == 0) return OggCodec::Vorbis;
   if (head.compare(packet, 8, "OpusHead") == 0) return OggCodec::Opus;
   if (head.compare(packet, 8, "Speex   ") == 0) return OggCodec::Speex;
-  if (head.compare(packet, 5, "\x7F" "FLAC") == 0) return OggCodec::Flac;
+  if (head.compare(packet, 5, "\177FLAC") == 0) return OggCodec::Flac;
   return OggCodec::None;
 }
 
@@ -68,7 +68,7 @@ std::unique_ptr<TagLib::Ogg::File> OpenOgg(OggCodec codec, Source source, bool p
 // the plain Ogg packet writer.
 bool SaveOggFlac(TagLib::Ogg::FLAC::File& file, std::string* error) {
   TagLib::ByteVector first = file.packet(0);
-  // "\x7F" "FLAC", version (2 bytes), number of header packets that follow (16 bits).
+  // 0x7F "FLAC", version (2 bytes), number of header packets that follow (16 bits).
   if (first.size() < 9) {
     if (error) *error = "damaged Ogg FLAC stream header";
     return false;

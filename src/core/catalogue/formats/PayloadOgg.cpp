@@ -73,7 +73,7 @@ bool FirstHeader(std::string_view mark, std::string& variant, int& headerPackets
     uint32_t extra = Le32(mark, 68);
     if (extra > 16) return Fail(error, "damaged Speex header (" + std::to_string(extra) + " extra headers)");
     variant = "Speex", headerPackets = 2 + static_cast<int>(extra);
-  } else if (mark.substr(0, 5) == "\x7F" "FLAC"sv && mark.substr(9, 4) == "fLaC"sv) {
+  } else if (mark.substr(0, 5) == "\177FLAC"sv && mark.substr(9, 4) == "fLaC"sv) {
     // Version 1.0 counts the metadata packets; 0 means "unknown", which
     // leaves the start of the audio to guessing.
     int blocks = static_cast<unsigned char>(mark[7]) << 8 | static_cast<unsigned char>(mark[8]);
