@@ -57,7 +57,7 @@ using Values = std::map<std::string, std::string, std::less<>>;
 
 enum class ApeCodec { None, Monkey, WavPack, Tak, Musepack };
 
-// The stream's magic, after an ID3v2 tag some Musepack files start with.
+// The stream's magic, after an ID3v2 tag some files start with (`start`).
 ApeCodec CodecOf(const std::filesystem::path& path, uint64_t& start) {
   std::string head = ReadFileBytes(path, 0, 10);
   start = 0;
@@ -100,15 +100,15 @@ bool ReadProperties(const std::filesystem::path& path, const char* what, Values&
 }
 
 // TAK has no TagLib reader: its stream header is ours.
-bool ReadTakProperties(const std::filesystem::path& path, uint64_t audioEnd, Values& values,
+bool ReadTakProperties(const std::filesystem::path& path, uint64_t start, uint64_t audioEnd, Values& values,
                        std::string* error) {
-  std::optional<TakStreamInfo> info = ParseTakHeader(ReadFileBytes(path, 0, 64 * 1024));
+  std::optional<TakStreamInfo> info = ParseTakHeader(ReadFileBytes(path, start, 64 * 1024));
   if (!info) {
     if (error) *error = "broken TAK file (no usable stream header)";
     return false;
   }
   uint64_t ms = info->samples * 1000 / static_cast<uint64_t>(info->sampleRate);
-  uint64_t audio = audioEnd > info->headerSize ? audioEnd - info->headerSize : 0;
+  uint64_t audio = audioEnd > start + info->headerSize ? audioEnd - start - info->headerSize : 0;
   int kbps = ms > 0 ? static_cast<int>(std::min<uint64_t>(audio * 8 / ms, 1u << 20)) : 0;
   values["TIME"] = TimeText(static_cast<int64_t>(ms / 1000));
   values["AFMT"] = AudioFormatText("TAK", kbps, info->sampleRate, info->bits, info->channels);
@@ -137,7 +137,7 @@ bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
       read = ReadProperties<TagLib::MPC::File>(path, "Musepack", values, error);
       break;
     case ApeCodec::Tak:
-      read = ReadTakProperties(path, place.tagStart, values, error);
+      read = ReadTakProperties(path, start, place.tagStart, values, error);
       break;
     case ApeCodec::None:
       if (error) *error = "not a Monkey's Audio, WavPack, TAK or Musepack file";
