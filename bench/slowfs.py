@@ -162,7 +162,8 @@ def main():
         sys.exit("usage: slowfs.py ROOT MOUNTPOINT DELAY_MS [--writable]")
     root, mountpoint, delay_ms = os.path.realpath(args[0]), args[1], float(args[2])
     SlowFuse(SlowShare(root, delay_ms / 1000.0), mountpoint, foreground=True, nothreads=False,
-         ro="--writable" not in sys.argv, attr_timeout=0, entry_timeout=0, allow_other=False)
+         ro="--writable" not in sys.argv, attr_timeout=0, entry_timeout=0, allow_other=False,
+         big_writes=True)  # writes of up to 128 KiB per request, as a share takes them
 
 
 if __name__ == "__main__":
