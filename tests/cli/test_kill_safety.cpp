@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -197,17 +199,38 @@ TEST_F(KillSafety, EveryFileIsOldOrNewAfterAKillAndNothingIsLeftBehind) {
 namespace hozanki {
 namespace {
 
+// A count from the environment, else `fallback`.
+int CountFromEnvironment(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+
 // In-place writes of a batch of files, killed at random moments: after the
 // next run has played the journal back, every file is old or new (all old
 // when the kill left a journal), and no journal or temporary file is left.
+// HOZANKI_KILL_DIR puts the files below another folder (one on a share or
+// a FUSE mount; the settings folder stays here), HOZANKI_KILL_FILES and
+// HOZANKI_KILL_KILLS say how many files and kills.
 TEST_F(KillSafety, InPlaceBatchesAreOldOrNewOnceTheNextRunHasPlayedBackTheJournal) {
-  constexpr int kFiles = 24;
-  constexpr int kKills = 60;
-  const fs::path work = dir_ / "batch", originals = dir_ / "batch-originals";
+  const int kFiles = CountFromEnvironment("HOZANKI_KILL_FILES", 24);
+  const int kKills = CountFromEnvironment("HOZANKI_KILL_KILLS", 60);
+  const char* elsewhere = std::getenv("HOZANKI_KILL_DIR");
+  const fs::path base = elsewhere && *elsewhere ? fs::path(elsewhere) / ("kill-" + std::to_string(::getpid())) : dir_;
+  struct Remover {
+    fs::path folder;
+    ~Remover() {
+      std::error_code ec;
+      if (!folder.empty()) fs::remove_all(folder, ec);
+    }
+  } remover{base == dir_ ? fs::path() : base};
+  const fs::path work = base / "batch", originals = base / "batch-originals";
   fs::create_directories(work);
   fs::create_directories(originals);
   std::string stream = ReadFile(fs::path(HOZANKI_TEST_DATA) / "mp3" / "plain.mp3"), bytes;
-  while (bytes.size() < (512u << 10)) bytes += stream;
+  // Half a megabyte each, less when there are many (old and new copies of
+  // every file are held here).
+  const size_t fileSize = std::clamp<size_t>((64u << 20) / static_cast<size_t>(kFiles), 32u << 10, 512u << 10);
+  while (bytes.size() < fileSize) bytes += stream;
   for (int i = 0; i < kFiles; ++i) WriteFile(work / ("t" + std::to_string(i) + ".mp3"), bytes);
   // First tags (written as new copies, with room to grow), through apply.
   auto listing = [&](const std::string& title, bool create) {
@@ -263,11 +286,12 @@ TEST_F(KillSafety, InPlaceBatchesAreOldOrNewOnceTheNextRunHasPlayedBackTheJourna
           std::chrono::microseconds(std::uniform_int_distribution<long>(span / 3, span)(rng)));
     } else {
       // Right after the journal appears, plus a little: timing alone misses
-      // its short life on a busy machine.
+      // its short life on a busy machine (longer on a share, where each
+      // overwrite is a few round trips).
       int status = 0;
       while (journals() == 0 && ::waitpid(pid, &status, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(50));
-      std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, 2000)(rng)));
+      std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, base == dir_ ? 2000 : 1500L * kFiles)(rng)));
     }
     ::kill(pid, SIGKILL);
     Wait(pid);

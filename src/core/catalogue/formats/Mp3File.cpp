@@ -82,6 +82,7 @@ std::unique_ptr<Mp3File> Mp3File::Open(const std::filesystem::path& path, std::s
 }
 
 std::string Mp3File::ReadRange(uint64_t offset, uint64_t length) const {
+  if (int held = HeldOpenFile::HeldDescriptor(path_); held >= 0) return PRead(held, offset, length);
   int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return {};
   std::string out = PRead(fd, offset, length);
@@ -91,12 +92,15 @@ std::string Mp3File::ReadRange(uint64_t offset, uint64_t length) const {
 
 bool Mp3File::Load(std::string* error) {
   *this = Mp3File(std::move(path_));
-  int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+  const int held = HeldOpenFile::HeldDescriptor(path_);
+  int fd = held >= 0 ? held : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Fail(error, "cannot open " + path_.string() + ": " + std::strerror(errno));
   struct Closer {
     int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
+    ~Closer() {
+      if (fd >= 0) ::close(fd);
+    }
+  } closer{held >= 0 ? -1 : fd};
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(error, "not a regular file");
   fileSize_ = static_cast<uint64_t>(st.st_size);
