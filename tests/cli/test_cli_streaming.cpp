@@ -92,7 +92,7 @@ TEST_F(CliStreaming, ApplyWritesEveryBatchSwapsAcrossBatchesAndChecksTheWholeLis
   hozanki::test::ShellResult r = Cli("apply - < " + Quote(dir_ / "cut.json"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("not a JSON array"), std::string::npos) << r.err;
-  EXPECT_EQ(ReadFile(dir_ / "music" / Name(1)), first);
+  EXPECT_TRUE(ReadFile(dir_ / "music" / Name(1)) == first) << "written before the cut was found";
 
   WriteFile(dir_ / "edit.json", text);
   r = Cli("apply " + Quote(dir_ / "edit.json"));
