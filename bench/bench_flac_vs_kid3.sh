@@ -8,7 +8,8 @@
 #      kid3-cli setting the same titles on an identical copy, ROUNDS times.
 # Wall time and peak memory (/usr/bin/time). Needs kid3-cli, flac/metaflac,
 # ffmpeg and python3.
-# Usage: bench/bench_flac_vs_kid3.sh [BUILD_DIR]   (READ=10000 SAVE=200 MB=30 ROUNDS=3)
+# Usage: bench/bench_flac_vs_kid3.sh [BUILD_DIR]   (READ=10000 SAVE=200 MB=30 ROUNDS=3;
+#        READ=0 or SAVE=0 leaves that part out)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -38,9 +39,12 @@ tag() {  # tag FILE: the Vorbis comments and a cover of a ripped album track
     --set-tag="COMMENT=日本語のコメント" --import-picture-from="3||Cover||$dir/cover.png" "$1"
   metaflac --add-padding=8192 "$1"
 }
+results="$dir/results"
+: > "$results"
 ffmpeg -v error -y -f lavfi -i "nullsrc=s=160x160,geq=random(1)*255:128:128" -frames:v 1 "$dir/cover.png"
 
 # (1) Reading.
+if (( READ > 0 )); then
 ffmpeg -v error -y -f lavfi -i "sine=frequency=440:duration=1:sample_rate=44100" -ac 2 -c:a flac "$dir/read.flac"
 tag "$dir/read.flac"
 mkdir -p "$dir/read"
@@ -51,8 +55,6 @@ for i in range(int(sys.argv[3])):
 PY
 cat "$dir"/read/* > /dev/null  # warm cache
 echo "reading: $READ FLAC files of $(stat -c %s "$dir/read.flac") bytes"
-results="$dir/results"
-: > "$results"
 for r in $(seq 1 "$ROUNDS"); do
   timed hozanki "$cli" list --json "$dir/read" | tee -a "$results"
   listed=$(grep -c '"format":"FLAC"' "$dir/out")
@@ -64,6 +66,8 @@ awk -v n="$READ" '{ t[$1] += $2; c[$1]++; if ($3 > m[$1]) m[$1] = $3 }
           n, t["hozanki"]/c["hozanki"], t["kid3"]/c["kid3"], c["kid3"], t["hozanki"]/t["kid3"]
         printf "  peak memory: hozanki-cli %d MB, kid3-cli %d MB\n", m["hozanki"], m["kid3"] }' "$results"
 rm -rf "$dir/read"
+fi
+(( SAVE > 0 )) || exit 0
 
 # (2) Saving: noise, which FLAC shrinks to about 132 kB a second (the same
 # in both channels), for files of about MB megabytes.

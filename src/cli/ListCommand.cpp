@@ -170,7 +170,8 @@ int RunList(const std::vector<std::string>& args) {
         }
         if (attempt == 2) identity.reset();  // no identity: apply cannot be misled by it
       }
-      output = EntryJson(path, shown, *entry, identity).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+      output = EntryJson(path, shown, *entry, identity)
+                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     };
     auto emit = [&](size_t i) {
       std::string& output = outputs[i % window];

@@ -97,7 +97,8 @@ TEST_F(CliStreaming, ApplyWritesEveryBatchSwapsAcrossBatchesAndChecksTheWholeLis
   WriteFile(dir_ / "edit.json", text);
   r = Cli("apply " + Quote(dir_ / "edit.json"));
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find(std::to_string(kFiles) + " file(s), 0 unchanged, 0 refused"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(std::to_string(kFiles) + " file(s), 0 unchanged, 0 refused"), std::string::npos)
+      << r.err;
   const nlohmann::json now = List();
   ASSERT_EQ(now.size(), size_t{kFiles});
   for (int i = 0; i < kFiles; ++i) {
