@@ -31,7 +31,7 @@ for k in range(times):
 PY
 }
 copies 10 "$dir/m100k"
-cat "$dir"/m10k/* "$dir"/m100k/* > /dev/null  # warm cache
+find "$dir/m10k" "$dir/m100k" -type f -exec cat {} + > /dev/null  # warm cache
 
 measure() {  # measure LABEL COMMAND...: "LABEL seconds peak-MB"; stdout to $dir/out
   local label=$1; shift
@@ -57,6 +57,7 @@ rm -rf "$dir/m100k" "$dir"/list-*.json
 
 # apply: one folder of 20,000 files per program, a new title on each per round.
 for i in "${!programs[@]}"; do copies 2 "$dir/a20k-${names[$i]}"; done
+sync  # the copies' write-back is not charged to the first program's flushes
 for r in $(seq 1 "$ROUNDS"); do
   for i in "${!programs[@]}"; do
     "${programs[0]}" list --json "$dir/a20k-${names[$i]}" | /usr/bin/python3 -c '
@@ -65,6 +66,7 @@ l = json.load(sys.stdin)
 for n, e in enumerate(l):
     e["tags"]["ID3v2"]["INAM_v2"] = sys.argv[1] + " " + str(n)
 json.dump(l, sys.stdout, ensure_ascii=False)' "round $r" > "$dir/edit.json"
+    sync
     measure "apply 20000 ${names[$i]}" "${programs[$i]}" apply "$dir/edit.json"
     grep -q "20000 file(s), 0 unchanged, 0 refused" "$dir/err" || { cat "$dir/err"; exit 1; }
   done
