@@ -6,7 +6,10 @@
 #  (2) saving one changed title on SAVE files of about MB megabytes each:
 #      `hozanki-cli apply` (fed by `list --json | python`, not timed) against
 #      kid3-cli setting the same titles on an identical copy, ROUNDS times.
-# Wall time and peak memory (/usr/bin/time). Needs kid3-cli, flac/metaflac,
+# Wall time and peak memory (/usr/bin/time). apply's saves are durable (the
+# journal and its flushes, one syncfs per batch, which also waits for other
+# programs' writes on the same file system); kid3-cli flushes nothing, so a
+# busy disk moves the saving ratio. Needs kid3-cli, flac/metaflac,
 # ffmpeg and python3.
 # Usage: bench/bench_flac_vs_kid3.sh [BUILD_DIR]   (READ=10000 SAVE=200 MB=30 ROUNDS=3;
 #        READ=0 or SAVE=0 leaves that part out)
