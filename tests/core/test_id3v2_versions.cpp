@@ -131,6 +131,32 @@ TEST(Id3v2Versions, FramesThatCannotBeCarriedFailWithTheirName) {
   EXPECT_NE(error.find("PRIV"), std::string::npos) << error;
 }
 
+// TagLib reads a 2.3 tag's TYER (with TDAT and TIME), TORY and IPLS as 2.4
+// frames and would write them back re-made at the end; a save that touches
+// other values keeps them where they were, byte for byte.
+TEST(Id3v2Versions, UntouchedVersion23DatesKeepTheirPlaceAndBytes) {
+  const std::vector<std::pair<std::string, std::string>> frames = {
+      {"TIT2", std::string("\0" "old", 4)},          {"TYER", std::string("\0" "1999", 5)},
+      {"TDAT", std::string("\0" "0512", 5)},          {"TIME", std::string("\0" "1230", 5)},
+      {"TORY", std::string("\0" "1980", 5)},          {"IPLS", std::string("\0" "mix\0" "A\0", 7)},
+      {"TPE1", std::string("\0" "artist", 7)},
+  };
+  std::string body;
+  for (const auto& [id, data] : frames) body += Frame(id, data, 3);
+  for (const auto& [stem, changed] : {std::pair{"INAM", "TIT2"}, std::pair{"IART", "TPE1"}}) {
+    std::unique_ptr<Id3v2Tag> tag = Id3v2Tag::Parse(Tag(3, body + std::string(64, '\0')));
+    ASSERT_TRUE(tag);
+    tag->Set(stem, "new");
+    std::string error;
+    std::vector<std::pair<std::string, std::string>> out = Frames(tag->Render(3, false, -1, &error));
+    ASSERT_EQ(out.size(), frames.size()) << stem << " " << error;
+    for (size_t i = 0; i < frames.size(); ++i) {
+      EXPECT_EQ(out[i].first, frames[i].first) << stem;
+      if (frames[i].first != changed) EXPECT_EQ(out[i].second, frames[i].second) << stem << " " << frames[i].first;
+    }
+  }
+}
+
 TEST(Id3v2Versions, AnEditedYearIsValidInVersion23) {
   struct Case {
     const char* value;

@@ -274,16 +274,28 @@ std::vector<RawFrame> DroppedFrames23(std::string_view tag) {
   return out;
 }
 
+// The id TagLib gives a frame of a 2.3 tag it reads: it reads the year
+// (joined with TDAT and TIME), the original year and the people list as
+// their 2.4 frames, and writes them back as 2.3 frames of their own.
+std::string_view TagLibIdOf23(std::string_view id) {
+  if (id == "TYER") return "TDRC";
+  if (id == "TORY") return "TDOR";
+  if (id == "IPLS") return "TIPL";
+  return id;
+}
+
 // Puts TagLib's frames in the order of `raw` (the k-th raw frame of an id
-// with the k-th TagLib frame of that id); false when the ids do not match up.
-bool PairById(const std::vector<RawFrame>& raw, std::vector<ID3v2::Frame*>& frames) {
+// with the k-th TagLib frame of that id; with `as23`, a 2.3 frame with the
+// frame TagLib read it as); false when the ids do not match up.
+bool PairById(const std::vector<RawFrame>& raw, std::vector<ID3v2::Frame*>& frames, bool as23 = false) {
   if (raw.size() != frames.size()) return false;
   std::vector<ID3v2::Frame*> paired;
   std::vector<bool> used(frames.size(), false);
   for (const RawFrame& r : raw) {
+    const std::string_view id = as23 ? TagLibIdOf23(r.id) : std::string_view(r.id);
     size_t i = 0;
     while (i < frames.size() &&
-           (used[i] || std::string_view(frames[i]->frameID().data(), frames[i]->frameID().size()) != r.id))
+           (used[i] || std::string_view(frames[i]->frameID().data(), frames[i]->frameID().size()) != id))
       ++i;
     if (i == frames.size()) return false;
     used[i] = true;
@@ -703,13 +715,28 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
     Reload(std::move(converted));
   }
   const int rawVersion = raw_.size() >= 10 ? uint8_t(raw_[3]) : version;
+  std::vector<std::pair<std::string, std::string>> values;
+  for (const StemFrame& s : kStemFrames) {
+    auto it = pending_.find(s.stem);
+    if (it != pending_.end())
+      values.emplace_back(it->first, it->second);
+    else if (std::string stored = Stored(s.stem);
+             unicode >= 0 && !stored.empty() && !EncodedAsWanted(s.stem, stored, unicode))
+      values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded for the Unicode option
+  }
+  const bool dateWritten =
+      std::any_of(values.begin(), values.end(), [](const auto& v) { return v.first == "ICRD"; });
   // In the file's own version every frame of the tag is paired with TagLib's
   // frame of the same id, in order: frames that no value touches are then
   // written with their bytes as read, and only the touched ones by TagLib.
   std::vector<RawFrame> all = raw_.empty() ? std::vector<RawFrame>() : AllFrames(raw_);
   const std::vector<ID3v2::Frame*> before(tag_->frameList().begin(), tag_->frameList().end());
   std::vector<ID3v2::Frame*> paired = before;
-  const bool splice = family == rawVersion && !raw_.empty() && PairById(all, paired);
+  // A 2.3 tag's dates are paired with the frames TagLib read them as only
+  // while no date is written: an edited date is written by TagLib as a
+  // whole (TYER, and TDAT and TIME when it has them) in place of the old.
+  const bool splice = family == rawVersion && !raw_.empty() &&
+                      PairById(all, paired, /*as23=*/family == 3 && !dateWritten);
   // Otherwise TagLib writes the whole tag, and frames it would write without
   // their format flags (encrypted, compressed, grouped) must be paired alone.
   std::vector<RawFrame> packed;
@@ -726,17 +753,6 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
       return {};
     }
   }
-  std::vector<std::pair<std::string, std::string>> values;
-  for (const StemFrame& s : kStemFrames) {
-    auto it = pending_.find(s.stem);
-    if (it != pending_.end())
-      values.emplace_back(it->first, it->second);
-    else if (std::string stored = Stored(s.stem);
-             unicode >= 0 && !stored.empty() && !EncodedAsWanted(s.stem, stored, unicode))
-      values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded for the Unicode option
-  }
-  const bool dateWritten =
-      std::any_of(values.begin(), values.end(), [](const auto& v) { return v.first == "ICRD"; });
   touched_.clear();
   rawAdded_.clear();
   for (const auto& [stem, value] : values) Encode(stem, value, unicode, family, pending_.count(stem) == 0);
