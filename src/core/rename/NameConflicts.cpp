@@ -139,7 +139,12 @@ size_t NameConflictIndex::FolderOf(const fs::path& folder) {
   if (!added) return it->second;
   Folder f;
   f.nameCase = probe_.CaseOf(folder);
-  for (std::string& name : lister_(folder)) {
+  std::vector<std::string> names = lister_(folder);
+  // A folder holds no more listed rows than entries (nor than rows in all).
+  f.disk.reserve(names.size());
+  f.finals.reserve(std::min(names.size(), rows_.size()));
+  f.olds.reserve(std::min(names.size(), rows_.size()));
+  for (std::string& name : names) {
     std::string key = NameKey(name, f.nameCase);
     f.disk.emplace(std::move(key), std::move(name));
   }
@@ -194,8 +199,9 @@ void NameConflictIndex::Reset(std::vector<NameRow> rows) {
     e.newName = std::move(rows[id].newName);
     e.staged = rows[id].staged;
     Folder& f = folders_[e.folder];
-    ++f.olds[NameKey(e.oldName, f.nameCase)];
-    e.finalKey = FinalKey(e);
+    std::string oldKey = NameKey(e.oldName, f.nameCase);
+    ++f.olds[oldKey];
+    e.finalKey = Renamed(e) ? FinalKey(e) : std::move(oldKey);
     f.finals[e.finalKey].push_back(id);
   }
   for (size_t id = 0; id < rows_.size(); ++id) Evaluate(id);
