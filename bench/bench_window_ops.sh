@@ -6,14 +6,19 @@
 # the window's peak memory. Then saving a cleared title column of every file
 # through the window (Ctrl+S, until the re-read is over) against
 # `hozanki-cli apply` of the same change on an identical copy.
-# Medians over ROUNDS runs. With XVFB=1 the window runs on a private Xvfb
+# Medians over ROUNDS runs. Then, where kid3-qt is installed (Debian
+# package kid3-qt; also needs xvfb and dbus), the same folder in kid3-qt for
+# the commands it has (bench/kid3_window_ops.sh: load, select all, one field
+# set on all selected files), once, for sizes up to KID3_MAX rows (default
+# 20000: its select-all grows fast); KID3_MAX=0 leaves it out. With XVFB=1 the window runs on a private Xvfb
 # display (xcb, real painting; needs xvfb and x11-utils) instead of offscreen.
-# Usage: bench/bench_window_ops.sh [BUILD_DIR]   (SIZES="10000 20000 100000" ROUNDS=3)
+# Usage: bench/bench_window_ops.sh [BUILD_DIR]   (SIZES="10000 20000 100000" ROUNDS=3 KID3_MAX=20000)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 SIZES=${SIZES:-"10000 20000 100000"}
 ROUNDS=${ROUNDS:-3}
+KID3_MAX=${KID3_MAX:-20000}
 ops="$build/bench/bench_gui_window_ops"
 cli="$build/src/cli/hozanki-cli"
 [[ -x $ops && -x $cli ]] || { echo "build bench_gui_window_ops and hozanki-cli first"; exit 1; }
@@ -64,5 +69,8 @@ json.dump(rows, sys.stdout)' > "$dir/edit.json"
   w=$(awk '$1 == "window" { print $2 }' "$dir/saves" | median)
   a=$(awk '$1 == "apply" { print $2 }' "$dir/saves" | median)
   printf "  %-14s %8s s   hozanki-cli apply %s s   ratio %.2f\n" "save" "$w" "$a" "$(echo "$w / $a" | bc -l)"
+  if (( n <= KID3_MAX )); then
+    bench/kid3_window_ops.sh "$corpus" | sed 's/^/  /'
+  fi
   rm -rf "$corpus" "$dir/w" "$dir/a" "$dir/edit.json"
 done

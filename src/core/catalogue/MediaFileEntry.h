@@ -47,6 +47,30 @@ struct TagRow {
   std::vector<Cell> cells;
 };
 
+// What a file was when its values were read: the stat taken just before
+// the read, and the moment of that stat. A file whose device, inode, size
+// and change time are still these holds the values read then, provided its
+// change time lay well before the read: a write after the read then shows as
+// a later change time even where the file system's clock is coarse (a change
+// time within a tick of the read could be shared by a write right after it).
+struct ReadStamp {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t changed = 0;  // change time, nanoseconds since the epoch
+  int64_t taken = 0;    // when the stat was taken, same clock; 0: no stamp
+  static constexpr int64_t kSettled = 3'000'000'000;  // more than any clock step of a file system
+
+  bool Settled() const { return taken != 0 && taken - changed > kSettled; }
+};
+
+// The text a tag cell held before a change was first staged in it: the value
+// as read (an unchanged cell holds the value read).
+struct StoredCell {
+  uint8_t tag = 0;   // index into MediaFileEntry::tags
+  uint8_t cell = 0;  // sub-item
+  std::string text;
+};
+
 struct MediaFileEntry {
   MediaFormat format = MediaFormat::MP3;
   // Path below the loaded folder as raw bytes ("A/B/song.mp3"); the cells
@@ -62,6 +86,29 @@ struct MediaFileEntry {
   // repair; cleared when the file is read again).
   bool forceUnicode = false;
   std::string sortKey;       // temporary key while sorting
+  ReadStamp stamp;
+  // The values as read of the cells with a staged change (see KeepStoredValue).
+  std::vector<StoredCell> storedCells;
 };
+
+// About to stage a change in cell `cell` of tag row `tag`: while the cell is
+// unchanged, its text is the value read, kept for undo.
+inline void KeepStoredValue(MediaFileEntry& entry, size_t tag, size_t cell) {
+  const Cell& current = entry.tags[tag].cells[cell];
+  if (current.value != 0) return;
+  for (StoredCell& s : entry.storedCells)
+    if (s.tag == tag && s.cell == cell) {
+      s.text = current.text;
+      return;
+    }
+  entry.storedCells.push_back(StoredCell{static_cast<uint8_t>(tag), static_cast<uint8_t>(cell), current.text});
+}
+
+// The kept value of a cell, or nullptr.
+inline const std::string* StoredValueOf(const MediaFileEntry& entry, size_t tag, size_t cell) {
+  for (const StoredCell& s : entry.storedCells)
+    if (s.tag == tag && s.cell == cell) return &s.text;
+  return nullptr;
+}
 
 }  // namespace hozanki

@@ -23,15 +23,28 @@ int WholeNumber(std::string_view text) {
   return ec == std::errc() && p == text.data() + text.size() && !text.empty() ? value : 0;
 }
 
+// The stamp of a file from its stat, taken now.
+ReadStamp StampOf(const struct stat& st) {
+  constexpr int64_t kNano = 1'000'000'000;
+  timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return ReadStamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                   static_cast<int64_t>(st.st_ctim.tv_sec) * kNano + st.st_ctim.tv_nsec,
+                   static_cast<int64_t>(now.tv_sec) * kNano + now.tv_nsec};
+}
+
 struct FileFacts {
   uint64_t size = 0;
   int64_t modified = 0;
+  ReadStamp stamp;
 };
 
 std::optional<FileFacts> Stat(const std::filesystem::path& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  return FileFacts{static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime)};
+  FileFacts facts{static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime), {}};
+  facts.stamp = StampOf(st);
+  return facts;
 }
 
 std::string ReadTagValue(const TagFile& file, TagKind kind, std::string_view name) {
@@ -156,6 +169,15 @@ Cell Mp4PlayingTimeCell(std::string_view audioFormat) {
   return Cell{buffer, s};
 }
 
+bool StillAsRead(const std::filesystem::path& folder, const MediaFileEntry& entry) {
+  if (!entry.stamp.Settled()) return false;
+  struct stat st {};
+  if (::stat((folder / entry.relativePath).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const ReadStamp now = StampOf(st);
+  return now.device == entry.stamp.device && now.inode == entry.stamp.inode &&
+         now.changed == entry.stamp.changed && static_cast<uint64_t>(st.st_size) == entry.size;
+}
+
 namespace {
 
 // Whether a file held open can be opened again through /proc/self/fd (no
@@ -180,6 +202,7 @@ std::optional<MediaFileEntry> ReadOpenFile(int fd, const std::filesystem::path& 
     if (error) *error = "not a readable file";
     return std::nullopt;
   }
+  const ReadStamp stamp = StampOf(st);  // before the values are read
   const FileType type = TypeFromExtension(full);
   const FormatOpener open = OpenerOf(type);
   if (!open) {
@@ -198,6 +221,7 @@ std::optional<MediaFileEntry> ReadOpenFile(int fd, const std::filesystem::path& 
   if (!file || file->Type() == FileType::Unknown) return std::nullopt;
   MediaFileEntry entry =
       EntryFromTagFile(*file, relativePath, static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime));
+  entry.stamp = stamp;
   if (identity) *identity = IdentityOfOpenFile(fd);
   return entry;
 }
@@ -234,7 +258,7 @@ MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path
     row.cells[0].text = shownPath;
     entry.tags.push_back(std::move(row));
   }
-  SetFileFacts(entry, FileFacts{size, modified});
+  SetFileFacts(entry, FileFacts{size, modified, {}});
   FillRows(file, entry);
   return entry;
 }
@@ -248,6 +272,8 @@ bool RereadMediaFile(const std::filesystem::path& folder, MediaFileEntry& entry)
 
   entry.file.image = kNoMark;
   entry.forceUnicode = false;
+  entry.stamp = facts->stamp;
+  entry.storedCells.clear();
   entry.file.cells.resize(static_cast<size_t>(FileCellCount(entry.format)));
   SetFileFacts(entry, *facts);
   if (entry.format == MediaFormat::MP3)

@@ -45,6 +45,10 @@ MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path
 // entry's format.
 bool RereadMediaFile(const std::filesystem::path& folder, MediaFileEntry& entry);
 
+// Whether the file of `entry` (below `folder`) still holds the values the
+// entry was read with: its stamp is settled and its stat unchanged.
+bool StillAsRead(const std::filesystem::path& folder, const MediaFileEntry& entry);
+
 // Texts of the file row.
 std::string SizeText(uint64_t size);                   // "1,234,567"
 std::string TimeStampText(int64_t secondsSinceEpoch);  // "yyyy/mm/dd hh:mm:ss", local time

@@ -20,11 +20,15 @@ constexpr std::array<std::string_view, 6> kCaseInsensitiveTypes = {"vfat",  "msd
                                                                    "ntfs",  "ntfs3", "fuseblk"};
 
 // The displayed form of a final name.
-std::string Shown(const NameRow& row, bool renamed) {
+template <typename Row>
+std::string Shown(const Row& row, bool renamed) {
   return renamed ? row.newName : DisplayName(fs::path(row.oldName));
 }
 
-bool Renamed(const NameRow& row) { return row.staged && !IsBadFileName(row.newName); }
+template <typename Row>
+bool Renamed(const Row& row) {
+  return row.staged && !IsBadFileName(row.newName);
+}
 
 }  // namespace
 
@@ -101,6 +105,28 @@ NameRow NameRowOf(const fs::path& root, const MediaFileEntry& entry) {
   return row;
 }
 
+void AppendNameRows(const fs::path& root, const std::vector<MediaFileEntry>& entries, std::vector<NameRow>& rows) {
+  std::string_view lastParent;
+  fs::path folder;
+  bool first = true;
+  for (const MediaFileEntry& entry : entries) {
+    const std::string& relative = entry.relativePath.native();
+    const size_t slash = relative.rfind('/');
+    const std::string_view parent = std::string_view(relative).substr(0, slash == std::string::npos ? 0 : slash);
+    if (first || parent != lastParent) {
+      folder = (root / entry.relativePath).parent_path();
+      lastParent = parent;
+      first = false;
+    }
+    NameRow row;
+    row.folder = folder;
+    row.oldName = relative.substr(slash == std::string::npos ? 0 : slash + 1);
+    row.staged = entry.file.image == kChangedMark && !entry.file.cells.empty();
+    if (row.staged) row.newName = entry.file.cells[0].text;
+    rows.push_back(std::move(row));
+  }
+}
+
 std::string ConflictText(std::string_view otherName) {
   return "「" + std::string(otherName) + "」と同じ名前になります";
 }
@@ -113,7 +139,12 @@ size_t NameConflictIndex::FolderOf(const fs::path& folder) {
   if (!added) return it->second;
   Folder f;
   f.nameCase = probe_.CaseOf(folder);
-  for (std::string& name : lister_(folder)) {
+  std::vector<std::string> names = lister_(folder);
+  // A folder holds no more listed rows than entries (nor than rows in all).
+  f.disk.reserve(names.size());
+  f.finals.reserve(std::min(names.size(), rows_.size()));
+  f.olds.reserve(std::min(names.size(), rows_.size()));
+  for (std::string& name : names) {
     std::string key = NameKey(name, f.nameCase);
     f.disk.emplace(std::move(key), std::move(name));
   }
@@ -123,7 +154,7 @@ size_t NameConflictIndex::FolderOf(const fs::path& folder) {
 
 std::string NameConflictIndex::FinalKey(const Entry& e) const {
   const NameCase c = folders_[e.folder].nameCase;
-  return NameKey(Renamed(e.row) ? e.row.newName : e.row.oldName, c);
+  return NameKey(Renamed(e) ? e.newName : e.oldName, c);
 }
 
 void NameConflictIndex::Evaluate(size_t id) {
@@ -131,14 +162,14 @@ void NameConflictIndex::Evaluate(size_t id) {
   const bool was = e.conflict;
   e.conflict = false;
   e.other.clear();
-  if (Renamed(e.row)) {
+  if (Renamed(e)) {
     const Folder& f = folders_[e.folder];
     auto bucket = f.finals.find(e.finalKey);
     if (bucket != f.finals.end()) {
       for (size_t other : bucket->second) {
         if (other == id) continue;
         e.conflict = true;
-        e.other = Shown(rows_[other].row, Renamed(rows_[other].row));
+        e.other = Shown(rows_[other], Renamed(rows_[other]));
         break;
       }
     }
@@ -162,11 +193,15 @@ void NameConflictIndex::Reset(std::vector<NameRow> rows) {
   rows_.resize(rows.size());
   for (size_t id = 0; id < rows.size(); ++id) {
     Entry& e = rows_[id];
-    e.row = std::move(rows[id]);
-    e.folder = FolderOf(e.row.folder);
+    e.folder = FolderOf(rows[id].folder);
+    rows[id].folder = fs::path();
+    e.oldName = std::move(rows[id].oldName);
+    e.newName = std::move(rows[id].newName);
+    e.staged = rows[id].staged;
     Folder& f = folders_[e.folder];
-    ++f.olds[NameKey(e.row.oldName, f.nameCase)];
-    e.finalKey = FinalKey(e);
+    std::string oldKey = NameKey(e.oldName, f.nameCase);
+    ++f.olds[oldKey];
+    e.finalKey = Renamed(e) ? FinalKey(e) : std::move(oldKey);
     f.finals[e.finalKey].push_back(id);
   }
   for (size_t id = 0; id < rows_.size(); ++id) Evaluate(id);
@@ -175,10 +210,14 @@ void NameConflictIndex::Reset(std::vector<NameRow> rows) {
 std::vector<size_t> NameConflictIndex::Update(size_t id, const NameRow& row) {
   if (id >= rows_.size()) return {};
   Entry& e = rows_[id];
-  if (e.row.folder != row.folder || e.row.oldName != row.oldName) {
+  const auto folder = folderIds_.find(row.folder.native());
+  if (folder == folderIds_.end() || folder->second != e.folder || e.oldName != row.oldName) {
+    std::vector<std::filesystem::path> folderPaths(folders_.size());
+    for (const auto& [path, n] : folderIds_) folderPaths[n] = path;
     std::vector<NameRow> all;
     all.reserve(rows_.size());
-    for (Entry& r : rows_) all.push_back(std::move(r.row));
+    for (Entry& r : rows_)
+      all.push_back(NameRow{folderPaths[r.folder], std::move(r.oldName), std::move(r.newName), r.staged});
     all[id] = row;
     Reset(std::move(all));
     std::vector<size_t> every(rows_.size());
@@ -187,7 +226,8 @@ std::vector<size_t> NameConflictIndex::Update(size_t id, const NameRow& row) {
   }
   Folder& f = folders_[e.folder];
   const std::string before = e.finalKey;
-  e.row = row;
+  e.newName = row.newName;
+  e.staged = row.staged;
   e.finalKey = FinalKey(e);
   std::vector<size_t> touched{id};
   if (before != e.finalKey) {

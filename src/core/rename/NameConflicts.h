@@ -71,6 +71,10 @@ struct NameRow {
 // The row of a catalogue entry loaded from `root`: staged when its file row
 // carries the changed mark.
 NameRow NameRowOf(const std::filesystem::path& root, const MediaFileEntry& entry);
+// The same for many entries, appended to `rows`; the folder's path is made
+// once for a run of entries in one folder.
+void AppendNameRows(const std::filesystem::path& root, const std::vector<MediaFileEntry>& entries,
+                    std::vector<NameRow>& rows);
 
 class NameConflictIndex {
  public:
@@ -85,7 +89,6 @@ class NameConflictIndex {
   std::vector<size_t> Update(size_t id, const NameRow& row);
 
   size_t Size() const { return rows_.size(); }
-  const NameRow& Row(size_t id) const { return rows_[id].row; }
   bool HasConflict(size_t id) const { return id < rows_.size() && rows_[id].conflict; }
   // The name of the file the row collides with (empty when none).
   const std::string& OtherName(size_t id) const { return rows_[id].other; }
@@ -100,8 +103,12 @@ class NameConflictIndex {
     std::unordered_map<std::string, int> olds;                    // present name key -> rows
     std::unordered_map<std::string, std::string> disk;            // key -> entry name on disk
   };
+  // A row as kept: its folder by number, not by path (one folder holds
+  // thousands of rows).
   struct Entry {
-    NameRow row;
+    std::string oldName;
+    std::string newName;
+    bool staged = false;
     size_t folder = 0;
     std::string finalKey;
     bool conflict = false;

@@ -56,6 +56,7 @@ void ApplyRepair(MediaFileEntry& entry, const RepairFinding& finding, std::strin
   if (finding.tagIndex >= entry.tags.size()) return;
   TagRow& row = entry.tags[finding.tagIndex];
   if (static_cast<size_t>(finding.subItem) >= row.cells.size()) return;
+  KeepStoredValue(entry, finding.tagIndex, static_cast<size_t>(finding.subItem));
   row.cells[static_cast<size_t>(finding.subItem)] = Cell{std::string(text), 1};
   row.image = kChangedMark;
   if (row.state == kUnchecked) {

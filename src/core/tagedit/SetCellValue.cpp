@@ -27,7 +27,9 @@ bool SetCellValue(Catalogue& catalogue, const EditTarget& target, int row, std::
       entry.file.image = kChangedMark;
       return;
     }
-    TagRow& tag = entry.tags[static_cast<size_t>(TagRowIndex(*target.kind))];
+    const size_t index = static_cast<size_t>(TagRowIndex(*target.kind));
+    KeepStoredValue(entry, index, static_cast<size_t>(target.subItem));
+    TagRow& tag = entry.tags[index];
     Cell& cell = tag.cells[static_cast<size_t>(target.subItem)];
     cell.text = std::move(stored);
     cell.value = 1;
@@ -54,7 +56,9 @@ bool CommitCellEdit(Catalogue& catalogue, const EditTarget& target, int row, std
       entry.file.image = kChangedMark;
       return;
     }
-    TagRow& tag = entry.tags[static_cast<size_t>(TagRowIndex(*target.kind))];
+    const size_t index = static_cast<size_t>(TagRowIndex(*target.kind));
+    KeepStoredValue(entry, index, static_cast<size_t>(target.subItem));
+    TagRow& tag = entry.tags[index];
     tag.cells[static_cast<size_t>(target.subItem)] = Cell{std::string(text), 1};
     if (tag.state != kUnavailable) tag.state = kChecked;
     ApplyExclusionRule(entry, *target.kind);
@@ -71,6 +75,7 @@ int ClearCells(Catalogue& catalogue, const EditTarget& target, std::span<const i
   for (int row : RowsOpenToEditing(catalogue, target, selected)) {
     if (CellText(catalogue, target, row).empty()) continue;
     catalogue.EditRow(target.format, row, [&](MediaFileEntry& entry) {
+      KeepStoredValue(entry, index, static_cast<size_t>(target.subItem));
       TagRow& tag = entry.tags[index];
       Cell& cell = tag.cells[static_cast<size_t>(target.subItem)];
       cell.text.clear();

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/catalogue/MediaReader.h"
-#include "core/catalogue/ParallelReader.h"
+#include "core/common/ParallelFor.h"
 #include "core/common/IoDepth.h"
 #include "core/tagedit/CheckStates.h"
 #include "core/tagedit/EditTarget.h"
@@ -53,6 +53,14 @@ int UndoFileNames(Catalogue& catalogue, MediaFormat format, std::span<const int>
 
 int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
                 std::span<const int> rows, int editSubItem) {
+  return UndoTagRows(catalogue, folder, kind, rows, editSubItem,
+                     [](const std::filesystem::path& f, const std::filesystem::path& relative) {
+                       return ReadMediaFile(f, relative);
+                     });
+}
+
+int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
+                std::span<const int> rows, int editSubItem, const StoredReader& read) {
   const Catalogue::ChangeBatch batch(catalogue);
   if (rows.empty()) return 0;
   const MediaFormat format = FormatOfTagKind(kind);
@@ -62,32 +70,52 @@ int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKi
   const size_t edit = editSubItem > 0 ? static_cast<size_t>(editSubItem) : 0;
 
   std::vector<int> taken;
-  std::vector<std::filesystem::path> paths;
   for (int row : SelectedOrAllRows(catalogue, format, rows)) {
     const MediaFileEntry& entry = catalogue.Entries(format)[static_cast<size_t>(row)];
     if (edit > 0 && entry.tags[index].cells[edit].value == 0) continue;
     taken.push_back(row);
-    paths.push_back(entry.relativePath);
   }
-  std::vector<std::optional<MediaFileEntry>> stored(paths.size());
-  ReadMediaFiles(folder, paths, IoDepthFor(folder, std::max(1u, std::thread::hardware_concurrency())),
-                 [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string&) {
-                   if (entry && entry->format == format) stored[i] = std::move(entry);
-                 });
+  // The cells to take back: the edit column, or every changed cell.
+  auto restored = [&](const TagRow& row, size_t k) {
+    return edit > 0 ? k == edit : row.cells[k].value != 0;
+  };
+  // Each file's stored values: those kept in the entry when the file is
+  // still as it was read (no parsing), else the file read again.
+  std::vector<char> held(taken.size(), 0);
+  std::vector<std::optional<MediaFileEntry>> stored(taken.size());
+  const std::vector<MediaFileEntry>& entries = catalogue.Entries(format);
+  ParallelFor(taken.size(), IoDepthFor(folder, std::max(1u, std::thread::hardware_concurrency())), [&](size_t i) {
+    const MediaFileEntry& entry = entries[static_cast<size_t>(taken[i])];
+    const TagRow& row = entry.tags[index];
+    bool kept = true;
+    for (size_t k = 1; k < row.cells.size() && kept; ++k)
+      kept = !restored(row, k) || StoredValueOf(entry, index, k) != nullptr;
+    if (kept && StillAsRead(folder, entry)) {
+      held[i] = 1;
+      return;
+    }
+    std::optional<MediaFileEntry> again = read(folder, entry.relativePath);
+    if (again && again->format == format) stored[i] = std::move(again);
+  });
 
   int count = 0;
   for (size_t i = 0; i < taken.size(); ++i) {
-    if (!stored[i]) continue;
-    const TagRow& source = stored[i]->tags[index];
+    if (!held[i] && !stored[i]) continue;
     catalogue.EditRow(format, taken[i], [&](MediaFileEntry& entry) {
-      if (entry.relativePath != paths[i]) return;
       TagRow& row = entry.tags[index];
+      // The stored value of cell k, as kept or as read again.
+      auto value = [&](size_t k) -> const std::string& {
+        return held[i] ? *StoredValueOf(entry, index, k) : stored[i]->tags[index].cells[k].text;
+      };
+      const size_t sourceCells = held[i] ? row.cells.size() : stored[i]->tags[index].cells.size();
+      for (size_t k = 1; k < row.cells.size() && k < sourceCells; ++k)
+        if (restored(row, k)) row.cells[k] = Cell{value(k), 0};
+      // Cells without a change keep no value.
+      std::erase_if(entry.storedCells,
+                    [&](const StoredCell& s) { return s.tag == index && row.cells[s.cell].value == 0; });
       if (edit > 0) {
-        row.cells[edit] = Cell{source.cells[edit].text, 0};
         if (row.image == kChangedMark && !AnyFlag(row)) row.image = kNoMark;
       } else {
-        for (size_t k = 1; k < row.cells.size() && k < source.cells.size(); ++k)
-          if (row.cells[k].value != 0) row.cells[k] = Cell{source.cells[k].text, 0};
         int state = format == MediaFormat::MP3 ? RestoredMp3State(entry, kind) : kChecked;
         if (row.state != state) {
           row.state = state;

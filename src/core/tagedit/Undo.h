@@ -2,6 +2,8 @@
 // "元に戻す(&U)": no history; staged changes go back to what the files hold.
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <span>
 
 #include "core/catalogue/Catalogue.h"
@@ -23,10 +25,18 @@ int UndoFileNames(Catalogue& catalogue, MediaFormat format, std::span<const int>
 // - `editSubItem` >= 1: only that cell, in rows where it carries the changed
 //   flag; the row loses its changed mark unless another cell still has its
 //   flag.
-// A file that cannot be read leaves its row as it is. Runs the reads on
+// A file that cannot be read leaves its row as it is. A file that is still
+// as it was read (StillAsRead) is not read again: the values it held then
+// are kept in the entry for the cells changed since. Runs the reads on
 // several threads and changes the catalogue afterwards, on the calling
 // thread. Returns the rows changed.
 int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
                 std::span<const int> rows, int editSubItem);
+// The same with the reader given (ReadMediaFile above); it is called from
+// several threads at once.
+using StoredReader = std::function<std::optional<MediaFileEntry>(const std::filesystem::path& folder,
+                                                                 const std::filesystem::path& relativePath)>;
+int UndoTagRows(Catalogue& catalogue, const std::filesystem::path& folder, TagKind kind,
+                std::span<const int> rows, int editSubItem, const StoredReader& read);
 
 }  // namespace hozanki

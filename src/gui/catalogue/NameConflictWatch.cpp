@@ -30,9 +30,14 @@ void NameConflictWatch::Schedule() {
   if (!suspended_ && !timer_.isActive()) timer_.start();
 }
 
+void NameConflictWatch::ClearDirty() {
+  for (auto& runs : dirty_) runs.clear();
+  dirtyRows_ = 0;
+}
+
 void NameConflictWatch::StartOver() {
   stale_ = true;
-  dirty_.clear();
+  ClearDirty();
   Schedule();
 }
 
@@ -45,13 +50,15 @@ void NameConflictWatch::RowsChanged(MediaFormat format, int first, int last) {
     stale_ = true;
     return;
   }
-  for (int row = first; row <= last; ++row) dirty_.emplace(static_cast<int>(format), row);
+  if (first > last) return;
+  dirty_[static_cast<size_t>(format)].emplace_back(first, last);
+  dirtyRows_ += static_cast<size_t>(last - first + 1);
   Schedule();
 }
 
 void NameConflictWatch::Rebuild() {
   stale_ = false;
-  dirty_.clear();
+  ClearDirty();
   const std::filesystem::path root = root_ ? root_() : std::filesystem::path();
   bool anyStaged = false;
   for (int f = 0; f < kFormatCount && !anyStaged; ++f)
@@ -67,8 +74,7 @@ void NameConflictWatch::Rebuild() {
     rows.reserve(static_cast<size_t>(catalogue_->TotalCount()));
     for (int f = 0; f < kFormatCount; ++f) {
       offsets_[static_cast<size_t>(f)] = rows.size();
-      for (const MediaFileEntry& e : catalogue_->Entries(static_cast<MediaFormat>(f)))
-        rows.push_back(NameRowOf(root, e));
+      AppendNameRows(root, catalogue_->Entries(static_cast<MediaFormat>(f)), rows);
     }
     offsets_[kFormatCount] = rows.size();
   }
@@ -79,38 +85,61 @@ void NameConflictWatch::Rebuild() {
       emit ConflictsChanged(static_cast<MediaFormat>(f), 0, catalogue_->RowCount(static_cast<MediaFormat>(f)) - 1);
 }
 
+bool NameConflictWatch::AnyStaged() const {
+  for (size_t f = 0; f < dirty_.size(); ++f) {
+    const auto& entries = catalogue_->Entries(static_cast<MediaFormat>(f));
+    for (const auto& [first, last] : dirty_[f])
+      for (int row = first; row <= last && row < static_cast<int>(entries.size()); ++row)
+        if (entries[static_cast<size_t>(row)].file.image == kChangedMark) return true;
+  }
+  return false;
+}
+
 void NameConflictWatch::Refresh() {
   timer_.stop();
   if (suspended_) return;
   if (stale_) {
     Rebuild();
-  } else if (!dirty_.empty()) {
+  } else if (dirtyRows_ > 0) {
     if (!indexed_) {
       // Nothing was staged before: the index is built once the first name is.
-      const bool staged = std::any_of(dirty_.begin(), dirty_.end(), [&](const std::pair<int, int>& d) {
-        const auto& entries = catalogue_->Entries(static_cast<MediaFormat>(d.first));
-        return d.second < static_cast<int>(entries.size()) &&
-               entries[static_cast<size_t>(d.second)].file.image == kChangedMark;
-      });
-      if (staged) {
+      if (AnyStaged()) {
         Rebuild();
       } else {
-        dirty_.clear();
+        ClearDirty();
       }
+    } else if (dirtyRows_ * 4 > index_.Size()) {
+      // A burst over much of the table: one pass over all rows costs no more
+      // than a look-up per row (and none at all when no name is staged any
+      // more, as after an undo of every name).
+      Rebuild();
     } else {
       const std::filesystem::path root = root_ ? root_() : std::filesystem::path();
-      std::set<std::pair<int, int>> touched;
-      for (const auto& [f, row] : dirty_) {
+      std::vector<std::pair<int, int>> touched;
+      for (size_t f = 0; f < dirty_.size(); ++f) {
         const auto& entries = catalogue_->Entries(static_cast<MediaFormat>(f));
-        if (row >= static_cast<int>(entries.size())) continue;
-        const size_t id = offsets_[static_cast<size_t>(f)] + static_cast<size_t>(row);
-        for (size_t t : index_.Update(id, NameRowOf(root, entries[static_cast<size_t>(row)]))) {
-          int tf = static_cast<int>(std::upper_bound(offsets_.begin(), offsets_.end(), t) - offsets_.begin()) - 1;
-          touched.emplace(tf, static_cast<int>(t - offsets_[static_cast<size_t>(tf)]));
+        std::vector<int> rows;
+        for (const auto& [first, last] : dirty_[f])
+          for (int row = first; row <= last && row < static_cast<int>(entries.size()); ++row) rows.push_back(row);
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        for (int row : rows) {
+          const size_t id = offsets_[f] + static_cast<size_t>(row);
+          for (size_t t : index_.Update(id, NameRowOf(root, entries[static_cast<size_t>(row)]))) {
+            int tf = static_cast<int>(std::upper_bound(offsets_.begin(), offsets_.end(), t) - offsets_.begin()) - 1;
+            touched.emplace_back(tf, static_cast<int>(t - offsets_[static_cast<size_t>(tf)]));
+          }
         }
       }
-      dirty_.clear();
-      for (const auto& [f, row] : touched) emit ConflictsChanged(static_cast<MediaFormat>(f), row, row);
+      ClearDirty();
+      // One signal per format, over the rows whose mark may have changed.
+      std::sort(touched.begin(), touched.end());
+      for (size_t i = 0; i < touched.size();) {
+        size_t j = i;
+        while (j + 1 < touched.size() && touched[j + 1].first == touched[i].first) ++j;
+        emit ConflictsChanged(static_cast<MediaFormat>(touched[i].first), touched[i].second, touched[j].second);
+        i = j + 1;
+      }
     }
   }
   const int count = ConflictCount();

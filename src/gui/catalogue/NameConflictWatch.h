@@ -9,7 +9,7 @@
 #include <array>
 #include <filesystem>
 #include <functional>
-#include <set>
+#include <vector>
 #include <utility>
 
 #include "core/catalogue/Catalogue.h"
@@ -55,6 +55,9 @@ class NameConflictWatch : public QObject, public CatalogueObserver {
   void StartOver();
   void Rebuild();
   void Schedule();
+  void ClearDirty();
+  // Whether a changed row has a staged name.
+  bool AnyStaged() const;
 
   Catalogue* catalogue_;
   std::function<std::filesystem::path()> root_;
@@ -65,7 +68,10 @@ class NameConflictWatch : public QObject, public CatalogueObserver {
   bool suspended_ = false;
   bool customProbe_ = false;
   std::array<size_t, kFormatCount + 1> offsets_{};  // first id of each format
-  std::set<std::pair<int, int>> dirty_;               // (format, row)
+  // Rows changed since the last refresh: runs first..last of each format,
+  // and how many rows they span (overlaps counted twice).
+  std::array<std::vector<std::pair<int, int>>, kFormatCount> dirty_;
+  size_t dirtyRows_ = 0;
   QTimer timer_;
   int lastCount_ = 0;
 };
