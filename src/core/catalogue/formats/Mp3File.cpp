@@ -10,6 +10,7 @@
 
 #include "core/catalogue/formats/PayloadMap.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Mp3TagRule.h"
 
 namespace hozanki {
 namespace {
@@ -579,27 +580,39 @@ bool Mp3File::RemoveTagOnSave(Mp3Tag kind, std::string*) {
 }
 
 bool Mp3File::CreateTagOnSave(Mp3Tag kind, std::string* error) {
+  // Kinds that exclude each other (RIFF against ID3v2 and APE) are not
+  // created beside one another.
+  auto held = [this](TagKind k) {
+    switch (k) {
+      case TagKind::MP3ID3v2: return id3v2_ != nullptr;
+      case TagKind::MP3APE: return ape_.has_value();
+      case TagKind::MP3RIFF: return wantRiff_;
+      default: return false;
+    }
+  };
+  const TagKind asKind = kMp3TagKinds[static_cast<size_t>(kind)];
+  if (!held(asKind) && Mp3TagExcludedBy(asKind, held)) {
+    if (kind == Mp3Tag::ID3v2)
+      return Fail(error, "RIFF 形式の MP3 には ID3v2 タグを付けられません。先に RIFF を外してください");
+    if (kind == Mp3Tag::APE) return Fail(error, "RIFF 形式の MP3 には APE タグを付けられません。先に RIFF を外してください");
+    return Fail(error, "ID3v2 または APE タグのある MP3 は RIFF 形式にできません。先にそれらを外してください");
+  }
   switch (kind) {
     case Mp3Tag::ID3v1:
       if (!id3v1_) id3v1_.emplace(), id3v1Dirty_ = true;
       break;
     case Mp3Tag::ID3v2:
       if (id3v2_) break;
-      if (wantRiff_)
-        return Fail(error, "RIFF 形式の MP3 には ID3v2 タグを付けられません。先に RIFF を外してください");
       id3v2_ = std::make_unique<Id3v2Tag>();
       id3v2Dirty_ = true;
       break;
     case Mp3Tag::APE:
       if (ape_) break;
-      if (wantRiff_) return Fail(error, "RIFF 形式の MP3 には APE タグを付けられません。先に RIFF を外してください");
       ape_.emplace();
       apeDirty_ = true;
       break;
     case Mp3Tag::RIFF:
       if (wantRiff_) break;
-      if (id3v2_ || ape_)
-        return Fail(error, "ID3v2 または APE タグのある MP3 は RIFF 形式にできません。先にそれらを外してください");
       wantRiff_ = true;
       info_.emplace();
       break;
