@@ -85,17 +85,18 @@ int Run(const std::vector<std::string>& args) {
     }
     std::string error;
     std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
-    std::unique_ptr<TagFile> file = entry ? OpenTagFile(path, &error) : nullptr;
-    if (!entry || !file) {
+    if (!entry) {
       std::cerr << "hozanki-cli repair: " << path.string() << ": "
                 << (error.empty() ? "not a supported media file" : error) << " (skipped)\n";
       failed = true;
       continue;
     }
-    std::vector<RepairFinding> findings = FindRepairs(*entry, file.get());
-    file.reset();
+    Catalogue catalogue;
+    const MediaFormat format = entry->format;
+    catalogue.Append(format, {std::move(*entry)});
     size_t toWrite = 0;
-    for (const RepairFinding& f : findings) {
+    for (const RowRepairFinding& found : ScanForRepairs(catalogue, format, {}, folder)) {
+      const RepairFinding& f = found.finding;
       std::string_view kind = TagKindName(f.kind);
       if (json) {
         report.push_back({{"file", path.string()},
@@ -117,20 +118,17 @@ int Run(const std::vector<std::string>& args) {
         ++ambiguous;
         continue;
       }
-      ApplyRepair(*entry, f, f.diagnosis.proposed);
+      catalogue.EditRow(format, 0, [&f](MediaFileEntry& e) { ApplyRepair(e, f, f.diagnosis.proposed); });
       ++toWrite;
     }
     values += toWrite;
     if (dryRun || toWrite == 0) continue;
-    if (!CanWriteMediaFile(*entry, &error)) {
+    if (!CanWriteMediaFile(catalogue.Entries(format).front(), &error)) {
       std::cerr << "hozanki-cli repair: " << path.string() << ": " << error << " (file left untouched)\n";
       failed = true;
       continue;
     }
     // Saved as the window saves: journalled in place when the tag fits.
-    Catalogue catalogue;
-    const MediaFormat format = entry->format;
-    catalogue.Append(format, {std::move(*entry)});
     const SaveResult result = SaveEngine(CollectSavePlan(catalogue, folder, settings, SettingsFolder())).Run();
     if (result.FailedFiles() > 0) {
       for (const SaveRowResult& row : result.rows)

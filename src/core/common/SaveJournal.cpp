@@ -83,23 +83,6 @@ struct Reader {
   }
 };
 
-bool PWriteAll(int fd, std::string_view bytes, uint64_t offset) {
-  const char* p = bytes.data();
-  size_t n = bytes.size();
-  while (n > 0) {
-    ssize_t w = ::pwrite(fd, p, n, static_cast<off_t>(offset));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      if (w == 0) errno = EIO;
-      return false;
-    }
-    p += w;
-    n -= static_cast<size_t>(w);
-    offset += static_cast<uint64_t>(w);
-  }
-  return true;
-}
-
 bool PReadAll(int fd, std::string& out, uint64_t offset, uint64_t length) {
   out.assign(static_cast<size_t>(length), '\0');
   size_t done = 0;
@@ -183,7 +166,7 @@ bool ParseJournal(std::string_view bytes, std::vector<Record>& records) {
 // file is not the one recorded or cannot be written.
 bool Restore(int fd, const Record& r, std::string* error) {
   for (const Saved& s : r.regions)
-    if (!PWriteAll(fd, s.bytes, s.offset)) return (*error = FileErrorReason(errno)), false;
+    if (!WriteAllAt(fd, s.bytes, s.offset)) return (*error = FileErrorReason(errno)), false;
   if (::ftruncate(fd, static_cast<off_t>(r.oldSize)) != 0) return (*error = FileErrorReason(errno)), false;
   struct timespec times[2];
   times[0].tv_sec = 0;
@@ -342,7 +325,7 @@ void SaveJournal::Commit() {
     failAll("保存の記録を作れません: " + FileErrorReason(errno) + " (" + folder_.string() + ")");
     return finish();
   }
-  bool journalOk = PWriteAll(jfd, journal, 0);
+  bool journalOk = WriteAllAt(jfd, journal, 0);
   Step("journal-written");
   journalOk = journalOk && FlushFile(jfd, journalPath) == 0;
   if (!journalOk) {
@@ -377,7 +360,7 @@ void SaveJournal::Commit() {
       continue;
     }
     bool ok = true;
-    for (const InPlaceEdit::Write& w : e.writes) ok = ok && PWriteAll(f.fd, w.bytes, w.offset);
+    for (const InPlaceEdit::Write& w : e.writes) ok = ok && WriteAllAt(f.fd, w.bytes, w.offset);
     if (ok && e.newSize != e.oldSize) ok = ::ftruncate(f.fd, static_cast<off_t>(e.newSize)) == 0;
     NoteDiskStep(DiskStep::Overwrite, e.path);
     if (!ok) {
