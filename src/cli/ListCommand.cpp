@@ -163,7 +163,7 @@ int RunList(const std::vector<std::string>& args) {
                            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
         });
     for (size_t i = 0; i < outputs.size(); ++i) {
-      if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << errors[i] << "\n";
+      if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << Reason(errors[i]) << "\n";
       // A file named on its own could not be handled; one found in a folder
       // is skipped as the window skips it.
       if (!errors[i].empty() && g.explicitFiles) status = WorseStatus(status, kExitFailed);

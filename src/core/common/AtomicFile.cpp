@@ -114,7 +114,7 @@ std::string FileErrorReason(int error) {
     case ENOMEM:
       return "メモリが足りません";
     default:
-      return std::string("ファイルを読み書きできません: ") + std::strerror(error);
+      return "ファイルを読み書きできません（エラー番号 " + std::to_string(error) + "）";
   }
 }
 

@@ -10,17 +10,18 @@
 
 #include "core/catalogue/TagFile.h"
 #include "core/settings/AppSettings.h"
+#include "core/settings/CompoundFile.h"
 #include "core/tagedit/CopyData.h"
 #include "core/tagedit/SetAll.h"
 #include "core/tagedit/SetCellValue.h"
 #include "core/tagedit/Undo.h"
-#include "core/settings/CompoundFile.h"
 #include "core/text/ConvertText.h"
 #include "core/text/Regexp.h"
 #include "core/text/Substring.h"
 #include "core/text/TextWidth.h"
 #include "core/text/WildcardReplace.h"
 #include "gui/app/WindowPlacement.h"
+#include "gui/common/ReasonText.h"
 #include "gui/tagedit/FormSetAll.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/text/FormMulti.h"
@@ -172,7 +173,7 @@ void CellCommands::ReportFailures(const EditTarget& target, const std::vector<Ro
     const QString name = row >= 0 && static_cast<size_t>(row) < entries.size()
                              ? QString::fromStdString(entries[static_cast<size_t>(row)].file.cells[0].text)
                              : QString();
-    lines << QStringLiteral("%1 行目 %2：%3").arg(row + 1).arg(name, QString::fromStdString(reason));
+    lines << QStringLiteral("%1 行目 %2：%3").arg(row + 1).arg(name, ReasonText(reason));
   }
   if (failures.size() > kMaxListedFailures)
     lines << QStringLiteral("ほか %1 行").arg(failures.size() - kMaxListedFailures);
