@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
 
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/TagFile.h"
+#include "core/common/Failure.h"
 #include "core/common/Mp3TagRule.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
@@ -161,7 +163,13 @@ std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
   std::filesystem::path full = folder / relativePath;
   std::optional<FileFacts> facts = Stat(full);
   if (!facts) {
-    if (error) *error = "not a readable file";
+    struct stat st {};
+    const bool exists = ::stat(full.c_str(), &st) == 0;
+    const int code = exists ? 0 : errno;
+    FailWith(error, PathFailure(exists           ? FailureKind::kNotRegularFile
+                                : code == ENOENT ? FailureKind::kNoSuchFile
+                                                 : FailureKind::kSystem,
+                                full.string(), code));
     return std::nullopt;
   }
   std::unique_ptr<TagFile> file = OpenTagFile(full, error);

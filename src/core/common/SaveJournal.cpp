@@ -13,6 +13,7 @@
 #include <map>
 
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace fs = std::filesystem;
@@ -190,10 +191,9 @@ bool InPlaceEdit::Identify(const fs::path& file, std::string* error) {
   std::error_code ec;
   fs::path resolved = fs::canonical(file, ec);
   struct stat st {};
-  if (ec || ::stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = "cannot find " + file.string();
-    return false;
-  }
+  if (ec || ::stat(resolved.c_str(), &st) != 0)
+    return FailWith(error, {FailureKind::kNoSuchFile, file.string(), "", 0, 0, 0, "cannot find " + file.string()});
+  if (!S_ISREG(st.st_mode)) return FailWith(error, PathFailure(FailureKind::kNotRegularFile, file.string()));
   path = resolved;
   device = st.st_dev;
   inode = st.st_ino;

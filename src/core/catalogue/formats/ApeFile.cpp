@@ -9,9 +9,10 @@
 
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/ByteOrder.h"
-#include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
+#include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -52,17 +53,19 @@ TagPlace FindApeTag(const std::filesystem::path& path) {
 
 bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   if (ReadFileBytes(path, 0, 4) != "MAC ") {
-    if (error) *error = "not a Monkey's Audio file (no \"MAC \" header)";
+    FailWith(error,
+             {FailureKind::kNotFormat, "", "APE", 0, 0, 0, "not a Monkey's Audio file (no \"MAC \" header)"});
     return false;
   }
   TagLib::APE::File file(path.c_str(), true);
   if (!file.isValid()) {
-    if (error) *error = "broken Monkey's Audio file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "APE", 0, 0, 0, "broken Monkey's Audio file"});
     return false;
   }
   const auto* props = file.audioProperties();
   if (!props || props->sampleRate() <= 0) {
-    if (error) *error = "broken Monkey's Audio file (no usable header)";
+    FailWith(error, {FailureKind::kDamagedFile, "", "APE", 0, 0, 0,
+                     "broken Monkey's Audio file (no usable header)"});
     return false;
   }
   // The items are our own reading: TagLib reads only UTF-8 and would lose

@@ -10,6 +10,7 @@
 
 #include "core/catalogue/formats/PayloadMap.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 #include "core/common/Mp3TagRule.h"
 
 namespace hozanki {
@@ -144,21 +145,26 @@ std::string Mp3File::ReadRange(uint64_t offset, uint64_t length) const {
 bool Mp3File::Load(std::string* error) {
   *this = Mp3File(std::move(path_));
   int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Fail(error, "cannot open " + path_.string() + ": " + std::strerror(errno));
+  if (fd < 0)
+    return FailWith(error, {FailureKind::kSystem, path_.string(), "", 0, 0, errno,
+                            "cannot open " + path_.string() + ": " + std::strerror(errno)});
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(error, "not a regular file");
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    return FailWith(error, {FailureKind::kNotRegularFile, "", "MP3", 0, 0, 0, "not a regular file"});
   fileSize_ = static_cast<uint64_t>(st.st_size);
-  if (fileSize_ == 0) return Fail(error, "empty file");
+  if (fileSize_ == 0) return FailWith(error, {FailureKind::kEmptyFile, "", "MP3", 0, 0, 0, "empty file"});
   std::string head = PRead(fd, 0, std::min(fileSize_, kHeadSize));
 
   if (IsRiffMp3(head)) {
     std::optional<RiffMp3Layout> layout =
         ParseRiffMp3(fileSize_, [&](uint64_t offset, uint64_t length) { return PRead(fd, offset, length); });
-    if (!layout) return Fail(error, "RIFF MP3 without a data chunk");
+    if (!layout)
+      return FailWith(error,
+                      {FailureKind::kDamagedFile, "", "RIFF", 0, 0, 0, "RIFF MP3 without a data chunk"});
     riff_ = true;
     riffLayout_ = *layout;
     const RiffChunk& data = riffLayout_.chunks[static_cast<size_t>(riffLayout_.dataIndex)];
@@ -183,17 +189,22 @@ bool Mp3File::Load(std::string* error) {
       uint32_t size = 0;
       for (int i = 6; i < 10; ++i) {
         auto b = static_cast<uint8_t>(head[static_cast<size_t>(i)]);
-        if (b & 0x80) return Fail(error, "damaged ID3v2 header");
+        if (b & 0x80)
+          return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0, "damaged ID3v2 header"});
         size = (size << 7) | b;
       }
-      if (version < 2 || version > 4) return Fail(error, "unknown ID3v2 version");
+      if (version < 2 || version > 4)
+        return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0, "unknown ID3v2 version"});
       id3v2Size_ = 10 + uint64_t(size) + ((version == 4 && (flags & 0x10)) ? 10 : 0);
-      if (id3v2Size_ > fileSize_) return Fail(error, "the ID3v2 tag runs past the end of the file");
+      if (id3v2Size_ > fileSize_)
+        return FailWith(error, {FailureKind::kChunkPastEnd, "", "ID3v2", 0, 0, 0,
+                                "the ID3v2 tag runs past the end of the file"});
       std::string tag = id3v2Size_ <= head.size() ? head.substr(0, id3v2Size_) : PRead(fd, 0, id3v2Size_);
       id3v2_ = Id3v2Tag::Parse(tag);
-      if (!id3v2_) return Fail(error, "damaged ID3v2 tag");
+      if (!id3v2_)
+        return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0, "damaged ID3v2 tag"});
     } else if (IsOtherContainer(head) || !LooksLikeMpegAudio(head)) {
-      return Fail(error, "not an MPEG audio file");
+      return FailWith(error, {FailureKind::kNotFormat, "", "MP3", 0, 0, 0, "not an MPEG audio file"});
     }
     audioOffset_ = id3v2Size_;
     uint64_t end = fileSize_;
@@ -450,7 +461,8 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
   PayloadMap after;
   if (!MapPayload(FileType::MP3, out.Temporary(), after, &why) ||
       !SamePayload(path_, before, out.Temporary(), after, &why))
-    return Fail(error, "書き込んだファイルの音声データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")");
+    return FailWith(error, {FailureKind::kPayloadChanged, path_.string(), "", 0, 0, 0,
+                            "the audio data of the written file differs: " + EnglishReason(why)});
   if (!Verify(out.Temporary(), plan, error)) return false;
   if (!out.Commit(error)) return false;
   return Load(error);

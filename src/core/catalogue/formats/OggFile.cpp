@@ -8,6 +8,7 @@
 
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -63,12 +64,12 @@ std::string FieldText(const TagLib::Ogg::XiphComment& tag, const char* field) {
 bool OggFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   OggCodec codec = CodecOf(ReadFileBytes(path, 0, 300));
   if (codec == OggCodec::None) {
-    if (error) *error = "not an Ogg Vorbis or Opus file";
+    FailWith(error, {FailureKind::kNotFormat, "", "Ogg", 0, 0, 0, "not an Ogg Vorbis or Opus file"});
     return false;
   }
   auto file = OpenOgg(codec, path, true);
   if (!file->isValid() || !file->tag()) {
-    if (error) *error = "broken Ogg file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "Ogg", 0, 0, 0, "broken Ogg file"});
     return false;
   }
   const auto& tag = *CommentOf(*file);
@@ -92,7 +93,7 @@ bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
                     std::string* error) {
   auto file = OpenOgg(CodecOf(ReadFileBytes(copy, 0, 300)), CopyStream());
   if (!file->isValid() || !file->tag()) {
-    if (error) *error = "broken Ogg file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "Ogg", 0, 0, 0, "broken Ogg file"});
     return false;
   }
   auto& tag = *CommentOf(*file);
@@ -106,7 +107,7 @@ bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
     if (!it->second.empty()) tag.addField(f.field, TagLib::String(it->second, TagLib::String::UTF8), true);
   }
   if (!file->save()) {
-    if (error) *error = "TagLib could not write the Ogg file";
+    FailWith(error, {FailureKind::kWriterFailed, "", "Ogg", 0, 0, 0, "TagLib could not write the Ogg file"});
     return false;
   }
   return true;

@@ -13,6 +13,7 @@
 #include "core/catalogue/formats/PayloadMap.h"
 #include "core/catalogue/formats/ReplacementStream.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 
@@ -129,8 +130,8 @@ bool StagedTagFile::WriteCopy(FileReplacement& copy, const ValueMap& changes, ui
   }
   if (moved && !holes.empty()) return *moved = true, false;
   if (!MapPayload(type_, copy.Temporary(), after, &why) || !SamePayload(path_, before, copy.Temporary(), after, &why)) {
-    if (error) *error = "書き込んだファイルの音声・映像データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")";
-    return false;
+    return FailWith(error, {FailureKind::kPayloadChanged, path_.string(), "", 0, 0, 0,
+                            "the audio or video data of the written file differs: " + EnglishReason(why)});
   }
   payload_ = before.ranges;
   return Verify(copy.Temporary(), changes, error);
