@@ -8,6 +8,7 @@
 #include "core/catalogue/TagFile.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 #include "core/common/Mp3TagRule.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
@@ -109,7 +110,8 @@ std::unique_ptr<TagFile> Stage(const std::filesystem::path& path, const MediaFil
 
 bool StageRow(TagFile& file, const MediaFileEntry& entry, std::string* error) {
   if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
-    return Fail(error, "an MP3 file is written with its tag kinds");
+    return FailWith(error,
+                    {FailureKind::kInternal, "", "", 0, 0, 0, "an MP3 file is written with its tag kinds"});
   if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
   const TagRow& row = entry.tags[0];
   bool checked = row.state == kChecked;
@@ -152,11 +154,13 @@ WriteSettings WriteSettings::FromIni(const IniFile& ini) {
 
 bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
   if (entry.format != MediaFormat::MP3) return true;
-  if (entry.tags.size() != 4) return Fail(error, "an MP3 entry needs four tag rows");
+  if (entry.tags.size() != 4)
+    return FailWith(error, {FailureKind::kInternal, "", "", 0, 0, 0, "an MP3 entry needs four tag rows"});
   const auto& rows = entry.tags;
   auto checked = [&rows](TagKind k) { return rows[static_cast<size_t>(TagRowIndex(k))].state == kChecked; };
   if (checked(TagKind::MP3RIFF) && Mp3TagExcludedBy(TagKind::MP3RIFF, checked))
-    return Fail(error, "a RIFF-wrapped MP3 cannot also carry an ID3v2 or APE tag");
+    return FailWith(error, {FailureKind::kTagsExclude, "", "RIFF", 0, 0, 0,
+                            "a RIFF-wrapped MP3 cannot also carry an ID3v2 or APE tag"});
   if (Wanted(rows[0])) {
     std::span<const std::string_view> names = ValueNamesOf(TagKind::MP3ID3v1);
     for (size_t i = 0; i < names.size(); ++i) {
@@ -177,7 +181,8 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
 PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const MediaFileEntry& entry,
                                 const WriteSettings& settings, InPlaceEdit& edit, std::string* error) {
   if (entry.tags.size() != TagKindsOf(entry.format).size())
-    return Fail(error, "the entry's rows are incomplete"), PreparedWrite::Failed;
+    return FailWith(error, {FailureKind::kInternal, "", "", 0, 0, 0, "the entry's rows are incomplete"}),
+           PreparedWrite::Failed;
   if (!CanWriteMediaFile(entry, error)) return PreparedWrite::Failed;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};
