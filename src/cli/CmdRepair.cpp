@@ -6,18 +6,19 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/catalogue/TagFile.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
-#include "core/catalogue/Catalogue.h"
 #include "core/tagedit/EncodingRepairScan.h"
 #include "core/tagedit/SaveEngine.h"
 
@@ -31,20 +32,21 @@ constexpr const char* kUsage =
     "        Latin-1) and Shift-JIS or UTF-8 in ISO-8859-1 frames; write them back as Unicode (folders: every\n"
     "        file below); values that read about as well in two code pages are listed as ambiguous, not changed";
 
-bool IsRegularFile(const fs::path& p) {
-  struct stat st {};
-  return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // The files named: files as given, folders walked (sorted, media types only).
-bool CollectFiles(const std::string& arg, std::vector<fs::path>& out) {
+// False with `error` set for a name that is neither a file nor a folder.
+bool CollectFiles(const std::string& arg, std::vector<fs::path>& out, std::string* error) {
   fs::path path(arg);
-  if (IsRegularFile(path)) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int code = errno;
+    return FailWith(error, PathFailure(code == ENOENT ? FailureKind::kNoSuchFile : FailureKind::kSystem, arg, code));
+  }
+  if (S_ISREG(st.st_mode)) {
     out.push_back(path);
     return true;
   }
+  if (!S_ISDIR(st.st_mode)) return FailWith(error, PathFailure(FailureKind::kNotRegularFile, arg));
   std::error_code ec;
-  if (!fs::is_directory(path, ec)) return false;
   std::vector<fs::path> found;
   for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
        !ec && it != end; it.increment(ec)) {
@@ -68,8 +70,9 @@ int Run(const std::vector<std::string>& args) {
   bool failed = false;
   std::vector<fs::path> files;
   for (const std::string& p : paths) {
-    if (!CollectFiles(p, files)) {
-      std::cerr << "hozanki-cli repair: " << p << ": no such file or folder\n";
+    std::string error;
+    if (!CollectFiles(p, files, &error)) {
+      std::cerr << "hozanki-cli repair: " << p << ": " << Reason(error) << "\n";
       failed = true;
     }
   }
@@ -124,7 +127,8 @@ int Run(const std::vector<std::string>& args) {
     values += toWrite;
     if (dryRun || toWrite == 0) continue;
     if (!CanWriteMediaFile(catalogue.Entries(format).front(), &error)) {
-      std::cerr << "hozanki-cli repair: " << path.string() << ": " << error << " (file left untouched)\n";
+      std::cerr << "hozanki-cli repair: " << path.string() << ": " << Reason(error)
+                << " (file left untouched)\n";
       failed = true;
       continue;
     }
@@ -133,7 +137,8 @@ int Run(const std::vector<std::string>& args) {
     if (result.FailedFiles() > 0) {
       for (const SaveRowResult& row : result.rows)
         if (row.Failed())
-          std::cerr << "hozanki-cli repair: " << path.string() << ": " << row.error << " (file left untouched)\n";
+          std::cerr << "hozanki-cli repair: " << path.string() << ": " << Reason(row.error)
+                    << " (file left untouched)\n";
       failed = true;
       continue;
     }
