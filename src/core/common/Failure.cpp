@@ -207,6 +207,13 @@ std::string FailureDetail(const Failure& failure) {
   return failure.detail.empty() ? Fill(WordingOf(failure.kind).english, failure, true) : failure.detail;
 }
 
+std::optional<std::string> ReasonAt(std::string_view reason, const std::string& path) {
+  std::optional<Failure> failure = DecodeFailure(reason);
+  if (!failure) return std::nullopt;
+  if (failure->path.empty()) failure->path = path;
+  return EncodeFailure(*failure);
+}
+
 std::string EnglishReason(std::string_view text) {
   const std::optional<Failure> failure = DecodeFailure(text);
   return failure ? FailureDetail(*failure) : std::string(text);

@@ -71,6 +71,10 @@ std::string FailureSentence(const Failure& failure);
 // kind's English wording of the facts.
 std::string FailureDetail(const Failure& failure);
 
+// `reason` about `path`: the path filled into its record when the record
+// has none (empty optional for text that holds no record).
+std::optional<std::string> ReasonAt(std::string_view reason, const std::string& path);
+
 // The English of a reason: the detail of its first record, else the text.
 std::string EnglishReason(std::string_view text);
 

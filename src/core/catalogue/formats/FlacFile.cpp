@@ -26,11 +26,6 @@ constexpr std::string_view kDescription = "DESCRIPTION";
 constexpr std::string_view kSeparator = "; ";
 constexpr uint32_t kFreshPadding = 8192;
 
-bool Fail(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-  return false;
-}
-
 size_t CountField(const VorbisComments& vc, std::string_view name) {
   size_t n = 0;
   for (const std::string& e : vc.entries) n += IsField(e, name) ? 1 : 0;

@@ -413,7 +413,9 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
   PayloadMap before;
   std::string why;
   if (!MapPayload(FileType::MP3, path_, before, &why))
-    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
+    return Fail(error, ReasonAt(why, path_.string())
+                           .value_or("ファイルの構造が壊れているため保存しません: " + why + " (" +
+                                     path_.string() + ")"));
 
   if (!plan.riff) {
     // A tag written anew gets room to grow in place next time.
@@ -524,7 +526,9 @@ TagFile::InPlacePlan Mp3File::PlanInPlace(InPlaceEdit& edit, std::string* error)
   PayloadMap map;
   std::string why;
   if (!MapPayload(FileType::MP3, path_, map, &why))
-    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")"),
+    return Fail(error, ReasonAt(why, path_.string())
+                           .value_or("ファイルの構造が壊れているため保存しません: " + why + " (" +
+                                     path_.string() + ")")),
            InPlacePlan::Failed;
   for (const ByteRange& r : map.ranges) {
     if (r.offset < id3v2Size_ || r.offset + r.length > tailStart) {

@@ -75,7 +75,10 @@ bool StagedTagFile::WriteCopy(FileReplacement& copy, const ValueMap& changes, ui
   PayloadMap before;
   std::string why;
   if (!MapPayload(type_, path_, before, &why)) {
-    if (error) *error = "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")";
+    if (error)
+      *error =
+          ReasonAt(why, path_.string())
+              .value_or("ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
     return false;
   }
   // A scratch copy for an in-place plan leaves out (as holes) the media
