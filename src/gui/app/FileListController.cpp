@@ -172,7 +172,6 @@ void FileListController::OpenCopyBox(int page, int row, int column) {
   session.row = row;
   session.column = column;
   if (!session.view->model()->index(row, column).isValid()) return;
-  if (host_.copyBox) host_.copyBox->setProperty("hozankiTag", column);
   editors->Open(EditorKind::Copy, std::move(session));
 }
 
