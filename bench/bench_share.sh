@@ -8,9 +8,15 @@
 #   load    the window's load engine on the folder (bench_share_load)
 #   kid3    kid3-cli exporting the same tags, when kid3-cli is installed
 # and the same three (list -r, load with subfolders) for the same N files
-# spread over 20 artist folders of 10 album folders each,
-# and unmounts it again. Then `list --json` of 10,000 files on the local disk.
-# With BEFORE=path/to/an/older/hozanki-cli the list figures are given for it too.
+# spread over 20 artist folders of 10 album folders each, then saving a new
+# title in every one of the N files:
+#   apply   hozanki-cli apply of a listing with the N titles changed
+#   save    the window's save engine on the folder (bench_share_load --save)
+#   kid3    kid3-cli setting one title in all N files and saving them
+# and unmounts it again. Then `list --json` of 10,000 files and the same three
+# saves of the N files on the local disk.
+# With BEFORE=path/to/an/older/hozanki-cli the list (and apply) figures are
+# given for it too.
 # Runs as root (FUSE mounts); needs python3-fusepy and fuse3.
 # Usage: bench/bench_share.sh [BUILD_DIR]   (N=2000 DELAYS="0.5 2 5" ROUNDS=1; DELAYS="": local disk only)
 set -euo pipefail
@@ -54,9 +60,38 @@ seconds() {  # seconds COMMAND...: wall time of one run, output thrown away
   awk "BEGIN{printf \"%.2f\", $end - $start}"
 }
 rows() { grep -c '"format"' "$1" || true; }
+# retitle LISTING TITLE: the listing with every ID3v2 title set to "TITLE <n>".
+retitle() {
+  python3 -c 'import json, sys
+rows = json.load(open(sys.argv[1]))
+for n, row in enumerate(rows):
+    row["tags"]["ID3v2"]["INAM_v2"] = "%s %d" % (sys.argv[2], n)
+json.dump(rows, sys.stdout, ensure_ascii=False)' "$1" "$2"
+}
+# saves FOLDER LABEL [BEFORE_CLI]: times apply, the window's save and kid3-cli
+# over the N files of FOLDER; prints the part of a report line.
+saves() {
+  local folder=$1 label=$2 apply save saved failed kid3 line
+  "$cli" list --json "$folder" > "$dir/listing.json"
+  retitle "$dir/listing.json" "題名$label" > "$dir/titles.json"
+  apply=$(seconds sh -c "'$cli' apply '$dir/titles.json' 2> '$dir/apply.err'")
+  line="apply ${apply}s ($(tail -n 1 "$dir/apply.err" | grep -o '[0-9]* file(s)'))"
+  read -r save saved failed < <("$build/bench/bench_share_load" --save="窓$label" "$folder" "$dir/config")
+  line="$line | window save ${save}s ($saved written, $failed failed)"
+  if [ -n "${3:-}" ]; then
+    "$3" list --json "$folder" > "$dir/listing.json"
+    retitle "$dir/listing.json" "前$label" > "$dir/titles.json"
+    line="$line | before: apply $(seconds sh -c "'$3' apply '$dir/titles.json' 2> /dev/null")s"
+  fi
+  if command -v kid3-cli > /dev/null; then
+    kid3=$(seconds sh -c "cd '$folder' && kid3-cli -c 'select all' -c 'set title \"kid3$label\" 2' -c save .")
+    line="$line | kid3-cli ${kid3}s"
+  fi
+  echo "$line"
+}
 
 for delay in $DELAYS; do
-  "$slowfs" "$dir/share" "$mnt" "$delay" &
+  "$slowfs" "$dir/share" "$mnt" "$delay" --writable &
   fs_pid=$!
   for _ in $(seq 100); do mountpoint -q "$mnt" && break; sleep 0.1; done
   mountpoint -q "$mnt" || { echo "the slow file system did not mount"; exit 1; }
@@ -86,6 +121,7 @@ for delay in $DELAYS; do
       line="$line | before: list -r ${before}s ($(rows "$dir/before.json") rows)"
     fi
     echo "$line"
+    echo "delay ${delay} ms, saving $N titles, round $round: $(saves "$mnt" "${delay}ms$round" "$BEFORE")"
   done
   unmount
 done
@@ -96,4 +132,5 @@ for round in $(seq "$ROUNDS"); do
   line="local disk, 10000 files, round $round: list ${after}s"
   [ -n "$BEFORE" ] && line="$line | before: list $(seconds "$BEFORE" list --json "$dir/local")s"
   echo "$line"
+  echo "local disk, saving $N titles, round $round: $(saves "$dir/share" "local$round" "$BEFORE")"
 done

@@ -131,6 +131,7 @@ int RunList(const std::vector<std::string>& args) {
     const int64_t started = static_cast<int64_t>(std::time(nullptr));
     std::vector<std::string> outputs(g.files.size());
     std::vector<std::string> errors(g.files.size());
+    std::vector<std::optional<FileIdentity>> identities;  // of each file read, from its own descriptor
     ReadMediaFiles(
         g.folder, g.files, IoDepthFor(g.folder, threads),
         [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
@@ -146,7 +147,7 @@ int RunList(const std::vector<std::string>& args) {
             outputs[i] = EntryTable(shown, *entry);
             return;
           }
-          std::optional<FileIdentity> identity = IdentityOfFile(path);
+          std::optional<FileIdentity> identity = identities[i];
           // Changed since the reading began: the values may be older than
           // the identity. Read again, between two identities that agree.
           for (int attempt = 0; identity && identity->changeSeconds >= started - 1 && attempt < 3; ++attempt) {
@@ -161,7 +162,8 @@ int RunList(const std::vector<std::string>& args) {
           }
           outputs[i] = EntryJson(path, shown, *entry, identity)
                            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        });
+        },
+        json ? &identities : nullptr);
     for (size_t i = 0; i < outputs.size(); ++i) {
       if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << Reason(errors[i]) << "\n";
       // A file named on its own could not be handled; one found in a folder

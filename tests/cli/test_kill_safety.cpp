@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -36,6 +38,12 @@ std::string NoiseBytes(size_t n, uint32_t seed) {
 
 std::string Le32(uint32_t v) {
   return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
+}
+
+uint64_t ReadLe64(const std::string& b, size_t at) {
+  uint64_t v = 0;
+  for (size_t i = 8; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+  return v;
 }
 
 // Starts `hozanki-cli args...` with its own settings folder; returns the pid.
@@ -87,14 +95,34 @@ class KillSafety : public test::CliTempDirTest {
       size_t tag = bytes.find("APETAGEX");
       if (tag == std::string::npos) return false;
       WriteFile(out, bytes.substr(0, tag) + NoiseBytes(kBigSize, 2) + bytes.substr(tag));
+    } else if (ext == ".dsf") {
+      // The DSF layout around noise samples, with the fixture's tag at the end.
+      const std::string tagged = ReadFile(data / "dsf" / "tagged.dsf");
+      auto le64 = [](uint64_t v) { return Le32(static_cast<uint32_t>(v)) + Le32(static_cast<uint32_t>(v >> 32)); };
+      const uint64_t pointer = 28 + 52 + 12 + kBigSize;
+      const std::string tag = tagged.substr(static_cast<size_t>(ReadLe64(tagged, 20)));
+      const std::string fmt = "fmt " + le64(52) + Le32(1) + Le32(0) + Le32(2) + Le32(2) + Le32(2822400) + Le32(1) +
+                              le64(kBigSize / 2 * 8) + Le32(4096) + Le32(0);
+      WriteFile(out, "DSD " + le64(28) + le64(pointer + tag.size()) + le64(pointer) + fmt + "data" +
+                         le64(12 + kBigSize) + NoiseBytes(kBigSize, 4) + tag);
+    } else if (ext == ".tak") {
+      // Made by hand as the fixture is: its header, more frame bytes, its tag.
+      std::string bytes = ReadFile(data / "ape" / "tagged.tak");
+      size_t tag = bytes.find("APETAGEX");
+      if (tag == std::string::npos) return false;
+      WriteFile(out, bytes.substr(0, tag) + NoiseBytes(kBigSize, 4) + bytes.substr(tag));
     } else if (ext == ".vqf") {
       WriteFile(out, ReadFile(data / "vqf" / "tagged.vqf") + NoiseBytes(kBigSize, 3));
     } else {
       // Encoded by ffmpeg: noise does not compress, so the files are large.
-      std::string codec = ext == ".ogg" ? "-c:a libvorbis -q:a 10"
-                          : ext == ".wma" ? "-c:a wmav2 -b:a 320k"
-                          : ext == ".m4a" ? "-c:a alac"
-                                          : "-c:a pcm_s16le";
+      std::string codec = ext == ".ogg"    ? "-c:a libvorbis -q:a 10"
+                          : ext == ".opus" ? "-ac 2 -c:a libopus -b:a 510k"
+                          : ext == ".oga"  ? "-c:a flac -f ogg"
+                          : ext == ".wv"   ? "-c:a wavpack"
+                          : ext == ".wma"  ? "-c:a wmav2 -b:a 320k"
+                          : ext == ".m4a"  ? "-c:a alac"
+                          : ext == ".aiff" ? "-c:a pcm_s16be"
+                                           : "-c:a pcm_s16le";
       std::string video = ext == ".avi" ? "-f lavfi -i testsrc=size=320x240:rate=25:duration=20 -c:v mpeg4 -q:v 1 " : "";
       std::string command = "ffmpeg -v error -y -f lavfi -i anoisesrc=d=20:a=0.5 " + video + codec +
                             " -metadata title=old " + test::Quote(out.string()) + " </dev/null";
@@ -110,7 +138,9 @@ TEST_F(KillSafety, EveryFileIsOldOrNewAfterAKillAndNothingIsLeftBehind) {
     const char* value;
   };
   const Case cases[] = {{"a.mp3", "INAM_v2"}, {"b.wav", "INAM"}, {"c.avi", "INAM"}, {"d.vqf", "INAM"},
-                        {"e.wma", "INAM"},    {"f.ogg", "INAM"}, {"g.ape", "INAM"}, {"h.m4a", "INAM"}};
+                        {"e.wma", "INAM"},    {"f.ogg", "INAM"}, {"g.ape", "INAM"}, {"h.m4a", "INAM"},
+                        {"i.opus", "INAM"},   {"j.oga", "INAM"}, {"k.wv", "INAM"},  {"l.tak", "INAM"},
+                        {"m.aiff", "INAM"},   {"n.dsf", "INAM"}};
   constexpr int kKillsPerFile = 7;
   std::mt19937 rng(7);
   int kills = 0, midway = 0;
@@ -169,17 +199,38 @@ TEST_F(KillSafety, EveryFileIsOldOrNewAfterAKillAndNothingIsLeftBehind) {
 namespace hozanki {
 namespace {
 
+// A count from the environment, else `fallback`.
+int CountFromEnvironment(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+
 // In-place writes of a batch of files, killed at random moments: after the
 // next run has played the journal back, every file is old or new (all old
 // when the kill left a journal), and no journal or temporary file is left.
+// HOZANKI_KILL_DIR puts the files below another folder (one on a share or
+// a FUSE mount; the settings folder stays here), HOZANKI_KILL_FILES and
+// HOZANKI_KILL_KILLS say how many files and kills.
 TEST_F(KillSafety, InPlaceBatchesAreOldOrNewOnceTheNextRunHasPlayedBackTheJournal) {
-  constexpr int kFiles = 24;
-  constexpr int kKills = 60;
-  const fs::path work = dir_ / "batch", originals = dir_ / "batch-originals";
+  const int kFiles = CountFromEnvironment("HOZANKI_KILL_FILES", 24);
+  const int kKills = CountFromEnvironment("HOZANKI_KILL_KILLS", 60);
+  const char* elsewhere = std::getenv("HOZANKI_KILL_DIR");
+  const fs::path base = elsewhere && *elsewhere ? fs::path(elsewhere) / ("kill-" + std::to_string(::getpid())) : dir_;
+  struct Remover {
+    fs::path folder;
+    ~Remover() {
+      std::error_code ec;
+      if (!folder.empty()) fs::remove_all(folder, ec);
+    }
+  } remover{base == dir_ ? fs::path() : base};
+  const fs::path work = base / "batch", originals = base / "batch-originals";
   fs::create_directories(work);
   fs::create_directories(originals);
   std::string stream = ReadFile(fs::path(HOZANKI_TEST_DATA) / "mp3" / "plain.mp3"), bytes;
-  while (bytes.size() < (512u << 10)) bytes += stream;
+  // Half a megabyte each, less when there are many (old and new copies of
+  // every file are held here).
+  const size_t fileSize = std::clamp<size_t>((64u << 20) / static_cast<size_t>(kFiles), 32u << 10, 512u << 10);
+  while (bytes.size() < fileSize) bytes += stream;
   for (int i = 0; i < kFiles; ++i) WriteFile(work / ("t" + std::to_string(i) + ".mp3"), bytes);
   // First tags (written as new copies, with room to grow), through apply.
   auto listing = [&](const std::string& title, bool create) {
@@ -235,11 +286,12 @@ TEST_F(KillSafety, InPlaceBatchesAreOldOrNewOnceTheNextRunHasPlayedBackTheJourna
           std::chrono::microseconds(std::uniform_int_distribution<long>(span / 3, span)(rng)));
     } else {
       // Right after the journal appears, plus a little: timing alone misses
-      // its short life on a busy machine.
+      // its short life on a busy machine (longer on a share, where each
+      // overwrite is a few round trips).
       int status = 0;
       while (journals() == 0 && ::waitpid(pid, &status, WNOHANG) == 0)
         std::this_thread::sleep_for(std::chrono::microseconds(50));
-      std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, 2000)(rng)));
+      std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, base == dir_ ? 2000 : 1500L * kFiles)(rng)));
     }
     ::kill(pid, SIGKILL);
     Wait(pid);

@@ -189,6 +189,80 @@ TEST_F(DurableSteps, AFileChangedSinceItWasReadIsLeftAlone) {
   }
 }
 
+// Many files at a time, as on a share: every row gets the outcome it gets
+// one file at a time, in the same order, with the same progress: written in
+// place, written as a new copy, changed by another program since it was
+// read, gone.
+TEST_F(DurableSteps, ASaveOfManyFilesAtATimeGivesEachRowItsOwnOutcomeInOrder) {
+  settings_.journalFolder = dir_ / "config";
+  enum Kind { kInPlace, kNewCopy, kChangedSince, kGone };
+  constexpr int kFiles = 16;
+  std::vector<std::vector<int>> progressOf;
+  for (unsigned depth : {1u, 8u}) {
+    SCOPED_TRACE("depth " + std::to_string(depth));
+    std::vector<MediaFileEntry> entries;
+    std::vector<std::optional<FileIdentity>> listed;
+    std::vector<std::string> changed(kFiles);
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "s" + std::to_string(i) + ".mp3";
+      fs::remove(dir_ / name);
+      Copy("plain.mp3", name);
+      auto first = ReadMediaFile(dir_, name);
+      Title(*first, "first");
+      std::string error;
+      ASSERT_TRUE(WriteMediaFile(dir_, *first, settings_, &error)) << error;
+      listed.push_back(IdentityOfFile(dir_ / name));
+      entries.push_back(*ReadMediaFile(dir_, name));
+      Title(entries.back(), i % 4 == kNewCopy ? std::string(6000, 'L') : "題名 " + std::to_string(i));
+    }
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "s" + std::to_string(i) + ".mp3";
+      if (i % 4 == kChangedSince) {
+        auto other = ReadMediaFile(dir_, name);
+        Title(*other, "other");
+        std::string error;
+        ASSERT_TRUE(WriteMediaFile(dir_, *other, settings_, &error)) << error;
+        changed[static_cast<size_t>(i)] = test::ReadBytes(dir_ / name);
+      }
+      if (i % 4 == kGone) fs::remove(dir_ / name);
+    }
+    Catalogue catalogue;
+    catalogue.Append(MediaFormat::MP3, std::move(entries));
+    SavePlan plan = CollectSavePlan(catalogue, dir_, settings_, dir_ / "config");
+    plan.ioDepth = depth;
+    ASSERT_EQ(plan.items.size(), size_t{kFiles});
+    for (size_t k = 0; k < plan.items.size(); ++k) plan.items[k].expected = listed[k];
+    std::vector<int> progress;
+    SaveResult result = SaveEngine(std::move(plan)).Run([&](const SaveProgress& p) {
+      progress.push_back(p.row * 100 + p.count);
+    });
+    progressOf.push_back(progress);
+    ASSERT_EQ(result.rows.size(), size_t{kFiles});
+    for (int i = 0; i < kFiles; ++i) {
+      SCOPED_TRACE(i);
+      const SaveRowResult& row = result.rows[static_cast<size_t>(i)];
+      const std::string name = "s" + std::to_string(i) + ".mp3";
+      EXPECT_EQ(row.row, i);
+      EXPECT_EQ(row.Failed(), i % 4 >= kChangedSince) << row.error;
+      if (i % 4 == kChangedSince) EXPECT_EQ(test::ReadBytes(dir_ / name), changed[static_cast<size_t>(i)]);
+      if (i % 4 == kGone) EXPECT_FALSE(fs::exists(dir_ / name));
+      if (i % 4 >= kChangedSince) continue;
+      auto now = ReadMediaFile(dir_, name);
+      ASSERT_TRUE(now);
+      const std::string want = i % 4 == kNewCopy ? std::string(6000, 'L') : "題名 " + std::to_string(i);
+      std::span<const std::string_view> names = ValueNamesOf(TagKind::MP3ID3v2);
+      for (size_t n = 0; n < names.size(); ++n)
+        if (names[n] == "INAM_v2") EXPECT_EQ(now->tags[1].cells[n + 1].text, want);
+      EXPECT_EQ(IdentityOfFile(dir_ / name)->size == listed[static_cast<size_t>(i)]->size, i % 4 == kInPlace);
+    }
+    EXPECT_EQ(result.writeFailures, kFiles / 2);
+    for (const auto& e : fs::directory_iterator(dir_ / "config"))
+      EXPECT_FALSE(SaveJournal::IsJournalName(e.path().filename().string())) << "a journal was left";
+  }
+  EXPECT_EQ(progressOf[0], progressOf[1]);
+  EXPECT_EQ(progressOf[0].size(), size_t{kFiles / 2});
+}
+
 // New names that a folder listing or a crash recovery would take for our
 // leftovers are refused as "/" and ".." are.
 TEST(GuardedNames, OurTemporaryNamesAreNotFileNames) {

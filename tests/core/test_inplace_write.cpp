@@ -17,6 +17,7 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/catalogue/formats/PayloadMap.h"
+#include "core/common/AtomicFile.h"
 #include "core/common/SaveJournal.h"
 #include "core/tagedit/SaveRecovery.h"
 
@@ -355,6 +356,83 @@ TEST_F(JournalCrash, AFileReplacedOrResizedSinceIsLeftAloneAndReported) {
     EXPECT_EQ(ReadBytes(f0), changed);
     EXPECT_EQ(ReadBytes(dir_ / "f1.mp3"), old1);
     EXPECT_TRUE(JournalsIn(dir_ / "config").empty());
+  }
+}
+
+// Many files at a time, as on a share: the journal is complete and flushed
+// before the first overwrite, nothing is flushed before every file is
+// overwritten, the journal goes last; and a crash after the overwrites puts
+// each file back from its own record.
+TEST_F(JournalCrash, ABatchWrittenManyAtATimeKeepsItsStepsInOrderAndEachFileItsRecord) {
+  struct Case {
+    int files;
+    bool crash;  // end the batch at "overwritten" and play it back
+  };
+  const Case cases[] = {{2, false}, {12, false}, {12, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.files) + (c.crash ? " files, crash" : " files"));
+    std::vector<std::string> old;
+    std::vector<InPlaceEdit> edits;
+    for (int i = 0; i < c.files; ++i) {
+      const std::string name = "m" + std::to_string(i) + ".mp3";
+      fs::remove(dir_ / name);
+      old.push_back(ReadBytes(Tagged(name, "old " + std::to_string(i))));
+    }
+    for (int i = 0; i < c.files; ++i)
+      edits.push_back(Plan("m" + std::to_string(i) + ".mp3", "new " + std::to_string(i * 7)));
+    std::vector<DiskStepEvent> steps;
+    pid_t pid = c.crash ? ::fork() : 0;
+    if (pid == 0) {
+      SetDiskStepHookForTest([&](const DiskStepEvent& e) { steps.push_back(e); });
+      if (c.crash) SetJournalStepHookForTest([](std::string_view s) {
+          if (s == "overwritten") ::_exit(0);
+        });
+      SaveJournal journal(dir_ / "config");
+      journal.SetIoDepth(8);
+      for (InPlaceEdit& e : edits) journal.Add(std::move(e));
+      journal.Commit();
+      SetDiskStepHookForTest({});
+      if (c.crash) ::_exit(3);
+      for (const SaveJournal::Result& r : journal.Results()) EXPECT_TRUE(r.ok) << r.error;
+    } else {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the step was never reached";
+    }
+    for (int i = 0; i < c.files; ++i) {
+      auto e = ReadMediaFile(dir_, "m" + std::to_string(i) + ".mp3");
+      ASSERT_TRUE(e);
+      EXPECT_EQ(e->tags[1].cells[TitleCell()].text, "new " + std::to_string(i * 7));
+    }
+    if (c.crash) {
+      std::string report;
+      EXPECT_EQ(PlayBackJournals(dir_ / "config", &report), c.files) << report;
+      for (int i = 0; i < c.files; ++i)
+        EXPECT_EQ(ReadBytes(dir_ / ("m" + std::to_string(i) + ".mp3")), old[static_cast<size_t>(i)]) << i;
+      continue;
+    }
+    EXPECT_TRUE(JournalsIn(dir_ / "config").empty());
+    // Where each kind of step comes: the journal's flushes, then all the
+    // overwrites, then the files' flushes, then the journal's removal.
+    size_t journalSynced = SIZE_MAX, firstOverwrite = SIZE_MAX, lastOverwrite = 0, firstDataFlush = SIZE_MAX;
+    int overwrites = 0;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      const DiskStepEvent& e = steps[i];
+      const bool inConfig = e.path == dir_ / "config" || e.path.parent_path() == dir_ / "config";
+      if (e.step == DiskStep::FlushFolder && inConfig && journalSynced == SIZE_MAX) journalSynced = i;
+      if (e.step == DiskStep::Overwrite) {
+        ++overwrites;
+        firstOverwrite = std::min(firstOverwrite, i);
+        lastOverwrite = i;
+      }
+      if ((e.step == DiskStep::FlushFile || e.step == DiskStep::FlushFileSystem) && !inConfig)
+        firstDataFlush = std::min(firstDataFlush, i);
+    }
+    EXPECT_EQ(overwrites, c.files);
+    ASSERT_FALSE(steps.empty());
+    EXPECT_LT(journalSynced, firstOverwrite) << "overwritten before the journal was flushed";
+    EXPECT_LT(lastOverwrite, firstDataFlush) << "a file flushed before every file was overwritten";
+    EXPECT_EQ(steps.back().step, DiskStep::FlushFolder) << "the journal's removal is not the last step";
   }
 }
 

@@ -111,3 +111,55 @@ TEST_F(LoadDepthTest, ALocalFolderIsReadOnePerCore) {
 
 }  // namespace
 }  // namespace hozanki
+
+#include <sys/stat.h>
+
+#include "core/catalogue/ParallelReader.h"
+
+namespace hozanki {
+namespace {
+
+// Files read by their names in their folders, many at a time: each comes
+// with its own values and the identity of the very file read; a missing
+// file, a folder and a pipe named like media files are refused (the pipe
+// without hanging the reader).
+TEST_F(LoadDepthTest, FilesReadInTheirFoldersComeWithTheirOwnValuesAndIdentity) {
+  const fs::path plain = fs::path(HOZANKI_TEST_DATA) / "mp3" / "plain.mp3";
+  const std::vector<fs::path> files = {"a/b/one.mp3", "two.mp3", "a/three.mp3", "a/b/gone.mp3",
+                                       "a/b/folder.mp3", "a/pipe.mp3", "../up.mp3"};
+  fs::create_directories(dir_ / "in");
+  fs::create_directories(dir_ / "in" / "a" / "b" / "folder.mp3");
+  for (const fs::path& f : {files[0], files[1], files[2]}) fs::copy_file(plain, dir_ / "in" / f);
+  fs::copy_file(plain, dir_ / "up.mp3");
+  // Files of different sizes, so that a value or identity given to the
+  // wrong file shows.
+  for (size_t i = 0; i < 3; ++i) std::ofstream(dir_ / "in" / files[i], std::ios::app) << std::string(i + 1, 'z');
+  ASSERT_EQ(::mkfifo((dir_ / "in" / files[5]).c_str(), 0600), 0);
+  std::vector<std::optional<FileIdentity>> identities;
+  std::vector<std::optional<MediaFileEntry>> entries(files.size());
+  std::vector<std::string> errors(files.size());
+  ReadMediaFiles(
+      dir_ / "in", files, 4,
+      [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
+        ASSERT_EQ(identities.size(), files.size());
+        EXPECT_EQ(identities[i].has_value(), entry.has_value()) << i;
+        entries[i] = std::move(entry);
+        errors[i] = error;
+      },
+      &identities);
+  for (size_t i = 0; i < files.size(); ++i) {
+    SCOPED_TRACE(files[i].string());
+    const bool readable = i < 3 || i == 6;
+    ASSERT_EQ(entries[i].has_value(), readable) << errors[i];
+    if (!readable) {
+      EXPECT_FALSE(errors[i].empty());
+      continue;
+    }
+    EXPECT_EQ(entries[i]->relativePath, files[i]);
+    EXPECT_EQ(identities[i], IdentityOfFile(dir_ / "in" / files[i]));
+    EXPECT_EQ(identities[i]->size, fs::file_size(dir_ / "in" / files[i]));
+  }
+}
+
+}  // namespace
+}  // namespace hozanki

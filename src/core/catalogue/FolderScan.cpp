@@ -1,6 +1,7 @@
 #include "core/catalogue/FolderScan.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -113,18 +114,19 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
     }
     // Devices, pipes and sockets are never read: a pipe would block the reader.
   }
-  ::closedir(stream);
   if (!unknown.empty()) {
     // Links are followed, so links to files and folders count as what they
     // point to; an entry that cannot be looked up is left out.
     enum Kind : uint8_t { kOther, kFile, kFolder };
     std::vector<Kind> kinds(unknown.size(), kOther);
     const unsigned depth = unknown.size() > 1 ? IoDepthFor(dir, 1, hooks.probe) : 1;
+    // Looked up by name in the folder held open: one round trip, where the
+    // whole path would cost one per folder in it.
+    const int dirFd = ::dirfd(stream);
     ParallelFor(unknown.size(), depth, [&](size_t i) {
-      const fs::path full = dir / unknown[i];
-      if (hooks.onLookup) hooks.onLookup(full);
+      if (hooks.onLookup) hooks.onLookup(dir / unknown[i]);
       struct stat st {};
-      if (::stat(full.c_str(), &st) != 0) return;
+      if (::fstatat(dirFd, unknown[i].c_str(), &st, 0) != 0) return;
       kinds[i] = S_ISDIR(st.st_mode) ? kFolder : (S_ISREG(st.st_mode) ? kFile : kOther);
     });
     for (size_t i = 0; i < unknown.size(); ++i) {
@@ -133,6 +135,7 @@ void ReadFolder(const fs::path& dir, std::vector<NamedEntry>* files, std::vector
       if (kinds[i] == kFile && files) files->push_back({DisplayName(unknown[i]), std::move(unknown[i])});
     }
   }
+  ::closedir(stream);
   if (files) SortByName(*files);
   if (folders) SortByName(*folders);
   // Temporary files of a save that died are cleared when their folder is

@@ -1,6 +1,8 @@
 #include "core/catalogue/MediaReader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -8,6 +10,7 @@
 #include <ctime>
 
 #include "core/catalogue/FolderScan.h"
+#include "core/catalogue/FormatOpeners.h"
 #include "core/catalogue/TagFile.h"
 #include "core/common/Failure.h"
 #include "core/common/Mp3TagRule.h"
@@ -158,23 +161,73 @@ Cell Mp4PlayingTimeCell(std::string_view audioFormat) {
   return Cell{buffer, s};
 }
 
-std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
-                                            const std::filesystem::path& relativePath, std::string* error) {
-  std::filesystem::path full = folder / relativePath;
-  std::optional<FileFacts> facts = Stat(full);
-  if (!facts) {
-    struct stat st {};
-    const bool exists = ::stat(full.c_str(), &st) == 0;
-    const int code = exists ? 0 : errno;
-    FailWith(error, PathFailure(exists           ? FailureKind::kNotRegularFile
+namespace {
+
+// Whether a file held open can be opened again through /proc/self/fd (no
+// look-up of its path).
+bool CanReopenThroughProc() {
+  static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+  return can;
+}
+
+// Reads the file open as `fd` (closed here).
+std::optional<MediaFileEntry> ReadOpenFile(int fd, const std::filesystem::path& full,
+                                           const std::filesystem::path& relativePath, std::string* error,
+                                           std::optional<FileIdentity>* identity) {
+  struct Closer {
+    int fd;
+    ~Closer() {
+      if (fd >= 0) ::close(fd);
+    }
+  } closer{fd};
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int code = fd < 0 ? errno : 0;
+    FailWith(error, PathFailure(code == 0        ? FailureKind::kNotRegularFile
                                 : code == ENOENT ? FailureKind::kNoSuchFile
                                                  : FailureKind::kSystem,
                                 full.string(), code));
     return std::nullopt;
   }
-  std::unique_ptr<TagFile> file = OpenTagFile(full, error);
+  const FileType type = TypeFromExtension(full);
+  const FormatOpener open = OpenerOf(type);
+  if (!open) {
+    FailWith(error, PathFailure(FailureKind::kNotMediaFile, full.string()));
+    return std::nullopt;
+  }
+  // Readers that can use the descriptor do; the others open the same file
+  // again through it.
+  const std::string reopened = "/proc/self/fd/" + std::to_string(fd);
+  const bool viaProc = CanReopenThroughProc();
+  const std::filesystem::path readAs = viaProc ? std::filesystem::path(reopened) : full;
+  HeldOpenFile held(readAs, fd);
+  std::unique_ptr<TagFile> file = open(type, readAs, error);
+  if (error && viaProc)
+    for (size_t at; (at = error->find(reopened)) != std::string::npos;) error->replace(at, reopened.size(), full.string());
   if (!file || file->Type() == FileType::Unknown) return std::nullopt;
-  return EntryFromTagFile(*file, relativePath, facts->size, facts->modified);
+  MediaFileEntry entry =
+      EntryFromTagFile(*file, relativePath, static_cast<uint64_t>(st.st_size), static_cast<int64_t>(st.st_mtime));
+  if (identity) *identity = IdentityOfOpenFile(fd);
+  return entry;
+}
+
+}  // namespace
+
+std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
+                                            const std::filesystem::path& relativePath, std::string* error,
+                                            std::optional<FileIdentity>* identity) {
+  std::filesystem::path full = folder / relativePath;
+  // Non-blocking: a pipe listed as a media file must not hang the reader.
+  const int fd = ::open(full.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  return ReadOpenFile(fd, full, relativePath, error, identity);
+}
+
+std::optional<MediaFileEntry> ReadMediaFileAt(int folderFd, const std::filesystem::path& name,
+                                              const std::filesystem::path& folder,
+                                              const std::filesystem::path& relativePath, std::string* error,
+                                              std::optional<FileIdentity>* identity) {
+  const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  return ReadOpenFile(fd, folder / relativePath, relativePath, error, identity);
 }
 
 MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path& relativePath, uint64_t size,

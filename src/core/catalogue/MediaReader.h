@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/catalogue/MediaFileEntry.h"
+#include "core/common/FileIdentity.h"
 
 namespace hozanki {
 
@@ -17,9 +18,21 @@ class TagFile;
 // Reads folder / relativePath. Nullopt when the file is not listed: not a
 // supported type, its bytes do not match its extension, or it cannot be read
 // (`error`, when given, then says why).
+// The file is opened once (its size and time stamp come from that
+// descriptor, and the format reader opens the same file again through it,
+// not through its path); `identity`, when given, gets the identity of the
+// file read, taken from that descriptor after the values.
 std::optional<MediaFileEntry> ReadMediaFile(const std::filesystem::path& folder,
                                             const std::filesystem::path& relativePath,
-                                            std::string* error = nullptr);
+                                            std::string* error = nullptr,
+                                            std::optional<FileIdentity>* identity = nullptr);
+// The same with the file opened as `name` in the folder `folderFd` holds
+// open: one look-up on a network file system, where a path costs one per
+// folder in it. (`folder` / `relativePath` is the file's path for messages.)
+std::optional<MediaFileEntry> ReadMediaFileAt(int folderFd, const std::filesystem::path& name,
+                                              const std::filesystem::path& folder,
+                                              const std::filesystem::path& relativePath, std::string* error = nullptr,
+                                              std::optional<FileIdentity>* identity = nullptr);
 
 // The reader's steps for a loaded file (size and time stamp given).
 MediaFileEntry EntryFromTagFile(const TagFile& file, const std::filesystem::path& relativePath, uint64_t size,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/catalogue/MediaFileEntry.h"
+#include "core/common/FileIdentity.h"
 
 namespace hozanki {
 
@@ -17,9 +18,13 @@ namespace hozanki {
 // Reads folder / files[i] for every i on `threads` threads and calls `done`
 // on the reading thread with the index, the entry (nullopt when the file is
 // not listed) and the reason when it is not. Returns when all are read.
+// Each file is opened once, by its name in its folder (ReadMediaFileAt);
+// with `identities`, (*identities)[i] holds the identity of the file read
+// (taken from the same descriptor after its values) when done(i) is called.
 using ReadDone =
     std::function<void(size_t index, std::optional<MediaFileEntry>&& entry, const std::string& error)>;
 void ReadMediaFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files,
-                    unsigned threads, const ReadDone& done);
+                    unsigned threads, const ReadDone& done,
+                    std::vector<std::optional<FileIdentity>>* identities = nullptr);
 
 }  // namespace hozanki

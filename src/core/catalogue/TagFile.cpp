@@ -30,6 +30,25 @@ FileType TypeFromExtension(const std::filesystem::path& path) {
   return TypeOfExtension(path.extension().string());
 }
 
+namespace {
+thread_local const HeldOpenFile* innermostHeld = nullptr;
+}  // namespace
+
+HeldOpenFile::HeldOpenFile(std::filesystem::path path, int fd)
+    : path_(std::move(path)), fd_(fd), outer_(innermostHeld) {
+  innermostHeld = this;
+}
+
+HeldOpenFile::~HeldOpenFile() {
+  innermostHeld = outer_;
+}
+
+int HeldOpenFile::HeldDescriptor(const std::filesystem::path& path) {
+  for (const HeldOpenFile* held = innermostHeld; held; held = held->outer_)
+    if (held->path_ == path) return held->fd_;
+  return -1;
+}
+
 std::unique_ptr<TagFile> OpenTagFile(const std::filesystem::path& path, std::string* error) {
   const FileType type = TypeFromExtension(path);
   const FormatOpener open = OpenerOf(type);

@@ -75,6 +75,27 @@ class TagFile {
   }
 };
 
+// A file the caller holds open for reading on this thread, known to the
+// readers by `path`: a reader that reads `path` while this lives uses the
+// descriptor (and leaves it open) instead of opening the file again, which
+// costs round trips on a network file system. Readers that open files
+// themselves ask HeldDescriptor.
+class HeldOpenFile {
+ public:
+  HeldOpenFile(std::filesystem::path path, int fd);
+  ~HeldOpenFile();
+  HeldOpenFile(const HeldOpenFile&) = delete;
+  HeldOpenFile& operator=(const HeldOpenFile&) = delete;
+
+  // The descriptor held for `path` on this thread, else -1.
+  static int HeldDescriptor(const std::filesystem::path& path);
+
+ private:
+  std::filesystem::path path_;
+  int fd_;
+  const HeldOpenFile* outer_;
+};
+
 // The type a file name's extension claims (Unknown when none).
 FileType TypeFromExtension(const std::filesystem::path& path);
 

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -528,7 +529,11 @@ void SetDiskStepHookForTest(std::function<void(const DiskStepEvent&)> hook) {
 }
 
 void NoteDiskStep(DiskStep step, const fs::path& path, const fs::path& to) {
-  if (DiskStepHook()) DiskStepHook()(DiskStepEvent{step, path, to});
+  if (!DiskStepHook()) return;
+  // Files written many at a time tell their steps from several threads.
+  static std::mutex hookMutex;
+  std::lock_guard<std::mutex> hold(hookMutex);
+  DiskStepHook()(DiskStepEvent{step, path, to});
 }
 
 int FlushFile(int fd, const fs::path& path) {

@@ -11,9 +11,13 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <set>
 
 #include "core/common/AtomicFile.h"
 #include "core/common/Failure.h"
+#include "core/common/IoDepth.h"
+#include "core/common/ParallelFor.h"
 
 namespace hozanki {
 namespace fs = std::filesystem;
@@ -34,8 +38,13 @@ std::function<void(std::string_view)>& StepHook() {
   return hook;
 }
 
+// Steps come from several threads when files are written many at a time.
+std::mutex stepMutex;
+
 void Step(std::string_view step) {
-  if (StepHook()) StepHook()(step);
+  if (!StepHook()) return;
+  std::lock_guard<std::mutex> hold(stepMutex);
+  StepHook()(step);
 }
 
 uint32_t Crc32(std::string_view bytes) {
@@ -211,6 +220,15 @@ uint64_t InPlaceEdit::JournalBytes() const {
 
 SaveJournal::~SaveJournal() = default;
 
+unsigned SaveJournal::Depth() const {
+  if (ioDepth_ > 0) return ioDepth_;
+  unsigned depth = 1;
+  std::set<dev_t> devices;
+  for (const InPlaceEdit& e : edits_)
+    if (devices.insert(e.device).second) depth = std::max(depth, IoDepthFor(e.path.parent_path(), 1));
+  return depth;
+}
+
 bool SaveJournal::IsJournalName(std::string_view name) {
   return name.size() > kPrefix.size() + kSuffix.size() && name.starts_with(kPrefix) && name.ends_with(kSuffix);
 }
@@ -237,10 +255,10 @@ void SaveJournal::Commit() {
   } closer{files};
 
   // The old bytes of every region about to change, from files that are
-  // still the ones planned.
-  std::string journal(kMagic);
-  size_t recorded = 0;
-  for (size_t i = 0; i < edits_.size(); ++i) {
+  // still the ones planned. Each file is read on its own, many at a time on
+  // a network file system; the journal lists them in the batch's order.
+  const unsigned depth = Depth();
+  ParallelFor(edits_.size(), depth, [&](size_t i) {
     const InPlaceEdit& e = edits_[i];
     Result& result = results_[i];
     Open& f = files[i];
@@ -255,14 +273,14 @@ void SaveJournal::Commit() {
     struct stat st {};
     if (f.fd < 0 || ::fstat(f.fd, &st) != 0) {
       result.error = FileErrorReason(errno) + " (" + e.path.string() + ")";
-      continue;
+      return;
     }
     if (st.st_dev != e.device || st.st_ino != e.inode || static_cast<uint64_t>(st.st_size) != e.oldSize ||
         st.st_mtim.tv_sec != e.oldTime.tv_sec || st.st_mtim.tv_nsec != e.oldTime.tv_nsec ||
         (e.changeTime.tv_sec != 0 &&
          (st.st_ctim.tv_sec != e.changeTime.tv_sec || st.st_ctim.tv_nsec != e.changeTime.tv_nsec))) {
       result.error = "読み込んだ後にファイルが変更されたため保存しません (" + e.path.string() + ")";
-      continue;
+      return;
     }
     Record& r = f.record;
     r.path = e.path.string();
@@ -284,10 +302,15 @@ void SaveJournal::Commit() {
     if (e.newSize < e.oldSize) save(e.newSize, e.oldSize);
     if (!ok) {
       result.error = FileErrorReason(errno) + " (" + e.path.string() + ")";
-      continue;
+      return;
     }
     result.ok = true;
-    PutRecord(journal, r);
+  });
+  std::string journal(kMagic);
+  size_t recorded = 0;
+  for (size_t i = 0; i < edits_.size(); ++i) {
+    if (!results_[i].ok) continue;
+    PutRecord(journal, files[i].record);
     ++recorded;
   }
 
@@ -342,10 +365,13 @@ void SaveJournal::Commit() {
   for (size_t i = 0; i < edits_.size(); ++i)
     if (results_[i].ok) ++perDevice[edits_[i].device];
   std::map<dev_t, size_t> syncFile;  // the file whose descriptor flushes its file system
+  std::mutex syncFileMutex;
 
-  // The overwrite. A file that fails midway is put back from memory at once.
-  for (size_t i = 0; i < edits_.size(); ++i) {
-    if (!results_[i].ok) continue;
+  // The overwrite, many files at a time on a network file system: every
+  // file is a different one, and none is flushed before all are written.
+  // A file that fails midway is put back from memory at once.
+  ParallelFor(edits_.size(), depth, [&](size_t i) {
+    if (!results_[i].ok) return;
     Step("overwriting");
     const InPlaceEdit& e = edits_[i];
     Open& f = files[i];
@@ -357,7 +383,7 @@ void SaveJournal::Commit() {
       results_[i].error = f.fd < 0 ? FileErrorReason(errno) + " (" + e.path.string() + ")"
                                    : "読み込んだ後にファイルが変更されたため保存しません (" + e.path.string() + ")";
       if (f.fd >= 0) ::close(f.fd), f.fd = -1;
-      continue;
+      return;
     }
     bool ok = true;
     for (const InPlaceEdit::Write& w : e.writes) ok = ok && WriteAllAt(f.fd, w.bytes, w.offset);
@@ -368,7 +394,7 @@ void SaveJournal::Commit() {
       results_[i].error = FileErrorReason(errno) + " (" + e.path.string() + ")";
       std::string ignored;
       Restore(f.fd, f.record, &ignored);
-      continue;
+      return;
     }
     if (e.keepTime) {
       struct timespec times[2];
@@ -378,12 +404,15 @@ void SaveJournal::Commit() {
       ::futimens(f.fd, times);
     }
     // Kept open: each file of a small batch, one file per file system of a large one.
-    if (perDevice[e.device] >= kSyncFsFiles) {
-      if (syncFile.emplace(e.device, i).second) continue;
+    if (perDevice.find(e.device)->second >= kSyncFsFiles) {
+      {
+        std::lock_guard<std::mutex> hold(syncFileMutex);
+        if (syncFile.emplace(e.device, i).second) return;
+      }
       ::close(f.fd);
       f.fd = -1;
     }
-  }
+  });
   Step("overwritten");
 
   // One flush per file system when the batch is large (much cheaper than

@@ -6,6 +6,8 @@
 // every region about to change, for a whole batch of files, go to one
 // journal file in the settings folder, which is flushed once (group commit).
 // Then the files are overwritten and flushed, and the journal is removed.
+// Files are read and overwritten many at a time on a network file system
+// (see SetIoDepth); the steps themselves keep their order.
 //
 //   SaveJournal batch(settingsFolder);
 //   batch.Add(edit, &why);  ...  (one edit per file)
@@ -89,6 +91,12 @@ class SaveJournal {
   void Commit();
   const std::vector<Result>& Results() const { return results_; }
 
+  // How many files are read and overwritten at once: 0 (the default) takes
+  // IoDepthFor the files' folders, one at a time on a local disk and many
+  // on a network file system. Flushes stay one per file system (or file)
+  // after all overwrites, whatever the depth.
+  void SetIoDepth(unsigned depth) { ioDepth_ = depth; }
+
   // The journal's file name pattern: "hozanki-journal-*.hzj".
   static bool IsJournalName(std::string_view name);
 
@@ -97,6 +105,8 @@ class SaveJournal {
   std::vector<InPlaceEdit> edits_;
   std::vector<Result> results_;
   uint64_t bytes_ = 0;
+  unsigned ioDepth_ = 0;
+  unsigned Depth() const;
 };
 
 // Plays back the journals in `folder` whose writer died: every file they

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <set>
 
 #include "core/catalogue/MediaReader.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/IoDepth.h"
+#include "core/common/ParallelFor.h"
 #include "core/common/SaveJournal.h"
 #include "core/rename/RenameBatch.h"
 #include "core/settings/AppSettings.h"
@@ -43,6 +46,20 @@ std::string ShownPath(const std::filesystem::path& folder, const std::filesystem
   std::string text = DisplayPath(folder);
   if (text.empty() || text.back() != '/') text += '/';
   return text + DisplayPath(relative.generic_string());
+}
+
+// How many files the save handles at once: the plan's depth, else one
+// unless a folder written to is on a network file system.
+unsigned SaveIoDepth(const SavePlan& plan) {
+  if (plan.ioDepth > 0) return plan.ioDepth;
+  std::set<std::filesystem::path> folders;
+  for (const SaveItem& item : plan.items) {
+    if (!item.write) continue;
+    std::filesystem::path folder = (plan.folder / item.entry.relativePath).parent_path();
+    if (!folders.insert(folder).second) continue;
+    if (unsigned depth = IoDepthFor(folder, 1); depth > 1) return depth;
+  }
+  return 1;
 }
 
 }  // namespace
@@ -193,8 +210,26 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
     pending.clear();
     locks = 0;
   };
-  for (size_t k = 0; k < plan_.items.size(); ++k) {
+  // Each file is read, planned and (when it does not fit) rewritten on its
+  // own; on a network file system many at a time, in windows of different
+  // files whose outcomes are then taken in order. A cancel completes the
+  // files in flight.
+  const unsigned depth = SaveIoDepth(plan_);
+  journal.SetIoDepth(depth);
+  struct Prepared {
+    FileLock lock;
+    bool lockFailed = false;
+    PreparedWrite outcome = PreparedWrite::Failed;
+    InPlaceEdit edit;
+    std::string error;
+    bool done = false;
+  };
+  auto progress = [&](size_t k, int count) {
     const SaveItem& item = plan_.items[k];
+    onProgress(SaveProgress{SaveProgress::Step::Write, count, result.total, item.format, item.row,
+                            ShownPath(plan_.folder, renamed[k].newRelativePath)});
+  };
+  for (size_t k = 0; k < plan_.items.size();) {
     if (cancel_.load() || !reached[k]) {
       flush();
       result.cancelled = true;
@@ -208,47 +243,76 @@ SaveResult SaveEngine::Run(const std::function<void(const SaveProgress&)>& onPro
       }
       return result;
     }
-    Pending p;
-    p.row = std::move(renamed[k]);
-    SaveRowResult& row = p.row;
-    if (item.write) {
-      std::string error;
-      if (row.rename == RenameOutcome::Failed) {
-        row.write = WriteOutcome::Skipped;
-      } else if (item.expected &&
-                 !LockUnchanged(plan_.folder / row.newRelativePath, *item.expected, p.lock, error)) {
-        ++result.count;
-        row.write = WriteOutcome::Failed;
-        row.error = error;
-        ++result.writeFailures;
-      } else {
-        ++result.count;
-        if (onProgress)
-          onProgress(SaveProgress{SaveProgress::Step::Write, result.count, result.total, item.format,
-                                  item.row, ShownPath(plan_.folder, row.newRelativePath)});
-        MediaFileEntry entry = item.entry;
-        entry.relativePath = row.newRelativePath;
-        InPlaceEdit edit;
-        switch (PrepareMediaWrite(plan_.folder, entry, plan_.settings, edit, &error)) {
-          case PreparedWrite::Written:
-            row.write = WriteOutcome::Written;
-            break;
-          case PreparedWrite::Failed:
-            row.write = WriteOutcome::Failed;
-            row.error = error;
-            ++result.writeFailures;
-            break;
-          case PreparedWrite::InPlace:
-            row.write = WriteOutcome::Written;
-            if (!edit.Unchanged()) p.edit = journal.Add(std::move(edit));
-            break;
+    size_t end = k + 1;
+    if (depth > 1) {
+      const size_t most = std::max<size_t>(1, std::min<size_t>(size_t{8} * depth, kBatchLocks - locks));
+      std::set<std::filesystem::path> files{renamed[k].newRelativePath};
+      while (end < plan_.items.size() && end - k < most && reached[end] &&
+             files.insert(renamed[end].newRelativePath).second)
+        ++end;
+    }
+    std::vector<Prepared> prepared(end - k);
+    ParallelFor(
+        prepared.size(), depth,
+        [&](size_t w) {
+          const size_t j = k + w;
+          const SaveItem& item = plan_.items[j];
+          const SaveRowResult& row = renamed[j];
+          Prepared& out = prepared[w];
+          out.done = true;
+          if (!item.write || row.rename == RenameOutcome::Failed) return;
+          if (item.expected &&
+              !LockUnchanged(plan_.folder / row.newRelativePath, *item.expected, out.lock, out.error)) {
+            out.lockFailed = true;
+            return;
+          }
+          // One file at a time: the step is told before it is taken.
+          if (depth == 1 && onProgress) progress(j, result.count + 1);
+          MediaFileEntry entry = item.entry;
+          entry.relativePath = row.newRelativePath;
+          out.outcome = PrepareMediaWrite(plan_.folder, entry, plan_.settings, out.edit, &out.error);
+        },
+        depth > 1 ? &cancel_ : nullptr);
+    for (Prepared& out : prepared) {
+      if (!out.done) break;  // cancelled: the files taken form a prefix
+      const SaveItem& item = plan_.items[k];
+      Pending p;
+      p.row = std::move(renamed[k]);
+      SaveRowResult& row = p.row;
+      ++k;
+      if (item.write) {
+        if (row.rename == RenameOutcome::Failed) {
+          row.write = WriteOutcome::Skipped;
+        } else if (out.lockFailed) {
+          ++result.count;
+          row.write = WriteOutcome::Failed;
+          row.error = std::move(out.error);
+          ++result.writeFailures;
+        } else {
+          ++result.count;
+          if (depth > 1 && onProgress) progress(k - 1, result.count);
+          switch (out.outcome) {
+            case PreparedWrite::Written:
+              row.write = WriteOutcome::Written;
+              break;
+            case PreparedWrite::Failed:
+              row.write = WriteOutcome::Failed;
+              row.error = std::move(out.error);
+              ++result.writeFailures;
+              break;
+            case PreparedWrite::InPlace:
+              row.write = WriteOutcome::Written;
+              if (!out.edit.Unchanged()) p.edit = journal.Add(std::move(out.edit));
+              break;
+          }
+          p.lock = std::move(out.lock);
         }
       }
+      if (p.edit == SIZE_MAX) p.lock.Unlock();  // written already (or not at all)
+      locks += p.edit != SIZE_MAX && item.expected;
+      pending.push_back(std::move(p));
+      if (journal.Size() >= kBatchFiles || journal.JournalBytes() >= kBatchBytes || locks >= kBatchLocks) flush();
     }
-    if (p.edit == SIZE_MAX) p.lock.Unlock();  // written already (or not at all)
-    locks += p.edit != SIZE_MAX && item.expected;
-    pending.push_back(std::move(p));
-    if (journal.Size() >= kBatchFiles || journal.JournalBytes() >= kBatchBytes || locks >= kBatchLocks) flush();
   }
   flush();
   return result;

@@ -12,7 +12,8 @@
 // written in place in batches (one journal flush per batch, see
 // SaveJournal): their results, and those of the files between them, come
 // out in order when the batch is written, and a cancel writes the batch
-// begun.
+// begun. On a network file system many files are read, planned and written
+// at once (SavePlan::ioDepth); a cancel then completes the files in flight.
 
 #include <atomic>
 #include <filesystem>
@@ -63,6 +64,9 @@ struct SavePlan {
   // The rename log that lets the next start finish renames a crash cut short
   // (in the settings folder; empty: none is kept).
   std::filesystem::path renameLog;
+  // Files read, planned and written at once: 0 takes IoDepthFor the folders
+  // written to (one at a time on a local disk, many on a share).
+  unsigned ioDepth = 0;
   // Rows carrying the changed mark over all file lists and all tag tables
   // (a file changed in several MP3 tables counts once per table).
   int total = 0;
