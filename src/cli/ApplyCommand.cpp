@@ -17,9 +17,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -156,6 +156,83 @@ bool ApplyEntry(const Json& j, const std::optional<FileIdentity>& identity, Medi
   return CanWriteMediaFile(entry, error);
 }
 
+// The top-level elements of a JSON array, one at a time, each as its own
+// text, so that a long listing is never held whole. The input was checked
+// to be well-formed JSON before (Json::accept).
+class ArrayElements {
+ public:
+  explicit ArrayElements(std::FILE* in) : in_(in) {}
+
+  // Reads up to the opening "[": false when the input is not an array.
+  bool Begin() {
+    int c = SkipBlanks();
+    if (c == 0xEF && std::getc(in_) == 0xBB && std::getc(in_) == 0xBF) c = SkipBlanks();  // a BOM
+    return c == '[';
+  }
+
+  // The next element's text; false after the last.
+  bool Next(std::string& text) {
+    text.clear();
+    int c = SkipBlanks();
+    if (c == EOF || c == ']') return false;
+    if (c == ',') c = SkipBlanks();
+    int depth = 0;
+    bool inString = false, escaped = false;
+    for (; c != EOF; c = std::getc(in_)) {
+      if (inString) {
+        if (escaped)
+          escaped = false;
+        else if (c == '\\')
+          escaped = true;
+        else if (c == '"')
+          inString = false;
+      } else if (c == '"') {
+        inString = true;
+      } else if (c == '{' || c == '[') {
+        ++depth;
+      } else if (c == '}' || c == ']') {
+        if (depth == 0) break;  // the array's end
+        --depth;
+      } else if (c == ',' && depth == 0) {
+        break;
+      }
+      text.push_back(static_cast<char>(c));
+    }
+    if (c != EOF) std::ungetc(c, in_);
+    return true;
+  }
+
+ private:
+  int SkipBlanks() {
+    int c;
+    do c = std::getc(in_);
+    while (c == ' ' || c == '\t' || c == '\n' || c == '\r');
+    return c;
+  }
+  std::FILE* in_;
+};
+
+// The entries of a listing are read and written a batch at a time; files
+// that are renamed wait for the end, where one plan orders their renames
+// (two files that swap names may stand in different batches).
+constexpr int kBatchFiles = 1024;
+
+struct Batch {
+  Catalogue catalogue;
+  // Per format and row: the listing's identity of the file.
+  std::map<std::pair<MediaFormat, int>, std::optional<FileIdentity>> listed;
+  int files = 0;
+
+  void Add(MediaFileEntry&& entry, const std::optional<FileIdentity>& identity) {
+    const MediaFormat format = entry.format;
+    listed[{format, catalogue.RowCount(format)}] = identity;
+    std::vector<MediaFileEntry> one;
+    one.push_back(std::move(entry));
+    catalogue.Append(format, std::move(one));
+    ++files;
+  }
+};
+
 int RunApply(const std::vector<std::string>& args) {
   const CliSyntax syntax{"apply", kUsage, {{"--dry-run", "-n", false}, {"--touch", "", false}}, true};
   int status = kExitOk;
@@ -167,19 +244,33 @@ int RunApply(const std::vector<std::string>& args) {
   if (parsed->operands.empty() || parsed->operands[0].empty())
     return UsageError(syntax, "no listing given (a file, or - for standard input)");
   const std::string& input = parsed->operands[0];
-  std::string text;
+  // The listing is read twice, once to check that all of it is well formed
+  // before anything is written and once entry by entry: standard input is
+  // kept in a temporary file for that.
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(nullptr, std::fclose);
   if (input == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+    in.reset(std::tmpfile());
+    char buffer[1 << 16];
+    size_t got = 0;
+    bool kept = in != nullptr;
+    while (kept && (got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+      kept = std::fwrite(buffer, 1, got, in.get()) == got;
+    if (!kept || std::ferror(stdin) || std::fflush(in.get()) != 0) {
+      std::cerr << "hozanki-cli apply: cannot keep standard input in a temporary file (nothing written)\n";
+      return kExitFailed;
+    }
   } else {
-    std::ifstream in(input, std::ios::binary);
+    in.reset(std::fopen(input.c_str(), "rb"));
     if (!in) {
       std::cerr << "hozanki-cli apply: cannot read " << input << "\n";
       return kExitUsage;
     }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  Json listing = Json::parse(text, nullptr, /*allow_exceptions=*/false);
-  if (listing.is_discarded() || !listing.is_array()) {
+  std::rewind(in.get());
+  bool wellFormed = Json::accept(in.get());
+  std::rewind(in.get());
+  ArrayElements elements(in.get());
+  if (!wellFormed || !elements.Begin()) {
     std::cerr << "hozanki-cli apply: " << (input == "-" ? "standard input" : input)
               << " is not a JSON array as `list --json` prints (nothing written)\n";
     return kExitFailed;
@@ -190,14 +281,33 @@ int RunApply(const std::vector<std::string>& args) {
   WriteSettings settings = WriteSettings::FromIni(IniFile::Load(SettingsFolder() / kSettingsFileName));
   if (touch) settings.keepTimeStamp = false;
   const std::filesystem::path root = "/";
-  Catalogue catalogue;
-  // Per format and row: the listing's identity of the file.
-  std::map<std::pair<MediaFormat, int>, std::optional<FileIdentity>> listed;
+  int failed = 0, written = 0;
+  auto save = [&](Batch& batch) {
+    if (!dryRun && HasStagedChanges(batch.catalogue)) {
+      SavePlan plan = CollectSavePlan(batch.catalogue, root, settings, SettingsFolder());
+      for (SaveItem& item : plan.items) item.expected = batch.listed[{item.format, item.row}];
+      SaveEngine engine(std::move(plan));
+      SaveResult result = engine.Run({}, [&](const SaveRowResult& row) {
+        if (row.Failed()) {
+          ++failed;
+          std::cerr << "hozanki-cli apply: " << DisplayPath(root / row.oldRelativePath) << ": "
+                    << Reason(row.error) << "\n";
+        } else {
+          ++written;
+        }
+      });
+    }
+    batch = Batch{};
+  };
+  Batch batch, renames;
+  size_t entries = 0;
   int refused = 0, unchanged = 0, unidentified = 0;
   std::set<std::filesystem::path> seen;
   std::set<std::pair<uint64_t, uint64_t>> files;  // device and inode
-  for (size_t i = 0; i < listing.size(); ++i) {
-    const Json& j = listing[i];
+  std::string text;
+  for (size_t i = 0; elements.Next(text); ++i) {
+    ++entries;
+    const Json j = Json::parse(text, nullptr, /*allow_exceptions=*/false);
     std::string shown = "entry " + std::to_string(i + 1);
     auto refuse = [&](const std::string& why) {
       std::cerr << "hozanki-cli apply: " << shown << ": " << Reason(why) << " (file left untouched)\n";
@@ -250,30 +360,17 @@ int RunApply(const std::vector<std::string>& args) {
       for (const Change& c : changes) std::cout << "  " << c.what << ": \"" << c.from << "\" -> \"" << c.to << "\"\n";
       continue;
     }
-    const MediaFormat format = entry->format;
-    listed[{format, catalogue.RowCount(format)}] = identified ? identity : std::nullopt;
-    catalogue.Append(format, {std::move(*entry)});
+    const bool renamed = entry->file.image == kChangedMark;
+    (renamed ? renames : batch).Add(std::move(*entry), identified ? identity : std::nullopt);
+    if (batch.files >= kBatchFiles) save(batch);
   }
   if (unidentified > 0)
     std::cerr << "hozanki-cli apply: " << unidentified
               << " entr(ies) without \"identity\" (a listing of an older version): checked by size and time "
                  "stamp only; list again to have changes by other programs found\n";
-  int failed = 0, written = 0;
-  if (!dryRun && HasStagedChanges(catalogue)) {
-    SavePlan plan = CollectSavePlan(catalogue, root, settings, SettingsFolder());
-    for (SaveItem& item : plan.items) item.expected = listed[{item.format, item.row}];
-    SaveEngine engine(std::move(plan));
-    SaveResult result = engine.Run({}, [&](const SaveRowResult& row) {
-      if (row.Failed()) {
-        ++failed;
-        std::cerr << "hozanki-cli apply: " << DisplayPath(root / row.oldRelativePath) << ": "
-                  << Reason(row.error) << "\n";
-      } else {
-        ++written;
-      }
-    });
-  }
-  std::cerr << "hozanki-cli apply: " << (dryRun ? "would write " : "") << (dryRun ? listing.size() - refused - unchanged : written)
+  save(batch);
+  save(renames);
+  std::cerr << "hozanki-cli apply: " << (dryRun ? "would write " : "") << (dryRun ? entries - refused - unchanged : written)
             << " file(s), " << unchanged << " unchanged, " << refused + failed << " refused or failed\n";
   return refused + failed > 0 ? kExitFailed : kExitOk;
 }

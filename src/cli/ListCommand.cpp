@@ -13,8 +13,8 @@
 #include "CliCommand.h"
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/MediaReader.h"
-#include "core/catalogue/ParallelReader.h"
 #include "core/common/IoDepth.h"
+#include "core/catalogue/ParallelReader.h"
 #include "core/catalogue/TagFile.h"
 #include "core/common/FileIdentity.h"
 
@@ -22,6 +22,11 @@ namespace hozanki::cli {
 namespace {
 
 constexpr const char* kUsage = "list [--recursive] [--json] PATH...   list media files with their tags";
+
+// How far the readers may run ahead of the printing: files per request in
+// flight, and at least this many.
+constexpr size_t kWindowPerRequest = 16;
+constexpr size_t kMinWindow = 64;
 
 // `path` is the file's path as bytes; `shown` is that path as the window
 // shows it.
@@ -129,51 +134,62 @@ int RunList(const std::vector<std::string>& args) {
   if (json) std::cout << "[";
   for (const Group& g : groups) {
     const int64_t started = static_cast<int64_t>(std::time(nullptr));
-    std::vector<std::string> outputs(g.files.size());
-    std::vector<std::string> errors(g.files.size());
-    std::vector<std::optional<FileIdentity>> identities;  // of each file read, from its own descriptor
-    ReadMediaFiles(
-        g.folder, g.files, IoDepthFor(g.folder, threads),
-        [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error) {
-          const std::string path =
-              g.explicitFiles && g.folder == "." ? g.files[i].string() : (g.folder / g.files[i]).string();
-          const std::string shown = DisplayPath(path);
-          if (!entry) {
-            if (g.explicitFiles || TypeFromExtension(g.files[i]) != FileType::Unknown)
-              errors[i] = shown + ": " + (error.empty() ? "not a supported media file" : error);
-            return;
-          }
-          if (!json) {
-            outputs[i] = EntryTable(shown, *entry);
-            return;
-          }
-          std::optional<FileIdentity> identity = identities[i];
-          // Changed since the reading began: the values may be older than
-          // the identity. Read again, between two identities that agree.
-          for (int attempt = 0; identity && identity->changeSeconds >= started - 1 && attempt < 3; ++attempt) {
-            const std::optional<FileIdentity> before = IdentityOfFile(path);
-            std::optional<MediaFileEntry> again = ReadMediaFile(g.folder, g.files[i]);
-            identity = IdentityOfFile(path);
-            if (before && identity && again && *before == *identity) {
-              entry = std::move(again);
-              break;
-            }
-            if (attempt == 2) identity.reset();  // no identity: apply cannot be misled by it
-          }
-          outputs[i] = EntryJson(path, shown, *entry, identity)
-                           .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        },
-        json ? &identities : nullptr);
-    for (size_t i = 0; i < outputs.size(); ++i) {
-      if (!errors[i].empty()) std::cerr << "hozanki-cli list: skipped " << Reason(errors[i]) << "\n";
+    const unsigned depth = IoDepthFor(g.folder, threads);
+    // Each file is printed as soon as it and those before it are read: the
+    // readers run ahead by a window of files, never by the whole folder.
+    const size_t window = std::max<size_t>(kMinWindow, size_t{depth} * kWindowPerRequest);
+    std::vector<std::string> outputs(window);
+    std::vector<std::string> errors(window);
+    auto work = [&](size_t i, std::optional<MediaFileEntry>&& entry, const std::string& error,
+                    std::optional<FileIdentity>&& readIdentity) {
+      std::string& output = outputs[i % window];
+      std::string& failure = errors[i % window];
+      const std::string path =
+          g.explicitFiles && g.folder == "." ? g.files[i].string() : (g.folder / g.files[i]).string();
+      const std::string shown = DisplayPath(path);
+      if (!entry) {
+        if (g.explicitFiles || TypeFromExtension(g.files[i]) != FileType::Unknown)
+          failure = shown + ": " + (error.empty() ? "not a supported media file" : error);
+        return;
+      }
+      if (!json) {
+        output = EntryTable(shown, *entry);
+        return;
+      }
+      // The identity of the very file read, from the descriptor it was read through.
+      std::optional<FileIdentity> identity = std::move(readIdentity);
+      // Changed since the reading began: the values may be older than
+      // the identity. Read again, between two identities that agree.
+      for (int attempt = 0; identity && identity->changeSeconds >= started - 1 && attempt < 3; ++attempt) {
+        const std::optional<FileIdentity> before = IdentityOfFile(path);
+        std::optional<MediaFileEntry> again = ReadMediaFile(g.folder, g.files[i]);
+        identity = IdentityOfFile(path);
+        if (before && identity && again && *before == *identity) {
+          entry = std::move(again);
+          break;
+        }
+        if (attempt == 2) identity.reset();  // no identity: apply cannot be misled by it
+      }
+      output = EntryJson(path, shown, *entry, identity)
+                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    };
+    auto emit = [&](size_t i) {
+      std::string& output = outputs[i % window];
+      std::string& failure = errors[i % window];
+      if (!failure.empty()) std::cerr << "hozanki-cli list: skipped " << Reason(failure) << "\n";
       // A file named on its own could not be handled; one found in a folder
       // is skipped as the window skips it.
-      if (!errors[i].empty() && g.explicitFiles) status = WorseStatus(status, kExitFailed);
-      if (outputs[i].empty()) continue;
-      if (json) std::cout << (first ? "\n" : ",\n");
-      std::cout << outputs[i];
-      first = false;
-    }
+      if (!failure.empty() && g.explicitFiles) status = WorseStatus(status, kExitFailed);
+      if (!output.empty()) {
+        if (json) std::cout << (first ? "\n" : ",\n");
+        std::cout << output;
+        first = false;
+      }
+      // The slot's memory goes back for the file window entries later.
+      std::string().swap(output);
+      std::string().swap(failure);
+    };
+    ReadMediaFilesInOrder(g.folder, g.files, depth, window, work, emit);
   }
   if (json) std::cout << (first ? "]\n" : "\n]\n");
   std::cout.flush();

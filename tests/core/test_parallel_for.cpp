@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/common/OrderedParallelFor.h"
 #include "core/common/ParallelFor.h"
 
 namespace hozanki {
@@ -54,6 +55,37 @@ TEST(ParallelFor, CancelLeavesACompletedPrefix) {
   ParallelFor(
       10, 2, [&](size_t) { ++calls; }, &cancelled);
   EXPECT_EQ(calls, 0);
+}
+
+// The hand-over comes in order, each after its work, and the work never runs
+// more than the window ahead of it (what bounds a streamed listing's memory).
+TEST(OrderedParallelFor, HandsOverInOrderWithinTheWindow) {
+  struct Case {
+    size_t n;
+    unsigned threads;
+    size_t window;
+  };
+  for (const Case& c : {Case{0, 2, 4}, Case{1, 3, 1}, Case{300, 1, 1}, Case{300, 4, 7}, Case{1000, 8, 64}}) {
+    std::vector<std::atomic<int>> worked(c.n);
+    std::atomic<size_t> handedOver{0};
+    std::atomic<int> aheadOfWindow{0};
+    std::vector<size_t> order;
+    OrderedParallelFor(
+        c.n, c.threads, c.window,
+        [&](size_t i) {
+          if (i >= handedOver.load() + c.window) ++aheadOfWindow;
+          if (i % 3 == 0) std::this_thread::yield();  // later ones overtake
+          ++worked[i];
+        },
+        [&](size_t i) {
+          EXPECT_EQ(worked[i].load(), 1) << "index " << i;
+          order.push_back(i);
+          handedOver.store(order.size());
+        });
+    EXPECT_EQ(aheadOfWindow.load(), 0) << c.n << " " << c.threads << " " << c.window;
+    ASSERT_EQ(order.size(), c.n);
+    for (size_t i = 0; i < order.size(); ++i) ASSERT_EQ(order[i], i);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "core/catalogue/MediaReader.h"
+#include "core/common/OrderedParallelFor.h"
 #include "core/common/ParallelFor.h"
 
 namespace hozanki {
@@ -67,6 +68,25 @@ class FolderHandles {
 
 }  // namespace
 
+namespace {
+
+// Opens file by its name in its folder when it can (one look-up on a share).
+std::optional<MediaFileEntry> ReadOne(FolderHandles& handles, const std::filesystem::path& folder,
+                                      const std::filesystem::path& file, std::string* error,
+                                      std::optional<FileIdentity>* identity) {
+  if (!file.has_filename() || file.filename() == "." || file.filename() == "..")
+    return ReadMediaFile(folder, file, error, identity);
+  const std::filesystem::path parent = file.parent_path();
+  const int folderFd = handles.Acquire(parent);
+  std::optional<MediaFileEntry> entry = folderFd >= 0
+                                            ? ReadMediaFileAt(folderFd, file.filename(), folder, file, error, identity)
+                                            : ReadMediaFile(folder, file, error, identity);
+  handles.Release(parent);
+  return entry;
+}
+
+}  // namespace
+
 void ReadMediaFiles(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files,
                     unsigned threads, const ReadDone& done,
                     std::vector<std::optional<FileIdentity>>* identities) {
@@ -75,19 +95,24 @@ void ReadMediaFiles(const std::filesystem::path& folder, const std::vector<std::
   ParallelFor(files.size(), threads, [&](size_t i) {
     std::string error;
     std::optional<FileIdentity>* identity = identities ? &(*identities)[i] : nullptr;
-    const std::filesystem::path& file = files[i];
-    std::optional<MediaFileEntry> entry;
-    if (file.has_filename() && file.filename() != "." && file.filename() != "..") {
-      const std::filesystem::path parent = file.parent_path();
-      const int folderFd = handles.Acquire(parent);
-      entry = folderFd >= 0 ? ReadMediaFileAt(folderFd, file.filename(), folder, file, &error, identity)
-                            : ReadMediaFile(folder, file, &error, identity);
-      handles.Release(parent);
-    } else {
-      entry = ReadMediaFile(folder, file, &error, identity);
-    }
+    std::optional<MediaFileEntry> entry = ReadOne(handles, folder, files[i], &error, identity);
     done(i, std::move(entry), error);
   });
+}
+
+void ReadMediaFilesInOrder(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files,
+                           unsigned threads, size_t window, const ReadDoneWithIdentity& done,
+                           const std::function<void(size_t)>& emit) {
+  FolderHandles handles(folder);
+  OrderedParallelFor(
+      files.size(), threads, window,
+      [&](size_t i) {
+        std::string error;
+        std::optional<FileIdentity> identity;
+        std::optional<MediaFileEntry> entry = ReadOne(handles, folder, files[i], &error, &identity);
+        done(i, std::move(entry), error, std::move(identity));
+      },
+      emit);
 }
 
 }  // namespace hozanki

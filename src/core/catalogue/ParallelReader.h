@@ -27,4 +27,14 @@ void ReadMediaFiles(const std::filesystem::path& folder, const std::vector<std::
                     unsigned threads, const ReadDone& done,
                     std::vector<std::optional<FileIdentity>>* identities = nullptr);
 
+// The same for a listing handed on as it is read: `done` runs on the reading
+// threads with the file's identity (from the descriptor it was read through),
+// emit(i) on the calling thread in index order, the readers never more than
+// `window` files ahead of it (OrderedParallelFor).
+using ReadDoneWithIdentity = std::function<void(size_t index, std::optional<MediaFileEntry>&& entry,
+                                                const std::string& error, std::optional<FileIdentity>&& identity)>;
+void ReadMediaFilesInOrder(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& files,
+                           unsigned threads, size_t window, const ReadDoneWithIdentity& done,
+                           const std::function<void(size_t)>& emit);
+
 }  // namespace hozanki

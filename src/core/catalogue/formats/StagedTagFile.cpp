@@ -181,6 +181,14 @@ std::vector<ByteRange> StagedTagFile::UnreadRanges(const PayloadMap& map) const 
       for (const AviChunk& c : avi.chunks)
         if (c.id == "LIST" && c.listType == "movi" && c.size > 4) holes.push_back({c.offset + 12, c.size - 4});
     ::close(fd);
+  } else if (map.type == FileType::FLAC && !map.ranges.empty()) {
+    // The audio frames after the metadata blocks: the reader and the
+    // writer look at the first frame's sync code only.
+    const ByteRange& audio = map.ranges.back();
+    constexpr uint64_t kKept = 64 * 1024;
+    const uint64_t from = (audio.offset + kKept) / kKept * kKept;
+    if (audio.offset + audio.length == map.fileSize && from < map.fileSize)
+      holes.push_back({from, map.fileSize - from});
   }
   std::sort(holes.begin(), holes.end(), [](const ByteRange& a, const ByteRange& b) { return a.offset < b.offset; });
   // Only large, separate holes are worth it.

@@ -85,7 +85,8 @@ class StagedTagFile : public TagFile {
   ValueMap values_;
   ValueMap staged_;
   // Media data that no tag reader or writer reads (MP4 "mdat" contents, AVI
-  // "movi" lists, AIFF and DSF sound), sorted; empty for other formats.
+  // "movi" lists, AIFF and DSF sound, FLAC audio frames after their first
+  // 64 KiB), sorted; empty for other formats.
   std::vector<ByteRange> UnreadRanges(const PayloadMap& map) const;
   std::vector<ByteRange> payload_;  // of the file, as WriteCopy last mapped it
 };
