@@ -65,19 +65,33 @@ bool ApplyEntry(const Json& j, const std::optional<FileIdentity>& identity, Medi
     *error = std::move(text);
     return false;
   };
+  // A field of the wrong type, and a file that changed since it was listed
+  // (the field that tells), as failure records.
+  auto wrongType = [&](const char* field, const char* type) {
+    return FailWith(error, {FailureKind::kInputFieldType, "", field, 0, 0, 0,
+                            "\"" + std::string(field) + "\" must be " + type});
+  };
+  auto changed = [&](const char* field, const char* what) {
+    return FailWith(error, {FailureKind::kChangedSinceListed, "", field, 0, 0, 0,
+                            std::string("the file changed since it was listed (") + what + ")"});
+  };
   if (auto f = j.find("format"); f != j.end() && (!f->is_string() || *f != FormatName(entry.format)))
     return fail("the file is a " + std::string(FormatName(entry.format)) + " file, not what was listed");
   // Changed on disk since it was listed.
-  if (auto s = j.find("size"); s != j.end() && (!s->is_number_unsigned() || s->get<uint64_t>() != entry.size))
-    return fail("the file changed since it was listed (size)");
-  if (auto t = j.find("timestamp"); t != j.end() && (!t->is_string() || *t != entry.file.cells[2].text))
-    return fail("the file changed since it was listed (time stamp)");
+  if (auto s = j.find("size"); s != j.end()) {
+    if (!s->is_number_unsigned()) return wrongType("size", "a number of bytes");
+    if (s->get<uint64_t>() != entry.size) return changed("size", "size");
+  }
+  if (auto t = j.find("timestamp"); t != j.end()) {
+    if (!t->is_string()) return wrongType("timestamp", "a text");
+    if (*t != entry.file.cells[2].text) return changed("timestamp", "time stamp");
+  }
   // Any other change, also one that kept size and time stamp.
   if (auto id = j.find("identity"); id != j.end()) {
     const std::optional<FileIdentity> listed =
         id->is_string() ? FileIdentity::FromText(id->get_ref<const std::string&>()) : std::nullopt;
-    if (!listed) return fail("\"identity\" is not what `list --json` gives");
-    if (!identity || *identity != *listed) return fail("the file changed since it was listed (identity)");
+    if (!listed) return wrongType("identity", "what `list --json` gives");
+    if (!identity || *identity != *listed) return changed("identity", "identity");
   }
 
   newName = entry.file.cells[0].text;
@@ -276,8 +290,8 @@ int RunApply(const std::vector<std::string>& args) {
       SaveResult result = engine.Run({}, [&](const SaveRowResult& row) {
         if (row.Failed()) {
           ++failed;
-          std::cerr << "hozanki-cli apply: " << DisplayPath(root / row.oldRelativePath) << ": " << row.error
-                    << "\n";
+          std::cerr << "hozanki-cli apply: " << DisplayPath(root / row.oldRelativePath) << ": "
+                    << Reason(row.error) << "\n";
         } else {
           ++written;
         }
@@ -296,7 +310,7 @@ int RunApply(const std::vector<std::string>& args) {
     const Json j = Json::parse(text, nullptr, /*allow_exceptions=*/false);
     std::string shown = "entry " + std::to_string(i + 1);
     auto refuse = [&](const std::string& why) {
-      std::cerr << "hozanki-cli apply: " << shown << ": " << why << " (file left untouched)\n";
+      std::cerr << "hozanki-cli apply: " << shown << ": " << Reason(why) << " (file left untouched)\n";
       ++refused;
     };
     if (!j.is_object()) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/common/Failure.h"
 #include "core/common/PathText.h"
 
 namespace hozanki::cli {
@@ -48,6 +49,12 @@ inline std::string PathArgument(const std::string& argument) {
 // A hint for a file argument that was read as the escape form and names
 // nothing, while its literal text names a file ("" otherwise).
 std::string EscapedPathHint(const std::string& argument);
+
+// A reason from the core as the command line words it: each failure record
+// as its Japanese sentence with the English detail after it for scripts.
+inline std::string Reason(std::string_view text) {
+  return WordReasons(text, true);
+}
 
 struct CliCommandRegistration {
   explicit CliCommandRegistration(CliCommand command) { CliCommands().push_back(std::move(command)); }

@@ -18,7 +18,7 @@ std::string Usage() {
   for (const ConvertGroupInfo& group : ConvertGroupTable()) {
     usage += "\n      " + std::string(group.caption) + ":";
     for (const ConvertKindInfo& kind : ConvertKindsOf(group.group))
-      usage += "  " + std::string(kind.cliName) + " (" + std::to_string(static_cast<int>(kind.kind)) + ") " +
+      usage += "  " + std::string(kind.cliName) + " (" + std::to_string(kind.number) + ") " +
                std::string(kind.caption);
   }
   return usage;

@@ -117,7 +117,7 @@ bool RenameAll(std::vector<Planned>& planned, bool dryRun) {
     if (why[i].empty()) {
       std::cout << shown << "\n";
     } else {
-      std::cerr << "hozanki-cli rename: " << shown << ": " << why[i] << "\n";
+      std::cerr << "hozanki-cli rename: " << shown << ": " << Reason(why[i]) << "\n";
       allDone = false;
     }
   }

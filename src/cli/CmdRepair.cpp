@@ -6,18 +6,19 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "CliArguments.h"
 #include "CliCommand.h"
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/catalogue/TagFile.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
-#include "core/catalogue/Catalogue.h"
 #include "core/tagedit/EncodingRepairScan.h"
 #include "core/tagedit/SaveEngine.h"
 
@@ -31,20 +32,21 @@ constexpr const char* kUsage =
     "        Latin-1) and Shift-JIS or UTF-8 in ISO-8859-1 frames; write them back as Unicode (folders: every\n"
     "        file below); values that read about as well in two code pages are listed as ambiguous, not changed";
 
-bool IsRegularFile(const fs::path& p) {
-  struct stat st {};
-  return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // The files named: files as given, folders walked (sorted, media types only).
-bool CollectFiles(const std::string& arg, std::vector<fs::path>& out) {
+// False with `error` set for a name that is neither a file nor a folder.
+bool CollectFiles(const std::string& arg, std::vector<fs::path>& out, std::string* error) {
   fs::path path(arg);
-  if (IsRegularFile(path)) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    const int code = errno;
+    return FailWith(error, PathFailure(code == ENOENT ? FailureKind::kNoSuchFile : FailureKind::kSystem, arg, code));
+  }
+  if (S_ISREG(st.st_mode)) {
     out.push_back(path);
     return true;
   }
+  if (!S_ISDIR(st.st_mode)) return FailWith(error, PathFailure(FailureKind::kNotRegularFile, arg));
   std::error_code ec;
-  if (!fs::is_directory(path, ec)) return false;
   std::vector<fs::path> found;
   for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ec), end;
        !ec && it != end; it.increment(ec)) {
@@ -68,8 +70,9 @@ int Run(const std::vector<std::string>& args) {
   bool failed = false;
   std::vector<fs::path> files;
   for (const std::string& p : paths) {
-    if (!CollectFiles(p, files)) {
-      std::cerr << "hozanki-cli repair: " << p << ": no such file or folder\n";
+    std::string error;
+    if (!CollectFiles(p, files, &error)) {
+      std::cerr << "hozanki-cli repair: " << p << ": " << Reason(error) << "\n";
       failed = true;
     }
   }
@@ -85,17 +88,18 @@ int Run(const std::vector<std::string>& args) {
     }
     std::string error;
     std::optional<MediaFileEntry> entry = ReadMediaFile(folder, path.filename(), &error);
-    std::unique_ptr<TagFile> file = entry ? OpenTagFile(path, &error) : nullptr;
-    if (!entry || !file) {
+    if (!entry) {
       std::cerr << "hozanki-cli repair: " << path.string() << ": "
                 << (error.empty() ? "not a supported media file" : error) << " (skipped)\n";
       failed = true;
       continue;
     }
-    std::vector<RepairFinding> findings = FindRepairs(*entry, file.get());
-    file.reset();
+    Catalogue catalogue;
+    const MediaFormat format = entry->format;
+    catalogue.Append(format, {std::move(*entry)});
     size_t toWrite = 0;
-    for (const RepairFinding& f : findings) {
+    for (const RowRepairFinding& found : ScanForRepairs(catalogue, format, {}, folder)) {
+      const RepairFinding& f = found.finding;
       std::string_view kind = TagKindName(f.kind);
       if (json) {
         report.push_back({{"file", path.string()},
@@ -117,25 +121,24 @@ int Run(const std::vector<std::string>& args) {
         ++ambiguous;
         continue;
       }
-      ApplyRepair(*entry, f, f.diagnosis.proposed);
+      catalogue.EditRow(format, 0, [&f](MediaFileEntry& e) { ApplyRepair(e, f, f.diagnosis.proposed); });
       ++toWrite;
     }
     values += toWrite;
     if (dryRun || toWrite == 0) continue;
-    if (!CanWriteMediaFile(*entry, &error)) {
-      std::cerr << "hozanki-cli repair: " << path.string() << ": " << error << " (file left untouched)\n";
+    if (!CanWriteMediaFile(catalogue.Entries(format).front(), &error)) {
+      std::cerr << "hozanki-cli repair: " << path.string() << ": " << Reason(error)
+                << " (file left untouched)\n";
       failed = true;
       continue;
     }
     // Saved as the window saves: journalled in place when the tag fits.
-    Catalogue catalogue;
-    const MediaFormat format = entry->format;
-    catalogue.Append(format, {std::move(*entry)});
     const SaveResult result = SaveEngine(CollectSavePlan(catalogue, folder, settings, SettingsFolder())).Run();
     if (result.FailedFiles() > 0) {
       for (const SaveRowResult& row : result.rows)
         if (row.Failed())
-          std::cerr << "hozanki-cli repair: " << path.string() << ": " << row.error << " (file left untouched)\n";
+          std::cerr << "hozanki-cli repair: " << path.string() << ": " << Reason(row.error)
+                    << " (file left untouched)\n";
       failed = true;
       continue;
     }

@@ -176,7 +176,7 @@ int RunList(const std::vector<std::string>& args) {
     auto emit = [&](size_t i) {
       std::string& output = outputs[i % window];
       std::string& failure = errors[i % window];
-      if (!failure.empty()) std::cerr << "hozanki-cli list: skipped " << failure << "\n";
+      if (!failure.empty()) std::cerr << "hozanki-cli list: skipped " << Reason(failure) << "\n";
       // A file named on its own could not be handled; one found in a folder
       // is skipped as the window skips it.
       if (!failure.empty() && g.explicitFiles) status = WorseStatus(status, kExitFailed);

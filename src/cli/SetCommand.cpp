@@ -32,7 +32,7 @@ constexpr const char* kUsage =
 const CliSyntax kSyntax{"set", kUsage, {{"--remove", "", true}, {"--touch", "", false}}};
 
 int Refuse(const std::string& text, int status = kExitUsage) {
-  std::cerr << "hozanki-cli set: " << text << " (file left untouched)\n";
+  std::cerr << "hozanki-cli set: " << Reason(text) << " (file left untouched)\n";
   return status;
 }
 
@@ -143,7 +143,7 @@ int RunSet(const std::vector<std::string>& args) {
   const SaveResult result = engine.Run();
   for (const SaveRowResult& row : result.rows) {
     if (!row.Failed()) continue;
-    std::cerr << "hozanki-cli set: " << fileArg << ": " << row.error << "\n";
+    std::cerr << "hozanki-cli set: " << fileArg << ": " << Reason(row.error) << "\n";
     status = kExitFailed;
   }
   return status;

@@ -24,7 +24,7 @@ int RunCheckedLineFilter(std::string_view command, const CheckedLineTransform& t
     out = transform(line, error);
     if (!error.empty()) {
       std::cout.flush();
-      std::cerr << "hozanki-cli " << command << ": line " << number << " could not be handled: " << error
+      std::cerr << "hozanki-cli " << command << ": line " << number << " could not be handled: " << Reason(error)
                 << "\n";
       return kExitFailed;
     }

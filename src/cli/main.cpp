@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
   // Saves a crash cut short are finished or undone first, as at the
   // window's start; what could not be is reported.
   const hozanki::RecoveryReport recovery = hozanki::RecoverInterruptedSaves(hozanki::SettingsFolder());
-  for (const hozanki::SaveFailure& f : recovery.failures) std::cerr << "hozanki-cli: " << f.path << ": " << f.reason << "\n";
+  for (const hozanki::SaveFailure& f : recovery.failures)
+    std::cerr << "hozanki-cli: " << f.path << ": " << hozanki::cli::Reason(f.reason) << "\n";
   for (const CliCommand& c : CliCommands()) {
     if (c.name == args[0]) return c.run(std::vector<std::string>(args.begin() + 1, args.end()));
   }

@@ -123,7 +123,7 @@ TEST_F(CliStatus, ConvertTakesEveryKindByNameAndByNumber) {
   const test::ShellResult help = Cli("convert --help");
   const std::string input = "  aB cD ｶﾞか カＸ１  x\n";
   for (const ConvertKindInfo& info : ConvertKindTable()) {
-    const std::string number = std::to_string(static_cast<int>(info.kind));
+    const std::string number = std::to_string(info.number);
     EXPECT_NE(help.out.find(std::string(info.cliName) + " (" + number + ") " + std::string(info.caption)),
               std::string::npos)
         << info.cliName;

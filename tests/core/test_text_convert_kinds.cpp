@@ -30,6 +30,21 @@ TEST(ConvertKinds, NamesAreUniqueAndNameTheirKind) {
   EXPECT_EQ(grouped, static_cast<size_t>(kConvertKindCount));
 }
 
+// `hozanki-cli convert N` and scripts built on it keep their meaning: each
+// number shipped once names the same kind, wherever new rows are added.
+TEST(ConvertKinds, ShippedNumbersKeepTheirKinds) {
+  const std::vector<std::pair<int, std::string_view>> shipped = {
+      {0, "lower"},      {1, "upper"},     {2, "swap-case"},  {3, "capitalize"},  {4, "capitalize-starts"},
+      {5, "half-width"}, {6, "full-width"}, {7, "swap-width"}, {8, "katakana"},    {9, "hiragana"},
+      {10, "swap-kana"}, {11, "trim-left"}, {12, "trim-right"}, {13, "compress-spaces"}};
+  for (const auto& [number, name] : shipped) EXPECT_EQ(ConvertKindFromNumber(number), ConvertKindFromName(name)) << name;
+  std::set<int> numbers;
+  for (const ConvertKindInfo& info : ConvertKindTable()) {
+    EXPECT_TRUE(numbers.insert(info.number).second) << info.cliName;
+    EXPECT_EQ(ConvertKindFromNumber(info.number), info.kind) << info.cliName;
+  }
+}
+
 // Stored compound edits name their step kinds by number: each number keeps
 // its kind, and a conversion step runs the conversion its caption names.
 TEST(ConvertKinds, CompoundStepsKeepTheirNumbersAndRunTheNamedConversion) {

@@ -6,6 +6,8 @@
   given twice.
 - Every command and option that `hozanki-cli --help` lists is described in
   the manual page, offered by the bash completion and named in the help page.
+- The manual page lists each conversion with the number `hozanki-cli convert
+  --help` gives it (the kinds' table), and no other.
 - The manual pages and the AppStream metadata name the project's version.
 
 Usage: check_docs.py SOURCE_DIR HOZANKI_CLI
@@ -167,6 +169,30 @@ def check_cli_docs(source_dir, cli):
         fail(f"the bash completion offers {extra}, which hozanki-cli does not know")
 
 
+def check_convert_numbers(source_dir, cli):
+    """The manual page's ".B name (N)" list of conversions against the table,
+    as `hozanki-cli convert --help` prints it ("  name (N) caption")."""
+    out = subprocess.run([cli, "convert", "--help"], capture_output=True, text=True).stdout
+    table = {name: int(number) for name, number in re.findall(r"\s([a-z][a-z-]*) \((\d+)\) ", out)}
+    if len(table) < 2:
+        fail(f"hozanki-cli convert --help lists {len(table)} kinds; the parser no longer understands it")
+        return
+    man = (source_dir / "packaging" / "man" / "hozanki-cli.1").read_text(encoding="utf-8").replace("\\-", "-")
+    section = re.search(r"^\.SS convert\b(.*?)^\.SS ", man, re.M | re.S)
+    if not section:
+        fail("hozanki-cli.1 has no section \".SS convert ...\" followed by another")
+        return
+    listed = {name: int(number) for name, number in
+              re.findall(r"^\.B ([a-z][a-z-]*)\n\((\d+)\)", section.group(1), re.M)}
+    for name, number in sorted(table.items(), key=lambda item: item[1]):
+        if name not in listed:
+            fail(f"hozanki-cli.1 does not list the conversion {name} ({number})")
+        elif listed[name] != number:
+            fail(f"hozanki-cli.1 gives the conversion {name} the number {listed[name]}; it is {number}")
+    for name in sorted(set(listed) - set(table)):
+        fail(f"hozanki-cli.1 lists the conversion {name} ({listed[name]}), which hozanki-cli does not know")
+
+
 def check_versions(source_dir):
     m = re.search(r"project\(\s*Hozanki\s+VERSION\s+([\d.]+)", (source_dir / "CMakeLists.txt").read_text())
     if not m:
@@ -190,6 +216,7 @@ def main():
     source_dir = pathlib.Path(sys.argv[1])
     check_help(source_dir)
     check_cli_docs(source_dir, sys.argv[2])
+    check_convert_numbers(source_dir, sys.argv[2])
     check_versions(source_dir)
     for message in failures:
         print("FAIL:", message)

@@ -94,7 +94,7 @@ void FeatureControllersTest::PatternSubmenuFollowsThePageAndTheStore() {
   f.patterns->PopupRPopup();
   QCOMPARE(f.menu.actions()[0], first);
   // Marked stale (as the window does when the rows are synchronised).
-  f.menu.setProperty("hozankiTag", 1);
+  f.patterns->MarkPatternMenuStale();
   f.patterns->PopupRPopup();
   QCOMPARE(f.Captions(), (QStringList{"mp3 only", "設定(&O)"}));
   // A new store: rebuilt on the next opening.

@@ -118,8 +118,6 @@ class LoadEngine {
                     const std::function<void(ReloadBatch&&)>& onBatch);
 
   void Cancel() { cancel_.store(true); }
-  bool IsCancelled() const { return cancel_.load(); }
-  const std::atomic<bool>& CancelFlag() const { return cancel_; }
 
  private:
   MediaReaders readers_;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <ctime>
@@ -11,6 +12,8 @@
 #include "core/catalogue/FolderScan.h"
 #include "core/catalogue/FormatOpeners.h"
 #include "core/catalogue/TagFile.h"
+#include "core/common/Failure.h"
+#include "core/common/Mp3TagRule.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
 
@@ -83,9 +86,15 @@ void FillRows(const TagFile& file, MediaFileEntry& entry) {
   TagRow& v2 = entry.tags[1];
   TagRow& riff = entry.tags[2];
   TagRow& ape = entry.tags[3];
+  // A kind the file holds is checked; the kinds it excludes are closed.
+  auto hold = [&entry](TagKind kind) {
+    entry.tags[static_cast<size_t>(TagRowIndex(kind))].state = kChecked;
+    for (TagKind other : kMp3TagKinds)
+      if (Mp3TagsExclude(kind, other)) entry.tags[static_cast<size_t>(TagRowIndex(other))].state = kUnavailable;
+  };
   if (mask & kMaskID3v1) {
     row.cells[4].text = (mask & kMaskID3v1_0) ? "v1.0" : (mask & kMaskID3v1_1) ? "v1.1" : "";
-    v1.state = kChecked;
+    hold(TagKind::MP3ID3v1);
     ReadRowValues(file, TagKind::MP3ID3v1, v1);
   }
   if (mask & kMaskID3v2) {
@@ -93,21 +102,17 @@ void FillRows(const TagFile& file, MediaFileEntry& entry) {
                         : (mask & kMaskID3v2_3) ? "v2.3"
                         : (mask & kMaskID3v2_4) ? "v2.4"
                                                 : "";
-    v2.state = kChecked;
-    riff.state = kUnavailable;
+    hold(TagKind::MP3ID3v2);
     ReadRowValues(file, TagKind::MP3ID3v2, v2);
   }
   if (mask & kMaskRIFF) {
     row.cells[6].text = "SIF";
-    riff.state = kChecked;
-    v2.state = kUnavailable;
-    ape.state = kUnavailable;
+    hold(TagKind::MP3RIFF);
     ReadRowValues(file, TagKind::MP3RIFF, riff);
   }
   if (mask & kMaskAPE) {
     row.cells[7].text = (mask & kMaskAPEv1) ? "v1" : "v2";
-    ape.state = kChecked;
-    riff.state = kUnavailable;
+    hold(TagKind::MP3APE);
     ReadRowValues(file, TagKind::MP3APE, ape);
   }
 }
@@ -199,14 +204,18 @@ std::optional<MediaFileEntry> ReadOpenFile(int fd, const std::filesystem::path& 
   } closer{fd};
   struct stat st {};
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = "not a readable file";
+    const int code = fd < 0 ? errno : 0;
+    FailWith(error, PathFailure(code == 0        ? FailureKind::kNotRegularFile
+                                : code == ENOENT ? FailureKind::kNoSuchFile
+                                                 : FailureKind::kSystem,
+                                full.string(), code));
     return std::nullopt;
   }
   const ReadStamp stamp = StampOf(st);  // before the values are read
   const FileType type = TypeFromExtension(full);
   const FormatOpener open = OpenerOf(type);
   if (!open) {
-    if (error) *error = "not a supported media file";
+    FailWith(error, PathFailure(FailureKind::kNotMediaFile, full.string()));
     return std::nullopt;
   }
   // Readers that can use the descriptor do; the others open the same file

@@ -8,6 +8,8 @@
 #include "core/catalogue/TagFile.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
+#include "core/common/Mp3TagRule.h"
 #include "core/settings/AppSettings.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
@@ -57,8 +59,7 @@ bool StageMp3(TagFile* file, const MediaFileEntry& entry, const WriteSettings& s
   if (file->Type() != FileType::MP3) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
   const uint32_t present = file->TagMask();
   const auto& rows = entry.tags;
-  bool riffWritten = Wanted(rows[2]);
-  bool id3v2OrApeWritten = Wanted(rows[1]) || Wanted(rows[3]);
+  auto written = [&rows](TagKind k) { return Wanted(rows[static_cast<size_t>(TagRowIndex(k))]); };
 
   // Removals: a marked, unchecked kind; also a kind that a written kind
   // excludes. Additions: marked, checked, absent kinds. All of them, with
@@ -66,7 +67,7 @@ bool StageMp3(TagFile* file, const MediaFileEntry& entry, const WriteSettings& s
   for (size_t k = 0; k < kMp3Tags.size(); ++k) {
     const TagRow& row = rows[k];
     if (!(present & kMaskOf[k]) || row.state == kChecked) continue;
-    bool excluded = (k == 2 && id3v2OrApeWritten) || ((k == 1 || k == 3) && riffWritten);
+    const bool excluded = Mp3TagExcludedBy(kMp3TagKinds[k], written).has_value();
     if (!Marked(row) && !excluded) continue;
     if (!file->RemoveTagOnSave(kMp3Tags[k], error)) return false;
   }
@@ -114,7 +115,8 @@ std::unique_ptr<TagFile> Stage(const std::filesystem::path& path, const MediaFil
 
 bool StageRow(TagFile& file, const MediaFileEntry& entry, std::string* error) {
   if (entry.format == MediaFormat::MP3 || entry.tags.size() != 1)
-    return Fail(error, "an MP3 file is written with its tag kinds");
+    return FailWith(error,
+                    {FailureKind::kInternal, "", "", 0, 0, 0, "an MP3 file is written with its tag kinds"});
   if (file.Type() != TypeOfFormat(entry.format)) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
   const TagRow& row = entry.tags[0];
   bool checked = row.state == kChecked;
@@ -157,10 +159,13 @@ WriteSettings WriteSettings::FromIni(const IniFile& ini) {
 
 bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
   if (entry.format != MediaFormat::MP3) return true;
-  if (entry.tags.size() != 4) return Fail(error, "an MP3 entry needs four tag rows");
+  if (entry.tags.size() != 4)
+    return FailWith(error, {FailureKind::kInternal, "", "", 0, 0, 0, "an MP3 entry needs four tag rows"});
   const auto& rows = entry.tags;
-  if (rows[2].state == kChecked && (rows[1].state == kChecked || rows[3].state == kChecked))
-    return Fail(error, "a RIFF-wrapped MP3 cannot also carry an ID3v2 or APE tag");
+  auto checked = [&rows](TagKind k) { return rows[static_cast<size_t>(TagRowIndex(k))].state == kChecked; };
+  if (checked(TagKind::MP3RIFF) && Mp3TagExcludedBy(TagKind::MP3RIFF, checked))
+    return FailWith(error, {FailureKind::kTagsExclude, "", "RIFF", 0, 0, 0,
+                            "a RIFF-wrapped MP3 cannot also carry an ID3v2 or APE tag"});
   if (Wanted(rows[0])) {
     std::span<const std::string_view> names = ValueNamesOf(TagKind::MP3ID3v1);
     for (size_t i = 0; i < names.size(); ++i) {
@@ -181,7 +186,8 @@ bool CanWriteMediaFile(const MediaFileEntry& entry, std::string* error) {
 PreparedWrite PrepareMediaWrite(const std::filesystem::path& folder, const MediaFileEntry& entry,
                                 const WriteSettings& settings, InPlaceEdit& edit, std::string* error) {
   if (entry.tags.size() != TagKindsOf(entry.format).size())
-    return Fail(error, "the entry's rows are incomplete"), PreparedWrite::Failed;
+    return FailWith(error, {FailureKind::kInternal, "", "", 0, 0, 0, "the entry's rows are incomplete"}),
+           PreparedWrite::Failed;
   if (!CanWriteMediaFile(entry, error)) return PreparedWrite::Failed;
   std::filesystem::path path = folder / entry.relativePath;
   struct stat before {};

@@ -1,6 +1,7 @@
 #include "core/catalogue/TagFile.h"
 
 #include "core/catalogue/FormatOpeners.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 
@@ -10,13 +11,11 @@ StoredForm TagFile::StoredFormOf(std::string_view) const {
 }
 
 bool TagFile::RemoveTag(Mp3Tag, std::string* error) {
-  if (error) *error = "only MP3 files carry several tag kinds";
-  return false;
+  return FailWith(error, {FailureKind::kInternal, "", "", 0, 0, 0, "only MP3 files carry several tag kinds"});
 }
 
 bool TagFile::CreateTag(Mp3Tag, std::string* error) {
-  if (error) *error = "only MP3 files carry several tag kinds";
-  return false;
+  return FailWith(error, {FailureKind::kInternal, "", "", 0, 0, 0, "only MP3 files carry several tag kinds"});
 }
 
 bool TagFile::RemoveTagOnSave(Mp3Tag kind, std::string* error) {
@@ -54,7 +53,7 @@ std::unique_ptr<TagFile> OpenTagFile(const std::filesystem::path& path, std::str
   const FileType type = TypeFromExtension(path);
   const FormatOpener open = OpenerOf(type);
   if (!open) {
-    if (error) *error = "not a supported media file";
+    FailWith(error, PathFailure(FailureKind::kNotMediaFile, path.string()));
     return nullptr;
   }
   return open(type, path, error);

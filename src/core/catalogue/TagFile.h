@@ -34,14 +34,6 @@ inline constexpr uint32_t kMaskAPE = 0x300;
 // MP3 tag kinds for RemoveTag/CreateTag.
 enum class Mp3Tag { ID3v1, ID3v2, RIFF, APE };
 
-// ID3v2 save options ("mp3_ID3v2Unicode", "mp3_ID3v2Unsync",
-// "mp3_SaveID3v2Version"); -1 / empty = leave as the file has it.
-struct SaveOptions {
-  int id3v2Unicode = -1;        // 0 off (code page 932 in ISO-8859-1 frames when it fits), 1 on
-  int id3v2Unsync = -1;         // 0 off, 1 on
-  std::string id3v2Version;     // "2.2", "2.3", "2.4" or empty
-};
-
 class TagFile {
  public:
   virtual ~TagFile() = default;

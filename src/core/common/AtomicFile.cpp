@@ -36,32 +36,8 @@ std::string Reason(int err, const fs::path& path) {
   return FileErrorReason(err) + " (" + path.string() + ")";
 }
 
-std::string RandomPart() {
-  static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937_64 rng{std::random_device{}() ^
-                                   (static_cast<uint64_t>(::getpid()) << 32) ^
-                                   static_cast<uint64_t>(::time(nullptr))};
-  std::string s(kTempRandom, 'x');
-  for (char& c : s) c = kChars[rng() % (sizeof kChars - 1)];
-  return s;
-}
-
-bool WriteAll(int fd, const char* p, size_t n, uint64_t offset) {
-  while (n > 0) {
-    ssize_t w = ::pwrite(fd, p, n, static_cast<off_t>(offset));
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (w == 0) {
-      errno = EIO;
-      return false;
-    }
-    p += w;
-    n -= static_cast<size_t>(w);
-    offset += static_cast<uint64_t>(w);
-  }
-  return true;
+int OpenFolder(const fs::path& folder) {
+  return ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 std::function<void(const DiskStepEvent&)>& DiskStepHook() {
@@ -139,7 +115,7 @@ std::string FileErrorReason(int error) {
     case ENOMEM:
       return "メモリが足りません";
     default:
-      return std::string("ファイルを読み書きできません: ") + std::strerror(error);
+      return "ファイルを読み書きできません（エラー番号 " + std::to_string(error) + "）";
   }
 }
 
@@ -186,7 +162,7 @@ bool FileReplacement::Begin(const fs::path& target, std::string* error, const Re
   mode_t mode = existed_ ? (st.st_mode & 07777) : 0666;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
     fs::path name = options.temporaryName.empty()
-                        ? fs::path(std::string(kTempPrefix) + RandomPart() + std::string(kTempSuffix))
+                        ? fs::path(FreshTemporaryName(kTempSuffix))
                         : fs::path(options.temporaryName);
     temporary_ = folder / name;
     fd_ = ::open(temporary_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, existed_ ? 0600 : mode);
@@ -246,7 +222,7 @@ bool FileReplacement::WriteAt(uint64_t offset, std::string_view bytes) {
     Fail(EFBIG, "書き込みが想定の大きさを超えたため中止しました (" + target_.string() + ")");
     return false;
   }
-  if (!WriteAll(fd_, bytes.data(), bytes.size(), offset)) {
+  if (!WriteAllAt(fd_, bytes, offset)) {
     Fail(errno);
     return false;
   }
@@ -473,17 +449,47 @@ bool RenameNoReplace(const fs::path& from, const fs::path& to, std::string* erro
   return true;
 }
 
-bool IsTemporaryFileName(std::string_view name) {
-  if (name.size() != kTempPrefix.size() + kTempRandom + kTempSuffix.size()) return false;
-  if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) return false;
+std::string FreshTemporaryName(std::string_view suffix) {
+  static constexpr std::string_view kChars = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::mt19937_64 rng{std::random_device{}() ^ (static_cast<uint64_t>(::getpid()) << 32) ^
+                                   static_cast<uint64_t>(::time(nullptr))};
+  std::string name(kTempPrefix);
+  for (size_t i = 0; i < kTempRandom; ++i) name += kChars[rng() % kChars.size()];
+  return name += suffix;
+}
+
+bool IsTemporaryName(std::string_view name, std::string_view suffix) {
+  if (name.size() != kTempPrefix.size() + kTempRandom + suffix.size()) return false;
+  if (!name.starts_with(kTempPrefix) || !name.ends_with(suffix)) return false;
   std::string_view middle = name.substr(kTempPrefix.size(), kTempRandom);
   return std::all_of(middle.begin(), middle.end(), [](char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
   });
 }
 
+bool IsTemporaryFileName(std::string_view name) {
+  return IsTemporaryName(name, kTempSuffix);
+}
+
+bool WriteAllAt(int fd, std::string_view bytes, uint64_t offset) {
+  const char* p = bytes.data();
+  size_t n = bytes.size();
+  while (n > 0) {
+    const ssize_t w = ::pwrite(fd, p, n, static_cast<off_t>(offset));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      if (w == 0) errno = EIO;
+      return false;
+    }
+    p += w;
+    n -= static_cast<size_t>(w);
+    offset += static_cast<uint64_t>(w);
+  }
+  return true;
+}
+
 int SweepTemporaryFiles(const fs::path& folder) {
-  int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dirFd = OpenFolder(folder);
   if (dirFd < 0) return 0;
   DIR* dir = ::fdopendir(dirFd);
   if (!dir) {
@@ -543,7 +549,7 @@ int FlushFileSystem(int fd, const fs::path& path) {
 }
 
 void FlushFolder(const fs::path& folder) {
-  int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dirFd = OpenFolder(folder);
   if (dirFd >= 0) {
     if (::fsync(dirFd) == 0) NoteDiskStep(DiskStep::FlushFolder, folder);
     ::close(dirFd);

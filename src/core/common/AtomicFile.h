@@ -57,11 +57,10 @@ class FileReplacement {
   // attributes. False with `error` set when the target cannot be replaced.
   bool Begin(const std::filesystem::path& target, std::string* error, const ReplaceOptions& options = {});
 
-  // The file that will be replaced (a symbolic link resolved) and whether it
-  // existed; the temporary file and its descriptor (open for reading and
-  // writing, usable by other writers such as TagLib streams).
+  // The file that will be replaced (a symbolic link resolved); the temporary
+  // file and its descriptor (open for reading and writing, usable by other
+  // writers such as TagLib streams).
   const std::filesystem::path& Target() const { return target_; }
-  bool TargetExisted() const { return existed_; }
   const std::filesystem::path& Temporary() const { return temporary_; }
   int Fd() const { return fd_; }
 
@@ -135,6 +134,12 @@ bool RenameNoReplace(const std::filesystem::path& from, const std::filesystem::p
 // Whether a file name is one of our fresh temporary names.
 bool IsTemporaryFileName(std::string_view name);
 
+// Our temporary names: ".hozanki-" + 8 random letters and digits + `suffix`
+// (".tmp" for a copy being written, ".ren" for a file stepping aside in a
+// rename batch); whether `name` has that form.
+std::string FreshTemporaryName(std::string_view suffix);
+bool IsTemporaryName(std::string_view name, std::string_view suffix);
+
 // Removes the temporary files in `folder` that a writer which died left
 // behind (our names, unlocked, regular files). Returns how many went.
 int SweepTemporaryFiles(const std::filesystem::path& folder);
@@ -177,6 +182,9 @@ void SetDiskStepHookForTest(std::function<void(const DiskStepEvent&)> hook);
 int FlushFile(int fd, const std::filesystem::path& path);
 int FlushFileSystem(int fd, const std::filesystem::path& path);
 void FlushFolder(const std::filesystem::path& folder);
+// pwrite of all `bytes` at `offset` (retried when interrupted; a write of
+// nothing counts as EIO). False with errno set on failure.
+bool WriteAllAt(int fd, std::string_view bytes, uint64_t offset);
 void NoteDiskStep(DiskStep step, const std::filesystem::path& path, const std::filesystem::path& to = {});
 
 }  // namespace hozanki

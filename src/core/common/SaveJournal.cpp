@@ -15,6 +15,7 @@
 #include <set>
 
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 #include "core/common/IoDepth.h"
 #include "core/common/ParallelFor.h"
 
@@ -91,23 +92,6 @@ struct Reader {
     return out;
   }
 };
-
-bool PWriteAll(int fd, std::string_view bytes, uint64_t offset) {
-  const char* p = bytes.data();
-  size_t n = bytes.size();
-  while (n > 0) {
-    ssize_t w = ::pwrite(fd, p, n, static_cast<off_t>(offset));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      if (w == 0) errno = EIO;
-      return false;
-    }
-    p += w;
-    n -= static_cast<size_t>(w);
-    offset += static_cast<uint64_t>(w);
-  }
-  return true;
-}
 
 bool PReadAll(int fd, std::string& out, uint64_t offset, uint64_t length) {
   out.assign(static_cast<size_t>(length), '\0');
@@ -192,7 +176,7 @@ bool ParseJournal(std::string_view bytes, std::vector<Record>& records) {
 // file is not the one recorded or cannot be written.
 bool Restore(int fd, const Record& r, std::string* error) {
   for (const Saved& s : r.regions)
-    if (!PWriteAll(fd, s.bytes, s.offset)) return (*error = FileErrorReason(errno)), false;
+    if (!WriteAllAt(fd, s.bytes, s.offset)) return (*error = FileErrorReason(errno)), false;
   if (::ftruncate(fd, static_cast<off_t>(r.oldSize)) != 0) return (*error = FileErrorReason(errno)), false;
   struct timespec times[2];
   times[0].tv_sec = 0;
@@ -216,10 +200,9 @@ bool InPlaceEdit::Identify(const fs::path& file, std::string* error) {
   std::error_code ec;
   fs::path resolved = fs::canonical(file, ec);
   struct stat st {};
-  if (ec || ::stat(resolved.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = "cannot find " + file.string();
-    return false;
-  }
+  if (ec || ::stat(resolved.c_str(), &st) != 0)
+    return FailWith(error, {FailureKind::kNoSuchFile, file.string(), "", 0, 0, 0, "cannot find " + file.string()});
+  if (!S_ISREG(st.st_mode)) return FailWith(error, PathFailure(FailureKind::kNotRegularFile, file.string()));
   path = resolved;
   device = st.st_dev;
   inode = st.st_ino;
@@ -365,7 +348,7 @@ void SaveJournal::Commit() {
     failAll("保存の記録を作れません: " + FileErrorReason(errno) + " (" + folder_.string() + ")");
     return finish();
   }
-  bool journalOk = PWriteAll(jfd, journal, 0);
+  bool journalOk = WriteAllAt(jfd, journal, 0);
   Step("journal-written");
   journalOk = journalOk && FlushFile(jfd, journalPath) == 0;
   if (!journalOk) {
@@ -403,7 +386,7 @@ void SaveJournal::Commit() {
       return;
     }
     bool ok = true;
-    for (const InPlaceEdit::Write& w : e.writes) ok = ok && PWriteAll(f.fd, w.bytes, w.offset);
+    for (const InPlaceEdit::Write& w : e.writes) ok = ok && WriteAllAt(f.fd, w.bytes, w.offset);
     if (ok && e.newSize != e.oldSize) ok = ::ftruncate(f.fd, static_cast<off_t>(e.newSize)) == 0;
     NoteDiskStep(DiskStep::Overwrite, e.path);
     if (!ok) {

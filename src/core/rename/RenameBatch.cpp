@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <random>
 #include <sstream>
 #include <unordered_map>
 
@@ -14,18 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kTempPrefix = ".hozanki-";
 constexpr std::string_view kTempSuffix = ".ren";
-constexpr size_t kTempRandom = 8;
 constexpr std::string_view kLogHeader = "hozanki rename log 1";
-
-std::string RandomPart() {
-  static thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<uint64_t>(::getpid())};
-  static constexpr std::string_view kChars = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  std::string s(kTempRandom, 'x');
-  for (char& c : s) c = kChars[random() % kChars.size()];
-  return s;
-}
 
 bool Exists(const fs::path& path) {
   struct stat st {};
@@ -197,7 +186,7 @@ class Batch {
     const fs::path folder = current_[i].parent_path();
     std::string error;
     for (int attempt = 0; attempt < 16; ++attempt) {
-      fs::path temporary = folder / (std::string(kTempPrefix) + RandomPart() + std::string(kTempSuffix));
+      fs::path temporary = folder / FreshTemporaryName(kTempSuffix);
       if (Exists(temporary)) continue;
       log_.push_back(LogEntry{temporary, moves_[i].from, moves_[i].to, steps});
       if (!WriteLog(options_.logPath, log_, &error)) {
@@ -269,8 +258,7 @@ class Batch {
 }  // namespace
 
 bool IsRenameTemporaryName(std::string_view name) {
-  if (name.size() != kTempPrefix.size() + kTempRandom + kTempSuffix.size()) return false;
-  return name.starts_with(kTempPrefix) && name.ends_with(kTempSuffix);
+  return IsTemporaryName(name, kTempSuffix);
 }
 
 std::vector<MoveResult> RunRenameBatch(const std::vector<RenameMove>& moves, const RenameBatchOptions& options) {

@@ -158,11 +158,6 @@ void IniFile::EraseSection(std::string_view section) {
   std::erase_if(sections_, [&](const Section& s) { return EqualsNoCase(s.name, section); });
 }
 
-void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-  if (Section* s = FindSection(section))
-    std::erase_if(s->entries, [&](const Entry& e) { return EqualsNoCase(e.key, key); });
-}
-
 std::vector<std::string> IniFile::Sections() const {
   std::vector<std::string> names;
   for (const Section& s : sections_) names.push_back(s.name);

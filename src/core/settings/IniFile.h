@@ -52,7 +52,6 @@ class IniFile {
   bool HasSection(std::string_view section) const;
   bool HasKey(std::string_view section, std::string_view key) const;
   void EraseSection(std::string_view section);
-  void DeleteKey(std::string_view section, std::string_view key);
   std::vector<std::string> Sections() const;
   std::vector<std::string> Keys(std::string_view section) const;
 

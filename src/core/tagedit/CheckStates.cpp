@@ -2,16 +2,10 @@
 
 #include <algorithm>
 
+#include "core/common/Mp3TagRule.h"
+
 namespace hozanki {
 namespace {
-
-constexpr size_t kV2 = 1;
-constexpr size_t kRiff = 2;
-constexpr size_t kApe = 3;
-
-bool Checked(const MediaFileEntry& entry, size_t index) {
-  return entry.tags[index].state == kChecked;
-}
 
 // Sets the state of an open row to `state`; true when it changed.
 bool SetStateWithRule(MediaFileEntry& entry, TagKind kind, int state) {
@@ -26,27 +20,15 @@ bool SetStateWithRule(MediaFileEntry& entry, TagKind kind, int state) {
 }  // namespace
 
 void ApplyExclusionRule(MediaFileEntry& entry, TagKind changed) {
-  if (entry.format != MediaFormat::MP3 || entry.tags.size() != 4) return;
-  auto& rows = entry.tags;
-  switch (changed) {
-    case TagKind::MP3ID3v2:
-    case TagKind::MP3APE: {
-      size_t self = changed == TagKind::MP3ID3v2 ? kV2 : kApe;
-      size_t other = changed == TagKind::MP3ID3v2 ? kApe : kV2;
-      if (Checked(entry, self))
-        rows[kRiff].state = kUnavailable;
-      else if (!Checked(entry, other))
-        rows[kRiff].state = kUnchecked;
-      break;
-    }
-    case TagKind::MP3RIFF: {
-      int state = Checked(entry, kRiff) ? kUnavailable : kUnchecked;
-      rows[kV2].state = state;
-      rows[kApe].state = state;
-      break;
-    }
-    default:
-      break;
+  if (entry.format != MediaFormat::MP3 || entry.tags.size() != kMp3TagKinds.size()) return;
+  auto row = [&](TagKind k) -> TagRow& { return entry.tags[static_cast<size_t>(TagRowIndex(k))]; };
+  auto checked = [&](TagKind k) { return row(k).state == kChecked; };
+  for (TagKind other : kMp3TagKinds) {
+    if (!Mp3TagsExclude(changed, other)) continue;
+    if (checked(changed))
+      row(other).state = kUnavailable;
+    else if (!Mp3TagExcludedBy(other, checked))
+      row(other).state = kUnchecked;
   }
 }
 

@@ -1,5 +1,6 @@
 #include "core/tagedit/EncodingRepairScan.h"
 
+#include "core/catalogue/Catalogue.h"
 #include "core/catalogue/TagFile.h"
 #include "core/tagedit/CheckStates.h"
 
@@ -64,6 +65,23 @@ void ApplyRepair(MediaFileEntry& entry, const RepairFinding& finding, std::strin
     ApplyExclusionRule(entry, finding.kind);
   }
   entry.forceUnicode = true;
+}
+
+std::vector<RowRepairFinding> ScanForRepairs(const Catalogue& catalogue, MediaFormat format,
+                                             std::span<const int> rows, const std::filesystem::path& folder) {
+  std::vector<RowRepairFinding> found;
+  const auto& entries = catalogue.Entries(format);
+  auto scan = [&](int row) {
+    if (row < 0 || static_cast<size_t>(row) >= entries.size()) return;
+    const MediaFileEntry& entry = entries[static_cast<size_t>(row)];
+    const std::unique_ptr<TagFile> file = OpenTagFile(folder / entry.relativePath);
+    for (RepairFinding& f : FindRepairs(entry, file.get())) found.push_back({row, std::move(f)});
+  };
+  if (rows.empty())
+    for (int row = 0; row < static_cast<int>(entries.size()); ++row) scan(row);
+  else
+    for (int row : rows) scan(row);
+  return found;
 }
 
 }  // namespace hozanki

@@ -3,6 +3,8 @@
 // not fine (see core/text/EncodingRepair.h), and storing the repairs the
 // user keeps.
 
+#include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,7 @@
 
 namespace hozanki {
 
+class Catalogue;
 class TagFile;
 
 struct RepairFinding {
@@ -29,6 +32,19 @@ struct RepairFinding {
 // ISO-8859-1 frame of ID3v2, an APE version 1 item ...); without it each
 // value counts as stored in its tag kind's usual form.
 std::vector<RepairFinding> FindRepairs(const MediaFileEntry& entry, const TagFile* file);
+
+// A finding with the catalogue row it stands in.
+struct RowRepairFinding {
+  int row = 0;
+  RepairFinding finding;
+};
+
+// The findings of `rows` of a format (empty: every row), in row order. Each
+// row's file under `folder` is opened to tell how its values are stored; a
+// file that cannot be opened counts as storing each value in its tag kind's
+// usual form. The window's repair and `hozanki-cli repair` both scan here.
+std::vector<RowRepairFinding> ScanForRepairs(const Catalogue& catalogue, MediaFormat format,
+                                             std::span<const int> rows, const std::filesystem::path& folder);
 
 // The text of a finding for a source encoding the user picked: the proposed
 // text for the detected source, the value re-read otherwise (empty optional

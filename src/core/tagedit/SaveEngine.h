@@ -154,7 +154,6 @@ class SaveEngine {
                  const std::function<void(const SaveRowResult&)>& onRowDone = {});
 
   void Cancel() { cancel_.store(true); }
-  bool IsCancelled() const { return cancel_.load(); }
   const SavePlan& Plan() const { return plan_; }
 
  private:

@@ -8,6 +8,7 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/common/ParallelFor.h"
 #include "core/common/IoDepth.h"
+#include "core/common/Mp3TagRule.h"
 #include "core/tagedit/CheckStates.h"
 #include "core/tagedit/EditTarget.h"
 
@@ -27,10 +28,7 @@ bool AnyFlag(const TagRow& row) {
 int RestoredMp3State(const MediaFileEntry& entry, TagKind kind) {
   const size_t index = static_cast<size_t>(TagRowIndex(kind));
   auto checked = [&](TagKind k) { return entry.tags[static_cast<size_t>(TagRowIndex(k))].state == kChecked; };
-  if (kind == TagKind::MP3RIFF && (checked(TagKind::MP3ID3v2) || checked(TagKind::MP3APE)))
-    return kUnavailable;
-  if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3APE) && checked(TagKind::MP3RIFF))
-    return kUnavailable;
+  if (Mp3TagExcludedBy(kind, checked)) return kUnavailable;
   const size_t cell = kPresenceCell + index;
   return cell < entry.file.cells.size() && !entry.file.cells[cell].text.empty() ? kChecked : kUnchecked;
 }

@@ -28,8 +28,8 @@ inline constexpr std::string_view kDefaultWidthOptions = "A9Ko";
 // Converts `text` by `kind`.
 std::string ConvertText(ConvertKind kind, std::string_view text, std::string_view separators = {},
                         std::string_view options = {});
-// As above by the kind's number (its place in the menus); a number that is no
-// kind gives the text unchanged.
+// As above by the kind's number (ConvertKindInfo::number); a number that is
+// no kind gives the text unchanged.
 std::string ConvertText(int kind, std::string_view text, std::string_view separators = {},
                         std::string_view options = {});
 

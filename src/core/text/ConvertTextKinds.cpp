@@ -16,26 +16,29 @@ constexpr std::array<ConvertGroupInfo, kConvertGroupCount> kGroups = {{
 }};
 
 constexpr std::array<ConvertKindInfo, kConvertKindCount> kKinds = {{
-    {K::ToLower, G::Case, "大文字 ⇒ 小文字", "lower", "UL1", "UL1"},
-    {K::ToUpper, G::Case, "小文字 ⇒ 大文字", "upper", "UL2", "UL2"},
-    {K::SwapCase, G::Case, "大文字 ⇔ 小文字", "swap-case", "UL3", "UL3"},
-    {K::CapitalizeWords, G::WordCapitals, "語頭以外は小文字", "capitalize", "BU1", "BU1"},
-    {K::CapitalizeStarts, G::WordCapitals, "語頭のみ変換", "capitalize-starts", "BU2", "BU2"},
-    {K::ToHalfWidth, G::Width, "全角 ⇒ 半角", "half-width", "ZH1", "ZH1"},
-    {K::ToFullWidth, G::Width, "半角 ⇒ 全角", "full-width", "ZH2", "ZH2"},
-    {K::SwapWidth, G::Width, "全角 ⇔ 半角", "swap-width", "ZH3", "ZH3"},
-    {K::ToKatakana, G::Kana, "ひらがな ⇒ カタカナ", "katakana", "HK1", "HK1"},
-    {K::ToHiragana, G::Kana, "カタカナ ⇒ ひらがな", "hiragana", "HK2", "HK2"},
-    {K::SwapKana, G::Kana, "ひらがな ⇔ カタカナ", "swap-kana", "HK3", "HK3"},
-    {K::TrimLeft, G::Trim, "左空白除去", "trim-left", "TrimLeft", "TrimL"},
-    {K::TrimRight, G::Trim, "右空白除去", "trim-right", "TrimRight", "TrimR"},
-    {K::CompressSpaces, G::Trim, "連続空白圧縮", "compress-spaces", "TrimSpace", "TrimS"},
+    {0, K::ToLower, G::Case, "大文字 ⇒ 小文字", "lower", "UL1", "UL1"},
+    {1, K::ToUpper, G::Case, "小文字 ⇒ 大文字", "upper", "UL2", "UL2"},
+    {2, K::SwapCase, G::Case, "大文字 ⇔ 小文字", "swap-case", "UL3", "UL3"},
+    {3, K::CapitalizeWords, G::WordCapitals, "語頭以外は小文字", "capitalize", "BU1", "BU1"},
+    {4, K::CapitalizeStarts, G::WordCapitals, "語頭のみ変換", "capitalize-starts", "BU2", "BU2"},
+    {5, K::ToHalfWidth, G::Width, "全角 ⇒ 半角", "half-width", "ZH1", "ZH1"},
+    {6, K::ToFullWidth, G::Width, "半角 ⇒ 全角", "full-width", "ZH2", "ZH2"},
+    {7, K::SwapWidth, G::Width, "全角 ⇔ 半角", "swap-width", "ZH3", "ZH3"},
+    {8, K::ToKatakana, G::Kana, "ひらがな ⇒ カタカナ", "katakana", "HK1", "HK1"},
+    {9, K::ToHiragana, G::Kana, "カタカナ ⇒ ひらがな", "hiragana", "HK2", "HK2"},
+    {10, K::SwapKana, G::Kana, "ひらがな ⇔ カタカナ", "swap-kana", "HK3", "HK3"},
+    {11, K::TrimLeft, G::Trim, "左空白除去", "trim-left", "TrimLeft", "TrimL"},
+    {12, K::TrimRight, G::Trim, "右空白除去", "trim-right", "TrimRight", "TrimR"},
+    {13, K::CompressSpaces, G::Trim, "連続空白圧縮", "compress-spaces", "TrimSpace", "TrimS"},
 }};
 
-// The table is in enum order and each group's kinds stand together.
+// The table is in enum order, each group's kinds stand together and no two
+// kinds share a number.
 constexpr bool TablesAreOrdered() {
   for (size_t i = 0; i < kKinds.size(); ++i) {
-    if (static_cast<size_t>(kKinds[i].kind) != i) return false;
+    if (static_cast<size_t>(kKinds[i].kind) != i || kKinds[i].number < 0) return false;
+    for (size_t j = 0; j < i; ++j)
+      if (kKinds[j].number == kKinds[i].number) return false;
     if (i > 0 && kKinds[i].group < kKinds[i - 1].group) return false;
   }
   for (size_t i = 0; i < kGroups.size(); ++i)
@@ -54,10 +57,6 @@ std::span<const ConvertGroupInfo> ConvertGroupTable() {
   return kGroups;
 }
 
-const ConvertKindInfo& ConvertKindInfoOf(ConvertKind kind) {
-  return kKinds[static_cast<size_t>(kind)];
-}
-
 const ConvertGroupInfo& ConvertGroupInfoOf(ConvertGroup group) {
   return kGroups[static_cast<size_t>(group)];
 }
@@ -71,8 +70,9 @@ std::span<const ConvertKindInfo> ConvertKindsOf(ConvertGroup group) {
 }
 
 std::optional<ConvertKind> ConvertKindFromNumber(int number) {
-  if (number < 0 || number >= kConvertKindCount) return std::nullopt;
-  return static_cast<ConvertKind>(number);
+  for (const ConvertKindInfo& info : kKinds)
+    if (info.number == number) return info.kind;
+  return std::nullopt;
 }
 
 std::optional<ConvertKind> ConvertKindFromName(std::string_view text) {

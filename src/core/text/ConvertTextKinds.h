@@ -1,8 +1,10 @@
 #pragma once
 // The names of the fourteen character conversions and of their five groups:
 // one table from which the "変換(&T)" popups, the compound-edit choices and
-// `hozanki-cli convert` are all built. A kind's number is its place in the
-// menus (and the number `hozanki-cli convert` accepted before it had names).
+// `hozanki-cli convert` are all built. A kind's number is part of its row:
+// `hozanki-cli convert N`, the menus' item data and the manual page take it.
+// A new kind gets the next free number wherever its row stands; a number is
+// never moved or given to another kind.
 
 #include <array>
 #include <optional>
@@ -40,6 +42,7 @@ struct ConvertGroupInfo {
 };
 
 struct ConvertKindInfo {
+  int number;  // the kind's stable number
   ConvertKind kind;
   ConvertGroup group;
   std::string_view caption;  // the menu item's caption, also the compound step's choice
@@ -54,14 +57,13 @@ struct ConvertKindInfo {
 std::span<const ConvertKindInfo> ConvertKindTable();
 std::span<const ConvertGroupInfo> ConvertGroupTable();
 
-const ConvertKindInfo& ConvertKindInfoOf(ConvertKind kind);
 const ConvertGroupInfo& ConvertGroupInfoOf(ConvertGroup group);
 // The kinds of a group, in menu order.
 std::span<const ConvertKindInfo> ConvertKindsOf(ConvertGroup group);
 
 // The kind a command-line name ("lower", "swap-kana") names.
 std::optional<ConvertKind> ConvertKindFromName(std::string_view text);
-// The kind with number `number` (its place in the menus), if any.
+// The kind whose row has `number`, if any.
 std::optional<ConvertKind> ConvertKindFromNumber(int number);
 
 }  // namespace hozanki

@@ -1,66 +1,21 @@
 #include "core/text/Cp932.h"
 
-#include <iconv.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "core/text/EncodingRepair.h"
+#include "core/text/IconvConverter.h"
 #include "core/text/TextWidth.h"
 
 namespace hozanki {
 namespace {
 
-// One conversion descriptor per thread and direction: iconv_open is far more
-// expensive than a conversion, and descriptors must not be shared by threads.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  // Converts the whole input. False on any invalid or unconvertible sequence;
-  // `stop` then receives the offset of the failing input byte.
-  bool Convert(std::string_view in, std::string& out, size_t* stop = nullptr) {
-    out.clear();
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    out.resize(in.size() * 3 + 8);
-    char* inPtr = const_cast<char*>(in.data());
-    size_t inLeft = in.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    while (inLeft > 0) {
-      size_t r = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-      if (r == static_cast<size_t>(-1)) {
-        if (errno == E2BIG) {
-          size_t used = static_cast<size_t>(outPtr - out.data());
-          out.resize(out.size() * 2);
-          outPtr = out.data() + used;
-          outLeft = out.size() - used;
-          continue;
-        }
-        if (stop) *stop = static_cast<size_t>(inPtr - in.data());
-        return false;
-      }
-    }
-    out.resize(static_cast<size_t>(outPtr - out.data()));
-    return true;
-  }
-
- private:
-  iconv_t cd_;
-};
-
-Converter& ToCp932() {
-  thread_local Converter c("CP932", "UTF-8");
+IconvConverter& ToCp932() {
+  thread_local IconvConverter c("CP932", "UTF-8");
   return c;
 }
-Converter& FromCp932() {
-  thread_local Converter c("UTF-8", "CP932");
+IconvConverter& FromCp932() {
+  thread_local IconvConverter c("UTF-8", "CP932");
   return c;
 }
 

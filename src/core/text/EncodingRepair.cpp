@@ -1,7 +1,5 @@
 #include "core/text/EncodingRepair.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -9,54 +7,18 @@
 #include <cmath>
 
 #include "core/text/Cp932.h"
+#include "core/text/IconvConverter.h"
 #include "core/text/TextWidth.h"
 
 namespace hozanki {
 namespace {
 
-// A strict iconv conversion (one descriptor per thread and direction).
-class StrictConverter {
- public:
-  StrictConverter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~StrictConverter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  StrictConverter(const StrictConverter&) = delete;
-  StrictConverter& operator=(const StrictConverter&) = delete;
-
-  std::optional<std::string> Convert(std::string_view in) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    std::string out(in.size() * 3 + 8, '\0');
-    char* inPtr = const_cast<char*>(in.data());
-    size_t inLeft = in.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    while (inLeft > 0) {
-      if (iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
-        if (errno != E2BIG) return std::nullopt;
-        size_t used = static_cast<size_t>(outPtr - out.data());
-        out.resize(out.size() * 2);
-        outPtr = out.data() + used;
-        outLeft = out.size() - used;
-      }
-    }
-    // A sequence cut short at the end is an error too.
-    if (iconv(cd_, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) return std::nullopt;
-    out.resize(static_cast<size_t>(outPtr - out.data()));
-    return out;
-  }
-
- private:
-  iconv_t cd_;
-};
-
 std::optional<std::string> FromEucJp(std::string_view bytes) {
-  thread_local StrictConverter c("UTF-8", "EUC-JP");
+  thread_local IconvConverter c("UTF-8", "EUC-JP");
   return c.Convert(bytes);
 }
 std::optional<std::string> FromCp932Strict(std::string_view bytes) {
-  thread_local StrictConverter c("UTF-8", "CP932");
+  thread_local IconvConverter c("UTF-8", "CP932");
   return c.Convert(bytes);
 }
 
@@ -66,7 +28,7 @@ std::optional<std::string> FromCp932Strict(std::string_view bytes) {
 const std::array<char32_t, 32>& Cp1252High() {
   static const std::array<char32_t, 32> table = [] {
     std::array<char32_t, 32> t{};
-    StrictConverter c("UTF-8", "CP1252");
+    IconvConverter c("UTF-8", "CP1252");
     for (unsigned b = 0x80; b < 0xA0; ++b) {
       t[b - 0x80] = b;
       std::string in(1, static_cast<char>(b));

@@ -1,5 +1,6 @@
 #include "core/text/Regexp.h"
 
+#include "core/common/Failure.h"
 #include "core/text/CaseMapping.h"
 #include "core/text/RegexpProgram.h"
 #include "core/text/TextWidth.h"
@@ -91,13 +92,15 @@ std::string MatchErrorText(int rc) {
     case PCRE2_ERROR_DEPTHLIMIT:
     case PCRE2_ERROR_HEAPLIMIT:
     case PCRE2_ERROR_JIT_STACKLIMIT:
-      return "matching needs more backtracking than PCRE2 allows (" + pcre2 + ")";
+      return EncodeFailure({FailureKind::kMatchTooHard, "", "", 0, 0, 0,
+                            "matching needs more backtracking than PCRE2 allows (" + pcre2 + ")"});
     default:
       break;
   }
   if (rc <= PCRE2_ERROR_UTF8_ERR1 && rc >= PCRE2_ERROR_UTF8_ERR21)
-    return "the text is not valid UTF-8 (" + pcre2 + ")";
-  return "PCRE2 could not match (" + pcre2 + ")";
+    return EncodeFailure(
+        {FailureKind::kNotUtf8, "", "", 0, 0, 0, "the text is not valid UTF-8 (" + pcre2 + ")"});
+  return EncodeFailure({FailureKind::kMatchFailed, "", "", 0, 0, 0, "PCRE2 could not match (" + pcre2 + ")"});
 }
 
 int MatchFailed(std::string_view target, RegexpResult& result, int rc) {

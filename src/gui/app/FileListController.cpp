@@ -30,10 +30,6 @@ size_t At(int i) {
   return static_cast<size_t>(i);
 }
 
-std::vector<int> SelectedRows(const QTableView* view) {
-  return SelectedRowList(view->selectionModel());
-}
-
 }  // namespace
 
 FileListController::FileListController(const std::array<FileListView*, kFormatCount>& views,
@@ -80,7 +76,7 @@ void FileListController::CloseEditors() {
 }
 
 std::vector<fs::path> FileListController::SelectedFullPaths(int page) const {
-  const std::vector<int> rows = SelectedRows(views_[At(page)]);
+  const std::vector<int> rows = SelectedRowList(views_[At(page)]);
   const std::vector<MediaFileEntry>& entries = host_.catalogue->Entries(static_cast<MediaFormat>(page));
   const fs::path folder = host_.currentFolder ? host_.currentFolder() : fs::path();
   std::vector<fs::path> paths;
@@ -176,7 +172,6 @@ void FileListController::OpenCopyBox(int page, int row, int column) {
   session.row = row;
   session.column = column;
   if (!session.view->model()->index(row, column).isValid()) return;
-  if (host_.copyBox) host_.copyBox->setProperty("hozankiTag", column);
   editors->Open(EditorKind::Copy, std::move(session));
 }
 
@@ -221,7 +216,7 @@ void FileListController::ExcludeClick() {
   host_.runPendingSync();
   const int page = host_.filePage();
   QTableView* list = views_[At(page)];
-  const std::vector<int> rows = SelectedRows(list);
+  const std::vector<int> rows = SelectedRowList(list);
   if (rows.empty()) return;
   QWidget* window = host_.window;
   QMessageBox box(QMessageBox::Question, window ? window->windowTitle() : QString(),

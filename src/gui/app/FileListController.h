@@ -46,9 +46,8 @@ struct FileListHost {
   // A pending mirror of the selection is run at once; a new one is asked for.
   std::function<void()> runPendingSync;
   std::function<void()> requestSync;
-  // Rename mode's name editor (no length limit) and the copy box.
+  // Rename mode's name editor (no length limit).
   QLineEdit* nameEditor = nullptr;
-  QLineEdit* copyBox = nullptr;
   // The parent of the question and the property dialog.
   QWidget* window = nullptr;
 };

@@ -173,7 +173,6 @@ void TFormMain::SetUpListControllers() {
     HookIdle();
   };
   lists.nameEditor = ui_.EditListView;
-  lists.copyBox = ui_.EditListViewCopy;
   lists.window = this;
   std::array<FileListModel*, kFormatCount> fileModels{};
   for (size_t f = 0; f < fileModels_.size(); ++f) fileModels[f] = fileModels_[f].get();
@@ -312,7 +311,7 @@ void TFormMain::RunSync(int request) {
   ui_.StatusBar->SetPanelText(
       1, QStringLiteral("%1 / %2").arg(static_cast<qsizetype>(rows.size())).arg(source->model()->rowCount()));
   syncRequest_ = 0;
-  if (ui_.PopupRForm) ui_.PopupRForm->setProperty("hozankiTag", 1);
+  if (features_.renames) features_.renames->MarkPatternMenuStale();
 }
 
 void TFormMain::RunStartAction() {

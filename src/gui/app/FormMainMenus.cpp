@@ -46,7 +46,7 @@ void AddConversions(QMenu* convert, const char* prefix, bool tagPopup) {
       const std::string_view item = tagPopup ? leaf.tagItemName : leaf.renameItemName;
       const QByteArray name = QByteArray(prefix) + "Convert" + bytes(item);
       Item(sub, name.constData(), QString::fromUtf8(bytes(leaf.caption)))
-          ->setData(static_cast<int>(leaf.kind));
+          ->setData(leaf.number);
     }
   }
 }

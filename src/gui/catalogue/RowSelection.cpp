@@ -1,6 +1,7 @@
 #include "gui/catalogue/RowSelection.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QItemSelectionModel>
 #include <algorithm>
 
@@ -42,6 +43,10 @@ std::vector<int> SelectedRowList(const QItemSelectionModel* selection) {
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   return rows;
+}
+
+std::vector<int> SelectedRowList(const QAbstractItemView* view) {
+  return SelectedRowList(view->selectionModel());
 }
 
 }  // namespace hozanki

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QAbstractItemModel;
+class QAbstractItemView;
 class QItemSelectionModel;
 
 namespace hozanki {
@@ -21,5 +22,7 @@ QItemSelection RowRanges(const QAbstractItemModel* model, std::span<const int> r
 // The fully selected rows (as QItemSelectionModel::selectedRows sees them),
 // sorted.
 std::vector<int> SelectedRowList(const QItemSelectionModel* selection);
+// The same for a view's selection.
+std::vector<int> SelectedRowList(const QAbstractItemView* view);
 
 }  // namespace hozanki

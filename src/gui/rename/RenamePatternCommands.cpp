@@ -16,7 +16,6 @@
 namespace hozanki {
 namespace {
 
-const char* const kTagProperty = "hozankiTag";
 constexpr int kMaxListedRefusals = 10;
 
 // Why a name cannot be used, for the user.
@@ -31,9 +30,7 @@ QString RefusalText(const std::string& name) {
 }  // namespace
 
 RenamePatternCommands::RenamePatternCommands(RenamePatternHost host, QObject* parent)
-    : QObject(parent), host_(std::move(host)) {
-  host_.patternMenu->setProperty(kTagProperty, 1);
-}
+    : QObject(parent), host_(std::move(host)) {}
 
 RenamePatternCommands::~RenamePatternCommands() {
   CloseFormRename();
@@ -41,12 +38,12 @@ RenamePatternCommands::~RenamePatternCommands() {
 
 void RenamePatternCommands::LoadPatterns() {
   patterns_ = LoadRenamePatterns(host_.settingsFolder / kRenamePatternFileName, &readError_);
-  host_.patternMenu->setProperty(kTagProperty, 1);
+  patternMenuStale_ = true;
 }
 
 void RenamePatternCommands::ReplacePatterns(RenamePatternStore store) {
   patterns_ = std::move(store);
-  host_.patternMenu->setProperty(kTagProperty, 1);
+  patternMenuStale_ = true;
 }
 
 const MediaFileEntry* RenamePatternCommands::FocusedEntry(int page) const {
@@ -58,7 +55,7 @@ const MediaFileEntry* RenamePatternCommands::FocusedEntry(int page) const {
 
 void RenamePatternCommands::PopupRPopup() {
   QMenu* menu = host_.patternMenu;
-  if (menu->property(kTagProperty).toInt() != 1) return;
+  if (!patternMenuStale_) return;
   // Everything but the separator and "設定(&O)" goes; the patterns come first.
   QList<QAction*> items = menu->actions();
   for (qsizetype i = 0; i + 2 < items.size(); ++i) {
@@ -76,7 +73,7 @@ void RenamePatternCommands::PopupRPopup() {
     connect(item, &QAction::triggered, this, [this, i] { PopupRFormClick(i); });
     menu->insertAction(separator, item);
   }
-  menu->setProperty(kTagProperty, 0);
+  patternMenuStale_ = false;
 }
 
 void RenamePatternCommands::PopupRFormClick(int index) {

@@ -38,9 +38,8 @@ struct RenamePatternHost {
   // The hand-over of Ctrl+C, Ctrl+V and Ctrl+Z to the pattern window.
   std::function<void()> dropShortcuts;
   std::function<void()> restoreShortcuts;
-  // "定型リネーム(&F)": the patterns, then a separator and "設定(&O)". Its
-  // property "hozankiTag" is 1 while the entries are out of date (another
-  // page, a newer store); the window sets it when the rows are synchronised.
+  // "定型リネーム(&F)": the patterns, then a separator and "設定(&O)", made
+  // again on its next opening once they are out of date (MarkPatternMenuStale).
   QMenu* patternMenu = nullptr;
 };
 
@@ -66,6 +65,9 @@ class RenamePatternCommands : public QObject {
 
   // Brings the submenu up to date with the active file page's patterns.
   void PopupRPopup();
+  // The submenu's entries are out of date (another page): the window says so
+  // when the rows are synchronised; a new store says so itself.
+  void MarkPatternMenuStale() { patternMenuStale_ = true; }
   // `PopupRFormClick`: applies pattern `index` of the active file page's
   // format to the selected rows (all rows when none is selected).
   void PopupRFormClick(int index);
@@ -81,6 +83,7 @@ class RenamePatternCommands : public QObject {
   RenamePatternHost host_;
   RenamePatternStore patterns_;
   std::string readError_;
+  bool patternMenuStale_ = true;
   QPointer<TFormRename> formRename_;
 };
 

@@ -10,17 +10,18 @@
 
 #include "core/catalogue/TagFile.h"
 #include "core/settings/AppSettings.h"
+#include "core/settings/CompoundFile.h"
 #include "core/tagedit/CopyData.h"
 #include "core/tagedit/SetAll.h"
 #include "core/tagedit/SetCellValue.h"
 #include "core/tagedit/Undo.h"
-#include "core/settings/CompoundFile.h"
 #include "core/text/ConvertText.h"
 #include "core/text/Regexp.h"
 #include "core/text/Substring.h"
 #include "core/text/TextWidth.h"
 #include "core/text/WildcardReplace.h"
 #include "gui/app/WindowPlacement.h"
+#include "gui/common/ReasonText.h"
 #include "gui/tagedit/FormSetAll.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/text/FormMulti.h"
@@ -172,7 +173,7 @@ void CellCommands::ReportFailures(const EditTarget& target, const std::vector<Ro
     const QString name = row >= 0 && static_cast<size_t>(row) < entries.size()
                              ? QString::fromStdString(entries[static_cast<size_t>(row)].file.cells[0].text)
                              : QString();
-    lines << QStringLiteral("%1 行目 %2：%3").arg(row + 1).arg(name, QString::fromStdString(reason));
+    lines << QStringLiteral("%1 行目 %2：%3").arg(row + 1).arg(name, ReasonText(reason));
   }
   if (failures.size() > kMaxListedFailures)
     lines << QStringLiteral("ほか %1 行").arg(failures.size() - kMaxListedFailures);
@@ -345,25 +346,19 @@ void CellCommands::RepairClick(bool fromFileList) {
   QTableView* view = host_.activeView(fromFileList);
   const MediaFormat format = host_.target(fromFileList).format;
   Catalogue& catalogue = Data();
-  std::vector<int> rows = SelectedRowsOf(view, false);
-  if (rows.empty())
-    for (int r = 0; r < catalogue.RowCount(format); ++r) rows.push_back(r);
+  const std::vector<int> rows = SelectedRowsOf(view, false);
 
   std::vector<RepairRow> found;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  for (int r : rows) {
-    const MediaFileEntry& entry = catalogue.Entries(format)[static_cast<size_t>(r)];
-    // The file tells how each value is stored (an ISO-8859-1 frame ...).
-    std::unique_ptr<TagFile> file = OpenTagFile(folder / entry.relativePath);
-    for (RepairFinding& f : FindRepairs(entry, file.get())) {
-      RepairRow row;
-      row.format = format;
-      row.row = r;
-      row.fileName = entry.tags.empty() ? entry.file.cells[0].text : entry.tags[0].cells[0].text;
-      row.chosen = f.diagnosis.source;
-      row.finding = std::move(f);
-      found.push_back(std::move(row));
-    }
+  for (RowRepairFinding& f : ScanForRepairs(catalogue, format, rows, folder)) {
+    const MediaFileEntry& entry = catalogue.Entries(format)[static_cast<size_t>(f.row)];
+    RepairRow row;
+    row.format = format;
+    row.row = f.row;
+    row.fileName = entry.tags.empty() ? entry.file.cells[0].text : entry.tags[0].cells[0].text;
+    row.chosen = f.finding.diagnosis.source;
+    row.finding = std::move(f.finding);
+    found.push_back(std::move(row));
   }
   QApplication::restoreOverrideCursor();
   if (found.empty()) {

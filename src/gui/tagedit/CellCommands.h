@@ -73,8 +73,8 @@ class CellCommands : public QObject {
   // "一括設定(&A)…" and "消去(&B)" on the edit column of the tag table.
   void PopupTSetAllClick();
   void PopupTClearClick();
-  // Conversion `kind` on the selected cells (rename mode: the names without
-  // their extension).
+  // The conversion numbered `kind` (ConvertKindInfo::number) on the selected
+  // cells (rename mode: the names without their extension).
   void PopupConvertClick(int kind);
 
   // "置換(&R)", "正規表現(&G)" and "部分参照(&S)": the dialog, then the

@@ -17,6 +17,7 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/TagFile.h"
 #include "gui/app/HelpLocator.h"
+#include "gui/common/ReasonText.h"
 
 namespace hozanki {
 namespace {
@@ -144,8 +145,7 @@ QWidget* FormProperty::DetailsPage(const TagFile* file, const std::string& error
     add(QStringLiteral("タイムスタンプ"), QString::fromStdString(TimeStampText(st.st_mtime)), "TimeStamp");
   }
   if (!file) {
-    add(QStringLiteral("エラー"), QStringLiteral("読み込めません: ") + QString::fromStdString(error),
-        "Error");
+    add(QStringLiteral("エラー"), QStringLiteral("読み込めません: ") + ReasonText(error), "Error");
     return Scrolled(content);
   }
   add(QStringLiteral("時間 (TIME)"), QString::fromStdString(file->GetValue("TIME")), "TIME");

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/common/ReasonText.h"
+
 namespace hozanki {
 namespace {
 
@@ -62,7 +64,7 @@ void TFormSaveErrors::SetFailures(const QString& summary, const std::vector<Save
   ListFailures->clear();
   QList<QTreeWidgetItem*> items;
   for (const SaveFailure& failure : failures) {
-    auto* item = new QTreeWidgetItem({Text(failure.path), Text(failure.reason)});
+    auto* item = new QTreeWidgetItem({Text(failure.path), ReasonText(failure.reason)});
     item->setToolTip(0, item->text(0));
     item->setToolTip(1, item->text(1));
     items << item;

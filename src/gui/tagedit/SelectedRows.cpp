@@ -8,7 +8,7 @@
 namespace hozanki {
 
 std::vector<int> SelectedRowsOf(QTableView* view, bool selectAllWhenNone) {
-  std::vector<int> rows = SelectedRowList(view->selectionModel());
+  std::vector<int> rows = SelectedRowList(view);
   if (rows.empty() && selectAllWhenNone && view->model()->rowCount() > 0) view->selectAll();
   return rows;
 }

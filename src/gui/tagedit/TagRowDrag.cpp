@@ -32,10 +32,6 @@ bool IsRowDragOf(const QMimeData* data, int page) {
   return data && data->data(QLatin1String(kRowsMime)) == DragId(page);
 }
 
-std::vector<int> SelectedRows(const QTableView* view) {
-  return SelectedRowList(view->selectionModel());
-}
-
 void SelectRows(QTableView* view, const std::vector<int>& rows) {
   view->selectionModel()->select(RowRanges(view->model(), rows),
                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -179,7 +175,7 @@ void TagRowDrag::StopScroll() {
 void TagRowDrag::PlaceMarker(int page, QPoint at) {
   QTableView* view = host_.tagTable(page);
   const int target = view->rowAt(at.y());
-  const std::vector<int> selected = SelectedRows(view);
+  const std::vector<int> selected = SelectedRowList(view);
   const MediaFormat format = FormatOfTagKind(static_cast<TagKind>(page));
   if (target < 0 || !DraggedRowOrder(host_.catalogue().RowCount(format), selected, target)) {
     HideMarker();
@@ -225,7 +221,7 @@ bool TagRowDrag::DropRows(int page, int target) {
   QTableView* view = host_.tagTable(page);
   const auto kind = static_cast<TagKind>(page);
   const MediaFormat format = FormatOfTagKind(kind);
-  const std::vector<int> selected = SelectedRows(view);
+  const std::vector<int> selected = SelectedRowList(view);
   const auto order = DraggedRowOrder(host_.catalogue().RowCount(format), selected, target);
   if (!order) return false;
   const int focused = view->selectionModel()->currentIndex().row();

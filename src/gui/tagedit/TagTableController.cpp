@@ -36,10 +36,6 @@ QAction* FindAction(QObject* window, const char* name) {
   return window ? window->findChild<QAction*>(QLatin1String(name)) : nullptr;
 }
 
-std::vector<int> SelectedRows(const QTableView* view) {
-  return SelectedRowList(view->selectionModel());
-}
-
 }  // namespace
 
 TagTableController::TagTableController(TagTableHost host, QObject* parent)
@@ -143,7 +139,7 @@ void TagTableController::Sort(int page, int column) {
   // table of the format together; the selection moves with its rows.
   const MediaFormat format = FormatOfTagKind(kind);
   QTableView* view = host_.views[At(page)];
-  const std::vector<int> selected = SelectedRows(view);
+  const std::vector<int> selected = SelectedRowList(view);
   const int current = view->selectionModel()->currentIndex().row();
   const std::vector<int> order = TagSortOrder(host_.catalogue->Entries(format), kind, column, descending);
   if (!host_.catalogue->Reorder(format, order)) return;
@@ -254,7 +250,7 @@ bool TagTableController::KeyPress(int page, QKeyEvent* event) {
   }
   if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
   if (key == Qt::Key_Space) {
-    const std::vector<int> rows = SelectedRows(view);
+    const std::vector<int> rows = SelectedRowList(view);
     if (!rows.empty()) ToggleCheckState(*host_.catalogue, static_cast<TagKind>(page), rows.front());
     return true;
   }
@@ -319,7 +315,7 @@ bool TagTableController::eventFilter(QObject* watched, QEvent* event) {
       auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() != Qt::LeftButton) break;
       // cmnListViewDblClick arms the first selected row, then the press follows.
-      const std::vector<int> rows = SelectedRows(view);
+      const std::vector<int> rows = SelectedRowList(view);
       if (rows.empty()) break;
       InPlaceEditors::SetArmedRow(view, rows.front());
       MousePress(page, mouse);

@@ -13,6 +13,7 @@
 #include "core/tools/EditorExchange.h"
 #include "core/tools/ProgramStart.h"
 #include "gui/catalogue/RowSelection.h"
+#include "gui/common/ReasonText.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/tools/DefaultEditor.h"
 #include "gui/tools/FormTool.h"
@@ -113,7 +114,7 @@ void ToolCommands::PopupEditorClick() {
   std::string error;
   if (!WriteFileAtomic(file, ExchangeText(rows.cells), &error)) {
     QMessageBox::warning(host_.window, host_.window->windowTitle(),
-                         QString::fromStdString(file.string() + "\n" + error));
+                         QString::fromStdString(file.string() + "\n") + ReasonText(error));
     return;
   }
   const ProgramCall call = EditorProgramCall(AppSettings::Current().editor, file.string());

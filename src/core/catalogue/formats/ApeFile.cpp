@@ -13,10 +13,11 @@
 
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/ByteOrder.h"
-#include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
 #include "core/catalogue/formats/TakStream.h"
+#include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -125,7 +126,8 @@ bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   switch (codec) {
     case ApeCodec::Monkey:
       if (start != 0) {
-        if (error) *error = "not a Monkey's Audio file (no \"MAC \" header)";
+        FailWith(error, {FailureKind::kNotFormat, "", "APE", 0, 0, 0,
+                         "not a Monkey's Audio file (no \"MAC \" header)"});
         return false;
       }
       read = ReadProperties<TagLib::APE::File>(path, "Monkey's Audio", values, error);
@@ -140,7 +142,8 @@ bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
       read = ReadTakProperties(path, start, place.tagStart, values, error);
       break;
     case ApeCodec::None:
-      if (error) *error = "not a Monkey's Audio, WavPack, TAK or Musepack file";
+      FailWith(error, {FailureKind::kNotFormat, "", "APE", 0, 0, 0,
+                       "not a Monkey's Audio, WavPack, TAK or Musepack file"});
       return false;
   }
   if (!read) return false;

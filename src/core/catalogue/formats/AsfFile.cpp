@@ -9,9 +9,12 @@
 #include "core/catalogue/formats/AsfVideo.h"
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
+
+constexpr uint64_t kMaxFieldBytes = 0xFFFF;
 
 struct AttributeName {
   std::string_view value;
@@ -155,12 +158,12 @@ bool MendHeader(TagLib::IOStream& stream, std::string_view before, uint64_t oldF
 
 bool AsfFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   if (ReadFileBytes(path, 0, 16) != kAsfHeaderGuid) {
-    if (error) *error = "not an ASF file (no header object)";
+    FailWith(error, {FailureKind::kNotFormat, "", "ASF", 0, 0, 0, "not an ASF file (no header object)"});
     return false;
   }
   TagLib::ASF::File file(path.c_str(), true, TagLib::AudioProperties::Average);
   if (!file.isValid() || !file.tag()) {
-    if (error) *error = "broken ASF file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "ASF", 0, 0, 0, "broken ASF file"});
     return false;
   }
   const auto& tag = *file.tag();
@@ -207,12 +210,17 @@ bool AsfFile::Write(const std::filesystem::path&, const ValueMap& changes, const
   const uint64_t oldFileSize = std::filesystem::file_size(Path(), ec);
   TagLib::ASF::File file(CopyStream(), false);
   if (!file.isValid() || !file.tag()) {
-    if (error) *error = "broken ASF file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "ASF", 0, 0, 0, "broken ASF file"});
     return false;
   }
   auto& tag = *file.tag();
   for (const auto& [name, value] : changes) {
     TagLib::String text(value, TagLib::String::UTF8);
+    // Every text field of the header holds its length in 16 bits: the UTF-16
+    // text and its terminating zero fit in 65,535 bytes or not at all.
+    if ((static_cast<uint64_t>(text.size()) + 1) * 2 > kMaxFieldBytes)
+      return FailWith(error, {FailureKind::kValueTooLong, "", name, 0, kMaxFieldBytes, 0,
+                              "the value of " + name + " is longer than the 65535 bytes a WMA field holds"});
     // Content description fields; some writers repeat them as attributes
     // ("title", "Description"), which other programs would then show instead.
     auto dropCopies = [&tag](const char* upper, const char* lower) {
@@ -236,7 +244,7 @@ bool AsfFile::Write(const std::filesystem::path&, const ValueMap& changes, const
     }
   }
   if (!file.save() || !MendHeader(*CopyStream(), before, oldFileSize)) {
-    if (error) *error = "TagLib could not write the ASF file";
+    FailWith(error, {FailureKind::kWriterFailed, "", "ASF", 0, 0, 0, "TagLib could not write the ASF file"});
     return false;
   }
   return true;

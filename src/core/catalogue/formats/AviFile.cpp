@@ -4,8 +4,9 @@
 
 #include "core/catalogue/formats/AviStructure.h"
 #include "core/catalogue/formats/ByteOrder.h"
-#include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -14,7 +15,8 @@ bool ParseFile(const std::filesystem::path& path, AviStructure& avi, std::string
   std::error_code ec;
   uint64_t size = std::filesystem::file_size(path, ec);
   if (ec) {
-    if (error) *error = "cannot read " + path.string() + ": " + ec.message();
+    FailWith(error, {FailureKind::kSystem, "", "AVI", 0, 0, EIO,
+                     "cannot read " + path.string() + ": " + ec.message()});
     return false;
   }
   std::ifstream in(path, std::ios::binary);

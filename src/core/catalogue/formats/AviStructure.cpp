@@ -6,6 +6,7 @@
 
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -135,11 +136,12 @@ bool RenderInfoRegion(const InfoList& info, InfoTextMode mode, uint64_t regionSi
   bytes = info.Render(mode);
   if (bytes.size() & 1) bytes.push_back('\0');
   if (bytes.size() > regionSize) {
-    if (error)
-      *error = "no room for the INFO list in this AVI file: it needs " + std::to_string(bytes.size()) +
-               " bytes, and only " + std::to_string(regionSize) +
-               " bytes of INFO and JUNK padding lie before the movie data (the file is left unchanged)";
-    return false;
+    // The values are longer than the room the file keeps for them.
+    return FailWith(error, {FailureKind::kValueTooLong, "", "INFO", 0, regionSize, 0,
+                            "no room for the INFO list in this AVI file: it needs " +
+                                std::to_string(bytes.size()) + " bytes, and only " + std::to_string(regionSize) +
+                                " bytes of INFO and JUNK padding lie before the movie data (the file is left "
+                                "unchanged)"});
   }
   uint64_t rest = regionSize - bytes.size();
   if (rest >= 8) {
@@ -154,8 +156,8 @@ bool RenderInfoRegion(const InfoList& info, InfoTextMode mode, uint64_t regionSi
     if (bytes.size() & 1) bytes.push_back('\0');
   }
   if (bytes.size() != regionSize) {
-    if (error) *error = "the INFO list of this AVI file does not add up (the file is left unchanged)";
-    return false;
+    return FailWith(error, {FailureKind::kDamagedFile, "", "AVI", 0, 0, 0,
+                            "the INFO list of this AVI file does not add up (the file is left unchanged)"});
   }
   return true;
 }

@@ -9,6 +9,7 @@
 #include "core/catalogue/formats/FlacStructure.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -24,11 +25,6 @@ constexpr std::array kFields = {FieldName{"IART", "ARTIST"}, FieldName{"INAM", "
 constexpr std::string_view kDescription = "DESCRIPTION";
 constexpr std::string_view kSeparator = "; ";
 constexpr uint32_t kFreshPadding = 8192;
-
-bool Fail(std::string* error, std::string text) {
-  if (error) *error = std::move(text);
-  return false;
-}
 
 size_t CountField(const VorbisComments& vc, std::string_view name) {
   size_t n = 0;
@@ -112,11 +108,14 @@ bool FlacFile::Read(const std::filesystem::path& path, ValueMap& values, std::st
   VorbisComments vc;
   for (const FlacBlock& b : layout.blocks)
     if (b.type == kFlacVorbisComment && !ParseVorbisComments(file.Read(b.offset + 4, b.length), vc))
-      return Fail(error, "damaged FLAC file (the Vorbis comment block does not add up)");
+      return FailWith(error, {FailureKind::kDamagedFile, "", "FLAC", 0, 0, 0,
+                              "damaged FLAC file (the Vorbis comment block does not add up)"});
   for (const FieldName& f : kFields) values[std::string(f.value)] = ShownText(vc, f);
 
   const std::string info = file.Read(layout.blocks.front().offset + 4, 34);
-  if (info.size() != 34) return Fail(error, "damaged FLAC file (short STREAMINFO)");
+  if (info.size() != 34)
+    return FailWith(error,
+                    {FailureKind::kDamagedFile, "", "FLAC", 0, 0, 0, "damaged FLAC file (short STREAMINFO)"});
   const auto byte = [&info](size_t i) { return static_cast<uint64_t>(static_cast<unsigned char>(info[i])); };
   const int rate = static_cast<int>((byte(10) << 12) | (byte(11) << 4) | (byte(12) >> 4));
   const int channels = static_cast<int>(((byte(12) >> 1) & 7) + 1);
@@ -145,7 +144,9 @@ bool FlacFile::Write(const std::filesystem::path& copy, const ValueMap& changes,
   const uint64_t start = layout.blocksStart;
   const uint64_t oldLength = layout.audioStart - start;
   const std::string old = file.Read(start, oldLength);
-  if (old.size() != oldLength) return Fail(error, "cannot read the FLAC metadata blocks");
+  if (old.size() != oldLength)
+    return FailWith(error,
+                    {FailureKind::kSystem, "", "FLAC", 0, 0, EIO, "cannot read the FLAC metadata blocks"});
 
   VorbisComments vc;
   vc.vendor = "Hozanki";
@@ -154,12 +155,15 @@ bool FlacFile::Write(const std::filesystem::path& copy, const ValueMap& changes,
     if (b.type == kFlacVorbisComment) {
       hadComments = true;
       if (!ParseVorbisComments(std::string_view(old).substr(b.offset + 4 - start, b.length), vc))
-        return Fail(error, "damaged FLAC file (the Vorbis comment block does not add up)");
+        return FailWith(error, {FailureKind::kDamagedFile, "", "FLAC", 0, 0, 0,
+                                "damaged FLAC file (the Vorbis comment block does not add up)"});
     }
   for (const FieldName& f : kFields)
     if (auto it = changes.find(f.value); it != changes.end()) ApplyChange(vc, f, it->second);
   const std::string body = RenderVorbisComments(vc);
-  if (body.size() > kFlacMaxBlockLength) return Fail(error, "the Vorbis comments are too long for a FLAC block");
+  if (body.size() > kFlacMaxBlockLength)
+    return FailWith(error, {FailureKind::kValueTooLong, "", "FLAC", 0, kFlacMaxBlockLength, 0,
+                            "the Vorbis comments are too long for a FLAC block"});
 
   // The blocks as they were, the comments replaced, the padding taken out
   // and put back as one block where the first one was (after the comments

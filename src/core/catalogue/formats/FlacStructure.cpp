@@ -5,6 +5,7 @@
 namespace hozanki {
 
 using payload::Fail;
+using payload::Refuse;
 
 bool ReadFlacLayout(const payload::Reader& file, FlacLayout& layout, std::string* error) {
   layout = FlacLayout();
@@ -15,31 +16,40 @@ bool ReadFlacLayout(const payload::Reader& file, FlacLayout& layout, std::string
     for (int i = 6; i < 10; ++i) size = (size << 7) | (static_cast<unsigned char>(head[i]) & 0x7F);
     pos = 10 + size + ((static_cast<unsigned char>(head[5]) & 0x10) ? 10 : 0);
   }
-  if (file.Read(pos, 4) != "fLaC") return Fail(error, "not a FLAC file (no \"fLaC\")");
+  if (file.Read(pos, 4) != "fLaC")
+    return Refuse(error, FailureKind::kNotFormat, "FLAC", "not a FLAC file (no \"fLaC\")");
   pos += 4;
   layout.blocksStart = pos;
   bool last = false;
   bool comments = false;
   while (!last) {
     std::string h = file.Read(pos, 4);
-    if (h.size() != 4) return Fail(error, "damaged FLAC file (a metadata block runs past the end of the file)");
+    if (h.size() != 4)
+      return Refuse(error, FailureKind::kChunkPastEnd, "FLAC",
+                    "damaged FLAC file (a metadata block runs past the end of the file)");
     const auto flags = static_cast<unsigned char>(h[0]);
     FlacBlock block;
     block.type = flags & 0x7F;
     block.offset = pos;
     block.length = static_cast<uint32_t>(ReadBE(h, 1, 3));
     last = (flags & 0x80) != 0;
-    if (block.type == 127) return Fail(error, "damaged FLAC file (reserved metadata block type)");
+    if (block.type == 127)
+      return Refuse(error, FailureKind::kDamagedFile, "FLAC",
+                    "damaged FLAC file (reserved metadata block type)");
     if (layout.blocks.empty() && (block.type != kFlacStreamInfo || block.length != 34))
-      return Fail(error, "damaged FLAC file (STREAMINFO is not the first block)");
+      return Refuse(error, FailureKind::kDamagedFile, "FLAC",
+                    "damaged FLAC file (STREAMINFO is not the first block)");
     if (!layout.blocks.empty() && block.type == kFlacStreamInfo)
-      return Fail(error, "damaged FLAC file (a second STREAMINFO)");
+      return Refuse(error, FailureKind::kDamagedFile, "FLAC", "damaged FLAC file (a second STREAMINFO)");
     if (block.type == kFlacVorbisComment) {
-      if (comments) return Fail(error, "damaged FLAC file (two Vorbis comment blocks)");
+      if (comments)
+        return Refuse(error, FailureKind::kDamagedFile, "FLAC",
+                      "damaged FLAC file (two Vorbis comment blocks)");
       comments = true;
     }
     if (block.length > file.Size() - pos - 4)
-      return Fail(error, "damaged FLAC file (a metadata block runs past the end of the file)");
+      return Refuse(error, FailureKind::kChunkPastEnd, "FLAC",
+                    "damaged FLAC file (a metadata block runs past the end of the file)");
     layout.blocks.push_back(block);
     pos += 4 + block.length;
   }
@@ -48,7 +58,8 @@ bool ReadFlacLayout(const payload::Reader& file, FlacLayout& layout, std::string
     std::string sync = file.Read(pos, 2);
     if (sync.size() != 2 || static_cast<unsigned char>(sync[0]) != 0xFF ||
         (static_cast<unsigned char>(sync[1]) & 0xFE) != 0xF8)
-      return Fail(error, "damaged FLAC file (no audio frame after the metadata blocks)");
+      return Refuse(error, FailureKind::kDamagedFile, "FLAC",
+                    "damaged FLAC file (no audio frame after the metadata blocks)");
   }
   return true;
 }

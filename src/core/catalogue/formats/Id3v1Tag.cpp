@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "core/catalogue/GenreList.h"
+#include "core/common/Failure.h"
 #include "core/text/Cp932.h"
 #include "core/text/TextWidth.h"
 
@@ -43,8 +44,10 @@ std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, 
   std::optional<std::string> bytes = EncodeTagTextCp932(cut);
   if (!bytes && error) {
     std::optional<MisfitCharacter> misfit = FirstMisfitCp932(cut);
-    *error = misfit ? "ID3v1 cannot store \"" + misfit->character + "\" (not in code page 932)"
-                    : "ID3v1 cannot store \"" + std::string(cut) + "\" so that it reads back the same";
+    const std::string what = misfit ? misfit->character : std::string(cut);
+    FailWith(error, {FailureKind::kNotInCodePage, "ID3v1", what, 0, 0, 0,
+                     misfit ? "ID3v1 cannot store \"" + what + "\" (not in code page 932)"
+                            : "ID3v1 cannot store \"" + what + "\" so that it reads back the same"});
   }
   return bytes;
 }
@@ -52,9 +55,12 @@ std::optional<std::string> Id3v1FieldBytes(std::string_view text, size_t width, 
 std::string Id3v1Tag::Refusal(std::string_view stem, std::string_view value) {
   if (Blank(value)) return {};
   if (stem == "TRACK" && TrackNumber(value) == 0)
-    return "ID3v1 holds a track number from 1 to 255, not \"" + std::string(value) + "\"";
+    return EncodeFailure({FailureKind::kTrackOutOfRange, "", std::string(value), 0, 255, 0,
+                          "ID3v1 holds a track number from 1 to 255, not \"" + std::string(value) + "\""});
   if (stem == "IGNR" && GenreCode(value) < 0)
-    return "ID3v1 holds only the genres of its genre list, not \"" + std::string(value) + "\"";
+    return EncodeFailure(
+        {FailureKind::kGenreNotListed, "", std::string(value), 0, 0, 0,
+         "ID3v1 holds only the genres of its genre list, not \"" + std::string(value) + "\""});
   return {};
 }
 

@@ -12,6 +12,7 @@
 #include <charconv>
 
 #include "core/catalogue/GenreList.h"
+#include "core/common/Failure.h"
 #include "core/catalogue/formats/Id3v2Bytes.h"
 #include "core/catalogue/formats/Id3v2QuickReader.h"
 #include "core/catalogue/formats/Id3v2Versions.h"
@@ -698,9 +699,9 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
   EnsureParsed();
   const int family = version == 4 ? 4 : 3;
   if (version != 2 && !extra22_.empty()) {
-    if (error)
-      *error = "the ID3v2.2 frame " + extra22_.front().substr(0, 3) + " has no form in version 2." +
-               std::to_string(version) + "; save the tag as version 2.2 (the file is left unchanged)";
+    FailWith(error, {FailureKind::kFrameNotConvertible, "", extra22_.front().substr(0, 3), 0, 0, 0,
+                     "the ID3v2.2 frame " + extra22_.front().substr(0, 3) + " has no form in version 2." +
+                         std::to_string(version) + "; save the tag as version 2.2 (the file is left unchanged)"});
     return {};
   }
   // Another version is reached frame by frame before any value is written,
@@ -709,7 +710,7 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
     std::string why;
     std::string converted = ConvertId3v2Version(raw_, family, &why);
     if (converted.empty()) {
-      if (error) *error = why + " (the file is left unchanged)";
+      if (error) *error = DecodeFailure(why) ? why : why + " (the file is left unchanged)";
       return {};
     }
     Reload(std::move(converted));
@@ -937,9 +938,11 @@ std::string ConvertTagTo22(std::string_view tag, const std::vector<std::string>&
                                                                            : std::string(body);
       if (converted.empty() || converted.size() > 0xFFFFFF) {
         if (!error) continue;
-        *error = "the ID3v2 frame " + std::string(id) +
-                 (packed ? " is encrypted, compressed or grouped and" : "") +
-                 " cannot be written in version 2.2; save the tag as version 2.3 or 2.4 (the file is left unchanged)";
+        FailWith(error, {FailureKind::kFrameNotConvertible, "", std::string(id), 0, 0, 0,
+                         "the ID3v2 frame " + std::string(id) +
+                             (packed ? " is encrypted, compressed or grouped and" : "") +
+                             " cannot be written in version 2.2; save the tag as version 2.3 or 2.4 (the file is "
+                             "left unchanged)"});
         return {};
       }
       frames += it->second;

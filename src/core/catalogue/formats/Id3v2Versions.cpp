@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/catalogue/formats/Id3v2Bytes.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -49,15 +50,18 @@ bool ParseFrames(std::string_view data, int version, bool unsyncAll, std::vector
     Frame f{std::string(id), 0, {}};
     const bool packed = version == 3 ? (format & 0xE0) != 0 : (format & 0x4C) != 0;
     if (packed)
-      return Fail(error, "the ID3v2 frame " + f.id +
-                             " is encrypted, compressed or grouped and cannot be converted to another version");
+      return FailWith(error, {FailureKind::kFrameNotConvertible, "", f.id, 0, 0, 0,
+                              "the ID3v2 frame " + f.id +
+                                  " is encrypted, compressed or grouped and cannot be converted to another version"});
     if (version == 3) {
       f.status = static_cast<uint8_t>((status >> 1) & 0x70);
     } else {
       f.status = status & 0x70;
       if ((format & 0x02) || unsyncAll) body = Deunsync(body);
       if (format & 0x01) {  // data length indicator
-        if (body.size() < 4) return Fail(error, "the ID3v2 frame " + f.id + " is damaged");
+        if (body.size() < 4)
+          return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0,
+                                  "the ID3v2 frame " + f.id + " is damaged"});
         body.erase(0, 4);
       }
     }
@@ -178,9 +182,10 @@ bool ToUtf16Body(Frame& f, std::string* error) {
     text();
     raw(body.size());
   } else {
-    return Fail(error, "the ID3v2 frame " + id +
-                           " holds UTF-8 or UTF-16BE text, which version 2.3 cannot hold, in a layout that cannot "
-                           "be converted");
+    return FailWith(error, {FailureKind::kFrameNotConvertible, "", id, 0, 0, 0,
+                            "the ID3v2 frame " + id +
+                                " holds UTF-8 or UTF-16BE text, which version 2.3 cannot hold, in a layout that "
+                                "cannot be converted"});
   }
   f.body = std::move(out);
   return true;

@@ -11,6 +11,8 @@
 #include "core/catalogue/formats/Id3v2Room.h"
 #include "core/catalogue/formats/PayloadMap.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
+#include "core/common/Mp3TagRule.h"
 
 namespace hozanki {
 namespace {
@@ -94,7 +96,9 @@ bool Mp3File::Load(std::string* error) {
   *this = Mp3File(std::move(path_));
   const int held = HeldOpenFile::HeldDescriptor(path_);
   int fd = held >= 0 ? held : ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Fail(error, "cannot open " + path_.string() + ": " + std::strerror(errno));
+  if (fd < 0)
+    return FailWith(error, {FailureKind::kSystem, path_.string(), "", 0, 0, errno,
+                            "cannot open " + path_.string() + ": " + std::strerror(errno)});
   struct Closer {
     int fd;
     ~Closer() {
@@ -102,15 +106,18 @@ bool Mp3File::Load(std::string* error) {
     }
   } closer{held >= 0 ? -1 : fd};
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(error, "not a regular file");
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    return FailWith(error, {FailureKind::kNotRegularFile, "", "MP3", 0, 0, 0, "not a regular file"});
   fileSize_ = static_cast<uint64_t>(st.st_size);
-  if (fileSize_ == 0) return Fail(error, "empty file");
+  if (fileSize_ == 0) return FailWith(error, {FailureKind::kEmptyFile, "", "MP3", 0, 0, 0, "empty file"});
   std::string head = PRead(fd, 0, std::min(fileSize_, kHeadSize));
 
   if (IsRiffMp3(head)) {
     std::optional<RiffMp3Layout> layout =
         ParseRiffMp3(fileSize_, [&](uint64_t offset, uint64_t length) { return PRead(fd, offset, length); });
-    if (!layout) return Fail(error, "RIFF MP3 without a data chunk");
+    if (!layout)
+      return FailWith(error,
+                      {FailureKind::kDamagedFile, "", "RIFF", 0, 0, 0, "RIFF MP3 without a data chunk"});
     riff_ = true;
     riffLayout_ = *layout;
     const RiffChunk& data = riffLayout_.chunks[static_cast<size_t>(riffLayout_.dataIndex)];
@@ -135,17 +142,22 @@ bool Mp3File::Load(std::string* error) {
       uint32_t size = 0;
       for (int i = 6; i < 10; ++i) {
         auto b = static_cast<uint8_t>(head[static_cast<size_t>(i)]);
-        if (b & 0x80) return Fail(error, "damaged ID3v2 header");
+        if (b & 0x80)
+          return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0, "damaged ID3v2 header"});
         size = (size << 7) | b;
       }
-      if (version < 2 || version > 4) return Fail(error, "unknown ID3v2 version");
+      if (version < 2 || version > 4)
+        return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0, "unknown ID3v2 version"});
       id3v2Size_ = 10 + uint64_t(size) + ((version == 4 && (flags & 0x10)) ? 10 : 0);
-      if (id3v2Size_ > fileSize_) return Fail(error, "the ID3v2 tag runs past the end of the file");
+      if (id3v2Size_ > fileSize_)
+        return FailWith(error, {FailureKind::kChunkPastEnd, "", "ID3v2", 0, 0, 0,
+                                "the ID3v2 tag runs past the end of the file"});
       std::string tag = id3v2Size_ <= head.size() ? head.substr(0, id3v2Size_) : PRead(fd, 0, id3v2Size_);
       id3v2_ = Id3v2Tag::Parse(tag);
-      if (!id3v2_) return Fail(error, "damaged ID3v2 tag");
+      if (!id3v2_)
+        return FailWith(error, {FailureKind::kDamagedFile, "", "ID3v2", 0, 0, 0, "damaged ID3v2 tag"});
     } else if (IsOtherContainer(head) || !LooksLikeMpegAudio(head)) {
-      return Fail(error, "not an MPEG audio file");
+      return FailWith(error, {FailureKind::kNotFormat, "", "MP3", 0, 0, 0, "not an MPEG audio file"});
     }
     audioOffset_ = id3v2Size_;
     uint64_t end = fileSize_;
@@ -354,7 +366,9 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
   PayloadMap before;
   std::string why;
   if (!MapPayload(FileType::MP3, path_, before, &why))
-    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
+    return Fail(error, ReasonAt(why, path_.string())
+                           .value_or("ファイルの構造が壊れているため保存しません: " + why + " (" +
+                                     path_.string() + ")"));
 
   if (!plan.riff) {
     // A tag written anew gets room to grow in place next time.
@@ -402,7 +416,8 @@ bool Mp3File::Write(const Plan& plan, std::string* error) {
   PayloadMap after;
   if (!MapPayload(FileType::MP3, out.Temporary(), after, &why) ||
       !SamePayload(path_, before, out.Temporary(), after, &why))
-    return Fail(error, "書き込んだファイルの音声データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")");
+    return FailWith(error, {FailureKind::kPayloadChanged, path_.string(), "", 0, 0, 0,
+                            "the audio data of the written file differs: " + EnglishReason(why)});
   if (!Verify(out.Temporary(), plan, error)) return false;
   if (!out.Commit(error)) return false;
   return Load(error);
@@ -464,7 +479,9 @@ TagFile::InPlacePlan Mp3File::PlanInPlace(InPlaceEdit& edit, std::string* error)
   PayloadMap map;
   std::string why;
   if (!MapPayload(FileType::MP3, path_, map, &why))
-    return Fail(error, "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")"),
+    return Fail(error, ReasonAt(why, path_.string())
+                           .value_or("ファイルの構造が壊れているため保存しません: " + why + " (" +
+                                     path_.string() + ")")),
            InPlacePlan::Failed;
   for (const ByteRange& r : map.ranges) {
     if (r.offset < id3v2Size_ || r.offset + r.length > tailStart) {
@@ -532,27 +549,39 @@ bool Mp3File::RemoveTagOnSave(Mp3Tag kind, std::string*) {
 }
 
 bool Mp3File::CreateTagOnSave(Mp3Tag kind, std::string* error) {
+  // Kinds that exclude each other (RIFF against ID3v2 and APE) are not
+  // created beside one another.
+  auto held = [this](TagKind k) {
+    switch (k) {
+      case TagKind::MP3ID3v2: return id3v2_ != nullptr;
+      case TagKind::MP3APE: return ape_.has_value();
+      case TagKind::MP3RIFF: return wantRiff_;
+      default: return false;
+    }
+  };
+  const TagKind asKind = kMp3TagKinds[static_cast<size_t>(kind)];
+  if (!held(asKind) && Mp3TagExcludedBy(asKind, held)) {
+    if (kind == Mp3Tag::ID3v2)
+      return Fail(error, "RIFF 形式の MP3 には ID3v2 タグを付けられません。先に RIFF を外してください");
+    if (kind == Mp3Tag::APE) return Fail(error, "RIFF 形式の MP3 には APE タグを付けられません。先に RIFF を外してください");
+    return Fail(error, "ID3v2 または APE タグのある MP3 は RIFF 形式にできません。先にそれらを外してください");
+  }
   switch (kind) {
     case Mp3Tag::ID3v1:
       if (!id3v1_) id3v1_.emplace(), id3v1Dirty_ = true;
       break;
     case Mp3Tag::ID3v2:
       if (id3v2_) break;
-      if (wantRiff_)
-        return Fail(error, "RIFF 形式の MP3 には ID3v2 タグを付けられません。先に RIFF を外してください");
       id3v2_ = std::make_unique<Id3v2Tag>();
       id3v2Dirty_ = true;
       break;
     case Mp3Tag::APE:
       if (ape_) break;
-      if (wantRiff_) return Fail(error, "RIFF 形式の MP3 には APE タグを付けられません。先に RIFF を外してください");
       ape_.emplace();
       apeDirty_ = true;
       break;
     case Mp3Tag::RIFF:
       if (wantRiff_) break;
-      if (id3v2_ || ape_)
-        return Fail(error, "ID3v2 または APE タグのある MP3 は RIFF 形式にできません。先にそれらを外してください");
       wantRiff_ = true;
       info_.emplace();
       break;

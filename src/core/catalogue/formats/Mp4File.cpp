@@ -11,6 +11,7 @@
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/catalogue/formats/Mp4Movie.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -151,12 +152,12 @@ TagLib::String Utf8WithNul(std::string_view text) {
 
 bool Mp4File::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   if (!IsMp4Head(ReadFileBytes(path, 0, 8))) {
-    if (error) *error = "not an MP4 file (no ftyp box)";
+    FailWith(error, {FailureKind::kNotFormat, "", "MP4", 0, 0, 0, "not an MP4 file (no ftyp box)"});
     return false;
   }
   TagLib::MP4::File file(path.c_str(), true, TagLib::AudioProperties::Average);
   if (!file.isValid()) {
-    if (error) *error = "broken MP4 file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "MP4", 0, 0, 0, "broken MP4 file"});
     return false;
   }
   if (const auto* tag = file.tag()) {

@@ -10,6 +10,7 @@
 
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -110,12 +111,13 @@ std::string FieldText(const TagLib::Ogg::XiphComment& tag, const char* field) {
 bool OggFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   OggCodec codec = CodecOf(ReadFileBytes(path, 0, 300));
   if (codec == OggCodec::None) {
-    if (error) *error = "not an Ogg Vorbis, Opus, Speex or FLAC file";
+    FailWith(error,
+             {FailureKind::kNotFormat, "", "Ogg", 0, 0, 0, "not an Ogg Vorbis, Opus, Speex or FLAC file"});
     return false;
   }
   auto file = OpenOgg(codec, path.c_str(), true);
   if (!file->isValid() || !file->tag()) {
-    if (error) *error = "broken Ogg file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "Ogg", 0, 0, 0, "broken Ogg file"});
     return false;
   }
   const auto& tag = *CommentOf(*file);
@@ -142,7 +144,7 @@ bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   OggCodec codec = CodecOf(ReadFileBytes(copy, 0, 300));
   auto file = OpenOgg(codec, CopyStream(), false);
   if (!file->isValid() || !file->tag()) {
-    if (error) *error = "broken Ogg file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "Ogg", 0, 0, 0, "broken Ogg file"});
     return false;
   }
   auto& tag = *CommentOf(*file);
@@ -157,7 +159,7 @@ bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
   }
   if (codec == OggCodec::Flac) return SaveOggFlac(static_cast<TagLib::Ogg::FLAC::File&>(*file), error);
   if (!file->save()) {
-    if (error) *error = "TagLib could not write the Ogg file";
+    FailWith(error, {FailureKind::kWriterFailed, "", "Ogg", 0, 0, 0, "TagLib could not write the Ogg file"});
     return false;
   }
   return true;

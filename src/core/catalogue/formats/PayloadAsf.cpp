@@ -22,7 +22,8 @@ constexpr auto kAsfMetadataLibrary = "\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x
 bool CheckAsfTagObject(const Reader& file, std::string_view guid, uint64_t pos, uint64_t size,
                        std::string* error) {
   auto fail = [error] {
-    return Fail(error, "damaged ASF header (the lengths in a tag object do not add up)");
+    return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                  "damaged ASF header (the lengths in a tag object do not add up)");
   };
   if (guid == kAsfContentDescription) {
     std::string h = file.Read(pos, 34);
@@ -61,31 +62,38 @@ bool CheckAsfObjects(const Reader& file, uint64_t begin, uint64_t end, int64_t c
   uint64_t pos = begin;
   int64_t seen = 0;
   while (pos < end && (count < 0 || seen < count)) {
-    if (end - pos < 24) return Fail(error, "damaged ASF header (an object is cut short)");
+    if (end - pos < 24)
+      return Refuse(error, FailureKind::kDamagedFile, "ASF", "damaged ASF header (an object is cut short)");
     std::string h = file.Read(pos, 24);
-    if (h.size() < 24) return Fail(error, "cannot read the ASF header");
+    if (h.size() < 24) return Refuse(error, FailureKind::kSystem, "ASF", "cannot read the ASF header");
     uint64_t size = ReadLE(h, 16, 8);
     if (size < 24 || size > end - pos)
-      return Fail(error, "damaged ASF header (an object's size does not fit the header)");
+      return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                    "damaged ASF header (an object's size does not fit the header)");
     std::string_view guid = std::string_view(h).substr(0, 16);
     if (top && guid == kAsfHeaderExtension) {
-      if (size < 46) return Fail(error, "damaged ASF header (the header extension object is too short)");
+      if (size < 46)
+        return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                      "damaged ASF header (the header extension object is too short)");
       uint32_t dataSize = Le32(file.Read(pos + 42, 4), 0);
       if (dataSize != size - 46)
-        return Fail(error, "damaged ASF header (the header extension's data size does not match the object)");
+        return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                      "damaged ASF header (the header extension's data size does not match the object)");
       if (!CheckAsfObjects(file, pos + 46, pos + size, -1, false, error)) return false;
     } else if (!CheckAsfTagObject(file, guid, pos, size, error)) {
       return false;
     } else if (guid == kAsfStreamProperties) {
       std::string body = file.Read(pos, 78);
       if (size < 78 || body.size() < 78 || uint64_t(Le32(body, 64)) + Le32(body, 68) > size - 78)
-        return Fail(error, "damaged ASF header (a stream properties object is too short for its data)");
+        return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                      "damaged ASF header (a stream properties object is too short for its data)");
     }
     pos += size;
     ++seen;
   }
   if (pos != end || (count >= 0 && seen != count))
-    return Fail(error, "damaged ASF header (its size does not match the objects it holds)");
+    return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                  "damaged ASF header (its size does not match the objects it holds)");
   return true;
 }
 
@@ -94,16 +102,22 @@ bool CheckAsfObjects(const Reader& file, uint64_t begin, uint64_t end, int64_t c
 bool MapAsf(const Reader& file, PayloadMap& map, std::string* error) {
   std::string head = file.Read(0, 30);
   if (head.size() < 30 || head.compare(0, 16, kAsfHeaderGuid) != 0)
-    return Fail(error, "not an ASF file (no header object)");
+    return Refuse(error, FailureKind::kNotFormat, "ASF", "not an ASF file (no header object)");
   uint64_t size = ReadLE(head, 16, 8);
   uint32_t count = Le32(head, 24);
-  if (size < 30) return Fail(error, "damaged ASF header (its size is smaller than the header itself)");
-  if (size > file.Size()) return Fail(error, "damaged ASF header (its size runs past the end of the file)");
+  if (size < 30)
+    return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                  "damaged ASF header (its size is smaller than the header itself)");
+  if (size > file.Size())
+    return Refuse(error, FailureKind::kChunkPastEnd, "ASF",
+                  "damaged ASF header (its size runs past the end of the file)");
   if (count > (size - 30) / 24)
-    return Fail(error, "damaged ASF header (more objects than its size can hold)");
+    return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                  "damaged ASF header (more objects than its size can hold)");
   if (!CheckAsfObjects(file, 30, size, count, true, error)) return false;
   if (file.Read(size, 16) != kAsfDataObject)
-    return Fail(error, "damaged ASF file (no data object after the header)");
+    return Refuse(error, FailureKind::kDamagedFile, "ASF",
+                  "damaged ASF file (no data object after the header)");
   map.ranges.push_back({size, file.Size() - size});
   return true;
 }

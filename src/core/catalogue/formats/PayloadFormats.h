@@ -8,11 +8,15 @@
 #include <string_view>
 
 #include "core/catalogue/formats/PayloadMap.h"
+#include "core/common/Failure.h"
 
 namespace hozanki::payload {
 
 // Sets `error` (when given) and returns false.
 bool Fail(std::string* error, std::string text);
+// Sets `error` to the record of a failure (Failure.h) with the English
+// `detail` for scripts, and returns false.
+bool Refuse(std::string* error, FailureKind kind, std::string part, std::string detail, uint64_t offset = 0);
 // A four-character code in double quotes, other bytes shown as '?'.
 std::string Quoted(std::string_view id);
 

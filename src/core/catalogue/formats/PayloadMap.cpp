@@ -20,6 +20,16 @@ bool Fail(std::string* error, std::string text) {
   return false;
 }
 
+bool Refuse(std::string* error, FailureKind kind, std::string part, std::string detail, uint64_t offset) {
+  Failure failure;
+  failure.kind = kind;
+  failure.part = std::move(part);
+  failure.offset = offset;
+  failure.code = kind == FailureKind::kSystem ? EIO : 0;
+  failure.detail = std::move(detail);
+  return FailWith(error, failure);
+}
+
 std::string Quoted(std::string_view id) {
   std::string out = "\"";
   for (char c : id) out.push_back(c >= 0x20 && c < 0x7F ? c : '?');
@@ -32,9 +42,14 @@ Reader::~Reader() {
 
 bool Reader::Open(const std::filesystem::path& path, std::string* error) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd_ < 0) return Fail(error, "cannot open " + path.string() + ": " + std::strerror(errno));
+  if (fd_ < 0) {
+    const int code = errno;
+    return FailWith(error, {FailureKind::kSystem, path.string(), "", 0, 0, code,
+                            "cannot open " + path.string() + ": " + std::strerror(code)});
+  }
   struct stat st {};
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return Fail(error, "not a regular file");
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))
+    return FailWith(error, {FailureKind::kNotRegularFile, path.string(), "", 0, 0, 0, "not a regular file"});
   size_ = static_cast<uint64_t>(st.st_size);
   return true;
 }
@@ -75,13 +90,14 @@ bool SameRangeBytes(const Reader& fa, const PayloadMap& a, const Reader& fb, con
       size_t n = static_cast<size_t>(std::min<uint64_t>(kBlock, length - done));
       if (fa.ReadInto(a.ranges[i].offset + done, ba.data(), n) != n ||
           fb.ReadInto(b.ranges[i].offset + done, bb.data(), n) != n)
-        return Fail(error, "cannot read the payload to compare it");
+        return Refuse(error, FailureKind::kSystem, "", "cannot read the payload to compare it");
       if (std::memcmp(ba.data(), bb.data(), n) != 0) {
         size_t at = static_cast<size_t>(
             std::mismatch(ba.begin(), ba.begin() + static_cast<std::ptrdiff_t>(n), bb.begin()).first -
             ba.begin());
-        return Fail(error, "the payload of the written file differs at byte " +
-                               std::to_string(b.ranges[i].offset + done + at));
+        return Refuse(error, FailureKind::kPayloadChanged, "",
+                      "the payload of the written file differs at byte " +
+                          std::to_string(b.ranges[i].offset + done + at));
       }
       done += n;
     }
@@ -98,26 +114,28 @@ bool MapPayload(FileType type, const fs::path& path, PayloadMap& map, std::strin
   if (!file.Open(path, error)) return false;
   map.fileSize = file.Size();
   const PayloadMapper mapPayload = PayloadMapperOf(type);
-  if (!mapPayload) return Fail(error, "unsupported file type");
+  if (!mapPayload) return Refuse(error, FailureKind::kUnsupportedFile, "", "unsupported file type");
   return mapPayload(file, map, error);
 }
 
 bool SamePayload(const fs::path& before, const PayloadMap& a, const fs::path& after, const PayloadMap& b,
                  std::string* error) {
-  if (a.type == FileType::Unknown) return Fail(error, "no payload map to compare");
+  if (a.type == FileType::Unknown) return Refuse(error, FailureKind::kUnsupportedFile, "", "no payload map to compare");
   if (a.type != b.type || ((a.type == FileType::OGG || a.type == FileType::APE) && a.variant != b.variant))
-    return Fail(error, "the written file is not the same kind of file");
+    return Refuse(error, FailureKind::kPayloadChanged, "", "the written file is not the same kind of file");
   if (a.ranges.size() != b.ranges.size() ||
       !std::equal(a.ranges.begin(), a.ranges.end(), b.ranges.begin(),
                   [](const ByteRange& x, const ByteRange& y) { return x.length == y.length; }))
-    return Fail(error, "the payload of the written file has a different layout");
+    return Refuse(error, FailureKind::kPayloadChanged, "",
+                  "the payload of the written file has a different layout");
   if (a.type == FileType::AVI && (a.ranges != b.ranges || a.fileSize != b.fileSize))
-    return Fail(error, "the written AVI file does not keep its data in place");
+    return Refuse(error, FailureKind::kPayloadChanged, "AVI",
+                  "the written AVI file does not keep its data in place");
   if (a.type == FileType::MP4 && !SameChunkOffsets(a, b, error)) return false;
   Reader fa, fb;
   if (!fa.Open(before, error) || !fb.Open(after, error)) return false;
   if (fa.Size() != a.fileSize || fb.Size() != b.fileSize)
-    return Fail(error, "a file changed size after it was mapped");
+    return Refuse(error, FailureKind::kPayloadChanged, "", "a file changed size after it was mapped");
   if (a.type == FileType::OGG) return SameOggPages(fa, a, fb, b, error);
   return SameRangeBytes(fa, a, fb, b, error);
 }

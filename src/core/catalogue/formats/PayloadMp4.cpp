@@ -24,7 +24,8 @@ bool BoxAt(std::string_view h, uint64_t pos, uint64_t room, bool topLevel, Box& 
   box.size = Be32(h, 0);
   box.header = 8;
   if (box.size == 1) {
-    if (room < 16 || h.size() < 16) return Fail(error, "damaged MP4 file (a box header is cut short)");
+    if (room < 16 || h.size() < 16)
+      return Refuse(error, FailureKind::kDamagedFile, "MP4", "damaged MP4 file (a box header is cut short)");
     box.size = ReadBE(h, 8, 8);
     box.header = 16;
   } else if (box.size == 0 && topLevel) {
@@ -32,7 +33,9 @@ bool BoxAt(std::string_view h, uint64_t pos, uint64_t room, bool topLevel, Box& 
   }
   if (box.size < box.header || box.size > room) {
     std::string where = parent.empty() ? "the end of the file" : "its parent " + Quoted(parent);
-    return Fail(error, "damaged MP4 file (the " + Quoted(box.type) + " box runs past " + where + ")");
+    return Refuse(error, parent.empty() ? FailureKind::kChunkPastEnd : FailureKind::kDamagedFile,
+                  parent.empty() ? std::string(box.type) : std::string("MP4"),
+                  "damaged MP4 file (the " + Quoted(box.type) + " box runs past " + where + ")");
   }
   return true;
 }
@@ -63,14 +66,15 @@ bool IsContainer(std::string_view type) {
 bool ReadMovie(std::string_view body, std::string_view parent, PayloadMap& map, std::string* error) {
   return WalkBoxes(body, parent, error, [&](const Box& box, std::string_view child) {
     if (box.type == "mvex")
-      return Fail(error,
-                  "fragmented MP4 files cannot be tagged safely (TagLib does not move their fragments)");
+      return Refuse(error, FailureKind::kUnsupportedFile, "MP4",
+                    "fragmented MP4 files cannot be tagged safely (TagLib does not move their fragments)");
     if (box.type == "stco" || box.type == "co64") {
       size_t width = box.type == "stco" ? 4 : 8;
       uint64_t count = Be32(child, 4);
       if (child.size() < 8 || count > (child.size() - 8) / width)
-        return Fail(error, "damaged MP4 file (the " + Quoted(box.type) + " entry count " +
-                               std::to_string(count) + " cannot fit its box)");
+        return Refuse(error, FailureKind::kDamagedFile, std::string(box.type),
+                      "damaged MP4 file (the " + Quoted(box.type) + " entry count " + std::to_string(count) +
+                          " cannot fit its box)");
       for (uint64_t i = 0; i < count; ++i)
         map.chunkOffsets.push_back(
             ReadBE(child, static_cast<size_t>(8 + i * width), static_cast<int>(width)));
@@ -101,7 +105,7 @@ size_t RangeOf(const std::vector<ByteRange>& ranges, uint64_t offset) {
 }  // namespace
 
 bool MapMp4(const Reader& file, PayloadMap& map, std::string* error) {
-  if (file.Size() == 0) return Fail(error, "empty file");
+  if (file.Size() == 0) return Refuse(error, FailureKind::kEmptyFile, "MP4", "empty file");
   uint64_t pos = 0;
   int movies = 0;
   std::string moov;
@@ -110,24 +114,29 @@ bool MapMp4(const Reader& file, PayloadMap& map, std::string* error) {
     Box box;
     if (!BoxAt(h, pos, file.Size() - pos, true, box, {}, error)) return false;
     if (box.type == "moof")
-      return Fail(error,
-                  "fragmented MP4 files cannot be tagged safely (TagLib does not move their fragments)");
+      return Refuse(error, FailureKind::kUnsupportedFile, "MP4",
+                    "fragmented MP4 files cannot be tagged safely (TagLib does not move their fragments)");
     if (box.type == "mdat") map.ranges.push_back({pos + box.header, box.size - box.header});
     if (box.type == "moov") {
-      if (++movies > 1) return Fail(error, "damaged MP4 file (more than one movie box)");
-      if (box.size - box.header > kMaxMovieBox) return Fail(error, "the MP4 movie box is too large");
+      if (++movies > 1)
+        return Refuse(error, FailureKind::kDamagedFile, "MP4", "damaged MP4 file (more than one movie box)");
+      if (box.size - box.header > kMaxMovieBox)
+        return Refuse(error, FailureKind::kDamagedFile, "MP4", "the MP4 movie box is too large");
       moov = file.Read(pos + box.header, box.size - box.header);
-      if (moov.size() != box.size - box.header) return Fail(error, "cannot read the MP4 movie box");
+      if (moov.size() != box.size - box.header)
+        return Refuse(error, FailureKind::kSystem, "MP4", "cannot read the MP4 movie box");
     }
     pos += box.size;
   }
-  if (movies == 0) return Fail(error, "not an MP4 file (no movie box)");
-  if (map.ranges.empty()) return Fail(error, "MP4 file without media data");
+  if (movies == 0) return Refuse(error, FailureKind::kNotFormat, "MP4", "not an MP4 file (no movie box)");
+  if (map.ranges.empty())
+    return Refuse(error, FailureKind::kDamagedFile, "MP4", "MP4 file without media data");
   if (!ReadMovie(moov, "moov", map, error)) return false;
   for (uint64_t offset : map.chunkOffsets) {
     const ByteRange& r = map.ranges[RangeOf(map.ranges, offset)];
     if (offset < r.offset || offset - r.offset > r.length)
-      return Fail(error, "damaged MP4 file (a chunk offset points outside the media data)");
+      return Refuse(error, FailureKind::kDamagedFile, "MP4",
+                    "damaged MP4 file (a chunk offset points outside the media data)");
   }
   map.mdatDataStart = map.ranges.front().offset;
   return true;
@@ -135,12 +144,14 @@ bool MapMp4(const Reader& file, PayloadMap& map, std::string* error) {
 
 bool SameChunkOffsets(const PayloadMap& a, const PayloadMap& b, std::string* error) {
   if (a.chunkOffsets.size() != b.chunkOffsets.size())
-    return Fail(error, "the written file has a different number of chunk offsets");
+    return Refuse(error, FailureKind::kPayloadChanged, "MP4",
+                  "the written file has a different number of chunk offsets");
   for (size_t i = 0; i < a.chunkOffsets.size(); ++i) {
     size_t k = RangeOf(a.ranges, a.chunkOffsets[i]);
     uint64_t expected = a.chunkOffsets[i] - a.ranges[k].offset + b.ranges[k].offset;
     if (b.chunkOffsets[i] != expected)
-      return Fail(error, "the chunk offsets of the written file were not moved with the media data");
+      return Refuse(error, FailureKind::kPayloadChanged, "MP4",
+                    "the chunk offsets of the written file were not moved with the media data");
   }
   return true;
 }

@@ -19,15 +19,19 @@ bool ReadOggPage(const Reader& file, uint64_t pos, OggPage& page, std::string* e
   page.header = file.Read(pos, 27 + 255);
   std::string_view h = page.header;
   if (h.size() < 27 || h.substr(0, 4) != "OggS" || h[4] != 0)
-    return Fail(error, "damaged Ogg file (no page at byte " + std::to_string(pos) + ")");
+    return Refuse(error, FailureKind::kDamagedFile, "Ogg",
+                  "damaged Ogg file (no page at byte " + std::to_string(pos) + ")");
   size_t segments = static_cast<unsigned char>(h[26]);
-  if (h.size() < 27 + segments) return Fail(error, "damaged Ogg file (a page runs past the end of the file)");
+  if (h.size() < 27 + segments)
+    return Refuse(error, FailureKind::kChunkPastEnd, "Ogg",
+                  "damaged Ogg file (a page runs past the end of the file)");
   page.header.resize(27 + segments);
   uint64_t body = 0;
   for (size_t i = 0; i < segments; ++i) body += static_cast<unsigned char>(h[27 + i]);
   page.length = 27 + segments + body;
   if (page.length > file.Size() - pos)
-    return Fail(error, "damaged Ogg file (a page runs past the end of the file)");
+    return Refuse(error, FailureKind::kChunkPastEnd, "Ogg",
+                  "damaged Ogg file (a page runs past the end of the file)");
   return true;
 }
 
@@ -97,7 +101,7 @@ bool LaterHeader(std::string_view variant, int index, std::string_view mark) {
 }  // namespace
 
 bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
-  if (file.Size() == 0) return Fail(error, "empty file");
+  if (file.Size() == 0) return Refuse(error, FailureKind::kEmptyFile, "Ogg", "empty file");
   int headerPackets = 0;
   int packets = 0;           // complete packets so far
   uint64_t packetStart = 0;  // file offset of the packet being read
@@ -121,7 +125,7 @@ bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
           if (packets == 0) {
             if (!FirstHeader(mark, map.variant, headerPackets, error)) return false;
           } else if (!LaterHeader(map.variant, packets, mark)) {
-            return Fail(error, "damaged Ogg file (a header packet is missing)");
+            return Refuse(error, FailureKind::kDamagedFile, "Ogg", "damaged Ogg file (a header packet is missing)");
           }
         }
         auto lacing = static_cast<unsigned char>(page.header[27 + i]);
@@ -130,7 +134,8 @@ bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
           inPacket = false;
           if (++packets == headerPackets) {
             if (i + 1 != segments)
-              return Fail(error, "damaged Ogg file (the audio does not start on a page of its own)");
+              return Refuse(error, FailureKind::kDamagedFile, "Ogg",
+                            "damaged Ogg file (the audio does not start on a page of its own)");
             headersDone = true;
             break;
           }
@@ -139,7 +144,9 @@ bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
     }
     pos += page.length;
   }
-  if (!headersDone) return Fail(error, "damaged Ogg file (the header packets are incomplete)");
+  if (!headersDone)
+    return Refuse(error, FailureKind::kDamagedFile, "Ogg",
+                  "damaged Ogg file (the header packets are incomplete)");
   return true;
 }
 
@@ -158,23 +165,29 @@ bool SameOggPages(const Reader& fa, const PayloadMap& a, const Reader& fb, const
     pb.resize(static_cast<size_t>(b.ranges[i].length));
     if (pa.size() < 27 || fa.ReadInto(a.ranges[i].offset, pa.data(), pa.size()) != pa.size() ||
         fb.ReadInto(b.ranges[i].offset, pb.data(), pb.size()) != pb.size())
-      return Fail(error, "cannot read an Ogg page");
+      return Refuse(error, FailureKind::kSystem, "Ogg", "cannot read an Ogg page");
     if (pa.compare(0, 18, pb, 0, 18) != 0 ||
         pa.compare(26, std::string::npos, pb, 26, std::string::npos) != 0)
-      return Fail(error, "the audio page at byte " + std::to_string(b.ranges[i].offset) +
-                             " of the written file differs");
+      return Refuse(
+          error, FailureKind::kPayloadChanged, "Ogg",
+          "the audio page at byte " + std::to_string(b.ranges[i].offset) + " of the written file differs");
     auto seqA = static_cast<int64_t>(Le32(pa, 18));
     auto seqB = static_cast<int64_t>(Le32(pb, 18));
     if (i == 0) shift = seqB - seqA;
     int64_t expected = streamEnded ? 0 : shift;
-    if (seqB - seqA != expected) return Fail(error, "the audio pages of the written file are misnumbered");
+    if (seqB - seqA != expected)
+      return Refuse(error, FailureKind::kPayloadChanged, "Ogg",
+                    "the audio pages of the written file are misnumbered");
     if (expected == 0) {
-      if (pa.compare(22, 4, pb, 22, 4) != 0) return Fail(error, "an audio page's checksum changed");
+      if (pa.compare(22, 4, pb, 22, 4) != 0)
+        return Refuse(error, FailureKind::kPayloadChanged, "Ogg", "an audio page's checksum changed");
     } else {
       std::string_view page = pb;
       uint32_t crc =
           OggCrc(OggCrc(OggCrc(0, page.substr(0, 22)), std::string_view("\0\0\0\0", 4)), page.substr(26));
-      if (crc != Le32(pb, 22)) return Fail(error, "a renumbered audio page has a wrong checksum");
+      if (crc != Le32(pb, 22))
+        return Refuse(error, FailureKind::kPayloadChanged, "Ogg",
+                      "a renumbered audio page has a wrong checksum");
     }
     if (static_cast<unsigned char>(pa[5]) & 0x04) streamEnded = true;
   }

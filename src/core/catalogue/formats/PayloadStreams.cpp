@@ -25,12 +25,16 @@ bool FrontId3v2(std::string_view head, uint64_t fileSize, uint64_t& size, std::s
   uint32_t body = 0;
   for (size_t i = 6; i < 10; ++i) {
     auto b = static_cast<uint8_t>(head[i]);
-    if (b & 0x80) return Fail(error, "damaged ID3v2 header (its size is not a synchsafe number)");
+    if (b & 0x80)
+      return Refuse(error, FailureKind::kDamagedFile, "ID3v2",
+                    "damaged ID3v2 header (its size is not a synchsafe number)");
     body = (body << 7) | b;
   }
-  if (version < 2 || version > 4) return Fail(error, "unknown ID3v2 version");
+  if (version < 2 || version > 4)
+    return Refuse(error, FailureKind::kDamagedFile, "ID3v2", "unknown ID3v2 version");
   size = 10 + uint64_t(body) + ((version == 4 && (flags & 0x10)) ? 10 : 0);
-  if (size > fileSize) return Fail(error, "the ID3v2 tag runs past the end of the file");
+  if (size > fileSize)
+    return Refuse(error, FailureKind::kChunkPastEnd, "ID3v2", "the ID3v2 tag runs past the end of the file");
   return true;
 }
 
@@ -41,7 +45,8 @@ bool PayloadEndBeforeTags(const Reader& file, uint64_t start, uint64_t& end, boo
                           std::string* error) {
   uint64_t tailSize = std::min<uint64_t>(end - start, kId3v1Size + kApeFooterSize);
   std::string tail = file.Read(end - tailSize, tailSize);
-  if (tail.size() != tailSize) return Fail(error, "cannot read the end of the file");
+  if (tail.size() != tailSize)
+    return Refuse(error, FailureKind::kSystem, "", "cannot read the end of the file");
   std::string_view rest = tail;
   if (rest.size() >= kId3v1Size && Id3v1Tag::Parse(rest.substr(rest.size() - kId3v1Size))) {
     end -= kId3v1Size;
@@ -54,7 +59,8 @@ bool PayloadEndBeforeTags(const Reader& file, uint64_t start, uint64_t& end, boo
   if (present) {
     end -= size;
   } else if (strictApe && footer.substr(0, 8) == "APETAGEX") {
-    return Fail(error, "damaged APE tag (its size or items do not add up)");
+    return Refuse(error, FailureKind::kDamagedFile, "APE",
+                  "damaged APE tag (its size or items do not add up)");
   }
   return true;
 }
@@ -87,12 +93,16 @@ bool WalkRiff(const Reader& file, uint64_t limit, std::vector<Chunk>& chunks, st
   uint64_t pos = 12;
   while (pos <= limit && limit - pos >= 8) {
     std::string h = file.Read(pos, 8);
-    if (h.size() < 8) return Fail(error, "cannot read a chunk header");
+    if (h.size() < 8) return Refuse(error, FailureKind::kSystem, "RIFF", "cannot read a chunk header");
     Chunk chunk{h.substr(0, 4), pos, Le32(h, 4)};
-    if (!ValidChunkId(chunk.id)) return Fail(error, "damaged chunk header at byte " + std::to_string(pos));
+    if (!ValidChunkId(chunk.id))
+      return Refuse(error, FailureKind::kDamagedFile, "RIFF",
+                    "damaged chunk header at byte " + std::to_string(pos));
     if (chunk.size > file.Size() - pos - 8)
-      return Fail(error, "the " + Quoted(chunk.id) + " chunk runs past the end of the file");
-    if (chunks.size() >= kMaxRiffChunks) return Fail(error, "too many chunks");
+      return Refuse(error, FailureKind::kChunkPastEnd, std::string(chunk.id),
+                    "the " + Quoted(chunk.id) + " chunk runs past the end of the file", pos);
+    if (chunks.size() >= kMaxRiffChunks)
+      return Refuse(error, FailureKind::kDamagedFile, "RIFF", "too many chunks");
     chunks.push_back(chunk);
     pos += 8 + chunk.size;
     if ((chunk.size & 1) && file.Read(pos, 1) == std::string(1, '\0')) ++pos;
@@ -102,7 +112,8 @@ bool WalkRiff(const Reader& file, uint64_t limit, std::vector<Chunk>& chunks, st
 
 bool CheckRiffSize(uint32_t riffSize, const Chunk& data, std::string* error) {
   if (riffSize < 4 || 8 + uint64_t(riffSize) < data.offset + 8)
-    return Fail(error, "the RIFF size (" + std::to_string(riffSize) + ") does not cover the data chunk");
+    return Refuse(error, FailureKind::kDamagedFile, "RIFF",
+                  "the RIFF size (" + std::to_string(riffSize) + ") does not cover the data chunk");
   return true;
 }
 
@@ -114,7 +125,8 @@ bool MapRiffMp3(const Reader& file, std::string_view head, PayloadMap& map, std:
   std::vector<Chunk> chunks;
   if (!WalkRiff(file, std::min(riffEnd, file.Size()), chunks, error)) return false;
   auto data = std::find_if(chunks.begin(), chunks.end(), [](const Chunk& c) { return c.id == "data"; });
-  if (data == chunks.end()) return Fail(error, "RIFF MP3 without a data chunk");
+  if (data == chunks.end())
+    return Refuse(error, FailureKind::kDamagedFile, "RIFF", "RIFF MP3 without a data chunk");
   if (!CheckRiffSize(riffSize, *data, error)) return false;
   uint64_t start = data->offset + 8, end = start + data->size;
   if (data->size >= kId3v1Size && Id3v1Tag::Parse(file.Read(end - kId3v1Size, kId3v1Size))) end -= kId3v1Size;
@@ -126,14 +138,14 @@ bool MapRiffMp3(const Reader& file, std::string_view head, PayloadMap& map, std:
 }  // namespace
 
 bool MapMp3(const Reader& file, PayloadMap& map, std::string* error) {
-  if (file.Size() == 0) return Fail(error, "empty file");
+  if (file.Size() == 0) return Refuse(error, FailureKind::kEmptyFile, "", "empty file");
   std::string head = file.Read(0, 8192);
   if (head.size() >= 12 && head.compare(0, 4, "RIFF") == 0 && head.compare(8, 4, "RMP3") == 0)
     return MapRiffMp3(file, head, map, error);
   uint64_t start = 0;
   if (!FrontId3v2(head, file.Size(), start, error)) return false;
   if (start == 0 && (IsOtherContainer(head) || !LooksLikeMpegAudio(head)))
-    return Fail(error, "not an MPEG audio file");
+    return Refuse(error, FailureKind::kNotFormat, "MP3", "not an MPEG audio file");
   uint64_t end = file.Size();
   if (!PayloadEndBeforeTags(file, start, end, false, error)) return false;
   map.variant = "MPEG";
@@ -148,7 +160,7 @@ bool MapApe(const Reader& file, PayloadMap& map, std::string* error) {
   std::string magic = file.Read(start, 4);
   if (magic.size() == 4 && magic.compare(0, 3, "MP+") == 0) magic.resize(3);
   if (magic != "MAC " && magic != "wvpk" && magic != "tBaK" && magic != "MPCK" && magic != "MP+")
-    return Fail(error, "not a Monkey's Audio, WavPack, TAK or Musepack file");
+    return Refuse(error, FailureKind::kNotFormat, "APE", "not a Monkey's Audio, WavPack, TAK or Musepack file");
   map.variant = magic;
   uint64_t end = file.Size();
   if (!PayloadEndBeforeTags(file, start, end, true, error)) return false;
@@ -159,7 +171,7 @@ bool MapApe(const Reader& file, PayloadMap& map, std::string* error) {
 bool MapWav(const Reader& file, PayloadMap& map, std::string* error) {
   std::string head = file.Read(0, 12);
   if (head.size() < 12 || head.compare(0, 4, "RIFF") != 0 || head.compare(8, 4, "WAVE") != 0)
-    return Fail(error, "not a WAV file (no RIFF WAVE header)");
+    return Refuse(error, FailureKind::kNotFormat, "WAV", "not a WAV file (no RIFF WAVE header)");
   // TagLib reads chunks up to the end of the file, whatever the RIFF size says.
   std::vector<Chunk> chunks;
   if (!WalkRiff(file, file.Size(), chunks, error)) return false;
@@ -171,8 +183,8 @@ bool MapWav(const Reader& file, PayloadMap& map, std::string* error) {
     format = format || c.id == "fmt ";
     map.ranges.push_back({c.offset + 8, c.size});
   }
-  if (!format) return Fail(error, "WAV file without a format chunk");
-  if (!data) return Fail(error, "WAV file without a data chunk");
+  if (!format) return Refuse(error, FailureKind::kDamagedFile, "WAV", "WAV file without a format chunk");
+  if (!data) return Refuse(error, FailureKind::kDamagedFile, "WAV", "WAV file without a data chunk");
   return CheckRiffSize(Le32(head, 4), *data, error);
 }
 
@@ -198,18 +210,26 @@ bool MapAvi(const Reader& file, PayloadMap& map, std::string* error) {
 bool MapVqf(const Reader& file, PayloadMap& map, std::string* error) {
   std::string head = file.Read(0, 16);
   if (head.size() < 16 || head.compare(0, 4, "TWIN") != 0)
-    return Fail(error, "not a VQF file (no TWIN header)");
+    return Refuse(error, FailureKind::kNotFormat, "VQF", "not a VQF file (no TWIN header)");
   uint64_t headerEnd = 16 + uint64_t(Be32(head, 12));
-  if (headerEnd > kMaxVqfHeader) return Fail(error, "broken VQF file (header size too large)");
-  if (headerEnd > file.Size()) return Fail(error, "the VQF header runs past the end of the file");
+  if (headerEnd > kMaxVqfHeader)
+    return Refuse(error, FailureKind::kDamagedFile, "VQF", "broken VQF file (header size too large)");
+  if (headerEnd > file.Size())
+    return Refuse(error, FailureKind::kChunkPastEnd, "VQF", "the VQF header runs past the end of the file");
   head = file.Read(0, headerEnd + 4);
   uint64_t pos = 16;
   while (true) {
-    if (pos + 4 > head.size()) return Fail(error, "broken VQF file (no DATA chunk after the header)");
+    if (pos + 4 > head.size())
+      return Refuse(error, FailureKind::kDamagedFile, "VQF",
+                    "broken VQF file (no DATA chunk after the header)");
     if (head.compare(pos, 4, "DATA") == 0) break;
-    if (pos + 8 > headerEnd) return Fail(error, "broken VQF file (no DATA chunk after the header)");
+    if (pos + 8 > headerEnd)
+      return Refuse(error, FailureKind::kDamagedFile, "VQF",
+                    "broken VQF file (no DATA chunk after the header)");
     uint32_t size = Be32(head, pos + 4);
-    if (size > headerEnd - pos - 8) return Fail(error, "broken VQF file (a chunk runs past the header)");
+    if (size > headerEnd - pos - 8)
+      return Refuse(error, FailureKind::kDamagedFile, "VQF",
+                    "broken VQF file (a chunk runs past the header)");
     pos += 8 + size;
   }
   map.ranges.push_back({pos + 4, file.Size() - pos - 4});

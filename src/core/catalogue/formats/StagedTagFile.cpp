@@ -13,6 +13,7 @@
 #include "core/catalogue/formats/PayloadMap.h"
 #include "core/catalogue/formats/ReplacementStream.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 
@@ -74,7 +75,10 @@ bool StagedTagFile::WriteCopy(FileReplacement& copy, const ValueMap& changes, ui
   PayloadMap before;
   std::string why;
   if (!MapPayload(type_, path_, before, &why)) {
-    if (error) *error = "ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")";
+    if (error)
+      *error =
+          ReasonAt(why, path_.string())
+              .value_or("ファイルの構造が壊れているため保存しません: " + why + " (" + path_.string() + ")");
     return false;
   }
   // A scratch copy for an in-place plan leaves out (as holes) the media
@@ -129,8 +133,8 @@ bool StagedTagFile::WriteCopy(FileReplacement& copy, const ValueMap& changes, ui
   }
   if (moved && !holes.empty()) return *moved = true, false;
   if (!MapPayload(type_, copy.Temporary(), after, &why) || !SamePayload(path_, before, copy.Temporary(), after, &why)) {
-    if (error) *error = "書き込んだファイルの音声・映像データが元と一致しないため保存しません: " + why + " (" + path_.string() + ")";
-    return false;
+    return FailWith(error, {FailureKind::kPayloadChanged, path_.string(), "", 0, 0, 0,
+                            "the audio or video data of the written file differs: " + EnglishReason(why)});
   }
   payload_ = before.ranges;
   return Verify(copy.Temporary(), changes, error);

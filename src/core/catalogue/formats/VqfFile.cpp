@@ -9,6 +9,7 @@
 #include "core/catalogue/formats/RiffInfo.h"
 #include "core/catalogue/formats/VqfStructure.h"
 #include "core/common/AtomicFile.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -54,7 +55,7 @@ bool VqfFile::Write(const std::filesystem::path& copy, const ValueMap& changes, 
                     std::string* error) {
   std::string bytes;
   if (!ReadWholeFile(copy, bytes)) {
-    if (error) *error = "cannot read " + copy.string();
+    FailWith(error, {FailureKind::kSystem, "", "VQF", 0, 0, EIO, "cannot read " + copy.string()});
     return false;
   }
   VqfStructure vqf;

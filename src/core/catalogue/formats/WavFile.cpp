@@ -4,6 +4,7 @@
 
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/catalogue/formats/FormatTexts.h"
+#include "core/common/Failure.h"
 
 namespace hozanki {
 namespace {
@@ -46,18 +47,19 @@ void WavFile::SetOption(std::string_view name, std::string_view value) {
 bool WavFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
   std::string head = ReadFileBytes(path, 0, 12);
   if (head.size() < 12 || head.compare(0, 4, "RIFF") != 0 || head.compare(8, 4, "WAVE") != 0) {
-    if (error) *error = "not a WAV file (no RIFF WAVE header)";
+    FailWith(error, {FailureKind::kNotFormat, "", "WAV", 0, 0, 0, "not a WAV file (no RIFF WAVE header)"});
     return false;
   }
   InstallRiffInfoStringHandler();
   WavChunks file(path.c_str(), true, TagLib::AudioProperties::Average);
   if (!file.isValid()) {
-    if (error) *error = "broken WAV file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "WAV", 0, 0, 0, "broken WAV file"});
     return false;
   }
   const auto* props = file.audioProperties();
   if (!props || props->sampleRate() <= 0) {
-    if (error) *error = "broken WAV file (no usable format chunk)";
+    FailWith(error,
+             {FailureKind::kDamagedFile, "", "WAV", 0, 0, 0, "broken WAV file (no usable format chunk)"});
     return false;
   }
   for (const auto& [id, text] : file.Info(file.InfoIndex()).Fields())
@@ -77,7 +79,7 @@ bool WavFile::Write(const std::filesystem::path&, const ValueMap& changes, const
   InstallRiffInfoStringHandler();
   WavChunks file(CopyStream(), false);
   if (!file.isValid() || file.readOnly()) {
-    if (error) *error = "broken WAV file";
+    FailWith(error, {FailureKind::kDamagedFile, "", "WAV", 0, 0, 0, "broken WAV file"});
     return false;
   }
   int index = file.InfoIndex();
