@@ -306,8 +306,8 @@ constexpr std::array kExtWav = {".wav"sv};
 constexpr std::array kExtAvi = {".avi"sv};
 constexpr std::array kExtVqf = {".vqf"sv};
 constexpr std::array kExtWma = {".wma"sv, ".wmv"sv, ".asf"sv};
-constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv};
-constexpr std::array kExtApe = {".ape"sv};
+constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv, ".opus"sv, ".spx"sv};
+constexpr std::array kExtApe = {".ape"sv, ".wv"sv, ".tak"sv, ".mpc"sv};
 constexpr std::array kExtMp4 = {".mp4"sv, ".m4a"sv, ".m4v"sv, ".m4b"sv};
 constexpr std::array kExtFlac = {".flac"sv};
 
