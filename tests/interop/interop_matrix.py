@@ -65,6 +65,9 @@ NOT_READ_CASE = {
     ("gstreamer", "APE"): "GStreamer cannot decode the tiny Monkey's Audio fixture",
     ("gstreamer", "APE Musepack"): "GStreamer's Musepack demuxer leaves the APE tag unread",
     ("gstreamer", "APE TAK"): "GStreamer has no TAK demuxer",
+    ("gstreamer", "APE collector fields"): "GStreamer cannot decode the tiny Monkey's Audio fixture",
+    ("gstreamer", "APE Musepack collector fields"): "GStreamer's Musepack demuxer leaves the APE tag unread",
+    ("gstreamer", "APE TAK collector fields"): "GStreamer has no TAK demuxer",
 }
 
 # Peers that read a tag kind but not one of the collectors' fields in it.
@@ -83,7 +86,8 @@ FIELD_NOT_READ = {
     ("gstreamer", "WMA", "lyrics"): "GStreamer's ASF reader has no lyrics",
 }
 for _field in ("albumartist", "artistsort", "albumartistsort", "albumsort", "titlesort", "lyrics"):
-    FIELD_NOT_READ[("gstreamer", "MP3APE", _field)] = "GStreamer reads only the disc of these APE items"
+    for _kind in ("MP3APE", "APE"):
+        FIELD_NOT_READ[("gstreamer", _kind, _field)] = "GStreamer reads only the disc of these APE items"
 
 
 class Failure(Exception):
@@ -307,6 +311,11 @@ CASES += [
     Case("APE collector fields", "APE", "APE", "ape/plain.ape", COLLECTOR, {}, collector_names("")),
     Case("MP4 collector fields", "MP4", "MP4", "mp4/tagged.m4a", COLLECTOR, {}, collector_names("")),
     Case("FLAC collector fields", "FLAC", "FLAC", "flac/tagged.flac", COLLECTOR, {}, collector_names("")),
+] + [
+    Case(name + " collector fields", fmt, fmt, fixture, COLLECTOR, {}, collector_names(""))
+    for name, fmt, fixture in (("OGG Opus", "OGG", "ogg/tagged.opus"), ("OGG Speex", "OGG", "ogg/tagged.spx"),
+                               ("OGG FLAC", "OGG", "ogg/flac.oga"), ("APE WavPack", "APE", "ape/tagged.wv"),
+                               ("APE Musepack", "APE", "ape/tagged.mpc"), ("APE TAK", "APE", "ape/tagged.tak"))
 ]
 
 PICTURE = b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4
