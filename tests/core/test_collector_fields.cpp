@@ -20,6 +20,7 @@
 #include "core/rename/PatternEvaluator.h"
 #include "core/rename/RenamePattern.h"
 #include "core/tagedit/EncodingRepairScan.h"
+#include "core/tagedit/SetAll.h"
 
 namespace hozanki {
 namespace {
@@ -129,6 +130,26 @@ TEST_F(CollectorFields, Id3v2FramesFollowTheReadingRuleAndTheRepair) {
   if (probe.empty()) return;
   EXPECT_EQ(probe["album_artist"], artist);
   EXPECT_EQ(probe["artist-sort"], reading);
+}
+
+TEST(CollectorItems, EveryTagKindThatHoldsThemEditsDiscAsAPairAndLyricsAsAMemo) {
+  int kinds = 0;
+  for (const TagKindDescription& d : AllTagKinds()) {
+    const int disc = Cell(d.kind, ExtraField::Disc), lyrics = Cell(d.kind, ExtraField::Lyrics);
+    const int reading = Cell(d.kind, ExtraField::ArtistReading);
+    if (!disc && !lyrics && !reading) continue;
+    ++kinds;
+    ASSERT_TRUE(disc && lyrics && reading) << d.key;
+    // Cell n is column n + 1 (after the mark and file-name columns).
+    EXPECT_EQ(ChooseSetAllPage(d.kind, disc + 1).page, SetAllPage::TS5) << d.key;  // n/m numbering
+    EXPECT_EQ(ChooseSetAllPage(d.kind, lyrics + 1).page, SetAllPage::TS3) << d.key;
+    EXPECT_EQ(ChooseSetAllPage(d.kind, reading + 1).page, SetAllPage::TS1) << d.key;
+    EXPECT_EQ(d.columns[static_cast<size_t>(reading + 1)].caption, "ｱｰﾃｨｽﾄ読み ") << d.key;
+    EXPECT_GT(Cell(d.kind, ExtraField::AlbumArtist), d.kind == TagKind::MP4 ? 13 : 7) << d.key;
+  }
+  EXPECT_GE(kinds, 6);  // ID3v2, MP3's APE, WMA, OGG, APE, MP4, FLAC
+  EXPECT_EQ(Cell(TagKind::MP3ID3v1, ExtraField::AlbumArtist), 0);
+  EXPECT_EQ(Cell(TagKind::WAV, ExtraField::Lyrics), 0);
 }
 
 // An MP3 entry of four tag rows; each row's cells given by cell number.
