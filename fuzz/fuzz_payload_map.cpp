@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   for (FileType type : {FileType::MP3, FileType::WAV, FileType::AVI, FileType::VQF, FileType::WMA,
-                        FileType::OGG, FileType::APE, FileType::MP4, FileType::FLAC}) {
+                        FileType::OGG, FileType::APE, FileType::MP4, FileType::FLAC, FileType::AIFF, FileType::DSF}) {
     PayloadMap map;
     std::string error;
     if (!MapPayload(type, file, map, &error)) {

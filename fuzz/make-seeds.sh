@@ -43,6 +43,8 @@ seed write_other 06 "$data"/ogg/*.oga
 seed write_other 07 "$data"/ape/*.wv
 seed write_other 08 "$data"/ape/*.tak
 seed write_other 09 "$data"/ape/*.mpc
+seed write_other 0a "$data"/aiff/*.aif*
+seed write_other 0b "$data"/dsf/*.dsf
 
 seed mp3_parsers "" "$data"/mp3/* "$data"/repro/*.mp3 "$data"/repro/*.rmp
 seed mp3_file "" "$data"/mp3/*.mp3 "$data"/repro/*.mp3

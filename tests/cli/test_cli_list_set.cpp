@@ -123,6 +123,25 @@ TEST_F(CliMedia, SetMp4NumberPairsWholeOrByHalf) {
   EXPECT_EQ(RunCli("set " + Quote(file) + " TRACK3=1").status, 2);
 }
 
+// AIFF and DSF through list and set, with the ID3v2 version of the
+// settings: the tag converted, its other values kept.
+TEST_F(CliMedia, AiffAndDsfListAndSetTheirId3v2Tag) {
+  for (const auto& [fixture, name, format] : {std::tuple{"../aiff/tagged.aiff", "a.aiff", "AIFF"},
+                                              std::tuple{"../dsf/tagged.dsf", "b.dsf", "DSF"}}) {
+    SCOPED_TRACE(format);
+    const fs::path file = Copy(fixture, name);
+    hozanki::test::WriteFile(dir_ / "config" / "NR284.ini", "[Option]\r\nID3v2Ver=3\r\n");
+    ASSERT_EQ(RunCli("set " + Quote(file) + " INAM=夜明け IART=아이유").status, 0);
+    const nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out);
+    EXPECT_EQ(j[0]["format"], format);
+    EXPECT_EQ(j[0]["tags"][format]["INAM"], "夜明け");
+    EXPECT_EQ(j[0]["tags"][format]["IART"], "아이유");
+    EXPECT_EQ(j[0]["tags"][format]["IPRD"], "アルバム");
+    EXPECT_NE(ReadFile(file).find(std::string("ID3\x04", 4)), std::string::npos) << "version 2.4";
+    EXPECT_EQ(RunCli("set " + Quote(file) + " INAM_v2=x").status, 2);
+  }
+}
+
 // FLAC through list and set: repeated comments shown joined, a set of
 // another field leaving them, a value name of another format refused.
 TEST_F(CliMedia, FlacListsJoinedRepeatsAndSetKeepsThem) {

@@ -110,6 +110,36 @@ TEST_F(CliRepair, LabelsTheRealSourceAndListsCloseCallsWithoutWriting) {
   EXPECT_EQ(mutagen.out, "1 東京事変\n");
 }
 
+// The ID3v2 tag of AIFF and DSF files: Shift-JIS in an ISO-8859-1 frame is
+// found as MP3's is and written as Unicode in its chunk.
+TEST_F(CliRepair, RepairsShiftJisInTheTagOfAiffAndDsfFiles) {
+  for (const char* fixture : {"aiff/bare.aif", "dsf/bare.dsf"}) {
+    SCOPED_TRACE(fixture);
+    const fs::path file = dir_ / "music" / fs::path(fixture).filename();
+    fs::create_directories(file.parent_path());
+    fs::copy_file(fs::path(HOZANKI_TEST_DATA) / fixture, file, fs::copy_options::overwrite_existing);
+    Result made = RunShell("/usr/bin/python3 -c " +
+                           Quote("import sys, mutagen\nfrom mutagen.id3 import TIT2\nf=mutagen.File(sys.argv[1])\n"
+                                 "f.add_tags()\nf.tags.add(TIT2(encoding=0,text='松任谷由実'.encode('cp932').decode('latin-1')))\n"
+                                 "f.save(v2_version=3)\n") +
+                           " " + Quote(file));
+    if (made.status != 0) GTEST_SKIP() << "mutagen missing";
+    Result r = Cli("repair --json " + Quote(file));
+    EXPECT_EQ(r.status, 0);
+    nlohmann::json j = nlohmann::json::parse(r.out);
+    ASSERT_EQ(j.size(), 1u) << r.out;
+    EXPECT_EQ(j[0]["verdict"], "legacy");
+    EXPECT_EQ(j[0]["source"], "Shift-JIS");
+    EXPECT_EQ(j[0]["proposed"], "松任谷由実");
+    Result mutagen = RunShell("/usr/bin/python3 -c " +
+                              Quote("import sys, mutagen\nt=mutagen.File(sys.argv[1]).tags\n"
+                                    "print(int(t['TIT2'].encoding), str(t['TIT2']))") +
+                              " " + Quote(file));
+    EXPECT_EQ(mutagen.out, "1 松任谷由実\n");
+    fs::remove(file);
+  }
+}
+
 TEST_F(CliRepair, UnreadableFileFailsOthersAreRepaired) {
   fs::path good = Copy("sjis_id3v2.mp3", "music/a.mp3");
   Copy("not_mpeg.mp3", "music/b.mp3");

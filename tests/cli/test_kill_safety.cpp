@@ -38,6 +38,12 @@ std::string Le32(uint32_t v) {
   return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
 }
 
+uint64_t ReadLe64(const std::string& b, size_t at) {
+  uint64_t v = 0;
+  for (size_t i = 8; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+  return v;
+}
+
 // Starts `hozanki-cli args...` with its own settings folder; returns the pid.
 pid_t Start(const fs::path& config, const std::vector<std::string>& args) {
   pid_t pid = ::fork();
@@ -87,6 +93,16 @@ class KillSafety : public test::CliTempDirTest {
       size_t tag = bytes.find("APETAGEX");
       if (tag == std::string::npos) return false;
       WriteFile(out, bytes.substr(0, tag) + NoiseBytes(kBigSize, 2) + bytes.substr(tag));
+    } else if (ext == ".dsf") {
+      // The DSF layout around noise samples, with the fixture's tag at the end.
+      const std::string tagged = ReadFile(data / "dsf" / "tagged.dsf");
+      auto le64 = [](uint64_t v) { return Le32(static_cast<uint32_t>(v)) + Le32(static_cast<uint32_t>(v >> 32)); };
+      const uint64_t pointer = 28 + 52 + 12 + kBigSize;
+      const std::string tag = tagged.substr(static_cast<size_t>(ReadLe64(tagged, 20)));
+      const std::string fmt = "fmt " + le64(52) + Le32(1) + Le32(0) + Le32(2) + Le32(2) + Le32(2822400) + Le32(1) +
+                              le64(kBigSize / 2 * 8) + Le32(4096) + Le32(0);
+      WriteFile(out, "DSD " + le64(28) + le64(pointer + tag.size()) + le64(pointer) + fmt + "data" +
+                         le64(12 + kBigSize) + NoiseBytes(kBigSize, 4) + tag);
     } else if (ext == ".tak") {
       // Made by hand as the fixture is: its header, more frame bytes, its tag.
       std::string bytes = ReadFile(data / "ape" / "tagged.tak");
@@ -103,6 +119,7 @@ class KillSafety : public test::CliTempDirTest {
                           : ext == ".wv"   ? "-c:a wavpack"
                           : ext == ".wma"  ? "-c:a wmav2 -b:a 320k"
                           : ext == ".m4a"  ? "-c:a alac"
+                          : ext == ".aiff" ? "-c:a pcm_s16be"
                                            : "-c:a pcm_s16le";
       std::string video = ext == ".avi" ? "-f lavfi -i testsrc=size=320x240:rate=25:duration=20 -c:v mpeg4 -q:v 1 " : "";
       std::string command = "ffmpeg -v error -y -f lavfi -i anoisesrc=d=20:a=0.5 " + video + codec +
@@ -120,7 +137,8 @@ TEST_F(KillSafety, EveryFileIsOldOrNewAfterAKillAndNothingIsLeftBehind) {
   };
   const Case cases[] = {{"a.mp3", "INAM_v2"}, {"b.wav", "INAM"}, {"c.avi", "INAM"}, {"d.vqf", "INAM"},
                         {"e.wma", "INAM"},    {"f.ogg", "INAM"}, {"g.ape", "INAM"}, {"h.m4a", "INAM"},
-                        {"i.opus", "INAM"},   {"j.oga", "INAM"}, {"k.wv", "INAM"},  {"l.tak", "INAM"}};
+                        {"i.opus", "INAM"},   {"j.oga", "INAM"}, {"k.wv", "INAM"},  {"l.tak", "INAM"},
+                        {"m.aiff", "INAM"},   {"n.dsf", "INAM"}};
   constexpr int kKillsPerFile = 7;
   std::mt19937 rng(7);
   int kills = 0, midway = 0;

@@ -35,6 +35,8 @@ const std::vector<FormatFixture> kFixtures = {
     {MediaFormat::WMA, "wma/tagged.wma", "artist"}, {MediaFormat::OGG, "ogg/tagged.ogg", "artist"},
     {MediaFormat::APE, "ape/plain.ape", "artist"},  {MediaFormat::MP4, "mp4/tagged.m4a", "artist"},
     {MediaFormat::FLAC, "flac/tagged.flac", "artist"},
+    {MediaFormat::AIFF, "aiff/tagged.aiff", "artist"},
+    {MediaFormat::DSF, "dsf/tagged.dsf", "artist"},
 };
 
 std::string Upper(std::string_view s) {

@@ -86,7 +86,8 @@ TEST_F(RenameFileTest, DataFileMatchesTheStoredLayoutAndReadsBack) {
       "Item0-2=111,/\r\nItem0-3=103,/\r\n[WAV]\r\nCount=1\r\nTitle0=" +
       *EncodeCp932("頭3文字") +
       "\r\nCount0=1\r\nItem0-0=202,0,3/\r\n[AVI]\r\nCount=0\r\n[VQF]\r\nCount=0\r\n[WMA]\r\nCount=0\r\n"
-      "[OGG]\r\nCount=0\r\n[APE]\r\nCount=0\r\n[MP4]\r\nCount=0\r\n[FLAC]\r\nCount=0\r\n";
+      "[OGG]\r\nCount=0\r\n[APE]\r\nCount=0\r\n[MP4]\r\nCount=0\r\n[FLAC]\r\nCount=0\r\n"
+      "[AIFF]\r\nCount=0\r\n[DSF]\r\nCount=0\r\n";
   EXPECT_EQ(bytes, expected);
   EXPECT_FALSE(fs::exists(dir_ / "NR284Ren.dat.___"));
   EXPECT_EQ(LoadRenamePatterns(path), store);

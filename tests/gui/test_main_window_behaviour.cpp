@@ -167,9 +167,11 @@ void MainWindowBehaviourTest::FilePageAndTagPageAreCoupled() {
   QTRY_VERIFY(!window.IdleHooked());
   auto* filePages = Child<QTabWidget>(window, "PageControlF");
   auto* tagPages = Child<QTabWidget>(window, "PageControlT");
-  QCOMPARE(filePages->count(), 9);
-  QCOMPARE(tagPages->count(), 12);
+  QCOMPARE(filePages->count(), 11);
+  QCOMPARE(tagPages->count(), 14);
   QCOMPARE(filePages->tabText(8), QStringLiteral("FLAC"));
+  QCOMPARE(filePages->tabText(9), QStringLiteral("AIFF"));
+  QCOMPARE(filePages->tabText(10), QStringLiteral("DSF"));
   // First time back on MP3: MP3 ID3v2.
   filePages->setCurrentIndex(1);
   QCOMPARE(tagPages->currentIndex(), 4);

@@ -113,9 +113,10 @@ void OptionsDialogTest::ControlsShowTheCurrentSettings() {
   QCOMPARE(dialog.LabeledEditEditor->text(), QStringLiteral("/usr/bin/ed"));
   QVERIFY(dialog.CheckBoxExtProtect->isChecked());
   QVERIFY(!dialog.CheckBoxExtOmit->isChecked());
-  QCOMPARE(dialog.ListViewOptionPlayer->rowCount(), 9);
+  QCOMPARE(dialog.ListViewOptionPlayer->rowCount(), 11);
   QCOMPARE(dialog.ListViewOptionPlayer->item(7, 0)->text(), QStringLiteral("MP4"));
   QCOMPARE(dialog.ListViewOptionPlayer->item(8, 0)->text(), QStringLiteral("FLAC"));
+  QCOMPARE(dialog.ListViewOptionPlayer->item(10, 0)->text(), QStringLiteral("DSF"));
   QCOMPARE(dialog.ListViewOptionPlayer->Program(2), QStringLiteral("/opt/play"));
   QCOMPARE(dialog.ListViewOptionPlayer->Parameters(2), QStringLiteral("-q"));
   QCOMPARE(dialog.EditMemoSize->value(), 120);
@@ -254,11 +255,11 @@ void OptionsDialogTest::PlayerRowsAreEditedInPlaceAndEmptiedByDelete() {
   QTest::keyClicks(list->Editor(), QStringLiteral("zz"));
   QTest::keyClick(list->Editor(), Qt::Key_Escape);
   QCOMPARE(list->Parameters(4), QString(30, QLatin1Char('x')));
-  // Delete empties the selected row; rows stay nine.
+  // Delete empties the selected row; rows stay eleven.
   list->setCurrentCell(2, 0);
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Delete);
-  QCOMPARE(list->rowCount(), 9);
+  QCOMPARE(list->rowCount(), 11);
   dialog.ButtonOk->click();
   const IniFile ini = Ini(config.path());
   QVERIFY(ini.HasKey("Option", "Player3"));

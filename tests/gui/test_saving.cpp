@@ -55,7 +55,8 @@ class TestSaving : public QObject {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"mp3/plain.mp3", "a.mp3"},  {"wav/tagged.wav", "b.wav"}, {"avi/tagged.avi", "c.avi"},
         {"vqf/tagged.vqf", "d.vqf"}, {"wma/tagged.wma", "e.wma"}, {"ogg/tagged.ogg", "f.ogg"},
-        {"ape/tagged.ape", "g.ape"}, {"mp4/tagged.m4a", "h.m4a"}, {"flac/tagged.flac", "i.flac"}};
+        {"ape/tagged.ape", "g.ape"}, {"mp4/tagged.m4a", "h.m4a"}, {"flac/tagged.flac", "i.flac"},
+        {"aiff/tagged.aiff", "j.aiff"}, {"dsf/tagged.dsf", "k.dsf"}};
     for (const auto& [fixture, name] : files) folder.Copy(fixture, name);
     TFormMain window;
     LoadInto(window, folder.Path());
@@ -84,10 +85,10 @@ class TestSaving : public QObject {
     QVERIFY(done.wait(60000));
     // Progress "count / total" and the path being saved reached the window.
     QVERIFY(!progress.isEmpty());
-    QVERIFY(progress.last().startsWith(QStringLiteral("9 / 9|")));
+    QVERIFY(progress.last().startsWith(QStringLiteral("11 / 11|")));
     // The path being written, also in status-bar panel 0.
     const QStringList last = progress.last().split(QLatin1Char('|'));
-    QVERIFY(last[1].endsWith(QStringLiteral("/i.flac 保存中...")));
+    QVERIFY(last[1].endsWith(QStringLiteral("/k.dsf 保存中...")));
     QCOMPARE(last[2], last[1]);
 
     QVERIFY(!cancel->isVisible());

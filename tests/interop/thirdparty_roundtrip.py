@@ -38,9 +38,25 @@ def deunsync(b):
     return b.replace(b"\xff\x00", b"\xff")
 
 
+def tag_offset(data):
+    """Where the ID3v2 tag is: at the start (MP3), in the "ID3 " chunk
+    (AIFF), at the metadata pointer (DSF)."""
+    if data[:4] == b"FORM":
+        pos = 12
+        while pos + 8 <= len(data):
+            size = struct.unpack(">I", data[pos + 4:pos + 8])[0]
+            if data[pos:pos + 4] in (b"ID3 ", b"id3 "):
+                return pos + 8
+            pos += 8 + size + (size & 1)
+    if data[:4] == b"DSD ":
+        return struct.unpack("<Q", data[20:28])[0]
+    return 0
+
+
 def raw_frames(path):
-    """(version, [(id, flags, body)]) of the ID3v2 tag at the start of `path`."""
+    """(version, [(id, flags, body)]) of the ID3v2 tag of `path`."""
     data = open(path, "rb").read()
+    data = data[tag_offset(data):]
     if data[:3] != b"ID3":
         return None, []
     version, flags = data[3], data[5]
@@ -100,6 +116,7 @@ def mp4_items(path):
 
 MUTAGEN = r"""
 import json, sys
+import mutagen
 from mutagen.id3 import ID3
 from mutagen.asf import ASF
 
@@ -130,7 +147,7 @@ def frames(tags):
 path, kind = sys.argv[1], sys.argv[2]
 if kind == "id3":
     try:
-        t = ID3(path, load_v1=False)
+        t = ID3(path, load_v1=False) if path.endswith(".mp3") else mutagen.File(path).tags
     except Exception:
         print(json.dumps({"version": None, "frames": {}}))
         sys.exit(0)
@@ -193,6 +210,11 @@ MP3_CASES = [
     ("ffmpeg_v24.mp3", ["INAM_v2=New"], 0, ["TIT2"], 4, "2011-05-06"),
     ("ffmpeg_v23.mp3", ["INAM_v2=New"], 2, ["TIT2"], 3, "2011-05-06"),
     ("ffmpeg_v23.mp3", ["INAM_v2=New"], 3, ["TIT2"], 4, "2011-05-06"),
+    # The tag in AIFF's ID3 chunk and at DSF's metadata pointer.
+    ("ffmpeg_v24.aiff", ["INAM=New"], 2, ["TIT2"], 3, "2011-05-06"),
+    ("ffmpeg_v24.aiff", ["INAM=New"], 0, ["TIT2"], 4, "2011-05-06"),
+    ("mutagen_v23.dsf", ["INAM=New"], 2, ["TIT2"], 3, "2011-05-06"),
+    ("mutagen_v23.dsf", ["INAM=New"], 3, ["TIT2"], 4, "2011-05-06"),
 ]
 
 # The frames of the values the window shows, which "Unicode" other than 0

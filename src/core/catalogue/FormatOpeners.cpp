@@ -6,6 +6,7 @@
 #include "core/catalogue/formats/AsfFile.h"
 #include "core/catalogue/formats/AviFile.h"
 #include "core/catalogue/formats/FlacFile.h"
+#include "core/catalogue/formats/Id3ChunkFiles.h"
 #include "core/catalogue/formats/Mp3Format.h"
 #include "core/catalogue/formats/Mp4File.h"
 #include "core/catalogue/formats/OggFile.h"
@@ -44,6 +45,8 @@ constexpr std::array<FormatHandlers, kFormatCount> kHandlers = {{
     {MF::APE, OpenStagedFormat<ApeFile>, MapApe},
     {MF::MP4, OpenStagedFormat<Mp4File>, MapMp4},
     {MF::FLAC, OpenStagedFormat<FlacFile>, MapFlac},
+    {MF::AIFF, OpenStagedFormat<AiffFile>, MapAiff},
+    {MF::DSF, OpenStagedFormat<DsfFile>, MapDsf},
 }};
 
 constexpr int FirstBadRow() {

@@ -41,6 +41,17 @@ bool Reopen(const std::filesystem::path& path, std::unique_ptr<TagFile>& file, s
   return file != nullptr;
 }
 
+// The ID3v2 options besides "Unicode": the version and unsynchronisation.
+void SetId3v2Options(TagFile& file, const MediaFileEntry& entry, const WriteSettings& settings) {
+  if (settings.unsync == 1 || settings.unsync == 2) file.SetOption("mp3_ID3v2Unsync", settings.unsync == 1 ? "0" : "1");
+  static constexpr const char* kVersions[] = {"", "2.2", "2.3", "2.4"};
+  if (settings.id3v2Version >= 1 && settings.id3v2Version <= 3)
+    file.SetOption("mp3_SaveID3v2Version", kVersions[settings.id3v2Version]);
+  // A tag the encoding repair marked is written for every reader:
+  // without unsynchronisation, with which FFmpeg misreads UTF-16 frames.
+  if (entry.forceUnicode) file.SetOption("mp3_ID3v2Unsync", "0");
+}
+
 // Stages the entry's MP3 rows in `file` (nothing written).
 bool StageMp3(TagFile* file, const MediaFileEntry& entry, const WriteSettings& settings, std::string* error) {
   if (file->Type() != FileType::MP3) return Fail(error, "読み込んだ後にファイルの形式が変わっています");
@@ -72,16 +83,7 @@ bool StageMp3(TagFile* file, const MediaFileEntry& entry, const WriteSettings& s
       file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
     if ((kind == TagKind::MP3ID3v2 || kind == TagKind::MP3RIFF) && entry.forceUnicode)
       file->SetOption("mp3_ID3v2Unicode", "1");
-    if (kind == TagKind::MP3ID3v2) {
-      if (settings.unsync == 1 || settings.unsync == 2)
-        file->SetOption("mp3_ID3v2Unsync", settings.unsync == 1 ? "0" : "1");
-      static constexpr const char* kVersions[] = {"", "2.2", "2.3", "2.4"};
-      if (settings.id3v2Version >= 1 && settings.id3v2Version <= 3)
-        file->SetOption("mp3_SaveID3v2Version", kVersions[settings.id3v2Version]);
-      // A tag the encoding repair marked is written for every reader:
-      // without unsynchronisation, with which FFmpeg misreads UTF-16 frames.
-      if (entry.forceUnicode) file->SetOption("mp3_ID3v2Unsync", "0");
-    }
+    if (kind == TagKind::MP3ID3v2) SetId3v2Options(*file, entry, settings);
     std::span<const std::string_view> names = ValueNamesOf(kind);
     for (size_t i = 0; i < names.size(); ++i) file->SetValue(names[i], CellText(rows[k], i + 1));
   }
@@ -103,6 +105,9 @@ std::unique_ptr<TagFile> Stage(const std::filesystem::path& path, const MediaFil
   if (settings.unicode == 1 || settings.unicode == 2)
     file->SetOption("mp3_ID3v2Unicode", settings.unicode == 1 ? "0" : "1");
   if (entry.forceUnicode) file->SetOption("mp3_ID3v2Unicode", "1");
+  // The formats with an ID3v2 table (AIFF, DSF) take all of its options;
+  // the others have no use for them.
+  SetId3v2Options(*file, entry, settings);
   if (!StageRow(*file, entry, error)) return nullptr;
   return file;
 }

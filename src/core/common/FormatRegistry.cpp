@@ -37,6 +37,10 @@ constexpr std::array kNamesOgg = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD
 constexpr std::array kNamesMp4 = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD"sv, "IGNR"sv, "ICMT"sv,
                                   "IGRP"sv, "COMPOSER"sv, "DISC"sv, "BPM"sv, "TOOL"sv, "COMPILATION"sv,
                                   "AART"sv, "SOAR"sv, "SOAA"sv, "SOAL"sv, "SONM"sv, "LYRC"sv};
+// An ID3v2 tag in a chunk (AIFF, DSF): the cells of MP3 ID3v2 by their stems.
+constexpr std::array kNamesId3Chunk = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD"sv, "IGNR"sv, "ICMT"sv,
+                                       "COMP"sv, "ICOP"sv, "URL"sv,  "OART"sv, "ENC2"sv, "ISFT"sv, "AART"sv,
+                                       "DISC"sv, "SOAR"sv, "SOAA"sv, "SOAL"sv, "SONM"sv, "LYRC"sv};
 
 // Value-name quirks: a RIFF INFO title may sit in "ISBJ"; MP4 numbers are pairs.
 constexpr std::array kRulesRiffTitle = {ValueNameRule{"INAM"sv, ValueQuirk::Fallback, "ISBJ"sv, ""sv}};
@@ -278,6 +282,12 @@ constexpr std::array kRenameMp3 = {"アーティスト"sv, "タイトル"sv, "�
                                    "ソース"sv,       "ソフトウェア"sv, "アルバムアーティスト"sv,
                                    "ディスク№"sv,    "読み（アーティスト）"sv, "読み（アルバムアーティスト）"sv,
                                    "読み（アルバム）"sv, "読み（タイトル）"sv, "歌詞"sv};
+constexpr std::array kRenameId3v2 = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "トラック№"sv,
+                                     "リリース年"sv,   "ジャンル"sv, "コメント"sv, "作曲者"sv,
+                                     "著作権"sv,       "URL"sv,      "オリジナル"sv, "製作者"sv,
+                                     "ソフトウェア"sv, "アルバムアーティスト"sv, "ディスク№"sv,
+                                     "読み（アーティスト）"sv, "読み（アルバムアーティスト）"sv,
+                                     "読み（アルバム）"sv, "読み（タイトル）"sv, "歌詞"sv};
 constexpr std::array kRenameRiff = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "リリース年"sv,
                                     "ジャンル"sv,     "コメント"sv, "著作権"sv,   "製作者"sv,
                                     "ソース"sv,       "ソフトウェア"sv};
@@ -310,6 +320,8 @@ constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv, ".opus"sv, ".spx"sv};
 constexpr std::array kExtApe = {".ape"sv, ".wv"sv, ".tak"sv, ".mpc"sv};
 constexpr std::array kExtMp4 = {".mp4"sv, ".m4a"sv, ".m4v"sv, ".m4b"sv};
 constexpr std::array kExtFlac = {".flac"sv};
+constexpr std::array kExtAiff = {".aif"sv, ".aiff"sv, ".aifc"sv};
+constexpr std::array kExtDsf = {".dsf"sv};
 
 // clang-format on
 
@@ -353,6 +365,10 @@ constexpr std::array<TagKindDescription, kTagKindCount> kTagKinds = {{
      kNamesMp4, kTagMp4, kWidthsMp4, kRulesMp4, false, kListMp4},
     {TK::FLAC, MF::FLAC, "FLAC", "FLAC",
      kNamesOgg, kTagOgg, kWidthsApe, kRulesVorbis, false, kListGrouped},
+    {TK::AIFF, MF::AIFF, "AIFF", "AIFF",
+     kNamesId3Chunk, kTagId3v2, kWidthsId3v2, kNoRules, false, kListId3v2},
+    {TK::DSF, MF::DSF, "DSF", "DSF",
+     kNamesId3Chunk, kTagId3v2, kWidthsId3v2, kNoRules, false, kListId3v2},
 }};
 
 constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
@@ -374,6 +390,10 @@ constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
      kRenameMp4},
     {MF::FLAC, "FLAC", FileType::FLAC, kExtFlac, KindsFrom(TK::FLAC, 1), kFileAudio, kWidthsFileAudio, false,
      kRenameOgg},
+    {MF::AIFF, "AIFF", FileType::AIFF, kExtAiff, KindsFrom(TK::AIFF, 1), kFileAudio, kWidthsFileAudio, false,
+     kRenameId3v2},
+    {MF::DSF, "DSF", FileType::DSF, kExtDsf, KindsFrom(TK::DSF, 1), kFileAudio, kWidthsFileAudio, false,
+     kRenameId3v2},
 }};
 
 // The tables checked when compiling: row n describes value n of its enum,

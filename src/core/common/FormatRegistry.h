@@ -23,13 +23,14 @@
 namespace hozanki {
 
 // File pages of the main window, in order.
-enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC };
+enum class MediaFormat { MP3 = 0, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC, AIFF, DSF };
 
 // Tag pages, in order: each format's tag kinds, formats in page order.
-enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC };
+enum class TagKind { MP3ID3v1 = 0, MP3ID3v2, MP3RIFF, MP3APE, WAV, AVI, VQF, WMA, OGG, APE, MP4, FLAC, AIFF, DSF };
 
 // Type codes of the tag library layer.
-enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9, FLAC = 10 };
+enum class FileType { Unknown = 0, MP3 = 1, WAV = 2, AVI = 3, VQF = 4, WMA = 5, OGG = 7, APE = 8, MP4 = 9, FLAC = 10,
+                      AIFF = 11, DSF = 12 };
 
 // The type code of a format; Unknown past the last format.
 constexpr FileType TypeOfFormat(MediaFormat format) {
@@ -43,6 +44,8 @@ constexpr FileType TypeOfFormat(MediaFormat format) {
     case MediaFormat::APE: return FileType::APE;
     case MediaFormat::MP4: return FileType::MP4;
     case MediaFormat::FLAC: return FileType::FLAC;
+    case MediaFormat::AIFF: return FileType::AIFF;
+    case MediaFormat::DSF: return FileType::DSF;
   }
   return FileType::Unknown;
 }
@@ -62,6 +65,8 @@ constexpr int FormatIndexOfKind(TagKind kind) {
     case TagKind::APE: return static_cast<int>(MediaFormat::APE);
     case TagKind::MP4: return static_cast<int>(MediaFormat::MP4);
     case TagKind::FLAC: return static_cast<int>(MediaFormat::FLAC);
+    case TagKind::AIFF: return static_cast<int>(MediaFormat::AIFF);
+    case TagKind::DSF: return static_cast<int>(MediaFormat::DSF);
   }
   return -1;
 }

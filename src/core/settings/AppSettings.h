@@ -26,8 +26,8 @@ struct AppSettings {
   std::string editor{settings::option::kEditorDefault};
   bool extOmit = settings::option::kExtOmitDefault;
   bool extProtect = settings::option::kExtProtectDefault;
-  std::array<std::string, kFormatCount> player;     // keys "Player1".."Player9"
-  std::array<std::string, kFormatCount> playerPrm;  // keys "PlayerPrm1".."PlayerPrm9"
+  std::array<std::string, kFormatCount> player;     // keys "Player1".."Player11"
+  std::array<std::string, kFormatCount> playerPrm;  // keys "PlayerPrm1".."PlayerPrm11"
   // Colours in the stored encoding: top byte 0x80 names a system colour by
   // its index, anything else is 0x00BBGGRR.
   int colorNC = settings::option::kColorNCDefault;

@@ -48,6 +48,8 @@ bool MapAsf(const Reader& file, PayloadMap& map, std::string* error);
 bool MapOgg(const Reader& file, PayloadMap& map, std::string* error);
 bool MapMp4(const Reader& file, PayloadMap& map, std::string* error);
 bool MapFlac(const Reader& file, PayloadMap& map, std::string* error);
+bool MapAiff(const Reader& file, PayloadMap& map, std::string* error);
+bool MapDsf(const Reader& file, PayloadMap& map, std::string* error);
 
 // The comparisons beyond equal payload bytes: Ogg pages that may have been
 // renumbered, and MP4 chunk offsets that must follow their media data.

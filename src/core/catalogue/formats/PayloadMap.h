@@ -25,7 +25,9 @@
 // the first RIFF part, at the same offsets; VQF, everything after "DATA";
 // ASF, everything after the header object; Ogg (Vorbis, Opus, Speex, FLAC),
 // the pages after the header packets; MP4, the "mdat" contents; FLAC,
-// STREAMINFO and the audio frames after the metadata blocks.
+// STREAMINFO and the audio frames after the metadata blocks; AIFF, the
+// "COMM" and "SSND" chunks' bodies; DSF, the "fmt " chunk's body and the
+// samples.
 
 #include <cstdint>
 #include <filesystem>
@@ -44,7 +46,8 @@ struct ByteRange {
 struct PayloadMap {
   FileType type = FileType::Unknown;
   // "MPEG" or "RMP3"; "Vorbis", "Opus", "Speex" or "FLAC" (Ogg); "MAC ",
-  // "wvpk", "tBaK", "MPCK" or "MP+" (APE); empty for the other formats.
+  // "wvpk", "tBaK", "MPCK" or "MP+" (APE); "AIFF" or "AIFC"; empty for the
+  // other formats.
   std::string variant;
   uint64_t fileSize = 0;
   // Payload bytes in file order. Ogg: one range per audio page (the whole

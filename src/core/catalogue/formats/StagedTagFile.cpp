@@ -150,7 +150,7 @@ bool StagedTagFile::WriteCopy(FileReplacement& copy, const ValueMap& changes, ui
 bool StagedTagFile::Save(std::string* error) {
   uint64_t growth = 0;
   ValueMap changes = Changes(growth);
-  if (changes.empty()) {
+  if (changes.empty() && !ForcesWrite()) {
     staged_.clear();
     return true;
   }
@@ -171,8 +171,8 @@ bool StagedTagFile::Save(std::string* error) {
 
 std::vector<ByteRange> StagedTagFile::UnreadRanges(const PayloadMap& map) const {
   std::vector<ByteRange> holes;
-  if (map.type == FileType::MP4) {
-    holes = map.ranges;  // the contents of the "mdat" boxes
+  if (map.type == FileType::MP4 || map.type == FileType::AIFF || map.type == FileType::DSF) {
+    holes = map.ranges;  // the contents of the "mdat" boxes; the sound
   } else if (map.type == FileType::AVI) {
     int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return {};
@@ -219,7 +219,7 @@ TagFile::InPlacePlan StagedTagFile::PlanInPlace(InPlaceEdit& edit, std::string* 
   if (!edit.Identify(path_, error)) return InPlacePlan::Failed;
   uint64_t growth = 0;
   ValueMap changes = Changes(growth);
-  if (changes.empty()) return InPlacePlan::InPlace;
+  if (changes.empty() && !ForcesWrite()) return InPlacePlan::InPlace;
   // A scratch copy, never renamed over the file: links and owners need no
   // keeping (a copy that is to replace the file is made again by Save).
   FileReplacement copy;

@@ -53,6 +53,9 @@ class StagedTagFile : public TagFile {
   virtual bool Read(const std::filesystem::path& path, ValueMap& values, std::string* error) = 0;
   // Whether a value name can be set for this format.
   virtual bool IsWritable(std::string_view name) const = 0;
+  // Whether the file is to be written even when no value differs (a save
+  // option asks for another form of its tag); Write then gets no changes.
+  virtual bool ForcesWrite() const { return false; }
   // Writes `changes` (name -> new text, "" = remove) into `copy`, a
   // temporary copy of the file; `current` holds the values as read. Writers
   // through TagLib open CopyStream() rather than the path, so that their
@@ -86,7 +89,7 @@ class StagedTagFile : public TagFile {
   ValueMap values_;
   ValueMap staged_;
   // Media data that no tag reader or writer reads (MP4 "mdat" contents, AVI
-  // "movi" lists), sorted; empty for other formats.
+  // "movi" lists, AIFF and DSF sound), sorted; empty for other formats.
   std::vector<ByteRange> UnreadRanges(const PayloadMap& map) const;
   std::vector<ByteRange> payload_;  // of the file, as WriteCopy last mapped it
 };
