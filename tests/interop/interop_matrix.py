@@ -87,6 +87,8 @@ FIELD_NOT_READ = {
     ("gstreamer", "WMA", "titlesort"): "GStreamer's ASF reader has no sort names",
     ("gstreamer", "WMA", "lyrics"): "GStreamer's ASF reader has no lyrics",
 }
+for _field in ("artistsort", "albumsort", "titlesort"):
+    FIELD_NOT_READ[("gstreamer", "DSF ID3v2", _field)] = "GStreamer reads DSF through libav, which maps no sort names"
 for _field in ("albumartist", "artistsort", "albumartistsort", "albumsort", "titlesort", "lyrics"):
     for _kind in ("MP3APE", "APE"):
         FIELD_NOT_READ[("gstreamer", _kind, _field)] = "GStreamer reads only the disc of these APE items"
@@ -420,7 +422,7 @@ def check(case, peer, tags, problems, notes):
         expected["track"] = case.track
     for field, text in expected.items():
         not_read = FIELD_NOT_READ.get((peer, case.kind + (".2" if case.version == 2 else ""), field)) or \
-            FIELD_NOT_READ.get((peer, case.kind, field))
+            FIELD_NOT_READ.get((peer, case.kind, field)) or FIELD_NOT_READ.get((peer, case.fmt + " " + case.kind, field))
         if not_read:
             notes.append("%s: %s not read: %s" % (where, field, not_read))
             continue
