@@ -19,10 +19,9 @@ namespace fs = std::filesystem;
 std::vector<std::string> WritableNames(TagKind kind) {
   std::vector<std::string> names;
   for (auto n : ValueNamesOf(kind)) {
-    if (n == "TRACK" && kind == TagKind::MP4) {
-      names.insert(names.end(), {"TRACK1", "TRACK2"});
-    } else if (n == "DISC") {
-      names.insert(names.end(), {"DISC1", "DISC2"});
+    const ValueNameRule* rule = ValueRuleOf(kind, n);
+    if (rule && rule->quirk == ValueQuirk::Pair) {
+      names.insert(names.end(), {std::string(rule->first), std::string(rule->second)});
     } else {
       names.emplace_back(n);
     }

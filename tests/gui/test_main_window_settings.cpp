@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "GuiTestSupport.h"
+#include "core/catalogue/ColumnTables.h"
 #include "core/rename/RenameBatch.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsKeys.h"
@@ -78,6 +79,7 @@ class MainWindowSettingsTest : public QObject {
   void DefaultsWithoutSettingsFileAndTheWrittenWindowSection();
   void BoundsSplittersAndEveryListComesBack();
   void GarbageSettingsGiveDefaults();
+  void OlderFileWithoutTheLaterColumnsGivesThemDefaults();
   void OptionsToolsAndFolderAreApplied();
   void RecoveryCopiesOfTheDataFiles();
   void MaximisedWindowKeepsItsPanesOverRestarts();
@@ -212,6 +214,50 @@ void MainWindowSettingsTest::GarbageSettingsGiveDefaults() {
     QCOMPARE(Child<StatusBarPanels>(window, "StatusBar")->PanelText(0),
              QString::fromLocal8Bit(qgetenv("HOME")));
   }
+}
+
+// A settings file written before the album artist, disc, reading and lyrics
+// columns: its widths stay, the later columns get their defaults, and the
+// next write stores them too.
+void MainWindowSettingsTest::OlderFileWithoutTheLaterColumnsGivesThemDefaults() {
+  struct Older {
+    TagKind kind;
+    int columns;  // what a file of that time holds
+  };
+  const Older older[] = {{TagKind::MP3ID3v2, 14}, {TagKind::MP3APE, 8}, {TagKind::WMA, 11},
+                         {TagKind::OGG, 8},       {TagKind::MP4, 14},   {TagKind::FLAC, 8}};
+  ScopedConfigDir config;
+  QByteArray bytes("[Window]\r\n");
+  for (const Older& o : older)
+    for (int n = 1; n <= o.columns; ++n)
+      bytes += QStringLiteral("CT%1-%2=%3\r\n")
+                   .arg(QString::fromStdString(std::string(TagKindKey(o.kind))))
+                   .arg(n)
+                   .arg(40 + n)
+                   .toLatin1();
+  WriteFile(config.path() + "/NR284.ini", bytes);
+  {
+    TFormMain window;
+    ShowAndSettle(window);
+    for (const Older& o : older) {
+      const auto defaults = settings::TagColumnDefaults(o.kind);
+      QVERIFY(static_cast<int>(defaults.size()) > o.columns);
+      QHeaderView* header = window.TagTable(static_cast<int>(o.kind))->horizontalHeader();
+      for (int n = 1; n <= static_cast<int>(defaults.size()); ++n) {
+        const int want = n <= o.columns ? 40 + n : defaults[static_cast<size_t>(n - 1)];
+        if (n > o.columns && TagTableColumns(o.kind)[static_cast<size_t>(n)].tag == kColumnNumberPair)
+          QVERIFY(header->sectionSize(n) >= want);  // widened to show "88/88", as at a first start
+        else
+          QCOMPARE(header->sectionSize(n), want);
+      }
+    }
+    QVERIFY(window.close());
+  }
+  const QByteArray written = ReadFile(config.path() + "/NR284.ini");
+  for (const char* line : {"CTMP2-14=54\r\n", "CTMP2-15=90\r\n", "CTMP2-21=90\r\n", "CTMP4-14=54\r\n",
+                           "CTMP4-15=90\r\n", "CTFLAC-15=90\r\n"})
+    QVERIFY2(written.contains(line), line);
+  QVERIFY(written.contains("CTMP2-16="));
 }
 
 void MainWindowSettingsTest::OptionsToolsAndFolderAreApplied() {

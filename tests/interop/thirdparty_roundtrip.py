@@ -220,7 +220,9 @@ MP3_CASES = [
 # The frames of the values the window shows, which "Unicode" other than 0
 # writes again in the encoding it asks for (their values must stay).
 STEM_IDS = {"TPE1", "TIT2", "TALB", "TRCK", "TCON", "COMM", "TCOM", "TCOP", "WXXX", "TOPE", "TENC", "TSSE",
-            "TP1", "TT2", "TAL", "TRK", "TCO", "COM", "TCM", "TCR", "WXX", "TOA", "TEN", "TSS"}
+            "TP1", "TT2", "TAL", "TRK", "TCO", "COM", "TCM", "TCR", "WXX", "TOA", "TEN", "TSS",
+            "TPE2", "TPOS", "TSOP", "TSO2", "TSOA", "TSOT", "USLT",
+            "TP2", "TPA", "TSP", "TS2", "TSA", "TST", "ULT"}
 
 # Raw ids of the date frames in each version.
 DATE_IDS = {"TDRC", "TYER", "TDAT", "TIME", "TYE", "TDA", "TIM"}
