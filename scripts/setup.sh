@@ -15,6 +15,7 @@ PACKAGES=(
   qt6-translations-l10n
   librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
   dosfstools flac
+  libmecab-dev unidic-mecab mecab-ipadic-utf8
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
