@@ -46,7 +46,6 @@ struct Syllable {
   std::string text;  // lower-case romaji, or a character that is not katakana
   bool plainVowel = false;  // a full-size ア, イ, ウ, エ or オ
   bool kana = true;
-  bool verbEnd = false;  // never contracted
 };
 
 std::string Macron(char vowel) {
@@ -138,7 +137,8 @@ std::string KatakanaToRomaji(std::string_view katakana, LongVowels longVowels, b
   bool geminate = false;
   auto add = [&](Syllable s) {
     if (geminate && s.kana && !s.text.empty() && !IsVowelLetter(s.text[0]) && s.text[0] != 'n') {
-      s.text.insert(0, s.text.compare(0, 2, "ch") == 0 ? std::string("t") : s.text.substr(0, 1));
+      const char doubled = s.text.starts_with("ch") ? 't' : s.text[0];
+      s.text = std::string(1, doubled) + s.text;
     }
     geminate = false;
     syllables.push_back(std::move(s));
@@ -166,12 +166,14 @@ std::string KatakanaToRomaji(std::string_view katakana, LongVowels longVowels, b
     if (previous && IsSmallY(cp) && previous->text.size() > 1 && previous->text.back() == 'i') {
       std::string stem = previous->text.substr(0, previous->text.size() - 1);
       const bool palatal = stem.ends_with("sh") || stem.ends_with("ch") || stem.ends_with("j");
-      previous->text = stem + (palatal ? text.substr(1) : text);
+      if (palatal) text.erase(0, 1);
+      previous->text = stem + text;
       continue;
     }
     if (previous && IsSmallVowel(cp) && !previous->text.empty() && IsVowelLetter(previous->text.back())) {
       std::string stem = previous->text.substr(0, previous->text.size() - 1);
-      if (stem.empty()) stem = previous->text == "u" ? "w" : previous->text == "i" ? "y" : "";
+      if (stem.empty() && previous->text == "u") stem.push_back('w');
+      if (stem.empty() && previous->text == "i") stem.push_back('y');
       previous->text = stem + text;
       previous->plainVowel = false;
       continue;
@@ -191,8 +193,12 @@ std::string KatakanaToRomaji(std::string_view katakana, LongVowels longVowels, b
       if (IsVowelLetter(next) || next == 'y') s.text = "n'";
     }
     // A plain vowel after the same sound makes it long: こう, とお, ゆう.
+    // じょおう is jo-ō: the plain vowel pairs with the one after it first.
+    const bool nextPairs = k + 2 < syllables.size() && syllables[k + 1].plainVowel &&
+                           syllables[k + 2].plainVowel &&
+                           LongPair(syllables[k + 1].text[0], syllables[k + 2].text[0]);
     if (contract && s.kana && k + 1 < syllables.size() && syllables[k + 1].plainVowel && !s.text.empty() &&
-        IsVowelLetter(s.text.back()) && LongPair(s.text.back(), syllables[k + 1].text[0]) &&
+        IsVowelLetter(s.text.back()) && LongPair(s.text.back(), syllables[k + 1].text[0]) && !nextPairs &&
         longVowels != LongVowels::Kana) {
       Lengthen(s, longVowels == LongVowels::Macron ? LongVowels::Macron : LongVowels::Plain);
       out += s.text;

@@ -179,7 +179,7 @@ std::string RomajiPunctuation(std::string_view text, bool blankFollows) {
 void ReadingDictionary::Set(std::string_view name, std::string_view katakana) {
   const std::string key = Trim(name);
   if (key.empty()) return;
-  const std::string value = Trim(katakana);
+  const std::string value = HiraganaToKatakana(Trim(katakana));
   if (value.empty()) {
     entries_.erase(key);
     return;

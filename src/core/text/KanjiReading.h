@@ -36,8 +36,9 @@ struct ReadingOptions {
 // analyser.
 class ReadingDictionary {
  public:
-  // Sets the reading of `name` (an empty reading removes the name). Names
-  // and readings are trimmed; an empty name is ignored.
+  // Sets the reading of `name` (an empty reading removes the name; hiragana
+  // is kept as katakana). Names and readings are trimmed; an empty name is
+  // ignored.
   void Set(std::string_view name, std::string_view katakana);
   const std::string* Find(std::string_view name) const;
   // The longest name that starts at byte `pos` of `text`: its length in
