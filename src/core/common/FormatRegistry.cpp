@@ -17,26 +17,33 @@ constexpr std::array kNamesId3v1 = {"IART_v1"sv, "INAM_v1"sv, "IPRD_v1"sv, "TRAC
                                     "ICRD_v1"sv, "IGNR_v1"sv, "ICMT_v1"sv};
 constexpr std::array kNamesId3v2 = {"IART_v2"sv, "INAM_v2"sv, "IPRD_v2"sv, "TRACK_v2"sv, "ICRD_v2"sv,
                                     "IGNR_v2"sv, "ICMT_v2"sv, "COMP_v2"sv, "ICOP_v2"sv, "URL_v2"sv,
-                                    "OART_v2"sv, "ENC2_v2"sv, "ISFT_v2"sv};
+                                    "OART_v2"sv, "ENC2_v2"sv, "ISFT_v2"sv, "AART_v2"sv, "DISC_v2"sv,
+                                    "SOAR_v2"sv, "SOAA_v2"sv, "SOAL_v2"sv, "SONM_v2"sv, "LYRC_v2"sv};
 constexpr std::array kNamesRiff = {"IART_rmp"sv, "INAM_rmp"sv, "IPRD_rmp"sv, "ICRD_rmp"sv, "IGNR_rmp"sv,
                                    "ICMT_rmp"sv, "ICOP_rmp"sv, "IENG_rmp"sv, "ISRC_rmp"sv, "ISFT_rmp"sv};
-constexpr std::array kNamesApe = {"IART_APE"sv, "INAM_APE"sv, "IPRD_APE"sv, "TRACK_APE"sv,
-                                  "ICRD_APE"sv, "IGNR_APE"sv, "ICMT_APE"sv};
+constexpr std::array kNamesApe = {"IART_APE"sv, "INAM_APE"sv, "IPRD_APE"sv, "TRACK_APE"sv, "ICRD_APE"sv,
+                                  "IGNR_APE"sv, "ICMT_APE"sv, "AART_APE"sv, "DISC_APE"sv, "SOAR_APE"sv,
+                                  "SOAA_APE"sv, "SOAL_APE"sv, "SONM_APE"sv, "LYRC_APE"sv};
 constexpr std::array kNamesWav = {"IART"sv, "INAM"sv, "IPRD"sv, "ICRD"sv, "IGNR"sv,
                                   "ICMT"sv, "ICOP"sv, "IENG"sv, "ISRC"sv, "ISFT"sv};
 constexpr std::array kNamesAvi = {"IART"sv, "INAM"sv, "ICRD"sv, "IGNR"sv, "ICMT"sv,
                                   "ICOP"sv, "IENG"sv, "ISRC"sv, "ISFT"sv};
 constexpr std::array kNamesVqf = {"IART"sv, "INAM"sv, "FILE"sv, "ICOP"sv, "ICMT"sv};
 constexpr std::array kNamesWma = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD"sv,
-                                  "IGNR"sv, "ICMT"sv, "ICOP"sv, "URL1"sv, "URL2"sv};
-constexpr std::array kNamesOgg = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD"sv, "IGNR"sv, "ICMT"sv};
+                                  "IGNR"sv, "ICMT"sv, "ICOP"sv, "URL1"sv, "URL2"sv, "AART"sv, "DISC"sv,
+                                  "SOAR"sv, "SOAA"sv, "SOAL"sv, "SONM"sv, "LYRC"sv};
+constexpr std::array kNamesOgg = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD"sv, "IGNR"sv, "ICMT"sv,
+                                  "AART"sv, "DISC"sv, "SOAR"sv, "SOAA"sv, "SOAL"sv, "SONM"sv, "LYRC"sv};
 constexpr std::array kNamesMp4 = {"IART"sv, "INAM"sv, "IPRD"sv, "TRACK"sv, "ICRD"sv, "IGNR"sv, "ICMT"sv,
-                                  "IGRP"sv, "COMPOSER"sv, "DISC"sv, "BPM"sv, "TOOL"sv, "COMPILATION"sv};
+                                  "IGRP"sv, "COMPOSER"sv, "DISC"sv, "BPM"sv, "TOOL"sv, "COMPILATION"sv,
+                                  "AART"sv, "SOAR"sv, "SOAA"sv, "SOAL"sv, "SONM"sv, "LYRC"sv};
 
 // Value-name quirks: a RIFF INFO title may sit in "ISBJ"; MP4 numbers are pairs.
 constexpr std::array kRulesRiffTitle = {ValueNameRule{"INAM"sv, ValueQuirk::Fallback, "ISBJ"sv, ""sv}};
 constexpr std::array kRulesMp4 = {ValueNameRule{"TRACK"sv, ValueQuirk::Pair, "TRACK1"sv, "TRACK2"sv},
                                   ValueNameRule{"DISC"sv, ValueQuirk::Pair, "DISC1"sv, "DISC2"sv}};
+// Vorbis comments hold the disc number and count in DISCNUMBER and DISCTOTAL.
+constexpr std::array kRulesVorbis = {ValueNameRule{"DISC"sv, ValueQuirk::Pair, "DISC1"sv, "DISC2"sv}};
 
 // File-list columns.
 constexpr std::array kFileMp3 = {
@@ -97,6 +104,13 @@ constexpr std::array kTagId3v2 = {
     ColumnSpec{"ｵﾘｼﾞﾅﾙ "sv, L, 0},
     ColumnSpec{"製作者 "sv, L, 0},
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
+    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
+    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagRiff = {
     ColumnSpec{""sv, L, 0},
@@ -122,6 +136,13 @@ constexpr std::array kTagApe = {
     ColumnSpec{" 年"sv, R, 0},
     ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
+    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
+    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 // WAV has the columns of MP3 RIFF, but a single-line comment.
 constexpr std::array kTagWav = {
@@ -174,6 +195,13 @@ constexpr std::array kTagWma = {
     ColumnSpec{"著作権 "sv, L, 0},
     ColumnSpec{"ｱﾙﾊﾞﾑURL "sv, L, 0},
     ColumnSpec{"関連URL "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
+    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
+    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagOgg = {
     ColumnSpec{""sv, L, 0},
@@ -185,6 +213,13 @@ constexpr std::array kTagOgg = {
     ColumnSpec{" 年"sv, R, 0},
     ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
+    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
+    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
+    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagMp4 = {
     ColumnSpec{""sv, L, 0},
@@ -202,6 +237,12 @@ constexpr std::array kTagMp4 = {
     ColumnSpec{" ﾃﾝﾎﾟ"sv, R, 0},
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
     ColumnSpec{"ｺﾝﾋﾟﾚｰｼｮﾝ "sv, L, 1},
+    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
+    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
+    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
+    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 
 // Default column widths (columns 1..n; column 0 is never stored).
@@ -209,28 +250,34 @@ constexpr std::array kWidthsFileMp3 = {110, 75, 127, 43, 43, 43, 38, 33, 200};
 constexpr std::array kWidthsFileAudio = {110, 75, 127, 43, 200};
 constexpr std::array kWidthsFileVideo = {110, 75, 127, 43, 200, 200};
 constexpr std::array kWidthsId3v1 = {110, 90, 90, 90, 25, 38, 50, 50};
-constexpr std::array kWidthsId3v2 = {110, 90, 90, 90, 25, 60, 50, 50, 50, 50, 50, 50, 50, 50};
+constexpr std::array kWidthsId3v2 = {110, 90, 90, 90, 25, 60, 50, 50, 50, 50, 50, 50, 50, 50,
+                                     90, 38, 90, 90, 90, 90, 90};
 constexpr std::array kWidthsRiff = {110, 90, 90, 90, 60, 50, 50, 50, 50, 50, 50};
-constexpr std::array kWidthsApe = {110, 90, 90, 90, 25, 60, 50, 50};
+constexpr std::array kWidthsApe = {110, 90, 90, 90, 25, 60, 50, 50, 90, 38, 90, 90, 90, 90, 90};
 constexpr std::array kWidthsAvi = {110, 90, 90, 90, 60, 50, 50, 50, 50, 50};
 constexpr std::array kWidthsVqf = {110, 90, 90, 50, 50, 50};
-constexpr std::array kWidthsWma = {110, 90, 90, 90, 25, 60, 50, 50, 50, 50, 50};
-constexpr std::array kWidthsMp4 = {110, 90, 90, 90, 25, 38, 50, 50, 50, 50, 50, 50, 50, 38};
+constexpr std::array kWidthsWma = {110, 90, 90, 90, 25, 60, 50, 50, 50, 50, 50, 90, 38, 90, 90, 90, 90, 90};
+constexpr std::array kWidthsMp4 = {110, 90, 90, 90, 25, 38, 50, 50, 50, 50, 50, 50, 50, 38,
+                                    90, 90, 90, 90, 90, 90};
 
 // List-output fields (see ListColumns).
-constexpr ListColumns kListGrouped = {1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0};
-constexpr ListColumns kListId3v2 = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 13};
-constexpr ListColumns kListRiff = {1, 2, 3, 0, 4, 5, 6, 0, 7, 0, 0, 8, 9, 10};
-constexpr ListColumns kListAvi = {1, 2, 0, 0, 3, 4, 5, 0, 6, 0, 0, 7, 8, 9};
-constexpr ListColumns kListVqf = {1, 2, 0, 0, 0, 0, 5, 0, 4, 0, 0, 0, 3, 0};
-constexpr ListColumns kListWma = {1, 2, 3, 4, 5, 6, 7, 0, 8, 0, 0, 0, 0, 0};  // URL: both URLs joined
-constexpr ListColumns kListMp4 = {1, 2, 3, 4, 5, 6, 7, 9, 0, 0, 0, 0, 0, 12};
+constexpr ListColumns kListId3v1 = {1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+constexpr ListColumns kListGrouped = {1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 8, 9, 10, 11, 12, 13, 14};
+constexpr ListColumns kListId3v2 = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 13, 14, 15, 16, 17, 18, 19, 20};
+constexpr ListColumns kListRiff = {1, 2, 3, 0, 4, 5, 6, 0, 7, 0, 0, 8, 9, 10, 0, 0, 0, 0, 0, 0, 0};
+constexpr ListColumns kListAvi = {1, 2, 0, 0, 3, 4, 5, 0, 6, 0, 0, 7, 8, 9, 0, 0, 0, 0, 0, 0, 0};
+constexpr ListColumns kListVqf = {1, 2, 0, 0, 0, 0, 5, 0, 4, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0};
+// URL: both URLs joined.
+constexpr ListColumns kListWma = {1, 2, 3, 4, 5, 6, 7, 0, 8, 0, 0, 0, 0, 0, 11, 12, 13, 14, 15, 16, 17};
+constexpr ListColumns kListMp4 = {1, 2, 3, 4, 5, 6, 7, 9, 0, 0, 0, 0, 0, 12, 14, 10, 15, 16, 17, 18, 19};
 
 // Rename items of the tag values.
 constexpr std::array kRenameMp3 = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "トラック№"sv,
                                    "リリース年"sv,   "ジャンル"sv, "コメント"sv, "作曲者"sv,
                                    "著作権"sv,       "URL"sv,      "オリジナル"sv, "製作者"sv,
-                                   "ソース"sv,       "ソフトウェア"sv};
+                                   "ソース"sv,       "ソフトウェア"sv, "アルバムアーティスト"sv,
+                                   "ディスク№"sv,    "読み（アーティスト）"sv, "読み（アルバムアーティスト）"sv,
+                                   "読み（アルバム）"sv, "読み（タイトル）"sv, "歌詞"sv};
 constexpr std::array kRenameRiff = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "リリース年"sv,
                                     "ジャンル"sv,     "コメント"sv, "著作権"sv,   "製作者"sv,
                                     "ソース"sv,       "ソフトウェア"sv};
@@ -239,13 +286,19 @@ constexpr std::array kRenameAvi = {"アーティスト"sv, "タイトル"sv, "�
 constexpr std::array kRenameVqf = {"アーティスト"sv, "タイトル"sv, "保存名"sv, "著作権"sv, "コメント"sv};
 constexpr std::array kRenameWma = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "トラック№"sv,
                                    "リリース年"sv,   "ジャンル"sv, "コメント"sv, "著作権"sv,
-                                   "アルバムURL"sv,  "関連URL"sv};
+                                   "アルバムURL"sv,  "関連URL"sv,  "アルバムアーティスト"sv,
+                                   "ディスク№"sv,    "読み（アーティスト）"sv, "読み（アルバムアーティスト）"sv,
+                                   "読み（アルバム）"sv, "読み（タイトル）"sv, "歌詞"sv};
 constexpr std::array kRenameOgg = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "トラック№"sv,
-                                   "リリース年"sv,   "ジャンル"sv, "コメント"sv};
+                                   "リリース年"sv,   "ジャンル"sv, "コメント"sv, "アルバムアーティスト"sv,
+                                   "ディスク№"sv,    "読み（アーティスト）"sv, "読み（アルバムアーティスト）"sv,
+                                   "読み（アルバム）"sv, "読み（タイトル）"sv, "歌詞"sv};
 constexpr std::array kRenameMp4 = {"アーティスト"sv, "タイトル"sv, "アルバム"sv, "トラック№"sv,
                                    "リリース年"sv,   "ジャンル"sv, "コメント"sv, "グループ"sv,
                                    "作曲者"sv,       "ディスク№"sv, "テンポ"sv,  "ソフトウェア"sv,
-                                   "コンピレーション"sv};
+                                   "コンピレーション"sv, "アルバムアーティスト"sv, "読み（アーティスト）"sv,
+                                   "読み（アルバムアーティスト）"sv, "読み（アルバム）"sv, "読み（タイトル）"sv,
+                                   "歌詞"sv};
 
 // Extensions.
 constexpr std::array kExtMp3 = {".mp3"sv, ".mp2"sv, ".mp1"sv, ".rmp"sv};
@@ -277,7 +330,7 @@ using TK = TagKind;
 
 constexpr std::array<TagKindDescription, kTagKindCount> kTagKinds = {{
     {TK::MP3ID3v1, MF::MP3, "MP1", "ID3v1",
-     kNamesId3v1, kTagId3v1, kWidthsId3v1, kNoRules, true, kListGrouped},
+     kNamesId3v1, kTagId3v1, kWidthsId3v1, kNoRules, true, kListId3v1},
     {TK::MP3ID3v2, MF::MP3, "MP2", "ID3v2",
      kNamesId3v2, kTagId3v2, kWidthsId3v2, kNoRules, false, kListId3v2},
     {TK::MP3RIFF, MF::MP3, "MPR", "RIFF",
@@ -293,13 +346,13 @@ constexpr std::array<TagKindDescription, kTagKindCount> kTagKinds = {{
     {TK::WMA, MF::WMA, "WMA", "WMA",
      kNamesWma, kTagWma, kWidthsWma, kNoRules, false, kListWma},
     {TK::OGG, MF::OGG, "OGG", "OGG",
-     kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
+     kNamesOgg, kTagOgg, kWidthsApe, kRulesVorbis, false, kListGrouped},
     {TK::APE, MF::APE, "APE", "APE",
      kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
     {TK::MP4, MF::MP4, "MP4", "MP4",
      kNamesMp4, kTagMp4, kWidthsMp4, kRulesMp4, false, kListMp4},
     {TK::FLAC, MF::FLAC, "FLAC", "FLAC",
-     kNamesOgg, kTagOgg, kWidthsApe, kNoRules, false, kListGrouped},
+     kNamesOgg, kTagOgg, kWidthsApe, kRulesVorbis, false, kListGrouped},
 }};
 
 constexpr std::array<FormatDescription, kFormatCount> kFormats = {{
@@ -337,6 +390,14 @@ constexpr int FirstBadTagKindRow() {
       return n;
     for (int cell : d.listColumns)
       if (cell < 0 || cell > static_cast<int>(d.valueNames.size())) return n;
+    // The extra fields point at cells of their own value names.
+    constexpr std::array kExtraStems = {"AART"sv, "DISC"sv, "SOAR"sv, "SOAA"sv, "SOAL"sv, "SONM"sv, "LYRC"sv};
+    for (size_t e = 0; e < kExtraStems.size(); ++e) {
+      const int cell = d.listColumns[kExtraFieldFirst + e];
+      if (cell == 0) continue;
+      const std::string_view name = d.valueNames[static_cast<size_t>(cell - 1)];
+      if (name.substr(0, name.find('_')) != kExtraStems[e]) return n;
+    }
   }
   return -1;
 }
@@ -443,6 +504,10 @@ std::string WithPairPart(std::string_view text, int part, std::string_view value
   auto [first, second] = SplitPairCell(text);
   (part == 1 ? first : second) = std::string(value);
   return second.empty() ? first : first + "/" + second;
+}
+
+int CellOfExtraField(TagKind kind, ExtraField field) {
+  return Describe(kind).listColumns[kExtraFieldFirst + static_cast<size_t>(field)];
 }
 
 int FileCellCount(MediaFormat format) { return static_cast<int>(Describe(format).fileColumns.size()) - 1; }

@@ -111,10 +111,19 @@ struct ValueNameRule {
 
 // Fields of the list output, in this order: artist, title, album, track,
 // year, genre, comment (the grouped values), composer, copyright, URL,
-// original, producer, source, software. Each holds the tag-table cell
-// (1..n) that fills it, 0 when the table has none.
-inline constexpr int kListFieldCount = 14;
+// original, producer, source, software, then the ExtraField values below.
+// Each holds the tag-table cell (1..n) that fills it, 0 when the table has none.
+inline constexpr size_t kExtraFieldFirst = 14;
+inline constexpr int kExtraFieldCount = 7;
+inline constexpr int kListFieldCount = static_cast<int>(kExtraFieldFirst) + kExtraFieldCount;
 using ListColumns = std::array<int, kListFieldCount>;
+
+// The values that players group and sort by, in the columns after every
+// table's own: album artist, disc "n/m", the four readings (sort names) and
+// the lyrics. Their value names are the same in every tag kind that has
+// them ("AART", "DISC", "SOAR", "SOAA", "SOAL", "SONM", "LYRC"; with "_v2"
+// and "_APE" in MP3's tag kinds).
+enum class ExtraField { AlbumArtist = 0, Disc, ArtistReading, AlbumArtistReading, AlbumReading, TitleReading, Lyrics };
 
 struct TagKindDescription {
   TagKind kind;
@@ -193,6 +202,10 @@ std::string PairCellText(std::string_view first, std::string_view second);
 std::pair<std::string, std::string> SplitPairCell(std::string_view text);
 // A pair cell's text with one part (1 or 2) replaced.
 std::string WithPairPart(std::string_view text, int part, std::string_view value);
+
+// The tag-table cell (1..n) of a value of ExtraField, 0 when the tag kind
+// cannot hold it (ID3v1, RIFF INFO, VQF).
+int CellOfExtraField(TagKind kind, ExtraField field);
 
 // Number of cells of a file row (sub-items 0..n): MP3 9, AVI/WMA/MP4 6, others 5.
 int FileCellCount(MediaFormat format);

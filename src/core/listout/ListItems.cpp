@@ -71,6 +71,14 @@ constexpr std::array<ListItem, kListItemCount> kItems = {{
     {"製作者", "%T_ENCD", S::Tag, 32},
     {"ソース/保存名", "%T_SORC", S::Tag, 33},
     {"ソフトウェア", "%T_SOFT", S::Tag, 34},
+    {"-----", "", S::None, 0},
+    {"アルバムアーティスト", "%T_AART", S::Tag, 35},
+    {"ディスク№", "%T_DISC", S::Tag, 36},
+    {"読み（アーティスト）", "%T_SOAR", S::Tag, 37},
+    {"読み（アルバムアーティスト）", "%T_SOAA", S::Tag, 38},
+    {"読み（アルバム）", "%T_SOAL", S::Tag, 39},
+    {"読み（タイトル）", "%T_SONM", S::Tag, 40},
+    {"歌詞", "%T_LYR", S::Tag, 41},
 }};
 
 }  // namespace

@@ -1,14 +1,15 @@
 #pragma once
-// The 62 entries of the list item box, in order (the number of an item is its
-// index in stored templates), the extraction options, and what each item
-// prints: its token in exported templates and the picked-file column it reads.
+// The 70 entries of the list item box, in order (the number of an item is its
+// index in stored templates, so items are only ever appended), the extraction
+// options, and what each item prints: its token in exported templates and the
+// picked-file column it reads.
 
 #include <array>
 #include <string_view>
 
 namespace hozanki {
 
-inline constexpr int kListItemCount = 62;
+inline constexpr int kListItemCount = 70;
 inline constexpr std::string_view kListSeparator = "-----";
 inline constexpr std::string_view kItemText = "テキスト";
 inline constexpr std::string_view kLineBreakMark = "↓";

@@ -36,7 +36,10 @@ enum Field {
   kSoftware,
   kFieldCount
 };
-static_assert(kFieldCount == kListFieldCount, "the list fields are the format registry's ListColumns");
+static_assert(kFieldCount == static_cast<int>(kExtraFieldFirst), "the registry's extra fields follow these");
+static_assert(kFieldCount + kExtraFieldCount == kListFieldCount, "the list fields are the format registry's ListColumns");
+constexpr size_t kFirstExtraColumn = 35;
+static_assert(kFirstExtraColumn + kExtraFieldCount == kPickedTagColumns);
 using Columns = ListColumns;
 
 const Columns& ColumnsOf(TagKind kind) { return Describe(kind).listColumns; }
@@ -61,6 +64,13 @@ void FillMp3Tags(const MediaFileEntry& entry, bool riff, PickedFile& picked) {
   }
   for (int f = kComposer; f < kFieldCount; ++f)
     if (v2[f]) picked.tag[28 + f - kComposer] = TagCell(entry, v2Row, v2[f]);
+  const Columns& ape = ColumnsOf(TagKind::MP3APE);
+  for (size_t e = 0; e < static_cast<size_t>(kExtraFieldCount); ++e) {
+    const int v2Cell = v2[kExtraFieldFirst + e], apeCell = ape[kExtraFieldFirst + e];
+    const std::string_view apeValue = apeCell ? TagCell(entry, 3, apeCell) : std::string_view();
+    const std::string_view v2Value = v2Cell ? TagCell(entry, v2Row, v2Cell) : std::string_view();
+    picked.tag[kFirstExtraColumn + e] = !apeValue.empty() ? apeValue : v2Value;
+  }
 }
 
 }  // namespace
@@ -101,6 +111,8 @@ PickedFile MakePickedFile(const MediaFileEntry& entry, std::string_view folder) 
     if (columns[g]) picked.tag[4 * g] = TagCell(entry, 0, columns[g]);
   for (int f = kComposer; f < kFieldCount; ++f)
     if (columns[f]) picked.tag[28 + f - kComposer] = TagCell(entry, 0, columns[f]);
+  for (size_t e = 0; e < static_cast<size_t>(kExtraFieldCount); ++e)
+    if (const int cell = columns[kExtraFieldFirst + e]) picked.tag[kFirstExtraColumn + e] = TagCell(entry, 0, cell);
   if (entry.format == MediaFormat::WMA) {
     const std::string joined = std::string(TagCell(entry, 0, 9)) + " " + std::string(TagCell(entry, 0, 10));
     picked.tag[28 + kUrl - kComposer] = TrimBlanks(joined);

@@ -1,5 +1,5 @@
 #pragma once
-// A file picked into the list window: the 13 file columns and 35 tag
+// A file picked into the list window: the 13 file columns and 42 tag
 // columns the list engine reads, filled from a catalogue record, and the
 // totals over the picked files.
 
@@ -14,7 +14,7 @@
 namespace hozanki {
 
 inline constexpr int kPickedFileColumns = 13;
-inline constexpr int kPickedTagColumns = 35;
+inline constexpr int kPickedTagColumns = 42;
 
 struct PickedFile {
   // F0 通番, F1 folder ending in "/", F2 name, F3 size, F4 time stamp,
@@ -24,7 +24,9 @@ struct PickedFile {
   int64_t seconds = 0;  // kept with F5
   // T0-T27: アーティスト, タイトル, アルバム, トラック№, リリース年, ジャンル,
   // コメント, each merged, ID3v1, ID3v2/RIFF, APE; T28-T34: 作曲者, 著作権,
-  // URL, オリジナル, 製作者, ソース/保存名, ソフトウェア.
+  // URL, オリジナル, 製作者, ソース/保存名, ソフトウェア; T35-T41: アルバムアーティスト,
+  // ディスク№, the four readings (アーティスト, アルバムアーティスト, アルバム,
+  // タイトル), 歌詞, for MP3 from the APE row when it is not empty, else ID3v2.
   std::array<std::string, kPickedTagColumns> tag;
 };
 

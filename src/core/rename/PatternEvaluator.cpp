@@ -18,7 +18,7 @@ std::string_view CellText(const std::vector<Cell>& cells, int index) {
 
 // MP3 tag field n (from 1) -> column in the APE, ID3v2, RIFF and ID3v1 rows
 // (0: the row has no such column).
-constexpr std::array<std::array<int, 4>, 14> kMp3Columns = {{
+constexpr std::array<std::array<int, 4>, 21> kMp3Columns = {{
     {1, 1, 1, 1},    // アーティスト
     {2, 2, 2, 2},    // タイトル
     {3, 3, 3, 3},    // アルバム
@@ -33,6 +33,13 @@ constexpr std::array<std::array<int, 4>, 14> kMp3Columns = {{
     {0, 12, 8, 0},   // 製作者
     {0, 0, 9, 0},    // ソース
     {0, 13, 10, 0},  // ソフトウェア
+    {8, 14, 0, 0},   // アルバムアーティスト
+    {9, 15, 0, 0},   // ディスク№
+    {10, 16, 0, 0},  // 読み（アーティスト）
+    {11, 17, 0, 0},  // 読み（アルバムアーティスト）
+    {12, 18, 0, 0},  // 読み（アルバム）
+    {13, 19, 0, 0},  // 読み（タイトル）
+    {14, 20, 0, 0},  // 歌詞
 }};
 // Tag rows of an MP3 entry in lookup order: APE, ID3v2, RIFF, ID3v1.
 constexpr std::array<int, 4> kMp3LookupRows = {3, 1, 2, 0};

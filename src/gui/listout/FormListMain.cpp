@@ -415,7 +415,7 @@ void TFormListMain::ReadSettings() {
   for (int n = 1; n <= 13; ++n)
     ListViewF->horizontalHeader()->resizeSection(
         n, ReadExtent(ini, Key(keys::kFileColumn, n), keys::kFileColumnDefaults[n - 1], 0));
-  for (int n = 1; n <= 35; ++n)
+  for (int n = 1; n <= kPickedTagColumns; ++n)
     ListViewT->horizontalHeader()->resizeSection(
         n, ReadExtent(ini, Key(keys::kTagColumn, n), keys::kTagColumnDefaults[n - 1], 0));
   split1_ = ReadExtent(ini, keys::kSplit1, keys::kSplit1Default, 0);
@@ -455,7 +455,7 @@ void TFormListMain::WriteSettings() const {
     ini.WriteInteger(keys::kSection, Key(keys::kFileColumn, n),
                      ListViewF->horizontalHeader()->sectionSize(n));
   ini.WriteInteger(keys::kSection, keys::kSplit1, split1_);
-  for (int n = 1; n <= 35; ++n)
+  for (int n = 1; n <= kPickedTagColumns; ++n)
     ini.WriteInteger(keys::kSection, Key(keys::kTagColumn, n), ListViewT->horizontalHeader()->sectionSize(n));
   ini.WriteInteger(keys::kSection, keys::kSplit2, split2_);
   for (int n = 1; n <= 3; ++n)

@@ -59,10 +59,12 @@ inline constexpr std::string_view kFileColumn = "CF-";  // + 1..13
 inline constexpr int kFileColumnDefaults[13] = {36, 80, 80, 75, 127, 48, 43, 0, 0, 0, 0, 150, 150};
 inline constexpr std::string_view kSplit1 = "Split1";
 inline constexpr int kSplit1Default = 200;
-inline constexpr std::string_view kTagColumn = "CT-";  // + 1..35
-inline constexpr int kTagColumnDefaults[35] = {90, 0, 0, 0, 90, 0,  0,  0,  90, 0,  0, 0,
-                                               25, 0, 0, 0, 60, 0,  0,  0,  50, 0,  0, 0,
-                                               50, 0, 0, 0, 50, 50, 50, 50, 50, 75, 50};
+inline constexpr std::string_view kTagColumn = "CT-";  // + 1..42
+// Columns 36..42 (album artist, disc, readings, lyrics) came later: a
+// settings file without their keys gives them these widths.
+inline constexpr int kTagColumnDefaults[42] = {90, 0,  0,  0,  90, 0,  0,  0,  90, 0,  0,  0,  25, 0,
+                                               0,  0,  60, 0,  0,  0,  50, 0,  0,  0,  50, 0,  0,  0,
+                                               50, 50, 50, 50, 50, 75, 50, 90, 38, 90, 90, 90, 90, 90};
 inline constexpr std::string_view kSplit2 = "Split2";
 inline constexpr int kSplit2Default = 175;
 inline constexpr std::string_view kRowColumn = "Clm-";  // + 1..3

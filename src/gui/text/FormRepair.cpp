@@ -28,7 +28,10 @@ QString FieldCaption(const RepairFinding& f) {
   static const std::pair<const char*, const char*> kFields[] = {
       {"IART", "アーティスト"}, {"INAM", "タイトル"}, {"IPRD", "アルバム"},  {"ICMT", "コメント"},
       {"IGNR", "ジャンル"},     {"COMP", "作曲者"},   {"ICOP", "著作権"},    {"OART", "オリジナルアーティスト"},
-      {"ENC2", "エンコードした人"}, {"ISFT", "ソフトウェア"}, {"IENG", "エンジニア"}, {"ISRC", "ソース"}};
+      {"ENC2", "エンコードした人"}, {"ISFT", "ソフトウェア"}, {"IENG", "エンジニア"}, {"ISRC", "ソース"},
+      {"AART", "アルバムアーティスト"}, {"DISC", "ディスク№"}, {"SOAR", "読み（アーティスト）"},
+      {"SOAA", "読み（アルバムアーティスト）"}, {"SOAL", "読み（アルバム）"}, {"SONM", "読み（タイトル）"},
+      {"LYRC", "歌詞"}};
   for (const auto& [stem, caption] : kFields)
     if (f.field == stem) return QString::fromUtf8(caption) + QStringLiteral(" (") + QString::fromStdString(f.field) + QLatin1Char(')');
   return QString::fromStdString(f.field);

@@ -23,7 +23,14 @@ struct FieldName {
 constexpr std::array kFields = {FieldName{"IART", "Artist"}, FieldName{"INAM", "Title"},
                                 FieldName{"IPRD", "Album"},  FieldName{"TRACK", "Track"},
                                 FieldName{"ICRD", "Year"},   FieldName{"IGNR", "Genre"},
-                                FieldName{"ICMT", "Comment"}};
+                                FieldName{"ICMT", "Comment"},
+                                FieldName{"AART", kApeExtraKeys[0].key.data()},
+                                FieldName{"DISC", kApeExtraKeys[1].key.data()},
+                                FieldName{"SOAR", kApeExtraKeys[2].key.data()},
+                                FieldName{"SOAA", kApeExtraKeys[3].key.data()},
+                                FieldName{"SOAL", kApeExtraKeys[4].key.data()},
+                                FieldName{"SONM", kApeExtraKeys[5].key.data()},
+                                FieldName{"LYRC", kApeExtraKeys[6].key.data()}};
 
 // Where the APE tag sits at the end of a file: before an ID3v1 tag, if any.
 struct TagPlace {

@@ -139,6 +139,8 @@ std::string_view ApeKeyOf(std::string_view stem) {
   if (stem == "ICRD") return "Year";
   if (stem == "IGNR") return "Genre";
   if (stem == "ICMT") return "Comment";
+  for (const ApeStemKey& extra : kApeExtraKeys)
+    if (extra.stem == stem) return extra.key;
   return {};
 }
 

@@ -44,9 +44,19 @@ struct ApeTagData {
 };
 
 // Item keys of the value-name stems: "IART" Artist, "INAM" Title, "IPRD"
-// Album, "TRACK" Track, "ICRD" Year, "IGNR" Genre, "ICMT" Comment; empty
-// for other stems.
+// Album, "TRACK" Track, "ICRD" Year, "IGNR" Genre, "ICMT" Comment, and the
+// keys of kApeExtraKeys; empty for other stems.
 std::string_view ApeKeyOf(std::string_view stem);
+
+// Album artist, disc "n/m", the sort names and the lyrics, under the keys
+// the common readers take them from.
+struct ApeStemKey {
+  std::string_view stem;
+  std::string_view key;
+};
+inline constexpr ApeStemKey kApeExtraKeys[] = {
+    {"AART", "Album Artist"}, {"DISC", "Disc"},          {"SOAR", "ArtistSort"}, {"SOAA", "AlbumArtistSort"},
+    {"SOAL", "AlbumSort"},    {"SONM", "TitleSort"},     {"LYRC", "Lyrics"}};
 
 inline constexpr size_t kApeFooterSize = 32;
 

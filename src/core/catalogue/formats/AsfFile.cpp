@@ -20,7 +20,11 @@ struct AttributeName {
 constexpr std::array kAttributes = {
     AttributeName{"IPRD", "WM/AlbumTitle"},   AttributeName{"TRACK", "WM/TrackNumber"},
     AttributeName{"ICRD", "WM/Year"},         AttributeName{"IGNR", "WM/Genre"},
-    AttributeName{"URL1", "WM/PromotionURL"}, AttributeName{"URL2", "WM/AuthorURL"}};
+    AttributeName{"URL1", "WM/PromotionURL"}, AttributeName{"URL2", "WM/AuthorURL"},
+    AttributeName{"AART", "WM/AlbumArtist"},  AttributeName{"DISC", "WM/PartOfSet"},
+    AttributeName{"SOAR", "WM/ArtistSortOrder"}, AttributeName{"SOAA", "WM/AlbumArtistSortOrder"},
+    AttributeName{"SOAL", "WM/AlbumSortOrder"},  AttributeName{"SONM", "WM/TitleSortOrder"},
+    AttributeName{"LYRC", "WM/Lyrics"}};
 
 std::string AttributeText(const TagLib::ASF::Attribute& a) {
   switch (a.type()) {

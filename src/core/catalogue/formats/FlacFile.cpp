@@ -20,7 +20,11 @@ struct FieldName {
 constexpr std::array kFields = {FieldName{"IART", "ARTIST"}, FieldName{"INAM", "TITLE"},
                                 FieldName{"IPRD", "ALBUM"},  FieldName{"TRACK", "TRACKNUMBER"},
                                 FieldName{"ICRD", "DATE"},   FieldName{"IGNR", "GENRE"},
-                                FieldName{"ICMT", "COMMENT"}};
+                                FieldName{"ICMT", "COMMENT"}, FieldName{"AART", "ALBUMARTIST"},
+                                FieldName{"DISC1", "DISCNUMBER"}, FieldName{"DISC2", "DISCTOTAL"},
+                                FieldName{"SOAR", "ARTISTSORT"}, FieldName{"SOAA", "ALBUMARTISTSORT"},
+                                FieldName{"SOAL", "ALBUMSORT"}, FieldName{"SONM", "TITLESORT"},
+                                FieldName{"LYRC", "LYRICS"}};
 constexpr std::string_view kDescription = "DESCRIPTION";
 constexpr std::string_view kSeparator = "; ";
 constexpr uint32_t kFreshPadding = 8192;
@@ -114,6 +118,7 @@ bool FlacFile::Read(const std::filesystem::path& path, ValueMap& values, std::st
     if (b.type == kFlacVorbisComment && !ParseVorbisComments(file.Read(b.offset + 4, b.length), vc))
       return Fail(error, "damaged FLAC file (the Vorbis comment block does not add up)");
   for (const FieldName& f : kFields) values[std::string(f.value)] = ShownText(vc, f);
+  SplitVorbisDisc(values["DISC1"], values["DISC2"]);
 
   const std::string info = file.Read(layout.blocks.front().offset + 4, 34);
   if (info.size() != 34) return Fail(error, "damaged FLAC file (short STREAMINFO)");
@@ -136,8 +141,9 @@ bool FlacFile::IsWritable(std::string_view name) const {
   return false;
 }
 
-bool FlacFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
+bool FlacFile::Write(const std::filesystem::path& copy, const ValueMap& givenChanges, const ValueMap& current,
                      std::string* error) {
+  const ValueMap changes = WithWholeDisc(givenChanges, current);
   payload::Reader file;
   if (!file.Open(copy, error)) return false;
   FlacLayout layout;

@@ -117,4 +117,15 @@ std::string JoinValues(const std::vector<std::string>& texts) {
   return joined;
 }
 
+void SplitVorbisDisc(std::string& number, std::string& total) {
+  if (total.empty()) {
+    const size_t slash = number.find('/');
+    if (slash != std::string::npos) {
+      total = number.substr(slash + 1);
+      number.resize(slash);
+    }
+  }
+  if (number.empty() && !total.empty()) number.push_back('0');
+}
+
 }  // namespace hozanki

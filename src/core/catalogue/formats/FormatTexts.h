@@ -31,4 +31,10 @@ std::string WaveFormatName(unsigned formatTag);
 // Joins the texts of a multi-valued field with "; " (empty texts left out).
 std::string JoinValues(const std::vector<std::string>& texts);
 
+// The disc cell's two parts ("DISC1", "DISC2") from Vorbis comments'
+// DISCNUMBER and DISCTOTAL: a number "1/2" with no total gives both parts,
+// a total with no number gives the number "0" (the cell shows "0/2"), so
+// that a cell left as it was reads back the same and nothing is written.
+void SplitVorbisDisc(std::string& number, std::string& total);
+
 }  // namespace hozanki

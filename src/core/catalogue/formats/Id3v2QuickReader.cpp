@@ -108,10 +108,8 @@ std::string JoinDistinct(const std::vector<std::string>& fields) {
 }
 
 int StemOfFrame(std::string_view id) {
-  static constexpr std::array<std::string_view, 13> kFrames = {
-      "TPE1", "TIT2", "TALB", "TRCK", "TDRC", "TCON", "COMM", "TCOM", "TCOP", "WXXX", "TOPE", "TENC", "TSSE"};
-  for (size_t i = 0; i < kFrames.size(); ++i)
-    if (kFrames[i] == id) return static_cast<int>(i);
+  for (size_t i = 0; i < kId3v2StemFrames.size(); ++i)
+    if (kId3v2StemFrames[i] == id) return static_cast<int>(i);
   if (id == "TYER") return 4;
   return -1;
 }
@@ -130,16 +128,17 @@ std::string Id3v2GenreField(std::string text) {
   return text;
 }
 
-std::optional<std::array<std::string, 13>> QuickReadId3v2(std::string_view tag) {
+std::optional<std::array<std::string, kId3v2StemCount>> QuickReadId3v2(std::string_view tag) {
   if (tag.size() < 10 || tag.substr(0, 3) != "ID3") return std::nullopt;
   int version = uint8_t(tag[3]);
   uint8_t flags = uint8_t(tag[5]);
   if ((version != 3 && version != 4) || (flags & 0x40)) return std::nullopt;  // extended header
   size_t end = std::min<size_t>(tag.size(), 10 + Syncsafe(tag, 6));
   if ((flags & 0x80) && version == 3) return std::nullopt;  // whole-tag unsynchronisation: TagLib
-  std::array<std::string, 13> values;
-  std::array<bool, 13> seen{};
-  bool haveComment = false, haveUrl = false;
+  std::array<std::string, kId3v2StemCount> values;
+  std::array<bool, kId3v2StemCount> seen{};
+  bool haveComment = false, haveUrl = false, haveLyrics = false;
+  constexpr size_t kLyrics = kId3v2StemCount - 1;
   size_t pos = 10;
   while (pos + 10 <= end && tag[pos] != '\0') {
     std::string_view id = tag.substr(pos, 4);
@@ -167,6 +166,17 @@ std::optional<std::array<std::string, 13>> QuickReadId3v2(std::string_view tag) 
         values[6] = DecodeField(text, encoding);
         seen[6] = true;
       }
+      continue;
+    }
+    if (id == "USLT") {
+      // The lyrics with an empty description, else the first.
+      if (haveLyrics || body.size() < 4) continue;
+      std::vector<std::string_view> parts = SplitFields(body.substr(4), encoding, 2);
+      std::string_view description = parts.empty() ? std::string_view() : parts[0];
+      std::string_view text = parts.size() > 1 ? TrimTerminators(parts[1], encoding) : std::string_view();
+      if (description.empty() || !seen[kLyrics]) values[kLyrics] = DecodeField(text, encoding);
+      seen[kLyrics] = true;
+      haveLyrics = description.empty();
       continue;
     }
     if (id == "WXXX") {

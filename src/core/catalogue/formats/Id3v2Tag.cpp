@@ -4,6 +4,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
 #include <taglib/tfile.h>
 #include <taglib/urllinkframe.h>
 
@@ -51,7 +52,7 @@ struct StemFrame {
   std::string_view stem;
   const char* frame;
 };
-constexpr std::array<StemFrame, 13> kStemFrames = {{{"IART", "TPE1"},
+constexpr std::array<StemFrame, kId3v2StemCount> kStemFrames = {{{"IART", "TPE1"},
                                                     {"INAM", "TIT2"},
                                                     {"IPRD", "TALB"},
                                                     {"TRACK", "TRCK"},
@@ -63,7 +64,14 @@ constexpr std::array<StemFrame, 13> kStemFrames = {{{"IART", "TPE1"},
                                                     {"URL", "WXXX"},
                                                     {"OART", "TOPE"},
                                                     {"ENC2", "TENC"},
-                                                    {"ISFT", "TSSE"}}};
+                                                    {"ISFT", "TSSE"},
+                                                    {"AART", "TPE2"},
+                                                    {"DISC", "TPOS"},
+                                                    {"SOAR", "TSOP"},
+                                                    {"SOAA", "TSO2"},
+                                                    {"SOAL", "TSOA"},
+                                                    {"SONM", "TSOT"},
+                                                    {"LYRC", "USLT"}}};
 
 const char* FrameOf(std::string_view stem) {
   for (const StemFrame& s : kStemFrames)
@@ -101,6 +109,27 @@ ID3v2::CommentsFrame* CommentFrame(const ID3v2::Tag& tag) {
   }
   return fallback;
 }
+
+// The lyrics we show: the frame with an empty description, else the first.
+ID3v2::UnsynchronizedLyricsFrame* LyricsFrame(const ID3v2::Tag& tag) {
+  ID3v2::UnsynchronizedLyricsFrame* fallback = nullptr;
+  for (ID3v2::Frame* f : tag.frameList("USLT")) {
+    auto* l = dynamic_cast<ID3v2::UnsynchronizedLyricsFrame*>(f);
+    if (!l) continue;
+    if (l->description().isEmpty()) return l;
+    if (!fallback) fallback = l;
+  }
+  return fallback;
+}
+
+// A comment or lyrics frame (language, description, text), by stem.
+template <typename Visit>
+auto WithDescribedFrame(const ID3v2::Tag& tag, std::string_view stem, Visit&& visit) {
+  if (stem == "LYRC") return visit(LyricsFrame(tag));
+  return visit(CommentFrame(tag));
+}
+
+bool IsDescribedStem(std::string_view stem) { return stem == "ICMT" || stem == "LYRC"; }
 
 ID3v2::UserUrlLinkFrame* UrlFrame(const ID3v2::Tag& tag) {
   ID3v2::UserUrlLinkFrame* fallback = nullptr;
@@ -480,10 +509,8 @@ int Id3v2Tag::StoredEncoding(std::string_view stem) {
   if (!id) return -1;
   EnsureParsed();
   const ID3v2::Tag& tag = *tag_;
-  if (stem == "ICMT") {
-    ID3v2::CommentsFrame* c = CommentFrame(tag);
-    return c ? static_cast<int>(c->textEncoding()) : -1;
-  }
+  if (IsDescribedStem(stem))
+    return WithDescribedFrame(tag, stem, [](auto* c) { return c ? static_cast<int>(c->textEncoding()) : -1; });
   if (stem == "URL") return UrlFrame(tag) ? 0 : -1;
   ID3v2::TextIdentificationFrame* t = TextFrame(tag, id);
   if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
@@ -497,7 +524,7 @@ bool Id3v2Tag::StoredAsUtf8(std::string_view stem) {
     ByteVector bytes = s.data(String::Latin1);
     return ReadLegacyBytes(std::string_view(bytes.data(), bytes.size())).source == SourceEncoding::kUtf8;
   };
-  if (stem == "ICMT") return utf8(CommentFrame(tag)->text());
+  if (IsDescribedStem(stem)) return WithDescribedFrame(tag, stem, [&](auto* c) { return utf8(c->text()); });
   if (stem == "URL") return utf8(UrlFrame(tag)->url());
   ID3v2::TextIdentificationFrame* t = TextFrame(tag, FrameOf(stem));
   if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");
@@ -510,10 +537,8 @@ std::string Id3v2Tag::TagLibValue(std::string_view stem) const {
   const char* id = FrameOf(stem);
   if (!id) return {};
   const ID3v2::Tag& tag = *tag_;
-  if (stem == "ICMT") {
-    ID3v2::CommentsFrame* c = CommentFrame(tag);
-    return c ? ToUtf8(c->text(), EncodingOf(*c)) : std::string();
-  }
+  if (IsDescribedStem(stem))
+    return WithDescribedFrame(tag, stem, [](auto* c) { return c ? ToUtf8(c->text(), EncodingOf(*c)) : std::string(); });
   if (stem == "URL") {
     ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
     return u ? ToUtf8(u->url(), String::Latin1) : std::string();
@@ -579,29 +604,33 @@ void Id3v2Tag::EncodeDate23(std::string_view value, int unicode) {
   if (!date.hourMinute.empty()) add("TIME", date.hourMinute, String::Latin1);
 }
 
+template <typename Frame>
+void Id3v2Tag::EncodeDescribed(Frame* c, std::string_view value, int unicode) {
+  ID3v2::Tag& tag = *tag_;
+  if (value.empty()) {
+    if (c) Touch(c), tag.removeFrame(c);
+    return;
+  }
+  String::Type enc = ChosenEncoding(value, unicode, c, c ? EncodingOf(*c) : String::Latin1);
+  if (!c) {
+    c = new Frame(enc);
+    c->setLanguage("jpn");
+    tag.addFrame(c);
+  } else if (enc != EncodingOf(*c)) {
+    std::string description = ToUtf8(c->description(), EncodingOf(*c));
+    c->setTextEncoding(enc);
+    c->setDescription(FromUtf8(description, enc));
+  }
+  Touch(c);
+  c->setText(FromUtf8(value, enc));
+}
+
 void Id3v2Tag::Encode(std::string_view stem, std::string_view value, int unicode, int family, bool reencode) {
   ID3v2::Tag& tag = *tag_;
   const char* id = FrameOf(stem);
   if (stem == "ICRD" && family == 3) return EncodeDate23(value, unicode);
-  if (stem == "ICMT") {
-    ID3v2::CommentsFrame* c = CommentFrame(tag);
-    if (value.empty()) {
-      if (c) Touch(c), tag.removeFrame(c);
-      return;
-    }
-    String::Type enc = ChosenEncoding(value, unicode, c, c ? EncodingOf(*c) : String::Latin1);
-    if (!c) {
-      c = new ID3v2::CommentsFrame(enc);
-      c->setLanguage("jpn");
-      tag.addFrame(c);
-    } else if (enc != EncodingOf(*c)) {
-      std::string description = ToUtf8(c->description(), EncodingOf(*c));
-      c->setTextEncoding(enc);
-      c->setDescription(FromUtf8(description, enc));
-    }
-    Touch(c);
-    c->setText(FromUtf8(value, enc));
-    return;
+  if (IsDescribedStem(stem)) {
+    return WithDescribedFrame(tag, stem, [&](auto* c) { EncodeDescribed(c, value, unicode); });
   }
   if (stem == "URL") {
     ID3v2::UserUrlLinkFrame* u = UrlFrame(tag);
@@ -653,9 +682,10 @@ bool Id3v2Tag::EncodedAsWanted(std::string_view stem, std::string_view value, in
   const ID3v2::Frame* frame = nullptr;
   String::Type encoding = String::Latin1;
   if (stem == "URL") return true;  // always ISO-8859-1
-  if (stem == "ICMT") {
-    const ID3v2::CommentsFrame* c = CommentFrame(tag);
-    if (c) frame = c, encoding = EncodingOf(*c);
+  if (IsDescribedStem(stem)) {
+    WithDescribedFrame(tag, stem, [&](const auto* c) {
+      if (c) frame = c, encoding = EncodingOf(*c);
+    });
   } else {
     const ID3v2::TextIdentificationFrame* t = TextFrame(tag, FrameOf(stem));
     if (!t && stem == "ICRD") t = TextFrame(tag, "TYER");

@@ -2,7 +2,9 @@
 // The ID3v2 tag of an MP3 file: parsed by TagLib from the tag's bytes, values
 // read and written by value-name stem ("IART" TPE1, "INAM" TIT2, "IPRD" TALB,
 // "TRACK" TRCK, "ICRD" TYER/TDRC, "IGNR" TCON, "ICMT" COMM, "COMP" TCOM,
-// "ICOP" TCOP, "URL" WXXX, "OART" TOPE, "ENC2" TENC, "ISFT" TSSE), rendered
+// "ICOP" TCOP, "URL" WXXX, "OART" TOPE, "ENC2" TENC, "ISFT" TSSE, "AART"
+// TPE2, "DISC" TPOS, "SOAR" TSOP, "SOAA" TSO2, "SOAL" TSOA, "SONM" TSOT,
+// "LYRC" USLT; the sort frames are written in 2.3 tags too), rendered
 // as version 2.3 or 2.4 by TagLib and as 2.2 or with unsynchronisation by our
 // own code. ISO-8859-1 frames are read and written as code page 932 bytes.
 
@@ -14,6 +16,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/catalogue/formats/Id3v2QuickReader.h"
 
 namespace TagLib::ID3v2 {
 class Frame;
@@ -38,7 +42,7 @@ class Id3v2Tag {
   int Version() const { return version_; }  // 2, 3 or 4
   bool Unsynchronised() const { return unsync_; }
 
-  // True for the thirteen stems above.
+  // True for the stems above.
   static bool IsValueStem(std::string_view stem);
   std::string Get(std::string_view stem) const;
   // Stages a value; an empty text removes the frame. No effect when the text
@@ -90,6 +94,9 @@ class Id3v2Tag {
   // `family` is the version the frames are rendered in: 3 (for 2.2 and 2.3) or 4.
   // `reencode`: the stored value, written again only for its encoding.
   void Encode(std::string_view stem, std::string_view value, int unicode, int family, bool reencode);
+  // A comment or lyrics frame (null: none yet) set to `value`.
+  template <typename Frame>
+  void EncodeDescribed(Frame* frame, std::string_view value, int unicode);
   // The date in a 2.3 tag: TYER, TDAT and TIME, and a TDRC frame of our own
   // bytes (kept in rawAdded_) when those cannot hold all of it.
   void EncodeDate23(std::string_view value, int unicode);
@@ -110,7 +117,7 @@ class Id3v2Tag {
   bool unsync_ = false;
   std::map<std::string, std::string, std::less<>> pending_;  // staged values by stem
   std::string raw_;                                          // the tag (2.2 converted to 2.3)
-  std::optional<std::array<std::string, 13>> quick_;         // values read without TagLib
+  std::optional<std::array<std::string, kId3v2StemCount>> quick_;  // values read without TagLib
   bool parsed_ = false;                                      // tag_ holds raw_ parsed by TagLib
   std::set<const TagLib::ID3v2::Frame*> touched_;            // frames changed while rendering
   std::vector<std::string> extra22_;  // frames of a 2.2 tag that have no 2.3 form (kept for 2.2)

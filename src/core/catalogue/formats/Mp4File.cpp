@@ -22,7 +22,9 @@ struct TextItem {
 constexpr std::array kTextItems = {
     TextItem{"IART", "\251ART"}, TextItem{"INAM", "\251nam"},     TextItem{"IPRD", "\251alb"},
     TextItem{"ICRD", "\251day"}, TextItem{"IGNR", "\251gen"},     TextItem{"ICMT", "\251cmt"},
-    TextItem{"IGRP", "\251grp"}, TextItem{"COMPOSER", "\251wrt"}, TextItem{"TOOL", "\251too"}};
+    TextItem{"IGRP", "\251grp"}, TextItem{"COMPOSER", "\251wrt"}, TextItem{"TOOL", "\251too"},
+    TextItem{"AART", "aART"},    TextItem{"SOAR", "soar"},        TextItem{"SOAA", "soaa"},
+    TextItem{"SOAL", "soal"},    TextItem{"SONM", "sonm"},        TextItem{"LYRC", "\251lyr"}};
 
 const char* TextItemOf(std::string_view name) {
   for (const auto& t : kTextItems)

@@ -19,7 +19,11 @@ struct FieldName {
 constexpr std::array kFields = {FieldName{"IART", "ARTIST"}, FieldName{"INAM", "TITLE"},
                                 FieldName{"IPRD", "ALBUM"},  FieldName{"TRACK", "TRACKNUMBER"},
                                 FieldName{"ICRD", "DATE"},   FieldName{"IGNR", "GENRE"},
-                                FieldName{"ICMT", "COMMENT"}};
+                                FieldName{"ICMT", "COMMENT"}, FieldName{"AART", "ALBUMARTIST"},
+                                FieldName{"DISC1", "DISCNUMBER"}, FieldName{"DISC2", "DISCTOTAL"},
+                                FieldName{"SOAR", "ARTISTSORT"}, FieldName{"SOAA", "ALBUMARTISTSORT"},
+                                FieldName{"SOAL", "ALBUMSORT"}, FieldName{"SONM", "TITLESORT"},
+                                FieldName{"LYRC", "LYRICS"}};
 
 enum class OggCodec { None, Vorbis, Opus };
 
@@ -74,6 +78,7 @@ bool OggFile::Read(const std::filesystem::path& path, ValueMap& values, std::str
   const auto& tag = *CommentOf(*file);
   for (const auto& f : kFields) values[std::string(f.value)] = FieldText(tag, f.field);
   if (values["ICMT"].empty() && !tag.contains("COMMENT")) values["ICMT"] = FieldText(tag, "DESCRIPTION");
+  SplitVorbisDisc(values["DISC1"], values["DISC2"]);
   if (const auto* props = file->audioProperties()) {
     values["TIME"] = TimeText(props->lengthInMilliseconds() / 1000);
     values["AFMT"] = AudioFormatText(codec == OggCodec::Opus ? "Opus" : "Vorbis", props->bitrate(),
@@ -88,8 +93,9 @@ bool OggFile::IsWritable(std::string_view name) const {
   return false;
 }
 
-bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap&,
+bool OggFile::Write(const std::filesystem::path& copy, const ValueMap& givenChanges, const ValueMap& current,
                     std::string* error) {
+  const ValueMap changes = WithWholeDisc(givenChanges, current);
   auto file = OpenOgg(CodecOf(ReadFileBytes(copy, 0, 300)), CopyStream());
   if (!file->isValid() || !file->tag()) {
     if (error) *error = "broken Ogg file";

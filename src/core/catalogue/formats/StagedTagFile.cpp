@@ -37,6 +37,17 @@ std::string StagedTagFile::GetValue(std::string_view name) const {
   return {};
 }
 
+StagedTagFile::ValueMap StagedTagFile::WithWholeDisc(const ValueMap& changes, const ValueMap& current) {
+  ValueMap out = changes;
+  if (!changes.count("DISC1") && !changes.count("DISC2")) return out;
+  for (const char* part : {"DISC1", "DISC2"})
+    if (!out.count(part)) {
+      auto it = current.find(part);
+      out[part] = it == current.end() ? std::string() : it->second;
+    }
+  return out;
+}
+
 void StagedTagFile::SetValue(std::string_view name, std::string_view value) {
   if (!IsWritable(name)) return;
   staged_[std::string(name)] = std::string(value);

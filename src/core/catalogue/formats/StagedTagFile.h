@@ -60,6 +60,10 @@ class StagedTagFile : public TagFile {
   virtual bool Write(const std::filesystem::path& copy, const ValueMap& changes, const ValueMap& current,
                      std::string* error) = 0;
 
+  // `changes` with both parts of the disc pair when one changed: DISCNUMBER
+  // and DISCTOTAL are written together (a number "1/2" became two parts).
+  static ValueMap WithWholeDisc(const ValueMap& changes, const ValueMap& current);
+
   const std::filesystem::path& Path() const { return path_; }
   // During Write: the temporary copy as a TagLib stream, and itself (for
   // our own writers: checked writes, reasons kept for the user).
