@@ -10,9 +10,11 @@
 #include <memory>
 
 #include "../../bench/NameReadingCorpus.h"
+#include "TagEditTestSupport.h"
 #include "TempDirTestSupport.h"
 #include "core/common/AtomicFile.h"
 #include "core/settings/ReadingDictionaryFile.h"
+#include "core/tagedit/ReadingFill.h"
 #include "core/text/KanjiReading.h"
 
 namespace hozanki {
@@ -146,6 +148,51 @@ TEST_F(ReadingDictionaryTest, UserReadingsGoFirstAndOnlyKanaIsLearned) {
   EXPECT_EQ(*reread.Find("米津玄師"), "ヨネヅケンシ");
   EXPECT_EQ(reread.Find("藤井風"), nullptr);
   EXPECT_EQ(Reader().Read("光GENJI", {}, &reread).text, "ヒカルGENJI");
+}
+
+
+// Filling readings: the columns a tag kind has; proposals only for the
+// selected rows open to editing, the chosen reading columns and sources that
+// are not empty; staging touches nothing else and leaves equal cells alone.
+TEST(ReadingFill, OnlyChosenCellsOfSelectedOpenRowsChange) {
+  const std::vector<ReadingColumn> flac = ReadingColumnsOf(TagKind::FLAC);
+  ASSERT_EQ(flac.size(), 4u);
+  EXPECT_TRUE(ReadingColumnsOf(TagKind::WAV).empty());
+  EXPECT_TRUE(ReadingColumnsOf(TagKind::MP3ID3v1).empty());
+  const int artist = flac[0].sourceCell;
+  const int artistReading = flac[0].readingCell;
+  const int titleReading = flac[3].readingCell;
+  EXPECT_EQ(flac[3].sourceCell, 2);  // the title
+
+  Catalogue catalogue;
+  test::FillCatalogue(catalogue, MediaFormat::FLAC, 5);
+  const char* const artists[] = {"椎名林檎", "宇多田ヒカル", "一青窈", "", "東京事変"};
+  for (int r = 0; r < 5; ++r) {
+    test::SetText(catalogue, TagKind::FLAC, r, artist, artists[r]);
+    test::SetText(catalogue, TagKind::FLAC, r, 2, "群青");
+  }
+  test::SetText(catalogue, TagKind::FLAC, 4, artistReading, "トウキョウジヘン");  // already right
+  test::SetMarks(catalogue, TagKind::FLAC, 1, kUnavailable);
+  const std::vector<int> selected = {4, 0, 1, 3, 2, 0, 9};
+  const std::vector<int> cells = {artistReading};
+  std::vector<ReadingProposal> proposals =
+      ProposeReadings(catalogue, TagKind::FLAC, selected, cells, Reader(), {}, nullptr);
+  ASSERT_EQ(proposals.size(), 3u);  // rows 0, 2, 4: row 1 is closed, row 3 has no artist
+  EXPECT_EQ(proposals[0].row, 0);
+  EXPECT_EQ(proposals[0].reading, "シイナリンゴ");
+  EXPECT_EQ(proposals[1].unknown, std::vector<std::string>{"窈"});
+  EXPECT_EQ(proposals[2].current, "トウキョウジヘン");
+  EXPECT_TRUE(ProposeReadings(catalogue, TagKind::FLAC, {}, cells, Reader(), {}, nullptr).empty());
+
+  proposals[1].reading = "ヒトトヨウ";  // corrected in the preview
+  EXPECT_EQ(StageReadings(catalogue, TagKind::FLAC, proposals), 2);
+  const char* const expected[] = {"シイナリンゴ", "", "ヒトトヨウ", "", "トウキョウジヘン"};
+  for (int r = 0; r < 5; ++r) {
+    const TagRow& tag = test::Tag(catalogue, TagKind::FLAC, r);
+    EXPECT_EQ(tag.cells[static_cast<size_t>(artistReading)].text, expected[r]) << r;
+    EXPECT_EQ(tag.cells[static_cast<size_t>(titleReading)].text, "") << r;  // not chosen
+    EXPECT_EQ(tag.cells[static_cast<size_t>(artistReading)].value, r == 0 || r == 2 ? 1 : 0) << r;
+  }
 }
 
 }  // namespace
