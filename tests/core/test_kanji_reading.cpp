@@ -89,7 +89,8 @@ TEST(KanjiReading, RomajiSpacingCaseAndLongVowels) {
       {"東京事変", true, RomajiCase::Words, LongVowels::Macron, "Tōkyō Jihen"},
       {"東京事変", true, RomajiCase::First, LongVowels::Kana, "Toukyou jihen"},
       {"大貫妙子", true, RomajiCase::Upper, LongVowels::Macron, "ŌNUKI TAEKO"},
-      {"上を向いて歩こう", true, RomajiCase::Words, LongVowels::Plain, "Ue o Muite Arukou"},
+      {"上を向いて歩こう", true, RomajiCase::Words, LongVowels::Plain, "Ue o Muite Aruko"},
+      {"上を向いて歩こう", false, RomajiCase::First, LongVowels::Macron, "Ueomuitearukō"},
       {"春よ、来い", true, RomajiCase::Words, LongVowels::Plain, "Haru yo, Koi"},
       {"King Gnu", true, RomajiCase::Upper, LongVowels::Plain, "King Gnu"},
   };

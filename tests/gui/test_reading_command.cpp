@@ -5,7 +5,7 @@
 // proposes it.
 
 #include <QCheckBox>
-#include <QMenu>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTableWidget>

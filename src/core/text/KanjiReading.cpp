@@ -254,8 +254,18 @@ std::string RenderReading(const std::vector<ReadingPiece>& pieces, const Reading
       afterRomaji = false;
       continue;
     }
-    std::string word = KatakanaToRomaji(piece.katakana, options.longVowels, !piece.verb);
     const bool joined = afterRomaji && piece.blanks.empty() && piece.joinsPrevious;
+    // The volitional ending う after a verb's o is its long vowel: 歩こう.
+    if (joined && piece.katakana == "\xE3\x82\xA6" && (out.ends_with('o') || out.ends_with('O')) &&
+        options.longVowels != LongVowels::Kana) {
+      if (options.longVowels == LongVowels::Macron) {
+        const bool upper = out.back() == 'O';
+        out.pop_back();
+        out += upper ? "\xC5\x8C" : "\xC5\x8D";  // Ō, ō
+      }
+      continue;
+    }
+    std::string word = KatakanaToRomaji(piece.katakana, options.longVowels, !piece.verb);
     if (options.spaceWords && afterRomaji && piece.blanks.empty() && !piece.joinsPrevious) out += ' ';
     switch (options.letterCase) {
       case RomajiCase::Lower: break;

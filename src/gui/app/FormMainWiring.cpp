@@ -126,6 +126,9 @@ void SetUpCellCommands(const Wiring& w) {
   readingEdit->setObjectName(QStringLiteral("MenuEditReading"));
   InsertAfter(w.ui.MenuEdit, "MenuEditEditor", readingEdit);
   QObject::connect(readingEdit, &QAction::triggered, cells, [cells] { cells->PopupReadingClick(); });
+  // Readings go into tag tables only: not in rename mode.
+  QObject::connect(w.ui.MenuEdit, &QMenu::aboutToShow, readingEdit,
+                   [w, readingEdit] { readingEdit->setEnabled(!w.window->IsRenameMode()); });
   QAction* readingTags = new QAction(QStringLiteral("読みを設定"), w.window);
   readingTags->setObjectName(QStringLiteral("PopupTReading"));
   InsertAfter(w.ui.PopupT, "PopupTSubstr", readingTags);
