@@ -369,7 +369,9 @@ std::vector<ReadingPiece> Parse(const std::string& input, MeCab::Tagger& tagger)
     piece.joinsPrevious = afterPrefix || pos == "助動詞" || pos == "接尾辞" || pos2 == "接尾" ||
                           (pos == "助詞" && pos2 == "接続助詞") || (pos == "動詞" && pos2 == "非自立");
     piece.particle = pos == "助詞" && !piece.joinsPrevious;
-    piece.verb = pos == "動詞";
+    // A verb's final う is no long vowel (思う), but in UniDic's volitional
+    // form it is (歩こう).
+    piece.verb = pos == "動詞" && !(fields.size() > 5 && fields[5].starts_with("意志推量形"));
     afterPrefix = pos == "接頭詞" || pos == "接頭辞";
     pieces.push_back(std::move(piece));
   }
