@@ -37,11 +37,18 @@ seed write_other 00 "$data"/ogg/*.ogg
 seed write_other 01 "$data"/ape/*.ape
 seed write_other 02 "$data"/vqf/*.vqf "$data"/repro/*.vqf
 seed write_other 03 "$data"/flac/*.flac
+seed write_other 04 "$data"/ogg/*.opus
+seed write_other 05 "$data"/ogg/*.spx
+seed write_other 06 "$data"/ogg/*.oga
+seed write_other 07 "$data"/ape/*.wv
+seed write_other 08 "$data"/ape/*.tak
+seed write_other 09 "$data"/ape/*.mpc
 
 seed mp3_parsers "" "$data"/mp3/* "$data"/repro/*.mp3 "$data"/repro/*.rmp
 seed mp3_file "" "$data"/mp3/*.mp3 "$data"/repro/*.mp3
 seed riff_avi "" "$data"/avi/* "$data"/fuzz/riff_avi/*
 seed vqf "" "$data"/vqf/* "$data"/repro/*.vqf
+seed tak_header "" "$data"/ape/*.tak
 seed asf_video "" "$data"/wma/* "$data"/repro/*.wma
 seed mp4_video "" "$data"/mp4/* "$data"/repro/*.mp4
 echo "seeds in $dest: $(find "$dest" -type f | wc -l) files"

@@ -14,7 +14,7 @@ PACKAGES=(
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
   qt6-translations-l10n
   librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
-  dosfstools flac
+  dosfstools flac musepack-tools
   libmecab-dev unidic-mecab mecab-ipadic-utf8
 )
 missing=()

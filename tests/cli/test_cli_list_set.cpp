@@ -136,3 +136,28 @@ TEST_F(CliMedia, FlacListsJoinedRepeatsAndSetKeepsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+// The codecs the OGG and APE pages hold beside Vorbis and Monkey's Audio:
+// listed from a folder by their extensions, set, and listed again.
+TEST_F(CliMedia, OggAndApePagesListAndSetEveryCodec) {
+  const std::pair<const char*, const char*> files[] = {
+      {"../ogg/tagged.opus", "OGG"}, {"../ogg/tagged.spx", "OGG"}, {"../ogg/flac.oga", "OGG"},
+      {"../ape/tagged.wv", "APE"},   {"../ape/tagged.mpc", "APE"}, {"../ape/tagged.tak", "APE"}};
+  for (const auto& [fixture, format] : files) Copy(fixture, "music/" + fs::path(fixture).filename().string());
+  nlohmann::json j = nlohmann::json::parse(RunCli("list --json " + Quote(dir_ / "music")).out);
+  ASSERT_EQ(j.size(), std::size(files));
+  for (const auto& [fixture, format] : files) {
+    SCOPED_TRACE(fixture);
+    const fs::path file = dir_ / "music" / fs::path(fixture).filename();
+    ASSERT_EQ(RunCli("set " + Quote(file) + " INAM=夜明け TRACK=9").status, 0);
+    const nlohmann::json e = nlohmann::json::parse(RunCli("list --json " + Quote(file)).out)[0];
+    EXPECT_EQ(e["format"], format);
+    EXPECT_EQ(e["tags"][format]["INAM"], "夜明け");
+    EXPECT_EQ(e["tags"][format]["TRACK"], "9");
+    EXPECT_FALSE(e["audio"].get<std::string>().empty());
+  }
+}
+
+}  // namespace

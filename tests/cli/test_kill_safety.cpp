@@ -87,14 +87,23 @@ class KillSafety : public test::CliTempDirTest {
       size_t tag = bytes.find("APETAGEX");
       if (tag == std::string::npos) return false;
       WriteFile(out, bytes.substr(0, tag) + NoiseBytes(kBigSize, 2) + bytes.substr(tag));
+    } else if (ext == ".tak") {
+      // Made by hand as the fixture is: its header, more frame bytes, its tag.
+      std::string bytes = ReadFile(data / "ape" / "tagged.tak");
+      size_t tag = bytes.find("APETAGEX");
+      if (tag == std::string::npos) return false;
+      WriteFile(out, bytes.substr(0, tag) + NoiseBytes(kBigSize, 4) + bytes.substr(tag));
     } else if (ext == ".vqf") {
       WriteFile(out, ReadFile(data / "vqf" / "tagged.vqf") + NoiseBytes(kBigSize, 3));
     } else {
       // Encoded by ffmpeg: noise does not compress, so the files are large.
-      std::string codec = ext == ".ogg" ? "-c:a libvorbis -q:a 10"
-                          : ext == ".wma" ? "-c:a wmav2 -b:a 320k"
-                          : ext == ".m4a" ? "-c:a alac"
-                                          : "-c:a pcm_s16le";
+      std::string codec = ext == ".ogg"    ? "-c:a libvorbis -q:a 10"
+                          : ext == ".opus" ? "-ac 2 -c:a libopus -b:a 510k"
+                          : ext == ".oga"  ? "-c:a flac -f ogg"
+                          : ext == ".wv"   ? "-c:a wavpack"
+                          : ext == ".wma"  ? "-c:a wmav2 -b:a 320k"
+                          : ext == ".m4a"  ? "-c:a alac"
+                                           : "-c:a pcm_s16le";
       std::string video = ext == ".avi" ? "-f lavfi -i testsrc=size=320x240:rate=25:duration=20 -c:v mpeg4 -q:v 1 " : "";
       std::string command = "ffmpeg -v error -y -f lavfi -i anoisesrc=d=20:a=0.5 " + video + codec +
                             " -metadata title=old " + test::Quote(out.string()) + " </dev/null";
@@ -110,7 +119,8 @@ TEST_F(KillSafety, EveryFileIsOldOrNewAfterAKillAndNothingIsLeftBehind) {
     const char* value;
   };
   const Case cases[] = {{"a.mp3", "INAM_v2"}, {"b.wav", "INAM"}, {"c.avi", "INAM"}, {"d.vqf", "INAM"},
-                        {"e.wma", "INAM"},    {"f.ogg", "INAM"}, {"g.ape", "INAM"}, {"h.m4a", "INAM"}};
+                        {"e.wma", "INAM"},    {"f.ogg", "INAM"}, {"g.ape", "INAM"}, {"h.m4a", "INAM"},
+                        {"i.opus", "INAM"},   {"j.oga", "INAM"}, {"k.wv", "INAM"},  {"l.tak", "INAM"}};
   constexpr int kKillsPerFile = 7;
   std::mt19937 rng(7);
   int kills = 0, midway = 0;

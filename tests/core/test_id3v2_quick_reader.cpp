@@ -24,9 +24,9 @@ std::string Tag(int version, const std::string& frames) {
          std::string(20, '\0');
 }
 
-std::array<std::string, 13> ThroughTagLib(const std::string& bytes) {
+std::array<std::string, kId3v2StemCount> ThroughTagLib(const std::string& bytes) {
   auto tag = Id3v2Tag::Parse(bytes);
-  std::array<std::string, 13> out;
+  std::array<std::string, kId3v2StemCount> out;
   if (!tag) return out;
   for (size_t i = 0; i < kId3v2Stems.size(); ++i) out[i] = tag->TagLibValueForTest(kId3v2Stems[i]);
   return out;
@@ -44,7 +44,11 @@ TEST(Id3v2QuickReader, AgreesWithTagLibOnFixturesAndOddFrames) {
   tags.push_back(Tag(3, Frame(3, "TCON", std::string("\0(13)(7)Pop", 11)) + Frame(3, "TPE1", utf16le) +
                             Frame(3, "COMM", std::string("\0engiTunNORM\0 0000", 18)) +
                             Frame(3, "COMM", std::string("\0jpnDesc\0second", 15)) +
-                            Frame(3, "WXXX", std::string("\0label\0http://a/", 16))));
+                            Frame(3, "WXXX", std::string("\0label\0http://a/", 16)) +
+                            // Lyrics: a described frame, then the one without a description.
+                            Frame(3, "USLT", std::string("\0jpnverse\0first", 15)) +
+                            Frame(3, "USLT", std::string("\x01jpn\xff\xfe\0\0\xff\xfe\x42\x30\n\0\x44\x30", 16)) +
+                            Frame(3, "TSO2", std::string("\0Sort", 5)) + Frame(3, "TPOS", std::string("\0" "1/2", 4))));
   tags.push_back(Tag(4, Frame(4, "TPE1", std::string("\x03One\0Two\0One", 12)) +
                             Frame(4, "TIT2", std::string("\x02\x30\x42\x30\x44", 5)) +
                             Frame(4, "TCON",
@@ -63,9 +67,11 @@ TEST(Id3v2QuickReader, AgreesWithTagLibOnFixturesAndOddFrames) {
   for (const std::string& t : tags) {
     auto quick = QuickReadId3v2(t);
     ASSERT_TRUE(quick);
-    std::array<std::string, 13> full = ThroughTagLib(t);
-    for (size_t i = 0; i < 13; ++i) EXPECT_EQ((*quick)[i], full[i]) << kId3v2Stems[i];
+    std::array<std::string, kId3v2StemCount> full = ThroughTagLib(t);
+    for (size_t i = 0; i < kId3v2StemCount; ++i) EXPECT_EQ((*quick)[i], full[i]) << kId3v2Stems[i];
   }
+  // The lyrics without a description win over the described ones.
+  EXPECT_EQ((*QuickReadId3v2(tags[3]))[kId3v2StemCount - 1], "あ\nい");
 }
 
 TEST(Id3v2QuickReader, ReadsUtf16WithoutByteOrderMarkAsBigEndian) {

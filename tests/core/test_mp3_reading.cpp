@@ -45,7 +45,7 @@ TEST(Mp3Reading, Id3v11AndId3v23TickBothAndGreyRiff) {
   // ISO-8859-1 frames carrying code page 932; "(13)" read through the genre table.
   EXPECT_EQ(Values(e->tags[1]),
             (std::vector<std::string>{"松任谷由実", "春よ、来い", "THE DANCING SUN", "3", "1994", "Pop",
-                                      "日本語のコメント", "", "", "", "", "", ""}));
+                                      "日本語のコメント", "", "", "", "", "", "", "", "", "", "", "", "", ""}));
   EXPECT_EQ(e->tags[1].cells[0].text, "sjis_id3v2.mp3");
 }
 

@@ -88,7 +88,8 @@ TEST(OtherFormatRows, WriteCheckedSetsEveryValueUncheckedEmptiesThem) {
   EXPECT_EQ(mp4.values["DISC2"], "5");
   EXPECT_EQ(mp4.order,
             (std::vector<std::string>{"IART", "INAM", "IPRD", "TRACK1", "TRACK2", "ICRD", "IGNR", "ICMT",
-                                      "IGRP", "COMPOSER", "DISC1", "DISC2", "BPM", "TOOL", "COMPILATION"}));
+                                      "IGRP", "COMPOSER", "DISC1", "DISC2", "BPM", "TOOL", "COMPILATION", "AART",
+                                      "SOAR", "SOAA", "SOAL", "SONM", "LYRC"}));
 
   e.tags[0].cells[4].text = "3";
   ASSERT_TRUE(WriteRowToTagFile(mp4, e, &error));

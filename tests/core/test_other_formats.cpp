@@ -52,6 +52,26 @@ TEST(OtherFormatsRead, FilesWrittenByOtherToolsShowTheirValues) {
         {"ICMT", "A comment"}}},
       {"ogg/description_only.ogg", FileType::OGG, {{"ICMT", "Only a description"}}},
       {"ogg/opus.ogg", FileType::OGG, {{"INAM", "Opus Title"}}},
+      // Opus, Speex and FLAC in Ogg, WavPack, Musepack and TAK: the same seven
+      // cells as Vorbis and Monkey's Audio (ffmpeg writes WavPack's year as
+      // "date", which is no APE "Year").
+      {"ogg/tagged.opus", FileType::OGG, {{"IART", "Artist Name"}, {"TRACK", "7"}, {"ICMT", "A comment"}}},
+      {"ogg/tagged.spx", FileType::OGG, {{"INAM", "Song Title"}, {"ICRD", "2001"}, {"ICMT", "A comment"}}},
+      {"ogg/flac.oga", FileType::OGG, {{"IPRD", "Album Name"}, {"IGNR", "Rock"}, {"ICMT", "A comment"}}},
+      {"ape/tagged.wv", FileType::APE, {{"INAM", "Song Title"}, {"TRACK", "7"}, {"ICRD", ""}}},
+      {"ape/tagged.mpc",
+       FileType::APE,
+       {{"INAM", "ミューズパック"}, {"ICRD", "2008"}, {"ICMT", "Mpc comment"}}},
+      {"ape/tagged.tak",
+       FileType::APE,
+       {{"IART", "Tak Artist"},
+        {"INAM", "タイトル"},
+        {"IPRD", "Tak Album"},
+        {"TRACK", "6"},
+        {"ICRD", "2012"},
+        {"IGNR", "Folk"},
+        {"ICMT", "Tak comment"}}},
+      {"ape/plain.tak", FileType::APE, {{"INAM", ""}, {"ICMT", ""}}},
       {"mp4/tagged.m4a",
        FileType::MP4,
        {{"IART", "Artist Name"},
@@ -121,6 +141,22 @@ TEST(OtherFormatsRead, TimeAndFormatTexts) {
   EXPECT_EQ(Open(Fixture("avi/cp932_info.avi"))->GetValue("VFMT"), "MJPG, 32x24, 1fps");
   EXPECT_EQ(Open(Fixture("vqf/tagged.vqf"))->GetValue("TIME"), "0:01 (1sec)");
   EXPECT_EQ(Open(Fixture("vqf/tagged.vqf"))->GetValue("AFMT"), "TwinVQ, 20kbps, 22050Hz, 1ch");
+
+  // The codec of each stream the OGG and APE pages hold; TAK's header is our
+  // own reading, its duration as ffprobe gives it.
+  const std::pair<const char*, const char*> codecs[] = {
+      {"ogg/tagged.opus", "Opus, "},
+      {"ogg/tagged.spx", "Speex, "},
+      {"ogg/flac.oga", "FLAC, 8000Hz, 16bit, 1ch"},
+      {"ape/tagged.wv", "WavPack, "},
+      {"ape/tagged.mpc", "Musepack SV8, "},
+      {"ape/tagged.tak", "TAK, 10kbps, 44100Hz, 16bit, 2ch"}};
+  for (const auto& [fixture, codec] : codecs)
+    EXPECT_EQ(Open(Fixture(fixture))->GetValue("AFMT").rfind(codec, 0), 0u) << fixture;
+  EXPECT_EQ(Open(Fixture("ape/tagged.tak"))->GetValue("TIME"), "0:03 (3sec)");
+  EXPECT_EQ(RunCommand("ffprobe -v quiet -show_entries format=duration -of csv=p=0 " +
+                       Quote(Fixture("ape/tagged.tak"))),
+            "3.000000\n");
 
   // Video formats and the MP4 audio text, against ffprobe's view.
   EXPECT_EQ(Open(Fixture("mp4/video.mp4"))->GetValue("VFMT"), "H.264, 32x24, 10fps");

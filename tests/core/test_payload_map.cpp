@@ -100,6 +100,12 @@ TEST_F(PayloadMapTest, EveryFixtureMapsInsideTheFileAndMatchesItsUntaggedTwin) {
       {"ogg/opus.ogg", FileType::OGG, nullptr},
       {"payload/pages.ogg", FileType::OGG, nullptr},
       {"ape/tagged.ape", FileType::APE, "ape/plain.ape"},
+      {"ogg/tagged.opus", FileType::OGG, nullptr},
+      {"ogg/tagged.spx", FileType::OGG, nullptr},
+      {"ogg/flac.oga", FileType::OGG, nullptr},
+      {"ape/tagged.wv", FileType::APE, nullptr},
+      {"ape/tagged.mpc", FileType::APE, nullptr},
+      {"ape/tagged.tak", FileType::APE, "ape/plain.tak"},
       {"mp4/track_total_only.m4a", FileType::MP4, "mp4/tagged.m4a"},
       {"mp4/video.mp4", FileType::MP4, nullptr},
       {"payload/moov_first.m4a", FileType::MP4, nullptr},
@@ -138,6 +144,13 @@ TEST_F(PayloadMapTest, TagsAreNotPayload) {
       {"avi/tagged.avi", FileType::AVI, "INFO"},
       {"avi/tagged.avi", FileType::AVI, "JUNK"},
       {"ape/tagged.ape", FileType::APE, "APETAGEX"},
+      {"ape/tagged.wv", FileType::APE, "APETAGEX"},
+      {"ape/tagged.mpc", FileType::APE, "APETAGEX"},
+      {"ape/tagged.tak", FileType::APE, "APETAGEX"},
+      // The comment packets of the Ogg codecs.
+      {"ogg/tagged.opus", FileType::OGG, "OpusTags"},
+      {"ogg/tagged.spx", FileType::OGG, "Lavc libspeex"},
+      {"ogg/flac.oga", FileType::OGG, "Lavc flac"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.fixture) + " " + c.mark);
@@ -245,6 +258,18 @@ TEST_F(PayloadMapTest, HandMadeFaultsAreRefusedAndToleratedOddsAreNot) {
        [](std::string& b) { b[OggPage(b, 4) + 27] = '\xFF'; }, "runs past the end"},
       {"Ogg without its setup header", "ogg/tagged.ogg", FileType::OGG,
        [](std::string& b) { b[Find(b, "\x05vorbis")] = 7; }, "header packet"},
+      {"Ogg Opus without its comment header", "ogg/tagged.opus", FileType::OGG,
+       [](std::string& b) { b[Find(b, "OpusTags")] = 'X'; }, "header packet"},
+      {"Ogg Speex counting more extra headers than it has", "ogg/tagged.spx", FileType::OGG,
+       [](std::string& b) { b[Find(b, "Speex   ") + 68] = 1; }, "audio does not start on a page"},
+      {"Ogg Speex with an absurd count of extra headers", "ogg/tagged.spx", FileType::OGG,
+       [](std::string& b) { PutLe(b, Find(b, "Speex   ") + 68, 1u << 30, 4); }, "extra headers"},
+      {"Ogg FLAC that does not count its metadata packets", "ogg/flac.oga", FileType::OGG,
+       [](std::string& b) { PutBe(b, Find(b, "\177FLAC") + 7, 0, 2); }, "does not count"},
+      {"Ogg FLAC counting an audio frame as metadata", "ogg/flac.oga", FileType::OGG,
+       [](std::string& b) { PutBe(b, Find(b, "\177FLAC") + 7, 2, 2); }, "header packet"},
+      {"WavPack without its magic", "ape/tagged.wv", FileType::APE, [](std::string& b) { b[0] = 'W'; },
+       "not a Monkey's Audio, WavPack, TAK or Musepack"},
       {"MP4 track box larger than the movie", "mp4/video.mp4", FileType::MP4,
        [](std::string& b) { PutBe(b, Find(b, "trak") - 4, 0x100000, 4); }, "runs past its parent \"moov\""},
       {"MP4 tag value larger than its item", "mp4/tagged.m4a", FileType::MP4,
@@ -283,6 +308,8 @@ TEST_F(PayloadMapTest, AFlippedPayloadByteIsCaught) {
       {"vqf/tagged.vqf", FileType::VQF},     {"wma/video.wmv", FileType::WMA},
       {"ogg/opus.ogg", FileType::OGG},       {"payload/pages.ogg", FileType::OGG},
       {"ape/tagged.ape", FileType::APE},     {"mp4/video.mp4", FileType::MP4},
+      {"ogg/tagged.spx", FileType::OGG},     {"ogg/flac.oga", FileType::OGG},
+      {"ape/tagged.wv", FileType::APE},      {"ape/tagged.tak", FileType::APE},
   };
   for (const auto& [fixture, type] : cases) {
     PayloadMap original = Map(type, Fixture(fixture));
@@ -349,6 +376,9 @@ TEST_F(PayloadMapTest, AGrownTagKeepsThePayload) {
       {"payload/pages.ogg", FileType::OGG, "INAM"},      {"ape/tagged.ape", FileType::APE, "INAM"},
       {"mp4/tagged.m4a", FileType::MP4, "INAM"},         {"mp4/video.mp4", FileType::MP4, "INAM"},
       {"payload/moov_first.m4a", FileType::MP4, "INAM"},
+      {"ogg/tagged.opus", FileType::OGG, "INAM"},        {"ogg/tagged.spx", FileType::OGG, "INAM"},
+      {"ogg/flac.oga", FileType::OGG, "INAM"},           {"ape/tagged.wv", FileType::APE, "INAM"},
+      {"ape/tagged.mpc", FileType::APE, "INAM"},         {"ape/plain.tak", FileType::APE, "INAM"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.fixture);
@@ -461,6 +491,11 @@ TEST_F(PayloadMapTest, OtherKindsOfFileAreNotTheSame) {
   PayloadMap vorbis = Map(FileType::OGG, Fixture("ogg/tagged.ogg")),
              opus = Map(FileType::OGG, Fixture("ogg/opus.ogg"));
   EXPECT_FALSE(SamePayload(Fixture("ogg/tagged.ogg"), vorbis, Fixture("ogg/opus.ogg"), opus, &error));
+  // A TAK stream is no Monkey's Audio stream, whatever the bytes after it.
+  PayloadMap tak = Map(FileType::APE, Fixture("ape/plain.tak"));
+  PayloadMap mac = Map(FileType::APE, Fixture("ape/plain.ape"));
+  EXPECT_FALSE(SamePayload(Fixture("ape/plain.tak"), tak, Fixture("ape/plain.ape"), mac, &error));
+  EXPECT_NE(error.find("same kind"), std::string::npos) << error;
   PayloadMap mp3 = Map(FileType::MP3, Fixture("mp3/plain.mp3"));
   PayloadMap ape = Map(FileType::APE, Fixture("ape/plain.ape"));
   EXPECT_FALSE(SamePayload(Fixture("mp3/plain.mp3"), mp3, Fixture("ape/plain.ape"), ape, &error));

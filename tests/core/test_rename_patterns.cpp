@@ -52,8 +52,9 @@ TEST(RenamePattern, CodesJoinKindAndOption) {
 }
 
 TEST(RenamePattern, KindListsPutTagFieldsAfterTheSeparator) {
-  EXPECT_EQ(RenameItemNames(MediaFormat::MP3).size(), 24u);
-  EXPECT_EQ(RenameItemNames(MediaFormat::MP4).back(), "コンピレーション");
+  EXPECT_EQ(RenameItemNames(MediaFormat::MP3).size(), 31u);
+  EXPECT_EQ(RenameItemNames(MediaFormat::MP4)[23], "コンピレーション");
+  EXPECT_EQ(RenameItemNames(MediaFormat::MP4).back(), "歌詞");
   EXPECT_EQ(RenameItemNames(MediaFormat::WMA)[9], "映像形式");
   EXPECT_EQ(FieldOfKind(MediaFormat::WAV, 9).field, PatternField::Separator);
   EXPECT_EQ(FieldOfKind(MediaFormat::AVI, 9).field, PatternField::VideoFormat);

@@ -645,28 +645,34 @@ TEST(UntouchedBytes, EncryptedFrameRefusesAnotherVersionAndLeavesTheFile) {
   EXPECT_EQ(FileBytes(path), before);
 }
 
-TEST(UntouchedBytes, MonkeysAudioItemsThatWereNotChangedKeepBytesAndFlags) {
+// Monkey's Audio and TAK: the APE tag at the end is our own writing for both.
+TEST(UntouchedBytes, ApeFileItemsThatWereNotChangedKeepBytesAndFlags) {
   ApeTagData tag;
   tag.items = {{"Title", 0, kTitleCp932},
                {"Artist", 1, kCafe},
                {"Cover Art (Front)", 2, std::string("cover.jpg\0\xFF\xD8\xFF", 13)},
                {"Year", 0, "1999"}};
-  fs::path path = TempCopy("ape/plain.ape", "items.ape");
-  WriteBytes(path, FileBytes(path) + tag.Render());
-  auto file = OpenTagFile(path);
-  ASSERT_TRUE(file);
-  EXPECT_EQ(file->GetValue("INAM"), "日本語のタイトル");
-  EXPECT_EQ(file->GetValue("IART"), "Café à la Mode");
-  file->SetValue("ICRD", "2001");
-  Saved(*file);
-  std::string after = FileBytes(path);
-  auto item = [](const ApeItem& i) {
-    return Le32Bytes(static_cast<uint32_t>(i.value.size())) + Le32Bytes(i.flags) + i.key + '\0' + i.value;
-  };
-  for (size_t i = 0; i < 3; ++i) EXPECT_NE(after.find(item(tag.items[i])), std::string::npos) << i;
-  auto back = OpenTagFile(path);
-  EXPECT_EQ(back->GetValue("ICRD"), "2001");
-  EXPECT_EQ(back->GetValue("INAM"), "日本語のタイトル");
+  for (const char* fixture : {"ape/plain.ape", "ape/plain.tak"}) {
+    SCOPED_TRACE(fixture);
+    fs::path path = TempCopy(fixture, "items" + fs::path(fixture).extension().string());
+    const std::string audio = FileBytes(path);
+    WriteBytes(path, audio + tag.Render());
+    auto file = OpenTagFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->GetValue("INAM"), "日本語のタイトル");
+    EXPECT_EQ(file->GetValue("IART"), "Café à la Mode");
+    file->SetValue("ICRD", "2001");
+    Saved(*file);
+    std::string after = FileBytes(path);
+    auto item = [](const ApeItem& i) {
+      return Le32Bytes(static_cast<uint32_t>(i.value.size())) + Le32Bytes(i.flags) + i.key + '\0' + i.value;
+    };
+    for (size_t i = 0; i < 3; ++i) EXPECT_NE(after.find(item(tag.items[i])), std::string::npos) << i;
+    EXPECT_EQ(after.substr(0, audio.size()), audio);
+    auto back = OpenTagFile(path);
+    EXPECT_EQ(back->GetValue("ICRD"), "2001");
+    EXPECT_EQ(back->GetValue("INAM"), "日本語のタイトル");
+  }
 }
 
 }  // namespace

@@ -124,6 +124,8 @@ void FolderLoadingTest::PlainLoadListsEachFormatOnItsPage() {
   Copy("wma/tagged.wma", music / "t.wma");
   Copy("ogg/tagged.ogg", music / "t.ogg");
   Copy("ape/tagged.ape", music / "t.ape");
+  Copy("ogg/tagged.opus", music / "t.opus");
+  Copy("ape/tagged.tak", music / "t.tak");
   Copy("mp4/tagged.m4a", music / "t.m4a");
   Copy("mp3/plain.mp3", music / "Zsub/inner.mp3");
   Copy("mp3/plain.mp3", music / "asub/inner.mp3");
@@ -139,7 +141,7 @@ void FolderLoadingTest::PlainLoadListsEachFormatOnItsPage() {
   // format on its own page, in listing order (letter case ignored).
   std::array<QStringList, kFormatCount> expected;
   for (const char* name : {"A_utf8.mp3", "b_sjis.mp3", "c_not_mpeg.mp3", "clip.avi", "notes.txt", "t.ape",
-                           "t.m4a", "t.ogg", "t.vqf", "t.wma", "voice.wav"}) {
+                           "t.m4a", "t.ogg", "t.opus", "t.tak", "t.vqf", "t.wma", "voice.wav"}) {
     std::optional<MediaFileEntry> entry = ReadMediaFile(music, name);
     if (!entry) continue;
     const int f = static_cast<int>(entry->format);

@@ -323,7 +323,7 @@ class TestListWindow : public QObject {
     QTest::mouseDClick(editor->viewport(), Qt::LeftButton, {}, cellPoint(3, 1));
     QCOMPARE(editor->Tag(), 3);
     QVERIFY(editor->ComboBoxItem->isVisible());
-    QCOMPARE(editor->ComboBoxItem->count(), 62);
+    QCOMPARE(editor->ComboBoxItem->count(), 70);
     QCOMPARE(editor->ComboBoxItem->maxVisibleItems(), 24);
     QCOMPARE(editor->ComboBoxItem->currentText(), QStringLiteral("ファイル名"));
     editor->ComboBoxItem->setCurrentIndex(1);
@@ -710,6 +710,8 @@ class TestListWindow : public QObject {
       QCOMPARE(form->ComboBoxExt->itemText(2), QStringLiteral("mpcpl"));
       QCOMPARE(form->ListViewF->horizontalHeader()->sectionSize(5), 127);
       QCOMPARE(form->ListViewT->horizontalHeader()->sectionSize(2), 0);
+      QCOMPARE(form->ListViewT->horizontalHeader()->sectionSize(36), 90);  // アルバムアーティスト
+      QCOMPARE(form->ListViewT->model()->headerData(37, Qt::Horizontal).toString(), QStringLiteral("ﾃﾞｨｽｸ"));
       QCOMPARE(form->pos(), QPoint(100, 50));
       form->resize(700, 500);
       form->move(150, 60);
@@ -727,6 +729,7 @@ class TestListWindow : public QObject {
     QCOMPARE(ini.ReadInteger("List", "Top", 0), 60);
     QCOMPARE(ini.ReadInteger("List", "CF-2", 0), 111);
     QCOMPARE(ini.ReadInteger("List", "CT-35", 0), 77);
+    QCOMPARE(ini.ReadInteger("List", "CT-42", 0), 90);
     QCOMPARE(ini.ReadInteger("List", "Clm-2", 0), 222);
     QCOMPARE(ini.ReadInteger("List", "Split1", 0), 200);
     QCOMPARE(ini.ReadString("List", "Ext"),

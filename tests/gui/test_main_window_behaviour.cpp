@@ -350,7 +350,7 @@ void MainWindowBehaviourTest::ModelsShowTheCatalogueWithRolesAndColumns() {
   QCOMPARE(id3v2->rowCount(), 3);
   QCOMPARE(window.TagTable(4)->model()->rowCount(), 0);  // WAV has none
   QCOMPARE(files->columnCount(), 10);
-  QCOMPARE(id3v2->columnCount(), 15);
+  QCOMPARE(id3v2->columnCount(), 22);
   QCOMPARE(files->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ﾌｧｲﾙ名 "));
   QCOMPARE(files->headerData(2, Qt::Horizontal).toString(), QStringLiteral(" ｻｲｽﾞ"));
   QCOMPARE(files->headerData(2, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &

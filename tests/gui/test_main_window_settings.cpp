@@ -78,6 +78,7 @@ class MainWindowSettingsTest : public QObject {
   void DefaultsWithoutSettingsFileAndTheWrittenWindowSection();
   void BoundsSplittersAndEveryListComesBack();
   void GarbageSettingsGiveDefaults();
+  void OlderFileWithoutTheLaterColumnsGivesThemDefaults();
   void OptionsToolsAndFolderAreApplied();
   void RecoveryCopiesOfTheDataFiles();
   void MaximisedWindowKeepsItsPanesOverRestarts();
@@ -212,6 +213,43 @@ void MainWindowSettingsTest::GarbageSettingsGiveDefaults() {
     QCOMPARE(Child<StatusBarPanels>(window, "StatusBar")->PanelText(0),
              QString::fromLocal8Bit(qgetenv("HOME")));
   }
+}
+
+// A settings file written before the album artist, disc, reading and lyrics
+// columns: its widths stay, the later columns get their defaults, and the
+// next write stores them too.
+void MainWindowSettingsTest::OlderFileWithoutTheLaterColumnsGivesThemDefaults() {
+  struct Older {
+    TagKind kind;
+    int columns;  // what a file of that time holds
+  };
+  const Older older[] = {{TagKind::MP3ID3v2, 14}, {TagKind::MP3APE, 8}, {TagKind::WMA, 11},
+                         {TagKind::OGG, 8},       {TagKind::MP4, 14},   {TagKind::FLAC, 8}};
+  ScopedConfigDir config;
+  QByteArray bytes("[Window]\r\n");
+  for (const Older& o : older)
+    for (int n = 1; n <= o.columns; ++n)
+      bytes += QStringLiteral("CT%1-%2=%3\r\n")
+                   .arg(QString::fromStdString(std::string(TagKindKey(o.kind))))
+                   .arg(n)
+                   .arg(40 + n)
+                   .toLatin1();
+  WriteFile(config.path() + "/NR284.ini", bytes);
+  {
+    TFormMain window;
+    ShowAndSettle(window);
+    for (const Older& o : older) {
+      const auto defaults = settings::TagColumnDefaults(o.kind);
+      QVERIFY(static_cast<int>(defaults.size()) > o.columns);
+      QHeaderView* header = window.TagTable(static_cast<int>(o.kind))->horizontalHeader();
+      for (int n = 1; n <= static_cast<int>(defaults.size()); ++n)
+        QCOMPARE(header->sectionSize(n), n <= o.columns ? 40 + n : defaults[static_cast<size_t>(n - 1)]);
+    }
+    QVERIFY(window.close());
+  }
+  const QByteArray written = ReadFile(config.path() + "/NR284.ini");
+  QVERIFY(written.contains("CTMP2-14=54\r\nCTMP2-15=90\r\nCTMP2-16=38\r\n"));
+  QVERIFY(written.contains("CTMP4-14=54\r\nCTMP4-15=90\r\n"));
 }
 
 void MainWindowSettingsTest::OptionsToolsAndFolderAreApplied() {

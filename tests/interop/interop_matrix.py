@@ -59,7 +59,15 @@ NOT_READ = {
     ("ffprobe", "MP3APE"): "FFmpeg does not read APE tags of MP3 files",
     ("gstreamer", "RIFF"): "GStreamer does not read the INFO list of a RIFF-wrapped MP3",
     ("gstreamer", "VQF"): "GStreamer has no VQF demuxer",
+}
+# Peers that do not read one case's file.
+NOT_READ_CASE = {
     ("gstreamer", "APE"): "GStreamer cannot decode the tiny Monkey's Audio fixture",
+    ("gstreamer", "APE Musepack"): "GStreamer's Musepack demuxer leaves the APE tag unread",
+    ("gstreamer", "APE TAK"): "GStreamer has no TAK demuxer",
+    ("gstreamer", "APE collector fields"): "GStreamer cannot decode the tiny Monkey's Audio fixture",
+    ("gstreamer", "APE Musepack collector fields"): "GStreamer's Musepack demuxer leaves the APE tag unread",
+    ("gstreamer", "APE TAK collector fields"): "GStreamer has no TAK demuxer",
 }
 
 # Peers that read a tag kind but not one of the collectors' fields in it.
@@ -78,7 +86,8 @@ FIELD_NOT_READ = {
     ("gstreamer", "WMA", "lyrics"): "GStreamer's ASF reader has no lyrics",
 }
 for _field in ("albumartist", "artistsort", "albumartistsort", "albumsort", "titlesort", "lyrics"):
-    FIELD_NOT_READ[("gstreamer", "MP3APE", _field)] = "GStreamer reads only the disc of these APE items"
+    for _kind in ("MP3APE", "APE"):
+        FIELD_NOT_READ[("gstreamer", _kind, _field)] = "GStreamer reads only the disc of these APE items"
 
 
 class Failure(Exception):
@@ -207,7 +216,7 @@ def mojibakes(text):
 
 class Case:
     def __init__(self, name, fmt, kind, fixture, values, options=None, names=None, extras=False,
-                 mojibake_fields=(), version=None, track=None):
+                 mojibake_fields=(), version=None, track=None, decoded=False):
         self.name = name
         self.fmt = fmt          # format as the peers see it: MP3, RMP3, WAV, ...
         self.kind = kind        # tag kind Hozanki writes
@@ -219,6 +228,7 @@ class Case:
         self.mojibake_fields = mojibake_fields
         self.version = version
         self.track = track
+        self.decoded = decoded  # the decoded audio must not change (ffmpeg -f md5)
 
 
 def names_for(suffix, comment="ICMT"):
@@ -267,6 +277,13 @@ CASES = [
          {"title": JA, "artist": KO, "album": LATIN, "comment": EMOJI}, {}, names_for(""), track="2/9"),
     Case("FLAC", "FLAC", "FLAC", "flac/tagged.flac",
          {"title": JA, "artist": KO, "album": LATIN, "comment": EMOJI}, {}, names_for(""), track="5"),
+] + [
+    # The other codecs of the OGG and APE pages.
+    Case(name, fmt, fmt, fixture, {"title": JA, "artist": KO, "album": LATIN, "comment": EMOJI}, {},
+         names_for(""), track="3", decoded=not fixture.endswith(".tak"))
+    for name, fmt, fixture in (("OGG Opus", "OGG", "ogg/tagged.opus"), ("OGG Speex", "OGG", "ogg/tagged.spx"),
+                               ("OGG FLAC", "OGG", "ogg/flac.oga"), ("APE WavPack", "APE", "ape/tagged.wv"),
+                               ("APE Musepack", "APE", "ape/tagged.mpc"), ("APE TAK", "APE", "ape/tagged.tak"))
 ]
 
 # The fields players group and sort by, in every tag kind that holds them.
@@ -294,6 +311,11 @@ CASES += [
     Case("APE collector fields", "APE", "APE", "ape/plain.ape", COLLECTOR, {}, collector_names("")),
     Case("MP4 collector fields", "MP4", "MP4", "mp4/tagged.m4a", COLLECTOR, {}, collector_names("")),
     Case("FLAC collector fields", "FLAC", "FLAC", "flac/tagged.flac", COLLECTOR, {}, collector_names("")),
+] + [
+    Case(name + " collector fields", fmt, fmt, fixture, COLLECTOR, {}, collector_names(""))
+    for name, fmt, fixture in (("OGG Opus", "OGG", "ogg/tagged.opus"), ("OGG Speex", "OGG", "ogg/tagged.spx"),
+                               ("OGG FLAC", "OGG", "ogg/flac.oga"), ("APE WavPack", "APE", "ape/tagged.wv"),
+                               ("APE Musepack", "APE", "ape/tagged.mpc"), ("APE TAK", "APE", "ape/tagged.tak"))
 ]
 
 PICTURE = b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 4
@@ -346,6 +368,21 @@ def check_flac(path, problems, skipped):
     for needed in ("(SEEKTABLE)", "(CUESHEET)", "(PICTURE)", "(APPLICATION)", "REPLAYGAIN_TRACK_GAIN=-3.00 dB"):
         if needed not in listing:
             problems.append("FLAC / metaflac --list: %s lost" % needed)
+
+
+def decoded_md5(path):
+    return run(["ffmpeg", "-v", "error", "-i", path, "-map", "0:a", "-f", "md5", "-"]).stdout
+
+
+def check_decoded(case, path, problems):
+    """The audio decodes to the same samples as the fixture's; Ogg FLAC also
+    passes `flac -t` (which reads its metadata blocks as libFLAC does)."""
+    if decoded_md5(os.path.join(DATA, case.fixture)) != decoded_md5(path):
+        problems.append("%s / ffmpeg: the decoded audio changed" % case.name)
+    if case.fixture.endswith(".oga") and shutil.which("flac"):
+        p = run(["flac", "-t", "-s", path], check=False)
+        if p.returncode != 0:
+            problems.append("%s / flac -t: %s" % (case.name, p.stderr.decode("utf-8", "replace").strip()))
 
 
 def check(case, peer, tags, problems, notes):
@@ -441,9 +478,15 @@ def main():
                 continue
             if case.fmt == "FLAC":
                 check_flac(path, problems, skipped)
+            if case.decoded:
+                try:
+                    check_decoded(case, path, problems)
+                except Failure as e:
+                    problems.append("%s: cannot decode: %s" % (case.name, e))
             for peer in peers:
-                if (peer, case.kind) in NOT_READ:
-                    skipped.append("%s / %s: %s" % (case.name, peer, NOT_READ[(peer, case.kind)]))
+                reason = NOT_READ_CASE.get((peer, case.name)) or NOT_READ.get((peer, case.kind))
+                if reason:
+                    skipped.append("%s / %s: %s" % (case.name, peer, reason))
                     continue
                 try:
                     tags = PEERS[peer](path, case.fmt, case.kind)

@@ -9,7 +9,10 @@ byte for byte as iTunes writes it) gets one value through `hozanki-cli set`. The
 - WMA attributes and MP4 items other than the one set keep their bytes and
   no empty attribute appears;
 - an MP3 with only ID3v1 gets an ID3v2 tag holding the ID3v1 values;
-- a value ID3v1 cannot hold is refused (exit status 2), the file untouched.
+- a value ID3v1 cannot hold is refused (exit status 2), the file untouched;
+- the APEv2 items of WavPack (FFmpeg), Musepack (mutagen) and TAK files and
+  the comments of Opus, Speex and FLAC in Ogg (FFmpeg) other than the one
+  set keep their bytes (APE) or their values (Ogg).
 
 usage: thirdparty_roundtrip.py HOZANKI_CLI TEST_DATA_DIR
 """
@@ -195,7 +198,9 @@ MP3_CASES = [
 # The frames of the values the window shows, which "Unicode" other than 0
 # writes again in the encoding it asks for (their values must stay).
 STEM_IDS = {"TPE1", "TIT2", "TALB", "TRCK", "TCON", "COMM", "TCOM", "TCOP", "WXXX", "TOPE", "TENC", "TSSE",
-            "TP1", "TT2", "TAL", "TRK", "TCO", "COM", "TCM", "TCR", "WXX", "TOA", "TEN", "TSS"}
+            "TP1", "TT2", "TAL", "TRK", "TCO", "COM", "TCM", "TCR", "WXX", "TOA", "TEN", "TSS",
+            "TPE2", "TPOS", "TSOP", "TSO2", "TSOA", "TSOT", "USLT",
+            "TP2", "TPA", "TSP", "TS2", "TSA", "TST", "ULT"}
 
 # Raw ids of the date frames in each version.
 DATE_IDS = {"TDRC", "TYER", "TDAT", "TIME", "TYE", "TDA", "TIM"}
@@ -207,6 +212,36 @@ REFUSED = ["TRACK_v1=abc", "TRACK_v1=300", "TRACK_v1=0", "IGNR_v1=NoSuchGenre"]
 
 class Failure(Exception):
     pass
+
+
+def ape_items(path):
+    """The raw items (key, flags, value) of the APEv2 tag at the end of `path`."""
+    data = open(path, "rb").read()
+    end = len(data) - (128 if data[-128:-125] == b"TAG" else 0)
+    footer = data[end - 32:end]
+    if footer[:8] != b"APETAGEX":
+        return []
+    size, count = struct.unpack("<II", footer[12:20])
+    pos, items = end - size, []
+    for _ in range(count):
+        length, flags = struct.unpack("<II", data[pos:pos + 8])
+        key_end = data.index(b"\0", pos + 8)
+        items.append((data[pos + 8:key_end].decode("ascii"), flags, data[key_end + 1:key_end + 1 + length]))
+        pos = key_end + 1 + length
+    return items
+
+
+OGG_COMMENTS = r"""
+import json, sys, mutagen
+print(json.dumps([[k, v] for k, v in mutagen.File(sys.argv[1]).tags]))
+"""
+
+
+def ogg_comments(path):
+    p = subprocess.run([PY, "-c", OGG_COMMENTS, path], capture_output=True, timeout=60)
+    if p.returncode != 0:
+        raise Failure("mutagen: " + p.stderr.decode(errors="replace"))
+    return json.loads(p.stdout)
 
 
 def check(ok, what):
@@ -324,6 +359,34 @@ def main():
                   "items changed: %s" % [i[0] for i in items if i not in before])
             check(any(i[0] == "\xa9ART" for i in items), "no artist item")
         case("google.m4a IART=New keeps the other items byte for byte", mp4_case)
+
+        for fixture in ("ape/tagged.wv", "ape/tagged.mpc", "ape/tagged.tak", "ogg/tagged.opus",
+                        "ogg/tagged.spx", "ogg/flac.oga"):
+            def codec_case():
+                original = os.path.join(data, fixture)
+                path = os.path.join(tmp, os.path.basename(fixture))
+                shutil.copyfile(original, path)
+                p = subprocess.run([cli, "set", path, "INAM=新しい題名"], capture_output=True, env=env, timeout=60)
+                check(p.returncode == 0, "exit %d: %s" % (p.returncode, p.stderr.decode(errors="replace")))
+                if fixture.startswith("ape/"):
+                    before, after = ape_items(original), ape_items(path)
+                    check([i for i in after if i[0].lower() != "title"] ==
+                          [i for i in before if i[0].lower() != "title"], "other items changed: %r" % after)
+                    check([i[2] for i in after if i[0].lower() == "title"] == ["新しい題名".encode()],
+                          "title items %r" % after)
+                else:
+                    # TagLib writes the fields grouped by name (in upper case):
+                    # each name's values must stay, in their order.
+                    def by_name(comments):
+                        named = {}
+                        for k, v in comments:
+                            named.setdefault(k.upper(), []).append(v)
+                        return named
+                    before, after = by_name(ogg_comments(original)), by_name(ogg_comments(path))
+                    check(after.pop("TITLE", None) == ["新しい題名"], "titles %r" % after)
+                    before.pop("TITLE", None)
+                    check(after == before, "other comments changed: %r" % after)
+            case("%s INAM=... keeps every other item" % fixture, codec_case)
 
     print("%d failed" % failures if failures else "all passed")
     return 1 if failures else 0

@@ -106,10 +106,10 @@ constexpr std::array kTagId3v2 = {
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
     ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
     ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
-    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
     ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagRiff = {
@@ -138,10 +138,10 @@ constexpr std::array kTagApe = {
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
     ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
     ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
-    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
     ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 // WAV has the columns of MP3 RIFF, but a single-line comment.
@@ -197,10 +197,10 @@ constexpr std::array kTagWma = {
     ColumnSpec{"関連URL "sv, L, 0},
     ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
     ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
-    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
     ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagOgg = {
@@ -215,10 +215,10 @@ constexpr std::array kTagOgg = {
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
     ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
     ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
-    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
     ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagMp4 = {
@@ -238,10 +238,10 @@ constexpr std::array kTagMp4 = {
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
     ColumnSpec{"ｺﾝﾋﾟﾚｰｼｮﾝ "sv, L, 1},
     ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
-    ColumnSpec{"読み(ｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ) "sv, L, 0},
-    ColumnSpec{"読み(ｱﾙﾊﾞﾑ) "sv, L, 0},
-    ColumnSpec{"読み(ﾀｲﾄﾙ) "sv, L, 0},
+    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
     ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 
@@ -306,8 +306,8 @@ constexpr std::array kExtWav = {".wav"sv};
 constexpr std::array kExtAvi = {".avi"sv};
 constexpr std::array kExtVqf = {".vqf"sv};
 constexpr std::array kExtWma = {".wma"sv, ".wmv"sv, ".asf"sv};
-constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv};
-constexpr std::array kExtApe = {".ape"sv};
+constexpr std::array kExtOgg = {".ogg"sv, ".oga"sv, ".opus"sv, ".spx"sv};
+constexpr std::array kExtApe = {".ape"sv, ".wv"sv, ".tak"sv, ".mpc"sv};
 constexpr std::array kExtMp4 = {".mp4"sv, ".m4a"sv, ".m4v"sv, ".m4b"sv};
 constexpr std::array kExtFlac = {".flac"sv};
 

@@ -217,9 +217,10 @@ bool IsAsciiLetter(char32_t cp) {
 
 // A text decoded as UTF-8 is plausible when it holds no controls, private
 // use characters or replacement characters.
+// Line breaks are text: comments and lyrics hold several lines.
 bool PlausibleUnicode(std::string_view utf8) {
   return !AnyCodePoint(utf8, [](char32_t cp) {
-    return (cp < 0x20 && cp != '\t') || (cp >= 0x7F && cp < 0xA0) || (cp >= 0xE000 && cp <= 0xF8FF) ||
+    return (cp < 0x20 && cp != '\t' && cp != '\n' && cp != '\r') || (cp >= 0x7F && cp < 0xA0) || (cp >= 0xE000 && cp <= 0xF8FF) ||
            cp == 0xFFFD || cp >= 0xF0000;
   });
 }

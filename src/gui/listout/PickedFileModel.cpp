@@ -13,8 +13,8 @@ QString TagCaption(int subItem) {
   static const std::array<const char*, 7> groups = {"ｱｰﾃｨｽﾄ", "ﾀｲﾄﾙ", "ｱﾙﾊﾞﾑ", "№", "年", "ｼﾞｬﾝﾙ", "ｺﾒﾝﾄ"};
   static const std::array<const char*, 7> singles = {"作曲者", "著作権",     "URL",   "ｵﾘｼﾞﾅﾙ",
                                                      "製作者", "ｿｰｽ/保存名", "ｿﾌﾄｳｪｱ"};
-  static const std::array<const char*, 7> extras = {"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ", "ﾃﾞｨｽｸ",      "読み(ｱｰﾃｨｽﾄ)", "読み(ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ)",
-                                                    "読み(ｱﾙﾊﾞﾑ)", "読み(ﾀｲﾄﾙ)", "歌詞"};
+  static const std::array<const char*, 7> extras = {"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ", "ﾃﾞｨｽｸ",    "ｱｰﾃｨｽﾄ読み", "Aｱｰﾃｨｽﾄ読み",
+                                                    "ｱﾙﾊﾞﾑ読み",   "ﾀｲﾄﾙ読み", "歌詞"};
   if (subItem >= 35) return QString::fromUtf8(extras[static_cast<size_t>(subItem - 35)]);
   if (subItem >= 28) return QString::fromUtf8(singles[static_cast<size_t>(subItem - 28)]);
   const int group = subItem / 4;

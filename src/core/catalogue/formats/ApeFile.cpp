@@ -1,17 +1,22 @@
 #include "core/catalogue/formats/ApeFile.h"
 
 #include <taglib/apefile.h>
+#include <taglib/mpcfile.h>
+#include <taglib/wavpackfile.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <type_traits>
 
 #include "core/catalogue/formats/ApeTagData.h"
 #include "core/catalogue/formats/ByteOrder.h"
 #include "core/common/AtomicFile.h"
 #include "core/catalogue/formats/FormatTexts.h"
 #include "core/catalogue/formats/Id3v1Tag.h"
+#include "core/catalogue/formats/TakStream.h"
 
 namespace hozanki {
 namespace {
@@ -55,36 +60,105 @@ TagPlace FindApeTag(const std::filesystem::path& path) {
   return place;
 }
 
+using Values = std::map<std::string, std::string, std::less<>>;
+
+enum class ApeCodec { None, Monkey, WavPack, Tak, Musepack };
+
+// The stream's magic, after an ID3v2 tag some files start with (`start`).
+ApeCodec CodecOf(const std::filesystem::path& path, uint64_t& start) {
+  std::string head = ReadFileBytes(path, 0, 10);
+  start = 0;
+  if (head.size() == 10 && head.compare(0, 3, "ID3") == 0) {
+    for (size_t i = 6; i < 10; ++i) start = start << 7 | (static_cast<unsigned char>(head[i]) & 0x7F);
+    start += 10 + ((head[5] & 0x10) ? 10 : 0);
+    head = ReadFileBytes(path, start, 4);
+  }
+  if (head.compare(0, 4, "MAC ") == 0) return ApeCodec::Monkey;
+  if (head.compare(0, 4, "wvpk") == 0) return ApeCodec::WavPack;
+  if (head.compare(0, 4, "tBaK") == 0) return ApeCodec::Tak;
+  if (head.compare(0, 4, "MPCK") == 0 || head.compare(0, 3, "MP+") == 0) return ApeCodec::Musepack;
+  return ApeCodec::None;
+}
+
+// "TIME" and "AFMT" of a stream TagLib reads.
+template <typename File>
+bool ReadProperties(const std::filesystem::path& path, const char* what, Values& values,
+                    std::string* error) {
+  File file(path.c_str(), true);
+  const auto* props = file.isValid() ? file.audioProperties() : nullptr;
+  if (!props || props->sampleRate() <= 0) {
+    if (error) *error = std::string("broken ") + what + " file (no usable header)";
+    return false;
+  }
+  std::string codec = what;
+  int bits = 0;
+  if constexpr (std::is_same_v<File, TagLib::APE::File>) {
+    char name[32];
+    std::snprintf(name, sizeof name, "APE %d.%02d", props->version() / 1000, props->version() % 1000 / 10);
+    codec = name, bits = props->bitsPerSample();
+  } else if constexpr (std::is_same_v<File, TagLib::WavPack::File>) {
+    bits = props->bitsPerSample();
+  } else {
+    codec += " SV" + std::to_string(props->mpcVersion());
+  }
+  values["TIME"] = TimeText(props->lengthInMilliseconds() / 1000);
+  values["AFMT"] = AudioFormatText(codec, props->bitrate(), props->sampleRate(), bits, props->channels());
+  return true;
+}
+
+// TAK has no TagLib reader: its stream header is ours.
+bool ReadTakProperties(const std::filesystem::path& path, uint64_t start, uint64_t audioEnd, Values& values,
+                       std::string* error) {
+  std::optional<TakStreamInfo> info = ParseTakHeader(ReadFileBytes(path, start, 64 * 1024));
+  if (!info) {
+    if (error) *error = "broken TAK file (no usable stream header)";
+    return false;
+  }
+  uint64_t ms = info->samples * 1000 / static_cast<uint64_t>(info->sampleRate);
+  uint64_t audio = audioEnd > start + info->headerSize ? audioEnd - start - info->headerSize : 0;
+  int kbps = ms > 0 ? static_cast<int>(std::min<uint64_t>(audio * 8 / ms, 1u << 20)) : 0;
+  values["TIME"] = TimeText(static_cast<int64_t>(ms / 1000));
+  values["AFMT"] = AudioFormatText("TAK", kbps, info->sampleRate, info->bits, info->channels);
+  return true;
+}
+
 }  // namespace
 
 bool ApeFile::Read(const std::filesystem::path& path, ValueMap& values, std::string* error) {
-  if (ReadFileBytes(path, 0, 4) != "MAC ") {
-    if (error) *error = "not a Monkey's Audio file (no \"MAC \" header)";
-    return false;
+  uint64_t start = 0;
+  ApeCodec codec = CodecOf(path, start);
+  TagPlace place = FindApeTag(path);
+  bool read = false;
+  switch (codec) {
+    case ApeCodec::Monkey:
+      if (start != 0) {
+        if (error) *error = "not a Monkey's Audio file (no \"MAC \" header)";
+        return false;
+      }
+      read = ReadProperties<TagLib::APE::File>(path, "Monkey's Audio", values, error);
+      break;
+    case ApeCodec::WavPack:
+      read = ReadProperties<TagLib::WavPack::File>(path, "WavPack", values, error);
+      break;
+    case ApeCodec::Musepack:
+      read = ReadProperties<TagLib::MPC::File>(path, "Musepack", values, error);
+      break;
+    case ApeCodec::Tak:
+      read = ReadTakProperties(path, start, place.tagStart, values, error);
+      break;
+    case ApeCodec::None:
+      if (error) *error = "not a Monkey's Audio, WavPack, TAK or Musepack file";
+      return false;
   }
-  TagLib::APE::File file(path.c_str(), true);
-  if (!file.isValid()) {
-    if (error) *error = "broken Monkey's Audio file";
-    return false;
-  }
-  const auto* props = file.audioProperties();
-  if (!props || props->sampleRate() <= 0) {
-    if (error) *error = "broken Monkey's Audio file (no usable header)";
-    return false;
-  }
+  if (!read) return false;
   // The items are our own reading: TagLib reads only UTF-8 and would lose
   // version 1 texts in code page 932.
-  if (std::optional<ApeTagData> tag = FindApeTag(path).tag) {
+  if (place.tag) {
     for (const auto& f : kFields) {
-      std::vector<std::string> texts = tag->Texts(f.key);
+      std::vector<std::string> texts = place.tag->Texts(f.key);
       if (!texts.empty()) values[std::string(f.value)] = JoinValues(texts);
     }
   }
-  char codec[32];
-  std::snprintf(codec, sizeof codec, "APE %d.%02d", props->version() / 1000, props->version() % 1000 / 10);
-  values["TIME"] = TimeText(props->lengthInMilliseconds() / 1000);
-  values["AFMT"] = AudioFormatText(codec, props->bitrate(), props->sampleRate(), props->bitsPerSample(),
-                                   props->channels());
   return true;
 }
 

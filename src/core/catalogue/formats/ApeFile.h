@@ -1,6 +1,8 @@
 #pragma once
-// APE: Monkey's Audio files with an APE tag (Artist Title Album Track Year
-// Genre Comment).
+// APE: Monkey's Audio, WavPack, TAK and Musepack files with an APE tag at
+// the end (Artist Title Album Track Year Genre Comment). The tag is our own
+// reading and writing for all four: only changed items are rendered anew;
+// TagLib reads the audio properties but TAK's, which are ours too.
 
 #include "core/catalogue/formats/StagedTagFile.h"
 

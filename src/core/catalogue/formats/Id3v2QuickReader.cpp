@@ -174,9 +174,10 @@ std::optional<std::array<std::string, kId3v2StemCount>> QuickReadId3v2(std::stri
       std::vector<std::string_view> parts = SplitFields(body.substr(4), encoding, 2);
       std::string_view description = parts.empty() ? std::string_view() : parts[0];
       std::string_view text = parts.size() > 1 ? TrimTerminators(parts[1], encoding) : std::string_view();
-      if (description.empty() || !seen[kLyrics]) values[kLyrics] = DecodeField(text, encoding);
+      const bool undescribed = DecodeField(description, encoding).empty();  // a UTF-16 one may be a bare BOM
+      if (undescribed || !seen[kLyrics]) values[kLyrics] = DecodeField(text, encoding);
       seen[kLyrics] = true;
-      haveLyrics = description.empty();
+      haveLyrics = undescribed;
       continue;
     }
     if (id == "WXXX") {

@@ -1,5 +1,5 @@
 #pragma once
-// OGG: Ogg Vorbis (and Ogg Opus) with Vorbis comments ARTIST TITLE ALBUM
+// OGG: Ogg Vorbis, Opus, Speex and FLAC with Vorbis comments ARTIST TITLE ALBUM
 // TRACKNUMBER DATE GENRE COMMENT; DESCRIPTION is read when COMMENT is absent.
 
 #include "core/catalogue/formats/StagedTagFile.h"

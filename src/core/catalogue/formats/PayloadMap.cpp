@@ -105,7 +105,7 @@ bool MapPayload(FileType type, const fs::path& path, PayloadMap& map, std::strin
 bool SamePayload(const fs::path& before, const PayloadMap& a, const fs::path& after, const PayloadMap& b,
                  std::string* error) {
   if (a.type == FileType::Unknown) return Fail(error, "no payload map to compare");
-  if (a.type != b.type || (a.type == FileType::OGG && a.variant != b.variant))
+  if (a.type != b.type || ((a.type == FileType::OGG || a.type == FileType::APE) && a.variant != b.variant))
     return Fail(error, "the written file is not the same kind of file");
   if (a.ranges.size() != b.ranges.size() ||
       !std::equal(a.ranges.begin(), a.ranges.end(), b.ranges.begin(),

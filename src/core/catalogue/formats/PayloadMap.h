@@ -18,12 +18,14 @@
 //
 // What counts as payload: MP3, the MPEG stream between an ID3v2 tag and APE
 // and ID3v1 tags (RMP3: the "data" chunk without an ID3v1 tag at its end;
-// a plain stream may become RMP3 and back); APE, the same around "MAC ";
-// WAV, the "fmt " and "data" chunks; AVI, everything but the INFO lists and
-// JUNK chunks of the first RIFF part, at the same offsets; VQF, everything
-// after "DATA"; ASF, everything after the header object; Ogg, the pages
-// after the header packets; MP4, the "mdat" contents; FLAC, STREAMINFO and
-// the audio frames after the metadata blocks.
+// a plain stream may become RMP3 and back); APE (Monkey's Audio, WavPack,
+// TAK, Musepack), the same around the stream from its magic ("MAC ",
+// "wvpk", "tBaK", "MPCK" or "MP+") to the tags at the end; WAV, the "fmt "
+// and "data" chunks; AVI, everything but the INFO lists and JUNK chunks of
+// the first RIFF part, at the same offsets; VQF, everything after "DATA";
+// ASF, everything after the header object; Ogg (Vorbis, Opus, Speex, FLAC),
+// the pages after the header packets; MP4, the "mdat" contents; FLAC,
+// STREAMINFO and the audio frames after the metadata blocks.
 
 #include <cstdint>
 #include <filesystem>
@@ -41,7 +43,8 @@ struct ByteRange {
 
 struct PayloadMap {
   FileType type = FileType::Unknown;
-  // "MPEG" or "RMP3", "Vorbis" or "Opus"; empty for the other formats.
+  // "MPEG" or "RMP3"; "Vorbis", "Opus", "Speex" or "FLAC" (Ogg); "MAC ",
+  // "wvpk", "tBaK", "MPCK" or "MP+" (APE); empty for the other formats.
   std::string variant;
   uint64_t fileSize = 0;
   // Payload bytes in file order. Ogg: one range per audio page (the whole
@@ -63,8 +66,9 @@ bool MapPayload(FileType type, const std::filesystem::path& path, PayloadMap& ma
 // True when `after` (mapped as `b`) holds the same payload as `before`
 // (mapped as `a`): the same kind of file, the same payload bytes. AVI must
 // keep them at the same offsets (it is written in place); Ogg pages may only
-// be renumbered (with a valid checksum); MP4 chunk offsets must have moved
-// by exactly as much as the media data they point into.
+// be renumbered (with a valid checksum); Ogg and APE files keep their codec
+// (variant); MP4 chunk offsets must have moved by exactly as much as the
+// media data they point into.
 bool SamePayload(const std::filesystem::path& before, const PayloadMap& a, const std::filesystem::path& after,
                  const PayloadMap& b, std::string* error);
 

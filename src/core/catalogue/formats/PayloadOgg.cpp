@@ -59,6 +59,41 @@ uint32_t OggCrc(uint32_t crc, std::string_view data) {
   return crc;
 }
 
+// The codec of the stream from its first header packet (at least its first
+// 80 bytes, fewer when the file is shorter), and how many header packets
+// precede the audio: Vorbis three; Opus two; Speex two and the extra headers
+// its header counts; FLAC one and the metadata blocks its header counts.
+bool FirstHeader(std::string_view mark, std::string& variant, int& headerPackets, std::string* error) {
+  if (mark.substr(0, 7) == "\x01vorbis"sv) {
+    variant = "Vorbis", headerPackets = 3;
+  } else if (mark.substr(0, 8) == "OpusHead"sv) {
+    variant = "Opus", headerPackets = 2;
+  } else if (mark.substr(0, 8) == "Speex   "sv) {
+    if (mark.size() < 80) return Fail(error, "damaged Speex header");
+    uint32_t extra = Le32(mark, 68);
+    if (extra > 16) return Fail(error, "damaged Speex header (" + std::to_string(extra) + " extra headers)");
+    variant = "Speex", headerPackets = 2 + static_cast<int>(extra);
+  } else if (mark.substr(0, 5) == "\177FLAC"sv && mark.substr(9, 4) == "fLaC"sv) {
+    // Version 1.0 counts the metadata packets; 0 means "unknown", which
+    // leaves the start of the audio to guessing.
+    int blocks = static_cast<unsigned char>(mark[7]) << 8 | static_cast<unsigned char>(mark[8]);
+    if (blocks == 0) return Fail(error, "Ogg FLAC stream that does not count its metadata blocks");
+    variant = "FLAC", headerPackets = 1 + blocks;
+  } else {
+    return Fail(error, "not an Ogg Vorbis, Opus, Speex or FLAC file");
+  }
+  return true;
+}
+
+// Whether header packet `index` (from 1) starts as its codec's header does.
+// Speex comments carry no mark; a FLAC metadata block is no audio frame.
+bool LaterHeader(std::string_view variant, int index, std::string_view mark) {
+  if (variant == "Opus") return mark.substr(0, 8) == "OpusTags"sv;
+  if (variant == "Vorbis") return mark.substr(0, 7) == (index == 1 ? "\x03vorbis"sv : "\x05vorbis"sv);
+  if (variant == "FLAC") return !mark.empty() && (static_cast<unsigned char>(mark[0]) & 0x7F) < 0x7F;
+  return true;
+}
+
 }  // namespace
 
 bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
@@ -82,19 +117,11 @@ bool MapOgg(const Reader& file, PayloadMap& map, std::string* error) {
           packetStart = at;
           inPacket = true;
           // Each header packet starts with its codec's mark.
-          std::string mark = file.Read(packetStart, 8);
+          std::string mark = file.Read(packetStart, 80);
           if (packets == 0) {
-            if (mark.compare(0, 7, "\x01vorbis") == 0)
-              headerPackets = 3, map.variant = "Vorbis";
-            else if (mark == "OpusHead")
-              headerPackets = 2, map.variant = "Opus";
-            else
-              return Fail(error, "not an Ogg Vorbis or Opus file");
-          } else {
-            bool ok = map.variant == "Opus"
-                          ? mark == "OpusTags"
-                          : mark.compare(0, 7, packets == 1 ? "\x03vorbis" : "\x05vorbis") == 0;
-            if (!ok) return Fail(error, "damaged Ogg file (a header packet is missing)");
+            if (!FirstHeader(mark, map.variant, headerPackets, error)) return false;
+          } else if (!LaterHeader(map.variant, packets, mark)) {
+            return Fail(error, "damaged Ogg file (a header packet is missing)");
           }
         }
         auto lacing = static_cast<unsigned char>(page.header[27 + i]);

@@ -145,7 +145,11 @@ bool MapApe(const Reader& file, PayloadMap& map, std::string* error) {
   std::string head = file.Read(0, 10);
   uint64_t start = 0;
   if (!FrontId3v2(head, file.Size(), start, error)) return false;
-  if (file.Read(start, 4) != "MAC ") return Fail(error, "not a Monkey's Audio file (no \"MAC \" header)");
+  std::string magic = file.Read(start, 4);
+  if (magic.size() == 4 && magic.compare(0, 3, "MP+") == 0) magic.resize(3);
+  if (magic != "MAC " && magic != "wvpk" && magic != "tBaK" && magic != "MPCK" && magic != "MP+")
+    return Fail(error, "not a Monkey's Audio, WavPack, TAK or Musepack file");
+  map.variant = magic;
   uint64_t end = file.Size();
   if (!PayloadEndBeforeTags(file, start, end, true, error)) return false;
   map.ranges.push_back({start, end - start});
