@@ -140,7 +140,7 @@ TEST_F(ReadingDictionaryTest, UserReadingsGoFirstAndOnlyKanaIsLearned) {
   // Corrections: kana is learned (as katakana), romaji is not; the file
   // holds what was learned and reads back the same.
   const std::vector<ReadingCorrection> corrections = {
-      {"米津玄師", "よねづけんし"}, {"藤井風", "Fujii Kaze"}, {"光GENJI", "ヒカルGENJI"}};
+      {"米津玄師", "よねづけんし"}, {"藤井風", "Fujii Kaze"}, {"光GENJI", "ヒカルGENJI"}, {"二行\n目", "ニギョウメ"}};
   EXPECT_EQ(LearnReadings(file, corrections, user), 2);
   ReadingDictionary reread;
   ASSERT_TRUE(ReadReadingDictionary(file, reread));
@@ -148,6 +148,7 @@ TEST_F(ReadingDictionaryTest, UserReadingsGoFirstAndOnlyKanaIsLearned) {
   ASSERT_NE(reread.Find("米津玄師"), nullptr);
   EXPECT_EQ(*reread.Find("米津玄師"), "ヨネヅケンシ");
   EXPECT_EQ(reread.Find("藤井風"), nullptr);
+  EXPECT_EQ(reread.Entries().size(), 4u);  // no line of the file was broken by "二行\n目"
   EXPECT_EQ(Reader().Read("光GENJI", {}, &reread).text, "ヒカルGENJI");
 }
 

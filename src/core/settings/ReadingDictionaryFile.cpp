@@ -23,8 +23,7 @@ int LearnReadings(const std::filesystem::path& dataFile, const std::vector<Readi
   for (const ReadingCorrection& correction : corrections) {
     const std::optional<std::string> katakana = LearnableReading(correction.reading);
     if (!katakana || correction.name.empty()) continue;
-    stored.Set(correction.name, *katakana);
-    ++learned;
+    if (stored.Set(correction.name, *katakana)) ++learned;
   }
   if (learned > 0) {
     ReplaceOptions options;

@@ -176,16 +176,19 @@ std::string RomajiPunctuation(std::string_view text, bool blankFollows) {
 // ---------------------------------------------------------------------------
 // ReadingDictionary
 
-void ReadingDictionary::Set(std::string_view name, std::string_view katakana) {
+bool ReadingDictionary::Set(std::string_view name, std::string_view katakana) {
   const std::string key = Trim(name);
-  if (key.empty()) return;
   const std::string value = HiraganaToKatakana(Trim(katakana));
+  // A line of the file holds one name and its reading.
+  auto oneLine = [](const std::string& text) { return text.find_first_of("\t\r\n") == std::string::npos; };
+  if (key.empty() || !oneLine(key) || !oneLine(value)) return false;
   if (value.empty()) {
     entries_.erase(key);
-    return;
+    return true;
   }
   entries_[key] = value;
   longestName_ = std::max(longestName_, key.size());
+  return true;
 }
 
 const std::string* ReadingDictionary::Find(std::string_view name) const {

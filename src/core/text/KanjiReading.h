@@ -37,9 +37,10 @@ struct ReadingOptions {
 class ReadingDictionary {
  public:
   // Sets the reading of `name` (an empty reading removes the name; hiragana
-  // is kept as katakana). Names and readings are trimmed; an empty name is
-  // ignored.
-  void Set(std::string_view name, std::string_view katakana);
+  // is kept as katakana). Names and readings are trimmed; an empty name, or
+  // one or a reading holding a tab or a line break, is ignored.
+  // Returns whether the dictionary took it.
+  bool Set(std::string_view name, std::string_view katakana);
   const std::string* Find(std::string_view name) const;
   // The longest name that starts at byte `pos` of `text`: its length in
   // bytes and reading, or 0.
