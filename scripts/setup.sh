@@ -16,6 +16,7 @@ PACKAGES=(
   librsvg2-bin desktop-file-utils appstream file bash-completion xvfb
   dosfstools flac musepack-tools
   fuse3 python3-fusepy
+  libmecab-dev unidic-mecab mecab-ipadic-utf8
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

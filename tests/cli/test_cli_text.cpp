@@ -161,5 +161,44 @@ TEST_F(CliText, CompoundRunsTheFirstEditOfTheTitle) {
   EXPECT_NE(r.err.find("name"), std::string::npos);
 }
 
+
+// reading: the three scripts as a line filter, one line out per line in; the
+// dictionary of readings in the settings folder goes first; a word without a
+// reading is kept, named on standard error and fails the run; a bad script
+// is a usage error.
+TEST_F(CliText, ReadingFiltersLinesWithTheUserDictionaryFirst) {
+  const std::string input = "宇多田ヒカル\n\n東京事変 feat. ＹＭＯ\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"reading", "katakana"}, "ウタダヒカル\n\nトウキョウジヘン feat. ＹＭＯ\n"},
+      {{"reading", "hiragana"}, "うただひかる\n\nとうきょうじへん feat. ＹＭＯ\n"},
+      {{"reading", "romaji"}, "Utada Hikaru\n\nTokyo Jihen feat. ＹＭＯ\n"},
+      {{"reading", "romaji", "--spacing", "none", "--case", "upper", "--long-vowels", "macron"},
+       "UTADAHIKARU\n\nTŌKYŌJIHEN feat. ＹＭＯ\n"},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = Run(c.args, input);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out) << c.args[1];
+  }
+
+  const CliResult unknown = Run({"reading", "katakana"}, "椎名林檎\n一青窈\n");
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(unknown.out, "シイナリンゴ\nヒトト窈\n");
+  EXPECT_NE(unknown.err.find("line 2: no reading for \"窈\""), std::string::npos) << unknown.err;
+
+  fs::create_directories(dir_ / "config");
+  test::WriteFile(dir_ / "config" / "NR284Yomi.dat", "一青窈\tひととよう\n");
+  const CliResult learned = Run({"reading", "katakana"}, "一青窈\n");
+  EXPECT_EQ(learned.status, 0) << learned.err;
+  EXPECT_EQ(learned.out, "ヒトトヨウ\n");
+  EXPECT_EQ(Run({"reading", "katakana", "--no-user-dictionary"}, "一青窈\n").out, "ヒトト窈\n");
+
+  EXPECT_EQ(Run({"reading", "kanji"}, "x\n").status, 2);
+}
+
 }  // namespace
 }  // namespace hozanki

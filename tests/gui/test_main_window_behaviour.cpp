@@ -267,6 +267,8 @@ void MainWindowBehaviourTest::MenusCarryCaptionsAndShortcuts() {
       {"MenuEditUndo", "元に戻す(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z), true},
       {"MenuEditEditor", "エディタ(&E)", QKeySequence(Qt::CTRL | Qt::Key_E), false},  // no edit column yet
       {"MenuEditSelectAll", "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), true},
+      {"MenuEditReading", "読みを設定", {}, true},
+      {"PopupTReading", "読みを設定", {}, true},
       {"MenuOptionGeneral", "動作環境(&E)", {}, true},
       {"MenuOptionRename", "定型リネーム(&F)", {}, true},
       {"MenuOptionMulti", "複合編集(&M)", {}, true},

@@ -121,6 +121,19 @@ void SetUpCellCommands(const Wiring& w) {
   for (const char* name : {"MenuOptionMulti", "PopupTMultiOption", "PopupRMultiOption"})
     hook(name, [cells] { cells->MenuOptionMultiClick(); });
 
+  // "読みを設定" in the Edit menu and the tag tables' popup.
+  QAction* readingEdit = new QAction(QStringLiteral("読みを設定"), w.window);
+  readingEdit->setObjectName(QStringLiteral("MenuEditReading"));
+  InsertAfter(w.ui.MenuEdit, "MenuEditEditor", readingEdit);
+  QObject::connect(readingEdit, &QAction::triggered, cells, [cells] { cells->PopupReadingClick(); });
+  // Readings go into tag tables only: not in rename mode.
+  QObject::connect(w.ui.MenuEdit, &QMenu::aboutToShow, readingEdit,
+                   [w, readingEdit] { readingEdit->setEnabled(!w.window->IsRenameMode()); });
+  QAction* readingTags = new QAction(QStringLiteral("読みを設定"), w.window);
+  readingTags->setObjectName(QStringLiteral("PopupTReading"));
+  InsertAfter(w.ui.PopupT, "PopupTSubstr", readingTags);
+  QObject::connect(readingTags, &QAction::triggered, cells, [cells] { cells->PopupReadingClick(); });
+
   // "文字コード修復…" in the Edit menu and the popups of the file lists and
   // tag tables (PopupF, PopupT) and of the rename-mode lists (PopupR).
   QAction* edit = NewRepairItem(w.window, "MenuEditRepair");

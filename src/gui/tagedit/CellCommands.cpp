@@ -1,5 +1,7 @@
 #include "gui/tagedit/CellCommands.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -15,6 +17,9 @@
 #include "core/tagedit/SetAll.h"
 #include "core/tagedit/SetCellValue.h"
 #include "core/tagedit/Undo.h"
+#include "core/settings/CompoundFile.h"
+#include "core/settings/ReadingDictionaryFile.h"
+#include "core/tagedit/ReadingFill.h"
 #include "core/text/ConvertText.h"
 #include "core/text/Regexp.h"
 #include "core/text/Substring.h"
@@ -22,6 +27,7 @@
 #include "core/text/WildcardReplace.h"
 #include "gui/app/WindowPlacement.h"
 #include "gui/common/ReasonText.h"
+#include "gui/tagedit/FormReading.h"
 #include "gui/tagedit/FormSetAll.h"
 #include "gui/tagedit/SelectedRows.h"
 #include "gui/text/FormMulti.h"
@@ -141,6 +147,66 @@ void CellCommands::PopupTClearClick() {
   const EditTarget target = host_.target(false);
   if (target.subItem < 1) return;
   ClearCells(Data(), target, SelectedRowsOf(host_.activeView(false), true));
+}
+
+// Readings.
+
+void CellCommands::PopupReadingClick() {
+  if (host_.renameMode() || host_.busy()) return;
+  const EditTarget target = host_.target(false);
+  if (!target.kind) return;
+  const TagKind kind = *target.kind;
+  const std::vector<ReadingColumn> columns = ReadingColumnsOf(kind);
+  const QString title = QStringLiteral("読みを設定");
+  if (columns.empty()) {
+    QMessageBox::information(host_.window, title, QStringLiteral("この表には読みの列がありません。"));
+    return;
+  }
+  // Only the selected rows, as the conversions: no selection, nothing.
+  const std::vector<int> selected = SelectedRowsOf(host_.activeView(false), false);
+  if (selected.empty()) return;
+  if (!reader_) {
+    std::string error;
+    reader_ = KanjiReader::Open(&error);
+    if (!reader_) {
+      QMessageBox::warning(host_.window, title, QString::fromStdString(error));
+      return;
+    }
+  }
+  const std::filesystem::path file =
+      host_.settingsFolder.empty() ? std::filesystem::path() : host_.settingsFolder / kReadingDictionaryFileName;
+  ReadingDictionary user;
+  std::string error;
+  if (!file.empty() && !ReadReadingDictionary(file, user, &error))
+    QMessageBox::warning(host_.window, title,
+                         QStringLiteral("読みの辞書を読めないため、使わずに読みます。\n%1")
+                             .arg(QString::fromStdString(error)));
+
+  const bool editIsReading = std::any_of(columns.begin(), columns.end(), [&](const ReadingColumn& column) {
+    return column.readingCell == target.subItem;
+  });
+  std::vector<TFormReading::ColumnChoice> choices;
+  for (const ReadingColumn& column : columns) {
+    static const char* const kCaptions[] = {"読み (アーティスト)", "読み (アルバムアーティスト)", "読み (アルバム)",
+                                            "読み (タイトル)"};
+    const size_t index = static_cast<size_t>(column.field) - static_cast<size_t>(ExtraField::ArtistReading);
+    choices.push_back({column.readingCell, QString::fromUtf8(kCaptions[index]),
+                       !editIsReading || column.readingCell == target.subItem});
+  }
+  const KanjiReader& reader = *reader_;
+  TFormReading form(
+      choices,
+      [&](const std::vector<int>& cells, const ReadingOptions& options) {
+        return ProposeReadings(Data(), kind, selected, cells, reader, options, &user);
+      },
+      readingOptions_, host_.window);
+  if (form.exec() != QDialog::Accepted) return;
+  readingOptions_ = form.Options();
+  StageReadings(Data(), kind, form.Proposals());
+  const std::vector<ReadingCorrection> corrections = form.Corrections();
+  if (!file.empty() && !corrections.empty() && LearnReadings(file, corrections, user, &error) < 0)
+    QMessageBox::warning(host_.window, title,
+                         QStringLiteral("直した読みを辞書に書けませんでした。\n%1").arg(QString::fromStdString(error)));
 }
 
 // Replace, regular expression, substring.

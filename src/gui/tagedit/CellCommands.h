@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,6 +23,7 @@
 #include "core/tagedit/ApplyToRows.h"
 #include "core/tagedit/EditTarget.h"
 #include "core/text/Compound.h"
+#include "core/text/KanjiReading.h"
 
 class QAction;
 class QMenu;
@@ -103,6 +105,12 @@ class CellCommands : public QObject {
   void DropEditShortcuts();
   void RestoreEditShortcuts();
 
+  // "読みを設定": the preview of the readings of the selected rows of the
+  // active tag table, then the readings as edits and the corrections learned
+  // into "NR284Yomi.dat". The reading columns offered are those of the
+  // table; when the edit column is one of them only it is checked at first.
+  void PopupReadingClick();
+
   // "文字コード修復…" on the selected files (all when none is selected) of
   // the file list (`fromFileList`) or the tag table's format.
   void RepairClick(bool fromFileList);
@@ -129,6 +137,9 @@ class CellCommands : public QObject {
   std::string compoundStoreReadError_;
   QPointer<QWidget> formMulti_;
   int shortcutDrops_ = 0;
+  // The analyser, loaded on the first "読みを設定"; the options last chosen.
+  std::unique_ptr<KanjiReader> reader_;
+  ReadingOptions readingOptions_;
   std::vector<std::pair<QPointer<QAction>, QKeySequence>> droppedShortcuts_;
 };
 
