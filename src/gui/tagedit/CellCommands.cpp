@@ -17,7 +17,6 @@
 #include "core/tagedit/SetAll.h"
 #include "core/tagedit/SetCellValue.h"
 #include "core/tagedit/Undo.h"
-#include "core/settings/CompoundFile.h"
 #include "core/settings/ReadingDictionaryFile.h"
 #include "core/tagedit/ReadingFill.h"
 #include "core/text/ConvertText.h"
