@@ -31,6 +31,8 @@
 #include "core/catalogue/MediaReader.h"
 #include "core/catalogue/MediaWriter.h"
 #include "core/common/FileIdentity.h"
+#include "core/common/IoDepth.h"
+#include "core/common/ParallelFor.h"
 #include "core/settings/IniFile.h"
 #include "core/settings/SettingsFolder.h"
 #include "core/tagedit/SaveEngine.h"
@@ -304,65 +306,96 @@ int RunApply(const std::vector<std::string>& args) {
   int refused = 0, unchanged = 0, unidentified = 0;
   std::set<std::filesystem::path> seen;
   std::set<std::pair<uint64_t, uint64_t>> files;  // device and inode
-  std::string text;
-  for (size_t i = 0; elements.Next(text); ++i) {
-    ++entries;
-    const Json j = Json::parse(text, nullptr, /*allow_exceptions=*/false);
-    std::string shown = "entry " + std::to_string(i + 1);
-    auto refuse = [&](const std::string& why) {
-      std::cerr << "hozanki-cli apply: " << shown << ": " << Reason(why) << " (file left untouched)\n";
-      ++refused;
-    };
-    if (!j.is_object()) {
-      refuse("not an object");
-      continue;
-    }
-    std::optional<std::filesystem::path> path = PathOfListEntry(j);
-    if (!path) {
-      refuse("no \"path\"");
-      continue;
-    }
-    shown = DisplayPath(*path);
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(*path, ec).lexically_normal();
-    if (ec || !seen.insert(absolute).second) {
-      refuse(ec ? "bad path" : "listed twice");
-      continue;
-    }
+  // The files of a run of entries are read several at a time (on a network
+  // share each read is a few round trips), each identity before its values;
+  // the entries are then taken one by one, in their order.
+  struct Listed {
+    Json j;
+    std::string shown;
+    std::string refusal;  // of the entry itself, before any file is read
+    std::filesystem::path absolute;
+    std::optional<FileIdentity> identity;
+    std::optional<MediaFileEntry> entry;
     std::string error;
-    // The identity first: the values read after it belong to it (a change
-    // in between shows as a changed identity at write time).
-    const std::optional<FileIdentity> identity = IdentityOfFile(absolute);
-    // One file under two names (hard links) is written once.
-    if (identity && !files.insert({identity->device, identity->inode}).second) {
-      refuse("listed twice (under another name)");
-      continue;
+  };
+  constexpr size_t kReadAhead = 256;
+  std::vector<Listed> run;
+  std::string text;
+  bool more = true;
+  while (more) {
+    run.clear();
+    while (run.size() < kReadAhead && (more = elements.Next(text))) {
+      Listed& l = run.emplace_back();
+      l.shown = "entry " + std::to_string(++entries);
+      l.j = Json::parse(text, nullptr, /*allow_exceptions=*/false);
+      if (!l.j.is_object()) {
+        l.refusal = "not an object";
+        continue;
+      }
+      std::optional<std::filesystem::path> path = PathOfListEntry(l.j);
+      if (!path) {
+        l.refusal = "no \"path\"";
+        continue;
+      }
+      l.shown = DisplayPath(*path);
+      std::error_code ec;
+      l.absolute = std::filesystem::absolute(*path, ec).lexically_normal();
+      if (ec || !seen.insert(l.absolute).second) l.refusal = ec ? "bad path" : "listed twice";
     }
-    std::optional<MediaFileEntry> entry = ReadMediaFile(root, absolute.relative_path(), &error);
-    if (!entry) {
-      refuse(error.empty() ? "not a supported media file" : error);
-      continue;
+    const auto first = std::find_if(run.begin(), run.end(), [](const Listed& l) { return l.refusal.empty(); });
+    const unsigned depth = first == run.end() ? 1 : IoDepthFor(first->absolute.parent_path(), 2);
+    ParallelFor(run.size(), depth, [&](size_t k) {
+      Listed& l = run[k];
+      if (!l.refusal.empty()) return;
+      // The identity first: the values read after it belong to it (a change
+      // in between shows as a changed identity at write time).
+      l.identity = IdentityOfFile(l.absolute);
+      l.entry = ReadMediaFile(root, l.absolute.relative_path(), &l.error);
+    });
+    for (Listed& l : run) {
+      const Json& j = l.j;
+      const std::string& shown = l.shown;
+      auto refuse = [&](const std::string& why) {
+        std::cerr << "hozanki-cli apply: " << shown << ": " << Reason(why) << " (file left untouched)\n";
+        ++refused;
+      };
+      if (!l.refusal.empty()) {
+        refuse(l.refusal);
+        continue;
+      }
+      std::string error;
+      const std::optional<FileIdentity>& identity = l.identity;
+      // One file under two names (hard links) is written once.
+      if (identity && !files.insert({identity->device, identity->inode}).second) {
+        refuse("listed twice (under another name)");
+        continue;
+      }
+      std::optional<MediaFileEntry>& entry = l.entry;
+      if (!entry) {
+        refuse(l.error.empty() ? "not a supported media file" : l.error);
+        continue;
+      }
+      std::string newName;
+      std::vector<Change> changes;
+      if (!ApplyEntry(j, identity, *entry, newName, changes, &error)) {
+        refuse(error);
+        continue;
+      }
+      if (changes.empty()) {
+        ++unchanged;
+        continue;
+      }
+      const bool identified = j.contains("identity");
+      unidentified += !identified;
+      if (dryRun) {
+        std::cout << shown << "\n";
+        for (const Change& c : changes) std::cout << "  " << c.what << ": \"" << c.from << "\" -> \"" << c.to << "\"\n";
+        continue;
+      }
+      const bool renamed = entry->file.image == kChangedMark;
+      (renamed ? renames : batch).Add(std::move(*entry), identified ? identity : std::nullopt);
+      if (batch.files >= kBatchFiles) save(batch);
     }
-    std::string newName;
-    std::vector<Change> changes;
-    if (!ApplyEntry(j, identity, *entry, newName, changes, &error)) {
-      refuse(error);
-      continue;
-    }
-    if (changes.empty()) {
-      ++unchanged;
-      continue;
-    }
-    const bool identified = j.contains("identity");
-    unidentified += !identified;
-    if (dryRun) {
-      std::cout << shown << "\n";
-      for (const Change& c : changes) std::cout << "  " << c.what << ": \"" << c.from << "\" -> \"" << c.to << "\"\n";
-      continue;
-    }
-    const bool renamed = entry->file.image == kChangedMark;
-    (renamed ? renames : batch).Add(std::move(*entry), identified ? identity : std::nullopt);
-    if (batch.files >= kBatchFiles) save(batch);
   }
   if (unidentified > 0)
     std::cerr << "hozanki-cli apply: " << unidentified
