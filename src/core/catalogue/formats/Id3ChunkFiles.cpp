@@ -52,13 +52,9 @@ Id3ChunkFile::Id3ChunkFile(FileType type) : StagedTagFile(type) {}
 Id3ChunkFile::~Id3ChunkFile() = default;
 
 void Id3ChunkFile::SetOption(std::string_view name, std::string_view value) {
-  if (name == "mp3_ID3v2Unicode" && (value == "0" || value == "1")) unicode_ = value == "1";
-  if (name == "mp3_ID3v2Unsync" && (value == "0" || value == "1")) unsync_ = value == "1";
-  if (name == "mp3_SaveID3v2Version") {
-    if (value == "2.2") version_ = 2;
-    if (value == "2.3") version_ = 3;
-    if (value == "2.4") version_ = 4;
-  }
+  Id3v2SaveOptions options{unicode_, unsync_, version_};
+  options.Set(name, value);
+  unicode_ = options.unicode, unsync_ = options.unsync, version_ = options.version;
 }
 
 StoredForm Id3ChunkFile::StoredFormOf(std::string_view name) const {

@@ -49,4 +49,14 @@ std::string PadNewId3v2(const std::string& tag) {
   return out.empty() ? tag : out;
 }
 
+void Id3v2SaveOptions::Set(std::string_view name, std::string_view value) {
+  if (name == "mp3_ID3v2Unicode" && (value == "0" || value == "1")) unicode = value == "1";
+  if (name == "mp3_ID3v2Unsync" && (value == "0" || value == "1")) unsync = value == "1";
+  if (name == "mp3_SaveID3v2Version") {
+    if (value == "2.2") version = 2;
+    if (value == "2.3") version = 3;
+    if (value == "2.4") version = 4;
+  }
+}
+
 }  // namespace hozanki

@@ -30,4 +30,13 @@ std::string FitId3v2(std::string_view tag, uint64_t space);
 // shares one with the audio.
 std::string PadNewId3v2(const std::string& tag);
 
+// The MP3 page's ID3v2 save options, which every ID3v2 page shares: the
+// Unicode and unsynchronisation switches (-1 until set) and the version
+// (0 until set). An option of another name, or a value out of its range,
+// leaves them as they are.
+struct Id3v2SaveOptions {
+  int unicode = -1, unsync = -1, version = 0;
+  void Set(std::string_view name, std::string_view value);
+};
+
 }  // namespace hozanki

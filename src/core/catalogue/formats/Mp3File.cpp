@@ -268,13 +268,9 @@ void Mp3File::SetValue(std::string_view name, std::string_view value) {
 }
 
 void Mp3File::SetOption(std::string_view name, std::string_view value) {
-  if (name == "mp3_ID3v2Unicode" && (value == "0" || value == "1")) unicode_ = value == "1";
-  if (name == "mp3_ID3v2Unsync" && (value == "0" || value == "1")) unsync_ = value == "1";
-  if (name == "mp3_SaveID3v2Version") {
-    if (value == "2.2") version_ = 2;
-    if (value == "2.3") version_ = 3;
-    if (value == "2.4") version_ = 4;
-  }
+  Id3v2SaveOptions options{unicode_, unsync_, version_};
+  options.Set(name, value);
+  unicode_ = options.unicode, unsync_ = options.unsync, version_ = options.version;
 }
 
 bool Mp3File::Id3v2NeedsRender() const {
