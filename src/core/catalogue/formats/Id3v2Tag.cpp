@@ -304,6 +304,13 @@ std::vector<RawFrame> DroppedFrames23(std::string_view tag) {
   return out;
 }
 
+// A 2.3 date that TYER, TDAT and TIME hold: written in ISO-8859-1 whatever
+// the Unicode option says, so the option alone never rewrites it.
+bool IsIsoDate(const std::string& value) {
+  Id3v23Date date;
+  return SplitIsoDate(value, date);
+}
+
 // The id TagLib gives a frame of a 2.3 tag it reads: it reads the year
 // (joined with TDAT and TIME), the original year and the people list as
 // their 2.4 frames, and writes them back as 2.3 frames of their own.
@@ -751,8 +758,9 @@ std::string Id3v2Tag::Render(int version, bool unsync, int unicode, std::string*
     auto it = pending_.find(s.stem);
     if (it != pending_.end())
       values.emplace_back(it->first, it->second);
-    else if (std::string stored = Stored(s.stem);
-             unicode >= 0 && !stored.empty() && !EncodedAsWanted(s.stem, stored, unicode))
+    else if (std::string stored = Stored(s.stem); unicode >= 0 && !stored.empty() &&
+                                                   !EncodedAsWanted(s.stem, stored, unicode) &&
+                                                   !(family == 3 && s.stem == "ICRD" && IsIsoDate(stored)))
       values.emplace_back(std::string(s.stem), std::move(stored));  // re-encoded for the Unicode option
   }
   const bool dateWritten =
