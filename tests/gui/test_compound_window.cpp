@@ -335,7 +335,7 @@ class TestCompoundWindow : public QObject {
     QVERIFY(box);
     QVERIFY2(box->text().contains(QStringLiteral("1 行目 a.mp3")), qPrintable(box->text()));
     QVERIFY(!box->text().contains(QStringLiteral("2 行目")));
-    QVERIFY2(box->text().contains(QStringLiteral("match limit")), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(QStringLiteral("手間がかかりすぎる")), qPrintable(box->text()));
     box->close();
 
     // The window's check shows the reason, not the cell unchanged.
@@ -345,7 +345,7 @@ class TestCompoundWindow : public QObject {
     QCOMPARE(form->ListViewMulti->Steps().size(), size_t{2});
     w.TagTable(1)->setCurrentIndex(w.TagTable(1)->model()->index(2, 0));
     form->MenuChkClick();
-    QVERIFY2(form->PanelCheck->text().contains(QStringLiteral("match limit")),
+    QVERIFY2(form->PanelCheck->text().contains(QStringLiteral("手間がかかりすぎる")),
              qPrintable(form->PanelCheck->text()));
     SetTitle(c, 1, title, "b1");
     w.TagTable(1)->setCurrentIndex(w.TagTable(1)->model()->index(1, 0));

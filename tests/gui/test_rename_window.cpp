@@ -300,9 +300,9 @@ class TestRenameWindow : public QObject {
     QCOMPARE(copy->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
     QCOMPARE(Action(w, "MenuEditUndo")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
 
-    // The data file: all nine sections, the item lines as stored.
+    // The data file: a section per format, the item lines as stored.
     const IniFile dat = IniFile::Load(PatternFile());
-    QCOMPARE(dat.Sections().size(), size_t(9));
+    QCOMPARE(dat.Sections().size(), size_t(11));
     QCOMPARE(dat.ReadString("MP3", "Title0"), std::string("アーティスト - 拡張子"));
     QCOMPARE(dat.ReadString("MP3", "Item0-0"), std::string("110,/"));
     QCOMPARE(dat.ReadString("MP3", "Item0-1"), std::string("900, - /"));

@@ -275,7 +275,7 @@ class TestTextDialogs : public QObject {
                  box->text().contains(QStringLiteral("3 行目 c.mp3")),
              qPrintable(box->text()));
     QVERIFY(!box->text().contains(QStringLiteral("2 行目")));
-    QVERIFY2(box->text().contains(QStringLiteral("match limit")), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(QStringLiteral("手間がかかりすぎる")), qPrintable(box->text()));
     Shot(box, QStringLiteral("TextCommandFailures"));
     box->close();
     QTRY_VERIFY(!w.findChild<QMessageBox*>(QStringLiteral("TextCommandFailures")));

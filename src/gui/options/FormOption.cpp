@@ -1,3 +1,4 @@
+#include "gui/common/ReasonText.h"
 #include "gui/options/FormOption.h"
 
 #include <QAction>
@@ -438,7 +439,7 @@ void TFormOption::ButtonOkClick() {
   if (!ini.Save(path, &error))
     QMessageBox::warning(this, windowTitle(),
                          QStringLiteral("設定ファイルに書き込めません。\n%1\n%2")
-                             .arg(QString::fromStdString(path.string()), QString::fromStdString(error)));
+                             .arg(QString::fromStdString(path.string()), ReasonText(error)));
   accept();
 }
 

@@ -1,3 +1,4 @@
+#include "gui/common/ReasonText.h"
 #include "gui/rename/FormRename.h"
 
 #include <QCloseEvent>
@@ -227,7 +228,7 @@ void TFormRename::MenuSaveClick() {
     // Nothing is lost: the window stays open with the changes.
     QMessageBox::warning(
         this, windowTitle(),
-        QStringLiteral("定型リネーム情報を保存できませんでした。\n%1").arg(QString::fromStdString(error)));
+        QStringLiteral("定型リネーム情報を保存できませんでした。\n%1").arg(ReasonText(error)));
     return;
   }
   patterns_.ReplacePatterns(std::move(store));

@@ -168,7 +168,7 @@ void CellCommands::PopupReadingClick() {
     std::string error;
     reader_ = KanjiReader::Open(&error);
     if (!reader_) {
-      QMessageBox::warning(host_.window, title, QString::fromStdString(error));
+      QMessageBox::warning(host_.window, title, ReasonText(error));
       return;
     }
   }
@@ -179,7 +179,7 @@ void CellCommands::PopupReadingClick() {
   if (!file.empty() && !ReadReadingDictionary(file, user, &error))
     QMessageBox::warning(host_.window, title,
                          QStringLiteral("読みの辞書を読めないため、使わずに読みます。\n%1")
-                             .arg(QString::fromStdString(error)));
+                             .arg(ReasonText(error)));
 
   const bool editIsReading = std::any_of(columns.begin(), columns.end(), [&](const ReadingColumn& column) {
     return column.readingCell == target.subItem;
@@ -205,7 +205,7 @@ void CellCommands::PopupReadingClick() {
   const std::vector<ReadingCorrection> corrections = form.Corrections();
   if (!file.empty() && !corrections.empty() && LearnReadings(file, corrections, user, &error) < 0)
     QMessageBox::warning(host_.window, title,
-                         QStringLiteral("直した読みを辞書に書けませんでした。\n%1").arg(QString::fromStdString(error)));
+                         QStringLiteral("直した読みを辞書に書けませんでした。\n%1").arg(ReasonText(error)));
 }
 
 // Replace, regular expression, substring.

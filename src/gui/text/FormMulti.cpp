@@ -1,3 +1,4 @@
+#include "gui/common/ReasonText.h"
 #include "gui/text/FormMulti.h"
 
 #include <QCloseEvent>
@@ -154,7 +155,7 @@ void TFormMulti::MenuSaveClick() {
     // Nothing is lost: the window stays open with its changes.
     QMessageBox::warning(this, windowTitle(),
                          QStringLiteral("%1 を保存できません。\n%2")
-                             .arg(QString::fromUtf8(kCompoundFileName), QString::fromStdString(error)));
+                             .arg(QString::fromUtf8(kCompoundFileName), ReasonText(error)));
     return;
   }
   close();
@@ -222,7 +223,7 @@ void TFormMulti::MenuChkClick() {
   const std::string result = RunCompound(ListViewMulti->Steps(), *cell, &error);
   // A step that could not handle the cell says so instead of showing it unchanged.
   Message(error.empty() ? QString::fromStdString(result)
-                        : QStringLiteral("処理できません：%1").arg(QString::fromStdString(error)));
+                        : QStringLiteral("処理できません：%1").arg(ReasonText(error)));
 }
 
 void TFormMulti::TreeDoubleClick(QTreeWidgetItem* item) {
