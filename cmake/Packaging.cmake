@@ -74,7 +74,9 @@ lists from templates and the text conversions as filters.")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The readings of names look words up in the two MeCab dictionaries, which
+# the library's own package does not pull in.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, unidic-mecab, mecab-ipadic-utf8")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "bash-completion")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -41,7 +41,7 @@ trap cleanup EXIT
 
 # Dependencies come from dpkg-shlibdeps, not from a hand-written list.
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libtag1v5 libpcre2-8-0 libqt6widgets6 libstdc++6 qt6-qpa-plugins; do
+for lib in libtag1v5 libpcre2-8-0 libqt6widgets6 libstdc++6 qt6-qpa-plugins libmecab2 unidic-mecab mecab-ipadic-utf8; do
   [[ $depends == *"$lib"* ]] || die "Depends lacks $lib: $depends"
 done
 
@@ -77,6 +77,7 @@ assert [f["format"] for f in files] == ["MP3", "OGG", "MP4"], files
 assert files[0]["tags"]["ID3v2"]["INAM_v2"] == "春よ、来い", files[0]["tags"]
 assert files[1]["tags"]["OGG"]["INAM"] == "Song Title", files[1]["tags"]
 PY
+[ "$(printf '宇多田ヒカル\n' | /usr/bin/hozanki-cli reading katakana)" = "ウタダヒカル" ] || die "hozanki-cli reading"
 say "installed hozanki-cli works"
 
 if [ -f /usr/share/bash-completion/bash_completion ]; then
