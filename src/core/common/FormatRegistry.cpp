@@ -81,6 +81,27 @@ constexpr std::array kFileVideo = {
 };
 
 // Tag-table columns.
+// The collectors' columns, after a table's own: album artist, disc (which
+// MP4 has among its own), the four readings and the lyrics.
+constexpr std::array kAlbumArtistColumn = {ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0}};
+constexpr std::array kDiscColumn = {ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair}};
+constexpr std::array kReadingAndLyricsColumns = {
+    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
+    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
+    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
+    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
+};
+
+// The column arrays one after the other.
+template <size_t... N>
+constexpr std::array<ColumnSpec, (N + ...)> Joined(const std::array<ColumnSpec, N>&... parts) {
+  std::array<ColumnSpec, (N + ...)> out{};
+  size_t i = 0;
+  ((std::copy(parts.begin(), parts.end(), out.begin() + i), i += N), ...);
+  return out;
+}
+
 constexpr std::array kTagId3v1 = {
     ColumnSpec{""sv, L, 0},
     ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
@@ -92,7 +113,7 @@ constexpr std::array kTagId3v1 = {
     ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, 28},
 };
-constexpr std::array kTagId3v2 = {
+constexpr std::array kTagId3v2Own = {
     ColumnSpec{""sv, L, 0},
     ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
     ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
@@ -108,13 +129,6 @@ constexpr std::array kTagId3v2 = {
     ColumnSpec{"ｵﾘｼﾞﾅﾙ "sv, L, 0},
     ColumnSpec{"製作者 "sv, L, 0},
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
-    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
-    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
-    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 constexpr std::array kTagRiff = {
     ColumnSpec{""sv, L, 0},
@@ -130,7 +144,7 @@ constexpr std::array kTagRiff = {
     ColumnSpec{"ｿｰｽ "sv, L, 0},
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
 };
-constexpr std::array kTagApe = {
+constexpr std::array kTagApeOwn = {
     ColumnSpec{""sv, L, 0},
     ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
     ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
@@ -140,13 +154,6 @@ constexpr std::array kTagApe = {
     ColumnSpec{" 年"sv, R, 0},
     ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
-    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
-    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
-    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
 // WAV has the columns of MP3 RIFF, but a single-line comment.
 constexpr std::array kTagWav = {
@@ -186,7 +193,7 @@ constexpr std::array kTagVqf = {
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
 };
 // The WMA genre is free text.
-constexpr std::array kTagWma = {
+constexpr std::array kTagWmaOwn = {
     ColumnSpec{""sv, L, 0},
     ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
     ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
@@ -199,15 +206,8 @@ constexpr std::array kTagWma = {
     ColumnSpec{"著作権 "sv, L, 0},
     ColumnSpec{"ｱﾙﾊﾞﾑURL "sv, L, 0},
     ColumnSpec{"関連URL "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
-    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
-    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
-    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
-constexpr std::array kTagOgg = {
+constexpr std::array kTagOggOwn = {
     ColumnSpec{""sv, L, 0},
     ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
     ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
@@ -217,15 +217,8 @@ constexpr std::array kTagOgg = {
     ColumnSpec{" 年"sv, R, 0},
     ColumnSpec{"ｼﾞｬﾝﾙ "sv, L, kColumnGenre},
     ColumnSpec{"ｺﾒﾝﾄ "sv, L, kColumnMemo},
-    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
-    ColumnSpec{" ﾃﾞｨｽｸ"sv, R, kColumnNumberPair},
-    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
-    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
-    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
-constexpr std::array kTagMp4 = {
+constexpr std::array kTagMp4Own = {
     ColumnSpec{""sv, L, 0},
     ColumnSpec{"ﾌｧｲﾙ名 "sv, L, 0},
     ColumnSpec{"ｱｰﾃｨｽﾄ "sv, L, 0},
@@ -241,13 +234,13 @@ constexpr std::array kTagMp4 = {
     ColumnSpec{" ﾃﾝﾎﾟ"sv, R, 0},
     ColumnSpec{"ｿﾌﾄｳｪｱ "sv, L, 0},
     ColumnSpec{"ｺﾝﾋﾟﾚｰｼｮﾝ "sv, L, 1},
-    ColumnSpec{"ｱﾙﾊﾞﾑｱｰﾃｨｽﾄ "sv, L, 0},
-    ColumnSpec{"ｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"Aｱｰﾃｨｽﾄ読み "sv, L, 0},
-    ColumnSpec{"ｱﾙﾊﾞﾑ読み "sv, L, 0},
-    ColumnSpec{"ﾀｲﾄﾙ読み "sv, L, 0},
-    ColumnSpec{"歌詞 "sv, L, kColumnMemo},
 };
+
+constexpr auto kTagId3v2 = Joined(kTagId3v2Own, kAlbumArtistColumn, kDiscColumn, kReadingAndLyricsColumns);
+constexpr auto kTagApe = Joined(kTagApeOwn, kAlbumArtistColumn, kDiscColumn, kReadingAndLyricsColumns);
+constexpr auto kTagWma = Joined(kTagWmaOwn, kAlbumArtistColumn, kDiscColumn, kReadingAndLyricsColumns);
+constexpr auto kTagOgg = Joined(kTagOggOwn, kAlbumArtistColumn, kDiscColumn, kReadingAndLyricsColumns);
+constexpr auto kTagMp4 = Joined(kTagMp4Own, kAlbumArtistColumn, kReadingAndLyricsColumns);
 
 // Default column widths (columns 1..n; column 0 is never stored).
 constexpr std::array kWidthsFileMp3 = {110, 75, 127, 43, 43, 43, 38, 33, 200};
