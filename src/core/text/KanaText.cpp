@@ -75,37 +75,30 @@ bool LongPair(char first, char second) {
   return (first == 'o' && (second == 'u' || second == 'o')) || (first == second && first != 'i');
 }
 
+
+// `text` with the kana of [first, last] and the two iteration marks moved
+// by `shift` code points (between the hiragana and katakana blocks).
+std::string ShiftKana(std::string_view text, char32_t first, char32_t last, char32_t mark1, char32_t mark2,
+                      int shift) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const size_t n = DecodeUtf8Char(text, i, cp);
+    if ((cp >= first && cp <= last) || cp == mark1 || cp == mark2)
+      AppendUtf8(out, static_cast<char32_t>(static_cast<int>(cp) + shift));
+    else
+      out.append(text.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
 }  // namespace
 
-std::string HiraganaToKatakana(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    const size_t n = DecodeUtf8Char(text, i, cp);
-    if ((cp >= 0x3041 && cp <= 0x3096) || cp == 0x309D || cp == 0x309E)
-      AppendUtf8(out, cp + 0x60);
-    else
-      out.append(text.substr(i, n));
-    i += n;
-  }
-  return out;
-}
+std::string HiraganaToKatakana(std::string_view text) { return ShiftKana(text, 0x3041, 0x3096, 0x309D, 0x309E, 0x60); }
 
-std::string KatakanaToHiragana(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    const size_t n = DecodeUtf8Char(text, i, cp);
-    if ((cp >= 0x30A1 && cp <= 0x30F6) || cp == 0x30FD || cp == 0x30FE)
-      AppendUtf8(out, cp - 0x60);
-    else
-      out.append(text.substr(i, n));
-    i += n;
-  }
-  return out;
-}
+std::string KatakanaToHiragana(std::string_view text) { return ShiftKana(text, 0x30A1, 0x30F6, 0x30FD, 0x30FE, -0x60); }
 
 bool IsKanjiChar(char32_t cp) {
   return (cp >= 0x3400 && cp <= 0x4DBF) || (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xF900 && cp <= 0xFAFF) ||
